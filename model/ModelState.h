@@ -1,0 +1,52 @@
+#pragma once
+
+namespace model {
+
+// Every entered and calculated quantity of the main window, in the units the
+// window shows: nm, degrees Celsius, M, V/cm, cm^-1, 10^-4 cm^2/(V s) for the
+// mobility, 10^-7 cm^2/s for D, 10^-8 g/s for f, centipoise, kJ/mol.
+// The main window inherits it, so these are its members by name.
+struct ModelState {
+    double Valence = 0;
+    double EffectiveValence = 0;
+    double Temperature = 0;
+    double IonicStrength = 0;
+    double StokesRadius = 0;
+    double SaltIonRadius = 0;
+    double ClosestApproach = 0;
+    double InverseDebyeLength = 0;
+    double Ka = 0;
+    double HenryFunction = 0;
+    double Dielectric = 0;
+    double GeMax = 0;
+    double EField = 0;
+    double DhhSlope = 0;
+    double Sigma = 0;
+    double Mobility = 0;
+    double Conductivity = 0;
+    double Current = 0;
+    double XSection = 0;
+    double Friction = 0;
+    bool ZCalculated = true;
+    bool ZstarCalculated = true;
+    bool SigmaCalculated = false;
+    bool ECalculated = true;
+    bool MobilityFromSigma = true;
+    bool SigmaFromMobility = false;
+    double Diffusion = 0;
+    double Viscosity = 1.0;
+    bool DiffusionEntered = false;
+    bool StokesRadiusEntered = true;
+    bool FrictionEntered = false;
+    // The model's own constants: every displayed result depends on these
+    // exact values, not on more precise reference values.
+    double ElementaryCharge = 4.8e-10;
+    double Pi = 3.14159265;
+    double Avogadro = 6.023e23;
+    double Boltzmann = 1.38054e-16;
+    double ElectronVolt = 1.6021e-12;
+    // The start-up pass writes no log entry; every pass clears the flag.
+    bool SkipLogEntry = true;
+};
+
+}  // namespace model

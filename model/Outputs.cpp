@@ -1,0 +1,14 @@
+#include "model/Outputs.h"
+
+namespace model {
+
+const char* fieldName(FieldId id) {
+    static const char* const names[kFieldCount] = {
+        "SigTxt", "MuTxt",    "RsTxt", "RiTxt", "ITxt",  "TTxt", "DTxt",
+        "CurrTxt", "CondTxt", "XTxt",  "ETxt",  "ZstarTxt", "ZTxt", "ATxt",
+        "KTxt",   "KaTxt",    "HTxt",  "DHHTxt", "WTxt",
+    };
+    return names[static_cast<int>(id)];
+}
+
+}  // namespace model
