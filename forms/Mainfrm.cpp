@@ -1,1 +1,241 @@
-// placeholder
+#include "forms/Mainfrm.h"
+
+#include "platform/NumberText.h"
+
+namespace forms {
+
+using model::FieldId;
+using platform::Align;
+using platform::clLime;
+using platform::clYellow;
+using platform::Font;
+using platform::LabelRun;
+using platform::StaticText;
+using platform::TextAlign;
+
+TOpeningForm* OpeningForm = nullptr;
+
+namespace {
+
+constexpr int kRowHeight = 19;
+
+Font boldFont() {
+    Font f;
+    f.bold = true;
+    return f;
+}
+
+}  // namespace
+
+TOpeningForm::TOpeningForm(platform::Form* owner) : Form(owner, "OpeningForm") {
+    setCaption("Quorvin");
+    // 755 x 438 outside; the frame and the menu bar take the rest.
+    setClientSize(747, 392);
+    buildMenu();
+    buildExperimentPanel();
+    buildResultsPanel();
+    realign();
+    OnShow = [this](platform::Form& f) { FormShow(f); };
+}
+
+void TOpeningForm::buildMenu() {
+    platform::MainMenu* menu = createMenu();
+    File1 = menu->add("File1", "&File");
+    Exit1 = File1->add("Exit1", "&Exit", [this](platform::MenuItem& m) { Exit1Click(m); });
+}
+
+StaticText* TOpeningForm::addField(platform::Control* parent, FieldId id,
+                                   const std::string& caption, std::vector<LabelRun> unit,
+                                   const std::string& text, platform::Color color, int labelLeft,
+                                   int labelWidth, int fieldWidth, int unitWidth, int top) {
+    const std::string name = model::fieldName(id);
+    FieldRow& row = m_rows[static_cast<int>(id)];
+    row.label = parent->add<platform::Label>(name.substr(0, name.size() - 3) + "Lbl", caption);
+    row.label->setFont(boldFont());
+    row.label->setTextAlign(TextAlign::Right);
+    row.label->setBounds(labelLeft, top + 2, labelWidth, kRowHeight - 4);
+
+    StaticText* f = parent->add<StaticText>(name, text);
+    f->setFont(boldFont());
+    f->setColor(color);
+    f->setBounds(labelLeft + labelWidth + 4, top, fieldWidth, kRowHeight);
+    f->setAccessibleName(caption);
+    f->setTabStop(true);
+    row.field = f;
+
+    if (!unit.empty()) {
+        row.unit = parent->add<platform::Label>(name.substr(0, name.size() - 3) + "UnitLbl");
+        row.unit->setFont(boldFont());
+        row.unit->setRuns(std::move(unit));
+        row.unit->setBounds(f->bounds().right() + 4, top + 2, unitWidth, kRowHeight - 4);
+    }
+    return f;
+}
+
+void TOpeningForm::buildExperimentPanel() {
+    Panel1 = add<platform::Panel>("Panel1");
+    Panel1->setBounds(0, 0, clientWidth(), 108);
+    Panel1->setAlign(Align::Top);
+
+    GroupBox1 = Panel1->add<platform::GroupBox>("GroupBox1", "Field");
+    GroupBox1->setFont(boldFont());
+    GroupBox1->setBounds(0, 0, 202, 108);
+    GroupBox1->setAlign(Align::Right);
+
+    ExperimentLbl = Panel1->add<platform::Label>("ExperimentLbl", "Experiment");
+    ExperimentLbl->setFont(boldFont());
+    ExperimentLbl->setBounds(8, 4, 120, 15);
+
+    const std::vector<LabelRun> perCm = {{"cm"}, {"-1", true}};
+    const std::vector<LabelRun> mobilityUnit = {
+        {"x10"}, {"-4", true}, {" cm"}, {"-2", true}, {"/V-s"}};
+    const int rows[] = {24, 45, 66, 87};
+    SigTxt =
+        addField(Panel1, FieldId::SigTxt, "Sigma", perCm, "22.00", clLime, 4, 96, 56, 100, rows[0]);
+    MuTxt = addField(Panel1, FieldId::MuTxt, "Mobility", mobilityUnit, "1.20", clLime, 4, 96, 56,
+                     100, rows[1]);
+    RsTxt = addField(Panel1, FieldId::RsTxt, "Stokes radius", {{"nm"}}, "2.90", clLime, 4, 96, 56,
+                     100, rows[2]);
+    RiTxt = addField(Panel1, FieldId::RiTxt, "Salt ion radius", {{"nm"}}, "0.127", clLime, 4, 96,
+                     56, 100, rows[3]);
+    ITxt = addField(Panel1, FieldId::ITxt, "Ionic strength", {{"M"}}, "0.10", clLime, 270, 96, 56,
+                    40, rows[0]);
+    TTxt = addField(Panel1, FieldId::TTxt, "Temperature", {{"o", true}, {"C"}}, "20.0", clLime, 270,
+                    96, 56, 40, rows[1]);
+    DTxt =
+        addField(Panel1, FieldId::DTxt, "Dielectric", {}, "78", clLime, 270, 96, 56, 40, rows[2]);
+
+    const int groupRows[] = {16, 38, 60, 82};
+    CurrTxt = addField(GroupBox1, FieldId::CurrTxt, "Current", {{"mA"}}, "0.18", clLime, 2, 100, 48,
+                       42, groupRows[0]);
+    CondTxt = addField(GroupBox1, FieldId::CondTxt, "Conductivity", {{"mS/cm"}}, "19.2", clLime, 2,
+                       100, 48, 42, groupRows[1]);
+    XTxt = addField(GroupBox1, FieldId::XTxt, "Cuvette x-section", {{"cm"}, {"2", true}}, "0.04",
+                    clLime, 2, 100, 48, 42, groupRows[2]);
+    ETxt = addField(GroupBox1, FieldId::ETxt, "E", {{"V/cm"}}, "0.123", clYellow, 2, 100, 48, 42,
+                    groupRows[3]);
+}
+
+void TOpeningForm::buildResultsPanel() {
+    Panel2 = add<platform::Panel>("Panel2");
+    Panel2->setBounds(0, 108, clientWidth(), clientHeight() - 108);
+    Panel2->setAlign(Align::Client);
+
+    Chart1 = Panel2->add<platform::Chart>("Chart1");
+    Chart1->setBounds(0, 0, 450, 282);
+    Chart1->setAlign(Align::Right);
+    Font titleFont;
+    titleFont.name = "Arial";
+    titleFont.bold = true;
+    titleFont.color = platform::clBlue;
+    Font axisFont = titleFont;
+    axisFont.color = platform::clBlack;
+    Chart1->title = {"Ge as a function of z", titleFont};
+    Chart1->bottomAxisTitle = {"z", axisFont};
+    Chart1->leftAxisTitle = {"Ge (kJ/mol)", axisFont};
+    Chart1->legendVisible = false;
+    Chart1->view3D = false;
+    Chart1->backWallColor = platform::clWhite;
+    Chart1->appearanceChanged();
+    Series1 = &Chart1->series();
+    Series1->setColor(platform::clRed);
+
+    Splitter1 = Panel2->add<platform::Splitter>("Splitter1");
+    Splitter1->setBounds(0, 0, 3, 282);
+    Splitter1->setAlign(Align::Right);
+    Splitter1->setResizeTarget(Chart1, 100);
+
+    ResultsLbl = Panel2->add<platform::Label>("ResultsLbl", "Results");
+    ResultsLbl->setFont(boldFont());
+    ResultsLbl->setBounds(8, 4, 120, 15);
+
+    struct ResultRow {
+        FieldId id;
+        const char* caption;
+        std::vector<LabelRun> unit;
+        const char* text;
+        StaticText** member;
+    };
+    // The texts are placeholders until the first recalculation.
+    const ResultRow rows[] = {
+        {FieldId::ZstarTxt, "z*", {}, "22", &ZstarTxt},
+        {FieldId::ZTxt, "z", {}, "10", &ZTxt},
+        {FieldId::ATxt, "Rs + Ri (a)", {{"nm"}}, "0", &ATxt},
+        {FieldId::KTxt, "Inverse Debye length (K)", {{"cm"}, {"-1", true}}, "0", &KTxt},
+        {FieldId::KaTxt, "Ka", {}, "0", &KaTxt},
+        {FieldId::HTxt, "Henry's function H(Ka)", {}, "0", &HTxt},
+        {FieldId::DHHTxt, "DHH slope", {}, "0", &DHHTxt},
+        {FieldId::WTxt, "Ge(max)", {{"kJ/mol"}}, "0", &WTxt},
+    };
+    int top = 22;
+    for (const ResultRow& r : rows) {
+        *r.member =
+            addField(Panel2, r.id, r.caption, r.unit, r.text, clYellow, 2, 150, 70, 58, top);
+        top += 23;
+    }
+
+    KeyLbl1 = Panel2->add<platform::Label>("KeyLbl1");
+    KeyLbl1->setRuns({{"Key: entered values = "},
+                      LabelRun::swatchOf(clLime),
+                      {"    calculated values = "},
+                      LabelRun::swatchOf(clYellow)});
+    KeyLbl1->setBounds(8, top + 10, 284, 16);
+    KeyLbl2 = Panel2->add<platform::Label>("KeyLbl2");
+    KeyLbl2->setRuns({{"value not used ="}, LabelRun::swatchOf(platform::clRed)});
+    KeyLbl2->setBounds(8, top + 32, 284, 16);
+}
+
+void TOpeningForm::FormShow(platform::Form&) {
+    using platform::StrToFloat;
+    EField = StrToFloat(ETxt->text());
+    Valence = StrToFloat(ZTxt->text());
+    Temperature = StrToFloat(TTxt->text());
+    IonicStrength = StrToFloat(ITxt->text());
+    Dielectric = StrToFloat(DTxt->text());
+    StokesRadius = StrToFloat(RsTxt->text());
+    SaltIonRadius = StrToFloat(RiTxt->text());
+    Sigma = StrToFloat(SigTxt->text());
+    Conductivity = StrToFloat(CondTxt->text());
+    Current = StrToFloat(CurrTxt->text());
+    XSection = StrToFloat(XTxt->text());
+    Mobility = StrToFloat(MuTxt->text());
+
+    Friction = 6 * Pi * Viscosity * StokesRadius * 1e-9;
+    Friction = Friction * 1e8;
+    Diffusion = (Temperature + 273) * Boltzmann / (Friction * 1e-8);
+    Diffusion = Diffusion * 1e7;
+}
+
+void TOpeningForm::Exit1Click(platform::MenuItem&) {
+    Close();
+}
+
+StaticText* TOpeningForm::field(FieldId id) const {
+    return m_rows[static_cast<int>(id)].field;
+}
+
+platform::Label* TOpeningForm::fieldLabel(FieldId id) const {
+    return m_rows[static_cast<int>(id)].label;
+}
+
+platform::Label* TOpeningForm::unitLabel(FieldId id) const {
+    return m_rows[static_cast<int>(id)].unit;
+}
+
+std::string TOpeningForm::Fields::text(FieldId id) const {
+    return m_form.field(id)->text();
+}
+
+void TOpeningForm::Fields::setText(FieldId id, const std::string& text) {
+    m_form.field(id)->setText(text);
+}
+
+platform::Color TOpeningForm::Fields::color(FieldId id) const {
+    return m_form.field(id)->color();
+}
+
+void TOpeningForm::Fields::setColor(FieldId id, platform::Color color) {
+    m_form.field(id)->setColor(color);
+}
+
+}  // namespace forms

@@ -1,1 +1,28 @@
-// placeholder
+#include "platform/Chart.h"
+
+#include <algorithm>
+
+namespace platform {
+
+void PointSeries::Clear() {
+    m_points.clear();
+    m_chart.seriesChanged();
+}
+
+void PointSeries::AddXY(double x, double y) {
+    if (m_points.empty() || !(x < m_points.back().x)) {
+        m_points.push_back({x, y});
+    } else {
+        auto at = std::upper_bound(m_points.begin(), m_points.end(), x,
+                                   [](double v, const ChartPoint& p) { return v < p.x; });
+        m_points.insert(at, {x, y});
+    }
+    m_chart.seriesChanged();
+}
+
+Chart::Chart(Control* parent, std::string name)
+    : Control(parent, std::move(name)), m_series(*this) {
+    setColor(clWhite);
+}
+
+}  // namespace platform

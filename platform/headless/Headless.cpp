@@ -1,1 +1,59 @@
-// placeholder
+#include "platform/headless/Headless.h"
+
+namespace platform::headless {
+
+void HeadlessBackend::expectModal(std::string className, DialogScript script) {
+    m_scripts.push_back({std::move(className), std::move(script)});
+}
+
+std::vector<std::string> HeadlessBackend::takeMessages() {
+    std::vector<std::string> out;
+    out.swap(m_messages);
+    return out;
+}
+
+ModalResult HeadlessBackend::runModal(Form& form) {
+    const std::string who = form.className() + " \"" + form.caption() + "\"";
+    if (m_scripts.empty())
+        throw ScriptFailure("unexpected modal dialog " + who);
+    Pending next = std::move(m_scripts.front());
+    m_scripts.pop_front();
+    if (next.className != form.className())
+        throw ScriptFailure("expected modal dialog " + next.className + ", but " + who + " opened");
+    m_history.push_back(form.className());
+
+    form.beginModal();
+    form.setVisible(true);
+    form.doShow();
+    next.script(form);
+    const ModalResult result = form.modalResult();
+    form.endModal();
+    form.setVisible(false);
+    if (result == ModalResult::None)
+        throw ScriptFailure(who + " is still open after its script");
+    return result;
+}
+
+void HeadlessBackend::showForm(Form& form) {
+    if (form.visible())
+        return;
+    form.setVisible(true);
+    form.doShow();
+}
+
+void HeadlessBackend::hideForm(Form& form) {
+    form.setVisible(false);
+}
+
+void typeText(Edit& edit, std::string_view text) {
+    for (char c : text)
+        edit.userKeyPress(c);
+}
+
+void clearByBackspace(Edit& edit) {
+    edit.userKeyDown(VK_END);
+    for (size_t guard = edit.text().size() + 1; !edit.text().empty() && guard > 0; --guard)
+        edit.userKeyDown(VK_BACK);
+}
+
+}  // namespace platform::headless

@@ -1,0 +1,12 @@
+#pragma once
+
+#include <functional>
+
+namespace app {
+
+// Creates the application object and the windows that live for the whole
+// run, and runs the program. A QApplication must exist. beforeRun, if
+// given, runs after the windows exist and before the main one is shown.
+int runQuorvin(const std::function<void()>& beforeRun = {});
+
+}  // namespace app

@@ -1,0 +1,112 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "model/ModelState.h"
+#include "model/Outputs.h"
+#include "platform/Chart.h"
+#include "platform/Form.h"
+
+namespace forms {
+
+// The main window: the value fields of the experiment and the results, the
+// colour key, the graph of Ge against z, and the model state it owns.
+class TOpeningForm : public platform::Form, public model::ModelState {
+  public:
+    explicit TOpeningForm(platform::Form* owner);
+    std::string className() const override { return "TOpeningForm"; }
+
+    // Experiment panel.
+    platform::Panel* Panel1;
+    platform::Label* ExperimentLbl;
+    platform::StaticText* SigTxt;
+    platform::StaticText* MuTxt;
+    platform::StaticText* RsTxt;
+    platform::StaticText* RiTxt;
+    platform::StaticText* ITxt;
+    platform::StaticText* TTxt;
+    platform::StaticText* DTxt;
+    // The "Field" group.
+    platform::GroupBox* GroupBox1;
+    platform::StaticText* CurrTxt;
+    platform::StaticText* CondTxt;
+    platform::StaticText* XTxt;
+    platform::StaticText* ETxt;
+    // Results area, splitter and chart.
+    platform::Panel* Panel2;
+    platform::Label* ResultsLbl;
+    platform::StaticText* ZstarTxt;
+    platform::StaticText* ZTxt;
+    platform::StaticText* ATxt;
+    platform::StaticText* KTxt;
+    platform::StaticText* KaTxt;
+    platform::StaticText* HTxt;
+    platform::StaticText* DHHTxt;
+    platform::StaticText* WTxt;
+    platform::Label* KeyLbl1;
+    platform::Label* KeyLbl2;
+    platform::Splitter* Splitter1;
+    platform::Chart* Chart1;
+    platform::PointSeries* Series1;
+    // Menu.
+    platform::MenuItem* File1;
+    platform::MenuItem* Exit1;
+
+    void FormShow(platform::Form& sender);
+    void Exit1Click(platform::MenuItem& sender);
+
+    // The value field that shows a quantity of the model.
+    platform::StaticText* field(model::FieldId id) const;
+    // The text beside a value field that names it ("Ionic strength").
+    platform::Label* fieldLabel(model::FieldId id) const;
+    // The unit beside a value field, if it has one.
+    platform::Label* unitLabel(model::FieldId id) const;
+
+    // The fields as the recalculation pass and the log entry see them.
+    model::ValueFields& valueFields() { return m_fields; }
+    model::PointSeries& pointSeries() { return m_series; }
+
+  private:
+    class Fields : public model::ValueFields {
+      public:
+        explicit Fields(TOpeningForm& form) : m_form(form) {}
+        std::string text(model::FieldId id) const override;
+        void setText(model::FieldId id, const std::string& text) override;
+        platform::Color color(model::FieldId id) const override;
+        void setColor(model::FieldId id, platform::Color color) override;
+
+      private:
+        TOpeningForm& m_form;
+    };
+    class Series : public model::PointSeries {
+      public:
+        explicit Series(TOpeningForm& form) : m_form(form) {}
+        void clear() override { m_form.Series1->Clear(); }
+        void addPoint(double x, double y) override { m_form.Series1->AddXY(x, y); }
+
+      private:
+        TOpeningForm& m_form;
+    };
+
+    struct FieldRow {
+        platform::StaticText* field = nullptr;
+        platform::Label* label = nullptr;
+        platform::Label* unit = nullptr;
+    };
+    platform::StaticText* addField(platform::Control* parent, model::FieldId id,
+                                   const std::string& caption, std::vector<platform::LabelRun> unit,
+                                   const std::string& text, platform::Color color, int labelLeft,
+                                   int labelWidth, int fieldWidth, int unitWidth, int top);
+    void buildExperimentPanel();
+    void buildResultsPanel();
+    void buildMenu();
+
+    FieldRow m_rows[model::kFieldCount];
+    Fields m_fields{*this};
+    Series m_series{*this};
+};
+
+extern TOpeningForm* OpeningForm;
+
+}  // namespace forms

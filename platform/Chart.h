@@ -1,0 +1,62 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "platform/Control.h"
+
+namespace platform {
+
+class Chart;
+
+struct ChartPoint {
+    double x = 0;
+    double y = 0;
+    friend bool operator==(const ChartPoint&, const ChartPoint&) = default;
+};
+
+// The chart's one point series; x values are kept in ascending order.
+class PointSeries {
+  public:
+    explicit PointSeries(Chart& chart) : m_chart(chart) {}
+    void Clear();
+    void AddXY(double x, double y);
+    const std::vector<ChartPoint>& points() const { return m_points; }
+    Color color() const { return m_color; }
+    void setColor(Color c) { m_color = c; }
+
+  private:
+    Chart& m_chart;
+    std::vector<ChartPoint> m_points;
+    Color m_color = clRed;
+};
+
+struct ChartText {
+    std::string text;
+    Font font;
+};
+
+class Chart : public Control {
+  public:
+    Chart(Control* parent, std::string name);
+    std::string className() const override { return "TChart"; }
+
+    ChartText title;
+    ChartText bottomAxisTitle;
+    ChartText leftAxisTitle;
+    bool legendVisible = false;
+    bool view3D = false;
+    Color backWallColor = clWhite;
+    // Set the texts and fonts above, then tell the peer.
+    void appearanceChanged() { notify(Property::Layout); }
+
+    PointSeries& series() { return m_series; }
+    const PointSeries& series() const { return m_series; }
+
+  private:
+    friend class PointSeries;
+    void seriesChanged() { notify(Property::Content); }
+    PointSeries m_series;
+};
+
+}  // namespace platform

@@ -1,0 +1,53 @@
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace platform {
+
+class Form;
+
+// A menu item; "-" as caption makes a separator. "&" marks the access key.
+class MenuItem {
+  public:
+    MenuItem(MenuItem* parent, std::string name, std::string caption);
+    MenuItem(const MenuItem&) = delete;
+    MenuItem& operator=(const MenuItem&) = delete;
+
+    const std::string& name() const { return m_name; }
+    const std::string& caption() const { return m_caption; }
+    bool isSeparator() const { return m_caption == "-"; }
+    MenuItem* parent() const { return m_parent; }
+    const std::vector<std::unique_ptr<MenuItem>>& items() const { return m_items; }
+
+    MenuItem* add(std::string name, std::string caption,
+                  std::function<void(MenuItem&)> onClick = {});
+    MenuItem* addSeparator();
+    // By name, depth-first.
+    MenuItem* find(const std::string& name);
+    // By the captions along the way, e.g. {"&File", "&Exit"}.
+    MenuItem* findPath(const std::vector<std::string>& captions);
+    // The caption without the access key marker: "Exit".
+    std::string plainCaption() const;
+
+    std::function<void(MenuItem&)> OnClick;
+    // A choice by the user: runs OnClick under the application's handler.
+    void userClick(Form* form);
+
+  private:
+    MenuItem* m_parent;
+    std::string m_name;
+    std::string m_caption;
+    std::vector<std::unique_ptr<MenuItem>> m_items;
+    int m_separators = 0;
+};
+
+// The menu bar of a form: its items are the top-level menus.
+class MainMenu : public MenuItem {
+  public:
+    MainMenu() : MenuItem(nullptr, "MainMenu1", {}) {}
+};
+
+}  // namespace platform

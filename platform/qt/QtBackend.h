@@ -1,0 +1,36 @@
+#pragma once
+
+#include <map>
+
+#include "platform/Application.h"
+
+class QWidget;
+
+namespace platform::qt {
+
+class FormWindow;
+
+// Real windows with Qt Widgets. Create it after the QApplication.
+class QtBackend : public Backend {
+  public:
+    QtBackend();
+    ~QtBackend() override;
+
+    void formCreated(Form& form) override;
+    void formDestroyed(Form& form) override;
+    ModalResult runModal(Form& form) override;
+    void showForm(Form& form) override;
+    void hideForm(Form& form) override;
+    void showMessage(const std::string& text) override;
+    void run(Form& mainForm) override;
+    void terminate() override;
+
+    // The window of a form, built on first use.
+    FormWindow& window(Form& form);
+
+  private:
+    std::map<Form*, FormWindow*> m_windows;
+    bool m_quitting = false;
+};
+
+}  // namespace platform::qt

@@ -1,0 +1,156 @@
+#pragma once
+
+#include <QFrame>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QWidget>
+
+#include "platform/Chart.h"
+#include "platform/Control.h"
+#include "platform/Form.h"
+
+class QCustomPlot;
+class QMenuBar;
+
+namespace platform::qt {
+
+QColor toQColor(Color c);
+// The program's fonts on this system: the Windows faces map to their
+// metric-compatible free counterparts.
+QFont toQFont(const Font& f);
+
+// What every widget of a control shares: the control it mirrors, until the
+// control goes away.
+class PeerBase : public ControlPeer {
+  public:
+    explicit PeerBase(Control& c) : m_control(&c) { c.setPeer(this); }
+    ~PeerBase() override;
+    Control* control() const { return m_control; }
+    void detach();
+
+  protected:
+    // Bounds, visibility, enabled state, font and accessibility.
+    void syncCommon(QWidget& w, Property what);
+    Control* m_control;
+};
+
+// Creates the widget of a control and, below it, those of its children.
+QWidget* createPeerTree(Control& control, QWidget* parent);
+// Forgets the controls of a widget tree before it is deleted.
+void detachPeerTree(QWidget* root);
+
+class FormWindow : public QWidget, public PeerBase {
+  public:
+    FormWindow(Form& form, QWidget* ownerWindow);
+    Form& form() const { return static_cast<Form&>(*m_control); }
+    QWidget* clientArea() const { return m_client; }
+    void changed(Property what) override;
+
+  protected:
+    void closeEvent(QCloseEvent* e) override;
+    bool eventFilter(QObject* watched, QEvent* e) override;
+
+  private:
+    void buildMenu(QMenuBar* bar);
+    QWidget* m_client = nullptr;
+    QMenuBar* m_menuBar = nullptr;
+};
+
+class LabelWidget : public QWidget, public PeerBase {
+  public:
+    LabelWidget(Label& label, QWidget* parent);
+    void changed(Property what) override;
+
+  protected:
+    void paintEvent(QPaintEvent*) override;
+};
+
+class StaticTextWidget : public QLabel, public PeerBase {
+  public:
+    StaticTextWidget(StaticText& text, QWidget* parent);
+    void changed(Property what) override;
+
+  protected:
+    void mousePressEvent(QMouseEvent* e) override;
+    void keyPressEvent(QKeyEvent* e) override;
+};
+
+// Every change of the text goes to the control first: typed characters and
+// the deleting keys as key events, everything else the line edit does by
+// itself (paste, cut, drop, undo, input methods) as a finished edit. The
+// control then decides what the edit shows.
+class EditWidget : public QLineEdit, public PeerBase {
+  public:
+    EditWidget(Edit& edit, QWidget* parent);
+    void changed(Property what) override;
+
+  protected:
+    void keyPressEvent(QKeyEvent* e) override;
+
+  private:
+    Edit& edit() const { return static_cast<Edit&>(*m_control); }
+    void syncFromControl();
+    bool m_syncing = false;
+};
+
+class ButtonWidget : public QPushButton, public PeerBase {
+  public:
+    ButtonWidget(Button& button, QWidget* parent);
+    void changed(Property what) override;
+};
+
+class PanelWidget : public QFrame, public PeerBase {
+  public:
+    PanelWidget(platform::Panel& panel, QWidget* parent);
+    void changed(Property what) override;
+};
+
+class GroupBoxWidget : public QGroupBox, public PeerBase {
+  public:
+    GroupBoxWidget(GroupBox& box, QWidget* parent);
+    void changed(Property what) override;
+};
+
+class ShapeWidget : public QWidget, public PeerBase {
+  public:
+    ShapeWidget(Shape& shape, QWidget* parent);
+    void changed(Property what) override;
+
+  protected:
+    void paintEvent(QPaintEvent*) override;
+};
+
+class SplitterWidget : public QWidget, public PeerBase {
+  public:
+    SplitterWidget(Splitter& splitter, QWidget* parent);
+    void changed(Property what) override;
+
+  protected:
+    void mousePressEvent(QMouseEvent* e) override;
+    void mouseMoveEvent(QMouseEvent* e) override;
+
+  private:
+    int m_lastX = 0;
+};
+
+class ChartWidget : public QWidget, public PeerBase {
+  public:
+    ChartWidget(Chart& chart, QWidget* parent);
+    void changed(Property what) override;
+    QCustomPlot* plot() const { return m_plot; }
+    // Copies the series into the plot and redraws; coalesced, since a
+    // recalculation adds thousands of points one by one.
+    void refresh();
+
+  protected:
+    void resizeEvent(QResizeEvent*) override;
+
+  private:
+    void applyAppearance();
+    QCustomPlot* m_plot;
+    bool m_refreshQueued = false;
+};
+
+}  // namespace platform::qt
