@@ -1,0 +1,63 @@
+#!/usr/bin/env bash
+# Sets up, builds and runs Quorvin on Debian 12.
+#   ./build.sh run    install missing packages, build, start the program
+#   ./build.sh test   install missing packages, build, run every test
+set -euo pipefail
+cd "$(dirname "$0")"
+
+as_root() {
+    if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi
+}
+
+# Installs the Debian packages of the list that are not installed yet; quick
+# when all are there.
+install_packages() {
+    local missing=() pkg
+    for pkg in "$@"; do
+        dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q 'install ok installed' ||
+            missing+=("$pkg")
+    done
+    [ ${#missing[@]} -eq 0 ] && return 0
+    echo "Installing missing Debian packages: ${missing[*]}"
+    as_root apt-get update -qq
+    as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends \
+        "${missing[@]}"
+}
+
+build() {
+    mapfile -t packages < <(grep -vE '^[[:space:]]*(#|$)' debian-packages.txt)
+    install_packages "${packages[@]}"
+    cmake -S . -B build -DCMAKE_BUILD_TYPE=Release
+    cmake --build build -j"$(nproc)"
+}
+
+# Without a display the program runs on a virtual one that a VNC viewer can
+# reach, so that it can still be used from another machine.
+run_without_display() {
+    install_packages x11vnc
+    echo "No display found (DISPLAY is not set)."
+    echo "Starting Quorvin on a virtual display. To see and use it, connect a VNC viewer"
+    echo "to localhost:5900 (from another machine: ssh -L 5900:localhost:5900 this-machine)."
+    echo "Close the program with File > Exit, or press Ctrl+C here."
+    exec xvfb-run -a -s "-screen 0 1280x800x24" bash -c \
+        'x11vnc -display "$DISPLAY" -localhost -nopw -forever -quiet -bg \
+             -o /tmp/quorvin-x11vnc.log >/dev/null 2>&1; exec "$0"' build/app/quorvin
+}
+
+case "${1:-run}" in
+    run)
+        build
+        if [ -z "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then
+            run_without_display
+        fi
+        exec build/app/quorvin
+        ;;
+    test)
+        build
+        ctest --test-dir build --output-on-failure -j"$(nproc)"
+        ;;
+    *)
+        echo "usage: $0 run|test" >&2
+        exit 2
+        ;;
+esac
