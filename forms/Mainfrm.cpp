@@ -186,6 +186,10 @@ void TOpeningForm::buildResultsPanel() {
 }
 
 void TOpeningForm::FormShow(platform::Form&) {
+    ReadStartValues();
+}
+
+void TOpeningForm::ReadStartValues() {
     using platform::StrToFloat;
     EField = StrToFloat(ETxt->text());
     Valence = StrToFloat(ZTxt->text());

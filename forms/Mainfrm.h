@@ -54,6 +54,9 @@ class TOpeningForm : public platform::Form, public model::ModelState {
     platform::MenuItem* Exit1;
 
     void FormShow(platform::Form& sender);
+    // The start-up values from the field texts, and the coefficients that
+    // follow from them, before the first recalculation.
+    void ReadStartValues();
     void Exit1Click(platform::MenuItem& sender);
 
     // The value field that shows a quantity of the model.

@@ -51,7 +51,8 @@ void QtBackend::formDestroyed(Form& form) {
 namespace {
 
 void placeWindow(FormWindow& w, Form& form) {
-    w.adjustSize();
+    if (form.borderStyle() != BorderStyle::Sizeable)
+        w.adjustSize();
     QWidget* anchor = w.parentWidget();
     QRect area = anchor && !form.centered() ? anchor->frameGeometry()
                                             : QApplication::primaryScreen()->availableGeometry();
