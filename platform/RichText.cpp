@@ -9,11 +9,19 @@ namespace {
 
 constexpr std::size_t lineBreakSize = 2;  // CR LF
 
+// A plain loop: find_first_of runs memchr over the set for every character.
+std::size_t findLineBreak(std::string_view text, std::size_t from = 0) {
+    for (std::size_t i = from; i < text.size(); ++i)
+        if (text[i] == '\r' || text[i] == '\n')
+            return i;
+    return std::string_view::npos;
+}
+
 std::vector<std::string_view> splitLines(std::string_view text) {
     std::vector<std::string_view> lines;
     std::size_t from = 0;
     for (;;) {
-        const std::size_t brk = text.find_first_of("\r\n", from);
+        const std::size_t brk = findLineBreak(text, from);
         if (brk == std::string_view::npos) {
             lines.push_back(text.substr(from));
             return lines;
@@ -185,6 +193,11 @@ CharFormat RichDocument::charFormatAfter(TextPosition where) const {
 }
 
 void RichDocument::appendLine(std::string_view text, const CharFormat& format) {
+    if (findLineBreak(text) == std::string_view::npos) {  // the log's case: one run, one copy
+        m_paragraphs.emplace_back();
+        m_paragraphs.back().runs.push_back(TextRun{std::string(text), format});
+        return;
+    }
     m_paragraphs.push_back(Paragraph{{TextRun{{}, format}}});
     appendText(text, format);
 }
@@ -202,7 +215,7 @@ void RichDocument::appendText(std::string_view text, const CharFormat& format) {
         else
             appendRun(last, line, format);
     };
-    if (text.find_first_of("\r\n") == std::string_view::npos) {
+    if (findLineBreak(text) == std::string_view::npos) {
         appendToLast(text);
         return;
     }

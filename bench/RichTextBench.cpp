@@ -1,0 +1,183 @@
+// The calculation log at its largest: 10,000 entries of 35 lines. Appending
+// must not slow down as the log grows (last 1,000 entries at most 1.5 times
+// the first 1,000), saving as RTF must cost at most 10 times and opening at
+// most 20 times writing and reading the same text as a plain file.
+
+#include <benchmark/benchmark.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "platform/Rtf.h"
+
+namespace {
+
+constexpr int entryCount = 10000;
+constexpr int linesPerEntry = 35;
+
+// The lines of one log entry, varied by its number like real recalculations.
+std::vector<std::string> logEntry(int n) {
+    const std::string z = std::to_string(n % 100 + 1);
+    std::vector<std::string> lines = {
+        "-------------------------------------------------------------",
+        "Sigma and Z* calculated from Z: " + z,
+        "  E = 0.123 V/cm calculated from i = 0.18 mA, k= 19.2 mS, Cuvette = 0.04 cm^2",
+        "  Sigma = 12.84 cm^-1, Z* = 2.64 and Z = " + z,
+        "  Using T = 20.0 C, I = 0.10 M, Rs = 2.90 nm, Ri = 0.127 nm, D = 78",
+        "  Inverse Debye length= 1.051E+07 cm^-1, Ka= 3.183",
+        "  Henry's function= 1.1026, and DHH slope (z*/z) = 0.264",
+        "   z          We kJ/mol ",
+    };
+    for (int zi = -13; lines.size() < linesPerEntry; ++zi) {
+        std::string row = "   " + std::to_string(zi);
+        row.resize(14, ' ');
+        lines.push_back(row + std::to_string((zi * zi + n % 7) / 12) + ".31");
+    }
+    return lines;
+}
+
+const std::vector<std::vector<std::string>>& entries() {
+    static const auto all = [] {
+        std::vector<std::vector<std::string>> e;
+        for (int n = 0; n < entryCount; ++n)
+            e.push_back(logEntry(n));
+        return e;
+    }();
+    return all;
+}
+
+// What the report window does per entry: append its lines, keep the end in view.
+void appendEntry(platform::RichDocument& doc, const std::vector<std::string>& lines) {
+    static const platform::CharFormat logFormat;
+    for (const std::string& line : lines)
+        doc.appendLine(line, logFormat);
+    benchmark::DoNotOptimize(doc.length());
+}
+
+const platform::RichDocument& fullLog() {
+    static const auto doc = [] {
+        platform::RichDocument d;
+        for (const auto& e : entries())
+            appendEntry(d, e);
+        return d;
+    }();
+    return doc;
+}
+
+std::filesystem::path scratch(const std::string& name) {
+    static const std::filesystem::path dir = [] {
+        std::string pattern =
+            (std::filesystem::temp_directory_path() / "richbench-XXXXXX").string();
+        if (::mkdtemp(pattern.data()) == nullptr)
+            throw std::runtime_error("cannot create a temporary folder");
+        return std::filesystem::path(pattern);
+    }();
+    static const struct Cleanup {
+        ~Cleanup() { std::filesystem::remove_all(dir); }
+    } cleanup;
+    return dir / name;
+}
+
+// Appends 1,000 entries to a log that already holds state.range(0) entries.
+void BM_AppendEntries(benchmark::State& state) {
+    const auto before = static_cast<int>(state.range(0));
+    platform::RichDocument doc;
+    for (auto _ : state) {
+        state.PauseTiming();
+        doc.clear();
+        for (int n = 0; n < before; ++n)
+            appendEntry(doc, entries()[n]);
+        state.ResumeTiming();
+        for (int n = before; n < before + 1000; ++n)
+            appendEntry(doc, entries()[n]);
+    }
+    state.SetItemsProcessed(state.iterations() * 1000 * linesPerEntry);
+}
+BENCHMARK(BM_AppendEntries)->Arg(0)->Arg(entryCount - 1000)->Unit(benchmark::kMillisecond);
+
+// The baseline of saving: the log's lines with CR LF into a file, flushed to disk.
+void BM_SavePlainText(benchmark::State& state) {
+    const std::string path = scratch("log.txt").string();
+    for (auto _ : state) {
+        std::FILE* f = std::fopen(path.c_str(), "wb");
+        for (const auto& entry : entries()) {
+            for (const std::string& line : entry) {
+                std::fwrite(line.data(), 1, line.size(), f);
+                std::fwrite("\r\n", 1, 2, f);
+            }
+        }
+        std::fflush(f);
+        ::fsync(::fileno(f));
+        std::fclose(f);
+    }
+}
+BENCHMARK(BM_SavePlainText)->Unit(benchmark::kMillisecond);
+
+void BM_SaveRtf(benchmark::State& state) {
+    const auto path = scratch("log.rtf");
+    const platform::RichDocument& doc = fullLog();
+    for (auto _ : state)
+        platform::saveRtfFile(path, doc);
+    state.counters["bytes"] = static_cast<double>(std::filesystem::file_size(path));
+}
+BENCHMARK(BM_SaveRtf)->Unit(benchmark::kMillisecond);
+
+// The baseline of opening: the plain file read and split into lines.
+void BM_OpenPlainText(benchmark::State& state) {
+    const std::string path = scratch("log.txt").string();
+    {
+        std::FILE* f = std::fopen(path.c_str(), "wb");
+        const std::string text = fullLog().plainText();
+        std::fwrite(text.data(), 1, text.size(), f);
+        std::fclose(f);
+    }
+    for (auto _ : state) {
+        std::FILE* f = std::fopen(path.c_str(), "rb");
+        std::string bytes;
+        char buffer[1 << 16];
+        for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, f)) > 0;)
+            bytes.append(buffer, n);
+        std::fclose(f);
+        std::vector<std::string> lines;
+        for (std::size_t from = 0; from < bytes.size();) {
+            const std::size_t end = std::min(bytes.find("\r\n", from), bytes.size());
+            lines.emplace_back(bytes, from, end - from);
+            from = end + 2;
+        }
+        benchmark::DoNotOptimize(lines.data());
+    }
+}
+BENCHMARK(BM_OpenPlainText)->Unit(benchmark::kMillisecond);
+
+void BM_OpenRtf(benchmark::State& state) {
+    const auto path = scratch("log.rtf");
+    platform::saveRtfFile(path, fullLog());
+    for (auto _ : state) {
+        const platform::RichDocument doc = platform::loadRtfFile(path);
+        if (doc.paragraphs().size() != std::size_t{entryCount} * linesPerEntry)
+            state.SkipWithError("the log did not read back whole");
+    }
+}
+BENCHMARK(BM_OpenRtf)->Unit(benchmark::kMillisecond);
+
+// The serialisation alone, in memory, for reading the file figures.
+void BM_WriteRtfInMemory(benchmark::State& state) {
+    for (auto _ : state)
+        benchmark::DoNotOptimize(platform::writeRtf(fullLog()));
+}
+BENCHMARK(BM_WriteRtfInMemory)->Unit(benchmark::kMillisecond);
+
+void BM_ReadRtfInMemory(benchmark::State& state) {
+    const std::string rtf = platform::writeRtf(fullLog());
+    for (auto _ : state)
+        benchmark::DoNotOptimize(platform::readRtf(rtf));
+}
+BENCHMARK(BM_ReadRtfInMemory)->Unit(benchmark::kMillisecond);
+
+}  // namespace
