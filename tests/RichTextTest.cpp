@@ -230,10 +230,3 @@ TEST(RichDocument, FormatAtIsWhatTypingThereGets) {
     EXPECT_FALSE(doc.formatAt(6).bold);
     EXPECT_EQ(RichDocument{}.formatAt(0), CharFormat{});
 }
-
-TEST(RichDocument, DefaultFormatIsTheLogFont) {
-    const CharFormat f;
-    EXPECT_EQ(f.face, "MS Sans Serif");
-    EXPECT_EQ(f.points(), 8.0);
-    EXPECT_EQ(f.color, platform::clBlack);
-}

@@ -19,7 +19,8 @@ void check(bool ok, const char* what) {
 }
 
 void checkDocument(std::string_view input, const platform::RichDocument& doc) {
-    check(doc.plainText().size() <= 3 * input.size(), "text larger than three bytes per input byte");
+    check(doc.plainText().size() <= 3 * input.size(),
+          "text larger than three bytes per input byte");
     check(doc.length() == doc.plainText().size(), "length() differs from plainText()");
     check(platform::readRtf(platform::writeRtf(doc)) == doc, "saved document reads back changed");
 }
