@@ -2,6 +2,10 @@
 
 #include <QApplication>
 #include <QMessageBox>
+#include <QPainter>
+#include <QProxyStyle>
+#include <QPainter>
+#include <QProxyStyle>
 #include <QScreen>
 
 #include "platform/Form.h"
@@ -9,8 +13,36 @@
 
 namespace platform::qt {
 
+namespace {
+
+// The menu bar asks the style for its overflow arrow at once, and loading
+// that picture loads every image format plugin. We draw the arrow instead.
+class ProgramStyle : public QProxyStyle {
+public:
+    QIcon standardIcon(StandardPixmap sp, const QStyleOption* opt,
+                       const QWidget* widget) const override {
+        if (sp != SP_ToolBarHorizontalExtensionButton && sp != SP_ToolBarVerticalExtensionButton)
+            return QProxyStyle::standardIcon(sp, opt, widget);
+        QPixmap pm(16, 16);
+        pm.fill(Qt::transparent);
+        QPainter p(&pm);
+        p.setPen(QPen(Qt::black, 1.5));
+        if (sp == SP_ToolBarHorizontalExtensionButton) {
+            p.drawPolyline(QPolygonF({{5, 4}, {9, 8}, {5, 12}}));
+            p.drawPolyline(QPolygonF({{9, 4}, {13, 8}, {9, 12}}));
+        } else {
+            p.drawPolyline(QPolygonF({{4, 5}, {8, 9}, {12, 5}}));
+            p.drawPolyline(QPolygonF({{4, 9}, {8, 13}, {12, 9}}));
+        }
+        return QIcon(pm);
+    }
+};
+
+}  // namespace
+
 QtBackend::QtBackend() {
     QApplication::setQuitOnLastWindowClosed(false);
+    QApplication::setStyle(new ProgramStyle);
 }
 
 QtBackend::~QtBackend() {

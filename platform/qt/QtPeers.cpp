@@ -98,7 +98,10 @@ void PeerBase::syncCommon(QWidget& w, Property what) {
             w.setEnabled(c.enabled());
             break;
         case Property::Font:
-            w.setFont(toQFont(c.font()));
+            // Fonts pass from parent to child by themselves; setting one on
+            // every widget costs a font look-up each at start-up.
+            if (!c.parent() || !(c.parent()->font() == c.font()) || w.testAttribute(Qt::WA_SetFont))
+                w.setFont(toQFont(c.font()));
             break;
         default:
             break;
@@ -513,12 +516,36 @@ void PanelWidget::changed(Property what) {
     }
 }
 
-GroupBoxWidget::GroupBoxWidget(GroupBox& box, QWidget* parent) : QGroupBox(parent), PeerBase(box) {}
+GroupBoxWidget::GroupBoxWidget(GroupBox& box, QWidget* parent) : QWidget(parent), PeerBase(box) {}
 
 void GroupBoxWidget::changed(Property what) {
     syncCommon(*this, what);
-    if (m_control && what == Property::Text)
-        setTitle(qs(m_control->text()));
+    if (!m_control)
+        return;
+    if (what == Property::Text)
+        setAccessibleName(qs(m_control->text()));
+    update();
+}
+
+void GroupBoxWidget::paintEvent(QPaintEvent*) {
+    if (!m_control)
+        return;
+    QPainter p(this);
+    const QFontMetrics fm(font());
+    const int lineY = fm.height() / 2;
+    const QRect frame = rect().adjusted(0, lineY, -1, -1);
+    // An etched frame: a dark line with a light one beside it.
+    p.setPen(palette().color(QPalette::Dark));
+    p.drawRect(frame.adjusted(0, 0, -1, -1));
+    p.setPen(palette().color(QPalette::Light));
+    p.drawRect(frame.adjusted(1, 1, 0, 0));
+    const QString title = qs(m_control->text());
+    if (title.isEmpty())
+        return;
+    const QRect titleRect(8, 0, fm.horizontalAdvance(title) + 4, fm.height());
+    p.fillRect(titleRect, palette().color(QPalette::Window));
+    p.setPen(palette().color(QPalette::WindowText));
+    p.drawText(titleRect, Qt::AlignCenter, title);
 }
 
 ShapeWidget::ShapeWidget(Shape& shape, QWidget* parent) : QWidget(parent), PeerBase(shape) {}
@@ -633,7 +660,7 @@ void ChartWidget::refresh() {
     };
     m_plot->xAxis->setRange(padded(xmin, xmax));
     m_plot->yAxis->setRange(padded(ymin, ymax));
-    m_plot->replot();
+    m_plot->replot(QCustomPlot::rpQueuedReplot);
 }
 
 void ChartWidget::resizeEvent(QResizeEvent*) {

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QFrame>
-#include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -107,10 +106,15 @@ class PanelWidget : public QFrame, public PeerBase {
     void changed(Property what) override;
 };
 
-class GroupBoxWidget : public QGroupBox, public PeerBase {
+// Drawn by hand: the style's group box frame is a picture whose loading
+// costs more than the rest of the window's first paint.
+class GroupBoxWidget : public QWidget, public PeerBase {
   public:
     GroupBoxWidget(GroupBox& box, QWidget* parent);
     void changed(Property what) override;
+
+  protected:
+    void paintEvent(QPaintEvent*) override;
 };
 
 class ShapeWidget : public QWidget, public PeerBase {
