@@ -1,1 +1,71 @@
-// placeholder
+#include "log/LogEntry.h"
+
+#include <string>
+
+#include "model/Electrostatics.h"
+#include "model/GeCurve.h"
+#include "model/Sampling.h"
+#include "model/ValenceConversions.h"
+#include "platform/NumberText.h"
+
+namespace calclog {
+
+namespace {
+
+using model::FieldId;
+
+constexpr std::size_t kGeColumn = 14;
+
+}  // namespace
+
+void WriteLogEntry(const model::ModelState& s, const model::ValueFields& fields,
+                   model::LogSink& sink) {
+    const auto text = [&fields](FieldId id) { return fields.text(id); };
+
+    sink.AddLogLine("-------------------------------------------------------------");
+
+    const model::ValenceModes modes = model::valenceModes(s);
+    if (modes.fromSigma) {
+        sink.AddLogLine("Z and Z* calculated from Sigma: " + text(FieldId::SigTxt) + " cm^-1");
+    }
+    if (modes.fromZ) {
+        sink.AddLogLine("Sigma and Z* calculated from Z: " + text(FieldId::ZTxt));
+    }
+    if (modes.fromZstar) {
+        sink.AddLogLine("Sigma and Z calculated from Z*: " + text(FieldId::ZstarTxt));
+    }
+
+    if (s.ECalculated) {
+        sink.AddLogLine("  E = " + text(FieldId::ETxt) + " V/cm calculated from i = " +
+                        text(FieldId::CurrTxt) + " mA, k= " + text(FieldId::CondTxt) +
+                        " mS, Cuvette = " + text(FieldId::XTxt) + " cm^2");
+    } else {
+        sink.AddLogLine("  E = " + text(FieldId::ETxt) + " V/cm entered");
+    }
+    sink.AddLogLine("  Sigma = " + text(FieldId::SigTxt) + " cm^-1, Z* = " +
+                    text(FieldId::ZstarTxt) + " and Z = " + text(FieldId::ZTxt));
+    sink.AddLogLine("  Using T = " + text(FieldId::TTxt) + " C, I = " + text(FieldId::ITxt) +
+                    " M, Rs = " + text(FieldId::RsTxt) + " nm, Ri = " + text(FieldId::RiTxt) +
+                    " nm, D = " + text(FieldId::DTxt));
+    sink.AddLogLine("  Inverse Debye length= " + text(FieldId::KTxt) +
+                    " cm^-1, Ka= " + text(FieldId::KaTxt));
+    sink.AddLogLine("  Henry's function= " + text(FieldId::HTxt) +
+                    ", and DHH slope (z*/z) = " + text(FieldId::DHHTxt));
+
+    sink.AddLogLine("   z          We kJ/mol ");
+    const model::PhysicalConstants c = model::physicalConstants(s);
+    const model::ValenceGrid rows = model::logTableGrid(s.Valence);
+    for (std::int64_t k = 0; k < rows.count; ++k) {
+        const std::int64_t zi = rows.at(k);
+        const double ge = model::CalcGe(static_cast<double>(zi), s.Dielectric, s.StokesRadius,
+                                        s.SaltIonRadius, s.InverseDebyeLength, c);
+        std::string line = "   " + std::to_string(zi);
+        if (line.size() < kGeColumn) {
+            line.append(kGeColumn - line.size(), ' ');
+        }
+        line += platform::FormatFloat("###0.0#", ge);
+        sink.AddLogLine(std::move(line));
+    }
+}
+
+}  // namespace calclog

@@ -1,0 +1,30 @@
+#pragma once
+
+#include "model/ModelState.h"
+#include "model/Outputs.h"
+
+namespace model {
+
+// Each conversion writes one quantity of the model state and the text of its
+// value field.
+void CalcZFromSigma(ModelState& s, ValueFields& fields);
+void CalcZstarFromSigma(ModelState& s, ValueFields& fields);
+void CalcSigmaFromZ(ModelState& s, ValueFields& fields);
+void CalcZstarFromZ(ModelState& s, ValueFields& fields);
+void CalcZFromZstar(ModelState& s, ValueFields& fields);
+// These two store the number their text shows, so that later calculations use
+// the rounded value the window shows.
+void CalcMobilityFromSigma(ModelState& s, ValueFields& fields);
+void CalcSigmaFromMobility(ModelState& s, ValueFields& fields);
+
+// Which quantity of the valence chain the others are derived from. With all
+// three flags set (after the mobility calculator) only Sigma is: one
+// consistent set of values, colours and log header.
+struct ValenceModes {
+    bool fromSigma = false;
+    bool fromZ = false;
+    bool fromZstar = false;
+};
+ValenceModes valenceModes(const ModelState& s);
+
+}  // namespace model
