@@ -1,6 +1,7 @@
 #include "app/Startup.h"
 
 #include "forms/Mainfrm.h"
+#include "forms/Report.h"
 #include "platform/Application.h"
 #include "platform/qt/QtBackend.h"
 
@@ -12,6 +13,7 @@ int runQuorvin(const std::function<void()>& beforeRun) {
     try {
         application.Initialize();
         application.CreateForm(forms::OpeningForm);
+        application.CreateForm(forms::ReportFrm);
         if (beforeRun)
             beforeRun();
         application.Run();
@@ -19,6 +21,7 @@ int runQuorvin(const std::function<void()>& beforeRun) {
         application.ShowException(e);
     }
     forms::OpeningForm = nullptr;
+    forms::ReportFrm = nullptr;
     return 0;
 }
 

@@ -1,5 +1,10 @@
 #include "forms/Mainfrm.h"
 
+#include "forms/Report.h"
+#include "log/LogEntry.h"
+#include "model/Electrostatics.h"
+#include "model/FieldTable.h"
+#include "model/Recalculate.h"
 #include "platform/NumberText.h"
 
 namespace forms {
@@ -187,27 +192,29 @@ void TOpeningForm::buildResultsPanel() {
 
 void TOpeningForm::FormShow(platform::Form&) {
     ReadStartValues();
+    Recalculate();
 }
 
 void TOpeningForm::ReadStartValues() {
-    using platform::StrToFloat;
-    EField = StrToFloat(ETxt->text());
-    Valence = StrToFloat(ZTxt->text());
-    Temperature = StrToFloat(TTxt->text());
-    IonicStrength = StrToFloat(ITxt->text());
-    Dielectric = StrToFloat(DTxt->text());
-    StokesRadius = StrToFloat(RsTxt->text());
-    SaltIonRadius = StrToFloat(RiTxt->text());
-    Sigma = StrToFloat(SigTxt->text());
-    Conductivity = StrToFloat(CondTxt->text());
-    Current = StrToFloat(CurrTxt->text());
-    XSection = StrToFloat(XTxt->text());
-    Mobility = StrToFloat(MuTxt->text());
+    model::readStartValues(*this, m_fields);
+    // The pass computes these again; they are set here so that the state is
+    // complete before it runs.
+    const model::PhysicalConstants c = model::physicalConstants(*this);
+    InverseDebyeLength = model::CalcInverseDebyeLength(Temperature, IonicStrength, Dielectric, c);
+    ClosestApproach = model::calcClosestApproach(StokesRadius, SaltIonRadius);
+    Ka = model::calcKa(InverseDebyeLength, ClosestApproach);
+    HenryFunction = model::CalcHenryFunction(Ka);
+    DhhSlope = model::CalcDhhSlope(Ka);
+}
 
-    Friction = 6 * Pi * Viscosity * StokesRadius * 1e-9;
-    Friction = Friction * 1e8;
-    Diffusion = (Temperature + 273) * Boltzmann / (Friction * 1e-8);
-    Diffusion = Diffusion * 1e7;
+void TOpeningForm::Recalculate() {
+    model::Recalculate(*this, m_fields, m_series, [this] { WriteLogEntry(); });
+}
+
+void TOpeningForm::WriteLogEntry() {
+    if (ReportFrm != nullptr) {
+        calclog::WriteLogEntry(*this, m_fields, *ReportFrm);
+    }
 }
 
 void TOpeningForm::Exit1Click(platform::MenuItem&) {

@@ -57,6 +57,10 @@ class TOpeningForm : public platform::Form, public model::ModelState {
     // The start-up values from the field texts, and the coefficients that
     // follow from them, before the first recalculation.
     void ReadStartValues();
+    // Brings every result, colour, the graph and the log up to date.
+    void Recalculate();
+    // Appends the entry of the current state to the report window's log.
+    void WriteLogEntry();
     void Exit1Click(platform::MenuItem& sender);
 
     // The value field that shows a quantity of the model.

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "forms/Mainfrm.h"
+#include "forms/Report.h"
 #include "tests/support/HeadlessSession.h"
 
 using forms::OpeningForm;
@@ -15,10 +16,12 @@ class MainWindow : public testing_support::HeadlessSession {
     void SetUp() override {
         application.Initialize();
         application.CreateForm(OpeningForm);
+        application.CreateForm(forms::ReportFrm);
     }
     void TearDown() override {
         HeadlessSession::TearDown();
         OpeningForm = nullptr;
+        forms::ReportFrm = nullptr;
     }
     TOpeningForm& form() { return *OpeningForm; }
 };
@@ -236,6 +239,37 @@ TEST_F(MainWindow, AnUnreadableFieldTextIsReported) {
     application.Run();
     EXPECT_EQ(backend.takeMessages(),
               std::vector<std::string>{"'0,123' is not a valid floating point value"});
+}
+
+TEST_F(MainWindow, FirstPassShowsTheResultsAndWritesNoLog) {
+    application.Run();
+    const TOpeningForm& f = form();
+    const std::pair<platform::StaticText*, const char*> expected[] = {
+        {f.ATxt, "3.027"},  {f.KTxt, "1.051E+07"}, {f.KaTxt, "3.183"},   {f.HTxt, "1.1026"},
+        {f.ETxt, "0.123"},  {f.DHHTxt, "0.264"},   {f.ZTxt, "17.13"},    {f.ZstarTxt, "4.52"},
+        {f.MuTxt, "1.324"}, {f.WTxt, "24.396"},    {f.SigTxt, "22.00"},
+    };
+    for (const auto& [field, text] : expected) {
+        EXPECT_EQ(field->text(), text) << field->name();
+    }
+    EXPECT_EQ(f.MuTxt->color(), platform::clYellow);
+    EXPECT_EQ(f.SigTxt->color(), platform::clLime);
+    EXPECT_EQ(f.Series1->points().size(), 35u);
+    EXPECT_TRUE(forms::ReportFrm->document().empty());
+    EXPECT_FALSE(forms::ReportFrm->LogUnsaved);
+    EXPECT_FALSE(forms::ReportFrm->visible()) << "the report window starts hidden";
+}
+
+TEST_F(MainWindow, LaterPassesAppendTheirEntryToTheReport) {
+    application.Run();
+    form().Recalculate();
+    const platform::RichDocument& log = forms::ReportFrm->document();
+    ASSERT_EQ(log.paragraphs().size(), 8u + 18u);
+    EXPECT_EQ(log.paragraphs()[1].text(), "Z and Z* calculated from Sigma: 22.00 cm^-1");
+    EXPECT_TRUE(forms::ReportFrm->LogUnsaved);
+    form().Recalculate();
+    EXPECT_EQ(log.paragraphs().size(), 2 * (8u + 18u));
+    EXPECT_EQ(log.paragraphs()[26].text(), log.paragraphs()[0].text());
 }
 
 }  // namespace
