@@ -1,0 +1,5 @@
+# A full recalculation pass beside the bare Ge loop it contains.
+add_executable(model_bench ModelBench.cpp)
+target_link_libraries(model_bench PRIVATE quorvin_forms quorvin_platform_headless
+                      benchmark::benchmark_main)
+target_include_directories(model_bench PRIVATE ${PROJECT_SOURCE_DIR})
