@@ -46,6 +46,9 @@ TOpeningForm::TOpeningForm(platform::Form* owner) : Form(owner, "OpeningForm") {
 void TOpeningForm::buildMenu() {
     platform::MainMenu* menu = createMenu();
     File1 = menu->add("File1", "&File");
+    Viewlog1 =
+        File1->add("Viewlog1", "&View log...", [this](platform::MenuItem& m) { Viewlog1Click(m); });
+    File1->addSeparator();
     Exit1 = File1->add("Exit1", "&Exit", [this](platform::MenuItem& m) { Exit1Click(m); });
 }
 
@@ -215,6 +218,11 @@ void TOpeningForm::WriteLogEntry() {
     if (ReportFrm != nullptr) {
         calclog::WriteLogEntry(*this, m_fields, *ReportFrm);
     }
+}
+
+void TOpeningForm::Viewlog1Click(platform::MenuItem&) {
+    if (ReportFrm != nullptr)
+        ReportFrm->Show();
 }
 
 void TOpeningForm::Exit1Click(platform::MenuItem&) {

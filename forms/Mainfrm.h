@@ -51,6 +51,7 @@ class TOpeningForm : public platform::Form, public model::ModelState {
     platform::PointSeries* Series1;
     // Menu.
     platform::MenuItem* File1;
+    platform::MenuItem* Viewlog1;
     platform::MenuItem* Exit1;
 
     void FormShow(platform::Form& sender);
@@ -61,6 +62,8 @@ class TOpeningForm : public platform::Form, public model::ModelState {
     void Recalculate();
     // Appends the entry of the current state to the report window's log.
     void WriteLogEntry();
+    // Shows the report window, modeless, in front.
+    void Viewlog1Click(platform::MenuItem& sender);
     void Exit1Click(platform::MenuItem& sender);
 
     // The value field that shows a quantity of the model.

@@ -11,6 +11,7 @@ namespace platform {
 
 class Form;
 class Chart;
+class DesktopServices;
 enum class ModalResult : int;
 
 // A test script that did not match what the program did (an unexpected
@@ -38,6 +39,8 @@ class Backend {
     // Shows the main form and runs until it has closed.
     virtual void run(Form& mainForm) = 0;
     virtual void terminate() = 0;
+    // Common dialogs, printer and clipboard; none by default.
+    virtual DesktopServices* services() { return nullptr; }
 };
 
 // The application object: creates the forms that live for the whole run,

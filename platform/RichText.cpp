@@ -327,6 +327,28 @@ void RichDocument::setFormat(std::size_t start, std::size_t count, const CharFor
     }
 }
 
+void RichDocument::replaceParagraphs(std::size_t first, std::size_t count,
+                                     std::vector<Paragraph> with) {
+    first = std::min(first, m_paragraphs.size());
+    count = std::min(count, m_paragraphs.size() - first);
+    for (Paragraph& p : with)
+        normalize(p, p.runs.empty() ? CharFormat{} : p.runs.front().format);
+    const auto at = m_paragraphs.begin() + static_cast<std::ptrdiff_t>(first);
+    const auto common = std::min(count, with.size());
+    std::move(with.begin(), with.begin() + static_cast<std::ptrdiff_t>(common), at);
+    if (count > common)
+        m_paragraphs.erase(at + static_cast<std::ptrdiff_t>(common),
+                           at + static_cast<std::ptrdiff_t>(count));
+    else
+        m_paragraphs.insert(at + static_cast<std::ptrdiff_t>(common),
+                            std::make_move_iterator(with.begin() + static_cast<std::ptrdiff_t>(common)),
+                            std::make_move_iterator(with.end()));
+    if (first == 0)
+        m_starts.clear();
+    else
+        touched(first - 1);
+}
+
 void RichDocument::clear() {
     m_paragraphs.clear();
     m_starts.clear();

@@ -83,6 +83,9 @@ class RichDocument {
     // Replaces the range by text in the format of the range's first character.
     void replace(std::size_t start, std::size_t count, std::string_view text);
     void setFormat(std::size_t start, std::size_t count, const CharFormat& format);
+    // Replaces count lines from line first (both clamped) by the given ones,
+    // which must each hold at least one run.
+    void replaceParagraphs(std::size_t first, std::size_t count, std::vector<Paragraph> with);
     void clear();
 
     friend bool operator==(const RichDocument& a, const RichDocument& b) {

@@ -300,6 +300,35 @@ void saveRtfFile(const std::filesystem::path& path, const RichDocument& doc) {
             target = resolved;
     }
     const std::string data = writeRtf(doc);
+    const auto writeAll = [&](int fd) {
+        std::size_t written = 0;
+        while (written < data.size()) {
+            const ssize_t n = ::write(fd, data.data() + written, data.size() - written);
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n < 0)
+                return errno;
+            written += static_cast<std::size_t>(n);
+        }
+        return 0;
+    };
+
+    // A device or a pipe is written into: renaming a file over it would
+    // replace the device node itself.
+    struct stat existing {};
+    if (::stat(target.c_str(), &existing) == 0 && !S_ISREG(existing.st_mode)) {
+        if (S_ISDIR(existing.st_mode))
+            throw fail(EISDIR);
+        const int fd = ::open(target.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC);
+        if (fd < 0)
+            throw fail(errno);
+        int error = writeAll(fd);
+        if (::close(fd) != 0 && error == 0)
+            error = errno;
+        if (error != 0)
+            throw fail(error);
+        return;
+    }
 
     static std::atomic<unsigned> counter{0};
     std::filesystem::path temp;
@@ -321,15 +350,8 @@ void saveRtfFile(const std::filesystem::path& path, const RichDocument& doc) {
     if (::stat(target.c_str(), &old) == 0 && S_ISREG(old.st_mode) &&
         ::fchmod(fd, old.st_mode & 07777) != 0)
         throw abandon(errno);
-    std::size_t written = 0;
-    while (written < data.size()) {
-        const ssize_t n = ::write(fd, data.data() + written, data.size() - written);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0)
-            throw abandon(errno);
-        written += static_cast<std::size_t>(n);
-    }
+    if (const int error = writeAll(fd); error != 0)
+        throw abandon(error);
     if (::fsync(fd) != 0)
         throw abandon(errno);
     const int closed = ::close(fd);

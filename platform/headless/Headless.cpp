@@ -3,7 +3,7 @@
 namespace platform::headless {
 
 void HeadlessBackend::expectModal(std::string className, DialogScript script) {
-    m_scripts.push_back({std::move(className), std::move(script)});
+    m_scripts.push_back({std::move(className), std::move(script), {}});
 }
 
 std::vector<std::string> HeadlessBackend::takeMessages() {
@@ -14,13 +14,9 @@ std::vector<std::string> HeadlessBackend::takeMessages() {
 
 ModalResult HeadlessBackend::runModal(Form& form) {
     const std::string who = form.className() + " \"" + form.caption() + "\"";
-    if (m_scripts.empty())
-        throw ScriptFailure("unexpected modal dialog " + who);
-    Pending next = std::move(m_scripts.front());
-    m_scripts.pop_front();
-    if (next.className != form.className())
-        throw ScriptFailure("expected modal dialog " + next.className + ", but " + who + " opened");
-    m_history.push_back(form.className());
+    Pending next = takeScript(form.className(), who);
+    if (!next.script)
+        throw ScriptFailure("expected common dialog " + next.className + ", but " + who + " opened");
 
     form.beginModal();
     form.setVisible(true);

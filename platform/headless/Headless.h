@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform/Application.h"
+#include "platform/Dialogs.h"
 #include "platform/Form.h"
 
 namespace platform::headless {
@@ -14,11 +15,21 @@ namespace platform::headless {
 // Answers one modal dialog: it acts on the dialog as a user would (types,
 // presses keys, clicks) and must leave it closed.
 using DialogScript = std::function<void(Form& dialog)>;
+// Answers one common dialog (file, font, printer set-up): it sets what the
+// user chose and returns true for OK, false for Cancel.
+using CommonDialogScript = std::function<bool(CommonDialog& dialog)>;
+
+// A print job as the printer received it.
+struct PrintJob {
+    std::string title;
+    std::string text;
+    PrinterChoice printer;
+};
 
 // The back end of the tests. Windows are plain state; each modal dialog
 // takes the next queued script, and a dialog that opens without one, or
 // stays open after its script, ends the test with a ScriptFailure.
-class HeadlessBackend : public Backend {
+class HeadlessBackend : public Backend, public DesktopServices {
   public:
     // Queues the answer to the next modal dialog; it must be of this class
     // ("TNumberEntry"). Scripts are used in the order the dialogs open.
@@ -27,6 +38,14 @@ class HeadlessBackend : public Backend {
     void expect(std::string className, std::function<void(T&)> script) {
         expectModal(std::move(className),
                     [s = std::move(script)](Form& f) { s(dynamic_cast<T&>(f)); });
+    }
+    // Queues the answer to the next common dialog, in the same order as the
+    // modal dialogs.
+    void expectDialog(std::string className, CommonDialogScript script);
+    template <class T>
+    void expectDialog(std::string className, std::function<bool(T&)> script) {
+        expectDialog(std::move(className),
+                     [s = std::move(script)](CommonDialog& d) { return s(dynamic_cast<T&>(d)); });
     }
     size_t pendingScripts() const { return m_scripts.size(); }
     // Class names of the modal dialogs opened so far, in order.
@@ -46,12 +65,40 @@ class HeadlessBackend : public Backend {
     void showMessage(const std::string& text) override { m_messages.push_back(text); }
     void run(Form& mainForm) override { showForm(mainForm); }
     void terminate() override { m_terminated = true; }
+    DesktopServices* services() override { return this; }
+
+    // The common dialogs, the printer and the clipboard.
+    bool runFileDialog(FileDialog& dialog) override { return runCommon(dialog); }
+    bool runFontDialog(FontDialog& dialog) override { return runCommon(dialog); }
+    bool runPrinterSetup(PrinterSetupDialog& dialog) override { return runCommon(dialog); }
+    void showFindDialog(FindDialog& dialog) override;
+    void hideFindDialog(FindDialog& dialog) override;
+    void forgetFindDialog(FindDialog& dialog) override { hideFindDialog(dialog); }
+    PrinterChoice currentPrinter() override { return m_printer; }
+    void setCurrentPrinter(const PrinterChoice& choice) override { m_printer = choice; }
+    void printRichText(const RichDocument& doc, const std::string& title) override;
+    void setClipboard(const ClipboardText& text) override { m_clipboard = text; }
+    ClipboardText clipboard() override { return m_clipboard; }
+
+    // The find and replace dialogs now shown, in the order they opened.
+    const std::vector<FindDialog*>& shownFindDialogs() const { return m_findDialogs; }
+    const std::vector<PrintJob>& printJobs() const { return m_printJobs; }
+    // The next print job fails with this reason, as a printer error would.
+    void failNextPrint(std::string reason) { m_printFailure = std::move(reason); }
 
   private:
     struct Pending {
         std::string className;
         DialogScript script;
+        CommonDialogScript common;
     };
+    Pending takeScript(const std::string& className, const std::string& who);
+    bool runCommon(CommonDialog& dialog);
+    std::vector<FindDialog*> m_findDialogs;
+    std::vector<PrintJob> m_printJobs;
+    std::string m_printFailure;
+    PrinterChoice m_printer{"Default printer", ""};
+    ClipboardText m_clipboard;
     std::deque<Pending> m_scripts;
     std::vector<std::string> m_history;
     std::vector<std::string> m_messages;
