@@ -10,6 +10,7 @@
 
 #include "platform/Form.h"
 #include "platform/qt/QtPeers.h"
+#include "platform/qt/QtServices.h"
 
 namespace platform::qt {
 
@@ -46,6 +47,7 @@ QtBackend::QtBackend() {
 }
 
 QtBackend::~QtBackend() {
+    m_services.reset();
     for (auto& [form, window] : m_windows) {
         detachPeerTree(window);
         delete window;
@@ -142,6 +144,16 @@ void QtBackend::run(Form& mainForm) {
     showForm(mainForm);
     if (!m_quitting)
         QApplication::exec();
+}
+
+DesktopServices* QtBackend::services() {
+    return &qtServices();
+}
+
+QtServices& QtBackend::qtServices() {
+    if (!m_services)
+        m_services = std::make_unique<QtServices>(*this);
+    return *m_services;
 }
 
 void QtBackend::terminate() {

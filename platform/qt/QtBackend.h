@@ -1,6 +1,7 @@
 #pragma once
 
 #include <map>
+#include <memory>
 
 #include "platform/Application.h"
 
@@ -9,6 +10,7 @@ class QWidget;
 namespace platform::qt {
 
 class FormWindow;
+class QtServices;
 
 // Real windows with Qt Widgets. Create it after the QApplication.
 class QtBackend : public Backend {
@@ -24,6 +26,8 @@ class QtBackend : public Backend {
     void showMessage(const std::string& text) override;
     void run(Form& mainForm) override;
     void terminate() override;
+    DesktopServices* services() override;
+    QtServices& qtServices();
 
     // The window of a form, built on first use.
     FormWindow& window(Form& form);
@@ -31,6 +35,7 @@ class QtBackend : public Backend {
   private:
     std::map<Form*, FormWindow*> m_windows;
     bool m_quitting = false;
+    std::unique_ptr<QtServices> m_services;
 };
 
 }  // namespace platform::qt

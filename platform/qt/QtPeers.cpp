@@ -1,5 +1,7 @@
 #include "platform/qt/QtPeers.h"
 
+#include "platform/RichEdit.h"
+
 #include <qcustomplot.h>
 #include <QApplication>
 #include <QCloseEvent>
@@ -128,6 +130,8 @@ QWidget* createPeerTree(Control& control, QWidget* parent) {
         w = new SplitterWidget(*c, parent);
     } else if (auto* c = dynamic_cast<Chart*>(&control)) {
         w = new ChartWidget(*c, parent);
+    } else if (auto* c = dynamic_cast<platform::RichEdit*>(&control)) {
+        w = createRichEditWidget(*c, parent);
     } else {
         throw std::logic_error("no widget for control class " + control.className());
     }

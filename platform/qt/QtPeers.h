@@ -13,6 +13,10 @@
 class QCustomPlot;
 class QMenuBar;
 
+namespace platform {
+class RichEdit;
+}
+
 namespace platform::qt {
 
 QColor toQColor(Color c);
@@ -34,6 +38,9 @@ class PeerBase : public ControlPeer {
     void syncCommon(QWidget& w, Property what);
     Control* m_control;
 };
+
+// The rich-text editor's widget (QtRichEdit.cpp).
+QWidget* createRichEditWidget(platform::RichEdit& edit, QWidget* parent);
 
 // Creates the widget of a control and, below it, those of its children.
 QWidget* createPeerTree(Control& control, QWidget* parent);

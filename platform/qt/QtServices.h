@@ -1,0 +1,50 @@
+#pragma once
+
+#include <QPointer>
+#include <QString>
+#include <map>
+#include <memory>
+
+#include "platform/Dialogs.h"
+
+class QDialog;
+class QPrinter;
+class QWidget;
+
+namespace platform::qt {
+
+class QtBackend;
+
+// The common dialogs, the printer and the clipboard with Qt. Qt has no find
+// and replace dialogs: small modeless windows of our own stand in for them.
+class QtServices : public DesktopServices {
+  public:
+    explicit QtServices(QtBackend& backend);
+    ~QtServices() override;
+
+    bool runFileDialog(FileDialog& dialog) override;
+    bool runFontDialog(FontDialog& dialog) override;
+    bool runPrinterSetup(PrinterSetupDialog& dialog) override;
+    void showFindDialog(FindDialog& dialog) override;
+    void hideFindDialog(FindDialog& dialog) override;
+    void forgetFindDialog(FindDialog& dialog) override;
+    PrinterChoice currentPrinter() override;
+    void setCurrentPrinter(const PrinterChoice& choice) override;
+    void printRichText(const RichDocument& doc, const std::string& title) override;
+    void setClipboard(const ClipboardText& text) override;
+    ClipboardText clipboard() override;
+
+    // The current printer, made on first use: every print job goes to it.
+    QPrinter& printer();
+    // The window of a find or replace dialog, once shown.
+    QDialog* findWindow(FindDialog& dialog) const;
+
+  private:
+    QWidget* parentOf(const CommonDialog& dialog) const;
+    QtBackend& m_backend;
+    std::unique_ptr<QPrinter> m_printer;
+    std::map<FindDialog*, QPointer<QDialog>> m_findWindows;
+    QString m_lastDir;
+};
+
+}  // namespace platform::qt
