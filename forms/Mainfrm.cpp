@@ -1,10 +1,15 @@
 #include "forms/Mainfrm.h"
 
+#include "forms/Exitfrm.h"
 #include "forms/Report.h"
+#include "forms/about.h"
 #include "log/LogEntry.h"
 #include "model/Electrostatics.h"
 #include "model/FieldTable.h"
+#include "model/GeCurve.h"
 #include "model/Recalculate.h"
+#include "model/Sampling.h"
+#include "platform/AtomicFile.h"
 #include "platform/NumberText.h"
 
 namespace forms {
@@ -41,6 +46,7 @@ TOpeningForm::TOpeningForm(platform::Form* owner) : Form(owner, "OpeningForm") {
     buildResultsPanel();
     realign();
     OnShow = [this](platform::Form& f) { FormShow(f); };
+    OnClose = [this](platform::Form& f, platform::CloseAction& a) { FormClose(f, a); };
 }
 
 void TOpeningForm::buildMenu() {
@@ -49,7 +55,24 @@ void TOpeningForm::buildMenu() {
     Viewlog1 =
         File1->add("Viewlog1", "&View log...", [this](platform::MenuItem& m) { Viewlog1Click(m); });
     File1->addSeparator();
+    CopyGevszvaluestoclipboard1 =
+        File1->add("CopyGevszvaluestoclipboard1", "Create .DAT file with z and Ge...",
+                   [this](platform::MenuItem& m) { CopyGevszvaluestoclipboard1Click(m); });
+    File1->addSeparator();
+    Copygraphtoclipboard1 = File1->add("Copygraphtoclipboard1", "&Copy graph to clipboard...");
+    File1->addSeparator();
+    Printersetup1 = File1->add("Printersetup1", "Printer setup...",
+                               [this](platform::MenuItem& m) { Printersetup1Click(m); });
+    Printgraphlandscape1 = File1->add("Printgraphlandscape1", "Print &graph landscape...");
+    Printgraph1 = File1->add("Printgraph1", "&Print graph portrait...");
+    File1->addSeparator();
     Exit1 = File1->add("Exit1", "&Exit", [this](platform::MenuItem& m) { Exit1Click(m); });
+    Help1 = menu->add("Help1", "&Help");
+    About1 = Help1->add("About1", "&About...", [this](platform::MenuItem& m) { About1Click(m); });
+
+    SaveDialog1 = std::make_unique<platform::SaveDialog>(this, "SaveDialog1");
+    SaveDialog1->DefaultExt = "DAT";
+    PrinterSetupDialog1 = std::make_unique<platform::PrinterSetupDialog>(this, "PrinterSetupDialog1");
 }
 
 StaticText* TOpeningForm::addField(platform::Control* parent, FieldId id,
@@ -227,6 +250,42 @@ void TOpeningForm::Viewlog1Click(platform::MenuItem&) {
 
 void TOpeningForm::Exit1Click(platform::MenuItem&) {
     Close();
+}
+
+void TOpeningForm::FormClose(platform::Form&, platform::CloseAction&) {
+    if (ReportFrm == nullptr || !ReportFrm->LogUnsaved)
+        return;
+    platform::DialogRef<TSaveLog> prompt(SaveLog, this);
+    if (prompt->ShowModal() == platform::ModalResult::Yes)
+        ReportFrm->Save1Click(*ReportFrm->Save1);
+}
+
+void TOpeningForm::About1Click(platform::MenuItem&) {
+    platform::DialogRef<TAboutBox> box(AboutBox, this);
+    box->ShowModal();
+}
+
+void TOpeningForm::CopyGevszvaluestoclipboard1Click(platform::MenuItem&) {
+    // The graph's own sampling, so that the file holds exactly its points.
+    Memo1.clear();
+    const model::PhysicalConstants c = model::physicalConstants(*this);
+    for (std::int64_t z : model::geCurveValences(Valence)) {
+        const double ge = model::CalcGe(static_cast<double>(z), Dielectric, StokesRadius,
+                                        SaltIonRadius, InverseDebyeLength, c);
+        Memo1.push_back(std::to_string(z) + " " + platform::FormatFloat("0.000E+00", ge));
+    }
+    SaveDialog1->Title = "Save Marlix DAT file";
+    if (!SaveDialog1->Execute())
+        return;
+    platform::ForceCurrentDirectory = true;
+    std::string data;
+    for (const std::string& line : Memo1)
+        data += line + "\r\n";
+    platform::replaceFile(SaveDialog1->FileName, data);
+}
+
+void TOpeningForm::Printersetup1Click(platform::MenuItem&) {
+    PrinterSetupDialog1->Execute();
 }
 
 StaticText* TOpeningForm::field(FieldId id) const {

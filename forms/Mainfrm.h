@@ -1,11 +1,13 @@
 #pragma once
 
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "model/ModelState.h"
 #include "model/Outputs.h"
 #include "platform/Chart.h"
+#include "platform/Dialogs.h"
 #include "platform/Form.h"
 
 namespace forms {
@@ -52,7 +54,18 @@ class TOpeningForm : public platform::Form, public model::ModelState {
     // Menu.
     platform::MenuItem* File1;
     platform::MenuItem* Viewlog1;
+    platform::MenuItem* CopyGevszvaluestoclipboard1;
+    platform::MenuItem* Copygraphtoclipboard1;
+    platform::MenuItem* Printersetup1;
+    platform::MenuItem* Printgraphlandscape1;
+    platform::MenuItem* Printgraph1;
     platform::MenuItem* Exit1;
+    platform::MenuItem* Help1;
+    platform::MenuItem* About1;
+    // The line buffer of the .DAT export: the lines of the last export.
+    std::vector<std::string> Memo1;
+    std::unique_ptr<platform::SaveDialog> SaveDialog1;
+    std::unique_ptr<platform::PrinterSetupDialog> PrinterSetupDialog1;
 
     void FormShow(platform::Form& sender);
     // The start-up values from the field texts, and the coefficients that
@@ -65,6 +78,13 @@ class TOpeningForm : public platform::Form, public model::ModelState {
     // Shows the report window, modeless, in front.
     void Viewlog1Click(platform::MenuItem& sender);
     void Exit1Click(platform::MenuItem& sender);
+    // Offers to save a log with unsaved entries; a failed save keeps the
+    // program running.
+    void FormClose(platform::Form& sender, platform::CloseAction& action);
+    void About1Click(platform::MenuItem& sender);
+    // Writes the graph's points as "z Ge" lines.
+    void CopyGevszvaluestoclipboard1Click(platform::MenuItem& sender);
+    void Printersetup1Click(platform::MenuItem& sender);
 
     // The value field that shows a quantity of the model.
     platform::StaticText* field(model::FieldId id) const;

@@ -8,3 +8,8 @@ add_executable(forms_tests MainfrmTest.cpp)
 target_link_libraries(forms_tests PRIVATE quorvin_forms quorvin_platform_headless GTest::gtest_main)
 target_include_directories(forms_tests PRIVATE ${PROJECT_SOURCE_DIR})
 gtest_discover_tests(forms_tests)
+
+add_executable(output_tests OutputTest.cpp)
+target_link_libraries(output_tests PRIVATE quorvin_forms quorvin_platform_headless GTest::gtest_main)
+target_include_directories(output_tests PRIVATE ${PROJECT_SOURCE_DIR})
+gtest_discover_tests(output_tests)

@@ -1,5 +1,6 @@
 #include "platform/qt/QtPeers.h"
 
+#include "platform/Image.h"
 #include "platform/RichEdit.h"
 
 #include <qcustomplot.h>
@@ -132,6 +133,8 @@ QWidget* createPeerTree(Control& control, QWidget* parent) {
         w = new ChartWidget(*c, parent);
     } else if (auto* c = dynamic_cast<platform::RichEdit*>(&control)) {
         w = createRichEditWidget(*c, parent);
+    } else if (auto* c = dynamic_cast<platform::Image*>(&control)) {
+        w = createImageWidget(*c, parent);
     } else {
         throw std::logic_error("no widget for control class " + control.className());
     }

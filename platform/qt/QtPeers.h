@@ -14,6 +14,7 @@ class QCustomPlot;
 class QMenuBar;
 
 namespace platform {
+class Image;
 class RichEdit;
 }
 
@@ -38,6 +39,9 @@ class PeerBase : public ControlPeer {
     void syncCommon(QWidget& w, Property what);
     Control* m_control;
 };
+
+// The picture control's widget (QtImage.cpp).
+QWidget* createImageWidget(platform::Image& image, QWidget* parent);
 
 // The rich-text editor's widget (QtRichEdit.cpp).
 QWidget* createRichEditWidget(platform::RichEdit& edit, QWidget* parent);

@@ -1,0 +1,80 @@
+#include "forms/about.h"
+
+namespace forms {
+
+TAboutBox* AboutBox = nullptr;
+
+std::string programPictureSvg() {
+    return R"svg(<svg xmlns="http://www.w3.org/2000/svg" width="218" height="97" viewBox="0 0 218 97">
+  <defs>
+    <radialGradient id="sphere" cx="0.35" cy="0.35" r="0.7">
+      <stop offset="0" stop-color="#ffffff"/>
+      <stop offset="1" stop-color="#2050c0"/>
+    </radialGradient>
+  </defs>
+  <rect width="218" height="97" fill="#ffffe8"/>
+  <circle cx="34" cy="48" r="30" fill="none" stroke="#80a0e0" stroke-dasharray="3 3"/>
+  <circle cx="34" cy="48" r="20" fill="url(#sphere)" stroke="#102060"/>
+  <g fill="#ffffff" font-family="sans-serif" font-size="10" font-weight="bold" text-anchor="middle">
+    <text x="27" y="45">+</text><text x="41" y="47">+</text><text x="33" y="59">+</text>
+  </g>
+  <g fill="#c00000" font-family="sans-serif" font-size="9" text-anchor="middle">
+    <text x="9" y="30">-</text><text x="60" y="28">-</text><text x="62" y="72">-</text>
+    <text x="8" y="70">-</text>
+  </g>
+  <line x1="32" y1="88" x2="208" y2="88" stroke="#000000"/>
+  <line x1="120" y1="12" x2="120" y2="90" stroke="#000000"/>
+  <g fill="#ff0000">
+        <rect x="33.5" y="15.5" width="5" height="5"/>
+        <rect x="44.0" y="30.5" width="5" height="5"/>
+        <rect x="54.5" y="43.5" width="5" height="5"/>
+        <rect x="65.0" y="54.5" width="5" height="5"/>
+        <rect x="75.5" y="63.5" width="5" height="5"/>
+        <rect x="86.0" y="70.5" width="5" height="5"/>
+        <rect x="96.5" y="75.5" width="5" height="5"/>
+        <rect x="107.0" y="78.5" width="5" height="5"/>
+        <rect x="117.5" y="79.5" width="5" height="5"/>
+        <rect x="128.0" y="78.5" width="5" height="5"/>
+        <rect x="138.5" y="75.5" width="5" height="5"/>
+        <rect x="149.0" y="70.5" width="5" height="5"/>
+        <rect x="159.5" y="63.5" width="5" height="5"/>
+        <rect x="170.0" y="54.5" width="5" height="5"/>
+        <rect x="180.5" y="43.5" width="5" height="5"/>
+        <rect x="191.0" y="30.5" width="5" height="5"/>
+        <rect x="201.5" y="15.5" width="5" height="5"/>
+  </g>
+  <text x="206" y="20" fill="#0000ff" font-family="serif" font-size="15" font-weight="bold"
+        font-style="italic" text-anchor="end">Ge(z)</text>
+</svg>
+)svg";
+}
+
+TAboutBox::TAboutBox(platform::Form* owner) : Form(owner, "AboutBox") {
+    setCaption("About");
+    setBorderStyle(platform::BorderStyle::Dialog);
+    setCentered(true);
+    setClientSize(298, 236);
+
+    Panel1 = add<platform::Panel>("Panel1");
+    Panel1->setBevels(platform::Bevel::Lowered, platform::Bevel::Raised);
+    Panel1->setBounds(8, 8, 282, 177);
+    ProgramIcon = Panel1->add<platform::Image>("ProgramIcon", programPictureSvg());
+    ProgramIcon->setBounds(32, 12, 218, 97);
+    ProgramIcon->setAccessibleName("Program picture");
+
+    platform::Font bold;
+    bold.bold = true;
+    ProductName = Panel1->add<platform::Label>("ProductName", "Quorvin for valence determination");
+    ProductName->setFont(bold);
+    ProductName->setTextAlign(platform::TextAlign::Center);
+    ProductName->setBounds(8, 120, 266, 16);
+    Version = Panel1->add<platform::Label>("Version", "Version 1.0");
+    Version->setFont(bold);
+    Version->setTextAlign(platform::TextAlign::Center);
+    Version->setBounds(8, 144, 266, 16);
+
+    OKButton = add<platform::Button>("OKButton", platform::ButtonKind::Ok);
+    OKButton->setBounds(111, 197, 75, 29);
+}
+
+}  // namespace forms

@@ -1,0 +1,28 @@
+#pragma once
+
+#include <string>
+
+#include "platform/Form.h"
+#include "platform/Image.h"
+
+namespace forms {
+
+// The About box of the Help menu.
+class TAboutBox : public platform::Form {
+  public:
+    explicit TAboutBox(platform::Form* owner);
+    std::string className() const override { return "TAboutBox"; }
+
+    platform::Panel* Panel1;
+    platform::Image* ProgramIcon;
+    platform::Label* ProductName;
+    platform::Label* Version;
+    platform::Button* OKButton;
+};
+
+extern TAboutBox* AboutBox;
+
+// The program's picture, 218 x 97: the Ge curve over a charged sphere.
+std::string programPictureSvg();
+
+}  // namespace forms
