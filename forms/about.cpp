@@ -22,29 +22,29 @@ std::string programPictureSvg() {
     <text x="9" y="30">-</text><text x="60" y="28">-</text><text x="62" y="72">-</text>
     <text x="8" y="70">-</text>
   </g>
-  <line x1="32" y1="88" x2="208" y2="88" stroke="#000000"/>
-  <line x1="120" y1="12" x2="120" y2="90" stroke="#000000"/>
+  <line x1="70" y1="90" x2="212" y2="90" stroke="#000000"/>
+  <line x1="140" y1="28" x2="140" y2="92" stroke="#000000"/>
   <g fill="#ff0000">
-        <rect x="33.5" y="15.5" width="5" height="5"/>
-        <rect x="44.0" y="30.5" width="5" height="5"/>
-        <rect x="54.5" y="43.5" width="5" height="5"/>
-        <rect x="65.0" y="54.5" width="5" height="5"/>
-        <rect x="75.5" y="63.5" width="5" height="5"/>
-        <rect x="86.0" y="70.5" width="5" height="5"/>
-        <rect x="96.5" y="75.5" width="5" height="5"/>
-        <rect x="107.0" y="78.5" width="5" height="5"/>
-        <rect x="117.5" y="79.5" width="5" height="5"/>
-        <rect x="128.0" y="78.5" width="5" height="5"/>
-        <rect x="138.5" y="75.5" width="5" height="5"/>
-        <rect x="149.0" y="70.5" width="5" height="5"/>
-        <rect x="159.5" y="63.5" width="5" height="5"/>
-        <rect x="170.0" y="54.5" width="5" height="5"/>
-        <rect x="180.5" y="43.5" width="5" height="5"/>
-        <rect x="191.0" y="30.5" width="5" height="5"/>
-        <rect x="201.5" y="15.5" width="5" height="5"/>
+    <rect x="73.5" y="17.5" width="5" height="5"/>
+    <rect x="81.5" y="32.5" width="5" height="5"/>
+    <rect x="89.5" y="45.5" width="5" height="5"/>
+    <rect x="97.5" y="56.5" width="5" height="5"/>
+    <rect x="105.5" y="65.5" width="5" height="5"/>
+    <rect x="113.5" y="72.5" width="5" height="5"/>
+    <rect x="121.5" y="77.5" width="5" height="5"/>
+    <rect x="129.5" y="80.5" width="5" height="5"/>
+    <rect x="137.5" y="81.5" width="5" height="5"/>
+    <rect x="145.5" y="80.5" width="5" height="5"/>
+    <rect x="153.5" y="77.5" width="5" height="5"/>
+    <rect x="161.5" y="72.5" width="5" height="5"/>
+    <rect x="169.5" y="65.5" width="5" height="5"/>
+    <rect x="177.5" y="56.5" width="5" height="5"/>
+    <rect x="185.5" y="45.5" width="5" height="5"/>
+    <rect x="193.5" y="32.5" width="5" height="5"/>
+    <rect x="201.5" y="17.5" width="5" height="5"/>
   </g>
-  <text x="206" y="20" fill="#0000ff" font-family="serif" font-size="15" font-weight="bold"
-        font-style="italic" text-anchor="end">Ge(z)</text>
+  <text x="140" y="22" fill="#0000ff" font-family="serif" font-size="15" font-weight="bold"
+        font-style="italic" text-anchor="middle">Ge(z)</text>
 </svg>
 )svg";
 }
