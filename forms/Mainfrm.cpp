@@ -59,12 +59,17 @@ void TOpeningForm::buildMenu() {
         File1->add("CopyGevszvaluestoclipboard1", "Create .DAT file with z and Ge...",
                    [this](platform::MenuItem& m) { CopyGevszvaluestoclipboard1Click(m); });
     File1->addSeparator();
-    Copygraphtoclipboard1 = File1->add("Copygraphtoclipboard1", "&Copy graph to clipboard...");
+    Copygraphtoclipboard1 =
+        File1->add("Copygraphtoclipboard1", "&Copy graph to clipboard...",
+                   [this](platform::MenuItem& m) { Copygraphtoclipboard1Click(m); });
     File1->addSeparator();
     Printersetup1 = File1->add("Printersetup1", "Printer setup...",
                                [this](platform::MenuItem& m) { Printersetup1Click(m); });
-    Printgraphlandscape1 = File1->add("Printgraphlandscape1", "Print &graph landscape...");
-    Printgraph1 = File1->add("Printgraph1", "&Print graph portrait...");
+    Printgraphlandscape1 =
+        File1->add("Printgraphlandscape1", "Print &graph landscape...",
+                   [this](platform::MenuItem& m) { Printgraphlandscape1Click(m); });
+    Printgraph1 = File1->add("Printgraph1", "&Print graph portrait...",
+                             [this](platform::MenuItem& m) { Printgraph1Click(m); });
     File1->addSeparator();
     Exit1 = File1->add("Exit1", "&Exit", [this](platform::MenuItem& m) { Exit1Click(m); });
     Help1 = menu->add("Help1", "&Help");
@@ -286,6 +291,20 @@ void TOpeningForm::CopyGevszvaluestoclipboard1Click(platform::MenuItem&) {
 
 void TOpeningForm::Printersetup1Click(platform::MenuItem&) {
     PrinterSetupDialog1->Execute();
+}
+
+void TOpeningForm::Printgraph1Click(platform::MenuItem&) {
+    Chart1->PrintPortrait();
+    Chart1->Print();
+}
+
+void TOpeningForm::Printgraphlandscape1Click(platform::MenuItem&) {
+    Chart1->PrintLandscape();
+    Chart1->Print();
+}
+
+void TOpeningForm::Copygraphtoclipboard1Click(platform::MenuItem&) {
+    Chart1->CopyToClipboardMetafile(true);
 }
 
 StaticText* TOpeningForm::field(FieldId id) const {

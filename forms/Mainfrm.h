@@ -85,6 +85,10 @@ class TOpeningForm : public platform::Form, public model::ModelState {
     // Writes the graph's points as "z Ge" lines.
     void CopyGevszvaluestoclipboard1Click(platform::MenuItem& sender);
     void Printersetup1Click(platform::MenuItem& sender);
+    // Print at once on the current printer, no dialog.
+    void Printgraph1Click(platform::MenuItem& sender);
+    void Printgraphlandscape1Click(platform::MenuItem& sender);
+    void Copygraphtoclipboard1Click(platform::MenuItem& sender);
 
     // The value field that shows a quantity of the model.
     platform::StaticText* field(model::FieldId id) const;

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "platform/Dialogs.h"
+
 namespace platform {
 
 void PointSeries::Clear() {
@@ -18,6 +20,14 @@ void PointSeries::AddXY(double x, double y) {
         m_points.insert(at, {x, y});
     }
     m_chart.seriesChanged();
+}
+
+void Chart::Print() {
+    services().printChart(*this, m_landscape);
+}
+
+void Chart::CopyToClipboardMetafile(bool) {
+    services().copyChartToClipboard(*this);
 }
 
 Chart::Chart(Control* parent, std::string name)

@@ -53,10 +53,21 @@ class Chart : public Control {
     PointSeries& series() { return m_series; }
     const PointSeries& series() const { return m_series; }
 
+    // The orientation of the next Print: PrintPortrait or PrintLandscape,
+    // then Print, which prints at once on the current printer.
+    void PrintPortrait() { m_landscape = false; }
+    void PrintLandscape() { m_landscape = true; }
+    bool printsLandscape() const { return m_landscape; }
+    void Print();
+    // The chart on the clipboard as a vector picture (and a bitmap beside it
+    // for programs that take only bitmaps).
+    void CopyToClipboardMetafile(bool enhanced);
+
   private:
     friend class PointSeries;
     void seriesChanged() { notify(Property::Content); }
     PointSeries m_series;
+    bool m_landscape = false;
 };
 
 }  // namespace platform

@@ -7,6 +7,7 @@
 
 namespace platform {
 
+class Chart;
 class Form;
 class RichDocument;
 class CommonDialog;
@@ -65,6 +66,10 @@ class DesktopServices {
     // One print job on the current printer; throws platform::Exception when
     // it cannot be printed.
     virtual void printRichText(const RichDocument& doc, const std::string& title) = 0;
+    // The chart alone on one page of the current printer.
+    virtual void printChart(Chart& chart, bool landscape) = 0;
+    // The chart on the clipboard as SVG, with a PNG beside it.
+    virtual void copyChartToClipboard(Chart& chart) = 0;
 
     virtual void setClipboard(const ClipboardText& text) = 0;
     virtual ClipboardText clipboard() = 0;

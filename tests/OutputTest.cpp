@@ -289,4 +289,41 @@ TEST_F(Output, MenuLayout) {
     EXPECT_EQ(form().About1->caption(), "&About...");
 }
 
+TEST_F(Output, GraphPrintsAtOnceInTheChosenOrientation) {
+    form().Printgraph1->userClick(&form());
+    form().Printgraphlandscape1->userClick(&form());
+    const auto& jobs = backend.printJobs();
+    ASSERT_EQ(jobs.size(), 2u);
+    EXPECT_FALSE(jobs[0].landscape);
+    EXPECT_TRUE(jobs[1].landscape);
+    EXPECT_EQ(jobs[0].title, "Ge as a function of z");
+    EXPECT_EQ(jobs[0].text.rfind("-17 ", 0), 0u);
+    EXPECT_TRUE(backend.dialogHistory().empty()) << "no dialog of its own";
+
+    backend.failNextPrint("out of paper");
+    form().Printgraph1->userClick(&form());
+    EXPECT_EQ(backend.takeMessages(),
+              std::vector<std::string>{"Cannot print on \"Default printer\": out of paper"});
+}
+
+TEST_F(Output, PrinterSetupChoiceIsUsedForTheGraphAndTheLog) {
+    backend.expectDialog<platform::PrinterSetupDialog>(
+        "TPrinterSetupDialog", [this](platform::PrinterSetupDialog&) {
+            backend.setCurrentPrinter({"Lab printer", ""});
+            return true;
+        });
+    form().Printersetup1->userClick(&form());
+    form().Printgraph1->userClick(&form());
+    form().Recalculate();
+    ReportFrm->Print1->userClick(ReportFrm);
+    ASSERT_EQ(backend.printJobs().size(), 2u);
+    EXPECT_EQ(backend.printJobs()[0].printer.name, "Lab printer");
+    EXPECT_EQ(backend.printJobs()[1].printer.name, "Lab printer");
+}
+
+TEST_F(Output, CopyGraphPutsTheChartOnTheClipboard) {
+    form().Copygraphtoclipboard1->userClick(&form());
+    EXPECT_EQ(backend.chartCopies(), std::vector<platform::Chart*>{form().Chart1});
+}
+
 }  // namespace

@@ -3,14 +3,24 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QClipboard>
 #include <QFontMetrics>
+#include <QImage>
 #include <QLabel>
+#include <QMimeData>
 #include <QWidget>
+#include <QXmlStreamReader>
+#include <array>
+#include <cstdio>
 #include <cstdlib>
+#include <unistd.h>
+#include <filesystem>
+#include <memory>
 
 #include "forms/Mainfrm.h"
 #include "forms/Report.h"
 #include "platform/Application.h"
+#include "platform/Dialogs.h"
 #include "platform/qt/QtBackend.h"
 #include "platform/qt/QtPeers.h"
 
@@ -70,6 +80,77 @@ TEST_F(QtMainWindow, EveryFieldTextFitsItsBox) {
         EXPECT_LE(needed, w->contentsRect().width()) << w->objectName().toStdString();
     }
 }
+
+// The output of a command line, or empty when it cannot run.
+std::string commandOutput(const std::string& command) {
+    std::string out;
+    std::unique_ptr<FILE, int (*)(FILE*)> pipe(popen(command.c_str(), "r"), pclose);
+    if (!pipe)
+        return out;
+    std::array<char, 4096> buffer{};
+    while (std::size_t n = fread(buffer.data(), 1, buffer.size(), pipe.get()))
+        out.append(buffer.data(), n);
+    return out;
+}
+
+TEST_F(QtMainWindow, GraphPrintsToPdfInBothOrientations) {
+    const auto dir = std::filesystem::temp_directory_path() /
+                     ("quorvin-print-" + std::to_string(::getpid()));
+    std::filesystem::create_directories(dir);
+    std::string sizes[2];
+    for (int landscape = 0; landscape < 2; ++landscape) {
+        const auto pdf = dir / (landscape ? "landscape.pdf" : "portrait.pdf");
+        platform::services().setCurrentPrinter({"PDF", pdf.string()});
+        forms::TOpeningForm& f = *forms::OpeningForm;
+        (landscape ? f.Printgraphlandscape1 : f.Printgraph1)->userClick(&f);
+        ASSERT_TRUE(std::filesystem::is_regular_file(pdf));
+        const std::string text = commandOutput("pdftotext '" + pdf.string() + "' -");
+        EXPECT_NE(text.find("Ge as a function of z"), std::string::npos) << text;
+        EXPECT_NE(text.find("Ge (kJ/mol)"), std::string::npos) << text;
+        const std::string info = commandOutput("pdfinfo '" + pdf.string() + "'");
+        const auto at = info.find("Page size:");
+        ASSERT_NE(at, std::string::npos) << info;
+        sizes[landscape] = info.substr(at, info.find('\n', at) - at);
+    }
+    // "Page size: 595 x 842 pts (A4)": width and height swap.
+    const auto dims = [](const std::string& line) {
+        double w = 0, h = 0;
+        std::sscanf(line.c_str(), "Page size: %lf x %lf", &w, &h);
+        return std::pair(w, h);
+    };
+    const auto [pw, ph] = dims(sizes[0]);
+    const auto [lw, lh] = dims(sizes[1]);
+    EXPECT_LT(pw, ph) << sizes[0];
+    EXPECT_GT(lw, lh) << sizes[1];
+    if (!HasFailure() && !std::getenv("KEEPPDF"))
+        std::filesystem::remove_all(dir);
+}
+
+TEST_F(QtMainWindow, CopiedGraphIsAnSvgWithEveryPointAndAPng) {
+    forms::TOpeningForm& f = *forms::OpeningForm;
+    f.Copygraphtoclipboard1->userClick(&f);
+    const QMimeData* data = QApplication::clipboard()->mimeData();
+    ASSERT_NE(data, nullptr);
+    ASSERT_TRUE(data->hasFormat("image/svg+xml"));
+    EXPECT_TRUE(data->hasImage());
+    EXPECT_FALSE(qvariant_cast<QImage>(data->imageData()).isNull());
+
+    QXmlStreamReader svg(data->data("image/svg+xml"));
+    int markers = 0;
+    bool titled = false;
+    while (!svg.atEnd()) {
+        svg.readNext();
+        if (svg.isStartElement() && svg.name() == u"rect")
+            ++markers;
+        if (svg.isCharacters() && svg.text().contains(u"Ge as a function of z"))
+            titled = true;
+    }
+    EXPECT_FALSE(svg.hasError()) << svg.errorString().toStdString();
+    EXPECT_TRUE(titled);
+    // The 35 red squares of the start-up curve, besides any frame.
+    EXPECT_GE(markers, 35);
+}
+
 
 }  // namespace
 

@@ -24,6 +24,7 @@ struct PrintJob {
     std::string title;
     std::string text;
     PrinterChoice printer;
+    bool landscape = false;
 };
 
 // The back end of the tests. Windows are plain state; each modal dialog
@@ -77,6 +78,10 @@ class HeadlessBackend : public Backend, public DesktopServices {
     PrinterChoice currentPrinter() override { return m_printer; }
     void setCurrentPrinter(const PrinterChoice& choice) override { m_printer = choice; }
     void printRichText(const RichDocument& doc, const std::string& title) override;
+    // A chart job holds the chart's title and its points as "x y" lines.
+    void printChart(Chart& chart, bool landscape) override;
+    void copyChartToClipboard(Chart& chart) override { m_chartCopies.push_back(&chart); }
+    const std::vector<Chart*>& chartCopies() const { return m_chartCopies; }
     void setClipboard(const ClipboardText& text) override { m_clipboard = text; }
     ClipboardText clipboard() override { return m_clipboard; }
 
@@ -96,6 +101,7 @@ class HeadlessBackend : public Backend, public DesktopServices {
     bool runCommon(CommonDialog& dialog);
     std::vector<FindDialog*> m_findDialogs;
     std::vector<PrintJob> m_printJobs;
+    std::vector<Chart*> m_chartCopies;
     std::string m_printFailure;
     PrinterChoice m_printer{"Default printer", ""};
     ClipboardText m_clipboard;

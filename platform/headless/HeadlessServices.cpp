@@ -1,6 +1,8 @@
 #include <algorithm>
 
+#include "platform/Chart.h"
 #include "platform/Exception.h"
+#include "platform/NumberText.h"
 #include "platform/RichText.h"
 #include "platform/headless/Headless.h"
 
@@ -46,6 +48,18 @@ void HeadlessBackend::printRichText(const RichDocument& doc, const std::string& 
         throw Exception("Cannot print on \"" + m_printer.name + "\": " + reason);
     }
     m_printJobs.push_back({title, doc.plainText(), m_printer});
+}
+
+void HeadlessBackend::printChart(Chart& chart, bool landscape) {
+    if (!m_printFailure.empty()) {
+        const std::string reason = std::move(m_printFailure);
+        m_printFailure.clear();
+        throw Exception("Cannot print on \"" + m_printer.name + "\": " + reason);
+    }
+    std::string points;
+    for (const ChartPoint& p : chart.series().points())
+        points += FloatToStr(p.x) + " " + FloatToStr(p.y) + "\n";
+    m_printJobs.push_back({chart.title.text, points, m_printer, landscape});
 }
 
 }  // namespace platform::headless

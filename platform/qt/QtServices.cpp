@@ -419,7 +419,7 @@ void QtServices::setCurrentPrinter(const PrinterChoice& choice) {
     p.setPrinterName(qs(choice.name));
 }
 
-void QtServices::printRichText(const RichDocument& doc, const std::string& title) {
+std::string QtServices::readyPrinter() {
     QPrinter& p = printer();
     const bool toFile = p.outputFormat() == QPrinter::PdfFormat;
     if (toFile ? p.outputFileName().isEmpty() : (!p.isValid() || p.printerName().isEmpty()))
@@ -434,12 +434,24 @@ void QtServices::printRichText(const RichDocument& doc, const std::string& title
         if (!std::filesystem::is_directory(parent, ec))
             throw Exception("Cannot print to \"" + where + "\": No such file or directory");
     }
+    return where;
+}
+
+void QtServices::checkPrinted(const std::string& where) {
+    QPrinter& p = printer();
+    const bool toFile = p.outputFormat() == QPrinter::PdfFormat;
+    if (p.printerState() == QPrinter::Error || (toFile && !QFileInfo(p.outputFileName()).isFile()))
+        throw Exception("Cannot print to \"" + where + "\": the job failed");
+}
+
+void QtServices::printRichText(const RichDocument& doc, const std::string& title) {
+    const std::string where = readyPrinter();
+    QPrinter& p = printer();
     QTextDocument text;
     fillTextDocument(text, doc);
     p.setDocName(qs(title));
     text.print(&p);
-    if (p.printerState() == QPrinter::Error || (toFile && !QFileInfo(p.outputFileName()).isFile()))
-        throw Exception("Cannot print to \"" + where + "\": the job failed");
+    checkPrinted(where);
 }
 
 void QtServices::setClipboard(const ClipboardText& text) {

@@ -31,6 +31,8 @@ class QtServices : public DesktopServices {
     PrinterChoice currentPrinter() override;
     void setCurrentPrinter(const PrinterChoice& choice) override;
     void printRichText(const RichDocument& doc, const std::string& title) override;
+    void printChart(Chart& chart, bool landscape) override;  // QtChartOutput.cpp
+    void copyChartToClipboard(Chart& chart) override;       // QtChartOutput.cpp
     void setClipboard(const ClipboardText& text) override;
     ClipboardText clipboard() override;
 
@@ -40,6 +42,11 @@ class QtServices : public DesktopServices {
     QDialog* findWindow(FindDialog& dialog) const;
 
   private:
+    // The place the next job goes to, for messages; throws when there is no
+    // usable printer or the output file's folder does not exist.
+    std::string readyPrinter();
+    // Throws when the job that just ran failed.
+    void checkPrinted(const std::string& where);
     QWidget* parentOf(const CommonDialog& dialog) const;
     QtBackend& m_backend;
     std::unique_ptr<QPrinter> m_printer;
