@@ -1,5 +1,6 @@
 #include "forms/Mainfrm.h"
 
+#include "forms/Enternumber.h"
 #include "forms/Exitfrm.h"
 #include "forms/Report.h"
 #include "forms/about.h"
@@ -47,6 +48,12 @@ TOpeningForm::TOpeningForm(platform::Form* owner) : Form(owner, "OpeningForm") {
     realign();
     OnShow = [this](platform::Form& f) { FormShow(f); };
     OnClose = [this](platform::Form& f, platform::CloseAction& a) { FormClose(f, a); };
+    ZstarTxt->OnClick = [this](platform::Control& c) { ZstarTxtClick(c); };
+    ZTxt->OnClick = [this](platform::Control& c) { ZTxtClick(c); };
+    ITxt->OnClick = [this](platform::Control& c) { ITxtClick(c); };
+    TTxt->OnClick = [this](platform::Control& c) { TTxtClick(c); };
+    RiTxt->OnClick = [this](platform::Control& c) { RiTxtClick(c); };
+    DTxt->OnClick = [this](platform::Control& c) { DTxtClick(c); };
 }
 
 void TOpeningForm::buildMenu() {
@@ -246,6 +253,59 @@ void TOpeningForm::WriteLogEntry() {
     if (ReportFrm != nullptr) {
         calclog::WriteLogEntry(*this, m_fields, *ReportFrm);
     }
+}
+
+bool TOpeningForm::enterNumber(StaticText& field, double minValue, double maxValue,
+                               bool wholeNumber, double& target) {
+    platform::DialogRef<TNumberEntry> entry(NumberEntry, this);
+    entry->MinValue = minValue;
+    entry->MaxValue = maxValue;
+    entry->IntegerOnly = false;
+    entry->EntryText = field.text();
+    if (entry->ShowModal() != platform::ModalResult::Ok)
+        return false;
+    field.setText(entry->Value->text());
+    target = wholeNumber ? static_cast<double>(entry->IntResult) : entry->Result;
+    return true;
+}
+
+// The valences stay below 10000 so that the graph keeps a step of 1.
+void TOpeningForm::ZstarTxtClick(platform::Control&) {
+    if (!enterNumber(*ZstarTxt, -9999, 9999, true, EffectiveValence))
+        return;
+    ZCalculated = true;
+    ZstarCalculated = false;
+    SigmaCalculated = true;
+    Recalculate();
+}
+
+void TOpeningForm::ZTxtClick(platform::Control&) {
+    if (!enterNumber(*ZTxt, -9999, 9999, true, Valence))
+        return;
+    ZCalculated = false;
+    ZstarCalculated = true;
+    SigmaCalculated = true;
+    Recalculate();
+}
+
+void TOpeningForm::ITxtClick(platform::Control&) {
+    if (enterNumber(*ITxt, 0.0001, 6.5, false, IonicStrength))
+        Recalculate();
+}
+
+void TOpeningForm::TTxtClick(platform::Control&) {
+    if (enterNumber(*TTxt, 0, 100, false, Temperature))
+        Recalculate();
+}
+
+void TOpeningForm::RiTxtClick(platform::Control&) {
+    if (enterNumber(*RiTxt, 0.05, 10, false, SaltIonRadius))
+        Recalculate();
+}
+
+void TOpeningForm::DTxtClick(platform::Control&) {
+    if (enterNumber(*DTxt, 1, 100, false, Dielectric))
+        Recalculate();
 }
 
 void TOpeningForm::Viewlog1Click(platform::MenuItem&) {

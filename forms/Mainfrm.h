@@ -75,6 +75,15 @@ class TOpeningForm : public platform::Form, public model::ModelState {
     void Recalculate();
     // Appends the entry of the current state to the report window's log.
     void WriteLogEntry();
+    // The fields typed through the number entry dialog: on OK the field
+    // shows the text as typed, the model takes the value (z and z* as whole
+    // numbers) and one pass runs; Cancel changes nothing.
+    void ZstarTxtClick(platform::Control& sender);
+    void ZTxtClick(platform::Control& sender);
+    void ITxtClick(platform::Control& sender);
+    void TTxtClick(platform::Control& sender);
+    void RiTxtClick(platform::Control& sender);
+    void DTxtClick(platform::Control& sender);
     // Shows the report window, modeless, in front.
     void Viewlog1Click(platform::MenuItem& sender);
     void Exit1Click(platform::MenuItem& sender);
@@ -135,6 +144,10 @@ class TOpeningForm : public platform::Form, public model::ModelState {
     void buildExperimentPanel();
     void buildResultsPanel();
     void buildMenu();
+    // True when the user accepted a value for field in [minValue, maxValue];
+    // then the field shows the typed text and target holds the value.
+    bool enterNumber(platform::StaticText& field, double minValue, double maxValue,
+                     bool wholeNumber, double& target);
 
     FieldRow m_rows[model::kFieldCount];
     Fields m_fields{*this};

@@ -245,15 +245,19 @@ void Edit::userSelect(int start, int length) {
 
 void Edit::userEdit(const std::string& newText, int caret) {
     Application::current().dispatch(form(), [&] {
+        const std::string before = text();
+        const int oldStart = m_selStart, oldLength = m_selLength;
         m_selStart = caret;
         m_selLength = 0;
-        if (newText == text()) {
+        if (newText == before) {
             clampSelection();
             return;
         }
         Control::setText(newText);
         clampSelection();
         changed();
+        if (text() == before)
+            setSelection(oldStart, oldLength);
     });
 }
 

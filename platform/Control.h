@@ -209,6 +209,9 @@ class Edit : public Control {
     int SelLength() const { return m_selLength; }
     void SetSelStart(int pos);  // also clears the selection
     void setSelection(int start, int length);
+    // Whether focus by keyboard selects the whole text (on by default).
+    bool autoSelect() const { return m_autoSelect; }
+    void setAutoSelect(bool on) { m_autoSelect = on; }
 
     std::function<void(Control& sender, char& key)> OnKeyPress;
     std::function<void(Control& sender, int& key)> OnKeyDown;
@@ -217,7 +220,8 @@ class Edit : public Control {
     void userKeyPress(char key);
     void userKeyDown(int key);
     // A change the edit made by itself (paste, cut, drop, undo, input
-    // method): the new text and caret, then OnChange.
+    // method): the new text and caret, then OnChange. When OnChange puts the
+    // old text back, the old caret and selection come back with it.
     void userEdit(const std::string& text, int caret);
     // A caret move or selection by mouse or keyboard: no change event.
     void userSelect(int start, int length);
@@ -227,6 +231,7 @@ class Edit : public Control {
     void changed();
     int m_selStart = 0;
     int m_selLength = 0;
+    bool m_autoSelect = true;
 };
 
 enum class ModalResult : int { None = 0, Ok = 1, Cancel = 2, Yes = 6, No = 7 };

@@ -66,8 +66,9 @@ FormWindow& QtBackend::window(Form& form) {
     return *w;
 }
 
-void QtBackend::formCreated(Form& form) {
-    window(form);
+void QtBackend::formCreated(Form&) {
+    // Windows are built when first shown: a form that stays hidden, like the
+    // report window at start-up, costs nothing until it is needed.
 }
 
 void QtBackend::formDestroyed(Form& form) {

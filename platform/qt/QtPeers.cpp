@@ -6,6 +6,7 @@
 #include <qcustomplot.h>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QMenuBar>
 #include <QPainter>
@@ -402,10 +403,13 @@ void StaticTextWidget::keyPressEvent(QKeyEvent* e) {
 
 EditWidget::EditWidget(Edit& control, QWidget* parent) : QLineEdit(parent), PeerBase(control) {
     setFrame(true);
-    connect(this, &QLineEdit::textEdited, this, [this](const QString& t) {
-        if (m_syncing || !m_control)
+    // Any change the line edit makes by itself, whatever its cause, comes
+    // back here before anything is painted. The current text counts, not the
+    // signal's: a change that the control has already undone is stale.
+    connect(this, &QLineEdit::textChanged, this, [this] {
+        if (m_syncing || !m_control || text() == qs(edit().text()))
             return;
-        edit().userEdit(t.toStdString(), cursorPosition());
+        edit().userEdit(text().toStdString(), cursorPosition());
         syncFromControl();
     });
     connect(this, &QLineEdit::cursorPositionChanged, this, [this](int, int) {
@@ -443,26 +447,65 @@ void EditWidget::changed(Property what) {
     }
 }
 
+void EditWidget::typeCharacters(const QString& text) {
+    for (const QChar c : text) {
+        if (!m_control)
+            return;
+        if (c.unicode() >= 32 && c.unicode() < 127) {
+            edit().userKeyPress(static_cast<char>(c.unicode()));
+            syncFromControl();
+        } else {
+            // No key of the core: the line edit inserts it and the control
+            // decides through the change.
+            insert(QString(c));
+        }
+    }
+}
+
 void EditWidget::keyPressEvent(QKeyEvent* e) {
     if (!m_control)
         return;
     const int code = toKeyCode(e->key());
-    const bool plain = !(e->modifiers() & (Qt::ControlModifier | Qt::AltModifier));
-    if (plain && code != 0 && code != VK_RETURN && code != VK_ESCAPE &&
-        !(e->modifiers() & Qt::ShiftModifier)) {
+    const Qt::KeyboardModifiers mods = e->modifiers() & ~Qt::KeypadModifier;
+    const bool plain = !(mods & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier));
+    // Shift with the caret keys selects and Shift+Delete cuts, which the line
+    // edit does; Shift+Backspace is Backspace.
+    const bool coreKey = code != 0 && code != VK_RETURN && code != VK_ESCAPE &&
+                         (code == VK_BACK || !(mods & Qt::ShiftModifier));
+    if (plain && coreKey) {
         edit().userKeyDown(code);
         syncFromControl();
         return;
     }
     const QString t = e->text();
     if (plain && t.size() == 1 && t[0].unicode() >= 32 && t[0].unicode() < 127) {
-        edit().userKeyPress(static_cast<char>(t[0].unicode()));
-        syncFromControl();
+        typeCharacters(t);
         return;
     }
     // Shortcuts, shifted selection keys and other characters: the line edit
-    // acts, and a changed text comes back through textEdited.
+    // acts, and a changed text comes back through textChanged.
     QLineEdit::keyPressEvent(e);
+}
+
+void EditWidget::inputMethodEvent(QInputMethodEvent* e) {
+    // Only committed text counts, as typed; a composition in progress is not
+    // shown, since the edit shows the control's text and nothing else.
+    e->accept();
+    if (m_control)
+        typeCharacters(e->commitString());
+}
+
+void EditWidget::focusInEvent(QFocusEvent* e) {
+    // A line edit selects all when focused by Tab; without auto-select the
+    // control's caret stays as it is.
+    const bool keepCaret = m_control && !edit().autoSelect();
+    if (keepCaret)
+        m_syncing = true;
+    QLineEdit::focusInEvent(e);
+    if (keepCaret) {
+        m_syncing = false;
+        syncFromControl();
+    }
 }
 
 // ---------------------------------------------------------------- buttons

@@ -87,10 +87,12 @@ class StaticTextWidget : public QLabel, public PeerBase {
     void keyPressEvent(QKeyEvent* e) override;
 };
 
-// Every change of the text goes to the control first: typed characters and
-// the deleting keys as key events, everything else the line edit does by
-// itself (paste, cut, drop, undo, input methods) as a finished edit. The
-// control then decides what the edit shows.
+// Every change of the text goes to the control first: typed characters
+// (also those an input method commits) and the deleting keys as key events,
+// everything else the line edit does by itself (paste by keyboard, context
+// menu or middle click, cut, drag and drop, undo, redo) as a finished edit.
+// The control then decides what the edit shows, and the edit shows nothing
+// else: no composition of an input method, no undo history of its own.
 class EditWidget : public QLineEdit, public PeerBase {
   public:
     EditWidget(Edit& edit, QWidget* parent);
@@ -98,10 +100,14 @@ class EditWidget : public QLineEdit, public PeerBase {
 
   protected:
     void keyPressEvent(QKeyEvent* e) override;
+    void inputMethodEvent(QInputMethodEvent* e) override;
+    void focusInEvent(QFocusEvent* e) override;
 
   private:
     Edit& edit() const { return static_cast<Edit&>(*m_control); }
     void syncFromControl();
+    // Each character as a key press, as far as the core's keys reach.
+    void typeCharacters(const QString& text);
     bool m_syncing = false;
 };
 

@@ -1,0 +1,53 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "platform/Form.h"
+
+namespace forms {
+
+// The one dialog through which every number is typed. The caller sets the
+// range and the text to start from; the dialog keeps its own copy of the
+// text (EntryText), admits only characters that keep it a plausible decimal
+// number, and closes on OK only when the text converts to a value inside the
+// range. The edit control only displays that copy.
+class TNumberEntry : public platform::Form {
+  public:
+    explicit TNumberEntry(platform::Form* owner);
+    std::string className() const override { return "TNumberEntry"; }
+
+    // Exchange fields.
+    double MaxValue = 9999.0;
+    double MinValue = -9999.0;
+    std::string EntryText;
+    double Result = 0;
+    std::int32_t IntResult = 0;
+    bool IntegerOnly = false;
+
+    platform::StaticText* HintTxt;
+    platform::StaticText* IntOnlyTxt;
+    platform::Edit* Value;
+    platform::Button* BitBtn2;  // Cancel
+    platform::Button* BitBtn1;  // OK
+
+    void FormShow(platform::Form& sender);
+    void ValueKeyPress(platform::Control& sender, char& key);
+    void ValueKeyDown(platform::Control& sender, int& key);
+    void ValueChange(platform::Control& sender);
+    void FormCloseQuery(platform::Form& sender, bool& canClose);
+    void BitBtn2Click(platform::Control& sender);
+
+  private:
+    // Whether the filter admits key at the end of, or anywhere in, EntryText.
+    bool admits(char key) const;
+    void showBuffer(int caret);
+};
+
+extern TNumberEntry* NumberEntry;
+
+// Truncation toward zero into 32 bits, defined for every double: values
+// beyond the range (a typed "1e300") give the nearest limit, NaN gives 0.
+std::int32_t truncToInt32(double value);
+
+}  // namespace forms
