@@ -40,7 +40,6 @@ TNumberEntry::TNumberEntry(Form* owner) : Form(owner, "NumberEntry") {
     // caption 19.
     setClientSize(216, 111);
     setBorderStyle(platform::BorderStyle::NoIcons);
-    setCentered(true);
 
     HintTxt = add<platform::StaticText>("HintTxt", "HintTxt");
     platform::Font arial = font();
