@@ -25,7 +25,6 @@ class TReportFrm : public platform::Form, public model::LogSink {
 
     // The log: every line appended, in order, and whatever the user edited.
     const platform::RichDocument& document() const { return RichEdit1->document(); }
-    platform::RichDocument& document() { return RichEdit1->documentForChange(); }
 
     // Set by every appended line; cleared only by a completed save.
     bool LogUnsaved = false;

@@ -52,31 +52,9 @@ RichEdit::RichEdit(Control* parent, std::string name) : Control(parent, std::mov
     m_defAttributes = toCharFormat(font());
 }
 
-RichDocument& RichEdit::documentForChange() {
-    m_stale = true;
-    m_typingFormat.reset();
-    return m_doc;
-}
-
-void RichEdit::send(Property what) {
-    if (m_stale) {
-        m_stale = false;
-        m_change = RichEditChange{};
-        notify(Property::Content);
-        clampSelection();
-        if (what == Property::Content)
-            return;
-    }
-    notify(what);
-}
-
 void RichEdit::notifyLines(std::size_t first, std::size_t removed, std::size_t added) {
-    if (m_stale) {
-        send(Property::Content);
-        return;
-    }
     m_change = RichEditChange{false, first, removed, added};
-    send(Property::Content);
+    notify(Property::Content);
 }
 
 template <class EditFn>
@@ -88,7 +66,7 @@ void RichEdit::editRange(std::size_t start, std::size_t count, EditFn edit) {
     const std::size_t newCount = m_doc.paragraphs().size();
     if (oldCount == 0) {
         m_change = RichEditChange{};
-        send(Property::Content);
+        notify(Property::Content);
         return;
     }
     const std::size_t removed = b - a + 1;
@@ -99,7 +77,7 @@ void RichEdit::setDocument(RichDocument doc) {
     m_doc = std::move(doc);
     m_typingFormat.reset();
     m_change = RichEditChange{};
-    send(Property::Content);
+    notify(Property::Content);
     setSelection(0, 0);
 }
 
@@ -115,7 +93,7 @@ void RichEdit::appendLine(std::string_view text) {
     m_doc.appendLine(text, m_defAttributes);
     if (first == 0) {
         m_change = RichEditChange{};
-        send(Property::Content);
+        notify(Property::Content);
         return;
     }
     notifyLines(first, 0, m_doc.paragraphs().size() - first);
@@ -145,7 +123,7 @@ void RichEdit::setSelection(int start, int length) {
     m_selLength = length;
     clampSelection();
     m_typingFormat.reset();
-    send(Property::Selection);
+    notify(Property::Selection);
 }
 
 void RichEdit::userSelect(int start, int length) {
@@ -275,7 +253,7 @@ void RichEdit::SetSelAttributes(const Font& font) {
     const CharFormat format = toCharFormat(font);
     if (m_selLength == 0) {
         m_typingFormat = format;
-        send(Property::Selection);
+        notify(Property::Selection);
         return;
     }
     const auto start = static_cast<std::size_t>(m_selStart);
@@ -285,17 +263,17 @@ void RichEdit::SetSelAttributes(const Font& font) {
 
 void RichEdit::SetDefAttributes(const Font& font) {
     m_defAttributes = toCharFormat(font);
-    send(Property::Font);
+    notify(Property::Font);
 }
 
 void RichEdit::setScrollBars(ScrollStyle s) {
     m_scrollBars = s;
-    send(Property::Layout);
+    notify(Property::Layout);
 }
 
 void RichEdit::setWordWrap(bool on) {
     m_wordWrap = on;
-    send(Property::Layout);
+    notify(Property::Layout);
 }
 
 void RichEdit::LoadFromFile(const std::filesystem::path& path) {
@@ -365,7 +343,7 @@ void RichEdit::insertDocument(std::size_t pos, const RichDocument& fragment) {
 
 void RichEdit::SetFocus() {
     m_focusRequested = true;
-    send(Property::Focus);
+    notify(Property::Focus);
 }
 
 }  // namespace platform

@@ -42,10 +42,6 @@ class RichEdit : public Control {
     std::string className() const override { return "TRichEdit"; }
 
     const RichDocument& document() const { return m_doc; }
-    // Direct access for code without a window (benchmarks, tests); the peer
-    // shows the changes made through it with the next change of the editor.
-    RichDocument& documentForChange();
-    bool stale() const { return m_stale; }
     // Replaces the whole document; the caret goes to the start.
     void setDocument(RichDocument doc);
     // A new last line in the default attributes. An editor that shows
@@ -119,7 +115,6 @@ class RichEdit : public Control {
     void editRange(std::size_t start, std::size_t count, Edit edit);
     void insertDocument(std::size_t pos, const RichDocument& fragment);
     void notifyLines(std::size_t first, std::size_t removed, std::size_t added);
-    void send(Property what);
 
     RichDocument m_doc;
     int m_selStart = 0;
@@ -129,7 +124,6 @@ class RichEdit : public Control {
     ScrollStyle m_scrollBars = ScrollStyle::Vertical;
     bool m_wordWrap = true;
     bool m_focusRequested = false;
-    bool m_stale = false;
     RichEditChange m_change;
 };
 

@@ -110,6 +110,21 @@ TEST_F(ReportQt, WidgetMirrorsEveryChangeOfTheLog) {
     EXPECT_EQ(widget().lineWrapMode(), QTextEdit::WidgetWidth);
 }
 
+// Built once, the window follows the log also while hidden; built late, it
+// takes the whole log in when first shown.
+TEST_F(ReportQt, HiddenWindowKeepsUpWithTheLog) {
+    for (int i = 0; i < 3000; ++i)
+        ReportFrm->AddLogLine("early " + std::to_string(i));
+    ReportFrm->Show();
+    while (!widget().filled())
+        QApplication::processEvents();
+    expectMirrored();
+    ReportFrm->Hide();
+    for (int i = 0; i < 3000; ++i)
+        ReportFrm->AddLogLine("hidden " + std::to_string(i));
+    expectMirrored();
+}
+
 TEST_F(ReportQt, TypingAndSelectingInTheWidgetReachTheControl) {
     ReportFrm->Show();
     ReportFrm->AddLogLine("abc");
@@ -132,6 +147,35 @@ TEST_F(ReportQt, TypingAndSelectingInTheWidgetReachTheControl) {
     key(&widget(), Qt::Key_Delete);
     EXPECT_EQ(ReportFrm->RichEdit1->Text(), "a\r\ndü\r\nnewéf");
     EXPECT_FALSE(ReportFrm->LogUnsaved) << "typing does not mark the log";
+    expectMirrored();
+}
+
+// A long log opens in steps; edits and searches made meanwhile are kept.
+TEST_F(ReportQt, LongLogOpensInStepsWithoutLosingEdits) {
+    ReportFrm->Show();
+    platform::RichDocument big;
+    for (int i = 0; i < 50000; ++i)
+        big.appendLine("line " + std::to_string(i));
+    platform::saveRtfFile(m_dir / "big.rtf", big);
+    ReportFrm->RichEdit1->LoadFromFile(m_dir / "big.rtf");
+    EXPECT_FALSE(widget().filled()) << "the first screens come at once, the rest later";
+    QTextCursor c = widget().textCursor();
+    c.setPosition(0);
+    widget().setTextCursor(c);
+    type(&widget(), "X");
+    ReportFrm->AddLogLine("appended meanwhile");
+    while (!widget().filled())
+        QApplication::processEvents();
+    expectMirrored();
+    EXPECT_EQ(ReportFrm->document().paragraphs().front().text(), "Xline 0");
+    EXPECT_EQ(ReportFrm->document().paragraphs().back().text(), "appended meanwhile");
+
+    // A search needs the whole text in the widget at once.
+    ReportFrm->RichEdit1->LoadFromFile(m_dir / "big.rtf");
+    ReportFrm->RichEdit1->setSelection(ReportFrm->RichEdit1->FindText("line 49999", 0, 1 << 30, 0),
+                                       10);
+    EXPECT_TRUE(widget().filled());
+    EXPECT_EQ(widget().textCursor().selectedText().toStdString(), "line 49999");
     expectMirrored();
 }
 
@@ -232,6 +276,26 @@ TEST_F(ReportQt, Screenshot) {
     EXPECT_EQ(w.windowTitle().toStdString(), "Report");
     if (dir)
         w.grab().save(QString::fromStdString(std::string(dir) + "/report.png"));
+
+    // The dialogs the commands open, each pictured and closed again.
+    click({"&Edit", "&Replace..."});
+    QDialog* replace = backend.qtServices().findWindow(*ReportFrm->ReplaceDialog1);
+    ASSERT_NE(replace, nullptr);
+    QApplication::processEvents();
+    if (dir)
+        replace->grab().save(QString::fromStdString(std::string(dir) + "/replace.png"));
+    replace->findChild<QPushButton*>("cancel")->click();
+    bool fontShown = false;
+    QTimer::singleShot(0, [&] {
+        QWidget* font = QApplication::activeModalWidget();
+        ASSERT_NE(font, nullptr);
+        fontShown = font->findChild<QPushButton*>("apply") != nullptr;
+        if (dir)
+            font->grab().save(QString::fromStdString(std::string(dir) + "/font.png"));
+        QMetaObject::invokeMethod(font, "reject", Qt::DirectConnection);
+    });
+    click({"F&ormat", "&Font..."});
+    EXPECT_TRUE(fontShown) << "the font dialog has an Apply button";
 }
 
 }  // namespace

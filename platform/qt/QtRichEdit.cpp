@@ -5,7 +5,9 @@
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
+#include <QTimer>
 #include <cmath>
+#include <limits>
 
 #include "platform/Application.h"
 #include "platform/Rtf.h"
@@ -79,18 +81,48 @@ void insertRuns(QTextCursor& cur, const Paragraph& p) {
 
 }  // namespace
 
+void appendParagraphs(QTextCursor& cur, const RichDocument& doc, std::size_t from, std::size_t to,
+                      bool afterBlock) {
+    cur.beginEditBlock();
+    // Text of one format goes in as one piece, line breaks included: a log
+    // of a single format is one insertion however long it is.
+    QString pending;
+    CharFormat pendingFormat;
+    bool havePending = false;
+    const auto flush = [&] {
+        if (havePending && !pending.isEmpty())
+            cur.insertText(pending, toQTextCharFormat(pendingFormat));
+        pending.clear();
+        havePending = false;
+    };
+    const auto add = [&](const QString& text, const CharFormat& format) {
+        if (havePending && !(format == pendingFormat))
+            flush();
+        pending += text;
+        pendingFormat = format;
+        havePending = true;
+    };
+    const auto& paras = doc.paragraphs();
+    for (std::size_t i = from; i < std::min(to, paras.size()); ++i) {
+        const Paragraph& p = paras[i];
+        const CharFormat& lineFormat = p.runs.front().format;
+        if (i > from || afterBlock)
+            add(QString(QChar::ParagraphSeparator), lineFormat);
+        else
+            cur.setBlockCharFormat(toQTextCharFormat(lineFormat));
+        for (const TextRun& run : p.runs) {
+            if (!run.text.empty())
+                add(qs(run.text), run.format);
+        }
+    }
+    flush();
+    cur.endEditBlock();
+}
+
 void fillTextDocument(QTextDocument& target, const RichDocument& doc) {
     target.clear();
     QTextCursor cur(&target);
-    cur.beginEditBlock();
-    bool first = true;
-    for (const Paragraph& p : doc.paragraphs()) {
-        if (!first)
-            cur.insertBlock(QTextBlockFormat(), toQTextCharFormat(p.runs.front().format));
-        first = false;
-        insertRuns(cur, p);
-    }
-    cur.endEditBlock();
+    appendParagraphs(cur, doc, 0, doc.paragraphs().size(), false);
 }
 
 Paragraph paragraphOfBlock(const QTextBlock& block) {
@@ -114,10 +146,7 @@ RichEditWidget::RichEditWidget(RichEdit& control, QWidget* parent)
     : QTextEdit(parent), PeerBase(control) {
     setAcceptRichText(true);
     setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
-    connect(document(), &QTextDocument::contentsChange, this,
-            [this](int position, int removed, int added) {
-                onContentsChange(position, removed, added);
-            });
+    watch(document());
     connect(this, &QTextEdit::cursorPositionChanged, this, [this] { onCursorMoved(); });
     connect(this, &QTextEdit::selectionChanged, this, [this] { onCursorMoved(); });
     for (Property p : {Property::Layout, Property::Content, Property::Font})
@@ -150,7 +179,14 @@ int RichEditWidget::fromQtPosition(int pos) const {
         edit().document().position({static_cast<std::size_t>(block.blockNumber()), bytes}));
 }
 
+void RichEditWidget::watch(QTextDocument* d) {
+    connect(d, &QTextDocument::contentsChange, this, [this](int position, int removed, int added) {
+        onContentsChange(position, removed, added);
+    });
+}
+
 void RichEditWidget::rebuild() {
+    m_pendingFrom = -1;
     QTextDocument* d = document();
     d->setUndoRedoEnabled(false);
     const RichDocument& doc = edit().document();
@@ -159,11 +195,55 @@ void RichEditWidget::rebuild() {
         QTextCursor cur(d);
         cur.setBlockCharFormat(toQTextCharFormat(edit().defAttributes()));
     } else {
-        fillTextDocument(*d, doc);
+        // A long document comes in two steps: the first screens at once,
+        // the rest from the event loop, so that the window answers.
+        d->clear();
+        QTextCursor cur(d);
+        const auto count = doc.paragraphs().size();
+        const std::size_t now = std::min(count, kFirstLines);
+        appendParagraphs(cur, doc, 0, now, false);
+        if (now < count) {
+            m_pendingFrom = static_cast<int>(now);
+            QTimer::singleShot(0, this, [this] { fillMore(); });
+        }
     }
     d->setUndoRedoEnabled(true);
     m_blocks = d->blockCount();
     m_empty = doc.empty();
+}
+
+void RichEditWidget::fillMore(std::size_t lines) {
+    if (m_pendingFrom < 0 || !m_control)
+        return;
+    const bool wasSyncing = m_syncing;
+    m_syncing = true;
+    QTextDocument* d = document();
+    const RichDocument& doc = edit().document();
+    const auto from = static_cast<std::size_t>(m_pendingFrom);
+    const std::size_t to = std::min(doc.paragraphs().size(), from + lines);
+    d->setUndoRedoEnabled(false);
+    QTextCursor cur(d);
+    cur.movePosition(QTextCursor::End);
+    appendParagraphs(cur, doc, from, to, true);
+    d->setUndoRedoEnabled(true);
+    m_blocks = d->blockCount();
+    m_pendingFrom = to < doc.paragraphs().size() ? static_cast<int>(to) : -1;
+    m_syncing = wasSyncing;
+    if (m_pendingFrom >= 0)
+        QTimer::singleShot(0, this, [this] { fillMore(); });
+}
+
+void RichEditWidget::fillForSelection() {
+    if (m_pendingFrom < 0)
+        return;
+    const RichEdit& e = edit();
+    const auto end = static_cast<std::size_t>(e.SelStart() + e.SelLength());
+    if (e.document().locate(end).paragraph >= static_cast<std::size_t>(m_pendingFrom))
+        completeFill();
+}
+
+void RichEditWidget::completeFill() {
+    fillMore(std::numeric_limits<std::size_t>::max() / 2);
 }
 
 void RichEditWidget::applyLines(const RichEditChange& c) {
@@ -282,14 +362,19 @@ void RichEditWidget::follow(Property what) {
     switch (what) {
         case Property::Content: {
             const RichEditChange& c = edit().lastChange();
-            if (c.reset || m_empty)
+            const auto count = edit().document().paragraphs().size();
+            if (m_pendingFrom >= 0 && !c.reset && c.removed == 0 && c.first + c.added == count)
+                break;  // new last lines: the filling takes them along
+            if (c.reset || m_empty || m_pendingFrom >= 0)
                 rebuild();
             else
                 applyLines(c);
+            fillForSelection();
             syncSelection(false);
             break;
         }
         case Property::Selection:
+            fillForSelection();
             syncSelection(true);
             break;
         case Property::Focus:
@@ -334,8 +419,11 @@ void RichEditWidget::onContentsChange(int position, int, int added) {
          b = b.next())
         lines.push_back(paragraphOfBlock(b));
     const int count = m_empty ? 0 : std::max(0, lastOld - first + 1);
+    const int delta = static_cast<int>(lines.size()) - count;
     edit().userReplaceLines(static_cast<std::size_t>(first), static_cast<std::size_t>(count),
                             std::move(lines));
+    if (m_pendingFrom >= 0)
+        m_pendingFrom += delta;
     m_blocks = newBlocks;
     m_empty = false;
 }

@@ -6,6 +6,7 @@
 #include "platform/RichEdit.h"
 #include "platform/qt/QtPeers.h"
 
+class QTextCursor;
 class QTextDocument;
 
 namespace platform::qt {
@@ -14,6 +15,9 @@ QTextCharFormat toQTextCharFormat(const CharFormat& f);
 CharFormat fromQTextCharFormat(const QTextCharFormat& f);
 // The document's lines as blocks of formatted fragments.
 void fillTextDocument(QTextDocument& target, const RichDocument& doc);
+// Lines [from, to) at the cursor; afterBlock starts a new block first.
+void appendParagraphs(QTextCursor& cur, const RichDocument& doc, std::size_t from, std::size_t to,
+                      bool afterBlock);
 Paragraph paragraphOfBlock(const QTextBlock& block);
 
 // The editor's widget. The control's document is the source of truth: its
@@ -27,6 +31,10 @@ class RichEditWidget : public QTextEdit, public PeerBase {
     // A control position as a position of the text document, and back.
     int toQtPosition(int pos) const;
     int fromQtPosition(int pos) const;
+    // A long document is shown in steps; true once the widget holds it all.
+    bool filled() const { return m_pendingFrom < 0; }
+    // Takes in what is still missing, at once.
+    void completeFill();
 
   protected:
     QMimeData* createMimeDataFromSelection() const override;
@@ -36,6 +44,14 @@ class RichEditWidget : public QTextEdit, public PeerBase {
   private:
     RichEdit& edit() const { return static_cast<RichEdit&>(*m_control); }
     void rebuild();
+    void watch(QTextDocument* d);
+    static constexpr std::size_t kFirstLines = 2000;
+    static constexpr std::size_t kLinesPerStep = 20000;
+    void fillMore(std::size_t lines = kLinesPerStep);
+    // Completes the filling when the selection lies beyond it.
+    void fillForSelection();
+    // The first line the widget does not hold yet, or -1.
+    int m_pendingFrom = -1;
     void applyLines(const RichEditChange& c);
     // The control's selection into the widget; reveal scrolls it into view.
     void syncSelection(bool reveal);

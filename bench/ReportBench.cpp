@@ -1,0 +1,234 @@
+// The calculation log in the report window on the Qt back end, offscreen and
+// hidden, at its largest: 10,000 entries of 35 lines. Appending must not
+// slow down as the log grows (the last 1,000 entries at most 1.5 times the
+// first 1,000); saving costs at most 10 times and opening at most 20 times
+// writing and reading the same text as a plain file. The memory counter is
+// what the full log adds to the process.
+
+#include <benchmark/benchmark.h>
+#include <unistd.h>
+
+#include <QApplication>
+#include <QTextDocument>
+#include <algorithm>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "forms/Report.h"
+#include "platform/Application.h"
+#include "platform/qt/QtBackend.h"
+#include "platform/qt/QtRichEdit.h"
+
+namespace {
+
+constexpr int entryCount = 10000;
+constexpr int linesPerEntry = 35;
+
+// The lines of one log entry, varied by its number like real recalculations.
+std::vector<std::string> logEntry(int n) {
+    const std::string z = std::to_string(n % 100 + 1);
+    std::vector<std::string> lines = {
+        "-------------------------------------------------------------",
+        "Sigma and Z* calculated from Z: " + z,
+        "  E = 0.123 V/cm calculated from i = 0.18 mA, k= 19.2 mS, Cuvette = 0.04 cm^2",
+        "  Sigma = 12.84 cm^-1, Z* = 2.64 and Z = " + z,
+        "  Using T = 20.0 C, I = 0.10 M, Rs = 2.90 nm, Ri = 0.127 nm, D = 78",
+        "  Inverse Debye length= 1.051E+07 cm^-1, Ka= 3.183",
+        "  Henry's function= 1.1026, and DHH slope (z*/z) = 0.264",
+        "   z          We kJ/mol ",
+    };
+    for (int zi = -13; lines.size() < linesPerEntry; ++zi) {
+        std::string row = "   " + std::to_string(zi);
+        row.resize(14, ' ');
+        lines.push_back(row + std::to_string((zi * zi + n % 7) / 12) + ".31");
+    }
+    return lines;
+}
+
+const std::vector<std::vector<std::string>>& entries() {
+    static const auto all = [] {
+        std::vector<std::vector<std::string>> e;
+        for (int n = 0; n < entryCount; ++n)
+            e.push_back(logEntry(n));
+        return e;
+    }();
+    return all;
+}
+
+platform::qt::QtBackend* g_backend = nullptr;
+
+// A report window with its Qt widgets built, as after the user has looked
+// at it once, but hidden.
+std::unique_ptr<forms::TReportFrm> newWindow() {
+    auto form = std::make_unique<forms::TReportFrm>(nullptr);
+    g_backend->formCreated(*form);
+    g_backend->window(*form);
+    return form;
+}
+
+void appendEntries(forms::TReportFrm& w, int from, int to) {
+    for (int n = from; n < to; ++n)
+        for (const std::string& line : entries()[static_cast<std::size_t>(n)])
+            w.AddLogLine(line);
+}
+
+long residentKiB() {
+    std::ifstream statm("/proc/self/statm");
+    long size = 0, resident = 0;
+    statm >> size >> resident;
+    return resident * (::sysconf(_SC_PAGESIZE) / 1024);
+}
+
+std::filesystem::path scratch(const std::string& name) {
+    static const std::filesystem::path dir = [] {
+        std::string pattern =
+            (std::filesystem::temp_directory_path() / "reportbench-XXXXXX").string();
+        if (::mkdtemp(pattern.data()) == nullptr)
+            throw std::runtime_error("cannot create a temporary folder");
+        return std::filesystem::path(pattern);
+    }();
+    static const struct Cleanup {
+        ~Cleanup() { std::filesystem::remove_all(dir); }
+    } cleanup;
+    return dir / name;
+}
+
+// Appends 1,000 entries to a window that already holds state.range(0).
+void BM_ReportAppendEntries(benchmark::State& state) {
+    const auto before = static_cast<int>(state.range(0));
+    std::unique_ptr<forms::TReportFrm> w;
+    for (auto _ : state) {
+        state.PauseTiming();
+        w.reset();
+        QApplication::processEvents();
+        w = newWindow();
+        appendEntries(*w, 0, before);
+        QApplication::processEvents();
+        state.ResumeTiming();
+        appendEntries(*w, before, before + 1000);
+        // What is left for the event loop belongs to the cost as well.
+        QApplication::processEvents();
+    }
+    state.SetItemsProcessed(state.iterations() * 1000 * linesPerEntry);
+}
+BENCHMARK(BM_ReportAppendEntries)
+    ->Arg(0)
+    ->Arg(entryCount - 1000)
+    ->Iterations(3)
+    ->Unit(benchmark::kMillisecond);
+
+// The whole log in a window, once: what it takes in memory.
+forms::TReportFrm& fullWindow() {
+    static std::unique_ptr<forms::TReportFrm> w;
+    static long addedKiB = 0;
+    if (!w) {
+        const long start = residentKiB();
+        w = newWindow();
+        appendEntries(*w, 0, entryCount);
+        QApplication::processEvents();
+        addedKiB = residentKiB() - start;
+        auto* widget = g_backend->window(*w).findChild<platform::qt::RichEditWidget*>("RichEdit1");
+        if (widget->document()->blockCount() != entryCount * linesPerEntry)
+            throw std::logic_error("the widget does not hold the whole log");
+        std::fprintf(stderr, "full log: %zu lines, %zu bytes of text, %ld KiB resident\n",
+                     w->document().paragraphs().size(), w->document().length(), addedKiB);
+    }
+    return *w;
+}
+
+void BM_ReportSavePlainText(benchmark::State& state) {
+    const std::string path = scratch("log.txt").string();
+    forms::TReportFrm& w = fullWindow();
+    for (auto _ : state) {
+        const std::string text = w.RichEdit1->Text();
+        std::FILE* f = std::fopen(path.c_str(), "wb");
+        std::fwrite(text.data(), 1, text.size(), f);
+        std::fflush(f);
+        ::fsync(::fileno(f));
+        std::fclose(f);
+    }
+}
+BENCHMARK(BM_ReportSavePlainText)->Unit(benchmark::kMillisecond);
+
+void BM_ReportSaveRtf(benchmark::State& state) {
+    const auto path = scratch("log.rtf");
+    forms::TReportFrm& w = fullWindow();
+    for (auto _ : state)
+        w.RichEdit1->SaveToFile(path);
+    state.counters["bytes"] = static_cast<double>(std::filesystem::file_size(path));
+}
+BENCHMARK(BM_ReportSaveRtf)->Unit(benchmark::kMillisecond);
+
+// The baseline of opening: the plain file read and split into lines.
+void BM_ReportOpenPlainText(benchmark::State& state) {
+    const std::string path = scratch("open.txt").string();
+    {
+        std::ofstream out(path, std::ios::binary);
+        out << fullWindow().RichEdit1->Text();
+    }
+    for (auto _ : state) {
+        std::FILE* f = std::fopen(path.c_str(), "rb");
+        std::string bytes;
+        char buffer[1 << 16];
+        for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, f)) > 0;)
+            bytes.append(buffer, n);
+        std::fclose(f);
+        std::vector<std::string> lines;
+        for (std::size_t from = 0; from < bytes.size();) {
+            const std::size_t end = std::min(bytes.find("\r\n", from), bytes.size());
+            lines.emplace_back(bytes, from, end - from);
+            from = end + 2;
+        }
+        benchmark::DoNotOptimize(lines.data());
+    }
+}
+BENCHMARK(BM_ReportOpenPlainText)->Unit(benchmark::kMillisecond);
+
+// Opening into the window: the file read into the editor and the first
+// screens in the widget, after which the window answers again ("shown"); and
+// until the widget holds every line ("filled").
+void openRtf(benchmark::State& state, bool whole) {
+    const auto path = scratch("open.rtf");
+    fullWindow().RichEdit1->SaveToFile(path);
+    auto w = newWindow();
+    auto* widget = g_backend->window(*w).findChild<platform::qt::RichEditWidget*>("RichEdit1");
+    for (auto _ : state) {
+        w->RichEdit1->LoadFromFile(path);
+        if (whole) {
+            while (!widget->filled())
+                QApplication::processEvents();
+        }
+        if (w->document().paragraphs().size() != std::size_t{entryCount} * linesPerEntry)
+            state.SkipWithError("the log did not read back whole");
+    }
+}
+
+void BM_ReportOpenRtfShown(benchmark::State& state) {
+    openRtf(state, false);
+}
+BENCHMARK(BM_ReportOpenRtfShown)->Unit(benchmark::kMillisecond);
+
+void BM_ReportOpenRtfFilled(benchmark::State& state) {
+    openRtf(state, true);
+}
+BENCHMARK(BM_ReportOpenRtfFilled)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    platform::qt::QtBackend backend;
+    platform::Application application(backend);
+    g_backend = &backend;
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

@@ -1,0 +1,4 @@
+# The calculation log in the report window on the Qt back end.
+add_executable(report_bench ReportBench.cpp)
+target_link_libraries(report_bench PRIVATE quorvin_forms quorvin_platform_qt benchmark::benchmark)
+target_include_directories(report_bench PRIVATE ${PROJECT_SOURCE_DIR})
