@@ -449,7 +449,6 @@ TEST_F(ReportWindow, EditorPositionsCountLineBreaksAsTwo) {
 TEST_F(ReportWindow, EmptiedEditorTakesTheNextLineOnItsFirstLine) {
     report().AddLogLine("x");
     editor().setSelection(0, 1);
-    editor().userType("");
     editor().SetSelText("");
     EXPECT_EQ(editor().Text(), "");
     report().AddLogLine("y");
