@@ -1,7 +1,10 @@
 #include "forms/Mainfrm.h"
 
+#include "forms/Dcalc.h"
+#include "forms/Efield.h"
 #include "forms/Enternumber.h"
 #include "forms/Exitfrm.h"
+#include "forms/Mucalc.h"
 #include "forms/Report.h"
 #include "forms/about.h"
 #include "log/LogEntry.h"
@@ -54,6 +57,11 @@ TOpeningForm::TOpeningForm(platform::Form* owner) : Form(owner, "OpeningForm") {
     TTxt->OnClick = [this](platform::Control& c) { TTxtClick(c); };
     RiTxt->OnClick = [this](platform::Control& c) { RiTxtClick(c); };
     DTxt->OnClick = [this](platform::Control& c) { DTxtClick(c); };
+    for (StaticText* f : {CurrTxt, CondTxt, XTxt, ETxt})
+        f->OnClick = [this](platform::Control& c) { CurrTxtClick(c); };
+    RsTxt->OnClick = [this](platform::Control& c) { RsTxtClick(c); };
+    SigTxt->OnClick = [this](platform::Control& c) { MuTxtClick(c); };
+    MuTxt->OnClick = [this](platform::Control& c) { MuTxtClick(c); };
 }
 
 void TOpeningForm::buildMenu() {
@@ -306,6 +314,130 @@ void TOpeningForm::RiTxtClick(platform::Control&) {
 void TOpeningForm::DTxtClick(platform::Control&) {
     if (enterNumber(*DTxt, 1, 100, false, Dielectric))
         Recalculate();
+}
+
+void TOpeningForm::CurrTxtClick(platform::Control& sender) {
+    platform::DialogRef<TEFieldCalculator> calc(EFieldCalculator, this);
+    calc->Current = Current;
+    calc->Conductance = Conductivity;
+    calc->XSection = XSection;
+    calc->EField = EField;
+    // The E field itself opens for direct entry, the other three in
+    // calculate mode whatever the mode was.
+    if (sender.name() == "ETxt")
+        calc->ECalculated = false;
+    if (calc->ShowModal() != platform::ModalResult::Ok)
+        return;
+    if (calc->ECalculated) {
+        Current = calc->Current;
+        Conductivity = calc->Conductance;
+        XSection = calc->XSection;
+        CurrTxt->setText(calc->CurrTxt->text());
+        CondTxt->setText(calc->CondTxt->text());
+        XTxt->setText(calc->XTxt->text());
+        ECalculated = true;
+    } else {
+        ECalculated = false;
+    }
+    EField = calc->EField;
+    ETxt->setText(calc->ETxt->text());
+    Recalculate();
+}
+
+void TOpeningForm::showStokesRadius() {
+    // Kept as rounded as it is shown.
+    RsTxt->setText(platform::FormatFloat("##0.0#", StokesRadius));
+    StokesRadius = platform::StrToFloat(RsTxt->text());
+}
+
+void TOpeningForm::RsTxtClick(platform::Control&) {
+    platform::DialogRef<TDCalculator> calc(DCalculator, this);
+    calc->Temperature = Temperature;
+    calc->Viscosity = Viscosity;
+    calc->Friction = Friction;
+    calc->Diffusion = Diffusion;
+    calc->StokesRadius = StokesRadius;
+    calc->DiffusionEntered = DiffusionEntered;
+    calc->FrictionEntered = FrictionEntered;
+    calc->StokesRadiusEntered = StokesRadiusEntered;
+    if (calc->ShowModal() != platform::ModalResult::Ok)
+        return;
+    const double oldTemperature = Temperature;
+    Temperature = calc->Temperature;
+    Viscosity = calc->Viscosity;
+    Friction = calc->Friction;
+    Diffusion = calc->Diffusion;
+    StokesRadius = calc->StokesRadius;
+    showStokesRadius();
+    DiffusionEntered = calc->DiffusionEntered;
+    FrictionEntered = calc->FrictionEntered;
+    StokesRadiusEntered = calc->StokesRadiusEntered;
+    // The field and the log show the temperature the pass uses; a text the
+    // user typed stays when the value came back the same.
+    if (Temperature != oldTemperature)
+        TTxt->setText(platform::FloatToStr(Temperature));
+    Recalculate();
+}
+
+void TOpeningForm::MuTxtClick(platform::Control&) {
+    platform::DialogRef<TMuCalculator> calc(MuCalculator, this);
+    calc->Diffusion = Diffusion;
+    calc->Viscosity = Viscosity;
+    calc->Temperature = Temperature;
+    calc->StokesRadius = StokesRadius;
+    calc->Friction = Friction;
+    calc->EField = EField;
+    calc->Sigma = Sigma;
+    calc->Mobility = Mobility;
+    calc->Conductivity = Conductivity;
+    calc->XSection = XSection;
+    calc->Current = Current;
+    calc->DiffusionEntered = DiffusionEntered;
+    calc->StokesRadiusEntered = StokesRadiusEntered;
+    calc->FrictionEntered = FrictionEntered;
+    calc->MobilityFromSigma = MobilityFromSigma;
+    calc->SigmaCalculated = SigmaCalculated;
+    calc->SigmaFromMobility = SigmaFromMobility;
+    calc->ECalculated = ECalculated;
+    if (calc->ShowModal() != platform::ModalResult::Ok)
+        return;
+    const ModelState before = *this;
+    Diffusion = calc->Diffusion;
+    Viscosity = calc->Viscosity;
+    Temperature = calc->Temperature;
+    StokesRadius = calc->StokesRadius;
+    Friction = calc->Friction;
+    EField = calc->EField;
+    Sigma = calc->Sigma;
+    // Sigma and the mobility keep their unrounded values.
+    SigTxt->setText(platform::FormatFloat("##0.0##", Sigma));
+    Mobility = calc->Mobility;
+    MuTxt->setText(platform::FormatFloat("##0.0##", Mobility));
+    Conductivity = calc->Conductivity;
+    XSection = calc->XSection;
+    Current = calc->Current;
+    DiffusionEntered = calc->DiffusionEntered;
+    StokesRadiusEntered = calc->StokesRadiusEntered;
+    FrictionEntered = calc->FrictionEntered;
+    MobilityFromSigma = calc->MobilityFromSigma;
+    SigmaFromMobility = calc->SigmaFromMobility;
+    ECalculated = calc->ECalculated;
+    ZCalculated = true;
+    ZstarCalculated = true;
+    SigmaCalculated = calc->SigmaCalculated;
+    // The fields and the log show the values the pass uses; a text the user
+    // typed stays when its value came back the same.
+    if (Temperature != before.Temperature)
+        TTxt->setText(platform::FloatToStr(Temperature));
+    if (StokesRadius != before.StokesRadius)
+        showStokesRadius();
+    if (Current != before.Current)
+        CurrTxt->setText(calc->CurrTxt->text());
+    if (Conductivity != before.Conductivity)
+        CondTxt->setText(calc->CondTxt->text());
+    if (XSection != before.XSection)
+        XTxt->setText(calc->XTxt->text());
+    Recalculate();
 }
 
 void TOpeningForm::Viewlog1Click(platform::MenuItem&) {

@@ -84,6 +84,12 @@ class TOpeningForm : public platform::Form, public model::ModelState {
     void TTxtClick(platform::Control& sender);
     void RiTxtClick(platform::Control& sender);
     void DTxtClick(platform::Control& sender);
+    // The fields that open a calculator: on OK the model takes its values
+    // back and one pass runs; Cancel changes nothing. CurrTxtClick serves
+    // the whole "Field" group, MuTxtClick both Sigma and the mobility.
+    void CurrTxtClick(platform::Control& sender);
+    void RsTxtClick(platform::Control& sender);
+    void MuTxtClick(platform::Control& sender);
     // Shows the report window, modeless, in front.
     void Viewlog1Click(platform::MenuItem& sender);
     void Exit1Click(platform::MenuItem& sender);
@@ -148,6 +154,10 @@ class TOpeningForm : public platform::Form, public model::ModelState {
     // then the field shows the typed text and target holds the value.
     bool enterNumber(platform::StaticText& field, double minValue, double maxValue,
                      bool wholeNumber, double& target);
+
+    // RsTxt shows the Stokes radius with two decimals at most, and the model
+    // keeps the value shown.
+    void showStokesRadius();
 
     FieldRow m_rows[model::kFieldCount];
     Fields m_fields{*this};
