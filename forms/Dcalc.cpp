@@ -165,16 +165,7 @@ void TDCalculator::UpdateDfRs() {
 
 bool TDCalculator::enterNumber(StaticText& field, double minValue, double maxValue,
                                double& target) {
-    platform::DialogRef<TNumberEntry> entry(NumberEntry, this);
-    entry->MinValue = minValue;
-    entry->MaxValue = maxValue;
-    entry->IntegerOnly = false;
-    entry->EntryText = field.text();
-    if (entry->ShowModal() != platform::ModalResult::Ok)
-        return false;
-    field.setText(entry->Value->text());
-    target = entry->Result;
-    return true;
+    return enterNumberInto(this, field, minValue, maxValue, target);
 }
 
 void TDCalculator::makeEntered(Quantity q, double value) {

@@ -161,4 +161,18 @@ void TNumberEntry::BitBtn2Click(Control&) {
     setModalResult(platform::ModalResult::Cancel);
 }
 
+bool enterNumberInto(platform::Form* owner, platform::StaticText& field, double minValue,
+                     double maxValue, double& target) {
+    platform::DialogRef<TNumberEntry> entry(NumberEntry, owner);
+    entry->MinValue = minValue;
+    entry->MaxValue = maxValue;
+    entry->IntegerOnly = false;
+    entry->EntryText = field.text();
+    if (entry->ShowModal() != platform::ModalResult::Ok)
+        return false;
+    field.setText(entry->Value->text());
+    target = entry->Result;
+    return true;
+}
+
 }  // namespace forms

@@ -156,16 +156,7 @@ void TMuCalculator::UpdateMobility() {
 
 bool TMuCalculator::enterNumber(StaticText& field, double minValue, double maxValue,
                                 double& target) {
-    platform::DialogRef<TNumberEntry> entry(NumberEntry, this);
-    entry->MinValue = minValue;
-    entry->MaxValue = maxValue;
-    entry->IntegerOnly = false;
-    entry->EntryText = field.text();
-    if (entry->ShowModal() != platform::ModalResult::Ok)
-        return false;
-    field.setText(entry->Value->text());
-    target = entry->Result;
-    return true;
+    return enterNumberInto(this, field, minValue, maxValue, target);
 }
 
 void TMuCalculator::SigTxtClick(Control&) {
