@@ -1,0 +1,1 @@
+# The batch program against the same entries driven directly.

@@ -1,0 +1,1 @@
+# The batch program against the window on the headless back end.

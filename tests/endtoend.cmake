@@ -1,0 +1,1 @@
+# The whole program end to end on the Qt back end, offscreen.

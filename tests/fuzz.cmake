@@ -1,0 +1,1 @@
+# The replay of the fuzz targets' corpora, built with the rest.
