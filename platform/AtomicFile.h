@@ -1,6 +1,7 @@
 #pragma once
 
 #include <filesystem>
+#include <string>
 #include <string_view>
 
 namespace platform {
@@ -11,5 +12,33 @@ namespace platform {
 // a device or pipe is written into. On failure throws platform::Exception
 // "Cannot save "<path>": <reason>".
 void replaceFile(const std::filesystem::path& path, std::string_view data);
+
+// The same replacement for output that is written in pieces: the pieces go
+// to the temporary file, and only commit() puts it in place. A writer
+// destroyed without commit() removes its temporary file, so the target never
+// holds half the output. Errors throw as replaceFile does.
+class AtomicFileWriter {
+  public:
+    explicit AtomicFileWriter(const std::filesystem::path& path);
+    ~AtomicFileWriter();
+    AtomicFileWriter(const AtomicFileWriter&) = delete;
+    AtomicFileWriter& operator=(const AtomicFileWriter&) = delete;
+
+    void write(std::string_view data);
+    void commit();
+    const std::filesystem::path& path() const { return m_path; }
+
+  private:
+    void flush();
+    [[noreturn]] void fail(int error);
+    [[noreturn]] void abandon(int error);
+
+    std::filesystem::path m_path;    // as given, for messages
+    std::filesystem::path m_target;  // the link followed
+    std::filesystem::path m_temp;    // empty when writing into a device
+    std::string m_buffer;
+    int m_fd = -1;
+    bool m_done = false;
+};
 
 }  // namespace platform

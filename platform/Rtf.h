@@ -13,6 +13,20 @@ namespace platform {
 // fallback. Control characters other than tab are left out.
 std::string writeRtf(const RichDocument& doc);
 
+// Writes RTF in pieces, for a log too long to hold as one document: every
+// line in the default format, as the log window adds it. begin(), the lines
+// and end() put together are what writeRtf gives for a document of those
+// lines.
+class RtfLineWriter {
+  public:
+    static std::string begin();
+    std::string line(std::string_view text);
+    static std::string end();
+
+  private:
+    bool m_first = true;
+};
+
 // Reads any input without failing: what is not understood is skipped, a
 // truncated file yields what came before the cut. \line, \sect and \row start
 // a new line like \par, since lines are the document's paragraphs.

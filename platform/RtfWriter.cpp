@@ -211,6 +211,32 @@ std::string systemMessage(int error) {
     return std::system_category().message(error);
 }
 
+// The font and colour tables and the start of the text.
+void appendHeader(std::string& out, const std::vector<std::string>& faces,
+                  const std::vector<Color>& colors) {
+    out += "{\\rtf1\\ansi\\ansicpg1252\\deff0\\uc1\n{\\fonttbl";
+    for (std::size_t i = 0; i < faces.size(); ++i) {
+        out += "{\\f";
+        appendNumber(out, static_cast<int>(i));
+        out += "\\fnil\\fcharset0 ";
+        appendEscaped(out, faces[i], true);
+        out += ";}";
+    }
+    out += "}\n{\\colortbl;";
+    for (Color c : colors) {
+        out += "\\red";
+        appendNumber(out, c.r);
+        out += "\\green";
+        appendNumber(out, c.g);
+        out += "\\blue";
+        appendNumber(out, c.b);
+        out += ';';
+    }
+    // LibreOffice widens runs of spaces in files that do not name their
+    // generator; the log's tables are aligned with spaces.
+    out += "}\n{\\*\\generator Quorvin;}\n\\pard\\plain\n";
+}
+
 }  // namespace
 
 std::string writeRtf(const RichDocument& doc) {
@@ -252,27 +278,7 @@ std::string writeRtf(const RichDocument& doc) {
 
     std::string out;
     out.reserve(textBytes + textBytes / 8 + doc.paragraphs().size() * 8 + 256);
-    out += "{\\rtf1\\ansi\\ansicpg1252\\deff0\\uc1\n{\\fonttbl";
-    for (std::size_t i = 0; i < faces.size(); ++i) {
-        out += "{\\f";
-        appendNumber(out, static_cast<int>(i));
-        out += "\\fnil\\fcharset0 ";
-        appendEscaped(out, faces[i], true);
-        out += ";}";
-    }
-    out += "}\n{\\colortbl;";
-    for (Color c : colors) {
-        out += "\\red";
-        appendNumber(out, c.r);
-        out += "\\green";
-        appendNumber(out, c.g);
-        out += "\\blue";
-        appendNumber(out, c.b);
-        out += ';';
-    }
-    // LibreOffice widens runs of spaces in files that do not name their
-    // generator; the log's tables are aligned with spaces.
-    out += "}\n{\\*\\generator Quorvin;}\n\\pard\\plain\n";
+    appendHeader(out, faces, colors);
 
     Written now;
     std::size_t k = 0;
@@ -285,6 +291,28 @@ std::string writeRtf(const RichDocument& doc) {
     }
     out += "}\n";
     return out;
+}
+
+std::string RtfLineWriter::begin() {
+    std::string out;
+    appendHeader(out, {CharFormat{}.face}, {CharFormat{}.color});
+    return out;
+}
+
+std::string RtfLineWriter::line(std::string_view text) {
+    std::string out;
+    if (m_first) {
+        Written now;
+        appendFormat(out, now, CharFormat{}, RunKey{0, 1});
+        m_first = false;
+    }
+    appendEscaped(out, text, false);
+    out += "\\par\n";
+    return out;
+}
+
+std::string RtfLineWriter::end() {
+    return "}\n";
 }
 
 void saveRtfFile(const std::filesystem::path& path, const RichDocument& doc) {

@@ -1,0 +1,124 @@
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <filesystem>
+#include <functional>
+#include <istream>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "model/Outputs.h"
+
+namespace batch {
+
+// The columns of an input file, named after the main window's quantities in
+// the window's units.
+enum class Column {
+    Sample,
+    Temperature,
+    IonicStrength,
+    Dielectric,
+    StokesRadius,
+    SaltIonRadius,
+    Viscosity,
+    EField,
+    Current,
+    Conductivity,
+    XSection,
+    Sigma,
+    Mobility,
+    Valence,
+    EffectiveValence,
+};
+inline constexpr std::size_t kColumnCount = 15;
+
+const char* columnName(Column column);
+// Case is ignored: "ionicstrength" names IonicStrength.
+std::optional<Column> columnByName(std::string_view name);
+
+// One row: the label and each value as it is typed into the window. A value
+// left out keeps the start-up value of the window.
+struct Sample {
+    std::string label;
+    std::array<std::optional<std::string>, kColumnCount> values;
+    std::optional<std::string>& operator[](Column c) { return values[static_cast<std::size_t>(c)]; }
+    const std::optional<std::string>& operator[](Column c) const {
+        return values[static_cast<std::size_t>(c)];
+    }
+};
+
+// The result columns of the output: the value fields whose texts it holds.
+struct ResultColumn {
+    model::FieldId field;
+    const char* name;
+};
+inline constexpr std::array<ResultColumn, 11> kResultColumns{{
+    {model::FieldId::ATxt, "ClosestApproach"},
+    {model::FieldId::KTxt, "InverseDebyeLength"},
+    {model::FieldId::KaTxt, "Ka"},
+    {model::FieldId::HTxt, "HenryFunction"},
+    {model::FieldId::DHHTxt, "DhhSlope"},
+    {model::FieldId::ETxt, "EField"},
+    {model::FieldId::SigTxt, "Sigma"},
+    {model::FieldId::MuTxt, "Mobility"},
+    {model::FieldId::ZstarTxt, "EffectiveValence"},
+    {model::FieldId::ZTxt, "Valence"},
+    {model::FieldId::WTxt, "GeMax"},
+}};
+
+// What the main window shows after the row's last pass; only the error when
+// a value was refused.
+struct Outcome {
+    std::array<std::string, kResultColumns.size()> texts;
+    std::string error;
+    std::vector<std::string> lastEntry;  // the last log entry, if a pass wrote one
+    bool ok() const { return error.empty(); }
+};
+
+// A file that could not be written; the run stops.
+class OutputError : public std::runtime_error {
+  public:
+    using std::runtime_error::runtime_error;
+};
+
+// Enters the row's values into a fresh main window the way a user does:
+// dielectric constant, ionic strength, salt ion radius and temperature
+// through the number entry dialog, the Stokes radius and viscosity through
+// the D, f, Rs calculator, the field through the E field calculator (directly
+// or calculated), then Sigma or the mobility through the mobility calculator,
+// or z or z* through the number entry dialog. A value outside the limits of
+// its dialog ends the row with an error naming it. With datFile set, a row
+// without error is exported there by the window's .DAT command.
+Outcome runSample(const Sample& sample, const std::filesystem::path& datFile = {});
+
+struct BatchOutput {
+    // Receives the output file in pieces.
+    std::function<void(std::string_view)> write;
+    // Receives each line of each row's last log entry; may be empty.
+    std::function<void(const std::string&)> logLine;
+    // Where the .DAT files go; empty for none.
+    std::filesystem::path datDir;
+};
+
+struct BatchSummary {
+    std::size_t rows = 0;
+    std::size_t failedRows = 0;
+};
+
+// Reads the rows one at a time, runs each and writes its output row at
+// once, so that memory stays the same however long the file is. Throws
+// InputError for a file that is not a valid table of numbers (the message
+// names the line and column) and OutputError when a .DAT file cannot be
+// written.
+BatchSummary runBatch(std::istream& in, const BatchOutput& out);
+
+// The .DAT file name of a data row (counted from 1): "3.DAT", or with a
+// label "3-NaCl_0.05M.DAT"; characters that do not belong in a file name
+// become "_".
+std::string datFileName(std::size_t row, const std::string& label);
+
+}  // namespace batch

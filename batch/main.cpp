@@ -1,0 +1,225 @@
+// quorvin-batch: the main window's calculation for every row of a CSV file.
+
+#include <cstring>
+#include <fstream>
+#include <iostream>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "batch/Batch.h"
+#include "batch/Csv.h"
+#include "platform/AtomicFile.h"
+#include "platform/Exception.h"
+#include "platform/Rtf.h"
+
+namespace {
+
+constexpr const char* kHelp = R"(Usage: quorvin-batch [options] [INPUT.csv]
+
+Runs Quorvin's calculation for every row of a CSV file (RFC 4180: a header
+row, fields in double quotes where needed, CR LF or LF line ends) and writes
+one output row per input row. Without INPUT, or with "-", reads standard
+input.
+
+Each row starts from the program's start-up values and enters its values as
+a user would in the window, with the same limits:
+  Dielectric        dielectric constant            1 to 100
+  IonicStrength     ionic strength, M              0.0001 to 6.5
+  SaltIonRadius     salt ion radius, nm            0.05 to 10
+  Temperature       temperature, C                 0 to 100
+  StokesRadius      Stokes radius, nm              0.1 to 1000
+  Viscosity         viscosity, centipoise          0.001 to 10
+  EField            E entered directly, V/cm       0.00001 to 100
+  or all three of
+  Current           current, mA                    0.0000001 to 100
+  Conductivity      conductivity, mS/cm            0.000001 to 500
+  XSection          cuvette cross-section, cm^2    0.01 to 1
+  and at most one of
+  Sigma             steady-state Sigma, cm^-1      0 to 300
+  Mobility          mobility, 10^-4 cm^2/(V s)     0.0001 to 100
+  Valence           z (stored as a whole number)   -9999 to 9999
+  EffectiveValence  z* (stored as a whole number)  -9999 to 9999
+  Sample            a free label, copied to the output
+Column names ignore case; a column left out, or an empty field, keeps the
+start-up value (20.0 C, 0.10 M, 78, 2.90 nm, 0.127 nm, 1 cP, E calculated
+from 0.18 mA, 19.2 mS/cm and 0.04 cm^2, Sigma 22.00 entered). A value
+outside its limits gives that row an error in the Error column; the other
+rows go on.
+
+The output has the columns Sample, ClosestApproach (a, nm),
+InverseDebyeLength (K, cm^-1), Ka, HenryFunction, DhhSlope (z*/z), EField,
+Sigma, Mobility, EffectiveValence, Valence, GeMax (Ge at z, kJ/mol) and
+Error, holding the texts the window shows after the row's last entry.
+
+Options:
+  -o, --output FILE  write the output to FILE instead of standard output
+  --log FILE         write each row's last log entry, as the report window
+                     shows it; as RTF when FILE ends in .rtf, else plain text
+  --dat DIR          write each row's z and Ge values into DIR/<row>.DAT, or
+                     DIR/<row>-<Sample>.DAT, as the window's .DAT command does
+  -h, --help         show this text
+
+Files are replaced only when the run succeeds; a failed run leaves them as
+they were.
+
+Exit status: 0 when every row was calculated, 1 when some rows report an
+error, 2 for a bad command line or input (the message names the line and
+column) or a file that cannot be read or written.
+
+Example, a salt series at 25 C with the mobility measured:
+  Sample,IonicStrength,Temperature,Mobility
+  NaCl 0.01 M,0.01,25,2.10
+  NaCl 0.05 M,0.05,25,1.65
+  NaCl 0.10 M,0.10,25,1.42
+
+  quorvin-batch --log series.rtf series.csv > results.csv
+)";
+
+struct Arguments {
+    std::string input = "-";
+    std::optional<std::filesystem::path> output;
+    std::optional<std::filesystem::path> log;
+    std::optional<std::filesystem::path> datDir;
+    bool help = false;
+};
+
+class UsageError : public std::runtime_error {
+  public:
+    using std::runtime_error::runtime_error;
+};
+
+Arguments parseArguments(int argc, char** argv) {
+    Arguments args;
+    bool inputSeen = false;
+    bool optionsEnd = false;
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        const auto valueOf = [&](const char* option) {
+            if (i + 1 >= argc)
+                throw UsageError(std::string(option) + " needs a value");
+            return std::filesystem::path(argv[++i]);
+        };
+        if (!optionsEnd && (arg == "-h" || arg == "--help")) {
+            args.help = true;
+        } else if (!optionsEnd && (arg == "-o" || arg == "--output")) {
+            args.output = valueOf("--output");
+        } else if (!optionsEnd && arg == "--log") {
+            args.log = valueOf("--log");
+        } else if (!optionsEnd && arg == "--dat") {
+            args.datDir = valueOf("--dat");
+        } else if (!optionsEnd && arg == "--") {
+            optionsEnd = true;
+        } else if (!optionsEnd && arg.size() > 1 && arg[0] == '-') {
+            throw UsageError("unknown option " + arg);
+        } else {
+            if (inputSeen)
+                throw UsageError("one input file at most, but also " + arg);
+            args.input = arg;
+            inputSeen = true;
+        }
+    }
+    return args;
+}
+
+bool isRtfName(const std::filesystem::path& path) {
+    std::string ext = path.extension().string();
+    for (char& c : ext)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return ext == ".rtf";
+}
+
+int run(const Arguments& args) {
+    std::ifstream file;
+    std::istream* in = &std::cin;
+    std::string inputName = "standard input";
+    if (args.input != "-") {
+        inputName = args.input;
+        if (std::filesystem::is_directory(args.input))
+            throw batch::InputError("cannot read \"" + args.input + "\": it is a folder");
+        file.open(args.input, std::ios::binary);
+        if (!file)
+            throw batch::InputError("cannot read \"" + args.input + "\": " + std::strerror(errno));
+        in = &file;
+    }
+
+    std::unique_ptr<platform::AtomicFileWriter> output;
+    if (args.output)
+        output = std::make_unique<platform::AtomicFileWriter>(*args.output);
+    std::unique_ptr<platform::AtomicFileWriter> log;
+    platform::RtfLineWriter rtf;
+    const bool rtfLog = args.log && isRtfName(*args.log);
+    if (args.log) {
+        log = std::make_unique<platform::AtomicFileWriter>(*args.log);
+        if (rtfLog)
+            log->write(rtf.begin());
+    }
+    if (args.datDir) {
+        std::error_code ec;
+        std::filesystem::create_directories(*args.datDir, ec);
+        if (ec || !std::filesystem::is_directory(*args.datDir))
+            throw batch::OutputError("cannot write into the folder \"" + args.datDir->string() +
+                                     "\": " + (ec ? ec.message() : "it is not a folder"));
+    }
+
+    batch::BatchOutput out;
+    if (output)
+        out.write = [&](std::string_view data) { output->write(data); };
+    else
+        out.write = [](std::string_view data) { std::cout.write(data.data(), data.size()); };
+    if (log) {
+        out.logLine = [&](const std::string& line) {
+            if (rtfLog) {
+                log->write(rtf.line(line));
+            } else {
+                log->write(line);
+                log->write("\n");
+            }
+        };
+    }
+    if (args.datDir)
+        out.datDir = *args.datDir;
+
+    batch::BatchSummary summary;
+    try {
+        summary = batch::runBatch(*in, out);
+    } catch (const batch::InputError& e) {
+        throw batch::InputError(inputName + ", " + e.what());
+    }
+    if (args.input != "-" && file.bad())
+        throw batch::InputError("cannot read \"" + args.input + "\": " + std::strerror(errno));
+
+    if (log) {
+        if (rtfLog)
+            log->write(platform::RtfLineWriter::end());
+        log->commit();
+    }
+    if (output)
+        output->commit();
+    std::cout.flush();
+    if (!std::cout)
+        throw batch::OutputError("cannot write the output");
+    if (summary.failedRows > 0)
+        std::cerr << "quorvin-batch: " << summary.failedRows << " of " << summary.rows
+                  << " rows report an error\n";
+    return summary.failedRows > 0 ? 1 : 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    std::ios::sync_with_stdio(false);
+    try {
+        const Arguments args = parseArguments(argc, argv);
+        if (args.help) {
+            std::cout << kHelp;
+            return 0;
+        }
+        return run(args);
+    } catch (const UsageError& e) {
+        std::cerr << "quorvin-batch: " << e.what() << "\nTry quorvin-batch --help.\n";
+    } catch (const std::exception& e) {
+        std::cerr << "quorvin-batch: " << e.what() << "\n";
+    }
+    return 2;
+}
