@@ -1,0 +1,132 @@
+// The batch program over many rows beside the same entries and passes run
+// directly on the headless back end, without reading or writing CSV; and
+// the memory the batch run holds as the row count grows.
+#include <benchmark/benchmark.h>
+
+#include <sys/resource.h>
+
+#include <array>
+#include <streambuf>
+#include <string>
+#include <vector>
+
+#include "batch/Batch.h"
+
+namespace {
+
+// A salt series and a change of solvent: the rows take different entry paths.
+struct Row {
+    const char* label;
+    const char* ionicStrength;
+    const char* temperature;
+    const char* stokesRadius;
+    const char* eField;
+    const char* mobility;
+    const char* dielectric;
+};
+constexpr std::array<Row, 5> kRows{{
+    {"NaCl 0.01 M", "0.01", "25", "", "", "2.10", ""},
+    {"NaCl 0.05 M", "0.05", "25", "3.1", "", "1.65", ""},
+    {"NaCl 0.10 M", "0.10", "25", "", "0.15", "1.42", ""},
+    {"20 % glycerol", "0.10", "20", "", "", "", "72.5"},
+    {"KCl 0.15 M", "0.15", "20", "2.95", "0.2", "1.05", "78.5"},
+}};
+const char* const kHeader = "Sample,IonicStrength,Temperature,StokesRadius,EField,Mobility,Dielectric\n";
+
+batch::Sample sampleOf(const Row& r) {
+    batch::Sample s;
+    s.label = r.label;
+    const std::pair<batch::Column, const char*> values[] = {
+        {batch::Column::IonicStrength, r.ionicStrength}, {batch::Column::Temperature, r.temperature},
+        {batch::Column::StokesRadius, r.stokesRadius},   {batch::Column::EField, r.eField},
+        {batch::Column::Mobility, r.mobility},           {batch::Column::Dielectric, r.dielectric},
+    };
+    for (const auto& [c, text] : values)
+        if (*text)
+            s[c] = text;
+    return s;
+}
+
+// The input file made as it is read, so that the input itself holds no
+// memory.
+class RowSource : public std::streambuf {
+  public:
+    explicit RowSource(std::size_t rows) : m_rows(rows) { refill(); }
+
+  protected:
+    int_type underflow() override {
+        if (gptr() < egptr())
+            return traits_type::to_int_type(*gptr());
+        return refill() ? traits_type::to_int_type(*gptr()) : traits_type::eof();
+    }
+
+  private:
+    bool refill() {
+        m_line.clear();
+        if (!m_headerDone) {
+            m_line = kHeader;
+            m_headerDone = true;
+        } else if (m_next < m_rows) {
+            const Row& r = kRows[m_next++ % kRows.size()];
+            m_line = std::string(r.label) + "," + r.ionicStrength + "," + r.temperature + "," +
+                     r.stokesRadius + "," + r.eField + "," + r.mobility + "," + r.dielectric + "\n";
+        } else {
+            return false;
+        }
+        setg(m_line.data(), m_line.data(), m_line.data() + m_line.size());
+        return true;
+    }
+    std::string m_line;
+    std::size_t m_rows;
+    std::size_t m_next = 0;
+    bool m_headerDone = false;
+};
+
+long maxRssKib() {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_maxrss;
+}
+
+void BatchCsv(benchmark::State& state) {
+    const auto rows = static_cast<std::size_t>(state.range(0));
+    std::size_t bytes = 0;
+    for (auto _ : state) {
+        RowSource source(rows);
+        std::istream in(&source);
+        batch::BatchOutput out;
+        out.write = [&](std::string_view d) { bytes += d.size(); };
+        out.logLine = [&](const std::string& line) { bytes += line.size() + 1; };
+        benchmark::DoNotOptimize(batch::runBatch(in, out));
+    }
+    state.counters["rows/s"] =
+        benchmark::Counter(static_cast<double>(rows) * state.iterations(), benchmark::Counter::kIsRate);
+    state.counters["maxRSS_MiB"] = static_cast<double>(maxRssKib()) / 1024.0;
+    benchmark::DoNotOptimize(bytes);
+}
+
+void DirectEntries(benchmark::State& state) {
+    const auto rows = static_cast<std::size_t>(state.range(0));
+    std::vector<batch::Sample> samples;
+    for (const Row& r : kRows)
+        samples.push_back(sampleOf(r));
+    std::size_t lines = 0;
+    for (auto _ : state) {
+        for (std::size_t i = 0; i < rows; ++i) {
+            const batch::Outcome o = batch::runSample(samples[i % samples.size()]);
+            lines += o.lastEntry.size();
+        }
+    }
+    state.counters["rows/s"] =
+        benchmark::Counter(static_cast<double>(rows) * state.iterations(), benchmark::Counter::kIsRate);
+    benchmark::DoNotOptimize(lines);
+}
+
+// Side by side in one run; the batch run at growing row counts shows
+// whether its memory stays flat (maxRSS is the process's high-water mark, so
+// the smaller runs come first).
+BENCHMARK(BatchCsv)->Arg(1000)->Arg(10000)->Arg(100000)->Iterations(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(DirectEntries)->Arg(100000)->Iterations(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(BatchCsv)->Name("BatchCsvAgain")->Arg(100000)->Iterations(1)->Unit(benchmark::kMillisecond);
+
+}  // namespace
