@@ -128,11 +128,6 @@ void TOpeningForm::buildExperimentPanel() {
     Panel1->setBounds(0, 0, clientWidth(), 108);
     Panel1->setAlign(Align::Top);
 
-    GroupBox1 = Panel1->add<platform::GroupBox>("GroupBox1", "Field");
-    GroupBox1->setFont(boldFont());
-    GroupBox1->setBounds(0, 0, 202, 108);
-    GroupBox1->setAlign(Align::Right);
-
     ExperimentLbl = Panel1->add<platform::Label>("ExperimentLbl", "Experiment");
     ExperimentLbl->setFont(boldFont());
     ExperimentLbl->setBounds(8, 4, 120, 15);
@@ -156,6 +151,11 @@ void TOpeningForm::buildExperimentPanel() {
     DTxt =
         addField(Panel1, FieldId::DTxt, "Dielectric", {}, "78", clLime, 270, 96, 56, 40, rows[2]);
 
+    // Made after the fields on its left, so that Tab reaches them first.
+    GroupBox1 = Panel1->add<platform::GroupBox>("GroupBox1", "Field");
+    GroupBox1->setFont(boldFont());
+    GroupBox1->setBounds(0, 0, 202, 108);
+    GroupBox1->setAlign(Align::Right);
     const int groupRows[] = {16, 38, 60, 82};
     CurrTxt = addField(GroupBox1, FieldId::CurrTxt, "Current", {{"mA"}}, "0.18", clLime, 2, 100, 48,
                        42, groupRows[0]);

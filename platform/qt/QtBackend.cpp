@@ -114,6 +114,10 @@ ModalResult QtBackend::runModal(Form& form) {
         form.modalResult() == ModalResult::None ? ModalResult::Cancel : form.modalResult();
     form.endModal();
     form.setVisible(false);
+    // The keyboard goes back to the window that opened the dialog, to the
+    // control it left from.
+    if (QWidget* owner = w.parentWidget(); owner && owner->isVisible())
+        owner->activateWindow();
     return result;
 }
 

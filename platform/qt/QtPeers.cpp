@@ -4,6 +4,8 @@
 #include "platform/RichEdit.h"
 
 #include <qcustomplot.h>
+#include <QAccessible>
+#include <QAccessibleWidget>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QInputMethodEvent>
@@ -11,6 +13,7 @@
 #include <QMenuBar>
 #include <QPainter>
 #include <QStyle>
+#include <QStyleOptionFocusRect>
 #include <QTimer>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -207,6 +210,17 @@ FormWindow::FormWindow(Form& form, QWidget* ownerWindow)
     }
     m_client->installEventFilter(this);
     qApp->installEventFilter(this);
+
+    // A dialog of buttons only opens on its default button, so that Enter
+    // answers with it, as its look promises.
+    QWidget* first = m_client->nextInFocusChain();
+    while (first != m_client && !(first->focusPolicy() & Qt::TabFocus))
+        first = first->nextInFocusChain();
+    if (qobject_cast<QPushButton*>(first)) {
+        for (auto* b : m_client->findChildren<QPushButton*>())
+            if (b->isDefault())
+                b->setFocus(Qt::OtherFocusReason);
+    }
 }
 
 void FormWindow::buildMenu(QMenuBar* bar) {
@@ -283,10 +297,21 @@ bool FormWindow::eventFilter(QObject* watched, QEvent* e) {
     const int code = toKeyCode(key->key());
     if (code != VK_RETURN && code != VK_ESCAPE)
         return false;
-    // Enter on a focused button presses that button.
+    // Enter on a focused button presses that button, on a focused value
+    // field opens that field.
     if (code == VK_RETURN && qobject_cast<QPushButton*>(w))
         return false;
-    return form().userDialogKey(code);
+    if (auto* field = dynamic_cast<StaticTextWidget*>(w);
+        code == VK_RETURN && field && field->activatable())
+        return false;
+    if (form().userDialogKey(code))
+        return true;
+    // Escape does what the close box does, also where no Cancel button is.
+    if (code == VK_ESCAPE && form().isModal() && form().borderStyle() != BorderStyle::NoIcons) {
+        form().userCloseRequest();
+        return true;
+    }
+    return false;
 }
 
 // ---------------------------------------------------------------- labels
@@ -347,12 +372,102 @@ void LabelWidget::paintEvent(QPaintEvent*) {
     }
 }
 
+namespace {
+
+// A value field for assistive technology: its name ("z"), the text it shows
+// as its value and description, and, when it opens a dialog, a button that
+// can be pressed.
+class ValueFieldAccessible : public QAccessibleWidget {
+  public:
+    explicit ValueFieldAccessible(StaticTextWidget* w)
+        : QAccessibleWidget(w, w->activatable() ? QAccessible::Button : QAccessible::StaticText) {}
+
+    QString text(QAccessible::Text t) const override {
+        auto* label = static_cast<QLabel*>(widget());
+        switch (t) {
+            case QAccessible::Name:
+                return label->accessibleName().isEmpty() ? label->text() : label->accessibleName();
+            case QAccessible::Value:
+                return field()->fullText();
+            default:
+                return QAccessibleWidget::text(t);
+        }
+    }
+    QStringList actionNames() const override {
+        QStringList names = QAccessibleWidget::actionNames();
+        if (field()->activatable())
+            names.prepend(pressAction());
+        return names;
+    }
+    void doAction(const QString& name) override {
+        if (name == pressAction() && field()->activatable())
+            field()->activateLater();
+        else
+            QAccessibleWidget::doAction(name);
+    }
+
+  private:
+    StaticTextWidget* field() const { return static_cast<StaticTextWidget*>(widget()); }
+};
+
+QAccessibleInterface* valueFieldAccessible(const QString&, QObject* object) {
+    if (auto* w = dynamic_cast<StaticTextWidget*>(object))
+        return new ValueFieldAccessible(w);
+    return nullptr;
+}
+
+}  // namespace
+
 StaticTextWidget::StaticTextWidget(StaticText& text, QWidget* parent)
     : QLabel(parent), PeerBase(text) {
+    static const bool factoryInstalled = [] {
+        QAccessible::installFactory(valueFieldAccessible);
+        return true;
+    }();
+    (void)factoryInstalled;
     setTextFormat(Qt::PlainText);
     setAutoFillBackground(true);
     if (text.tabStop())
         setFocusPolicy(Qt::StrongFocus);
+}
+
+bool StaticTextWidget::activatable() const {
+    return m_control && m_control->OnClick && (focusPolicy() & Qt::TabFocus) && isEnabled();
+}
+
+QString StaticTextWidget::fullText() const {
+    return m_control ? qs(m_control->text()) : text();
+}
+
+void StaticTextWidget::fitText() {
+    if (!m_control)
+        return;
+    const QString full = fullText();
+    const QFont base = toQFont(m_control->font());
+    const int room = contentsRect().width() - 2;
+    QFont f = base;
+    for (int step = 1; step <= 5 && QFontMetrics(f).horizontalAdvance(full) > room; ++step)
+        f.setPointSizeF(base.pointSizeF() * (1.0 - 0.05 * step));
+    if (!(f == base) || m_fitted) {
+        setFont(f);
+        m_fitted = !(f == base);
+    }
+    const QFontMetrics fm(f);
+    const bool cut = fm.horizontalAdvance(full) > room && room > 0;
+    setText(cut ? fm.elidedText(full, Qt::ElideRight, room) : full);
+    setToolTip(cut ? full : QString());
+}
+
+void StaticTextWidget::resizeEvent(QResizeEvent* e) {
+    QLabel::resizeEvent(e);
+    fitText();
+}
+
+void StaticTextWidget::activateLater() {
+    QTimer::singleShot(0, this, [this] {
+        if (m_control)
+            m_control->userClick();
+    });
 }
 
 void StaticTextWidget::changed(Property what) {
@@ -361,10 +476,23 @@ void StaticTextWidget::changed(Property what) {
         return;
     auto& st = static_cast<StaticText&>(*m_control);
     switch (what) {
-        case Property::Text:
-            setText(qs(st.text()));
-            // A screen reader says "z, 17.13", not just "z".
-            setAccessibleDescription(qs(st.text()));
+        case Property::Text: {
+            const QString full = qs(st.text());
+            const bool same = full == accessibleDescription();
+            fitText();
+            if (same)
+                break;
+            // A screen reader says "z, 17.13", not just "z", and hears every
+            // new value.
+            setAccessibleDescription(full);
+            QAccessibleEvent described(this, QAccessible::DescriptionChanged);
+            QAccessible::updateAccessibility(&described);
+            QAccessibleValueChangeEvent value(this, full);
+            QAccessible::updateAccessibility(&value);
+            break;
+        }
+        case Property::Font:
+            fitText();
             break;
         case Property::Color:
             setBackground(*this, st.color());
@@ -397,6 +525,19 @@ void StaticTextWidget::keyPressEvent(QKeyEvent* e) {
         return;
     }
     QLabel::keyPressEvent(e);
+}
+
+void StaticTextWidget::paintEvent(QPaintEvent* e) {
+    QLabel::paintEvent(e);
+    if (!hasFocus())
+        return;
+    // Where the keyboard is, for those who use no mouse.
+    QPainter p(this);
+    QStyleOptionFocusRect option;
+    option.initFrom(this);
+    option.rect = contentsRect().adjusted(1, 1, -1, -1);
+    option.backgroundColor = palette().color(QPalette::Window);
+    style()->drawPrimitive(QStyle::PE_FrameFocusRect, &option, &p, this);
 }
 
 // ---------------------------------------------------------------- edit

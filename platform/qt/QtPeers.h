@@ -77,14 +77,33 @@ class LabelWidget : public QWidget, public PeerBase {
     void paintEvent(QPaintEvent*) override;
 };
 
+// A static text; as a value field it is reached with Tab, opened with a
+// click, Space or Enter, and tells assistive technology its name and the
+// value it shows.
 class StaticTextWidget : public QLabel, public PeerBase {
   public:
     StaticTextWidget(StaticText& text, QWidget* parent);
     void changed(Property what) override;
+    // A field with a click operation: Enter opens it, also in a dialog.
+    bool activatable() const;
+    // What a click does; for assistive technology, which must not wait for
+    // the dialog that the click opens.
+    void activateLater();
+    // The control's text; what the widget shows may be smaller or cut.
+    QString fullText() const;
 
   protected:
     void mousePressEvent(QMouseEvent* e) override;
     void keyPressEvent(QKeyEvent* e) override;
+    void paintEvent(QPaintEvent* e) override;
+    void resizeEvent(QResizeEvent* e) override;
+
+  private:
+    // A text wider than the box is shown in a smaller font, down to three
+    // quarters of it, and beyond that cut with an ellipsis and whole in the
+    // tooltip.
+    void fitText();
+    bool m_fitted = false;
 };
 
 // Every change of the text goes to the control first: typed characters

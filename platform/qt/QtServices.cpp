@@ -53,6 +53,7 @@ class FindWindow : public QDialog {
         m_find = new QLineEdit(this);
         m_find->setObjectName("findText");
         auto* findLabel = new QLabel("Fi&nd what:", this);
+        findLabel->setObjectName("findLabel");
         findLabel->setBuddy(m_find);
         grid->addWidget(findLabel, 0, 0);
         grid->addWidget(m_find, 0, 1);
@@ -60,11 +61,13 @@ class FindWindow : public QDialog {
             m_replace = new QLineEdit(this);
             m_replace->setObjectName("replaceText");
             auto* replaceLabel = new QLabel("Re&place with:", this);
+            replaceLabel->setObjectName("replaceLabel");
             replaceLabel->setBuddy(m_replace);
             grid->addWidget(replaceLabel, 1, 0);
             grid->addWidget(m_replace, 1, 1);
         }
         m_wholeWord = new QCheckBox("Match &whole word only", this);
+        m_wholeWord->setObjectName("wholeWord");
         m_matchCase = new QCheckBox("Match &case", this);
         m_matchCase->setObjectName("matchCase");
         const int row = replace ? 2 : 1;
@@ -72,9 +75,12 @@ class FindWindow : public QDialog {
         grid->addWidget(m_matchCase, row + 1, 0, 1, 2);
         if (!replace) {
             auto* direction = new QGroupBox("Direction", this);
+            direction->setObjectName("direction");
             auto* h = new QHBoxLayout(direction);
             m_up = new QRadioButton("&Up", direction);
             m_down = new QRadioButton("&Down", direction);
+            m_up->setObjectName("up");
+            m_down->setObjectName("down");
             h->addWidget(m_up);
             h->addWidget(m_down);
             grid->addWidget(direction, row, 2, 2, 1);
@@ -235,6 +241,10 @@ class FontWindow : public QDialog {
         m_underline->setChecked(f.underline);
         m_strike = new QCheckBox("Stri&keout", this);
         m_strike->setChecked(f.strikeOut);
+        m_bold->setObjectName("bold");
+        m_italic->setObjectName("italic");
+        m_underline->setObjectName("underline");
+        m_strike->setObjectName("strikeOut");
         m_color = new QComboBox(this);
         m_color->setObjectName("color");
         int shown = -1;
@@ -259,12 +269,15 @@ class FontWindow : public QDialog {
         form->addRow("Style:", style);
         form->addRow("&Color:", m_color);
         m_sample = new QLabel("AaBbYyZz", this);
+        m_sample->setObjectName("sample");
         m_sample->setMinimumHeight(48);
         m_sample->setAlignment(Qt::AlignCenter);
         m_sample->setFrameStyle(QFrame::Panel | QFrame::Sunken);
         form->addRow("Sample:", m_sample);
 
         auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+        buttons->button(QDialogButtonBox::Ok)->setObjectName("ok");
+        buttons->button(QDialogButtonBox::Cancel)->setObjectName("cancel");
         if (dialog.Options & fdApplyButton) {
             QPushButton* apply = buttons->addButton(QDialogButtonBox::Apply);
             apply->setObjectName("apply");

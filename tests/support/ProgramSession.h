@@ -1,0 +1,379 @@
+#pragma once
+
+// Runs the whole program on the Qt back end and drives it like a user: real
+// mouse and key events to real widgets, answers queued for the modal dialogs
+// it expects. A watchdog fails the test when a dialog opens that nobody
+// expects, or stays open after its answer, and closes it, so that a test
+// ends instead of hanging. Every file goes to a fresh temporary folder, which
+// is also the working directory, where the file dialogs start.
+
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+#include <QAbstractButton>
+#include <QAction>
+#include <QApplication>
+#include <QDialog>
+#include <QElapsedTimer>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QMouseEvent>
+#include <QPointer>
+#include <QTimer>
+#include <QWidget>
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <cstdio>
+#include <cstdlib>
+#include <deque>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <mutex>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "app/Startup.h"
+#include "forms/Mainfrm.h"
+#include "forms/Report.h"
+#include "platform/Application.h"
+#include "platform/Dialogs.h"
+
+namespace e2e {
+
+inline QString qs(const std::string& s) {
+    return QString::fromStdString(s);
+}
+
+// Lets pending events run until ready() holds or the time is up.
+inline bool waitFor(const std::function<bool()>& ready, int ms = 3000) {
+    QElapsedTimer t;
+    t.start();
+    while (!ready()) {
+        if (t.elapsed() > ms)
+            return false;
+        QApplication::processEvents(QEventLoop::AllEvents, 10);
+    }
+    return true;
+}
+
+inline void press(QWidget* to, int key, const QString& text = {},
+                  Qt::KeyboardModifiers mods = Qt::NoModifier) {
+    if (!to) {
+        ADD_FAILURE() << "no widget for key " << key;
+        return;
+    }
+    QPointer<QWidget> target(to);
+    QKeyEvent down(QEvent::KeyPress, key, mods, text);
+    QApplication::sendEvent(to, &down);
+    // The press may have closed the window of the widget.
+    if (target) {
+        QKeyEvent up(QEvent::KeyRelease, key, mods, text);
+        QApplication::sendEvent(target, &up);
+    }
+}
+
+// A key to whatever has the keyboard focus, as the window system sends it;
+// after a dialog has closed, once the window system has activated the next
+// window, as a user's next key comes.
+inline void key(int code, const QString& text = {}, Qt::KeyboardModifiers mods = Qt::NoModifier) {
+    waitFor([] { return QApplication::focusWidget() != nullptr; }, 1000);
+    press(QApplication::focusWidget(), code, text, mods);
+}
+
+inline void typeText(const QString& text) {
+    for (QChar c : text)
+        key(c.isLetter() ? c.toUpper().unicode() : c.unicode(), QString(c));
+}
+
+inline void click(QWidget* w) {
+    if (!w) {
+        ADD_FAILURE() << "nothing to click";
+        return;
+    }
+    QPointer<QWidget> target(w);
+    const QPointF at = QRectF(w->rect()).center();
+    QMouseEvent down(QEvent::MouseButtonPress, at, w->mapToGlobal(at), Qt::LeftButton,
+                     Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(w, &down);
+    if (target) {
+        QMouseEvent up(QEvent::MouseButtonRelease, at, target->mapToGlobal(at), Qt::LeftButton,
+                       Qt::NoButton, Qt::NoModifier);
+        QApplication::sendEvent(target, &up);
+    }
+}
+
+template <class W = QWidget>
+W* find(const QWidget* window, const char* name) {
+    W* w = window ? window->findChild<W*>(name) : nullptr;
+    if (!w)
+        ADD_FAILURE() << "no " << name << " in "
+                      << (window ? window->objectName().toStdString() : "(no window)");
+    return w;
+}
+
+inline QColor background(const QWidget* w) {
+    return w ? w->palette().color(w->backgroundRole()) : QColor();
+}
+
+inline std::string readFile(const std::filesystem::path& p) {
+    std::ifstream in(p, std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+// A modal dialog that opened as expected, handed to its answer.
+struct Dialog {
+    QWidget* window;
+    template <class W = QWidget>
+    W* child(const char* name) const {
+        return find<W>(window, name);
+    }
+    // The value field, button or other control of that name, clicked.
+    void click(const char* name) const { e2e::click(child(name)); }
+    QString text(const char* name) const {
+        auto* l = qobject_cast<QLabel*>(child(name));
+        return l ? l->text() : QString();
+    }
+};
+
+class ProgramSession : public ::testing::Test {
+  protected:
+    static constexpr int kDialogGraceMs = 5000;
+    static constexpr int kActivationMs = 2000;
+    static constexpr auto kTestLimit = std::chrono::seconds(90);
+
+    void SetUp() override {
+        m_dir = std::filesystem::temp_directory_path() /
+                ("quorvin-e2e-" + std::to_string(::getpid()) + "-" +
+                 ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        std::filesystem::remove_all(m_dir);
+        std::filesystem::create_directories(m_dir);
+        m_oldDir = std::filesystem::current_path();
+        std::filesystem::current_path(m_dir);
+        platform::ForceCurrentDirectory = false;
+        startAlarm();
+    }
+
+    void TearDown() override {
+        stopAlarm();
+        std::filesystem::current_path(m_oldDir);
+        if (!HasFailure())
+            std::filesystem::remove_all(m_dir);
+        else
+            std::fprintf(stderr, "files of the failed test kept in %s\n", m_dir.c_str());
+    }
+
+    // Starts the program, runs body once its main window is up and ends the
+    // program afterwards, unless body did (a save prompt then is answered
+    // No). Queued answers that no dialog took are failures.
+    void runProgram(const std::function<void()>& body) {
+        m_answers.clear();
+        QTimer watchdog;
+        watchdog.setInterval(20);
+        QObject::connect(&watchdog, &QTimer::timeout, [this] { watch(); });
+        app::runQuorvin([&] {
+            watchdog.start();
+            QTimer::singleShot(0, [&] {
+                main = windowOf(forms::OpeningForm);
+                if (!waitFor([&] { return main && main->isActiveWindow(); }))
+                    ADD_FAILURE() << "the main window never became active";
+                body();
+                if (!platform::Application::current().terminated()) {
+                    if (forms::ReportFrm && forms::ReportFrm->LogUnsaved)
+                        expectDialog("SaveLog", [](Dialog& d) { d.click("BitBtn2"); });
+                    menu(main, "Exit1");
+                }
+                if (!platform::Application::current().terminated()) {
+                    ADD_FAILURE() << "the program did not end on Exit";
+                    QApplication::quit();
+                }
+            });
+        });
+        watchdog.stop();
+        for (const Expected& e : m_answers)
+            ADD_FAILURE() << "expected dialog " << e.name << " never opened";
+        m_answers.clear();
+        m_handled.clear();
+        main = nullptr;
+    }
+
+    // The answer to the next modal dialog that opens; it must be the one
+    // named (its object name: "NumberEntry", "SaveDialog1", ...).
+    void expectDialog(const std::string& name, std::function<void(Dialog&)> answer) {
+        m_answers.push_back({name, std::move(answer)});
+    }
+
+    // The window of a form of the running program.
+    QWidget* windowOf(platform::Form* form) const {
+        if (!form)
+            return nullptr;
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (w->objectName() == qs(form->name()) && !w->isHidden())
+                return w;
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (w->objectName() == qs(form->name()))
+                return w;
+        return nullptr;
+    }
+
+    // A menu command, as a click on it does it.
+    void menu(QWidget* window, const char* actionName) {
+        QAction* a = nullptr;
+        if (window)
+            for (QAction* each : window->findChildren<QAction*>())
+                if (each->objectName() == actionName)
+                    a = each;
+        if (!a) {
+            ADD_FAILURE() << "no menu command " << actionName;
+            return;
+        }
+        EXPECT_TRUE(a->isEnabled()) << actionName;
+        a->trigger();
+    }
+
+    // A number typed into the number entry dialog in place of its text, and
+    // OK pressed with Enter.
+    static std::function<void(Dialog&)> typeNumber(const QString& text) {
+        return [text](Dialog& d) {
+            clearEntry(d);
+            typeText(text);
+            key(Qt::Key_Return);
+        };
+    }
+    static void clearEntry(Dialog& d) {
+        QWidget* edit = d.child("Value");
+        if (!edit || !edit->hasFocus()) {
+            ADD_FAILURE() << "the number entry has no focus";
+            return;
+        }
+        key(Qt::Key_End);
+        for (int i = 0; i < 40; ++i)
+            key(Qt::Key_Backspace);
+    }
+
+    QLabel* field(const char* name) const { return find<QLabel>(main, name); }
+
+    std::filesystem::path m_dir;
+    QWidget* main = nullptr;
+
+  private:
+    struct Expected {
+        std::string name;
+        std::function<void(Dialog&)> answer;
+    };
+    struct Handled {
+        QPointer<QWidget> window;
+        bool answered = false;
+        QElapsedTimer since;  // since it opened, or its answer ended
+    };
+
+    void watch() {
+        QWidget* top = QApplication::activeModalWidget();
+        if (!top || !top->isVisible())
+            return;
+        for (Handled& h : m_handled) {
+            if (h.window != top)
+                continue;
+            if (h.answered && h.since.elapsed() > kDialogGraceMs) {
+                ADD_FAILURE() << "dialog " << describe(top) << " stayed open after its answer";
+                closeDialog(top);
+                h.since.restart();
+            }
+            return;
+        }
+        // Newly opened: answered once the window system has activated it.
+        if (!top->isActiveWindow()) {
+            if (!m_waitingFor || m_waitingFor != top) {
+                m_waitingFor = top;
+                m_waitStart.start();
+                return;
+            }
+            if (m_waitStart.elapsed() < kActivationMs)
+                return;
+            ADD_FAILURE() << "dialog " << describe(top) << " never became active";
+        }
+        m_waitingFor = nullptr;
+        Handled h{top, false, {}};
+        h.since.start();
+        m_handled.push_back(h);
+        if (m_answers.empty() || qs(m_answers.front().name) != top->objectName()) {
+            ADD_FAILURE() << "unexpected dialog " << describe(top)
+                          << (m_answers.empty() ? std::string(", none expected")
+                                                : ", expected " + m_answers.front().name);
+            closeDialog(top);
+            return;
+        }
+        auto answer = std::move(m_answers.front().answer);
+        m_answers.pop_front();
+        QPointer<QWidget> window(top);
+        // Not in this slot: an answer that opens a nested dialog needs the
+        // watchdog meanwhile.
+        QTimer::singleShot(0, [this, window, answer] {
+            if (!window)
+                return;
+            Dialog d{window};
+            answer(d);
+            for (Handled& each : m_handled)
+                if (each.window == window) {
+                    each.answered = true;
+                    each.since.restart();
+                }
+        });
+    }
+
+    static std::string describe(QWidget* w) {
+        std::string s =
+            w->objectName().toStdString() + " \"" + w->windowTitle().toStdString() + "\"";
+        if (auto* box = qobject_cast<QMessageBox*>(w))
+            s += ": " + box->text().toStdString();
+        return s;
+    }
+
+    static void closeDialog(QWidget* w) {
+        if (auto* d = qobject_cast<QDialog*>(w))
+            d->reject();
+        else
+            w->close();
+    }
+
+    // The last resort when the program hangs outside any dialog.
+    void startAlarm() {
+        m_alarmStop = false;
+        const std::string test = ::testing::UnitTest::GetInstance()->current_test_info()->name();
+        m_alarm = std::thread([this, test] {
+            std::unique_lock lock(m_alarmMutex);
+            if (!m_alarmCv.wait_for(lock, kTestLimit, [this] { return m_alarmStop; })) {
+                std::fprintf(stderr, "%s hangs: aborted\n", test.c_str());
+                std::_Exit(3);
+            }
+        });
+    }
+    void stopAlarm() {
+        {
+            std::lock_guard lock(m_alarmMutex);
+            m_alarmStop = true;
+        }
+        m_alarmCv.notify_all();
+        if (m_alarm.joinable())
+            m_alarm.join();
+    }
+
+    std::deque<Expected> m_answers;
+    std::vector<Handled> m_handled;
+    QPointer<QWidget> m_waitingFor;
+    QElapsedTimer m_waitStart;
+    std::filesystem::path m_oldDir;
+    std::thread m_alarm;
+    std::mutex m_alarmMutex;
+    std::condition_variable m_alarmCv;
+    bool m_alarmStop = false;
+};
+
+}  // namespace e2e
