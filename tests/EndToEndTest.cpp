@@ -586,6 +586,7 @@ TEST_F(EndToEnd, KeyboardReachesAndOpensEveryField) {
         EXPECT_EQ(focusName(), "ZTxt") << "the focus comes back to the field";
 
         tabTo("ITxt");
+        screenshot(main, "main-keyboard-focus");
         expectDialog("NumberEntry", [&](Dialog&) { key(Qt::Key_Escape); });
         key(Qt::Key_Return);
         expectField("ITxt", "0.10", kLime);

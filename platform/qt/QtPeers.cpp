@@ -13,7 +13,6 @@
 #include <QMenuBar>
 #include <QPainter>
 #include <QStyle>
-#include <QStyleOptionFocusRect>
 #include <QTimer>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -531,13 +530,15 @@ void StaticTextWidget::paintEvent(QPaintEvent* e) {
     QLabel::paintEvent(e);
     if (!hasFocus())
         return;
-    // Where the keyboard is, for those who use no mouse.
+    // Where the keyboard is, once it is used: a frame that shows on lime,
+    // yellow and red alike (the style's own is faint on them).
+    if (!window()->testAttribute(Qt::WA_KeyboardFocusChange))
+        return;
     QPainter p(this);
-    QStyleOptionFocusRect option;
-    option.initFrom(this);
-    option.rect = contentsRect().adjusted(1, 1, -1, -1);
-    option.backgroundColor = palette().color(QPalette::Window);
-    style()->drawPrimitive(QStyle::PE_FrameFocusRect, &option, &p, this);
+    p.setPen(QPen(Qt::black, 1, Qt::DotLine));
+    p.drawRect(contentsRect().adjusted(1, 1, -2, -2));
+    p.setPen(QPen(palette().color(QPalette::Highlight), 1));
+    p.drawRect(contentsRect().adjusted(0, 0, -1, -1));
 }
 
 // ---------------------------------------------------------------- edit
