@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Sets up, builds and runs Quorvin on Debian 12.
 #   ./build.sh run    install missing packages, build, start the program
-#   ./build.sh test   install missing packages, build, run every test
+#   ./build.sh test   install missing packages, build, run every test, run them
+#                     again in a sanitizer build (build-asan), then fuzz each
+#                     fuzz target for QUORVIN_FUZZ_SECONDS (60) seconds
 set -euo pipefail
 cd "$(dirname "$0")"
 
@@ -31,6 +33,28 @@ build() {
     cmake --build build -j"$(nproc)"
 }
 
+# Seconds of fuzzing per fuzz target under build.sh test.
+fuzz_seconds="${QUORVIN_FUZZ_SECONDS:-60}"
+
+# The whole suite again, built with AddressSanitizer (leaks included) and
+# UndefinedBehaviorSanitizer: any finding ends its test program with an error.
+# Leaks are suppressed only inside system libraries (tests/sanitizers/lsan.supp).
+sanitizer_tests() {
+    local started=$SECONDS
+    (
+        ASAN_OPTIONS=halt_on_error=1:detect_leaks=1:detect_stack_use_after_return=1
+        export ASAN_OPTIONS+=:check_initialization_order=1:strict_init_order=1:strict_string_checks=1
+        export UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1
+        export LSAN_OPTIONS="suppressions=$PWD/tests/sanitizers/lsan.supp:print_suppressions=0"
+        cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUORVIN_SANITIZE=ON \
+            -DQUORVIN_BENCH=OFF
+        # The build runs the test programs too, to list their tests.
+        cmake --build build-asan -j"$(nproc)"
+        QUORVIN_REQUIRE_LIBREOFFICE=1 ctest --test-dir build-asan --output-on-failure -j"$(nproc)"
+    )
+    echo "Sanitizer build and tests: $((SECONDS - started)) s"
+}
+
 # Without a display the program runs on a virtual one that a VNC viewer can
 # reach, so that it can still be used from another machine.
 run_without_display() {
@@ -56,6 +80,12 @@ case "${1:-run}" in
         build
         # The word processor round trips must run here, not skip.
         QUORVIN_REQUIRE_LIBREOFFICE=1 ctest --test-dir build --output-on-failure -j"$(nproc)"
+        sanitizer_tests
+        # A finding fails the run; its input stays in build-fuzz/artifacts.
+        started=$SECONDS
+        echo "Fuzzing each target for $fuzz_seconds s"
+        tests/fuzz/run.sh "$fuzz_seconds" build-fuzz
+        echo "Fuzz build and runs: $((SECONDS - started)) s"
         ;;
     *)
         echo "usage: $0 run|test" >&2
