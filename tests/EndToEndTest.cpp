@@ -447,7 +447,7 @@ TEST_F(EndToEnd, ReportWindowSavesFindsReplacesAndOpens) {
         ASSERT_NE(report, nullptr);
         e2e::waitFor([&] { return report->isActiveWindow(); });
 
-        expectDialog("SaveDialog1", [&](Dialog& d) {
+        expectDialog("SaveDialog1", [&](Dialog&) {
             typeText("log1");
             key(Qt::Key_Return);
         });
@@ -526,13 +526,13 @@ TEST_P(ExitFlow, OffersToSaveOnlyUnsavedEntries) {
             click(field("ZTxt"));
         }
         if (!c.promptKeys.empty()) {
-            expectDialog("SaveLog", [&](Dialog& d) {
+            expectDialog("SaveLog", [&](Dialog&) {
                 EXPECT_EQ(focusName(), "BitBtn1") << "Yes has the focus";
                 for (int k : c.promptKeys)
                     key(k);
             });
             if (c.promptKeys.back() == Qt::Key_Return)
-                expectDialog("SaveDialog1", [&](Dialog& d) {
+                expectDialog("SaveDialog1", [&](Dialog&) {
                     if (!c.fileName) {
                         key(Qt::Key_Escape);
                         return;
