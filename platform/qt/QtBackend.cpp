@@ -4,8 +4,6 @@
 #include <QMessageBox>
 #include <QPainter>
 #include <QProxyStyle>
-#include <QPainter>
-#include <QProxyStyle>
 #include <QScreen>
 
 #include "platform/Form.h"
