@@ -145,4 +145,30 @@ void TEFieldCalculator::ETxtClick(Control&) {
     UpdateE();
 }
 
+bool exchangeFieldGroup(platform::Form* owner, const platform::Control& sender, FieldGroup g) {
+    platform::DialogRef<TEFieldCalculator> calc(EFieldCalculator, owner);
+    calc->Current = g.Current;
+    calc->Conductance = g.Conductivity;
+    calc->XSection = g.XSection;
+    calc->EField = g.EField;
+    if (sender.name() == "ETxt")
+        calc->ECalculated = false;
+    if (calc->ShowModal() != platform::ModalResult::Ok)
+        return false;
+    if (calc->ECalculated) {
+        g.Current = calc->Current;
+        g.Conductivity = calc->Conductance;
+        g.XSection = calc->XSection;
+        g.CurrTxt.setText(calc->CurrTxt->text());
+        g.CondTxt.setText(calc->CondTxt->text());
+        g.XTxt.setText(calc->XTxt->text());
+        g.ECalculated = true;
+    } else {
+        g.ECalculated = false;
+    }
+    g.EField = calc->EField;
+    g.ETxt.setText(calc->ETxt->text());
+    return true;
+}
+
 }  // namespace forms

@@ -60,4 +60,25 @@ class TEFieldCalculator : public platform::Form {
 
 extern TEFieldCalculator* EFieldCalculator;
 
+// A window's "Field" group as the E field calculator exchanges it: the four
+// quantities, the mode and the four value fields.
+struct FieldGroup {
+    double& Current;
+    double& Conductivity;
+    double& XSection;
+    double& EField;
+    bool& ECalculated;
+    platform::StaticText& CurrTxt;
+    platform::StaticText& CondTxt;
+    platform::StaticText& XTxt;
+    platform::StaticText& ETxt;
+};
+
+// Opens the calculator from a field of the group, over owner: the E field
+// itself for direct entry, the other three in calculate mode whatever the
+// mode was. On OK the group takes back E with its caption and, in calculate
+// mode, the three inputs with theirs; then it returns true. Cancel changes
+// nothing.
+bool exchangeFieldGroup(platform::Form* owner, const platform::Control& sender, FieldGroup group);
+
 }  // namespace forms

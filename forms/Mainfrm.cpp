@@ -317,31 +317,9 @@ void TOpeningForm::DTxtClick(platform::Control&) {
 }
 
 void TOpeningForm::CurrTxtClick(platform::Control& sender) {
-    platform::DialogRef<TEFieldCalculator> calc(EFieldCalculator, this);
-    calc->Current = Current;
-    calc->Conductance = Conductivity;
-    calc->XSection = XSection;
-    calc->EField = EField;
-    // The E field itself opens for direct entry, the other three in
-    // calculate mode whatever the mode was.
-    if (sender.name() == "ETxt")
-        calc->ECalculated = false;
-    if (calc->ShowModal() != platform::ModalResult::Ok)
-        return;
-    if (calc->ECalculated) {
-        Current = calc->Current;
-        Conductivity = calc->Conductance;
-        XSection = calc->XSection;
-        CurrTxt->setText(calc->CurrTxt->text());
-        CondTxt->setText(calc->CondTxt->text());
-        XTxt->setText(calc->XTxt->text());
-        ECalculated = true;
-    } else {
-        ECalculated = false;
-    }
-    EField = calc->EField;
-    ETxt->setText(calc->ETxt->text());
-    Recalculate();
+    if (exchangeFieldGroup(this, sender, {Current, Conductivity, XSection, EField, ECalculated,
+                                          *CurrTxt, *CondTxt, *XTxt, *ETxt}))
+        Recalculate();
 }
 
 void TOpeningForm::showStokesRadius() {

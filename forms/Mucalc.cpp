@@ -209,29 +209,9 @@ void TMuCalculator::RsTxtClick(Control&) {
 }
 
 void TMuCalculator::CurrTxtClick(Control& sender) {
-    platform::DialogRef<TEFieldCalculator> calc(EFieldCalculator, this);
-    calc->Current = Current;
-    calc->Conductance = Conductivity;
-    calc->XSection = XSection;
-    calc->EField = EField;
-    if (sender.name() == "ETxt")
-        calc->ECalculated = false;
-    if (calc->ShowModal() != platform::ModalResult::Ok)
-        return;
-    if (calc->ECalculated) {
-        Current = calc->Current;
-        Conductivity = calc->Conductance;
-        XSection = calc->XSection;
-        CurrTxt->setText(calc->CurrTxt->text());
-        CondTxt->setText(calc->CondTxt->text());
-        XTxt->setText(calc->XTxt->text());
-        ECalculated = true;
-    } else {
-        ECalculated = false;
-    }
-    EField = calc->EField;
-    ETxt->setText(calc->ETxt->text());
-    UpdateMobility();
+    if (exchangeFieldGroup(this, sender, {Current, Conductivity, XSection, EField, ECalculated,
+                                          *CurrTxt, *CondTxt, *XTxt, *ETxt}))
+        UpdateMobility();
 }
 
 }  // namespace forms
