@@ -207,4 +207,28 @@ void TDCalculator::RtxtClick(Control&) {
     UpdateDfRs();
 }
 
+bool exchangeHydrodynamics(platform::Form* owner, Hydrodynamics h) {
+    platform::DialogRef<TDCalculator> calc(DCalculator, owner);
+    calc->Temperature = h.Temperature;
+    calc->Viscosity = h.Viscosity;
+    calc->Friction = h.Friction;
+    calc->Diffusion = h.Diffusion;
+    calc->StokesRadius = h.StokesRadius;
+    calc->DiffusionEntered = h.DiffusionEntered;
+    calc->FrictionEntered = h.FrictionEntered;
+    calc->StokesRadiusEntered = h.StokesRadiusEntered;
+    if (calc->ShowModal() != platform::ModalResult::Ok)
+        return false;
+    h.Temperature = calc->Temperature;
+    h.Viscosity = calc->Viscosity;
+    h.Friction = calc->Friction;
+    h.Diffusion = calc->Diffusion;
+    h.RsTxt.setText(platform::FormatFloat("##0.0#", calc->StokesRadius));
+    h.StokesRadius = platform::StrToFloat(h.RsTxt.text());
+    h.DiffusionEntered = calc->DiffusionEntered;
+    h.FrictionEntered = calc->FrictionEntered;
+    h.StokesRadiusEntered = calc->StokesRadiusEntered;
+    return true;
+}
+
 }  // namespace forms

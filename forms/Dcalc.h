@@ -73,4 +73,24 @@ class TDCalculator : public platform::Form {
 
 extern TDCalculator* DCalculator;
 
+// What a window hands the calculator and takes back: the five quantities,
+// the three entered flags and the window's Stokes radius field.
+struct Hydrodynamics {
+    double& Temperature;
+    double& Viscosity;
+    double& Friction;
+    double& Diffusion;
+    double& StokesRadius;
+    bool& DiffusionEntered;
+    bool& FrictionEntered;
+    bool& StokesRadiusEntered;
+    platform::StaticText& RsTxt;
+};
+
+// Opens the calculator over owner with the window's values. On OK the window
+// takes them back, RsTxt shows the Stokes radius with two decimals at most
+// and the radius is kept as shown; then it returns true. Cancel changes
+// nothing.
+bool exchangeHydrodynamics(platform::Form* owner, Hydrodynamics h);
+
 }  // namespace forms

@@ -329,27 +329,11 @@ void TOpeningForm::showStokesRadius() {
 }
 
 void TOpeningForm::RsTxtClick(platform::Control&) {
-    platform::DialogRef<TDCalculator> calc(DCalculator, this);
-    calc->Temperature = Temperature;
-    calc->Viscosity = Viscosity;
-    calc->Friction = Friction;
-    calc->Diffusion = Diffusion;
-    calc->StokesRadius = StokesRadius;
-    calc->DiffusionEntered = DiffusionEntered;
-    calc->FrictionEntered = FrictionEntered;
-    calc->StokesRadiusEntered = StokesRadiusEntered;
-    if (calc->ShowModal() != platform::ModalResult::Ok)
-        return;
     const double oldTemperature = Temperature;
-    Temperature = calc->Temperature;
-    Viscosity = calc->Viscosity;
-    Friction = calc->Friction;
-    Diffusion = calc->Diffusion;
-    StokesRadius = calc->StokesRadius;
-    showStokesRadius();
-    DiffusionEntered = calc->DiffusionEntered;
-    FrictionEntered = calc->FrictionEntered;
-    StokesRadiusEntered = calc->StokesRadiusEntered;
+    if (!exchangeHydrodynamics(this, {Temperature, Viscosity, Friction, Diffusion, StokesRadius,
+                                      DiffusionEntered, FrictionEntered, StokesRadiusEntered,
+                                      *RsTxt}))
+        return;
     // The field and the log show the temperature the pass uses; a text the
     // user typed stays when the value came back the same.
     if (Temperature != oldTemperature)

@@ -184,28 +184,10 @@ void TMuCalculator::TTxtClick(Control&) {
 }
 
 void TMuCalculator::RsTxtClick(Control&) {
-    platform::DialogRef<TDCalculator> calc(DCalculator, this);
-    calc->Temperature = Temperature;
-    calc->Viscosity = Viscosity;
-    calc->Friction = Friction;
-    calc->Diffusion = Diffusion;
-    calc->StokesRadius = StokesRadius;
-    calc->DiffusionEntered = DiffusionEntered;
-    calc->FrictionEntered = FrictionEntered;
-    calc->StokesRadiusEntered = StokesRadiusEntered;
-    if (calc->ShowModal() != platform::ModalResult::Ok)
-        return;
-    Temperature = calc->Temperature;
-    Viscosity = calc->Viscosity;
-    Friction = calc->Friction;
-    Diffusion = calc->Diffusion;
-    StokesRadius = calc->StokesRadius;
-    RsTxt->setText(FormatFloat("##0.0#", StokesRadius));
-    StokesRadius = platform::StrToFloat(RsTxt->text());
-    DiffusionEntered = calc->DiffusionEntered;
-    FrictionEntered = calc->FrictionEntered;
-    StokesRadiusEntered = calc->StokesRadiusEntered;
-    UpdateMobility();
+    if (exchangeHydrodynamics(this, {Temperature, Viscosity, Friction, Diffusion, StokesRadius,
+                                     DiffusionEntered, FrictionEntered, StokesRadiusEntered,
+                                     *RsTxt}))
+        UpdateMobility();
 }
 
 void TMuCalculator::CurrTxtClick(Control& sender) {
