@@ -5,8 +5,10 @@
 #include <qcustomplot.h>
 #include <QAccessible>
 #include <QAccessibleInterface>
+#include <QClipboard>
 #include <QFontMetrics>
 #include <QLineEdit>
+#include <QMimeData>
 #include <QPushButton>
 #include <QTextEdit>
 
@@ -16,6 +18,7 @@
 #include "forms/Dcalc.h"
 #include "forms/Efield.h"
 #include "forms/Mucalc.h"
+#include "platform/NumberText.h"
 #include "platform/qt/QtPeers.h"
 #include "tests/support/ProgramSession.h"
 
@@ -243,6 +246,38 @@ TEST_F(EndToEnd, RoadOfOneEvent) {
     EXPECT_EQ(saved.rfind("{\\rtf", 0), 0u);
     EXPECT_NE(saved.find("Sigma and Z* calculated from Z: 10"), std::string::npos);
     EXPECT_NE(saved.find("Henry's function= 1.1026"), std::string::npos);
+}
+
+// The graph's menu commands after z* is typed as 3: the .DAT file holds the
+// graph's points as "z Ge" lines with CR LF, and the copied graph is an SVG
+// and a picture.
+TEST_F(EndToEnd, GraphMenuCommandsExportThePointsShown) {
+    runProgram([&] {
+        expectDialog("NumberEntry", typeNumber("3"));
+        click(field("ZstarTxt"));
+        const auto points = graphPoints();
+        ASSERT_FALSE(points.empty());
+
+        expectDialog("SaveDialog1", [&](Dialog& d) {
+            EXPECT_EQ(d.window->windowTitle().toStdString(), "Save Marlix DAT file");
+            typeText("points");
+            key(Qt::Key_Return);
+        });
+        menu(main, "CopyGevszvaluestoclipboard1");
+        const std::string dat = e2e::readFile(m_dir / "points.DAT");
+        std::string expected;
+        for (const QCPGraphData& p : points)
+            expected += std::to_string(static_cast<int>(p.key)) + " " +
+                        platform::FormatFloat("0.000E+00", p.value) + "\r\n";
+        EXPECT_EQ(dat, expected);
+
+        menu(main, "Copygraphtoclipboard1");
+        const QMimeData* data = QApplication::clipboard()->mimeData();
+        ASSERT_NE(data, nullptr);
+        EXPECT_TRUE(data->hasFormat("image/svg+xml"));
+        EXPECT_TRUE(data->hasImage());
+        EXPECT_EQ(logEntries(), 1) << "exporting writes no log entry";
+    });
 }
 
 // Each calculator, with one value changed in it, accepted or cancelled.
