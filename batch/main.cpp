@@ -1,5 +1,7 @@
 // quorvin-batch: the main window's calculation for every row of a CSV file.
 
+#include <cctype>
+#include <cerrno>
 #include <cstring>
 #include <fstream>
 #include <iostream>
