@@ -162,7 +162,7 @@ void TNumberEntry::BitBtn2Click(Control&) {
 }
 
 bool enterNumberInto(platform::Form* owner, platform::StaticText& field, double minValue,
-                     double maxValue, double& target) {
+                     double maxValue, double& target, bool wholeNumber) {
     platform::DialogRef<TNumberEntry> entry(NumberEntry, owner);
     entry->MinValue = minValue;
     entry->MaxValue = maxValue;
@@ -171,7 +171,7 @@ bool enterNumberInto(platform::Form* owner, platform::StaticText& field, double 
     if (entry->ShowModal() != platform::ModalResult::Ok)
         return false;
     field.setText(entry->Value->text());
-    target = entry->Result;
+    target = wholeNumber ? static_cast<double>(entry->IntResult) : entry->Result;
     return true;
 }
 

@@ -47,9 +47,10 @@ class TNumberEntry : public platform::Form {
 extern TNumberEntry* NumberEntry;
 
 // Lets the user type a value for field through the dialog: on OK the field
-// shows the text as typed and target holds the value. False on Cancel.
+// shows the text as typed and target holds the value, truncated toward zero
+// for a whole number. False on Cancel.
 bool enterNumberInto(platform::Form* owner, platform::StaticText& field, double minValue,
-                     double maxValue, double& target);
+                     double maxValue, double& target, bool wholeNumber = false);
 
 // Truncation toward zero into 32 bits, defined for every double: values
 // beyond the range (a typed "1e300") give the nearest limit, NaN gives 0.

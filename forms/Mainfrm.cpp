@@ -265,16 +265,7 @@ void TOpeningForm::WriteLogEntry() {
 
 bool TOpeningForm::enterNumber(StaticText& field, double minValue, double maxValue,
                                bool wholeNumber, double& target) {
-    platform::DialogRef<TNumberEntry> entry(NumberEntry, this);
-    entry->MinValue = minValue;
-    entry->MaxValue = maxValue;
-    entry->IntegerOnly = false;
-    entry->EntryText = field.text();
-    if (entry->ShowModal() != platform::ModalResult::Ok)
-        return false;
-    field.setText(entry->Value->text());
-    target = wholeNumber ? static_cast<double>(entry->IntResult) : entry->Result;
-    return true;
+    return enterNumberInto(this, field, minValue, maxValue, target, wholeNumber);
 }
 
 // The valences stay below 10000 so that the graph keeps a step of 1.
