@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "bench/LogEntries.h"
+#include "bench/Scratch.h"
 #include "forms/Report.h"
 #include "platform/Application.h"
 #include "platform/qt/QtBackend.h"
@@ -55,19 +56,7 @@ long residentKiB() {
     return resident * (::sysconf(_SC_PAGESIZE) / 1024);
 }
 
-std::filesystem::path scratch(const std::string& name) {
-    static const std::filesystem::path dir = [] {
-        std::string pattern =
-            (std::filesystem::temp_directory_path() / "reportbench-XXXXXX").string();
-        if (::mkdtemp(pattern.data()) == nullptr)
-            throw std::runtime_error("cannot create a temporary folder");
-        return std::filesystem::path(pattern);
-    }();
-    static const struct Cleanup {
-        ~Cleanup() { std::filesystem::remove_all(dir); }
-    } cleanup;
-    return dir / name;
-}
+using bench_support::scratch;
 
 // Appends 1,000 entries to a window that already holds state.range(0).
 void BM_ReportAppendEntries(benchmark::State& state) {

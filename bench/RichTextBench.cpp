@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "bench/LogEntries.h"
+#include "bench/Scratch.h"
 #include "platform/Rtf.h"
 
 namespace {
@@ -42,19 +43,7 @@ const platform::RichDocument& fullLog() {
     return doc;
 }
 
-std::filesystem::path scratch(const std::string& name) {
-    static const std::filesystem::path dir = [] {
-        std::string pattern =
-            (std::filesystem::temp_directory_path() / "richbench-XXXXXX").string();
-        if (::mkdtemp(pattern.data()) == nullptr)
-            throw std::runtime_error("cannot create a temporary folder");
-        return std::filesystem::path(pattern);
-    }();
-    static const struct Cleanup {
-        ~Cleanup() { std::filesystem::remove_all(dir); }
-    } cleanup;
-    return dir / name;
-}
+using bench_support::scratch;
 
 // Appends 1,000 entries to a log that already holds state.range(0) entries.
 void BM_AppendEntries(benchmark::State& state) {
