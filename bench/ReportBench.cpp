@@ -132,18 +132,7 @@ void BM_ReportOpenPlainText(benchmark::State& state) {
         out << fullWindow().RichEdit1->Text();
     }
     for (auto _ : state) {
-        std::FILE* f = std::fopen(path.c_str(), "rb");
-        std::string bytes;
-        char buffer[1 << 16];
-        for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, f)) > 0;)
-            bytes.append(buffer, n);
-        std::fclose(f);
-        std::vector<std::string> lines;
-        for (std::size_t from = 0; from < bytes.size();) {
-            const std::size_t end = std::min(bytes.find("\r\n", from), bytes.size());
-            lines.emplace_back(bytes, from, end - from);
-            from = end + 2;
-        }
+        const std::vector<std::string> lines = bench_support::readCrLfLines(path);
         benchmark::DoNotOptimize(lines.data());
     }
 }
