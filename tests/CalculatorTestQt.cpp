@@ -5,7 +5,6 @@
 
 #include <QApplication>
 #include <QFontMetrics>
-#include <QLabel>
 #include <QTimer>
 #include <QWidget>
 #include <cstdio>
@@ -167,7 +166,7 @@ TEST_F(QtCalculators, NestedCalculatorsRunModallyFromTheMainWindow) {
     EXPECT_EQ(forms::EFieldCalculator, nullptr);
     EXPECT_FALSE(forms::OpeningForm->ECalculated) << "E was opened for direct entry";
     QApplication::processEvents();
-    auto* curr = backend.window(*forms::OpeningForm).findChild<QLabel*>("CurrTxt");
+    auto* curr = backend.window(*forms::OpeningForm).findChild<platform::qt::StaticTextWidget*>("CurrTxt");
     ASSERT_NE(curr, nullptr);
     EXPECT_EQ(curr->palette().color(curr->backgroundRole()), QColor(255, 0, 0));
     forms::OpeningForm->Hide();

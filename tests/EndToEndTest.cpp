@@ -53,7 +53,12 @@ void expectNothingClipped(QWidget* window) {
             EXPECT_TRUE(inParent.contains(w->geometry())) << name << " leaves its parent";
         }
         const QFontMetrics fm(w->font());
-        if (auto* label = qobject_cast<QLabel*>(w);
+        if (auto* field = dynamic_cast<platform::qt::StaticTextWidget*>(w);
+            field && !field->text().isEmpty()) {
+            EXPECT_LE(fm.horizontalAdvance(field->text()), field->textRect().width())
+                << name << " \"" << field->text().toStdString() << "\"";
+            EXPECT_LE(fm.height(), field->contentsRect().height() + 2) << name;
+        } else if (auto* label = qobject_cast<QLabel*>(w);
             label && !label->wordWrap() && !label->text().isEmpty()) {
             QString text = label->text();
             if (label->buddy())
@@ -144,6 +149,8 @@ class EndToEnd : public e2e::ProgramSession {
         auto* plot = e2e::find<QCustomPlot>(main, "plot");
         if (!plot)
             return points;
+        // The graph's redraw, still queued (see runProgram).
+        QCoreApplication::sendPostedEvents();
         QApplication::processEvents();
         for (auto it = plot->graph(0)->data()->constBegin();
              it != plot->graph(0)->data()->constEnd(); ++it)
@@ -151,7 +158,7 @@ class EndToEnd : public e2e::ProgramSession {
         return points;
     }
     void expectField(const char* name, const char* text, const QColor& colour) {
-        QLabel* f = field(name);
+        auto* f = field(name);
         ASSERT_NE(f, nullptr);
         EXPECT_EQ(f->text().toStdString(), text) << name;
         EXPECT_EQ(e2e::background(f), colour) << name;
@@ -160,7 +167,7 @@ class EndToEnd : public e2e::ProgramSession {
     // after.
     std::vector<std::string> mainFields() {
         std::vector<std::string> all;
-        for (QLabel* l : main->findChildren<QLabel*>())
+        for (auto* l : main->findChildren<platform::qt::StaticTextWidget*>())
             if (l->window() == main && l->objectName().endsWith("Txt"))
                 all.push_back((l->objectName() + " " + l->text() + " " + e2e::background(l).name())
                                   .toStdString());
@@ -709,7 +716,7 @@ TEST_F(EndToEnd, ValueFieldsTellTheirNameAndValue) {
     };
     runProgram([&] {
         for (const Named& n : fields) {
-            QLabel* w = field(n.field);
+            auto* w = field(n.field);
             ASSERT_NE(w, nullptr);
             QAccessibleInterface* a = QAccessible::queryAccessibleInterface(w);
             ASSERT_NE(a, nullptr);
@@ -736,7 +743,7 @@ TEST_F(EndToEnd, ValueFieldsTellTheirNameAndValue) {
         EXPECT_TRUE(e2e::waitFor([] { return forms::ReportFrm->LogUnsaved; }));
         EXPECT_EQ(field("ZTxt")->text().toStdString(), "10");
         for (const Named& n : fields) {
-            QLabel* w = field(n.field);
+            auto* w = field(n.field);
             QAccessibleInterface* a = QAccessible::queryAccessibleInterface(w);
             EXPECT_EQ(a->text(QAccessible::Value), w->text()) << n.field << " after the change";
             EXPECT_EQ(a->text(QAccessible::Description), w->text()) << n.field;

@@ -7,7 +7,6 @@
 #include <QFontMetrics>
 #include <QInputMethodEvent>
 #include <QKeyEvent>
-#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMimeData>
@@ -223,12 +222,12 @@ TEST_F(QtNumberEntry, TextsFitTheirBoxes) {
         auto fits = [](QWidget* w, const QString& text) {
             return QFontMetrics(w->font()).horizontalAdvance(text) <= w->contentsRect().width();
         };
-        auto* hint = d.window.findChild<QLabel*>("HintTxt");
+        auto* hint = d.window.findChild<platform::qt::StaticTextWidget*>("HintTxt");
         ASSERT_NE(hint, nullptr);
         for (const char* t : {"Value between: 0.0001 and 6.5", "Integer between: -9999 and 9999",
                               "Value between: 1E-7 and 100"})
             EXPECT_TRUE(fits(hint, t)) << t;
-        auto* only = d.window.findChild<QLabel*>("IntOnlyTxt");
+        auto* only = d.window.findChild<platform::qt::StaticTextWidget*>("IntOnlyTxt");
         ASSERT_NE(only, nullptr);
         EXPECT_TRUE(fits(only, only->text()));
         // Icon, gap, text and the style's margins.
@@ -252,14 +251,14 @@ TEST_F(QtNumberEntry, ClickOnZTypesTheValenceIntoTheMainWindow) {
     application.CreateForm(forms::ReportFrm);
     forms::OpeningForm->Show();
     QApplication::processEvents();
-    auto* z = backend.window(*forms::OpeningForm).findChild<QLabel*>("ZTxt");
+    auto* z = backend.window(*forms::OpeningForm).findChild<platform::qt::StaticTextWidget*>("ZTxt");
     ASSERT_NE(z, nullptr);
     ASSERT_EQ(z->text(), "17.13");
     QTimer::singleShot(0, [this] {
         ASSERT_NE(NumberEntry, nullptr);
         actWhenActive(*NumberEntry, [](Dialog& d) {
             EXPECT_EQ(d.window.windowTitle(), "Enter number");
-            EXPECT_EQ(d.window.findChild<QLabel*>("HintTxt")->text(),
+            EXPECT_EQ(d.window.findChild<platform::qt::StaticTextWidget*>("HintTxt")->text(),
                       "Value between: -9999 and 9999");
             for (int i = 0; i < 5; ++i)
                 press(&d.edit, Qt::Key_Backspace);

@@ -6,10 +6,10 @@
 #include <QClipboard>
 #include <QFontMetrics>
 #include <QImage>
-#include <QLabel>
 #include <QMimeData>
 #include <QWidget>
 #include <QXmlStreamReader>
+#include <qcustomplot.h>
 #include <array>
 #include <cstdio>
 #include <cstdlib>
@@ -40,8 +40,8 @@ class QtMainWindow : public ::testing::Test {
         forms::OpeningForm = nullptr;
         forms::ReportFrm = nullptr;
     }
-    QLabel* field(const char* name) const {
-        auto* w = window->findChild<QLabel*>(name);
+    platform::qt::StaticTextWidget* field(const char* name) const {
+        auto* w = window->findChild<platform::qt::StaticTextWidget*>(name);
         EXPECT_NE(w, nullptr) << name;
         return w;
     }
@@ -64,7 +64,7 @@ TEST_F(QtMainWindow, ShowsTheStartUpResultsInTheirColours) {
         {"TTxt", "20.0", lime},       {"ETxt", "0.123", yellow},     {"CurrTxt", "0.18", lime},
     };
     for (const Case& c : cases) {
-        QLabel* w = field(c.name);
+        auto* w = field(c.name);
         ASSERT_NE(w, nullptr);
         EXPECT_EQ(w->text().toStdString(), c.text) << c.name;
         EXPECT_EQ(w->palette().color(w->backgroundRole()), c.colour) << c.name;
@@ -73,11 +73,11 @@ TEST_F(QtMainWindow, ShowsTheStartUpResultsInTheirColours) {
 }
 
 TEST_F(QtMainWindow, EveryFieldTextFitsItsBox) {
-    for (QLabel* w : window->findChildren<QLabel*>()) {
+    for (auto* w : window->findChildren<platform::qt::StaticTextWidget*>()) {
         if (!w->objectName().endsWith("Txt"))
             continue;
         const int needed = QFontMetrics(w->font()).horizontalAdvance(w->text());
-        EXPECT_LE(needed, w->contentsRect().width()) << w->objectName().toStdString();
+        EXPECT_LE(needed, w->textRect().width()) << w->objectName().toStdString();
     }
 }
 
@@ -149,6 +149,91 @@ TEST_F(QtMainWindow, CopiedGraphIsAnSvgWithEveryPointAndAPng) {
     EXPECT_TRUE(titled);
     // The 35 red squares of the start-up curve, besides any frame.
     EXPECT_GE(markers, 35);
+}
+
+TEST_F(QtMainWindow, OutputRightAfterAPassHasTheNewPoints) {
+    forms::TOpeningForm& f = *forms::OpeningForm;
+    f.ZTxt->setText("200");
+    f.Valence = 200;
+    f.ZCalculated = false;
+    f.ZstarCalculated = true;
+    f.SigmaCalculated = true;
+    f.Recalculate();
+    // No event has run since the pass: output brings the plot up to date.
+    auto* chart = dynamic_cast<platform::qt::ChartWidget*>(f.Chart1->peer());
+    ASSERT_NE(chart, nullptr);
+    chart->refresh();
+    const auto& points = f.Chart1->series().points();
+    ASSERT_EQ(chart->plot()->graph(0)->dataCount(), static_cast<int>(points.size()));
+    EXPECT_GT(points.size(), 35u);
+    EXPECT_DOUBLE_EQ(chart->plot()->graph(0)->data()->at(0)->key, points.front().x);
+    EXPECT_GT(chart->plot()->xAxis->range().upper, points.back().x);
+}
+
+// The dark pixels of a widget's picture inside the given rectangle.
+QRect inkOf(QWidget& w, const QRect& inside) {
+    const QImage picture = w.grab().toImage();
+    const qreal ratio = picture.devicePixelRatio();
+    QRect ink;
+    for (int y = inside.top(); y <= inside.bottom(); ++y)
+        for (int x = inside.left(); x <= inside.right(); ++x)
+            if (qGray(picture.pixel(int(x * ratio), int(y * ratio))) < 100)
+                ink |= QRect(x, y, 1, 1);
+    return ink;
+}
+
+TEST_F(QtMainWindow, FieldsDrawTheirTextCentredInTheirBox) {
+    for (const char* name : {"SigTxt", "ZTxt", "KTxt", "DTxt", "CurrTxt"}) {
+        auto* w = field(name);
+        ASSERT_NE(w, nullptr);
+        const QRect box = w->contentsRect().adjusted(1, 1, -1, -1);
+        const QRect ink = inkOf(*w, box);
+        ASSERT_FALSE(ink.isEmpty()) << name << " shows no text";
+        const int textWidth = QFontMetrics(w->font()).horizontalAdvance(w->text());
+        EXPECT_NEAR(ink.width(), textWidth, 3) << name;
+        EXPECT_NEAR(ink.center().x(), box.center().x(), 2) << name;
+        EXPECT_NEAR(ink.center().y(), box.center().y(), 3) << name;
+    }
+}
+
+// The first picture of the main window, not a later one, shows the graph
+// with its points.
+TEST(QtMainWindowStart, FirstPictureOfTheGraphHasItsPoints) {
+    // The points of the plot's last redraw, which is what a paint shows.
+    class FirstPaint : public QObject {
+      public:
+        bool eventFilter(QObject* watched, QEvent* e) override {
+            auto* plot = qobject_cast<QCustomPlot*>(watched);
+            if (!plot || plot->objectName() != "plot")
+                return false;
+            if (!watching) {
+                watching = true;
+                connect(plot, &QCustomPlot::afterReplot, this,
+                        [this, plot] { pointsDrawn = plot->graph(0)->dataCount(); });
+            }
+            if (e->type() == QEvent::Paint && pointsShown < 0)
+                pointsShown = pointsDrawn;
+            return false;
+        }
+        bool watching = false;
+        int pointsDrawn = 0;
+        int pointsShown = -1;
+    } firstPaint;
+    platform::qt::QtBackend backend;
+    platform::Application application{backend};
+    application.CreateForm(forms::OpeningForm);
+    application.CreateForm(forms::ReportFrm);
+    qApp->installEventFilter(&firstPaint);
+    forms::OpeningForm->Show();
+    for (int i = 0; i < 200 && firstPaint.pointsShown < 0; ++i)
+        QApplication::processEvents(QEventLoop::AllEvents, 10);
+    qApp->removeEventFilter(&firstPaint);
+    EXPECT_EQ(firstPaint.pointsShown,
+              static_cast<int>(forms::OpeningForm->Chart1->series().points().size()));
+    EXPECT_EQ(firstPaint.pointsShown, 35);
+    forms::OpeningForm->Hide();
+    forms::OpeningForm = nullptr;
+    forms::ReportFrm = nullptr;
 }
 
 

@@ -382,10 +382,10 @@ class ValueFieldAccessible : public QAccessibleWidget {
         : QAccessibleWidget(w, w->activatable() ? QAccessible::Button : QAccessible::StaticText) {}
 
     QString text(QAccessible::Text t) const override {
-        auto* label = static_cast<QLabel*>(widget());
         switch (t) {
             case QAccessible::Name:
-                return label->accessibleName().isEmpty() ? label->text() : label->accessibleName();
+                return field()->accessibleName().isEmpty() ? field()->text()
+                                                           : field()->accessibleName();
             case QAccessible::Value:
                 return field()->fullText();
             default:
@@ -418,13 +418,12 @@ QAccessibleInterface* valueFieldAccessible(const QString&, QObject* object) {
 }  // namespace
 
 StaticTextWidget::StaticTextWidget(StaticText& text, QWidget* parent)
-    : QLabel(parent), PeerBase(text) {
+    : QFrame(parent), PeerBase(text) {
     static const bool factoryInstalled = [] {
         QAccessible::installFactory(valueFieldAccessible);
         return true;
     }();
     (void)factoryInstalled;
-    setTextFormat(Qt::PlainText);
     setAutoFillBackground(true);
     if (text.tabStop())
         setFocusPolicy(Qt::StrongFocus);
@@ -443,7 +442,7 @@ void StaticTextWidget::fitText() {
         return;
     const QString full = fullText();
     const QFont base = toQFont(m_control->font());
-    const int room = contentsRect().width() - 2;
+    const int room = textRect().width() - 2;
     QFont f = base;
     for (int step = 1; step <= 5 && QFontMetrics(f).horizontalAdvance(full) > room; ++step)
         f.setPointSizeF(base.pointSizeF() * (1.0 - 0.05 * step));
@@ -453,12 +452,28 @@ void StaticTextWidget::fitText() {
     }
     const QFontMetrics fm(f);
     const bool cut = fm.horizontalAdvance(full) > room && room > 0;
-    setText(cut ? fm.elidedText(full, Qt::ElideRight, room) : full);
+    const QString shown = cut ? fm.elidedText(full, Qt::ElideRight, room) : full;
+    if (shown != m_shown) {
+        m_shown = shown;
+        update();
+    }
     setToolTip(cut ? full : QString());
 }
 
+QRect StaticTextWidget::textRect() const {
+    QRect r = contentsRect();
+    if (frameWidth() == 0)
+        return r;
+    const int indent = fontMetrics().horizontalAdvance(QLatin1Char('x')) / 2;
+    if (m_alignment & Qt::AlignLeft)
+        r.setLeft(r.left() + indent);
+    if (m_alignment & Qt::AlignRight)
+        r.setRight(r.right() - indent);
+    return r;
+}
+
 void StaticTextWidget::resizeEvent(QResizeEvent* e) {
-    QLabel::resizeEvent(e);
+    QFrame::resizeEvent(e);
     fitText();
 }
 
@@ -499,10 +514,12 @@ void StaticTextWidget::changed(Property what) {
         case Property::Layout:
             setFrameStyle(st.sunken() ? QFrame::Panel | QFrame::Sunken : QFrame::NoFrame);
             setLineWidth(1);
-            setAlignment((st.textAlign() == TextAlign::Center  ? Qt::AlignHCenter
-                          : st.textAlign() == TextAlign::Right ? Qt::AlignRight
-                                                               : Qt::AlignLeft) |
-                         Qt::AlignVCenter);
+            m_alignment = (st.textAlign() == TextAlign::Center  ? Qt::AlignHCenter
+                           : st.textAlign() == TextAlign::Right ? Qt::AlignRight
+                                                                : Qt::AlignLeft) |
+                          Qt::AlignVCenter;
+            fitText();
+            update();
             break;
         default:
             break;
@@ -514,7 +531,7 @@ void StaticTextWidget::mousePressEvent(QMouseEvent* e) {
         m_control->userClick();
         return;
     }
-    QLabel::mousePressEvent(e);
+    QFrame::mousePressEvent(e);
 }
 
 void StaticTextWidget::keyPressEvent(QKeyEvent* e) {
@@ -523,18 +540,20 @@ void StaticTextWidget::keyPressEvent(QKeyEvent* e) {
         m_control->userClick();
         return;
     }
-    QLabel::keyPressEvent(e);
+    QFrame::keyPressEvent(e);
 }
 
 void StaticTextWidget::paintEvent(QPaintEvent* e) {
-    QLabel::paintEvent(e);
+    QFrame::paintEvent(e);
+    QPainter p(this);
+    style()->drawItemText(&p, textRect(), static_cast<int>(m_alignment), palette(), isEnabled(),
+                          m_shown, foregroundRole());
     if (!hasFocus())
         return;
     // Where the keyboard is, once it is used: a frame that shows on lime,
     // yellow and red alike (the style's own is faint on them).
     if (!window()->testAttribute(Qt::WA_KeyboardFocusChange))
         return;
-    QPainter p(this);
     p.setPen(QPen(Qt::black, 1, Qt::DotLine));
     p.drawRect(contentsRect().adjusted(1, 1, -2, -2));
     p.setPen(QPen(palette().color(QPalette::Highlight), 1));
@@ -779,14 +798,50 @@ void SplitterWidget::mouseMoveEvent(QMouseEvent* e) {
 
 // ---------------------------------------------------------------- chart
 
+namespace {
+
+// Redraws once per turn of the event loop, whatever asks for it: a resize of
+// the window that has not been painted yet queues its redraw like any other
+// change, so that the first picture is drawn once, with its points.
+class Plot : public QCustomPlot {
+  public:
+    using QCustomPlot::QCustomPlot;
+
+  protected:
+    void resizeEvent(QResizeEvent* e) override {
+        if (m_painted) {
+            QCustomPlot::resizeEvent(e);
+            return;
+        }
+        setViewport(rect());
+        replot(rpQueuedReplot);
+    }
+    void paintEvent(QPaintEvent* e) override {
+        m_painted = true;
+        QCustomPlot::paintEvent(e);
+    }
+
+  private:
+    bool m_painted = false;
+};
+
+}  // namespace
+
 ChartWidget::ChartWidget(Chart& chart, QWidget* parent)
-    : QWidget(parent), PeerBase(chart), m_plot(new QCustomPlot(this)) {
+    : QWidget(parent), PeerBase(chart), m_plot(new Plot(this)) {
     m_plot->setObjectName("plot");
+    // The series joins the legend only when the legend shows: laying out a
+    // hidden legend still measures its text, in a font of its own.
+    m_plot->setAutoAddPlottableToLegend(false);
+    // Nothing is drawn over the plot (no selection, no dragging), so the
+    // overlay needs no picture of its own.
+    m_plot->layer("overlay")->setMode(QCPLayer::lmLogical);
     m_plot->addGraph();
     QCPGraph* graph = m_plot->graph(0);
     graph->setLineStyle(QCPGraph::lsNone);
     m_plot->plotLayout()->insertRow(0);
     m_plot->plotLayout()->addElement(0, 0, new QCPTextElement(m_plot, QString()));
+    connect(m_plot, &QCustomPlot::beforeReplot, this, [this] { loadSeries(); });
     applyAppearance();
 }
 
@@ -805,6 +860,10 @@ void ChartWidget::applyAppearance() {
     m_plot->yAxis->setLabelFont(toQFont(chart.leftAxisTitle.font));
     m_plot->yAxis->setLabelColor(toQColor(chart.leftAxisTitle.font.color));
     m_plot->legend->setVisible(chart.legendVisible);
+    if (chart.legendVisible)
+        m_plot->graph(0)->addToLegend();
+    else
+        m_plot->graph(0)->removeFromLegend();
     m_plot->axisRect()->setBackground(QBrush(toQColor(chart.backWallColor)));
     const QColor red = toQColor(chart.series().color());
     m_plot->graph(0)->setScatterStyle(QCPScatterStyle(QCPScatterStyle::ssSquare, red, red, 5));
@@ -813,20 +872,24 @@ void ChartWidget::applyAppearance() {
 
 void ChartWidget::changed(Property what) {
     syncCommon(*this, what);
-    if (what == Property::Layout) {
+    if (what == Property::Layout)
         applyAppearance();
-        refresh();
-    }
-    if (what == Property::Content && !m_refreshQueued) {
-        m_refreshQueued = true;
-        QTimer::singleShot(0, this, [this] { refresh(); });
+    if (what == Property::Layout || what == Property::Content) {
+        m_seriesChanged = true;
+        m_plot->replot(QCustomPlot::rpQueuedReplot);
     }
 }
 
 void ChartWidget::refresh() {
-    m_refreshQueued = false;
-    if (!m_control)
+    if (!m_seriesChanged)
         return;
+    m_plot->replot();
+}
+
+void ChartWidget::loadSeries() {
+    if (!m_seriesChanged || !m_control)
+        return;
+    m_seriesChanged = false;
     const auto& points = static_cast<Chart&>(*m_control).series().points();
     QVector<QCPGraphData> data;
     data.reserve(static_cast<int>(points.size()));
@@ -852,7 +915,6 @@ void ChartWidget::refresh() {
     };
     m_plot->xAxis->setRange(padded(xmin, xmax));
     m_plot->yAxis->setRange(padded(ymin, ymax));
-    m_plot->replot(QCustomPlot::rpQueuedReplot);
 }
 
 void ChartWidget::resizeEvent(QResizeEvent*) {

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QFrame>
-#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QWidget>
@@ -79,8 +78,10 @@ class LabelWidget : public QWidget, public PeerBase {
 
 // A static text; as a value field it is reached with Tab, opened with a
 // click, Space or Enter, and tells assistive technology its name and the
-// value it shows.
-class StaticTextWidget : public QLabel, public PeerBase {
+// value it shows. It draws its text itself: a label that takes the focus
+// keeps a whole text document per field, which costs at start-up and on
+// every new value.
+class StaticTextWidget : public QFrame, public PeerBase {
   public:
     StaticTextWidget(StaticText& text, QWidget* parent);
     void changed(Property what) override;
@@ -91,6 +92,12 @@ class StaticTextWidget : public QLabel, public PeerBase {
     void activateLater();
     // The control's text; what the widget shows may be smaller or cut.
     QString fullText() const;
+    // What the widget shows.
+    QString text() const { return m_shown; }
+    Qt::Alignment alignment() const { return m_alignment; }
+    // Where the text goes: inside the frame, and half an "x" in from a
+    // framed side that it is aligned to.
+    QRect textRect() const;
 
   protected:
     void mousePressEvent(QMouseEvent* e) override;
@@ -103,6 +110,8 @@ class StaticTextWidget : public QLabel, public PeerBase {
     // quarters of it, and beyond that cut with an ellipsis and whole in the
     // tooltip.
     void fitText();
+    QString m_shown;
+    Qt::Alignment m_alignment = Qt::AlignLeft | Qt::AlignVCenter;
     bool m_fitted = false;
 };
 
@@ -180,8 +189,8 @@ class ChartWidget : public QWidget, public PeerBase {
     ChartWidget(Chart& chart, QWidget* parent);
     void changed(Property what) override;
     QCustomPlot* plot() const { return m_plot; }
-    // Copies the series into the plot and redraws; coalesced, since a
-    // recalculation adds thousands of points one by one.
+    // Brings the plot up to date now, for output that does not wait for
+    // the window's next replot.
     void refresh();
 
   protected:
@@ -189,8 +198,12 @@ class ChartWidget : public QWidget, public PeerBase {
 
   private:
     void applyAppearance();
+    // Copies the series into the plot, once for any number of changes: a
+    // recalculation adds thousands of points one by one, and the plot takes
+    // them just before it redraws.
+    void loadSeries();
     QCustomPlot* m_plot;
-    bool m_refreshQueued = false;
+    bool m_seriesChanged = true;
 };
 
 }  // namespace platform::qt

@@ -21,6 +21,7 @@
 #include <QMessageBox>
 #include <QMouseEvent>
 #include <QPointer>
+#include <QSet>
 #include <QTimer>
 #include <QWidget>
 #include <atomic>
@@ -39,6 +40,7 @@
 #include <vector>
 
 #include "app/Startup.h"
+#include "platform/qt/QtPeers.h"
 #include "forms/Mainfrm.h"
 #include "forms/Report.h"
 #include "platform/Application.h"
@@ -138,9 +140,22 @@ struct Dialog {
     // The value field, button or other control of that name, clicked.
     void click(const char* name) const { e2e::click(child(name)); }
     QString text(const char* name) const {
+        if (auto* field = dynamic_cast<platform::qt::StaticTextWidget*>(child(name)))
+            return field->text();
         auto* l = qobject_cast<QLabel*>(child(name));
         return l ? l->text() : QString();
     }
+};
+
+// The windows that have painted.
+class PaintWatch : public QObject {
+  public:
+    bool eventFilter(QObject* watched, QEvent* e) override {
+        if (e->type() == QEvent::Paint && watched->isWidgetType())
+            windows.insert(static_cast<QWidget*>(watched)->window());
+        return false;
+    }
+    QSet<QWidget*> windows;
 };
 
 class ProgramSession : public ::testing::Test {
@@ -178,12 +193,22 @@ class ProgramSession : public ::testing::Test {
         QTimer watchdog;
         watchdog.setInterval(20);
         QObject::connect(&watchdog, &QTimer::timeout, [this] { watch(); });
+        PaintWatch painted;
+        qApp->installEventFilter(&painted);
         app::runQuorvin([&] {
             watchdog.start();
             QTimer::singleShot(0, [&] {
                 main = windowOf(forms::OpeningForm);
-                if (!waitFor([&] { return main && main->isActiveWindow(); }))
-                    ADD_FAILURE() << "the main window never became active";
+                // As a user, who acts on what the window has drawn. This runs
+                // in a queued call, inside which the nested event loops do not
+                // run the other queued calls (such as the graph's redraw):
+                // those are sent here.
+                if (!waitFor([&] {
+                        QCoreApplication::sendPostedEvents();
+                        return main && main->isActiveWindow() && painted.windows.contains(main);
+                    }))
+                    ADD_FAILURE() << "the main window never became active and painted";
+                qApp->removeEventFilter(&painted);
                 body();
                 if (!platform::Application::current().terminated()) {
                     if (forms::ReportFrm && forms::ReportFrm->LogUnsaved)
@@ -258,7 +283,9 @@ class ProgramSession : public ::testing::Test {
             key(Qt::Key_Backspace);
     }
 
-    QLabel* field(const char* name) const { return find<QLabel>(main, name); }
+    platform::qt::StaticTextWidget* field(const char* name) const {
+        return find<platform::qt::StaticTextWidget>(main, name);
+    }
 
     std::filesystem::path m_dir;
     QWidget* main = nullptr;
