@@ -27,8 +27,7 @@ void QtFullPass(benchmark::State& state) {
     form.SigmaCalculated = true;
     for (auto _ : state) {
         form.Recalculate();
-        // The chart's refresh and its queued replot.
-        QApplication::processEvents();
+        // The chart's queued redraw.
         QApplication::processEvents();
     }
     form.Hide();
