@@ -207,28 +207,51 @@ void TDCalculator::RtxtClick(Control&) {
     UpdateDfRs();
 }
 
+namespace {
+
+void copyIn(TDCalculator& calc, const Hydrodynamics& h) {
+    calc.Temperature = h.Temperature;
+    calc.Viscosity = h.Viscosity;
+    calc.Friction = h.Friction;
+    calc.Diffusion = h.Diffusion;
+    calc.StokesRadius = h.StokesRadius;
+    calc.DiffusionEntered = h.DiffusionEntered;
+    calc.FrictionEntered = h.FrictionEntered;
+    calc.StokesRadiusEntered = h.StokesRadiusEntered;
+}
+
+void showStokesRadius(Hydrodynamics& h, double stokesRadius) {
+    h.RsTxt.setText(platform::FormatFloat("##0.0#", stokesRadius));
+    h.StokesRadius = platform::StrToFloat(h.RsTxt.text());
+}
+
+}  // namespace
+
 bool exchangeHydrodynamics(platform::Form* owner, Hydrodynamics h) {
     platform::DialogRef<TDCalculator> calc(DCalculator, owner);
-    calc->Temperature = h.Temperature;
-    calc->Viscosity = h.Viscosity;
-    calc->Friction = h.Friction;
-    calc->Diffusion = h.Diffusion;
-    calc->StokesRadius = h.StokesRadius;
-    calc->DiffusionEntered = h.DiffusionEntered;
-    calc->FrictionEntered = h.FrictionEntered;
-    calc->StokesRadiusEntered = h.StokesRadiusEntered;
+    copyIn(*calc, h);
     if (calc->ShowModal() != platform::ModalResult::Ok)
         return false;
     h.Temperature = calc->Temperature;
     h.Viscosity = calc->Viscosity;
     h.Friction = calc->Friction;
     h.Diffusion = calc->Diffusion;
-    h.RsTxt.setText(platform::FormatFloat("##0.0#", calc->StokesRadius));
-    h.StokesRadius = platform::StrToFloat(h.RsTxt.text());
+    showStokesRadius(h, calc->StokesRadius);
     h.DiffusionEntered = calc->DiffusionEntered;
     h.FrictionEntered = calc->FrictionEntered;
     h.StokesRadiusEntered = calc->StokesRadiusEntered;
     return true;
+}
+
+void followTemperature(platform::Form* owner, Hydrodynamics h) {
+    platform::DialogRef<TDCalculator> calc(DCalculator, owner);
+    copyIn(*calc, h);
+    calc->UpdateDfRs();
+    h.Friction = calc->Friction;
+    h.Diffusion = calc->Diffusion;
+    const double shown = platform::StrToFloat(platform::FormatFloat("##0.0#", calc->StokesRadius));
+    if (shown != h.StokesRadius)
+        showStokesRadius(h, calc->StokesRadius);
 }
 
 }  // namespace forms

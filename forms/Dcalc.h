@@ -93,4 +93,11 @@ struct Hydrodynamics {
 // nothing.
 bool exchangeHydrodynamics(platform::Form* owner, Hydrodynamics h);
 
+// Brings the window's D, f and Rs to its new temperature by the calculator's
+// own rule, without showing it: the entered quantity keeps its value and the
+// other two follow, as rounded as the calculator shows them. RsTxt is
+// rewritten, as after the calculator, only when the Stokes radius changed.
+// Call it whenever the temperature changed elsewhere than in the calculator.
+void followTemperature(platform::Form* owner, Hydrodynamics h);
+
 }  // namespace forms

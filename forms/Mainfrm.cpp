@@ -293,8 +293,14 @@ void TOpeningForm::ITxtClick(platform::Control&) {
 }
 
 void TOpeningForm::TTxtClick(platform::Control&) {
-    if (enterNumber(*TTxt, 0, 100, false, Temperature))
-        Recalculate();
+    const double oldTemperature = Temperature;
+    if (!enterNumber(*TTxt, 0, 100, false, Temperature))
+        return;
+    // D and f (or Rs) depend on the temperature; a mobility entered earlier
+    // is converted with the D of the new one.
+    if (Temperature != oldTemperature)
+        followTemperature(this, hydrodynamics());
+    Recalculate();
 }
 
 void TOpeningForm::RiTxtClick(platform::Control&) {
@@ -319,11 +325,14 @@ void TOpeningForm::showStokesRadius() {
     StokesRadius = platform::StrToFloat(RsTxt->text());
 }
 
+Hydrodynamics TOpeningForm::hydrodynamics() {
+    return {Temperature,      Viscosity,       Friction,            Diffusion, StokesRadius,
+            DiffusionEntered, FrictionEntered, StokesRadiusEntered, *RsTxt};
+}
+
 void TOpeningForm::RsTxtClick(platform::Control&) {
     const double oldTemperature = Temperature;
-    if (!exchangeHydrodynamics(this, {Temperature, Viscosity, Friction, Diffusion, StokesRadius,
-                                      DiffusionEntered, FrictionEntered, StokesRadiusEntered,
-                                      *RsTxt}))
+    if (!exchangeHydrodynamics(this, hydrodynamics()))
         return;
     // The field and the log show the temperature the pass uses; a text the
     // user typed stays when the value came back the same.

@@ -12,6 +12,8 @@
 
 namespace forms {
 
+struct Hydrodynamics;
+
 // The main window: the value fields of the experiment and the results, the
 // colour key, the graph of Ge against z, and the model state it owns.
 class TOpeningForm : public platform::Form, public model::ModelState {
@@ -158,6 +160,8 @@ class TOpeningForm : public platform::Form, public model::ModelState {
     // RsTxt shows the Stokes radius with two decimals at most, and the model
     // keeps the value shown.
     void showStokesRadius();
+    // What the D, f, Rs calculator exchanges with this window.
+    Hydrodynamics hydrodynamics();
 
     FieldRow m_rows[model::kFieldCount];
     Fields m_fields{*this};

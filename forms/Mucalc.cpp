@@ -178,15 +178,22 @@ void TMuCalculator::MuTxtClick(Control&) {
 }
 
 void TMuCalculator::TTxtClick(Control&) {
+    const double oldTemperature = Temperature;
     if (!enterNumber(*TTxt, 0, 100, Temperature))
         return;
+    // The conversion uses D, which depends on the temperature.
+    if (Temperature != oldTemperature)
+        followTemperature(this, hydrodynamics());
     UpdateMobility();
 }
 
+Hydrodynamics TMuCalculator::hydrodynamics() {
+    return {Temperature,      Viscosity,       Friction,            Diffusion, StokesRadius,
+            DiffusionEntered, FrictionEntered, StokesRadiusEntered, *RsTxt};
+}
+
 void TMuCalculator::RsTxtClick(Control&) {
-    if (exchangeHydrodynamics(this, {Temperature, Viscosity, Friction, Diffusion, StokesRadius,
-                                     DiffusionEntered, FrictionEntered, StokesRadiusEntered,
-                                     *RsTxt}))
+    if (exchangeHydrodynamics(this, hydrodynamics()))
         UpdateMobility();
 }
 

@@ -7,6 +7,8 @@
 
 namespace forms {
 
+struct Hydrodynamics;
+
 // Sigma of steady-state electrophoresis and the electrophoretic mobility,
 // one derived from the other through D and E: mobility = Sigma D / E. D is
 // reached through the D, f, Rs calculator and E through the E field
@@ -81,6 +83,8 @@ class TMuCalculator : public platform::Form {
     void CalcSigmaFromMobility();
 
   private:
+    // What the D, f, Rs calculator exchanges with this one.
+    Hydrodynamics hydrodynamics();
     struct Row {
         const char* name;  // "Sig": SigLbl, SigTxt, SigUnitLbl
         const char* caption;

@@ -761,7 +761,9 @@ TEST_F(MuCalculator, SigmaCalculatedFollowsTheLastEntry) {
     }
 }
 
-TEST_F(MuCalculator, TemperatureChangesNeitherSigmaNorTheMobility) {
+// The entered Stokes radius stays; D follows the temperature (7.842 at
+// 37.5 degrees) and with it the mobility derived from Sigma.
+TEST_F(MuCalculator, TemperatureMovesDAndTheDerivedOne) {
     Opened opened;
     show<TMuCalculator>(calc, [&](TMuCalculator& d) {
         type("37.5", &opened);
@@ -772,9 +774,12 @@ TEST_F(MuCalculator, TemperatureChangesNeitherSigmaNorTheMobility) {
     EXPECT_EQ(opened.text, "20");
     EXPECT_EQ(calc.TTxt->text(), "37.5");
     EXPECT_EQ(calc.Temperature, 37.5);
+    EXPECT_EQ(calc.Diffusion, 7.842);
+    EXPECT_EQ(calc.Friction, 5.466);
+    EXPECT_EQ(calc.RsTxt->text(), "2.9");
     EXPECT_EQ(calc.SigTxt->text(), "22");
-    EXPECT_EQ(calc.MuTxt->text(), "1.324");
-    EXPECT_EQ(calc.Mobility, 1.324);
+    EXPECT_EQ(calc.MuTxt->text(), "1.403");
+    EXPECT_EQ(calc.Mobility, 1.403);
 }
 
 TEST_F(MuCalculator, StokesRadiusThroughTheDCalculatorChangesTheMobility) {

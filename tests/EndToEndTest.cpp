@@ -59,7 +59,7 @@ void expectNothingClipped(QWidget* window) {
                 << name << " \"" << field->text().toStdString() << "\"";
             EXPECT_LE(fm.height(), field->contentsRect().height() + 2) << name;
         } else if (auto* label = qobject_cast<QLabel*>(w);
-            label && !label->wordWrap() && !label->text().isEmpty()) {
+                   label && !label->wordWrap() && !label->text().isEmpty()) {
             QString text = label->text();
             if (label->buddy())
                 text.remove('&');
@@ -430,6 +430,27 @@ TEST_F(EndToEnd, MobilityEnteredSetsAllThreeValenceModes) {
         EXPECT_EQ(lines.filter("Z and Z* calculated from Sigma: 24.933 cm^-1").size(), 1);
         EXPECT_EQ(lines.filter("calculated from Z").size(), 0) << logText().toStdString();
         expectNothingClipped(main);
+    });
+}
+
+// The mobility first, the temperature after it: Sigma is converted with the
+// diffusion coefficient at the new temperature, as when the temperature
+// comes first.
+TEST_F(EndToEnd, TemperatureAfterTheMobilityMovesTheDiffusionCoefficient) {
+    runProgram([&] {
+        expectDialog("MuCalculator", [&](Dialog& d) {
+            expectDialog("NumberEntry", typeNumber("1.8"));
+            d.click("MuTxt");
+            d.click("BitBtn2");
+        });
+        click(field("MuTxt"));
+        expectDialog("NumberEntry", typeNumber("37"));
+        click(field("TTxt"));
+        expectField("TTxt", "37", kLime);
+        expectField("RsTxt", "2.90", kLime);
+        expectField("SigTxt", "28.279", kYellow);
+        expectField("ZTxt", "22.87", kYellow);
+        EXPECT_EQ(logLines().filter("Z and Z* calculated from Sigma: 28.279 cm^-1").size(), 1);
     });
 }
 

@@ -1,0 +1,273 @@
+// The same entered values give the same window and log whatever the order in
+// which the user enters them: D, f and Rs follow every change of the
+// temperature, so that no calculation uses a stale diffusion coefficient.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <array>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "forms/Dcalc.h"
+#include "forms/Efield.h"
+#include "forms/Enternumber.h"
+#include "forms/Mainfrm.h"
+#include "forms/Mucalc.h"
+#include "forms/Report.h"
+#include "platform/Application.h"
+#include "platform/headless/Headless.h"
+
+using forms::TDCalculator;
+using forms::TEFieldCalculator;
+using forms::TMuCalculator;
+using forms::TNumberEntry;
+using forms::TOpeningForm;
+using model::FieldId;
+using platform::headless::HeadlessBackend;
+
+namespace {
+
+enum class Hydro { StokesRadius, Diffusion, Friction };
+enum class Measured { Sigma, Mobility, Z, Zstar };
+enum class Field { Entered, Calculated };
+
+// What a user sees at the end: every field's text and colour, the graph and
+// the last log entry.
+struct Seen {
+    std::vector<std::string> texts;
+    std::vector<platform::Color> colours;
+    std::vector<platform::ChartPoint> points;
+    std::vector<std::string> lastEntry;
+    friend bool operator==(const Seen&, const Seen&) = default;
+};
+
+std::string describe(const Seen& s) {
+    std::string out;
+    for (int i = 0; i < model::kFieldCount; ++i)
+        out += std::string(model::fieldName(static_cast<FieldId>(i))) + " " + s.texts[i] + "\n";
+    for (std::size_t i = 0; i < s.lastEntry.size() && i < 8; ++i)
+        out += s.lastEntry[i] + "\n";
+    return out;
+}
+
+// A fresh program on the headless back end, entered through its windows as
+// a user would: each step clicks a field and answers the dialogs it opens.
+class Session {
+  public:
+    Session() {
+        m_application.Initialize();
+        m_application.CreateForm(forms::OpeningForm);
+        m_application.CreateForm(forms::ReportFrm);
+        m_application.Run();
+    }
+    ~Session() {
+        forms::OpeningForm = nullptr;
+        forms::ReportFrm = nullptr;
+    }
+    TOpeningForm& form() { return *forms::OpeningForm; }
+
+    // Answers the next number entry: deletes the shown text, types, OK.
+    void type(const std::string& typed) {
+        m_backend.expect<TNumberEntry>("TNumberEntry", [typed](TNumberEntry& d) {
+            platform::headless::clearByBackspace(*d.Value);
+            platform::headless::typeText(*d.Value, typed);
+            d.BitBtn1->userPress();
+        });
+    }
+    void enter(platform::StaticText* field, const std::string& typed) {
+        type(typed);
+        field->userClick();
+    }
+    // Opens a calculator from the main window, clicks one of its fields with
+    // the value typed, and accepts it.
+    template <class Calculator>
+    void throughCalculator(const char* className, platform::StaticText* opener,
+                           platform::StaticText* Calculator::*field, const std::string& typed) {
+        m_backend.expect<Calculator>(className, [&](Calculator& c) {
+            type(typed);
+            (c.*field)->userClick();
+            c.BitBtn2->userPress();
+        });
+        opener->userClick();
+    }
+    void throughDCalculator(platform::StaticText* TDCalculator::*field, const std::string& typed) {
+        throughCalculator("TDCalculator", form().RsTxt, field, typed);
+    }
+    void throughMuCalculator(platform::StaticText* TMuCalculator::*field,
+                             const std::string& typed) {
+        throughCalculator("TMuCalculator", form().MuTxt, field, typed);
+    }
+    void throughEFieldCalculator(
+        platform::StaticText* opener,
+        std::vector<std::pair<platform::StaticText * TEFieldCalculator::*, std::string>> entries) {
+        m_backend.expect<TEFieldCalculator>("TEFieldCalculator", [&](TEFieldCalculator& c) {
+            for (const auto& [field, typed] : entries) {
+                type(typed);
+                (c.*field)->userClick();
+            }
+            c.BitBtn2->userPress();
+        });
+        opener->userClick();
+    }
+
+    Seen seen() {
+        Seen s;
+        for (int i = 0; i < model::kFieldCount; ++i) {
+            s.texts.push_back(form().field(static_cast<FieldId>(i))->text());
+            s.colours.push_back(form().field(static_cast<FieldId>(i))->color());
+        }
+        s.points = form().Series1->points();
+        const auto& paragraphs = forms::ReportFrm->document().paragraphs();
+        std::size_t start = paragraphs.size();
+        while (start > 0 && paragraphs[start - 1].text().rfind("-----", 0) != 0)
+            --start;
+        for (std::size_t i = start > 0 ? start - 1 : 0; i < paragraphs.size(); ++i)
+            s.lastEntry.push_back(paragraphs[i].text());
+        return s;
+    }
+    std::size_t scriptsLeft() const { return m_backend.pendingScripts(); }
+    std::size_t messages() const { return m_backend.messages().size(); }
+
+  private:
+    HeadlessBackend m_backend;
+    platform::Application m_application{m_backend};
+};
+
+using Step = std::function<void(Session&)>;
+
+// One fixed set of values, as six steps a user can take in any order.
+std::vector<Step> steps(Hydro hydro, Measured measured, Field field) {
+    std::vector<Step> s;
+    s.push_back([](Session& u) { u.enter(u.form().TTxt, "37"); });
+    s.push_back([](Session& u) { u.enter(u.form().ITxt, "0.05"); });
+    s.push_back([hydro](Session& u) {
+        switch (hydro) {
+            case Hydro::StokesRadius:
+                return u.throughDCalculator(&TDCalculator::Rtxt, "3.1");
+            case Hydro::Diffusion:
+                return u.throughDCalculator(&TDCalculator::Dtxt, "6.25");
+            case Hydro::Friction:
+                return u.throughDCalculator(&TDCalculator::Ftxt, "6.3");
+        }
+    });
+    s.push_back([](Session& u) { u.throughDCalculator(&TDCalculator::Vtxt, "0.69"); });
+    s.push_back([field](Session& u) {
+        if (field == Field::Entered)
+            u.throughEFieldCalculator(u.form().ETxt, {{&TEFieldCalculator::ETxt, "0.2"}});
+        else
+            u.throughEFieldCalculator(u.form().CurrTxt, {{&TEFieldCalculator::CurrTxt, "0.25"},
+                                                         {&TEFieldCalculator::CondTxt, "12.5"},
+                                                         {&TEFieldCalculator::XTxt, "0.05"}});
+    });
+    s.push_back([measured](Session& u) {
+        switch (measured) {
+            case Measured::Sigma:
+                return u.throughMuCalculator(&TMuCalculator::SigTxt, "25");
+            case Measured::Mobility:
+                return u.throughMuCalculator(&TMuCalculator::MuTxt, "1.8");
+            case Measured::Z:
+                return u.enter(u.form().ZTxt, "12");
+            case Measured::Zstar:
+                return u.enter(u.form().ZstarTxt, "3");
+        }
+    });
+    return s;
+}
+
+struct Case {
+    Hydro hydro;
+    Measured measured;
+    Field field;
+};
+
+class EntryOrder : public ::testing::TestWithParam<Case> {};
+
+// State: start-up. Action: the six steps in each of their 720 orders, each
+// on a fresh program. Expected: the same texts, colours, graph and last log
+// entry every time.
+TEST_P(EntryOrder, GivesTheSameWindowAndLogInEveryOrder) {
+    const Case c = GetParam();
+    const std::vector<Step> all = steps(c.hydro, c.measured, c.field);
+    std::array<int, 6> order{0, 1, 2, 3, 4, 5};
+    Seen first;
+    int runs = 0;
+    do {
+        Session u;
+        for (int i : order)
+            all[i](u);
+        ASSERT_EQ(u.scriptsLeft(), 0u);
+        ASSERT_EQ(u.messages(), 0u);
+        const Seen s = u.seen();
+        if (runs++ == 0) {
+            first = s;
+            continue;
+        }
+        ASSERT_EQ(s, first) << "order " << order[0] << order[1] << order[2] << order[3] << order[4]
+                            << order[5] << ":\n"
+                            << describe(s) << "first order:\n"
+                            << describe(first);
+    } while (std::next_permutation(order.begin(), order.end()));
+    EXPECT_EQ(runs, 720);
+}
+
+std::vector<Case> allCases() {
+    std::vector<Case> cases;
+    for (Hydro h : {Hydro::StokesRadius, Hydro::Diffusion, Hydro::Friction})
+        for (Measured m : {Measured::Sigma, Measured::Mobility, Measured::Z, Measured::Zstar})
+            for (Field f : {Field::Entered, Field::Calculated})
+                cases.push_back({h, m, f});
+    return cases;
+}
+
+std::string caseName(const ::testing::TestParamInfo<Case>& info) {
+    const char* hydro[] = {"StokesRadius", "Diffusion", "Friction"};
+    const char* measured[] = {"Sigma", "Mobility", "Z", "Zstar"};
+    const char* field[] = {"EEntered", "ECalculated"};
+    return std::string(hydro[static_cast<int>(info.param.hydro)]) +
+           measured[static_cast<int>(info.param.measured)] +
+           field[static_cast<int>(info.param.field)];
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, EntryOrder, ::testing::ValuesIn(allCases()), caseName);
+
+// A mobility of 1.8 entered at the start-up values, then the temperature
+// changed to 37: the window shows what it shows when the temperature comes
+// first, and passing through the D, f, Rs calculator keeps z.
+TEST(TemperatureFollow, MobilityThenTemperatureMatchesTheOtherWay) {
+    Seen temperatureFirst;
+    {
+        Session u;  // one program at a time: the windows are global
+        u.enter(u.form().TTxt, "37");
+        u.throughMuCalculator(&TMuCalculator::MuTxt, "1.8");
+        temperatureFirst = u.seen();
+    }
+    Session u;
+    u.throughMuCalculator(&TMuCalculator::MuTxt, "1.8");
+    u.enter(u.form().TTxt, "37");
+    EXPECT_EQ(u.form().ZTxt->text(), "22.87");
+    EXPECT_EQ(u.form().SigTxt->text(), "28.279");
+    EXPECT_EQ(u.form().Diffusion, 7.829);
+    EXPECT_EQ(u.seen(), temperatureFirst);
+
+    u.throughDCalculator(&TDCalculator::Vtxt, "1");
+    EXPECT_EQ(u.form().ZTxt->text(), "22.87");
+}
+
+// With D entered the Stokes radius follows the temperature: the field and
+// the log show the new one as they do after the calculator.
+TEST(TemperatureFollow, StokesRadiusFollowsWhenDIsEntered) {
+    Session u;
+    u.throughDCalculator(&TDCalculator::Dtxt, "7.4");
+    EXPECT_EQ(u.form().RsTxt->text(), "2.9");
+    u.enter(u.form().TTxt, "37");
+    EXPECT_EQ(u.form().RsTxt->text(), "3.07");
+    EXPECT_EQ(u.form().StokesRadius, 3.07);
+    EXPECT_EQ(u.form().Diffusion, 7.4);
+    EXPECT_EQ(u.form().RsTxt->color(), platform::clYellow);
+    EXPECT_NE(std::find(u.seen().lastEntry.begin(), u.seen().lastEntry.end(),
+                        "  Using T = 37 C, I = 0.10 M, Rs = 3.07 nm, Ri = 0.127 nm, D = 78"),
+              u.seen().lastEntry.end());
+}
+
+}  // namespace
