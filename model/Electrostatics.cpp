@@ -64,7 +64,11 @@ double CalcHenryFunction(double ka) {
 }
 
 double CalcDhhSlope(double ka) {
-    return CalcHenryFunction(ka) / (1 + ka);
+    return dhhSlopeOf(CalcHenryFunction(ka), ka);
+}
+
+double dhhSlopeOf(double henry, double ka) {
+    return henry / (1 + ka);
 }
 
 double Erf(double x) {

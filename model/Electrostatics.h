@@ -33,6 +33,8 @@ double CalcHenryFunction(double ka);
 
 // The ratio z*/z: H(Ka) / (1 + Ka).
 double CalcDhhSlope(double ka);
+// The same ratio for any Henry's function value at Ka.
+double dhhSlopeOf(double henry, double ka);
 
 double Erf(double x);
 

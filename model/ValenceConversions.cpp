@@ -13,9 +13,14 @@ constexpr const char* kMobilityPattern = "##0.0##";
 
 }  // namespace
 
+double valenceFromSigma(double sigma, double temperature, double eField, double slope,
+                        const PhysicalConstants& c) {
+    return sigma * c.Boltzmann * (273 + temperature) / (slope * c.ElectronVolt * eField);
+}
+
 void CalcZFromSigma(ModelState& s, ValueFields& fields) {
-    s.Valence = s.Sigma * s.Boltzmann * (273 + s.Temperature) /
-                (s.DhhSlope * s.ElectronVolt * s.EField);
+    s.Valence =
+        valenceFromSigma(s.Sigma, s.Temperature, s.EField, s.DhhSlope, physicalConstants(s));
     fields.setText(FieldId::ZTxt, platform::FormatFloat(kValencePattern, s.Valence));
 }
 

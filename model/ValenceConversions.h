@@ -1,9 +1,15 @@
 #pragma once
 
+#include "model/Electrostatics.h"
 #include "model/ModelState.h"
 #include "model/Outputs.h"
 
 namespace model {
+
+// z from Sigma (1/cm), the temperature (degrees Celsius), E (V/cm) and the
+// DHH slope z*/z.
+double valenceFromSigma(double sigma, double temperature, double eField, double slope,
+                        const PhysicalConstants& c);
 
 // Each conversion writes one quantity of the model state and the text of its
 // value field.
