@@ -4,6 +4,7 @@
 #include "forms/Efield.h"
 #include "forms/Enternumber.h"
 #include "forms/Exitfrm.h"
+#include "forms/Henrymodels.h"
 #include "forms/Mucalc.h"
 #include "forms/Report.h"
 #include "forms/about.h"
@@ -64,6 +65,8 @@ TOpeningForm::TOpeningForm(platform::Form* owner) : Form(owner, "OpeningForm") {
     MuTxt->OnClick = [this](platform::Control& c) { MuTxtClick(c); };
 }
 
+TOpeningForm::~TOpeningForm() = default;
+
 void TOpeningForm::buildMenu() {
     platform::MainMenu* menu = createMenu();
     File1 = menu->add("File1", "&File");
@@ -87,6 +90,9 @@ void TOpeningForm::buildMenu() {
                              [this](platform::MenuItem& m) { Printgraph1Click(m); });
     File1->addSeparator();
     Exit1 = File1->add("Exit1", "&Exit", [this](platform::MenuItem& m) { Exit1Click(m); });
+    Analysis1 = menu->add("Analysis1", "&Analysis");
+    HenryModels1 = Analysis1->add("HenryModels1", "&Henry's function models...",
+                                  [this](platform::MenuItem& m) { HenryModels1Click(m); });
     Help1 = menu->add("Help1", "&Help");
     About1 = Help1->add("About1", "&About...", [this](platform::MenuItem& m) { About1Click(m); });
 
@@ -255,6 +261,8 @@ void TOpeningForm::ReadStartValues() {
 
 void TOpeningForm::Recalculate() {
     model::Recalculate(*this, m_fields, m_series, [this] { WriteLogEntry(); });
+    if (m_henryModels && m_henryModels->visible())
+        m_henryModels->showFor(*this, KaTxt->text(), SigTxt->text());
 }
 
 void TOpeningForm::WriteLogEntry() {
@@ -422,6 +430,15 @@ void TOpeningForm::FormClose(platform::Form&, platform::CloseAction&) {
 void TOpeningForm::About1Click(platform::MenuItem&) {
     platform::DialogRef<TAboutBox> box(AboutBox, this);
     box->ShowModal();
+}
+
+void TOpeningForm::HenryModels1Click(platform::MenuItem&) {
+    if (!m_henryModels) {
+        m_henryModels = std::make_unique<THenryModelsFrm>(this);
+        HenryModelsFrm = m_henryModels.get();
+    }
+    m_henryModels->showFor(*this, KaTxt->text(), SigTxt->text());
+    m_henryModels->Show();
 }
 
 void TOpeningForm::CopyGevszvaluestoclipboard1Click(platform::MenuItem&) {

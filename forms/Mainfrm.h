@@ -13,12 +13,14 @@
 namespace forms {
 
 struct Hydrodynamics;
+class THenryModelsFrm;
 
 // The main window: the value fields of the experiment and the results, the
 // colour key, the graph of Ge against z, and the model state it owns.
 class TOpeningForm : public platform::Form, public model::ModelState {
   public:
     explicit TOpeningForm(platform::Form* owner);
+    ~TOpeningForm() override;
     std::string className() const override { return "TOpeningForm"; }
 
     // Experiment panel.
@@ -62,6 +64,8 @@ class TOpeningForm : public platform::Form, public model::ModelState {
     platform::MenuItem* Printgraphlandscape1;
     platform::MenuItem* Printgraph1;
     platform::MenuItem* Exit1;
+    platform::MenuItem* Analysis1;
+    platform::MenuItem* HenryModels1;
     platform::MenuItem* Help1;
     platform::MenuItem* About1;
     // The line buffer of the .DAT export: the lines of the last export.
@@ -99,6 +103,9 @@ class TOpeningForm : public platform::Form, public model::ModelState {
     // program running.
     void FormClose(platform::Form& sender, platform::CloseAction& action);
     void About1Click(platform::MenuItem& sender);
+    // Shows the comparison of Henry's function models for the current state;
+    // it follows every later recalculation while it is shown.
+    void HenryModels1Click(platform::MenuItem& sender);
     // Writes the graph's points as "z Ge" lines.
     void CopyGevszvaluestoclipboard1Click(platform::MenuItem& sender);
     void Printersetup1Click(platform::MenuItem& sender);
@@ -164,6 +171,8 @@ class TOpeningForm : public platform::Form, public model::ModelState {
     Hydrodynamics hydrodynamics();
 
     FieldRow m_rows[model::kFieldCount];
+    // Made when first asked for, then kept for the run.
+    std::unique_ptr<THenryModelsFrm> m_henryModels;
     Fields m_fields{*this};
     Series m_series{*this};
 };

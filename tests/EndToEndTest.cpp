@@ -17,6 +17,7 @@
 
 #include "forms/Dcalc.h"
 #include "forms/Efield.h"
+#include "forms/Henrymodels.h"
 #include "forms/Mucalc.h"
 #include "platform/NumberText.h"
 #include "platform/qt/QtPeers.h"
@@ -793,6 +794,34 @@ TEST_F(EndToEnd, ValueFieldsTellTheirNameAndValue) {
             key(Qt::Key_Escape);
         });
         click(field("SigTxt"));
+    });
+}
+
+// The Henry's function models window from the Analysis menu: the table as a
+// screen reader hears it, and Escape closes it.
+TEST_F(EndToEnd, HenryModelsWindowReadsOutItsTable) {
+    runProgram([&] {
+        menu(main, "HenryModels1");
+        QWidget* w = windowOf(forms::HenryModelsFrm);
+        ASSERT_TRUE(w && w->isVisible());
+        expectNothingClipped(w);
+        screenshot(w, "henry-models");
+        const std::pair<const char*, const char*> cells[] = {
+            {"HenryTxt0", "1.10258"}, {"ZTxt0", "17.13"}, {"DiffTxt0", "0.00"},
+            {"HenryTxt3", "1.00000"}, {"HenryTxt4", "1.50000"}};
+        for (const auto& [name, text] : cells) {
+            QAccessibleInterface* a =
+                QAccessible::queryAccessibleInterface(e2e::find<QWidget>(w, name));
+            ASSERT_NE(a, nullptr) << name;
+            EXPECT_EQ(a->text(QAccessible::Value).toStdString(), text) << name;
+        }
+        QAccessibleInterface* exact =
+            QAccessible::queryAccessibleInterface(e2e::find<QWidget>(w, "ZTxt1"));
+        EXPECT_EQ(exact->text(QAccessible::Name).toStdString(), "z, Henry (exact)");
+        w->activateWindow();
+        e2e::waitFor([&] { return QApplication::activeWindow() == w; });
+        key(Qt::Key_Escape);
+        EXPECT_TRUE(e2e::waitFor([&] { return !w->isVisible(); }));
     });
 }
 

@@ -13,3 +13,9 @@ add_executable(output_tests OutputTest.cpp)
 target_link_libraries(output_tests PRIVATE quorvin_forms quorvin_platform_headless GTest::gtest_main)
 target_include_directories(output_tests PRIVATE ${PROJECT_SOURCE_DIR})
 gtest_discover_tests(output_tests)
+
+add_executable(henrymodels_tests HenrymodelsTest.cpp)
+target_link_libraries(henrymodels_tests PRIVATE quorvin_forms quorvin_platform_headless
+                      GTest::gtest_main)
+target_include_directories(henrymodels_tests PRIVATE ${PROJECT_SOURCE_DIR})
+gtest_discover_tests(henrymodels_tests)

@@ -1,6 +1,7 @@
 #include "platform/qt/QtPeers.h"
 
 #include "platform/Image.h"
+#include "platform/LineChart.h"
 #include "platform/RichEdit.h"
 
 #include <qcustomplot.h>
@@ -134,6 +135,8 @@ QWidget* createPeerTree(Control& control, QWidget* parent) {
         w = new SplitterWidget(*c, parent);
     } else if (auto* c = dynamic_cast<Chart*>(&control)) {
         w = new ChartWidget(*c, parent);
+    } else if (auto* c = dynamic_cast<platform::LineChart*>(&control)) {
+        w = createLineChartWidget(*c, parent);
     } else if (auto* c = dynamic_cast<platform::RichEdit*>(&control)) {
         w = createRichEditWidget(*c, parent);
     } else if (auto* c = dynamic_cast<platform::Image*>(&control)) {

@@ -14,6 +14,7 @@ class QMenuBar;
 
 namespace platform {
 class Image;
+class LineChart;
 class RichEdit;
 }
 
@@ -41,6 +42,9 @@ class PeerBase : public ControlPeer {
 
 // The picture control's widget (QtImage.cpp).
 QWidget* createImageWidget(platform::Image& image, QWidget* parent);
+
+// The line chart's widget (QtLineChart.cpp).
+QWidget* createLineChartWidget(platform::LineChart& chart, QWidget* parent);
 
 // The rich-text editor's widget (QtRichEdit.cpp).
 QWidget* createRichEditWidget(platform::RichEdit& edit, QWidget* parent);

@@ -1,0 +1,50 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "platform/Chart.h"
+
+namespace platform {
+
+// One curve of a line chart, drawn through its points in order, or its
+// points alone as markers.
+struct LineSeries {
+    std::string name;  // as the legend shows it
+    Color color = clBlack;
+    std::vector<ChartPoint> points;
+    bool dashed = false;
+    bool markers = false;
+    friend bool operator==(const LineSeries&, const LineSeries&) = default;
+};
+
+struct AxisRange {
+    double min = 0;
+    double max = 1;
+    bool logarithmic = false;
+    friend bool operator==(const AxisRange&, const AxisRange&) = default;
+};
+
+// A chart of several curves over fixed axes, with a legend: a picture to
+// read values from, not to print or export.
+class LineChart : public Control {
+  public:
+    LineChart(Control* parent, std::string name);
+    std::string className() const override { return "TLineChart"; }
+
+    ChartText title;
+    ChartText bottomAxisTitle;
+    ChartText leftAxisTitle;
+    AxisRange bottomAxis;
+    AxisRange leftAxis;
+    // Set the texts and axes above, then tell the peer.
+    void appearanceChanged() { notify(Property::Layout); }
+
+    const std::vector<LineSeries>& series() const { return m_series; }
+    void setSeries(std::vector<LineSeries> series);
+
+  private:
+    std::vector<LineSeries> m_series;
+};
+
+}  // namespace platform

@@ -1,0 +1,106 @@
+#include <qcustomplot.h>
+
+#include "platform/LineChart.h"
+#include "platform/qt/QtPeers.h"
+
+namespace platform::qt {
+
+namespace {
+
+QString qs(const std::string& s) {
+    return QString::fromStdString(s);
+}
+
+void applyAxis(QCPAxis& axis, const AxisRange& range, const ChartText& title) {
+    axis.setLabel(qs(title.text));
+    axis.setLabelFont(toQFont(title.font));
+    axis.setLabelColor(toQColor(title.font.color));
+    if (range.logarithmic) {
+        axis.setScaleType(QCPAxis::stLogarithmic);
+        QSharedPointer<QCPAxisTickerLog> ticker(new QCPAxisTickerLog);
+        ticker->setLogBase(10);
+        ticker->setSubTickCount(8);
+        axis.setTicker(ticker);
+        axis.setNumberFormat("eb");
+        axis.setNumberPrecision(0);
+    } else {
+        axis.setScaleType(QCPAxis::stLinear);
+        axis.setTicker(QSharedPointer<QCPAxisTicker>(new QCPAxisTicker));
+        axis.setNumberFormat("g");
+        axis.setNumberPrecision(6);
+    }
+    axis.setRange(range.min, range.max);
+}
+
+class LineChartWidget : public QWidget, public PeerBase {
+  public:
+    LineChartWidget(LineChart& chart, QWidget* parent)
+        : QWidget(parent), PeerBase(chart), m_plot(new QCustomPlot(this)) {
+        m_plot->setObjectName("plot");
+        m_plot->setAutoAddPlottableToLegend(false);
+        m_plot->layer("overlay")->setMode(QCPLayer::lmLogical);
+        m_plot->plotLayout()->insertRow(0);
+        m_plot->plotLayout()->addElement(0, 0, new QCPTextElement(m_plot, QString()));
+        m_plot->legend->setVisible(true);
+        m_plot->axisRect()->insetLayout()->setInsetAlignment(0, Qt::AlignRight | Qt::AlignBottom);
+    }
+
+    void changed(Property what) override {
+        syncCommon(*this, what);
+        if (!m_control)
+            return;
+        auto& chart = static_cast<LineChart&>(*m_control);
+        if (what == Property::Layout) {
+            auto* title = static_cast<QCPTextElement*>(m_plot->plotLayout()->element(0, 0));
+            title->setText(qs(chart.title.text));
+            title->setFont(toQFont(chart.title.font));
+            title->setTextColor(toQColor(chart.title.font.color));
+            applyAxis(*m_plot->xAxis, chart.bottomAxis, chart.bottomAxisTitle);
+            applyAxis(*m_plot->yAxis, chart.leftAxis, chart.leftAxisTitle);
+            m_plot->legend->setFont(toQFont(chart.font()));
+        }
+        if (what == Property::Content)
+            loadSeries(chart);
+        if (what == Property::Layout || what == Property::Content)
+            m_plot->replot(QCustomPlot::rpQueuedReplot);
+    }
+
+  protected:
+    void resizeEvent(QResizeEvent*) override { m_plot->setGeometry(rect()); }
+
+  private:
+    void loadSeries(const LineChart& chart) {
+        m_plot->clearGraphs();
+        m_plot->legend->clearItems();
+        for (const LineSeries& s : chart.series()) {
+            QCPGraph* graph = m_plot->addGraph();
+            graph->setName(qs(s.name));
+            QVector<QCPGraphData> data;
+            data.reserve(static_cast<int>(s.points.size()));
+            for (const ChartPoint& p : s.points)
+                data.append(QCPGraphData(p.x, p.y));
+            graph->data()->set(data, true);
+            const QColor colour = toQColor(s.color);
+            QPen pen(colour, s.markers ? 1.5 : 2);
+            if (s.dashed)
+                pen.setStyle(Qt::DashLine);
+            graph->setPen(pen);
+            if (s.markers) {
+                graph->setLineStyle(QCPGraph::lsNone);
+                graph->setScatterStyle(QCPScatterStyle(QCPScatterStyle::ssCircle, colour, 8));
+            }
+            if (!s.name.empty())
+                graph->addToLegend();
+        }
+    }
+
+    QCustomPlot* m_plot;
+};
+
+}  // namespace
+
+QWidget* createLineChartWidget(LineChart& chart, QWidget* parent) {
+    return new LineChartWidget(chart, parent);
+}
+
+}  // namespace platform::qt

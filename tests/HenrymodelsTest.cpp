@@ -1,0 +1,118 @@
+// The Henry's function models window: what it shows for the main window's
+// state, and that it follows every recalculation while it is shown.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "forms/Enternumber.h"
+#include "forms/Henrymodels.h"
+#include "forms/Mainfrm.h"
+#include "forms/Report.h"
+#include "tests/support/HeadlessSession.h"
+
+using forms::HenryModelsFrm;
+using forms::OpeningForm;
+using forms::THenryModelsFrm;
+using forms::TNumberEntry;
+
+namespace {
+
+class HenryModels : public testing_support::HeadlessSession {
+  protected:
+    void SetUp() override {
+        application.Initialize();
+        application.CreateForm(OpeningForm);
+        application.CreateForm(forms::ReportFrm);
+        application.Run();
+    }
+    void TearDown() override {
+        HeadlessSession::TearDown();
+        OpeningForm = nullptr;
+        forms::ReportFrm = nullptr;
+    }
+    THenryModelsFrm& open() {
+        OpeningForm->HenryModels1->userClick(OpeningForm);
+        return *HenryModelsFrm;
+    }
+    void enter(platform::StaticText* field, const std::string& typed) {
+        backend.expect<TNumberEntry>("TNumberEntry", [typed](TNumberEntry& d) {
+            platform::headless::clearByBackspace(*d.Value);
+            platform::headless::typeText(*d.Value, typed);
+            d.BitBtn1->userPress();
+        });
+        field->userClick();
+    }
+    // Each row: model, H, slope, z, difference.
+    static std::vector<std::vector<std::string>> table(const THenryModelsFrm& w) {
+        std::vector<std::vector<std::string>> rows;
+        for (const auto& r : w.Rows)
+            rows.push_back({r.name->text(), r.henry->text(), r.slope->text(), r.valence->text(),
+                            r.difference->text()});
+        return rows;
+    }
+};
+
+TEST_F(HenryModels, AnalysisMenuStandsBetweenFileAndHelp) {
+    const auto& menus = OpeningForm->menu()->items();
+    ASSERT_EQ(menus.size(), 3u);
+    EXPECT_EQ(menus[0]->caption(), "&File");
+    EXPECT_EQ(menus[1]->caption(), "&Analysis");
+    EXPECT_EQ(menus[2]->caption(), "&Help");
+    EXPECT_EQ(OpeningForm->HenryModels1->caption(), "&Henry's function models...");
+}
+
+// State: start-up (Ka 3.183, Sigma 22 entered, z 17.13). The program's row
+// repeats the main window's H and z; the others give their own z.
+TEST_F(HenryModels, ShowsEachModelForTheStartUpState) {
+    const size_t entries = forms::ReportFrm->document().paragraphs().size();
+    THenryModelsFrm& w = open();
+    EXPECT_TRUE(w.visible());
+    EXPECT_EQ(w.caption(), "Henry's function models");
+    EXPECT_EQ(w.StateLbl->text(), "At Ka = 3.183 and Sigma = 22.00 cm-1");
+    const std::vector<std::vector<std::string>> expected = {
+        {"This program", "1.10258", "0.26361", "17.13", "0.00"},
+        {"Henry (exact)", "1.10696", "0.26466", "17.06", "-0.40"},
+        {"Ohshima (1994)", "1.09735", "0.26236", "17.21", "+0.48"},
+        {"Hückel (1.0)", "1.00000", "0.23909", "18.89", "+10.26"},
+        {"Smoluchowski (1.5)", "1.50000", "0.35863", "12.59", "-26.49"},
+    };
+    EXPECT_EQ(table(w), expected);
+    // A side view: the main window, its log and its graph stay as they were.
+    EXPECT_EQ(OpeningForm->ZTxt->text(), "17.13");
+    EXPECT_EQ(forms::ReportFrm->document().paragraphs().size(), entries);
+
+    const auto& series = w.Chart1->series();
+    ASSERT_EQ(series.size(), 7u);
+    EXPECT_TRUE(w.Chart1->bottomAxis.logarithmic);
+    EXPECT_EQ(series[0].points.front().x, 1e-3);
+    EXPECT_DOUBLE_EQ(series[0].points.back().x, 1e6);
+    EXPECT_EQ(series[5].points.front().x, OpeningForm->Ka);  // the marker line
+    EXPECT_EQ(series[6].points.size(), 5u);
+}
+
+// The window follows the main window across the Ka range while shown.
+TEST_F(HenryModels, FollowsEveryRecalculation) {
+    THenryModelsFrm& w = open();
+    struct Case {
+        platform::StaticText* field;
+        const char* typed;
+        const char* state;
+        const char* exactZ;
+    };
+    const Case cases[] = {
+        {OpeningForm->ITxt, "0.0001", "At Ka = 0.101 and Sigma = 22.00 cm-1", "4.97"},
+        {OpeningForm->ITxt, "6.5", "At Ka = 25.658 and Sigma = 22.00 cm-1", "88.05"},
+        {OpeningForm->RiTxt, "10", "At Ka = 109.347 and Sigma = 22.00 cm-1", "340.90"},
+    };
+    for (const Case& c : cases) {
+        enter(c.field, c.typed);
+        EXPECT_EQ(w.StateLbl->text(), c.state);
+        EXPECT_EQ(w.Rows[0].valence->text(), OpeningForm->ZTxt->text());
+        EXPECT_EQ(w.Rows[1].valence->text(), c.exactZ);
+    }
+    w.CloseBtn->userPress();
+    EXPECT_FALSE(w.visible());
+}
+
+}  // namespace
