@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "model/Electrostatics.h"
 #include "platform/NumberText.h"
 
 namespace model {

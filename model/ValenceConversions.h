@@ -1,10 +1,11 @@
 #pragma once
 
-#include "model/Electrostatics.h"
 #include "model/ModelState.h"
 #include "model/Outputs.h"
 
 namespace model {
+
+struct PhysicalConstants;
 
 // z from Sigma (1/cm), the temperature (degrees Celsius), E (V/cm) and the
 // DHH slope z*/z.
