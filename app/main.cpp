@@ -1,10 +1,25 @@
 #include <QApplication>
 
+#include <cstdio>
+
+#include "app/CommandLine.h"
 #include "app/Startup.h"
 
 int main(int argc, char** argv) {
-    // The program reads no command line: Qt gets the program name only.
-    int qtArgc = argc > 0 ? 1 : 0;
-    QApplication qtApp(qtArgc, argv);
+    // Help, version and refusals need no display, so they come before Qt.
+    const app::CommandLine line = app::parseCommandLine({argv + (argc > 0), argv + argc});
+    switch (line.action) {
+        case app::CommandLine::Action::Help:
+        case app::CommandLine::Action::Version:
+            std::fputs(line.text.c_str(), stdout);
+            return 0;
+        case app::CommandLine::Action::Refuse:
+            std::fputs(line.text.c_str(), stderr);
+            return 2;
+        case app::CommandLine::Action::Run:
+            break;
+    }
+    QApplication qtApp(argc, argv);
+    QGuiApplication::setDesktopFileName("org.quorvin.Quorvin");
     return app::runQuorvin();
 }
