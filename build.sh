@@ -4,6 +4,8 @@
 #   ./build.sh test   install missing packages, build, run every test, run them
 #                     again in a sanitizer build (build-asan), then fuzz each
 #                     fuzz target for QUORVIN_FUZZ_SECONDS (60) seconds
+#   ./build.sh package  install missing packages, build, make the Debian
+#                     package build/quorvin_<version>_<arch>.deb
 set -euo pipefail
 cd "$(dirname "$0")"
 
@@ -87,8 +89,14 @@ case "${1:-run}" in
         tests/fuzz/run.sh "$fuzz_seconds" build-fuzz
         echo "Fuzz build and runs: $((SECONDS - started)) s"
         ;;
+    package)
+        build
+        # Files installed with the usual modes, whatever the umask.
+        (umask 022 && cd build && cpack -G DEB)
+        echo "Package: $(ls build/quorvin_*.deb)"
+        ;;
     *)
-        echo "usage: $0 run|test" >&2
+        echo "usage: $0 run|test|package" >&2
         exit 2
         ;;
 esac

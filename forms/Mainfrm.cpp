@@ -94,6 +94,8 @@ void TOpeningForm::buildMenu() {
     HenryModels1 = Analysis1->add("HenryModels1", "&Henry's function models...",
                                   [this](platform::MenuItem& m) { HenryModels1Click(m); });
     Help1 = menu->add("Help1", "&Help");
+    UserGuide1 = Help1->add("UserGuide1", "&User guide",
+                            [this](platform::MenuItem& m) { UserGuide1Click(m); });
     About1 = Help1->add("About1", "&About...", [this](platform::MenuItem& m) { About1Click(m); });
 
     SaveDialog1 = std::make_unique<platform::SaveDialog>(this, "SaveDialog1");
@@ -425,6 +427,10 @@ void TOpeningForm::FormClose(platform::Form&, platform::CloseAction&) {
     platform::DialogRef<TSaveLog> prompt(SaveLog, this);
     if (prompt->ShowModal() == platform::ModalResult::Yes)
         ReportFrm->Save1Click(*ReportFrm->Save1);
+}
+
+void TOpeningForm::UserGuide1Click(platform::MenuItem&) {
+    platform::services().showUserGuide();
 }
 
 void TOpeningForm::About1Click(platform::MenuItem&) {

@@ -67,6 +67,7 @@ class TOpeningForm : public platform::Form, public model::ModelState {
     platform::MenuItem* Analysis1;
     platform::MenuItem* HenryModels1;
     platform::MenuItem* Help1;
+    platform::MenuItem* UserGuide1;
     platform::MenuItem* About1;
     // The line buffer of the .DAT export: the lines of the last export.
     std::vector<std::string> Memo1;
@@ -103,6 +104,8 @@ class TOpeningForm : public platform::Form, public model::ModelState {
     // program running.
     void FormClose(platform::Form& sender, platform::CloseAction& action);
     void About1Click(platform::MenuItem& sender);
+    // Opens the user guide in the desktop's web browser.
+    void UserGuide1Click(platform::MenuItem& sender);
     // Shows the comparison of Henry's function models for the current state;
     // it follows every later recalculation while it is shown.
     void HenryModels1Click(platform::MenuItem& sender);

@@ -73,6 +73,10 @@ class DesktopServices {
 
     virtual void setClipboard(const ClipboardText& text) = 0;
     virtual ClipboardText clipboard() = 0;
+
+    // Opens the installed user guide beside the program; throws
+    // platform::Exception, naming where it looked, when it cannot.
+    virtual void showUserGuide() = 0;
 };
 
 // The services of the running application's back end.

@@ -53,13 +53,17 @@ class HenryModels : public testing_support::HeadlessSession {
     }
 };
 
-TEST_F(HenryModels, AnalysisMenuStandsBetweenFileAndHelp) {
+TEST_F(HenryModels, AnalysisMenuStandsBetweenFileAndHelpWithTheUserGuide) {
     const auto& menus = OpeningForm->menu()->items();
     ASSERT_EQ(menus.size(), 3u);
     EXPECT_EQ(menus[0]->caption(), "&File");
     EXPECT_EQ(menus[1]->caption(), "&Analysis");
     EXPECT_EQ(menus[2]->caption(), "&Help");
     EXPECT_EQ(OpeningForm->HenryModels1->caption(), "&Henry's function models...");
+    ASSERT_EQ(menus[2]->items().size(), 2u);
+    EXPECT_EQ(menus[2]->items()[0]->caption(), "&User guide");
+    OpeningForm->UserGuide1->userClick(OpeningForm);
+    EXPECT_EQ(backend.userGuideShown(), 1);
 }
 
 // State: start-up (Ka 3.183, Sigma 22 entered, z 17.13). The program's row

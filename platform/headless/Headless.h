@@ -84,6 +84,8 @@ class HeadlessBackend : public Backend, public DesktopServices {
     const std::vector<Chart*>& chartCopies() const { return m_chartCopies; }
     void setClipboard(const ClipboardText& text) override { m_clipboard = text; }
     ClipboardText clipboard() override { return m_clipboard; }
+    void showUserGuide() override { ++m_userGuideShown; }
+    int userGuideShown() const { return m_userGuideShown; }
 
     // The find and replace dialogs now shown, in the order they opened.
     const std::vector<FindDialog*>& shownFindDialogs() const { return m_findDialogs; }
@@ -101,6 +103,7 @@ class HeadlessBackend : public Backend, public DesktopServices {
     bool runCommon(CommonDialog& dialog);
     std::vector<FindDialog*> m_findDialogs;
     std::vector<PrintJob> m_printJobs;
+    int m_userGuideShown = 0;
     std::vector<Chart*> m_chartCopies;
     std::string m_printFailure;
     PrinterChoice m_printer{"Default printer", ""};

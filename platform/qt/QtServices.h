@@ -35,6 +35,8 @@ class QtServices : public DesktopServices {
     void copyChartToClipboard(Chart& chart) override;       // QtChartOutput.cpp
     void setClipboard(const ClipboardText& text) override;
     ClipboardText clipboard() override;
+    // In the desktop's web browser (QtUserGuide.cpp).
+    void showUserGuide() override;
 
     // The current printer, made on first use: every print job goes to it.
     QPrinter& printer();
