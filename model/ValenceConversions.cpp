@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "platform/NumberText.h"
+#include "platform/base/NumberText.h"
 
 namespace model {
 

@@ -18,7 +18,7 @@
 #include "forms/Dcalc.h"
 #include "forms/Efield.h"
 #include "forms/Mucalc.h"
-#include "platform/NumberText.h"
+#include "platform/base/NumberText.h"
 #include "platform/qt/QtPeers.h"
 #include "tests/support/ProgramSession.h"
 

@@ -27,8 +27,8 @@
 #include <QVBoxLayout>
 #include <filesystem>
 
-#include "platform/Exception.h"
 #include "platform/Form.h"
+#include "platform/base/Exception.h"
 #include "platform/qt/QtBackend.h"
 #include "platform/qt/QtRichEdit.h"
 

@@ -5,7 +5,7 @@
 #include <unordered_map>
 #include <vector>
 
-#include "platform/Rtf.h"
+#include "platform/richtext/Rtf.h"
 
 namespace platform {
 

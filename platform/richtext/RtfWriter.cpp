@@ -13,9 +13,9 @@
 #include <unordered_map>
 #include <vector>
 
-#include "platform/AtomicFile.h"
-#include "platform/Exception.h"
-#include "platform/Rtf.h"
+#include "platform/base/AtomicFile.h"
+#include "platform/base/Exception.h"
+#include "platform/richtext/Rtf.h"
 
 namespace platform {
 
