@@ -2,14 +2,18 @@
 #include <array>
 #include <cstdint>
 #include <map>
-#include <unordered_map>
 #include <vector>
 
 #include "platform/richtext/Rtf.h"
+#include "platform/richtext/RtfKeywords.h"
+#include "platform/richtext/Utf8.h"
 
 namespace platform {
 
 namespace {
+
+using rtf::Word;
+using rtf::WordInfo;
 
 constexpr char32_t replacementChar = 0xFFFD;
 // Deeper groups are still read, but share the state of the deepest one kept.
@@ -21,118 +25,12 @@ constexpr int rtfDefaultHalfPoints = 24;
 constexpr int minHalfPoints = 2;
 constexpr int maxHalfPoints = 3276;
 
-void appendUtf8(std::string& out, char32_t c) {
-    if (c < 0x80) {
-        out += static_cast<char>(c);
-    } else if (c < 0x800) {
-        out += static_cast<char>(0xC0 | (c >> 6));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-        out += static_cast<char>(0xE0 | (c >> 12));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (c >> 18));
-        out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    }
-}
-
 // Control characters other than tab have no place in a line of text.
 bool isDroppedControl(char32_t c) {
     return (c < 0x20 && c != '\t') || c == 0x7F;
 }
 
 enum class Dest : std::uint8_t { Text, Skip, FontTable, ColorTable };
-
-// What a control word does; one entry for each group of synonyms.
-enum class Word : std::uint8_t {
-    Unknown,
-    Par,
-    Tab,
-    Plain,
-    Bold,
-    Italic,
-    Underline,
-    UnderlineNone,
-    Strike,
-    Font,
-    FontSize,
-    ColorIndex,
-    Unicode,
-    UnicodeSkip,
-    Bin,
-    DefaultFont,
-    FontTable,
-    ColorTable,
-    Red,
-    Green,
-    Blue,
-    SkipDest,
-    Char
-};
-
-struct WordInfo {
-    Word word;
-    char32_t ch = 0;  // for Word::Char
-};
-
-using KeywordTable = std::unordered_map<std::string_view, WordInfo>;
-
-void addKeywords(KeywordTable& table, std::string_view names, WordInfo info) {
-    while (!names.empty()) {
-        const std::size_t space = names.find(' ');
-        table.emplace(names.substr(0, space), info);
-        names.remove_prefix(space == std::string_view::npos ? names.size() : space + 1);
-    }
-}
-
-const KeywordTable& keywords() {
-    static const KeywordTable table = [] {
-        KeywordTable t;
-        addKeywords(t, "par line sect row", {Word::Par});
-        addKeywords(t, "tab cell", {Word::Tab});
-        addKeywords(t, "plain", {Word::Plain});
-        addKeywords(t, "b", {Word::Bold});
-        addKeywords(t, "i", {Word::Italic});
-        addKeywords(t,
-                    "ul uld uldb uldash uldashd uldashdd ulhair ulth ulthd ulthdash ulthdashd "
-                    "ulthdashdd ulldash ulthldash ulw ulwave ulhwave ululdbwave",
-                    {Word::Underline});
-        addKeywords(t, "ulnone", {Word::UnderlineNone});
-        addKeywords(t, "strike striked", {Word::Strike});
-        addKeywords(t, "f", {Word::Font});
-        addKeywords(t, "fs", {Word::FontSize});
-        addKeywords(t, "cf", {Word::ColorIndex});
-        addKeywords(t, "u", {Word::Unicode});
-        addKeywords(t, "uc", {Word::UnicodeSkip});
-        addKeywords(t, "bin", {Word::Bin});
-        addKeywords(t, "deff", {Word::DefaultFont});
-        addKeywords(t, "fonttbl", {Word::FontTable});
-        addKeywords(t, "colortbl", {Word::ColorTable});
-        addKeywords(t, "red", {Word::Red});
-        addKeywords(t, "green", {Word::Green});
-        addKeywords(t, "blue", {Word::Blue});
-        // Destinations whose content is not text of the document.
-        addKeywords(t,
-                    "stylesheet info pict object header headerl headerr headerf footer footerl "
-                    "footerr footerf footnote annotation fldinst listtable listoverridetable "
-                    "revtbl rsidtbl xmlnstbl filetbl colorschememapping themedata datastore "
-                    "latentstyles pn shp shpinst nonshppict private txe xe tc atnid atnauthor "
-                    "ftnsep ftnsepc aftnsep aftnsepc ftncn aftncn do userprops generator "
-                    "pgdsctbl template mmathPr defchp defpap",
-                    {Word::SkipDest});
-        const std::pair<std::string_view, char32_t> characters[] = {
-            {"emdash", 0x2014},  {"endash", 0x2013},    {"bullet", 0x2022},    {"lquote", 0x2018},
-            {"rquote", 0x2019},  {"ldblquote", 0x201C}, {"rdblquote", 0x201D}, {"emspace", 0x2003},
-            {"enspace", 0x2002}, {"qmspace", 0x2005}};
-        for (const auto& [name, ch] : characters)
-            t.emplace(name, WordInfo{Word::Char, ch});
-        return t;
-    }();
-    return table;
-}
 
 struct State {
     int font = -1;  // -1: the \deff font
@@ -176,9 +74,418 @@ constexpr std::array<bool, 256> plainBytes = [] {
     return t;
 }();
 
-class Reader {
+// A control word's parameter: absent, or clamped to the range of int.
+struct Parameter {
+    bool given = false;
+    int value = 0;
+};
+
+// The reader in layers, each built on the one below: the tables, the
+// document that characters go into, the handlers of control words and
+// symbols, and on top the dispatcher that reads the input and hands each
+// piece to its handler.
+
+// The font and colour tables of the header, as far as they are read.
+class Tables {
+  protected:
+    void commitFont() {
+        const auto first = m_fontName.find_first_not_of(' ');
+        const auto last = m_fontName.find_last_not_of(' ');
+        if (first != std::string::npos)
+            m_fonts[m_fontNumber] = m_fontName.substr(first, last - first + 1);
+        m_fontName.clear();
+    }
+
+    void colorTableWord(Word word, int param) {
+        const auto component = static_cast<std::uint8_t>(std::clamp(param, 0, 255));
+        switch (word) {
+            case Word::Red:
+                m_color.color.r = component;
+                break;
+            case Word::Green:
+                m_color.color.g = component;
+                break;
+            case Word::Blue:
+                m_color.color.b = component;
+                break;
+            default:
+                return;
+        }
+        m_color.automatic = false;
+    }
+
+    // The format of text read in the group state s.
+    CharFormat formatOf(const State& s) const {
+        CharFormat f;
+        const auto font = m_fonts.find(s.font < 0 ? m_defaultFont : s.font);
+        if (font != m_fonts.end())
+            f.face = font->second;
+        f.halfPoints = s.halfPoints;
+        f.bold = s.bold;
+        f.italic = s.italic;
+        f.underline = s.underline;
+        f.strikeOut = s.strikeOut;
+        if (static_cast<std::size_t>(s.color) < m_colors.size() && !m_colors[s.color].automatic)
+            f.color = m_colors[s.color].color;
+        return f;
+    }
+
+    std::map<int, std::string> m_fonts;
+    int m_defaultFont = 0;
+    int m_fontNumber = 0;
+    std::string m_fontName;
+    std::vector<ColorEntry> m_colors;
+    ColorEntry m_color;
+};
+
+// The document that characters go into and the group states that decide
+// where they go and in which format.
+class Output : protected Tables {
+  protected:
+    State& state() { return m_stack.back(); }
+
+    // A high surrogate not followed by its low half stands for a lost character.
+    void finishSurrogate() {
+        if (m_highSurrogate == 0)
+            return;
+        m_highSurrogate = 0;
+        character(replacementChar);
+    }
+
+    void character(char32_t c) {
+        finishSurrogate();
+        switch (state().dest) {
+            case Dest::Text:
+                if (!isDroppedControl(c))
+                    appendUtf8(m_pending, c);
+                break;
+            case Dest::FontTable:
+                if (c == ';')
+                    commitFont();
+                else if (c >= 0x20 && c != 0x7F &&
+                         m_fontName.size() + 4 <= maxFaceBytes)  // no tabs
+                    appendUtf8(m_fontName, c);
+                break;
+            case Dest::ColorTable:
+                if (c == ';') {
+                    m_colors.push_back(m_color);
+                    m_color = ColorEntry{};
+                }
+                break;
+            case Dest::Skip:
+                break;
+        }
+    }
+
+    void paragraphBreak() {
+        finishSurrogate();
+        flush();
+        if (!m_lineOpen)
+            m_doc.appendLine({}, format());
+        m_lineOpen = false;
+    }
+
+    CharFormat format() const { return formatOf(m_stack.back()); }
+
+    void flush() {
+        if (m_pending.empty())
+            return;
+        if (m_lineOpen) {
+            m_doc.appendText(m_pending, format());
+        } else {
+            m_doc.appendLine(m_pending, format());
+            m_lineOpen = true;
+        }
+        m_pending.clear();
+    }
+
+    std::vector<State> m_stack;
+    int m_skipChars = 0;
+    char32_t m_highSurrogate = 0;
+
+    RichDocument m_doc;
+    std::string m_pending;  // text of the current run, not yet in m_doc
+    bool m_lineOpen = false;
+};
+
+// The handlers of \u, of the control symbols, of the words in the font
+// table and of the words that start a destination.
+class Handlers : protected Output {
+  protected:
+    // \uN: a signed 16-bit UTF-16 unit, then \ucN fallback characters to skip.
+    void unicode(int param) {
+        char32_t unit = replacementChar;
+        if (param < 0 && param >= -32768)
+            unit = static_cast<char32_t>(param + 65536);
+        else if (param >= 0 && param <= 0x10FFFF)
+            unit = static_cast<char32_t>(param);
+        m_skipChars = state().unicodeSkip;
+        if (unit >= 0xD800 && unit <= 0xDBFF) {
+            finishSurrogate();
+            m_highSurrogate = unit;
+            return;
+        }
+        if (unit >= 0xDC00 && unit <= 0xDFFF) {
+            if (m_highSurrogate == 0) {
+                character(replacementChar);
+                return;
+            }
+            const char32_t high = m_highSurrogate;
+            m_highSurrogate = 0;
+            character(0x10000 + ((high - 0xD800) << 10) + (unit - 0xDC00));
+            return;
+        }
+        character(unit);
+    }
+
+    void controlSymbol(char c) {
+        if (m_skipChars > 0) {
+            --m_skipChars;
+            return;
+        }
+        switch (c) {
+            case '\\':
+            case '{':
+            case '}':
+                character(static_cast<char32_t>(c));
+                break;
+            case '~':
+                character(0x00A0);
+                break;
+            case '_':
+                character(0x2011);
+                break;
+            case '*':
+                state().dest = Dest::Skip;
+                break;
+            case '\r':
+            case '\n':
+                paragraphBreak();
+                break;
+            default:
+                break;
+        }
+    }
+
+    void fontTableWord(Word word, int param) {
+        if (word == Word::Font) {
+            commitFont();
+            m_fontNumber = param;
+        } else if (word == Word::Unicode) {
+            unicode(param);
+        } else if (word == Word::SkipDest) {
+            state().dest = Dest::Skip;
+        }
+    }
+
+    // The default font, the tables and the destinations that are not text.
+    void destinationWord(Word word, int param) {
+        State& s = state();
+        switch (word) {
+            case Word::DefaultFont:
+                m_defaultFont = param;
+                break;
+            case Word::FontTable:
+                s.dest = Dest::FontTable;
+                m_fontNumber = 0;
+                m_fontName.clear();
+                break;
+            case Word::ColorTable:
+                s.dest = Dest::ColorTable;
+                m_color = ColorEntry{};
+                break;
+            case Word::SkipDest:
+                s.dest = Dest::Skip;
+                break;
+            default:
+                break;
+        }
+    }
+};
+
+// The control words of the text: one handler for each group of words.
+class TextWords : protected Handlers {
+  protected:
+    void textWord(WordInfo info, bool hasParam, int param) {
+        // Text read so far keeps the format it was read in.
+        if (info.word != Word::Char && info.word != Word::Tab && info.word != Word::Unicode)
+            flush();
+        if (!contentWord(info, param) && !formatWord(info.word, hasParam, param))
+            destinationWord(info.word, param);
+    }
+
+    // Line breaks, characters and how \u is read.
+    bool contentWord(WordInfo info, int param) {
+        switch (info.word) {
+            case Word::Par:
+                paragraphBreak();
+                break;
+            case Word::Tab:
+                character('\t');
+                break;
+            case Word::Char:
+                character(info.ch);
+                break;
+            case Word::Unicode:
+                unicode(param);
+                break;
+            case Word::UnicodeSkip:
+                state().unicodeSkip = std::clamp(param, 0, 255);
+                break;
+            default:
+                return false;
+        }
+        return true;
+    }
+
+    // The character format of the text that follows.
+    bool formatWord(Word word, bool hasParam, int param) {
+        State& s = state();
+        const bool on = !hasParam || param != 0;
+        switch (word) {
+            case Word::Plain: {
+                const State fresh;
+                s.font = fresh.font;
+                s.halfPoints = fresh.halfPoints;
+                s.bold = s.italic = s.underline = s.strikeOut = false;
+                s.color = 0;
+                break;
+            }
+            case Word::Bold:
+                s.bold = on;
+                break;
+            case Word::Italic:
+                s.italic = on;
+                break;
+            case Word::Underline:
+                s.underline = on;
+                break;
+            case Word::UnderlineNone:
+                s.underline = false;
+                break;
+            case Word::Strike:
+                s.strikeOut = on;
+                break;
+            case Word::Font:
+                s.font = std::max(param, 0);
+                break;
+            case Word::FontSize:
+                s.halfPoints = hasParam ? std::clamp(param, minHalfPoints, maxHalfPoints)
+                                        : rtfDefaultHalfPoints;
+                break;
+            case Word::ColorIndex:
+                s.color = std::max(param, 0);
+                break;
+            default:
+                return false;
+        }
+        return true;
+    }
+};
+
+// Reads the control sequences and hands each to its handler.
+class ControlReader : protected TextWords {
+  protected:
+    explicit ControlReader(std::string_view in) : m_in(in) {}
+
+    void controlSequence() {
+        if (m_pos >= m_in.size())
+            return;
+        const char c = m_in[m_pos];
+        if (isLetter(c)) {
+            controlWord();
+            return;
+        }
+        ++m_pos;
+        if (c == '\'')
+            hexCharacter();
+        else
+            controlSymbol(c);
+    }
+
+    // \'hh: a byte of the code page.
+    void hexCharacter() {
+        const int hi = m_pos < m_in.size() ? hexValue(m_in[m_pos]) : -1;
+        const int lo = m_pos + 1 < m_in.size() ? hexValue(m_in[m_pos + 1]) : -1;
+        if (hi < 0 || lo < 0)
+            return;
+        m_pos += 2;
+        if (m_skipChars > 0) {
+            --m_skipChars;
+            return;
+        }
+        character(windows1252ToUnicode(static_cast<unsigned char>(hi * 16 + lo)));
+    }
+
+    void controlWord() {
+        const std::size_t start = m_pos;
+        while (m_pos < m_in.size() && isLetter(m_in[m_pos]))
+            ++m_pos;
+        const std::string_view name =
+            m_in.substr(start, std::min(m_pos - start, maxKeywordLetters + 1));
+        const Parameter param = readParameter();
+        const WordInfo info = rtf::findKeyword(name);
+        if (info.word == Word::Bin) {
+            skipBinary(param.given ? param.value : 0);
+            return;
+        }
+        if (m_skipChars > 0) {
+            --m_skipChars;
+            return;
+        }
+        switch (state().dest) {
+            case Dest::Skip:
+                return;
+            case Dest::FontTable:
+                fontTableWord(info.word, param.value);
+                return;
+            case Dest::ColorTable:
+                colorTableWord(info.word, param.value);
+                return;
+            case Dest::Text:
+                textWord(info, param.given, param.value);
+                return;
+        }
+    }
+
+    // A control word's parameter, clamped to the range of int.
+    Parameter readParameter() {
+        bool hasParam = false;
+        bool negative = false;
+        std::int64_t value = 0;
+        if (m_pos + 1 < m_in.size() && m_in[m_pos] == '-' && isDigit(m_in[m_pos + 1])) {
+            negative = true;
+            ++m_pos;
+        }
+        // Digits beyond ten cannot change the clamped value; they are read and
+        // dropped, so no digit string can overflow.
+        while (m_pos < m_in.size() && isDigit(m_in[m_pos])) {
+            hasParam = true;
+            if (value < 10'000'000'000)
+                value = value * 10 + (m_in[m_pos] - '0');
+            ++m_pos;
+        }
+        if (m_pos < m_in.size() && m_in[m_pos] == ' ')
+            ++m_pos;
+        value = std::clamp<std::int64_t>(negative ? -value : value, INT32_MIN, INT32_MAX);
+        return {hasParam, static_cast<int>(value)};
+    }
+
+    void skipBinary(int count) {
+        const std::size_t n = count > 0 ? static_cast<std::size_t>(count) : 0;
+        m_pos += std::min(n, m_in.size() - m_pos);
+        if (m_skipChars > 0)
+            --m_skipChars;
+    }
+
+    std::string_view m_in;
+    std::size_t m_pos = 0;
+};
+
+// The dispatcher: text, groups and control sequences.
+class Reader : ControlReader {
   public:
-    explicit Reader(std::string_view in) : m_in(in) { m_stack.reserve(64); }
+    explicit Reader(std::string_view in) : ControlReader(in) { m_stack.reserve(64); }
 
     RichDocument run() {
         m_stack.push_back(State{});
@@ -190,8 +497,6 @@ class Reader {
     }
 
   private:
-    State& state() { return m_stack.back(); }
-
     void step() {
         const char c = m_in[m_pos];
         if (c == '{') {
@@ -257,339 +562,8 @@ class Reader {
             m_done = true;
     }
 
-    void controlSequence() {
-        if (m_pos >= m_in.size())
-            return;
-        const char c = m_in[m_pos];
-        if (isLetter(c)) {
-            controlWord();
-            return;
-        }
-        ++m_pos;
-        if (c == '\'') {
-            const int hi = m_pos < m_in.size() ? hexValue(m_in[m_pos]) : -1;
-            const int lo = m_pos + 1 < m_in.size() ? hexValue(m_in[m_pos + 1]) : -1;
-            if (hi < 0 || lo < 0)
-                return;
-            m_pos += 2;
-            if (m_skipChars > 0) {
-                --m_skipChars;
-                return;
-            }
-            character(windows1252ToUnicode(static_cast<unsigned char>(hi * 16 + lo)));
-            return;
-        }
-        if (m_skipChars > 0) {
-            --m_skipChars;
-            return;
-        }
-        switch (c) {
-            case '\\':
-            case '{':
-            case '}':
-                character(static_cast<char32_t>(c));
-                break;
-            case '~':
-                character(0x00A0);
-                break;
-            case '_':
-                character(0x2011);
-                break;
-            case '*':
-                state().dest = Dest::Skip;
-                break;
-            case '\r':
-            case '\n':
-                paragraphBreak();
-                break;
-            default:
-                break;
-        }
-    }
-
-    void controlWord() {
-        const std::size_t start = m_pos;
-        while (m_pos < m_in.size() && isLetter(m_in[m_pos]))
-            ++m_pos;
-        const std::string_view name =
-            m_in.substr(start, std::min(m_pos - start, maxKeywordLetters + 1));
-        bool hasParam = false;
-        bool negative = false;
-        std::int64_t value = 0;
-        if (m_pos + 1 < m_in.size() && m_in[m_pos] == '-' && isDigit(m_in[m_pos + 1])) {
-            negative = true;
-            ++m_pos;
-        }
-        // Digits beyond ten cannot change the clamped value; they are read and
-        // dropped, so no digit string can overflow.
-        while (m_pos < m_in.size() && isDigit(m_in[m_pos])) {
-            hasParam = true;
-            if (value < 10'000'000'000)
-                value = value * 10 + (m_in[m_pos] - '0');
-            ++m_pos;
-        }
-        if (m_pos < m_in.size() && m_in[m_pos] == ' ')
-            ++m_pos;
-        value = std::clamp<std::int64_t>(negative ? -value : value, INT32_MIN, INT32_MAX);
-        const auto param = static_cast<int>(value);
-
-        const auto found = keywords().find(name);
-        const WordInfo info = found == keywords().end() ? WordInfo{Word::Unknown} : found->second;
-        if (info.word == Word::Bin) {
-            skipBinary(hasParam ? param : 0);
-            return;
-        }
-        if (m_skipChars > 0) {
-            --m_skipChars;
-            return;
-        }
-        switch (state().dest) {
-            case Dest::Skip:
-                return;
-            case Dest::FontTable:
-                fontTableWord(info.word, param);
-                return;
-            case Dest::ColorTable:
-                colorTableWord(info.word, param);
-                return;
-            case Dest::Text:
-                textWord(info, hasParam, param);
-                return;
-        }
-    }
-
-    void skipBinary(int count) {
-        const std::size_t n = count > 0 ? static_cast<std::size_t>(count) : 0;
-        m_pos += std::min(n, m_in.size() - m_pos);
-        if (m_skipChars > 0)
-            --m_skipChars;
-    }
-
-    void fontTableWord(Word word, int param) {
-        if (word == Word::Font) {
-            commitFont();
-            m_fontNumber = param;
-        } else if (word == Word::Unicode) {
-            unicode(param);
-        } else if (word == Word::SkipDest) {
-            state().dest = Dest::Skip;
-        }
-    }
-
-    void colorTableWord(Word word, int param) {
-        const auto component = static_cast<std::uint8_t>(std::clamp(param, 0, 255));
-        switch (word) {
-            case Word::Red:
-                m_color.color.r = component;
-                break;
-            case Word::Green:
-                m_color.color.g = component;
-                break;
-            case Word::Blue:
-                m_color.color.b = component;
-                break;
-            default:
-                return;
-        }
-        m_color.automatic = false;
-    }
-
-    void textWord(WordInfo info, bool hasParam, int param) {
-        State& s = state();
-        const bool on = !hasParam || param != 0;
-        // Text read so far keeps the format it was read in.
-        if (info.word != Word::Char && info.word != Word::Tab && info.word != Word::Unicode)
-            flush();
-        switch (info.word) {
-            case Word::Par:
-                paragraphBreak();
-                break;
-            case Word::Tab:
-                character('\t');
-                break;
-            case Word::Char:
-                character(info.ch);
-                break;
-            case Word::Unicode:
-                unicode(param);
-                break;
-            case Word::UnicodeSkip:
-                s.unicodeSkip = std::clamp(param, 0, 255);
-                break;
-            case Word::Plain: {
-                const State fresh;
-                s.font = fresh.font;
-                s.halfPoints = fresh.halfPoints;
-                s.bold = s.italic = s.underline = s.strikeOut = false;
-                s.color = 0;
-                break;
-            }
-            case Word::Bold:
-                s.bold = on;
-                break;
-            case Word::Italic:
-                s.italic = on;
-                break;
-            case Word::Underline:
-                s.underline = on;
-                break;
-            case Word::UnderlineNone:
-                s.underline = false;
-                break;
-            case Word::Strike:
-                s.strikeOut = on;
-                break;
-            case Word::Font:
-                s.font = std::max(param, 0);
-                break;
-            case Word::FontSize:
-                s.halfPoints = hasParam ? std::clamp(param, minHalfPoints, maxHalfPoints)
-                                        : rtfDefaultHalfPoints;
-                break;
-            case Word::ColorIndex:
-                s.color = std::max(param, 0);
-                break;
-            case Word::DefaultFont:
-                m_defaultFont = param;
-                break;
-            case Word::FontTable:
-                s.dest = Dest::FontTable;
-                m_fontNumber = 0;
-                m_fontName.clear();
-                break;
-            case Word::ColorTable:
-                s.dest = Dest::ColorTable;
-                m_color = ColorEntry{};
-                break;
-            case Word::SkipDest:
-                s.dest = Dest::Skip;
-                break;
-            default:
-                break;
-        }
-    }
-
-    // \uN: a signed 16-bit UTF-16 unit, then \ucN fallback characters to skip.
-    void unicode(int param) {
-        char32_t unit = replacementChar;
-        if (param < 0 && param >= -32768)
-            unit = static_cast<char32_t>(param + 65536);
-        else if (param >= 0 && param <= 0x10FFFF)
-            unit = static_cast<char32_t>(param);
-        m_skipChars = state().unicodeSkip;
-        if (unit >= 0xD800 && unit <= 0xDBFF) {
-            finishSurrogate();
-            m_highSurrogate = unit;
-            return;
-        }
-        if (unit >= 0xDC00 && unit <= 0xDFFF) {
-            if (m_highSurrogate == 0) {
-                character(replacementChar);
-                return;
-            }
-            const char32_t high = m_highSurrogate;
-            m_highSurrogate = 0;
-            character(0x10000 + ((high - 0xD800) << 10) + (unit - 0xDC00));
-            return;
-        }
-        character(unit);
-    }
-
-    // A high surrogate not followed by its low half stands for a lost character.
-    void finishSurrogate() {
-        if (m_highSurrogate == 0)
-            return;
-        m_highSurrogate = 0;
-        character(replacementChar);
-    }
-
-    void character(char32_t c) {
-        finishSurrogate();
-        switch (state().dest) {
-            case Dest::Text:
-                if (!isDroppedControl(c))
-                    appendUtf8(m_pending, c);
-                break;
-            case Dest::FontTable:
-                if (c == ';')
-                    commitFont();
-                else if (c >= 0x20 && c != 0x7F &&
-                         m_fontName.size() + 4 <= maxFaceBytes)  // no tabs
-                    appendUtf8(m_fontName, c);
-                break;
-            case Dest::ColorTable:
-                if (c == ';') {
-                    m_colors.push_back(m_color);
-                    m_color = ColorEntry{};
-                }
-                break;
-            case Dest::Skip:
-                break;
-        }
-    }
-
-    void commitFont() {
-        const auto first = m_fontName.find_first_not_of(' ');
-        const auto last = m_fontName.find_last_not_of(' ');
-        if (first != std::string::npos)
-            m_fonts[m_fontNumber] = m_fontName.substr(first, last - first + 1);
-        m_fontName.clear();
-    }
-
-    void paragraphBreak() {
-        finishSurrogate();
-        flush();
-        if (!m_lineOpen)
-            m_doc.appendLine({}, format());
-        m_lineOpen = false;
-    }
-
-    CharFormat format() const {
-        const State& s = m_stack.back();
-        CharFormat f;
-        const auto font = m_fonts.find(s.font < 0 ? m_defaultFont : s.font);
-        if (font != m_fonts.end())
-            f.face = font->second;
-        f.halfPoints = s.halfPoints;
-        f.bold = s.bold;
-        f.italic = s.italic;
-        f.underline = s.underline;
-        f.strikeOut = s.strikeOut;
-        if (static_cast<std::size_t>(s.color) < m_colors.size() && !m_colors[s.color].automatic)
-            f.color = m_colors[s.color].color;
-        return f;
-    }
-
-    void flush() {
-        if (m_pending.empty())
-            return;
-        if (m_lineOpen) {
-            m_doc.appendText(m_pending, format());
-        } else {
-            m_doc.appendLine(m_pending, format());
-            m_lineOpen = true;
-        }
-        m_pending.clear();
-    }
-
-    std::string_view m_in;
-    std::size_t m_pos = 0;
     bool m_done = false;
-    std::vector<State> m_stack;
     std::size_t m_excessDepth = 0;
-    int m_skipChars = 0;
-    char32_t m_highSurrogate = 0;
-
-    std::map<int, std::string> m_fonts;
-    int m_defaultFont = 0;
-    int m_fontNumber = 0;
-    std::string m_fontName;
-    std::vector<ColorEntry> m_colors;
-    ColorEntry m_color;
-
-    RichDocument m_doc;
-    std::string m_pending;  // text of the current run, not yet in m_doc
-    bool m_lineOpen = false;
 };
 
 }  // namespace
