@@ -11,8 +11,8 @@
 #include "forms/Mucalc.h"
 #include "forms/Report.h"
 #include "platform/Application.h"
-#include "platform/Exception.h"
-#include "platform/NumberText.h"
+#include "platform/base/Exception.h"
+#include "platform/base/NumberText.h"
 #include "platform/headless/Headless.h"
 
 namespace batch {

@@ -11,9 +11,9 @@
 
 #include "batch/Batch.h"
 #include "batch/Csv.h"
-#include "platform/AtomicFile.h"
-#include "platform/Exception.h"
-#include "platform/Rtf.h"
+#include "platform/base/AtomicFile.h"
+#include "platform/base/Exception.h"
+#include "platform/richtext/Rtf.h"
 
 namespace {
 

@@ -17,7 +17,7 @@
 
 #include "bench/LogEntries.h"
 #include "bench/Scratch.h"
-#include "platform/Rtf.h"
+#include "platform/richtext/Rtf.h"
 
 namespace {
 

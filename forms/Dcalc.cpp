@@ -2,7 +2,7 @@
 
 #include "forms/Enternumber.h"
 #include "model/Electrostatics.h"
-#include "platform/NumberText.h"
+#include "platform/base/NumberText.h"
 
 namespace forms {
 

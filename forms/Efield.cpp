@@ -1,7 +1,7 @@
 #include "forms/Efield.h"
 
 #include "forms/Enternumber.h"
-#include "platform/NumberText.h"
+#include "platform/base/NumberText.h"
 
 namespace forms {
 

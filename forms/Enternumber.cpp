@@ -4,7 +4,7 @@
 #include <limits>
 
 #include "model/Sampling.h"
-#include "platform/NumberText.h"
+#include "platform/base/NumberText.h"
 
 namespace forms {
 

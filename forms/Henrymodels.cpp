@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "platform/NumberText.h"
+#include "platform/base/NumberText.h"
 
 namespace forms {
 

@@ -14,8 +14,8 @@
 #include "model/GeCurve.h"
 #include "model/Recalculate.h"
 #include "model/Sampling.h"
-#include "platform/AtomicFile.h"
-#include "platform/NumberText.h"
+#include "platform/base/AtomicFile.h"
+#include "platform/base/NumberText.h"
 
 namespace forms {
 

@@ -3,7 +3,7 @@
 #include "forms/Dcalc.h"
 #include "forms/Efield.h"
 #include "forms/Enternumber.h"
-#include "platform/NumberText.h"
+#include "platform/base/NumberText.h"
 
 namespace forms {
 

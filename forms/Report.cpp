@@ -3,7 +3,7 @@
 #include <utility>
 #include <vector>
 
-#include "platform/NumberText.h"
+#include "platform/base/NumberText.h"
 
 namespace forms {
 

@@ -8,7 +8,7 @@
 #include "platform/Form.h"
 #include "platform/Menu.h"
 #include "platform/RichEdit.h"
-#include "platform/RichText.h"
+#include "platform/richtext/RichText.h"
 
 namespace forms {
 

@@ -6,7 +6,7 @@
 #include "model/GeCurve.h"
 #include "model/Sampling.h"
 #include "model/ValenceConversions.h"
-#include "platform/NumberText.h"
+#include "platform/base/NumberText.h"
 
 namespace calclog {
 

@@ -1,7 +1,7 @@
 #include "model/FieldTable.h"
 
 #include "model/Electrostatics.h"
-#include "platform/NumberText.h"
+#include "platform/base/NumberText.h"
 
 namespace model {
 

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "platform/Color.h"
+#include "platform/base/Color.h"
 
 namespace model {
 

@@ -3,7 +3,7 @@
 #include "model/Electrostatics.h"
 #include "model/GeCurve.h"
 #include "model/ValenceConversions.h"
-#include "platform/NumberText.h"
+#include "platform/base/NumberText.h"
 
 namespace model {
 

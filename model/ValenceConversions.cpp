@@ -3,7 +3,7 @@
 #include <string>
 
 #include "model/Electrostatics.h"
-#include "platform/NumberText.h"
+#include "platform/base/NumberText.h"
 
 namespace model {
 

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/Color.h"
+#include "platform/base/Color.h"
 
 namespace platform {
 

@@ -3,7 +3,7 @@
 #include <filesystem>
 
 #include "platform/Application.h"
-#include "platform/Exception.h"
+#include "platform/base/Exception.h"
 
 namespace platform {
 

@@ -4,7 +4,7 @@
 #include <cmath>
 
 #include "platform/Dialogs.h"
-#include "platform/Rtf.h"
+#include "platform/richtext/Rtf.h"
 
 namespace platform {
 

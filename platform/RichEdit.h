@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "platform/Control.h"
-#include "platform/RichText.h"
+#include "platform/richtext/RichText.h"
 
 namespace platform {
 

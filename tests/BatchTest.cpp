@@ -23,10 +23,10 @@
 #include "forms/Mucalc.h"
 #include "forms/Report.h"
 #include "platform/Application.h"
-#include "platform/AtomicFile.h"
-#include "platform/Exception.h"
-#include "platform/Rtf.h"
+#include "platform/base/AtomicFile.h"
+#include "platform/base/Exception.h"
 #include "platform/headless/Headless.h"
+#include "platform/richtext/Rtf.h"
 
 namespace fs = std::filesystem;
 using batch::Column;

@@ -12,7 +12,7 @@
 #include "forms/Efield.h"
 #include "forms/Enternumber.h"
 #include "forms/Mucalc.h"
-#include "platform/NumberText.h"
+#include "platform/base/NumberText.h"
 #include "tests/support/HeadlessSession.h"
 
 using forms::TDCalculator;

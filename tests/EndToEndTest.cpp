@@ -19,7 +19,7 @@
 #include "forms/Efield.h"
 #include "forms/Henrymodels.h"
 #include "forms/Mucalc.h"
-#include "platform/NumberText.h"
+#include "platform/base/NumberText.h"
 #include "platform/qt/QtPeers.h"
 #include "tests/support/ProgramSession.h"
 

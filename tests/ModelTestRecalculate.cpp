@@ -10,7 +10,7 @@
 #include "model/Recalculate.h"
 #include "model/Sampling.h"
 #include "model/ValenceConversions.h"
-#include "platform/NumberText.h"
+#include "platform/base/NumberText.h"
 
 namespace {
 

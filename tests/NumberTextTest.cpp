@@ -5,7 +5,7 @@
 // library on many thousands of random values and patterns. The reference's
 // own expansion is checked against glibc's printf, which prints exact digits.
 
-#include "platform/NumberText.h"
+#include "platform/base/NumberText.h"
 
 #include <gtest/gtest.h>
 
@@ -22,7 +22,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/Exception.h"
+#include "platform/base/Exception.h"
 
 namespace {
 

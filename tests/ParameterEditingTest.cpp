@@ -8,7 +8,7 @@
 #include "forms/Enternumber.h"
 #include "forms/Mainfrm.h"
 #include "forms/Report.h"
-#include "platform/NumberText.h"
+#include "platform/base/NumberText.h"
 #include "tests/support/HeadlessSession.h"
 
 using forms::NumberEntry;

@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
 #include "platform/Chart.h"
-#include "platform/Exception.h"
 #include "platform/Form.h"
+#include "platform/base/Exception.h"
 #include "tests/support/HeadlessSession.h"
 
 using namespace platform;

@@ -20,10 +20,10 @@
 #include "forms/Mainfrm.h"
 #include "forms/Report.h"
 #include "platform/Application.h"
-#include "platform/Rtf.h"
 #include "platform/qt/QtBackend.h"
 #include "platform/qt/QtRichEdit.h"
 #include "platform/qt/QtServices.h"
+#include "platform/richtext/Rtf.h"
 
 using forms::ReportFrm;
 

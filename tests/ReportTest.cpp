@@ -9,8 +9,8 @@
 
 #include "forms/Mainfrm.h"
 #include "forms/Report.h"
-#include "platform/NumberText.h"
-#include "platform/Rtf.h"
+#include "platform/base/NumberText.h"
+#include "platform/richtext/Rtf.h"
 #include "tests/support/HeadlessSession.h"
 
 using forms::ReportFrm;

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/RichText.h"
+#include "platform/richtext/RichText.h"
 
 // Readable failures for every test of the program: one line per paragraph,
 // each run as [text|face size flags colour].

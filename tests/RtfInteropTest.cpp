@@ -15,7 +15,7 @@
 #include <sstream>
 #include <string>
 
-#include "platform/Rtf.h"
+#include "platform/richtext/Rtf.h"
 
 namespace platform {
 void PrintTo(const RichDocument& doc, std::ostream* os);  // in RichTextTest.cpp

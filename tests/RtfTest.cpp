@@ -9,8 +9,8 @@
 #include <random>
 #include <string>
 
-#include "platform/Exception.h"
-#include "platform/Rtf.h"
+#include "platform/base/Exception.h"
+#include "platform/richtext/Rtf.h"
 
 namespace platform {
 void PrintTo(const RichDocument& doc, std::ostream* os);  // in RichTextTest.cpp

@@ -1,10 +1,10 @@
 #include <algorithm>
 
 #include "platform/Chart.h"
-#include "platform/Exception.h"
-#include "platform/NumberText.h"
-#include "platform/RichText.h"
+#include "platform/base/Exception.h"
+#include "platform/base/NumberText.h"
 #include "platform/headless/Headless.h"
+#include "platform/richtext/RichText.h"
 
 namespace platform::headless {
 

@@ -64,6 +64,10 @@ FormWindow& QtBackend::window(Form& form) {
     return *w;
 }
 
+QWidget& QtBackend::windowOf(Form& form) {
+    return window(form);
+}
+
 void QtBackend::formCreated(Form&) {
     // Windows are built when first shown: a form that stays hidden, like the
     // report window at start-up, costs nothing until it is needed.

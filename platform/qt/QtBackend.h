@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "platform/Application.h"
+#include "platform/qt/QtFormWindows.h"
 
 class QWidget;
 
@@ -13,7 +14,7 @@ class FormWindow;
 class QtServices;
 
 // Real windows with Qt Widgets. Create it after the QApplication.
-class QtBackend : public Backend {
+class QtBackend : public Backend, public FormWindows {
   public:
     QtBackend();
     ~QtBackend() override;
@@ -31,6 +32,7 @@ class QtBackend : public Backend {
 
     // The window of a form, built on first use.
     FormWindow& window(Form& form);
+    QWidget& windowOf(Form& form) override;
 
   private:
     std::map<Form*, FormWindow*> m_windows;

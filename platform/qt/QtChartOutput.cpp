@@ -11,7 +11,7 @@
 #include <QSvgGenerator>
 
 #include "platform/Chart.h"
-#include "platform/Exception.h"
+#include "platform/base/Exception.h"
 #include "platform/qt/QtPeers.h"
 #include "platform/qt/QtServices.h"
 

@@ -10,7 +10,7 @@
 #include <limits>
 
 #include "platform/Application.h"
-#include "platform/Rtf.h"
+#include "platform/richtext/Rtf.h"
 
 namespace platform::qt {
 

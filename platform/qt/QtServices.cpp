@@ -27,9 +27,8 @@
 #include <QVBoxLayout>
 #include <filesystem>
 
-#include "platform/Exception.h"
 #include "platform/Form.h"
-#include "platform/qt/QtBackend.h"
+#include "platform/base/Exception.h"
 #include "platform/qt/QtRichEdit.h"
 
 namespace platform::qt {
@@ -345,7 +344,7 @@ Exception noPrinter() {
 
 }  // namespace
 
-QtServices::QtServices(QtBackend& backend) : m_backend(backend) {}
+QtServices::QtServices(FormWindows& windows) : m_windows(windows) {}
 
 QtServices::~QtServices() {
     for (auto& [dialog, window] : m_findWindows) {
@@ -358,7 +357,7 @@ QtServices::~QtServices() {
 
 QWidget* QtServices::parentOf(const CommonDialog& dialog) const {
     if (dialog.owner())
-        return &m_backend.window(*dialog.owner());
+        return &m_windows.windowOf(*dialog.owner());
     return QApplication::activeWindow();
 }
 

@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "platform/Dialogs.h"
+#include "platform/qt/QtFormWindows.h"
 
 class QDialog;
 class QPrinter;
@@ -13,13 +14,11 @@ class QWidget;
 
 namespace platform::qt {
 
-class QtBackend;
-
 // The common dialogs, the printer and the clipboard with Qt. Qt has no find
 // and replace dialogs: small modeless windows of our own stand in for them.
 class QtServices : public DesktopServices {
   public:
-    explicit QtServices(QtBackend& backend);
+    explicit QtServices(FormWindows& windows);
     ~QtServices() override;
 
     bool runFileDialog(FileDialog& dialog) override;
@@ -50,7 +49,7 @@ class QtServices : public DesktopServices {
     // Throws when the job that just ran failed.
     void checkPrinted(const std::string& where);
     QWidget* parentOf(const CommonDialog& dialog) const;
-    QtBackend& m_backend;
+    FormWindows& m_windows;
     std::unique_ptr<QPrinter> m_printer;
     std::map<FindDialog*, QPointer<QDialog>> m_findWindows;
     QString m_lastDir;

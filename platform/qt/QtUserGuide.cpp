@@ -4,7 +4,7 @@
 #include <QFileInfo>
 #include <QUrl>
 
-#include "platform/Exception.h"
+#include "platform/base/Exception.h"
 #include "platform/qt/QtServices.h"
 
 namespace platform::qt {

@@ -7,7 +7,7 @@
 #include <cstdio>
 #include <string_view>
 
-#include "platform/Rtf.h"
+#include "platform/richtext/Rtf.h"
 
 namespace {
 

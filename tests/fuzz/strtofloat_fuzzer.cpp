@@ -20,8 +20,8 @@
 #include <string_view>
 #include <system_error>
 
-#include "platform/Exception.h"
-#include "platform/NumberText.h"
+#include "platform/base/Exception.h"
+#include "platform/base/NumberText.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "platform/NumberText.h"
+#include "platform/base/NumberText.h"
 
 #include <locale.h>
 #include <stdlib.h>
@@ -13,7 +13,7 @@
 #include <utility>
 #include <vector>
 
-#include "platform/Exception.h"
+#include "platform/base/Exception.h"
 
 namespace platform {
 namespace {

@@ -13,9 +13,10 @@
 #include <unordered_map>
 #include <vector>
 
-#include "platform/AtomicFile.h"
-#include "platform/Exception.h"
-#include "platform/Rtf.h"
+#include "platform/base/AtomicFile.h"
+#include "platform/base/Exception.h"
+#include "platform/richtext/Rtf.h"
+#include "platform/richtext/Utf8.h"
 
 namespace platform {
 
@@ -192,21 +193,6 @@ bool isValidUtf8(std::string_view text) {
     return true;
 }
 
-// Windows-1252 text to UTF-8: every character of that code page is in the BMP.
-void appendWindows1252(std::string& out, unsigned char byte) {
-    const char32_t c = windows1252ToUnicode(byte);
-    if (c < 0x80) {
-        out += static_cast<char>(c);
-    } else if (c < 0x800) {
-        out += static_cast<char>(0xC0 | (c >> 6));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-        out += static_cast<char>(0xE0 | (c >> 12));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    }
-}
-
 std::string systemMessage(int error) {
     return std::system_category().message(error);
 }
@@ -345,7 +331,7 @@ RichDocument readPlainText(std::string_view text) {
         }
         lineOpen = true;
         if (c >= 0x80 && !utf8)
-            appendWindows1252(line, c);
+            appendUtf8(line, windows1252ToUnicode(c));
         else if (c == '\t' || (c >= 0x20 && c != 0x7F))  // no control characters
             line += static_cast<char>(c);
     }

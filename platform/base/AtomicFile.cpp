@@ -1,4 +1,4 @@
-#include "platform/AtomicFile.h"
+#include "platform/base/AtomicFile.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -9,7 +9,7 @@
 #include <string>
 #include <system_error>
 
-#include "platform/Exception.h"
+#include "platform/base/Exception.h"
 
 namespace platform {
 

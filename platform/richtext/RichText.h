@@ -5,7 +5,7 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/Color.h"
+#include "platform/base/Color.h"
 
 namespace platform {
 

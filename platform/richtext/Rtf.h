@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-#include "platform/RichText.h"
+#include "platform/richtext/RichText.h"
 
 namespace platform {
 

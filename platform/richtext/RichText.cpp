@@ -1,7 +1,8 @@
-#include "platform/RichText.h"
+#include "platform/richtext/RichText.h"
 
 #include <algorithm>
 #include <iterator>
+#include <utility>
 
 namespace platform {
 
@@ -98,6 +99,14 @@ bool isContinuationByte(const Paragraph& p, std::size_t offset) {
         within -= run.text.size();
     }
     return false;
+}
+
+// The ends of the count bytes from start, cut to the document.
+std::pair<TextPosition, TextPosition> locateRange(const RichDocument& doc, std::size_t start,
+                                                  std::size_t count) {
+    const std::size_t total = doc.length();
+    start = std::min(start, total);
+    return {doc.locate(start), doc.locate(start + std::min(count, total - start))};
 }
 
 }  // namespace
@@ -265,10 +274,7 @@ void RichDocument::insert(std::size_t pos, std::string_view text) {
 void RichDocument::erase(std::size_t start, std::size_t count) {
     if (m_paragraphs.empty() || count == 0)
         return;
-    const std::size_t total = length();
-    start = std::min(start, total);
-    const TextPosition a = locate(start);
-    const TextPosition b = locate(start + std::min(count, total - start));
+    const auto [a, b] = locateRange(*this, start, count);
     if (a == b)
         return;
     const CharFormat emptyFormat = charFormatAfter(a);
@@ -305,10 +311,7 @@ void RichDocument::replace(std::size_t start, std::size_t count, std::string_vie
 void RichDocument::setFormat(std::size_t start, std::size_t count, const CharFormat& format) {
     if (m_paragraphs.empty() || count == 0)
         return;
-    const std::size_t total = length();
-    start = std::min(start, total);
-    const TextPosition a = locate(start);
-    const TextPosition b = locate(start + std::min(count, total - start));
+    const auto [a, b] = locateRange(*this, start, count);
     for (std::size_t i = a.paragraph; i <= b.paragraph; ++i) {
         Paragraph& p = m_paragraphs[i];
         if (p.size() == 0) {

@@ -1,4 +1,4 @@
-#include "platform/Color.h"
+#include "platform/base/Color.h"
 
 #include <cstdio>
 

@@ -1,0 +1,253 @@
+// The windows of the forms with their menus, and the containers, shapes and
+// splitters inside them.
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QKeyEvent>
+#include <QMenuBar>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QVBoxLayout>
+
+#include "platform/qt/QtPeerSupport.h"
+#include "platform/qt/QtPeers.h"
+
+namespace platform::qt {
+
+FormWindow::FormWindow(Form& form, QWidget* ownerWindow)
+    : QWidget(ownerWindow, Qt::Window), PeerBase(form) {
+    setObjectName(qs(form.name()));
+    setWindowTitle(qs(form.caption()));
+    Qt::WindowFlags flags = Qt::Window;
+    switch (form.borderStyle()) {
+        case BorderStyle::Sizeable:
+            break;
+        case BorderStyle::Dialog:
+            flags = Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                    Qt::WindowCloseButtonHint;
+            break;
+        case BorderStyle::NoIcons:
+            flags = Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint;
+            break;
+    }
+    setWindowFlags(flags);
+    setFont(toQFont(form.font()));
+    setBackground(*this, form.color());
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    if (form.menu()) {
+        m_menuBar = new QMenuBar(this);
+        buildMenu(m_menuBar);
+        layout->setMenuBar(m_menuBar);
+    }
+    m_client = new QWidget(this);
+    m_client->setObjectName("client");
+    layout->addWidget(m_client);
+    for (const auto& child : form.children())
+        createPeerTree(*child, m_client);
+
+    const QSize client(form.clientWidth(), form.clientHeight());
+    if (form.borderStyle() == BorderStyle::Sizeable) {
+        m_client->setMinimumSize(200, 150);
+        resize(client.width(), client.height() + (m_menuBar ? m_menuBar->sizeHint().height() : 0));
+    } else {
+        m_client->setFixedSize(client);
+        layout->setSizeConstraint(QLayout::SetFixedSize);
+    }
+    m_client->installEventFilter(this);
+    qApp->installEventFilter(this);
+
+    // A dialog of buttons only opens on its default button, so that Enter
+    // answers with it, as its look promises.
+    QWidget* first = m_client->nextInFocusChain();
+    while (first != m_client && !(first->focusPolicy() & Qt::TabFocus))
+        first = first->nextInFocusChain();
+    if (qobject_cast<QPushButton*>(first)) {
+        for (auto* b : m_client->findChildren<QPushButton*>())
+            if (b->isDefault())
+                b->setFocus(Qt::OtherFocusReason);
+    }
+}
+
+void FormWindow::buildMenu(QMenuBar* bar) {
+    std::function<void(QWidget*, MenuItem&)> addItems = [&](QWidget* into, MenuItem& parent) {
+        for (const auto& item : parent.items()) {
+            MenuItem* mi = item.get();
+            if (mi->isSeparator()) {
+                if (auto* m = qobject_cast<QMenu*>(into))
+                    m->addSeparator();
+                continue;
+            }
+            if (!mi->items().empty()) {
+                QMenu* sub = qobject_cast<QMenuBar*>(into)
+                                 ? qobject_cast<QMenuBar*>(into)->addMenu(qs(mi->caption()))
+                                 : qobject_cast<QMenu*>(into)->addMenu(qs(mi->caption()));
+                sub->setObjectName(qs(mi->name()));
+                addItems(sub, *mi);
+                continue;
+            }
+            auto* action = new QAction(qs(mi->caption()), into);
+            action->setObjectName(qs(mi->name()));
+            QObject::connect(action, &QAction::triggered, this, [this, mi] {
+                if (m_control)
+                    mi->userClick(&form());
+            });
+            into->addAction(action);
+        }
+    };
+    addItems(bar, *form().menu());
+}
+
+void FormWindow::changed(Property what) {
+    if (!m_control)
+        return;
+    switch (what) {
+        case Property::Text:
+            setWindowTitle(qs(form().caption()));
+            break;
+        case Property::Visible:
+            setVisible(form().visible());
+            break;
+        case Property::Color:
+            setBackground(*this, form().color());
+            break;
+        case Property::Bounds:
+            if (form().borderStyle() != BorderStyle::Sizeable)
+                m_client->setFixedSize(form().clientWidth(), form().clientHeight());
+            break;
+        default:
+            break;
+    }
+}
+
+void FormWindow::closeEvent(QCloseEvent* e) {
+    // The form decides: a modal one ends with Cancel, the main one runs its
+    // close handler, others hide.
+    e->ignore();
+    if (m_control)
+        form().userCloseRequest();
+}
+
+bool FormWindow::eventFilter(QObject* watched, QEvent* e) {
+    if (watched == m_client && e->type() == QEvent::Resize && m_control &&
+        form().borderStyle() == BorderStyle::Sizeable) {
+        form().setClientSize(m_client->width(), m_client->height());
+        return false;
+    }
+    if (e->type() != QEvent::KeyPress || !m_control)
+        return false;
+    auto* w = qobject_cast<QWidget*>(watched);
+    if (!w || w->window() != this || !isActiveWindow())
+        return false;
+    auto* key = static_cast<QKeyEvent*>(e);
+    const int code = toKeyCode(key->key());
+    if (code != VK_RETURN && code != VK_ESCAPE)
+        return false;
+    // Enter on a focused button presses that button, on a focused value
+    // field opens that field.
+    if (code == VK_RETURN && qobject_cast<QPushButton*>(w))
+        return false;
+    if (auto* field = dynamic_cast<StaticTextWidget*>(w);
+        code == VK_RETURN && field && field->activatable())
+        return false;
+    if (form().userDialogKey(code))
+        return true;
+    // Escape does what the close box does, also where no Cancel button is.
+    if (code == VK_ESCAPE && form().isModal() && form().borderStyle() != BorderStyle::NoIcons) {
+        form().userCloseRequest();
+        return true;
+    }
+    return false;
+}
+
+PanelWidget::PanelWidget(platform::Panel& panel, QWidget* parent)
+    : QFrame(parent), PeerBase(panel) {}
+
+void PanelWidget::changed(Property what) {
+    syncCommon(*this, what);
+    if (!m_control)
+        return;
+    auto& panel = static_cast<platform::Panel&>(*m_control);
+    if (what == Property::Color)
+        setBackground(*this, panel.color());
+    if (what == Property::Layout) {
+        const Bevel outer = panel.bevelOuter();
+        setFrameStyle(outer == Bevel::None     ? QFrame::NoFrame
+                      : outer == Bevel::Raised ? QFrame::Panel | QFrame::Raised
+                                               : QFrame::Panel | QFrame::Sunken);
+        setLineWidth(1);
+    }
+}
+
+GroupBoxWidget::GroupBoxWidget(GroupBox& box, QWidget* parent) : QWidget(parent), PeerBase(box) {}
+
+void GroupBoxWidget::changed(Property what) {
+    syncCommon(*this, what);
+    if (!m_control)
+        return;
+    if (what == Property::Text)
+        setAccessibleName(qs(m_control->text()));
+    update();
+}
+
+void GroupBoxWidget::paintEvent(QPaintEvent*) {
+    if (!m_control)
+        return;
+    QPainter p(this);
+    const QFontMetrics fm(font());
+    const int lineY = fm.height() / 2;
+    const QRect frame = rect().adjusted(0, lineY, -1, -1);
+    // An etched frame: a dark line with a light one beside it.
+    p.setPen(palette().color(QPalette::Dark));
+    p.drawRect(frame.adjusted(0, 0, -1, -1));
+    p.setPen(palette().color(QPalette::Light));
+    p.drawRect(frame.adjusted(1, 1, 0, 0));
+    const QString title = qs(m_control->text());
+    if (title.isEmpty())
+        return;
+    const QRect titleRect(8, 0, fm.horizontalAdvance(title) + 4, fm.height());
+    p.fillRect(titleRect, palette().color(QPalette::Window));
+    p.setPen(palette().color(QPalette::WindowText));
+    p.drawText(titleRect, Qt::AlignCenter, title);
+}
+
+ShapeWidget::ShapeWidget(Shape& shape, QWidget* parent) : QWidget(parent), PeerBase(shape) {}
+
+void ShapeWidget::changed(Property what) {
+    syncCommon(*this, what);
+    update();
+}
+
+void ShapeWidget::paintEvent(QPaintEvent*) {
+    if (!m_control)
+        return;
+    QPainter p(this);
+    p.fillRect(rect(), toQColor(m_control->color()));
+    p.setPen(Qt::black);
+    p.drawRect(rect().adjusted(0, 0, -1, -1));
+}
+
+SplitterWidget::SplitterWidget(Splitter& splitter, QWidget* parent)
+    : QWidget(parent), PeerBase(splitter) {
+    setCursor(Qt::SplitHCursor);
+}
+
+void SplitterWidget::changed(Property what) {
+    syncCommon(*this, what);
+}
+
+void SplitterWidget::mousePressEvent(QMouseEvent* e) {
+    m_lastX = static_cast<int>(e->globalPosition().x());
+}
+
+void SplitterWidget::mouseMoveEvent(QMouseEvent* e) {
+    if (!(e->buttons() & Qt::LeftButton) || !m_control)
+        return;
+    const int x = static_cast<int>(e->globalPosition().x());
+    static_cast<Splitter&>(*m_control).userDrag(x - m_lastX);
+    m_lastX = x;
+}
+
+}  // namespace platform::qt
