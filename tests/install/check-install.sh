@@ -1,0 +1,43 @@
+#!/usr/bin/env bash
+# Installs the build into a temporary folder as a package would and checks
+# what a desktop and a user meet there:
+#   check-install.sh BUILD_DIR SOURCE_DIR
+set -euo pipefail
+build=$1
+source=$2
+root=$(mktemp -d)
+trap 'rm -rf "$root"' EXIT
+fail() { echo "FAIL: $*" >&2; exit 1; }
+
+DESTDIR="$root" cmake --install "$build" --prefix /usr > /dev/null
+usr="$root/usr"
+id=org.quorvin.Quorvin
+
+for f in bin/quorvin bin/quorvin-batch "share/applications/$id.desktop" \
+         "share/metainfo/$id.metainfo.xml" "share/icons/hicolor/scalable/apps/$id.svg" \
+         share/icons/hicolor/{48x48,128x128,256x256}/apps/$id.png \
+         share/man/man1/quorvin.1.gz share/man/man1/quorvin-batch.1.gz \
+         share/doc/quorvin/user-guide.html share/doc/quorvin/copyright \
+         share/doc/quorvin/examples/salt-series.csv; do
+    [ -f "$usr/$f" ] || fail "not installed: $f"
+done
+
+desktop-file-validate "$usr/share/applications/$id.desktop" || fail "desktop entry"
+appstreamcli validate --no-net "$usr/share/metainfo/$id.metainfo.xml" || fail "AppStream metadata"
+
+version=$("$usr/bin/quorvin" --version)
+[ "$version" = "quorvin 1.0" ] || fail "quorvin --version printed '$version'"
+
+# The batch program on the installed example gives the README's result.
+expected=$(sed -n '/^`build\/batch\/quorvin-batch batch\/examples\/salt-series.csv` gives:$/,/^```$/p' \
+           "$source/README.md" | sed '1,3d;$d')
+[ -n "$expected" ] || fail "no example result found in the README"
+actual=$("$usr/bin/quorvin-batch" "$usr/share/doc/quorvin/examples/salt-series.csv" | tr -d '\r')
+[ "$actual" = "$expected" ] || fail "quorvin-batch on the example differs from the README:
+$actual"
+
+for page in "$usr"/share/man/man1/*.1.gz; do
+    warnings=$(MANWIDTH=80 man --warnings -l "$page" 2>&1 > /dev/null)
+    [ -z "$warnings" ] || fail "man $(basename "$page"): $warnings"
+done
+echo "installed files checked in $root"
