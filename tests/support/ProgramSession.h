@@ -315,8 +315,10 @@ class ProgramSession : public ::testing::Test {
             }
             return;
         }
-        // Newly opened: answered once the window system has activated it.
-        if (!top->isActiveWindow()) {
+        // Newly opened: answered once the window system has activated it and
+        // the application has taken that in (on Wayland the window reports
+        // itself active a little before it gets the keyboard).
+        if (QApplication::activeWindow() != top) {
             if (!m_waitingFor || m_waitingFor != top) {
                 m_waitingFor = top;
                 m_waitStart.start();
