@@ -57,29 +57,75 @@ sanitizer_tests() {
     echo "Sanitizer build and tests: $((SECONDS - started)) s"
 }
 
+# Folders of this run that only its user can enter, removed when it ends.
+private_dirs=()
+trap 'rm -rf "${private_dirs[@]}"' EXIT
+new_private_dir() {
+    new_dir=$(mktemp -d "${TMPDIR:-/tmp}/quorvin-$1.XXXXXX")
+    chmod 700 "$new_dir"
+    private_dirs+=("$new_dir")
+}
+
+# Qt keeps its runtime files in XDG_RUNTIME_DIR, which a desktop session sets
+# and a console, ssh or CI may not; without it Qt warns on every start.
+ensure_runtime_dir() {
+    [ -n "${XDG_RUNTIME_DIR:-}" ] && return 0
+    new_private_dir runtime
+    export XDG_RUNTIME_DIR="$new_dir"
+}
+
 # Without a display the program runs on a virtual one that a VNC viewer can
-# reach, so that it can still be used from another machine.
+# reach, so that it can still be used from another machine. The VNC server
+# listens on localhost only and asks for a password made for this start, so
+# that no other user of the machine can take over the program.
 run_without_display() {
     install_packages x11vnc
+    new_private_dir vnc
+    local vnc_dir=$new_dir password
+    # VNC passwords have at most 8 characters; none that look alike.
+    password=$(head -c 512 /dev/urandom | LC_ALL=C tr -dc 'A-HJ-NP-Za-km-z2-9')
+    password=${password:0:8}
+    # Given on standard input: on the command line, ps would show it.
+    printf '%s\n%s\ny\n' "$password" "$password" |
+        (umask 077 && x11vnc -storepasswd "$vnc_dir/passwd") >/dev/null 2>&1 || true
+    if [ ! -s "$vnc_dir/passwd" ]; then
+        echo "Could not store the VNC password in $vnc_dir/passwd." >&2
+        exit 1
+    fi
     echo "No display found (DISPLAY is not set)."
-    echo "Starting Quorvin on a virtual display. To see and use it, connect a VNC viewer"
-    echo "to localhost:5900 (from another machine: ssh -L 5900:localhost:5900 this-machine)."
-    echo "Close the program with File > Exit, or press Ctrl+C here."
-    exec xvfb-run -a -s "-screen 0 1280x800x24" bash -c \
-        'x11vnc -display "$DISPLAY" -localhost -nopw -forever -quiet -bg \
-             -o /tmp/quorvin-x11vnc.log >/dev/null 2>&1; exec "$0"' build/app/quorvin
+    echo "Starting Quorvin on a virtual display."
+    # The password goes in the environment, which other users cannot read,
+    # and is printed once the server listens, with the port it found free.
+    # shellcheck disable=SC2016  # expanded by the inner shell
+    QUORVIN_VNC_PASSWORD=$password xvfb-run -a -s "-screen 0 1280x800x24" bash -c '
+        port=$(x11vnc -display "$DISPLAY" -localhost -rfbauth "$1/passwd" -forever -quiet \
+                   -bg -o "$1/x11vnc.log" 2>/dev/null | sed -n "s/^PORT=//p")
+        if [ -z "$port" ]; then
+            echo "The VNC server did not start; its log:" >&2
+            cat "$1/x11vnc.log" >&2
+            exit 1
+        fi
+        echo "To see and use it, connect a VNC viewer to localhost:$port (from another machine:"
+        echo "ssh -L $port:localhost:$port this-machine, then localhost:$port there)."
+        echo "VNC password, for this start only: $QUORVIN_VNC_PASSWORD"
+        echo "Close the program with File > Exit, or press Ctrl+C here."
+        unset QUORVIN_VNC_PASSWORD
+        exec "$0"' build/app/quorvin "$vnc_dir"
 }
 
 case "${1:-run}" in
     run)
         build
+        ensure_runtime_dir
         if [ -z "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then
             run_without_display
+        else
+            build/app/quorvin
         fi
-        exec build/app/quorvin
         ;;
     test)
         build
+        ensure_runtime_dir
         # The word processor round trips must run here, not skip.
         QUORVIN_REQUIRE_LIBREOFFICE=1 ctest --test-dir build --output-on-failure -j"$(nproc)"
         sanitizer_tests
