@@ -13,7 +13,7 @@
 #include "forms/Mainfrm.h"
 #include "forms/Mucalc.h"
 #include "forms/Report.h"
-#include "tests/support/HeadlessSession.h"
+#include "tests/support/MainWindowSession.h"
 
 using forms::OpeningForm;
 using forms::TDCalculator;
@@ -38,22 +38,14 @@ struct Snapshot {
     friend bool operator==(const Snapshot&, const Snapshot&) = default;
 };
 
-class CalculatorExchange : public testing_support::HeadlessSession {
+class CalculatorExchange : public testing_support::MainWindowSession {
   protected:
-    void SetUp() override {
-        application.Initialize();
-        application.CreateForm(OpeningForm);
-        application.CreateForm(forms::ReportFrm);
-        application.Run();
-    }
     void TearDown() override {
-        HeadlessSession::TearDown();
+        MainWindowSession::TearDown();
         EXPECT_EQ(forms::EFieldCalculator, nullptr) << "every calculator is deleted";
         EXPECT_EQ(forms::DCalculator, nullptr);
         EXPECT_EQ(forms::MuCalculator, nullptr);
         EXPECT_EQ(forms::NumberEntry, nullptr);
-        OpeningForm = nullptr;
-        forms::ReportFrm = nullptr;
     }
     TOpeningForm& form() { return *OpeningForm; }
     std::string text(FieldId id) { return form().field(id)->text(); }

@@ -9,7 +9,7 @@
 #include "forms/Henrymodels.h"
 #include "forms/Mainfrm.h"
 #include "forms/Report.h"
-#include "tests/support/HeadlessSession.h"
+#include "tests/support/MainWindowSession.h"
 
 using forms::HenryModelsFrm;
 using forms::OpeningForm;
@@ -18,19 +18,8 @@ using forms::TNumberEntry;
 
 namespace {
 
-class HenryModels : public testing_support::HeadlessSession {
+class HenryModels : public testing_support::MainWindowSession {
   protected:
-    void SetUp() override {
-        application.Initialize();
-        application.CreateForm(OpeningForm);
-        application.CreateForm(forms::ReportFrm);
-        application.Run();
-    }
-    void TearDown() override {
-        HeadlessSession::TearDown();
-        OpeningForm = nullptr;
-        forms::ReportFrm = nullptr;
-    }
     THenryModelsFrm& open() {
         OpeningForm->HenryModels1->userClick(OpeningForm);
         return *HenryModelsFrm;

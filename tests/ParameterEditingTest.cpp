@@ -9,7 +9,7 @@
 #include "forms/Mainfrm.h"
 #include "forms/Report.h"
 #include "platform/base/NumberText.h"
-#include "tests/support/HeadlessSession.h"
+#include "tests/support/MainWindowSession.h"
 
 using forms::NumberEntry;
 using forms::OpeningForm;
@@ -60,19 +60,11 @@ bool sameState(const model::ModelState& a, const model::ModelState& b) {
     return true;
 }
 
-class ParameterEditing : public testing_support::HeadlessSession {
+class ParameterEditing : public testing_support::MainWindowSession {
   protected:
-    void SetUp() override {
-        application.Initialize();
-        application.CreateForm(OpeningForm);
-        application.CreateForm(forms::ReportFrm);
-        application.Run();
-    }
     void TearDown() override {
-        HeadlessSession::TearDown();
+        MainWindowSession::TearDown();
         EXPECT_EQ(NumberEntry, nullptr) << "the dialog is deleted after its click";
-        OpeningForm = nullptr;
-        forms::ReportFrm = nullptr;
     }
     TOpeningForm& form() { return *OpeningForm; }
     platform::StaticText& fieldOf(FieldId id) { return *form().field(id); }
