@@ -106,14 +106,13 @@ double TDCalculator::showDerived(StaticText& field, double value) {
 // display unit, in this order, so that its digits are reproducible.
 
 void TDCalculator::CalcFrictionFromDiffusion() {
-    Friction = ((Temperature + 273) * Boltzmann) / (Diffusion * 1e-7);
-    Friction = Friction * 1e8;
+    Friction = model::calcFrictionFromDiffusion(Temperature, Diffusion, Boltzmann);
     Friction = showDerived(*Ftxt, Friction);
 }
 
 void TDCalculator::CalcStokesRadiusFromDiffusion() {
-    StokesRadius = ((Temperature + 273) * Boltzmann) / (6 * Pi * Viscosity * Diffusion * 1e-7);
-    StokesRadius = StokesRadius * 1e9;
+    StokesRadius =
+        model::calcStokesRadiusFromDiffusion(Temperature, Viscosity, Diffusion, Boltzmann, Pi);
     StokesRadius = showDerived(*Rtxt, StokesRadius);
 }
 
@@ -123,14 +122,13 @@ void TDCalculator::CalcFrictionFromStokesRadius() {
 }
 
 void TDCalculator::CalcDiffusionFromStokesRadius() {
-    Diffusion = ((Temperature + 273) * Boltzmann) / (6 * Pi * Viscosity * StokesRadius * 1e-9);
-    Diffusion = Diffusion * 1e7;
+    Diffusion =
+        model::calcDiffusionFromStokesRadius(Temperature, Viscosity, StokesRadius, Boltzmann, Pi);
     Diffusion = showDerived(*Dtxt, Diffusion);
 }
 
 void TDCalculator::CalcStokesRadiusFromFriction() {
-    StokesRadius = (1e-8 * Friction) / (6 * Pi * Viscosity * 0.01);
-    StokesRadius = StokesRadius * 1e7;
+    StokesRadius = model::calcStokesRadiusFromFriction(Viscosity, Friction, Pi);
     StokesRadius = showDerived(*Rtxt, StokesRadius);
 }
 

@@ -1,6 +1,7 @@
 #include "forms/Efield.h"
 
 #include "forms/Enternumber.h"
+#include "model/Electrostatics.h"
 #include "platform/base/NumberText.h"
 
 namespace forms {
@@ -92,8 +93,7 @@ void TEFieldCalculator::FormClose(Form&, platform::CloseAction&) {
 }
 
 double TEFieldCalculator::ComputeE(double current, double conductance, double xSection) const {
-    // mA / (mS/cm x cm^2) is V/cm.
-    return current / (conductance * xSection);
+    return model::calcEField(current, conductance, xSection);
 }
 
 void TEFieldCalculator::UpdateE() {

@@ -3,6 +3,7 @@
 #include "forms/Dcalc.h"
 #include "forms/Efield.h"
 #include "forms/Enternumber.h"
+#include "model/ValenceConversions.h"
 #include "platform/base/NumberText.h"
 
 namespace forms {
@@ -121,15 +122,14 @@ void TMuCalculator::FormShow(Form&) {
 // Both relations keep the value as rounded as it is shown.
 
 void TMuCalculator::CalcMobilityFromSigma() {
-    Mobility = (Sigma * Diffusion * 1e-7) / EField;
-    Mobility = Mobility * 1e4;
+    Mobility = model::mobilityFromSigma(Sigma, EField, Diffusion);
     const std::string text = FormatFloat(kMobilityPattern, Mobility);
     MuTxt->setText(text);
     Mobility = platform::StrToFloat(text);
 }
 
 void TMuCalculator::CalcSigmaFromMobility() {
-    Sigma = (Mobility * 0.0001 * EField) / (Diffusion * 1e-7);
+    Sigma = model::sigmaFromMobility(Mobility, EField, Diffusion);
     const std::string text = FormatFloat(kMobilityPattern, Sigma);
     SigTxt->setText(text);
     Sigma = platform::StrToFloat(text);

@@ -167,4 +167,33 @@ double calcDiffusionFromFriction(double temperature, double friction, double bol
     return diffusion;
 }
 
+double calcFrictionFromDiffusion(double temperature, double diffusion, double boltzmann) {
+    const double friction = ((temperature + 273) * boltzmann) / (diffusion * 1e-7);
+    return friction * 1e8;
+}
+
+double calcStokesRadiusFromDiffusion(double temperature, double viscosity, double diffusion,
+                                     double boltzmann, double pi) {
+    const double radius =
+        ((temperature + 273) * boltzmann) / (6 * pi * viscosity * diffusion * 1e-7);
+    return radius * 1e9;
+}
+
+double calcDiffusionFromStokesRadius(double temperature, double viscosity, double stokesRadius,
+                                     double boltzmann, double pi) {
+    const double diffusion =
+        ((temperature + 273) * boltzmann) / (6 * pi * viscosity * stokesRadius * 1e-9);
+    return diffusion * 1e7;
+}
+
+double calcStokesRadiusFromFriction(double viscosity, double friction, double pi) {
+    const double radius = (1e-8 * friction) / (6 * pi * viscosity * 0.01);
+    return radius * 1e7;
+}
+
+double calcEField(double current, double conductivity, double xSection) {
+    // mA / (mS/cm x cm^2) is V/cm.
+    return current / (conductivity * xSection);
+}
+
 }  // namespace model

@@ -64,4 +64,18 @@ double calcFrictionFromStokesRadius(double viscosity, double stokesRadius, doubl
 // in 10^-8 g/s (Stokes-Einstein).
 double calcDiffusionFromFriction(double temperature, double friction, double boltzmann);
 
+// The other relations of D (10^-7 cm^2/s), f (10^-8 g/s) and the Stokes
+// radius (nm) at a temperature (degrees Celsius) and viscosity (centipoise),
+// each evaluated in cgs units and then scaled into its display unit.
+double calcFrictionFromDiffusion(double temperature, double diffusion, double boltzmann);
+double calcStokesRadiusFromDiffusion(double temperature, double viscosity, double diffusion,
+                                     double boltzmann, double pi);
+double calcDiffusionFromStokesRadius(double temperature, double viscosity, double stokesRadius,
+                                     double boltzmann, double pi);
+double calcStokesRadiusFromFriction(double viscosity, double friction, double pi);
+
+// E in V/cm from the current (mA), the conductivity (mS/cm) and the
+// cross-section (cm^2).
+double calcEField(double current, double conductivity, double xSection);
+
 }  // namespace model

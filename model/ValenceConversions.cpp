@@ -19,6 +19,20 @@ double valenceFromSigma(double sigma, double temperature, double eField, double 
     return sigma * c.Boltzmann * (273 + temperature) / (slope * c.ElectronVolt * eField);
 }
 
+double effectiveValenceFromSigma(double sigma, double temperature, double eField, double boltzmann,
+                                 double electronVolt) {
+    return sigma * boltzmann * (273 + temperature) / (electronVolt * eField);
+}
+
+double mobilityFromSigma(double sigma, double eField, double diffusion) {
+    const double mobility = sigma * diffusion * 1e-7 / eField;
+    return mobility * 10000;
+}
+
+double sigmaFromMobility(double mobility, double eField, double diffusion) {
+    return mobility * 0.0001 * eField / (diffusion * 1e-7);
+}
+
 void CalcZFromSigma(ModelState& s, ValueFields& fields) {
     s.Valence =
         valenceFromSigma(s.Sigma, s.Temperature, s.EField, s.DhhSlope, physicalConstants(s));
@@ -26,8 +40,8 @@ void CalcZFromSigma(ModelState& s, ValueFields& fields) {
 }
 
 void CalcZstarFromSigma(ModelState& s, ValueFields& fields) {
-    s.EffectiveValence =
-        s.Sigma * s.Boltzmann * (273 + s.Temperature) / (s.ElectronVolt * s.EField);
+    s.EffectiveValence = effectiveValenceFromSigma(s.Sigma, s.Temperature, s.EField, s.Boltzmann,
+                                                   s.ElectronVolt);
     fields.setText(FieldId::ZstarTxt, platform::FormatFloat(kValencePattern, s.EffectiveValence));
 }
 
@@ -48,15 +62,14 @@ void CalcZFromZstar(ModelState& s, ValueFields& fields) {
 }
 
 void CalcMobilityFromSigma(ModelState& s, ValueFields& fields) {
-    s.Mobility = s.Sigma * s.Diffusion * 1e-7 / s.EField;
-    s.Mobility = s.Mobility * 10000;
+    s.Mobility = mobilityFromSigma(s.Sigma, s.EField, s.Diffusion);
     const std::string text = platform::FormatFloat(kMobilityPattern, s.Mobility);
     fields.setText(FieldId::MuTxt, text);
     s.Mobility = platform::StrToFloat(text);
 }
 
 void CalcSigmaFromMobility(ModelState& s, ValueFields& fields) {
-    s.Sigma = s.Mobility * 0.0001 * s.EField / (s.Diffusion * 1e-7);
+    s.Sigma = sigmaFromMobility(s.Mobility, s.EField, s.Diffusion);
     const std::string text = platform::FormatFloat(kMobilityPattern, s.Sigma);
     fields.setText(FieldId::SigTxt, text);
     s.Sigma = platform::StrToFloat(text);

@@ -12,6 +12,15 @@ struct PhysicalConstants;
 double valenceFromSigma(double sigma, double temperature, double eField, double slope,
                         const PhysicalConstants& c);
 
+// z* from Sigma (1/cm), the temperature (degrees Celsius) and E (V/cm).
+double effectiveValenceFromSigma(double sigma, double temperature, double eField, double boltzmann,
+                                 double electronVolt);
+
+// The mobility in 10^-4 cm^2/(V s) from Sigma (1/cm), E (V/cm) and the
+// diffusion coefficient (10^-7 cm^2/s), and back.
+double mobilityFromSigma(double sigma, double eField, double diffusion);
+double sigmaFromMobility(double mobility, double eField, double diffusion);
+
 // Each conversion writes one quantity of the model state and the text of its
 // value field.
 void CalcZFromSigma(ModelState& s, ValueFields& fields);

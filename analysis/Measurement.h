@@ -1,0 +1,86 @@
+#pragma once
+
+#include <array>
+#include <optional>
+#include <vector>
+
+#include "model/Electrostatics.h"
+#include "model/ModelState.h"
+
+namespace analysis {
+
+// The quantities z can be computed from, in the main window's units.
+enum class Input {
+    Temperature,
+    IonicStrength,
+    Dielectric,
+    SaltIonRadius,
+    Viscosity,
+    StokesRadius,
+    Diffusion,
+    Friction,
+    EField,
+    Current,
+    Conductivity,
+    XSection,
+    Sigma,
+    Mobility,
+};
+inline constexpr int kInputCount = static_cast<int>(Input::Mobility) + 1;
+
+struct InputInfo {
+    const char* name;     // "IonicStrength", as the batch program's column
+    const char* caption;  // "Ionic strength", as the windows name it
+    const char* unit;     // UTF-8; empty for none
+    double low;           // the limits of its number entry
+    double high;
+};
+const InputInfo& inputInfo(Input input);
+
+using InputValues = std::array<double, kInputCount>;
+
+// Which entered quantities the valence follows from: the hydrodynamic
+// quantity entered last (the other two follow from it at T and the
+// viscosity), E entered or from current, conductivity and cross-section,
+// and Sigma entered or from the mobility.
+struct MeasurementModel {
+    enum class Hydrodynamic { StokesRadius, Diffusion, Friction };
+    Hydrodynamic hydrodynamic = Hydrodynamic::StokesRadius;
+    bool fieldFromCurrent = false;
+    bool fromMobility = false;
+    model::PhysicalConstants constants;
+
+    bool uses(Input input) const;
+    // The inputs it uses, in the order of Input.
+    std::vector<Input> inputs() const;
+};
+
+// Everything the relations give for one set of inputs, without display
+// rounding.
+struct Estimate {
+    double stokesRadius = 0;
+    double diffusion = 0;
+    double eField = 0;
+    double sigma = 0;
+    double inverseDebyeLength = 0;
+    double ka = 0;
+    double henry = 0;
+    double slope = 0;
+    double effectiveValence = 0;
+    double valence = 0;
+    double geMax = 0;  // Ge at the valence
+};
+
+// The model's own relations, in the order a recalculation applies them.
+Estimate evaluate(const MeasurementModel& m, const InputValues& x);
+
+struct Measurement {
+    MeasurementModel model;
+    InputValues values{};  // the entered values; 0 for inputs not used
+};
+
+// The measurement the state holds; none when z or z* is the entered
+// quantity, as then nothing measured goes into z.
+std::optional<Measurement> measurementOf(const model::ModelState& s);
+
+}  // namespace analysis

@@ -1,0 +1,110 @@
+#pragma once
+
+#include <array>
+#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string_view>
+#include <vector>
+
+#include "analysis/Measurement.h"
+
+namespace analysis {
+
+enum class Distribution { Normal, Rectangular };
+
+// "normal", "rectangular".
+const char* distributionName(Distribution d);
+// Case is ignored.
+std::optional<Distribution> distributionByName(std::string_view name);
+
+// The standard uncertainty of one input; a rectangular distribution has the
+// half-width u sqrt(3).
+struct InputUncertainty {
+    double u = 0;
+    Distribution distribution = Distribution::Normal;
+    bool operator==(const InputUncertainty&) const = default;
+};
+using Uncertainties = std::array<InputUncertainty, kInputCount>;
+
+// The largest standard uncertainty an input takes: the width of its range.
+double uncertaintyLimit(Input input);
+
+// One line of the uncertainty budget of z.
+struct BudgetRow {
+    Input input{};
+    double value = 0;
+    double u = 0;
+    double sensitivity = 0;   // dz/dx
+    double contribution = 0;  // |dz/dx| u
+    double share = 0;         // of u(z)^2, 0 to 1
+};
+
+// The law of propagation of uncertainty to first order (JCGM 100), with
+// sensitivity coefficients by central differences.
+struct GumResult {
+    Estimate estimate;            // at the entered values
+    std::vector<BudgetRow> rows;  // one per input the model uses
+    double uValence = 0;
+    double uEffectiveValence = 0;
+    double uGeMax = 0;
+};
+GumResult gumBudget(const Measurement& m, const Uncertainties& u);
+
+// Mean, standard deviation and the probabilistically symmetric 95 %
+// coverage interval of a Monte Carlo output.
+struct Summary {
+    double mean = 0;
+    double sd = 0;
+    double low = 0;
+    double high = 0;
+};
+
+struct Histogram {
+    double from = 0;   // the left edge of the first bin
+    double width = 0;  // of each bin
+    std::vector<std::int64_t> counts;
+};
+
+struct MonteCarloOptions {
+    std::int64_t draws = 200000;
+    std::uint64_t seed = 1;
+    int threads = 0;  // 0: one per core
+    bool operator==(const MonteCarloOptions&) const = default;
+};
+inline constexpr std::int64_t kMinDraws = 10000;
+inline constexpr std::int64_t kMaxDraws = 10000000;
+
+// The propagation of distributions (JCGM 101). Draw i takes its numbers from
+// a stream that the seed and i alone determine, so the result is the same
+// for any number of threads.
+struct MonteCarloResult {
+    std::int64_t draws = 0;
+    // Values drawn outside their input's limits, and drawn again.
+    std::int64_t rejected = 0;
+    Summary valence;
+    Summary effectiveValence;
+    Summary geMax;
+    Histogram valenceHistogram;  // 0.1 % to 99.9 % of the draws of z
+};
+
+// Shared with a run on other threads: how far it got, and a request to stop.
+struct MonteCarloControl {
+    std::atomic<std::int64_t> done{0};
+    std::atomic<bool> cancelled{false};
+    // Called now and then from a worker thread while the run is going on.
+    std::function<void()> progress;
+};
+
+// None when the run was cancelled.
+std::optional<MonteCarloResult> monteCarlo(const Measurement& m, const Uncertainties& u,
+                                           const MonteCarloOptions& options,
+                                           MonteCarloControl* control = nullptr);
+
+// The draws of the Monte Carlo run without the summary, for checks and
+// benchmarks: z of draw i for i in [first, first + count), on this thread.
+std::vector<double> drawValences(const Measurement& m, const Uncertainties& u, std::uint64_t seed,
+                                 std::int64_t first, std::int64_t count);
+
+}  // namespace analysis

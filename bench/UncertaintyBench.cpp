@@ -1,0 +1,85 @@
+// Monte Carlo draws of z beside the same number of bare evaluations of the
+// measurement function, on one thread and on two, for a state in which every
+// input of the mobility measurement has an uncertainty.
+#include <benchmark/benchmark.h>
+
+#include <vector>
+
+#include "analysis/Uncertainty.h"
+
+namespace {
+
+using analysis::Input;
+
+constexpr std::int64_t kDraws = 1000000;
+
+analysis::Measurement mobilityMeasurement() {
+    model::ModelState s;
+    s.Temperature = 25;
+    s.IonicStrength = 0.1;
+    s.Dielectric = 78.5;
+    s.SaltIonRadius = 0.127;
+    s.StokesRadius = 2.9;
+    s.Current = 0.18;
+    s.Conductivity = 19.2;
+    s.XSection = 0.04;
+    s.EField = model::calcEField(s.Current, s.Conductivity, s.XSection);
+    s.Mobility = 1.2;
+    s.SigmaFromMobility = true;
+    s.MobilityFromSigma = false;
+    s.SigmaCalculated = true;
+    return *analysis::measurementOf(s);
+}
+
+analysis::Uncertainties onePercentEach(const analysis::Measurement& m) {
+    analysis::Uncertainties u{};
+    for (Input input : m.model.inputs())
+        u[static_cast<int>(input)].u = 0.01 * m.values[static_cast<int>(input)];
+    return u;
+}
+
+void BM_BareEvaluations(benchmark::State& state) {
+    const analysis::Measurement m = mobilityMeasurement();
+    // Inputs spread as the draws spread them, cycled through, so that the
+    // function's branches see the same variety as in the Monte Carlo run.
+    std::vector<analysis::InputValues> points(4096, m.values);
+    for (std::size_t k = 0; k < points.size(); ++k)
+        for (Input input : m.model.inputs()) {
+            const double spread =
+                1 + 0.02 * (static_cast<double>(
+                                (k * 2654435761u + static_cast<int>(input) * 40503u) % 1000) /
+                                999.0 -
+                            0.5);
+            points[k][static_cast<int>(input)] *= spread;
+        }
+    for (auto _ : state) {
+        double sum = 0;
+        for (std::int64_t i = 0; i < kDraws; ++i)
+            sum += analysis::evaluate(m.model, points[static_cast<std::size_t>(i) % points.size()])
+                       .valence;
+        benchmark::DoNotOptimize(sum);
+    }
+}
+BENCHMARK(BM_BareEvaluations)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+void BM_MonteCarlo(benchmark::State& state) {
+    const analysis::Measurement m = mobilityMeasurement();
+    const analysis::Uncertainties u = onePercentEach(m);
+    analysis::MonteCarloOptions options;
+    options.draws = kDraws;
+    options.threads = static_cast<int>(state.range(0));
+    for (auto _ : state)
+        benchmark::DoNotOptimize(analysis::monteCarlo(m, u, options));
+}
+BENCHMARK(BM_MonteCarlo)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+}  // namespace
+namespace {
+void BM_DrawsOnly(benchmark::State& state) {
+    const analysis::Measurement m = mobilityMeasurement();
+    const analysis::Uncertainties u = onePercentEach(m);
+    for (auto _ : state)
+        benchmark::DoNotOptimize(analysis::drawValences(m, u, 1, 0, kDraws));
+}
+BENCHMARK(BM_DrawsOnly)->Unit(benchmark::kMillisecond)->UseRealTime();
+}  // namespace

@@ -1,0 +1,4 @@
+# Monte Carlo draws beside bare evaluations of the measurement function.
+add_executable(uncertainty_bench UncertaintyBench.cpp)
+target_link_libraries(uncertainty_bench PRIVATE quorvin_analysis benchmark::benchmark_main)
+target_include_directories(uncertainty_bench PRIVATE ${PROJECT_SOURCE_DIR})

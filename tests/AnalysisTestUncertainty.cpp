@@ -1,0 +1,97 @@
+// The uncertainty of z by the law of propagation and by Monte Carlo, against
+// an independent computation on random measurements.
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "analysis/Uncertainty.h"
+#include "tests/support/UncertaintyReference.h"
+
+namespace {
+
+using analysis::Summary;
+
+// GUM u within 0.5 %; Monte Carlo mean and u within 1 %, the ends of the
+// 95 % interval within 2 % of its width; a value drawn near a limit is drawn
+// again as often as the cut-off share of its distribution says.
+TEST(Uncertainty, AgreesWithAnIndependentComputation) {
+    const auto rows = testsupport::uncertaintyReference();
+    ASSERT_GE(rows.size(), 12u);
+    analysis::MonteCarloOptions options;  // 200,000 draws, seed 1
+    for (const auto& row : rows) {
+        const analysis::Measurement m = row.measurement();
+        const analysis::Uncertainties u = row.uncertainties();
+        const analysis::GumResult gum = analysis::gumBudget(m, u);
+        const auto mc = analysis::monteCarlo(m, u, options);
+        ASSERT_TRUE(mc);
+        const struct {
+            const char* name;
+            double gumU;
+            const Summary& summary;
+        } outputs[] = {
+            {"Valence", gum.uValence, mc->valence},
+            {"EffectiveValence", gum.uEffectiveValence, mc->effectiveValence},
+            {"GeMax", gum.uGeMax, mc->geMax},
+        };
+        const std::string what = row.cells.at("Hydro") + row.cells.at("Field") +
+                                 row.cells.at("Measured") + " T " + row.cells.at("Temperature");
+        for (const auto& o : outputs) {
+            const std::string q = o.name;
+            SCOPED_TRACE(what + " " + q);
+            EXPECT_NEAR(o.gumU, row.number(q + "GumU"), 0.005 * row.number(q + "GumU"));
+            EXPECT_NEAR(o.summary.mean, row.number(q + "Mean"),
+                        0.01 * std::abs(row.number(q + "Mean")));
+            EXPECT_NEAR(o.summary.sd, row.number(q + "U"), 0.01 * row.number(q + "U"));
+            const double width = row.number(q + "High") - row.number(q + "Low");
+            EXPECT_NEAR(o.summary.low, row.number(q + "Low"), 0.02 * width);
+            EXPECT_NEAR(o.summary.high, row.number(q + "High"), 0.02 * width);
+        }
+        double shares = 0;
+        for (const auto& r : gum.rows)
+            shares += r.share;
+        EXPECT_NEAR(shares, 1, 1e-12);
+
+        const double t = row.number("Temperature");
+        const double uT = u[static_cast<int>(analysis::Input::Temperature)].u;
+        const bool nearZero = u[static_cast<int>(analysis::Input::Temperature)].distribution ==
+                                  analysis::Distribution::Normal &&
+                              t < 3 * uT;
+        if (nearZero) {
+            // Redraws per accepted draw: p / (1 - p), p the share below 0 C.
+            const double p = 0.5 * std::erfc(t / uT / std::sqrt(2.0));
+            EXPECT_NEAR(static_cast<double>(mc->rejected) / static_cast<double>(mc->draws),
+                        p / (1 - p), 0.05 * p / (1 - p));
+        }
+    }
+}
+
+// Draw i depends on the seed and i alone: any number of threads gives the
+// same digits, another seed other ones.
+TEST(Uncertainty, SameSeedSameDigitsOnAnyNumberOfThreads) {
+    const auto rows = testsupport::uncertaintyReference();
+    const analysis::Measurement m = rows.at(1).measurement();
+    const analysis::Uncertainties u = rows.at(1).uncertainties();
+    const auto digits = [&](int threads, std::uint64_t seed) {
+        analysis::MonteCarloOptions options{50000, seed, threads};
+        const auto r = analysis::monteCarlo(m, u, options);
+        return std::vector<double>{
+            r->valence.mean,        r->valence.sd,       r->valence.low,
+            r->valence.high,        r->geMax.mean,       r->geMax.high,
+            r->effectiveValence.sd, double(r->rejected), double(r->valenceHistogram.counts[25])};
+    };
+    const std::vector<double> one = digits(1, 7);
+    EXPECT_EQ(digits(2, 7), one);
+    EXPECT_EQ(digits(4, 7), one);
+    EXPECT_NE(digits(2, 8), one);
+}
+
+// A cancelled run gives no result.
+TEST(Uncertainty, CancelledRunGivesNothing) {
+    const auto rows = testsupport::uncertaintyReference();
+    analysis::MonteCarloControl control;
+    control.cancelled = true;
+    EXPECT_FALSE(
+        analysis::monteCarlo(rows.at(0).measurement(), rows.at(0).uncertainties(), {}, &control));
+}
+
+}  // namespace
