@@ -11,20 +11,20 @@ using Hydrodynamic = MeasurementModel::Hydrodynamic;
 
 // Limits as the number entries of the windows and calculators have them.
 const InputInfo kInputs[kInputCount] = {
-    {"Temperature", "Temperature", "\u00b0C", 0, 100},
-    {"IonicStrength", "Ionic strength", "M", 0.0001, 6.5},
-    {"Dielectric", "Dielectric constant", "", 1, 100},
-    {"SaltIonRadius", "Salt ion radius", "nm", 0.05, 10},
-    {"Viscosity", "Viscosity", "cP", 0.001, 10},
-    {"StokesRadius", "Stokes radius", "nm", 0.1, 1000},
-    {"Diffusion", "Diffusion coefficient", "10\u207b\u2077 cm\u00b2/s", 0.001, 100},
-    {"Friction", "Frictional coefficient", "10\u207b\u2078 g/s", 0.1, 1000},
-    {"EField", "E", "V/cm", 1e-5, 100},
-    {"Current", "Current", "mA", 1e-7, 100},
-    {"Conductivity", "Conductivity", "mS/cm", 1e-6, 500},
-    {"XSection", "Cuvette x-section", "cm\u00b2", 0.01, 1},
-    {"Sigma", "Sigma", "cm\u207b\u00b9", 0, 300},
-    {"Mobility", "Mobility", "10\u207b\u2074 cm\u00b2/(V s)", 0.0001, 100},
+    {"Temperature", "Temperature", "\u00b0C", "C", 0, 100},
+    {"IonicStrength", "Ionic strength", "M", "M", 0.0001, 6.5},
+    {"Dielectric", "Dielectric constant", "", "", 1, 100},
+    {"SaltIonRadius", "Salt ion radius", "nm", "nm", 0.05, 10},
+    {"Viscosity", "Viscosity", "cP", "cP", 0.001, 10},
+    {"StokesRadius", "Stokes radius", "nm", "nm", 0.1, 1000},
+    {"Diffusion", "Diffusion coefficient", "10\u207b\u2077 cm\u00b2/s", "10^-7 cm^2/s", 0.001, 100},
+    {"Friction", "Frictional coefficient", "10\u207b\u2078 g/s", "10^-8 g/s", 0.1, 1000},
+    {"EField", "E", "V/cm", "V/cm", 1e-5, 100},
+    {"Current", "Current", "mA", "mA", 1e-7, 100},
+    {"Conductivity", "Conductivity", "mS/cm", "mS/cm", 1e-6, 500},
+    {"XSection", "Cuvette x-section", "cm\u00b2", "cm^2", 0.01, 1},
+    {"Sigma", "Sigma", "cm\u207b\u00b9", "cm^-1", 0, 300},
+    {"Mobility", "Mobility", "10\u207b\u2074 cm\u00b2/(V s)", "10^-4 cm^2/(V s)", 0.0001, 100},
 };
 
 double at(const InputValues& x, Input i) {

@@ -32,6 +32,7 @@ struct InputInfo {
     const char* name;     // "IonicStrength", as the batch program's column
     const char* caption;  // "Ionic strength", as the windows name it
     const char* unit;     // UTF-8; empty for none
+    const char* logUnit;  // the same in the log's plain letters
     double low;           // the limits of its number entry
     double high;
 };

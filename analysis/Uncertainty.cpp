@@ -8,6 +8,8 @@
 #include <string_view>
 #include <thread>
 
+#include "platform/base/NumberText.h"
+
 namespace analysis {
 
 namespace {
@@ -348,6 +350,14 @@ std::optional<Distribution> distributionByName(std::string_view name) {
             return d;
     }
     return std::nullopt;
+}
+
+std::string significantText(double value, int digits) {
+    if (!std::isfinite(value))
+        return platform::FloatToStr(value);
+    const std::string pattern =
+        "0." + std::string(static_cast<std::size_t>(digits - 1), '0') + "E+00";
+    return platform::FloatToStr(platform::StrToFloat(platform::FormatFloat(pattern, value)));
 }
 
 double uncertaintyLimit(Input input) {

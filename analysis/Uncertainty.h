@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <functional>
 #include <optional>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -101,6 +102,10 @@ struct MonteCarloControl {
 std::optional<MonteCarloResult> monteCarlo(const Measurement& m, const Uncertainties& u,
                                            const MonteCarloOptions& options,
                                            MonteCarloControl* control = nullptr);
+
+// The value rounded to that many significant digits, in the program's
+// general number text ("0.253412", "1.5E-10").
+std::string significantText(double value, int digits = 6);
 
 // The draws of the Monte Carlo run without the summary, for checks and
 // benchmarks: z of draw i for i in [first, first + count), on this thread.

@@ -5,6 +5,7 @@
 #include "forms/Enternumber.h"
 #include "forms/Exitfrm.h"
 #include "forms/Henrymodels.h"
+#include "forms/Uncertainty.h"
 #include "forms/Mucalc.h"
 #include "forms/Report.h"
 #include "forms/about.h"
@@ -93,6 +94,8 @@ void TOpeningForm::buildMenu() {
     Analysis1 = menu->add("Analysis1", "&Analysis");
     HenryModels1 = Analysis1->add("HenryModels1", "&Henry's function models...",
                                   [this](platform::MenuItem& m) { HenryModels1Click(m); });
+    Uncertainty1 = Analysis1->add("Uncertainty1", "&Uncertainty of z...",
+                                  [this](platform::MenuItem& m) { Uncertainty1Click(m); });
     Help1 = menu->add("Help1", "&Help");
     UserGuide1 = Help1->add("UserGuide1", "&User guide",
                             [this](platform::MenuItem& m) { UserGuide1Click(m); });
@@ -265,6 +268,8 @@ void TOpeningForm::Recalculate() {
     model::Recalculate(*this, m_fields, m_series, [this] { WriteLogEntry(); });
     if (m_henryModels && m_henryModels->visible())
         m_henryModels->showFor(*this, KaTxt->text(), SigTxt->text());
+    if (m_uncertainty && m_uncertainty->visible())
+        m_uncertainty->showFor(*this, ZTxt->text());
 }
 
 void TOpeningForm::WriteLogEntry() {
@@ -445,6 +450,15 @@ void TOpeningForm::HenryModels1Click(platform::MenuItem&) {
     }
     m_henryModels->showFor(*this, KaTxt->text(), SigTxt->text());
     m_henryModels->Show();
+}
+
+void TOpeningForm::Uncertainty1Click(platform::MenuItem&) {
+    if (!m_uncertainty) {
+        m_uncertainty = std::make_unique<TUncertaintyFrm>(this);
+        UncertaintyFrm = m_uncertainty.get();
+    }
+    m_uncertainty->showFor(*this, ZTxt->text());
+    m_uncertainty->Show();
 }
 
 void TOpeningForm::CopyGevszvaluestoclipboard1Click(platform::MenuItem&) {

@@ -14,6 +14,7 @@ namespace forms {
 
 struct Hydrodynamics;
 class THenryModelsFrm;
+class TUncertaintyFrm;
 
 // The main window: the value fields of the experiment and the results, the
 // colour key, the graph of Ge against z, and the model state it owns.
@@ -66,6 +67,7 @@ class TOpeningForm : public platform::Form, public model::ModelState {
     platform::MenuItem* Exit1;
     platform::MenuItem* Analysis1;
     platform::MenuItem* HenryModels1;
+    platform::MenuItem* Uncertainty1;
     platform::MenuItem* Help1;
     platform::MenuItem* UserGuide1;
     platform::MenuItem* About1;
@@ -109,6 +111,7 @@ class TOpeningForm : public platform::Form, public model::ModelState {
     // Shows the comparison of Henry's function models for the current state;
     // it follows every later recalculation while it is shown.
     void HenryModels1Click(platform::MenuItem& sender);
+    void Uncertainty1Click(platform::MenuItem& sender);
     // Writes the graph's points as "z Ge" lines.
     void CopyGevszvaluestoclipboard1Click(platform::MenuItem& sender);
     void Printersetup1Click(platform::MenuItem& sender);
@@ -176,6 +179,7 @@ class TOpeningForm : public platform::Form, public model::ModelState {
     FieldRow m_rows[model::kFieldCount];
     // Made when first asked for, then kept for the run.
     std::unique_ptr<THenryModelsFrm> m_henryModels;
+    std::unique_ptr<TUncertaintyFrm> m_uncertainty;
     Fields m_fields{*this};
     Series m_series{*this};
 };

@@ -39,6 +39,9 @@ class Backend {
     // Shows the main form and runs until it has closed.
     virtual void run(Form& mainForm) = 0;
     virtual void terminate() = 0;
+    // Runs task on the user-interface thread once it is free. The one call
+    // that may come from any thread: work done elsewhere reports back by it.
+    virtual void post(std::function<void()> task) = 0;
     // Common dialogs, printer and clipboard; none by default.
     virtual DesktopServices* services() { return nullptr; }
 };

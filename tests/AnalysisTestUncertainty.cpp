@@ -5,6 +5,9 @@
 #include <cmath>
 
 #include "analysis/Uncertainty.h"
+#include "model/FieldTable.h"
+#include "model/Recalculate.h"
+#include "platform/base/NumberText.h"
 #include "tests/support/UncertaintyReference.h"
 
 namespace {
@@ -92,6 +95,83 @@ TEST(Uncertainty, CancelledRunGivesNothing) {
     control.cancelled = true;
     EXPECT_FALSE(
         analysis::monteCarlo(rows.at(0).measurement(), rows.at(0).uncertainties(), {}, &control));
+}
+
+}  // namespace
+
+namespace {
+
+// The measurement of a state gives, at the entered values, the z that the
+// recalculation gave, up to the display rounding of derived values; with z
+// or z* entered there is none.
+TEST(Uncertainty, MeasurementOfTheStateGivesItsValence) {
+    using S = model::ModelState;
+    const auto roundedRadius = [](S& s) {
+        s.StokesRadius = platform::StrToFloat(platform::FormatFloat("##.0##", s.StokesRadius));
+    };
+    const struct {
+        const char* what;
+        void (*set)(S&, decltype(roundedRadius)&);
+        bool measured;
+    } cases[] = {
+        {"start-up: Sigma, the window's own E", [](S&, auto&) {}, true},
+        {"E from current",
+         [](S& s, auto&) { s.EField = model::calcEField(s.Current, s.Conductivity, s.XSection); },
+         true},
+        {"E entered",
+         [](S& s, auto&) {
+             s.ECalculated = false;
+             s.EField = 0.2;
+         },
+         true},
+        {"mobility, Rs entered",
+         [](S& s, auto&) {
+             s.SigmaFromMobility = s.SigmaCalculated = true;
+             s.MobilityFromSigma = false;
+         },
+         true},
+        {"mobility, D entered",
+         [](S& s, auto& round) {
+             s.SigmaFromMobility = s.SigmaCalculated = s.DiffusionEntered = true;
+             s.MobilityFromSigma = s.StokesRadiusEntered = false;
+             s.Diffusion = 6.5;
+             s.StokesRadius = model::calcStokesRadiusFromDiffusion(s.Temperature, s.Viscosity,
+                                                                   s.Diffusion, s.Boltzmann, s.Pi);
+             round(s);
+         },
+         true},
+        {"Sigma, f entered",
+         [](S& s, auto& round) {
+             s.FrictionEntered = true;
+             s.StokesRadiusEntered = false;
+             s.Viscosity = 1.3;
+             s.Friction = 4.2;
+             s.StokesRadius = model::calcStokesRadiusFromFriction(s.Viscosity, s.Friction, s.Pi);
+             round(s);
+         },
+         true},
+        {"z entered",
+         [](S& s, auto&) {
+             s.ZCalculated = false;
+             s.SigmaCalculated = true;
+             s.Valence = 10;
+         },
+         false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        model::FieldTable fields = model::FieldTable::mainWindowDesign();
+        S s;
+        model::readStartValues(s, fields);
+        c.set(s, roundedRadius);
+        model::PointList series;
+        model::Recalculate(s, fields, series, {});
+        const auto m = analysis::measurementOf(s);
+        ASSERT_EQ(m.has_value(), c.measured);
+        if (m)
+            EXPECT_NEAR(analysis::evaluate(m->model, m->values).valence, s.Valence,
+                        2e-4 * s.Valence);
+    }
 }
 
 }  // namespace

@@ -19,3 +19,9 @@ target_link_libraries(henrymodels_tests PRIVATE quorvin_forms quorvin_platform_h
                       GTest::gtest_main)
 target_include_directories(henrymodels_tests PRIVATE ${PROJECT_SOURCE_DIR})
 gtest_discover_tests(henrymodels_tests)
+
+add_executable(uncertainty_window_tests UncertaintyFrmTest.cpp)
+target_link_libraries(uncertainty_window_tests PRIVATE quorvin_forms quorvin_platform_headless
+                      GTest::gtest_main)
+target_include_directories(uncertainty_window_tests PRIVATE ${PROJECT_SOURCE_DIR})
+gtest_discover_tests(uncertainty_window_tests)

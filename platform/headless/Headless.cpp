@@ -6,6 +6,43 @@ void HeadlessBackend::expectModal(std::string className, DialogScript script) {
     m_scripts.push_back({std::move(className), std::move(script), {}});
 }
 
+void HeadlessBackend::post(std::function<void()> task) {
+    {
+        const std::lock_guard lock(m_postedMutex);
+        m_posted.push_back(std::move(task));
+    }
+    m_postedArrived.notify_all();
+}
+
+int HeadlessBackend::runPosted() {
+    int ran = 0;
+    for (;;) {
+        std::function<void()> task;
+        {
+            const std::lock_guard lock(m_postedMutex);
+            if (m_posted.empty())
+                return ran;
+            task = std::move(m_posted.front());
+            m_posted.pop_front();
+        }
+        task();
+        ++ran;
+    }
+}
+
+bool HeadlessBackend::runPostedUntil(const std::function<bool()>& done,
+                                     std::chrono::milliseconds timeout) {
+    const auto end = std::chrono::steady_clock::now() + timeout;
+    for (;;) {
+        runPosted();
+        if (done())
+            return true;
+        std::unique_lock lock(m_postedMutex);
+        if (!m_postedArrived.wait_until(lock, end, [this] { return !m_posted.empty(); }))
+            return done();
+    }
+}
+
 std::vector<std::string> HeadlessBackend::takeMessages() {
     std::vector<std::string> out;
     out.swap(m_messages);

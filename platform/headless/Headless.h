@@ -1,7 +1,10 @@
 #pragma once
 
+#include <chrono>
+#include <condition_variable>
 #include <deque>
 #include <functional>
+#include <mutex>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -66,6 +69,14 @@ class HeadlessBackend : public Backend, public DesktopServices {
     void showMessage(const std::string& text) override { m_messages.push_back(text); }
     void run(Form& mainForm) override { showForm(mainForm); }
     void terminate() override { m_terminated = true; }
+    void post(std::function<void()> task) override;
+    // Runs the tasks posted so far and those they post, as an event loop
+    // would; returns how many ran.
+    int runPosted();
+    // Runs posted tasks as they come until done() holds; false when it does
+    // not within the time.
+    bool runPostedUntil(const std::function<bool()>& done,
+                        std::chrono::milliseconds timeout = std::chrono::seconds(20));
     DesktopServices* services() override { return this; }
 
     // The common dialogs, the printer and the clipboard.
@@ -109,6 +120,9 @@ class HeadlessBackend : public Backend, public DesktopServices {
     PrinterChoice m_printer{"Default printer", ""};
     ClipboardText m_clipboard;
     std::deque<Pending> m_scripts;
+    std::mutex m_postedMutex;
+    std::condition_variable m_postedArrived;
+    std::deque<std::function<void()>> m_posted;
     std::vector<std::string> m_history;
     std::vector<std::string> m_messages;
     bool m_terminated = false;

@@ -163,6 +163,12 @@ QtServices& QtBackend::qtServices() {
     return *m_services;
 }
 
+void QtBackend::post(std::function<void()> task) {
+    // A queued call on the application object runs on its thread.
+    QMetaObject::invokeMethod(
+        QCoreApplication::instance(), [task = std::move(task)] { task(); }, Qt::QueuedConnection);
+}
+
 void QtBackend::terminate() {
     m_quitting = true;
     QApplication::quit();

@@ -27,6 +27,7 @@ class QtBackend : public Backend, public FormWindows {
     void showMessage(const std::string& text) override;
     void run(Form& mainForm) override;
     void terminate() override;
+    void post(std::function<void()> task) override;
     DesktopServices* services() override;
     QtServices& qtServices();
 

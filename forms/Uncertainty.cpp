@@ -1,0 +1,546 @@
+#include "forms/Uncertainty.h"
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <cmath>
+#include <thread>
+
+#include "forms/Enternumber.h"
+#include "forms/Report.h"
+#include "log/UncertaintyBlock.h"
+#include "platform/Application.h"
+#include "platform/base/NumberText.h"
+
+namespace forms {
+
+using analysis::Input;
+using platform::Label;
+using platform::StaticText;
+
+TUncertaintyFrm* UncertaintyFrm = nullptr;
+
+namespace {
+
+constexpr int kRowHeight = 19;
+constexpr int kRowPitch = 22;
+constexpr int kTableTop = 46;
+constexpr int kMonteCarloTop = 64 + TUncertaintyFrm::kMaxRows * kRowPitch + 34;
+constexpr int kProgressWidth = 160;
+// A run that takes longer than this shows its progress and can be cancelled.
+constexpr auto kQuietTime = std::chrono::milliseconds(200);
+constexpr double kPi = 3.14159265358979323846;
+
+platform::Font boldFont() {
+    platform::Font f;
+    f.bold = true;
+    return f;
+}
+
+std::string number(double value) {
+    return analysis::significantText(value);
+}
+
+std::string captionOf(Input input) {
+    const analysis::InputInfo& info = analysis::inputInfo(input);
+    const std::string unit = info.unit;
+    return unit.empty() ? info.caption : std::string(info.caption) + " (" + unit + ")";
+}
+
+}  // namespace
+
+struct TUncertaintyFrm::Run {
+    analysis::MonteCarloControl control;
+    RunKey key;
+    std::chrono::steady_clock::time_point started = std::chrono::steady_clock::now();
+    std::optional<analysis::MonteCarloResult> result;
+    std::string error;
+    // Last, so that it is joined before the rest goes.
+    std::jthread thread;
+};
+
+TUncertaintyFrm::TUncertaintyFrm(platform::Form* owner) : Form(owner, "UncertaintyFrm") {
+    setCaption("Uncertainty of z");
+    setClientSize(820, 640);
+    buildInputs();
+    buildMonteCarlo();
+    OnClose = [this](platform::Form&, platform::CloseAction&) { stopRun(); };
+}
+
+TUncertaintyFrm::~TUncertaintyFrm() {
+    stopRun();
+    if (UncertaintyFrm == this)
+        UncertaintyFrm = nullptr;
+}
+
+void TUncertaintyFrm::buildInputs() {
+    StateLbl = add<Label>("StateLbl");
+    StateLbl->setFont(boldFont());
+    StateLbl->setBounds(8, 6, clientWidth() - 16, kRowHeight - 4);
+    ValenceLbl = add<Label>("ValenceLbl");
+    ValenceLbl->setBounds(8, 24, clientWidth() - 16, kRowHeight - 4);
+
+    const char* headers[] = {"Input", "Value",        "u",        "Distribution",
+                             "dz/dx", "u(z) from it", "Share (%)"};
+    const int columns[] = {8, 232, 326, 420, 520, 620, 714};
+    const int widths[] = {220, 90, 90, 96, 96, 90, 98};
+    for (int c = 0; c < 7; ++c) {
+        HeaderLbls[c] = add<Label>("HeaderLbl" + std::to_string(c), headers[c]);
+        HeaderLbls[c]->setFont(boldFont());
+        if (c > 0)
+            HeaderLbls[c]->setTextAlign(platform::TextAlign::Center);
+        HeaderLbls[c]->setBounds(columns[c], kTableTop, widths[c], kRowHeight - 4);
+    }
+    for (int r = 0; r < kMaxRows; ++r) {
+        const int top = 64 + r * kRowPitch;
+        const std::string n = std::to_string(r);
+        Row& row = Rows[r];
+        row.name = add<Label>("InputLbl" + n);
+        row.name->setBounds(columns[0], top + 2, widths[0], kRowHeight - 4);
+        StaticText** cells[] = {&row.value,        &row.u,    &row.distribution, &row.sensitivity,
+                                &row.contribution, &row.share};
+        const char* names[] = {"ValueTxt", "UTxt", "DistTxt", "SensTxt", "ContribTxt", "ShareTxt"};
+        // The colour key: what the user enters here lime, what is calculated yellow.
+        const platform::Color colors[] = {platform::clWhite,  platform::clLime,
+                                          platform::clLime,   platform::clYellow,
+                                          platform::clYellow, platform::clYellow};
+        for (int c = 0; c < 6; ++c) {
+            StaticText* cell = add<StaticText>(names[c] + n);
+            cell->setColor(colors[c]);
+            cell->setTextAlign(platform::TextAlign::Center);
+            cell->setBounds(columns[c + 1], top, widths[c + 1], kRowHeight);
+            cell->setTabStop(c == 1 || c == 2);
+            *cells[c] = cell;
+        }
+        row.u->OnClick = [this](platform::Control& c) { UTxtClick(c); };
+        row.distribution->OnClick = [this](platform::Control& c) { DistTxtClick(c); };
+    }
+
+    const int gumTop = 64 + kMaxRows * kRowPitch + 6;
+    GumLbl = add<Label>("GumLbl", "GUM, combined:");
+    GumLbl->setFont(boldFont());
+    GumLbl->setBounds(8, gumTop + 2, 120, kRowHeight - 4);
+    const char* captions[] = {"u(z)", "u(z*)", "u(Ge(max)), kJ/mol"};
+    const int lefts[] = {176, 366, 646};
+    const int captionWidths[] = {40, 48, 130};
+    for (int k = 0; k < 3; ++k) {
+        GumCaptionLbls[k] = add<Label>("GumCaptionLbl" + std::to_string(k), captions[k]);
+        GumCaptionLbls[k]->setTextAlign(platform::TextAlign::Right);
+        GumCaptionLbls[k]->setBounds(lefts[k] - 4 - captionWidths[k], gumTop + 2, captionWidths[k],
+                                     kRowHeight - 4);
+        GumTxts[k] = add<StaticText>("GumTxt" + std::to_string(k));
+        GumTxts[k]->setColor(platform::clYellow);
+        GumTxts[k]->setTextAlign(platform::TextAlign::Center);
+        GumTxts[k]->setBounds(lefts[k], gumTop, 90, kRowHeight);
+        GumTxts[k]->setAccessibleName(std::string("GUM ") + captions[k]);
+        GumTxts[k]->setTabStop(true);
+    }
+}
+
+void TUncertaintyFrm::buildMonteCarlo() {
+    const int top = kMonteCarloTop;
+    MonteCarloLbl = add<Label>("MonteCarloLbl", "Monte Carlo");
+    MonteCarloLbl->setFont(boldFont());
+    MonteCarloLbl->setBounds(8, top, 200, kRowHeight - 4);
+
+    DrawsLbl = add<Label>("DrawsLbl", "Draws:");
+    DrawsLbl->setBounds(8, top + 24, 50, kRowHeight - 4);
+    DrawsTxt = add<StaticText>("DrawsTxt");
+    DrawsTxt->setColor(platform::clLime);
+    DrawsTxt->setTextAlign(platform::TextAlign::Center);
+    DrawsTxt->setBounds(60, top + 22, 90, kRowHeight);
+    DrawsTxt->setAccessibleName("Draws");
+    DrawsTxt->setTabStop(true);
+    DrawsTxt->OnClick = [this](platform::Control& c) { DrawsTxtClick(c); };
+    SeedLbl = add<Label>("SeedLbl", "Seed:");
+    SeedLbl->setTextAlign(platform::TextAlign::Right);
+    SeedLbl->setBounds(160, top + 24, 50, kRowHeight - 4);
+    SeedTxt = add<StaticText>("SeedTxt");
+    SeedTxt->setColor(platform::clLime);
+    SeedTxt->setTextAlign(platform::TextAlign::Center);
+    SeedTxt->setBounds(214, top + 22, 90, kRowHeight);
+    SeedTxt->setAccessibleName("Seed");
+    SeedTxt->setTabStop(true);
+    SeedTxt->OnClick = [this](platform::Control& c) { SeedTxtClick(c); };
+
+    RunBtn = add<platform::Button>("RunBtn");
+    RunBtn->setText("&Run");
+    RunBtn->setBounds(8, top + 50, 75, 25);
+    RunBtn->OnClick = [this](platform::Control& c) { RunBtnClick(c); };
+    CancelBtn = add<platform::Button>("CancelBtn");
+    CancelBtn->setText("&Cancel");
+    CancelBtn->setBounds(90, top + 50, 75, 25);
+    CancelBtn->setVisible(false);
+    CancelBtn->OnClick = [this](platform::Control& c) { CancelBtnClick(c); };
+    ProgressPnl = add<platform::Panel>("ProgressPnl");
+    ProgressPnl->setBevels(platform::Bevel::Lowered, platform::Bevel::None);
+    ProgressPnl->setBounds(172, top + 53, kProgressWidth, kRowHeight);
+    ProgressPnl->setAccessibleName("Progress");
+    ProgressPnl->setVisible(false);
+    ProgressBar = ProgressPnl->add<platform::Shape>("ProgressBar");
+    ProgressBar->setColor(platform::Color{0, 0, 128});
+    ProgressBar->setBounds(1, 1, 0, kRowHeight - 2);
+    ProgressLbl = add<Label>("ProgressLbl");
+    ProgressLbl->setBounds(172 + kProgressWidth + 6, top + 55, 60, kRowHeight - 4);
+
+    const char* headers[] = {"", "Mean", "u", "95 % from", "95 % to"};
+    const int columns[] = {8, 100, 180, 260, 340};
+    for (int c = 0; c < 5; ++c) {
+        ResultHeaderLbls[c] = add<Label>("ResultHeaderLbl" + std::to_string(c), headers[c]);
+        ResultHeaderLbls[c]->setFont(boldFont());
+        ResultHeaderLbls[c]->setTextAlign(platform::TextAlign::Center);
+        ResultHeaderLbls[c]->setBounds(columns[c], top + 86, c == 0 ? 88 : 76, kRowHeight - 4);
+    }
+    const char* rows[] = {"z", "z*", "Ge(max), kJ/mol"};
+    for (int r = 0; r < 3; ++r) {
+        const int rowTop = top + 104 + r * kRowPitch;
+        ResultRow& row = ResultRows[r];
+        row.name = add<Label>("ResultLbl" + std::to_string(r), rows[r]);
+        row.name->setFont(boldFont());
+        row.name->setBounds(columns[0], rowTop + 2, 90, kRowHeight - 4);
+        for (int c = 0; c < 4; ++c) {
+            StaticText* cell = add<StaticText>("ResultTxt" + std::to_string(r) + std::to_string(c));
+            cell->setColor(platform::clYellow);
+            cell->setTextAlign(platform::TextAlign::Center);
+            cell->setBounds(columns[c + 1], rowTop, 76, kRowHeight);
+            cell->setAccessibleName(std::string("Monte Carlo ") + headers[c + 1] + ", " + rows[r]);
+            cell->setTabStop(true);
+            row.cells[c] = cell;
+        }
+    }
+    RejectedLbl = add<Label>("RejectedLbl");
+    RejectedLbl->setBounds(8, top + 174, 410, kRowHeight - 4);
+    StatusLbl = add<Label>("StatusLbl");
+    StatusLbl->setBounds(8, top + 194, 410, kRowHeight - 4);
+
+    Chart1 = add<platform::LineChart>("Chart1");
+    Chart1->setBounds(424, top - 4, clientWidth() - 432, clientHeight() - top - 44);
+    Chart1->setAccessibleName("Graph of the Monte Carlo distribution of z");
+    platform::Font titleFont;
+    titleFont.name = "Arial";
+    titleFont.bold = true;
+    titleFont.color = platform::clBlue;
+    platform::Font axisFont = titleFont;
+    axisFont.color = platform::clBlack;
+    Chart1->title = {"Distribution of z", titleFont};
+    Chart1->bottomAxisTitle = {"z", axisFont};
+    Chart1->leftAxisTitle = {"Probability density", axisFont};
+    Chart1->appearanceChanged();
+
+    AddToLogBtn = add<platform::Button>("AddToLogBtn");
+    AddToLogBtn->setText("&Add to log");
+    AddToLogBtn->setBounds(clientWidth() - 190, clientHeight() - 33, 95, 25);
+    AddToLogBtn->OnClick = [this](platform::Control& c) { AddToLogBtnClick(c); };
+    CloseBtn = add<platform::Button>("CloseBtn");
+    CloseBtn->setText("&Close");
+    CloseBtn->setCancel(true);
+    CloseBtn->setBounds(clientWidth() - 83, clientHeight() - 33, 75, 25);
+    CloseBtn->OnClick = [this](platform::Control&) { Close(); };
+
+    DrawsTxt->setText(std::to_string(m_options.draws));
+    SeedTxt->setText(std::to_string(m_options.seed));
+}
+
+void TUncertaintyFrm::showFor(const model::ModelState& s, const std::string& zText) {
+    m_measurement = analysis::measurementOf(s);
+    if (!m_measurement) {
+        StateLbl->setText(
+            "The uncertainty analysis needs a measured Sigma or mobility: "
+            "now z or z* is entered.");
+        ValenceLbl->setText("");
+    } else {
+        StateLbl->setText(m_measurement->model.fromMobility ? "z from the measured mobility"
+                                                            : "z from the measured Sigma");
+        const double z = analysis::evaluate(m_measurement->model, m_measurement->values).valence;
+        ValenceLbl->setText("z = " + zText + " as shown; " + number(z) +
+                            " at the entered values without display rounding");
+    }
+    update();
+}
+
+bool TUncertaintyFrm::anyUncertainty() const {
+    if (!m_measurement)
+        return false;
+    for (Input input : m_measurement->model.inputs())
+        if (m_u[static_cast<int>(input)].u > 0)
+            return true;
+    return false;
+}
+
+TUncertaintyFrm::RunKey TUncertaintyFrm::currentKey() const {
+    RunKey key;
+    if (m_measurement) {
+        key.values = m_measurement->values;
+        key.hydrodynamic = m_measurement->model.hydrodynamic;
+        key.fieldFromCurrent = m_measurement->model.fieldFromCurrent;
+        key.fromMobility = m_measurement->model.fromMobility;
+        for (Input input : m_measurement->model.inputs())
+            key.u[static_cast<int>(input)] = m_u[static_cast<int>(input)];
+    }
+    key.options = m_options;
+    return key;
+}
+
+bool TUncertaintyFrm::resultCurrent() const {
+    return m_result && anyUncertainty() && currentKey() == m_resultKey;
+}
+
+void TUncertaintyFrm::update() {
+    const std::vector<Input> inputs =
+        m_measurement ? m_measurement->model.inputs() : std::vector<Input>{};
+    m_gum.reset();
+    if (m_measurement)
+        m_gum = analysis::gumBudget(*m_measurement, m_u);
+    for (int r = 0; r < kMaxRows; ++r) {
+        Row& row = Rows[r];
+        const bool shown = r < static_cast<int>(inputs.size());
+        platform::Control* controls[] = {row.name,         row.value,       row.u,
+                                         row.distribution, row.sensitivity, row.contribution,
+                                         row.share};
+        for (platform::Control* c : controls)
+            c->setVisible(shown);
+        if (!shown)
+            continue;
+        const Input input = inputs[static_cast<std::size_t>(r)];
+        const int i = static_cast<int>(input);
+        const analysis::BudgetRow& b = m_gum->rows[static_cast<std::size_t>(r)];
+        const std::string caption = captionOf(input);
+        row.name->setText(caption);
+        row.value->setText(platform::FloatToStr(m_measurement->values[i]));
+        row.u->setText(platform::FloatToStr(m_u[i].u));
+        row.distribution->setText(analysis::distributionName(m_u[i].distribution));
+        row.sensitivity->setText(number(b.sensitivity));
+        row.contribution->setText(number(b.contribution));
+        row.share->setText(platform::FormatFloat("0.0", 100 * b.share));
+        const char* what[] = {"value", "standard uncertainty", "distribution",
+                              "dz/dx", "contribution to u(z)", "share of u(z) squared"};
+        StaticText* cells[] = {row.value,        row.u,    row.distribution, row.sensitivity,
+                               row.contribution, row.share};
+        for (int c = 0; c < 6; ++c)
+            cells[c]->setAccessibleName(caption + ", " + what[c]);
+    }
+    const double gum[] = {m_gum ? m_gum->uValence : 0, m_gum ? m_gum->uEffectiveValence : 0,
+                          m_gum ? m_gum->uGeMax : 0};
+    for (int k = 0; k < 3; ++k)
+        GumTxts[k]->setText(m_gum ? number(gum[k]) : "");
+
+    if (!m_measurement) {
+        stopRun();
+        clearResult("");
+        return;
+    }
+    if (!anyUncertainty()) {
+        stopRun();
+        clearResult("Enter a standard uncertainty u for an input: click its u.");
+        return;
+    }
+    if (resultCurrent()) {
+        showResult();
+        return;
+    }
+    if (m_run && m_run->key == currentKey())
+        return;
+    startRun();
+}
+
+void TUncertaintyFrm::startRun() {
+    stopRun();
+    clearResult("Running...");
+    auto run = std::make_shared<Run>();
+    run->key = currentKey();
+    m_run = run;
+    // The run reports through the event loop; a report that comes after the
+    // run was stopped finds it gone and does nothing.
+    platform::Backend* backend = &platform::app().backend();
+    const std::weak_ptr<Run> weak = run;
+    const auto onUiThread = [backend, weak, this](void (TUncertaintyFrm::*step)()) {
+        backend->post([weak, this, step] {
+            const std::shared_ptr<Run> current = weak.lock();
+            if (current && current == m_run)
+                platform::app().dispatch(nullptr, [this, step] { (this->*step)(); });
+        });
+    };
+    run->control.progress = [onUiThread] { onUiThread(&TUncertaintyFrm::runProgressed); };
+    Run* raw = run.get();
+    run->thread = std::jthread([raw, m = *m_measurement, u = m_u, options = m_options, onUiThread] {
+        try {
+            raw->result = analysis::monteCarlo(m, u, options, &raw->control);
+        } catch (const std::exception& e) {
+            raw->error = e.what();
+        }
+        onUiThread(&TUncertaintyFrm::runFinished);
+    });
+    RunBtn->setEnabled(false);
+}
+
+void TUncertaintyFrm::stopRun() {
+    if (!m_run)
+        return;
+    m_run->control.cancelled = true;
+    m_run.reset();  // joins the run's thread, which stops after its current block
+    CancelBtn->setVisible(false);
+    ProgressPnl->setVisible(false);
+    ProgressLbl->setText("");
+}
+
+void TUncertaintyFrm::runProgressed() {
+    if (std::chrono::steady_clock::now() - m_run->started < kQuietTime)
+        return;
+    const double done = static_cast<double>(m_run->control.done.load()) /
+                        static_cast<double>(m_run->key.options.draws);
+    const double fraction = std::clamp(done, 0.0, 1.0);
+    CancelBtn->setVisible(true);
+    ProgressPnl->setVisible(true);
+    ProgressBar->setWidth(static_cast<int>(fraction * (kProgressWidth - 2)));
+    ProgressLbl->setText(std::to_string(static_cast<int>(fraction * 100)) + " %");
+}
+
+void TUncertaintyFrm::runFinished() {
+    const std::shared_ptr<Run> run = m_run;
+    m_run.reset();
+    run->thread.join();
+    CancelBtn->setVisible(false);
+    ProgressPnl->setVisible(false);
+    ProgressLbl->setText("");
+    if (run->result) {
+        m_result = std::move(run->result);
+        m_resultKey = run->key;
+        showResult();
+    } else {
+        clearResult(run->error.empty() ? "Cancelled." : "The run failed: " + run->error);
+    }
+}
+
+void TUncertaintyFrm::clearResult(const std::string& status) {
+    for (ResultRow& row : ResultRows)
+        for (StaticText* cell : row.cells)
+            cell->setText("");
+    RejectedLbl->setText("");
+    StatusLbl->setText(status);
+    Chart1->setSeries({});
+    RunBtn->setEnabled(!m_run && anyUncertainty());
+    AddToLogBtn->setEnabled(false);
+}
+
+void TUncertaintyFrm::showResult() {
+    const analysis::Summary* summaries[] = {&m_result->valence, &m_result->effectiveValence,
+                                            &m_result->geMax};
+    for (int r = 0; r < 3; ++r) {
+        const analysis::Summary& s = *summaries[r];
+        const double values[] = {s.mean, s.sd, s.low, s.high};
+        for (int c = 0; c < 4; ++c)
+            ResultRows[r].cells[c]->setText(number(values[c]));
+    }
+    RejectedLbl->setText("Drawn again outside the limits of their input: " +
+                         std::to_string(m_result->rejected) + " values");
+    StatusLbl->setText(std::to_string(m_result->draws) + " draws, seed " +
+                       std::to_string(m_resultKey.options.seed) + ".");
+    showChart();
+    RunBtn->setEnabled(false);
+    AddToLogBtn->setEnabled(true);
+}
+
+void TUncertaintyFrm::showChart() {
+    const analysis::Histogram& h = m_result->valenceHistogram;
+    const double n = static_cast<double>(m_result->draws);
+    platform::LineSeries bars{"Monte Carlo", platform::clBlue, {}};
+    double peak = 0;
+    double x = h.from;
+    bars.points.push_back({x, 0});
+    for (std::int64_t count : h.counts) {
+        const double density = static_cast<double>(count) / (n * h.width);
+        peak = std::max(peak, density);
+        bars.points.push_back({x, density});
+        x += h.width;
+        bars.points.push_back({x, density});
+    }
+    bars.points.push_back({x, 0});
+
+    std::vector<platform::LineSeries> series{bars};
+    const double mean = m_gum->estimate.valence;
+    const double sd = m_gum->uValence;
+    if (sd > 0) {
+        platform::LineSeries normal{"GUM", platform::clRed, {}, true};
+        const double to = h.from + h.width * static_cast<double>(h.counts.size());
+        for (int k = 0; k <= 120; ++k) {
+            const double z = h.from + (to - h.from) * k / 120;
+            const double d =
+                std::exp(-0.5 * (z - mean) * (z - mean) / (sd * sd)) / (sd * std::sqrt(2 * kPi));
+            peak = std::max(peak, d);
+            normal.points.push_back({z, d});
+        }
+        series.push_back(std::move(normal));
+    }
+    const double top = peak > 0 ? peak * 1.1 : 1;
+    const analysis::Summary& z = m_result->valence;
+    series.push_back({"95 % interval", platform::clBlack, {{z.low, 0}, {z.low, top}}, true});
+    series.push_back({"", platform::clBlack, {{z.high, 0}, {z.high, top}}, true});
+    const double span = h.width * static_cast<double>(h.counts.size());
+    Chart1->bottomAxis = {h.from - 0.05 * span, h.from + 1.05 * span, false};
+    Chart1->leftAxis = {0, top, false};
+    Chart1->appearanceChanged();
+    Chart1->setSeries(std::move(series));
+}
+
+int TUncertaintyFrm::rowOf(const platform::Control& sender) const {
+    for (int r = 0; r < kMaxRows; ++r)
+        if (&sender == Rows[r].u || &sender == Rows[r].distribution)
+            return r;
+    return -1;
+}
+
+void TUncertaintyFrm::UTxtClick(platform::Control& sender) {
+    const int r = rowOf(sender);
+    if (!m_measurement || r < 0)
+        return;
+    const Input input = m_measurement->model.inputs()[static_cast<std::size_t>(r)];
+    double& u = m_u[static_cast<int>(input)].u;
+    if (enterNumberInto(this, *Rows[r].u, 0, analysis::uncertaintyLimit(input), u))
+        update();
+}
+
+void TUncertaintyFrm::DistTxtClick(platform::Control& sender) {
+    const int r = rowOf(sender);
+    if (!m_measurement || r < 0)
+        return;
+    const Input input = m_measurement->model.inputs()[static_cast<std::size_t>(r)];
+    analysis::Distribution& d = m_u[static_cast<int>(input)].distribution;
+    d = d == analysis::Distribution::Normal ? analysis::Distribution::Rectangular
+                                            : analysis::Distribution::Normal;
+    update();
+}
+
+void TUncertaintyFrm::DrawsTxtClick(platform::Control&) {
+    double draws = static_cast<double>(m_options.draws);
+    if (!enterNumberInto(this, *DrawsTxt, static_cast<double>(analysis::kMinDraws),
+                         static_cast<double>(analysis::kMaxDraws), draws, true))
+        return;
+    m_options.draws = static_cast<std::int64_t>(draws);
+    update();
+}
+
+void TUncertaintyFrm::SeedTxtClick(platform::Control&) {
+    double seed = static_cast<double>(m_options.seed);
+    if (!enterNumberInto(this, *SeedTxt, 0, 999999999, seed, true))
+        return;
+    m_options.seed = static_cast<std::uint64_t>(seed);
+    update();
+}
+
+void TUncertaintyFrm::RunBtnClick(platform::Control&) {
+    if (!m_run && !resultCurrent() && anyUncertainty())
+        startRun();
+}
+
+void TUncertaintyFrm::CancelBtnClick(platform::Control&) {
+    stopRun();
+    clearResult("Cancelled.");
+}
+
+void TUncertaintyFrm::AddToLogBtnClick(platform::Control&) {
+    if (!resultCurrent() || ReportFrm == nullptr)
+        return;
+    calclog::WriteUncertaintyBlock(*m_measurement, m_u, m_options, *m_gum, *m_result, *ReportFrm);
+}
+
+}  // namespace forms

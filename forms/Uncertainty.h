@@ -1,0 +1,121 @@
+#pragma once
+
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "analysis/Uncertainty.h"
+#include "model/ModelState.h"
+#include "platform/Form.h"
+#include "platform/LineChart.h"
+
+namespace forms {
+
+// The uncertainty of z that the uncertainties of the measured inputs give,
+// by the law of propagation (the budget, at once) and by Monte Carlo (in the
+// background, on every core). Modeless; it follows every recalculation of
+// the main window while it is shown.
+class TUncertaintyFrm : public platform::Form {
+  public:
+    explicit TUncertaintyFrm(platform::Form* owner);
+    // Stops a run that is going on and waits for it.
+    ~TUncertaintyFrm() override;
+    std::string className() const override { return "TUncertaintyFrm"; }
+
+    // Takes the inputs from the state; zText is z as the main window shows it.
+    void showFor(const model::ModelState& s, const std::string& zText);
+
+    // A Monte Carlo run is going on.
+    bool running() const { return m_run != nullptr; }
+    // Results are shown for the values as they stand.
+    bool resultCurrent() const;
+
+    static constexpr int kMaxRows = 10;  // inputs of the largest measurement
+
+    platform::Label* StateLbl;
+    platform::Label* ValenceLbl;
+    platform::Label* HeaderLbls[7];
+    struct Row {
+        platform::Label* name;
+        platform::StaticText* value;
+        platform::StaticText* u;
+        platform::StaticText* distribution;
+        platform::StaticText* sensitivity;
+        platform::StaticText* contribution;
+        platform::StaticText* share;
+    };
+    Row Rows[kMaxRows];
+    platform::Label* GumLbl;
+    platform::StaticText* GumTxts[3];  // u(z), u(z*), u(Ge(max))
+    platform::Label* GumCaptionLbls[3];
+
+    platform::Label* MonteCarloLbl;
+    platform::Label* DrawsLbl;
+    platform::StaticText* DrawsTxt;
+    platform::Label* SeedLbl;
+    platform::StaticText* SeedTxt;
+    platform::Button* RunBtn;
+    platform::Button* CancelBtn;
+    platform::Panel* ProgressPnl;
+    platform::Shape* ProgressBar;
+    platform::Label* ProgressLbl;
+    platform::Label* ResultHeaderLbls[5];
+    struct ResultRow {
+        platform::Label* name;
+        platform::StaticText* cells[4];  // mean, u, low, high
+    };
+    ResultRow ResultRows[3];  // z, z*, Ge(max)
+    platform::Label* RejectedLbl;
+    platform::Label* StatusLbl;
+    platform::LineChart* Chart1;
+    platform::Button* AddToLogBtn;
+    platform::Button* CloseBtn;
+
+    void UTxtClick(platform::Control& sender);
+    void DistTxtClick(platform::Control& sender);
+    void DrawsTxtClick(platform::Control& sender);
+    void SeedTxtClick(platform::Control& sender);
+    void RunBtnClick(platform::Control& sender);
+    void CancelBtnClick(platform::Control& sender);
+    void AddToLogBtnClick(platform::Control& sender);
+
+  private:
+    struct Run;
+    // What a Monte Carlo result belongs to.
+    struct RunKey {
+        analysis::InputValues values{};
+        analysis::MeasurementModel::Hydrodynamic hydrodynamic{};
+        bool fieldFromCurrent = false;
+        bool fromMobility = false;
+        analysis::Uncertainties u{};
+        analysis::MonteCarloOptions options;
+        bool operator==(const RunKey&) const = default;
+    };
+
+    void buildInputs();
+    void buildMonteCarlo();
+    int rowOf(const platform::Control& sender) const;
+    RunKey currentKey() const;
+    bool anyUncertainty() const;
+    // Brings the budget up to date and starts a run when the values changed.
+    void update();
+    void startRun();
+    void stopRun();
+    void runProgressed();
+    void runFinished();
+    void showResult();
+    void clearResult(const std::string& status);
+    void showChart();
+
+    std::optional<analysis::Measurement> m_measurement;
+    analysis::Uncertainties m_u{};
+    analysis::MonteCarloOptions m_options;
+    std::optional<analysis::GumResult> m_gum;
+    std::optional<analysis::MonteCarloResult> m_result;
+    RunKey m_resultKey;
+    std::shared_ptr<Run> m_run;
+};
+
+extern TUncertaintyFrm* UncertaintyFrm;
+
+}  // namespace forms
