@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 
+#include "batch/BatchUncertainty.h"
 #include "batch/Csv.h"
 #include "forms/Dcalc.h"
 #include "forms/Efield.h"
@@ -224,6 +225,7 @@ Outcome RowRun::run(const std::filesystem::path& datFile) {
     }
     for (std::size_t i = 0; i < kResultColumns.size(); ++i)
         outcome.texts[i] = form().field(kResultColumns[i].field)->text();
+    outcome.state = static_cast<const model::ModelState&>(form());
 
     const auto& lines = forms::ReportFrm->document().paragraphs();
     std::size_t start = lines.size();
@@ -239,31 +241,38 @@ Outcome RowRun::run(const std::filesystem::path& datFile) {
 }
 
 struct Layout {
-    std::vector<std::optional<Column>> columns;  // per field of a record
+    std::vector<ColumnRef> columns;  // per field of a record
     bool hasSample = false;
+    bool uncertainty = false;  // some SD column
 };
 
 Layout readHeader(const CsvRecord& header) {
     Layout layout;
-    std::array<bool, kColumnCount> seen{};
+    std::array<std::array<bool, 3>, kColumnCount> seen{};
     for (std::size_t i = 0; i < header.fields.size(); ++i) {
         const std::string name = trimmed(header.fields[i]);
         const std::string where =
             "line " + std::to_string(header.line) + ", column " + std::to_string(i + 1);
-        const std::optional<Column> c = columnByName(name);
+        const std::optional<ColumnRef> c = columnRefByName(name);
         if (!c) {
             std::string known;
             for (const char* n : kColumnNames)
                 known += known.empty() ? n : std::string(", ") + n;
-            throw InputError(where + ": unknown column \"" + name + "\" (the columns are " +
-                             known + ")");
+            throw InputError(where + ": unknown column \"" + name + "\" (the columns are " + known +
+                             ", and XSD and XDist beside a measured input X)");
         }
-        if (seen[static_cast<std::size_t>(*c)])
-            throw InputError(where + ": the column " + columnName(*c) + " appears twice");
-        seen[static_cast<std::size_t>(*c)] = true;
-        layout.columns.push_back(c);
+        bool& already = seen[static_cast<std::size_t>(c->column)][static_cast<int>(c->role)];
+        if (already)
+            throw InputError(where + ": the column " + columnName(c->column) +
+                             (c->role == ColumnRole::SD     ? "SD"
+                              : c->role == ColumnRole::Dist ? "Dist"
+                                                            : "") +
+                             " appears twice");
+        already = true;
+        layout.uncertainty = layout.uncertainty || c->role == ColumnRole::SD;
+        layout.columns.push_back(*c);
     }
-    const auto has = [&](Column c) { return seen[static_cast<std::size_t>(c)]; };
+    const auto has = [&](Column c) { return seen[static_cast<std::size_t>(c)][0]; };
     layout.hasSample = has(Column::Sample);
 
     std::vector<std::string> chain;
@@ -334,6 +343,8 @@ BatchSummary runBatch(std::istream& in, const BatchOutput& out) {
     std::vector<std::string> header{"Sample"};
     for (const ResultColumn& r : kResultColumns)
         header.push_back(r.name);
+    if (layout.uncertainty)
+        header.insert(header.end(), kUncertaintyColumns.begin(), kUncertaintyColumns.end());
     header.push_back("Error");
     out.write(csvRecord(header));
 
@@ -346,33 +357,49 @@ BatchSummary runBatch(std::istream& in, const BatchOutput& out) {
                              std::to_string(layout.columns.size()));
         Sample sample;
         for (std::size_t i = 0; i < record.fields.size(); ++i) {
-            const Column c = *layout.columns[i];
+            const Column c = layout.columns[i].column;
+            const ColumnRole role = layout.columns[i].role;
             if (c == Column::Sample) {
                 sample.label = record.fields[i];
                 continue;
             }
             std::string text = trimmed(record.fields[i]);
             if (text.empty())
-                continue;  // keeps the start-up value
+                continue;  // keeps the start-up value; no uncertainty
+            const auto at = static_cast<std::size_t>(c);
+            if (role == ColumnRole::Dist) {
+                sample.dist[at] = std::move(text);
+                continue;
+            }
             try {
                 platform::StrToFloat(text);
             } catch (const platform::EConvertError&) {
                 throw InputError("line " + std::to_string(record.line) + ", column " +
-                                 std::to_string(i + 1) + " (" + columnName(c) + "): \"" + text +
+                                 std::to_string(i + 1) + " (" + columnName(c) +
+                                 (role == ColumnRole::SD ? "SD" : "") + "): \"" + text +
                                  "\" is not a number");
             }
-            sample[c] = std::move(text);
+            (role == ColumnRole::SD ? sample.sd[at] : sample[c]) = std::move(text);
         }
         ++summary.rows;
         const std::filesystem::path dat =
             out.datDir.empty() ? std::filesystem::path()
                                : out.datDir / datFileName(summary.rows, sample.label);
-        const Outcome outcome = runSample(sample, dat);
+        Outcome outcome = runSample(sample, dat);
+        UncertaintyOutcome uncertainty;
+        if (layout.uncertainty && outcome.ok()) {
+            uncertainty = analyseSample(*outcome.state, sample, out.monteCarlo);
+            // A refused uncertainty fails the row as a refused value does.
+            if (!uncertainty.error.empty())
+                outcome = Outcome{{}, uncertainty.error, {}, {}};
+        }
         if (!outcome.ok())
             ++summary.failedRows;
 
         row.assign(1, sample.label);
         row.insert(row.end(), outcome.texts.begin(), outcome.texts.end());
+        if (layout.uncertainty)
+            row.insert(row.end(), uncertainty.texts.begin(), uncertainty.texts.end());
         row.push_back(outcome.error);
         out.write(csvRecord(row));
         if (out.logLine)

@@ -11,6 +11,8 @@
 #include <string_view>
 #include <vector>
 
+#include "analysis/Uncertainty.h"
+#include "model/ModelState.h"
 #include "model/Outputs.h"
 
 namespace batch {
@@ -41,10 +43,13 @@ const char* columnName(Column column);
 std::optional<Column> columnByName(std::string_view name);
 
 // One row: the label and each value as it is typed into the window. A value
-// left out keeps the start-up value of the window.
+// left out keeps the start-up value of the window. Beside a value, the texts
+// of its standard uncertainty and distribution, if the file has them.
 struct Sample {
     std::string label;
     std::array<std::optional<std::string>, kColumnCount> values;
+    std::array<std::optional<std::string>, kColumnCount> sd;
+    std::array<std::optional<std::string>, kColumnCount> dist;
     std::optional<std::string>& operator[](Column c) { return values[static_cast<std::size_t>(c)]; }
     const std::optional<std::string>& operator[](Column c) const {
         return values[static_cast<std::size_t>(c)];
@@ -76,6 +81,7 @@ struct Outcome {
     std::array<std::string, kResultColumns.size()> texts;
     std::string error;
     std::vector<std::string> lastEntry;  // the last log entry, if a pass wrote one
+    std::optional<model::ModelState> state;  // the main window's, after the last pass
     bool ok() const { return error.empty(); }
 };
 
@@ -102,6 +108,8 @@ struct BatchOutput {
     std::function<void(const std::string&)> logLine;
     // Where the .DAT files go; empty for none.
     std::filesystem::path datDir;
+    // For the uncertainty columns of a file with SD columns.
+    analysis::MonteCarloOptions monteCarlo;
 };
 
 struct BatchSummary {

@@ -1,6 +1,9 @@
 // quorvin-batch: the main window's calculation for every row of a CSV file.
 
 #include <cctype>
+#include <charconv>
+#include <cstdint>
+#include <limits>
 #include <cerrno>
 #include <cstring>
 #include <fstream>
@@ -54,12 +57,28 @@ InverseDebyeLength (K, cm^-1), Ka, HenryFunction, DhhSlope (z*/z), EField,
 Sigma, Mobility, EffectiveValence, Valence, GeMax (Ge at z, kJ/mol) and
 Error, holding the texts the window shows after the row's last entry.
 
+Uncertainty: beside any column X of Temperature to Mobility, a column XSD
+gives the standard uncertainty of X in the same unit (empty: 0, at most the
+width of X's range) and XDist its distribution, normal (the default) or
+rectangular (half-width XSD times the square root of 3). When the file has
+an SD column, the output gains, before Error, ValenceGumU (u of z by the
+law of propagation, GUM), ValenceMean, ValenceU, ValenceLow and ValenceHigh
+(Monte Carlo mean, standard deviation and 95 % coverage interval), the same
+five for EffectiveValence, and UncertaintyRejected (values drawn outside
+their limits and drawn again), with 6 significant digits. The values the
+row does not use (E with the current given, the viscosity with Sigma
+measured) take no part. A row that enters Valence or EffectiveValence has
+nothing measured and gets an error.
+
 Options:
   -o, --output FILE  write the output to FILE instead of standard output
   --log FILE         write each row's last log entry, as the report window
                      shows it; as RTF when FILE ends in .rtf, else plain text
   --dat DIR          write each row's z and Ge values into DIR/<row>.DAT, or
                      DIR/<row>-<Sample>.DAT, as the window's .DAT command does
+  --draws N          Monte Carlo draws per row, 10000 to 10000000 (200000)
+  --seed S           the Monte Carlo seed, a whole number from 0 (1); the
+                     same seed gives the same digits
   -h, --help         show this text
 
 Files are replaced only when the run succeeds; a failed run leaves them as
@@ -83,6 +102,7 @@ struct Arguments {
     std::optional<std::filesystem::path> output;
     std::optional<std::filesystem::path> log;
     std::optional<std::filesystem::path> datDir;
+    analysis::MonteCarloOptions monteCarlo;
     bool help = false;
 };
 
@@ -90,6 +110,17 @@ class UsageError : public std::runtime_error {
   public:
     using std::runtime_error::runtime_error;
 };
+
+// A whole number from low to high, all of the text.
+std::uint64_t wholeNumber(const std::string& option, const std::string& text, std::uint64_t low,
+                          std::uint64_t high) {
+    std::uint64_t value = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (error != std::errc() || end != text.data() + text.size() || value < low || value > high)
+        throw UsageError(option + " needs a whole number from " + std::to_string(low) + " to " +
+                         std::to_string(high) + ", not \"" + text + "\"");
+    return value;
+}
 
 Arguments parseArguments(int argc, char** argv) {
     Arguments args;
@@ -110,6 +141,14 @@ Arguments parseArguments(int argc, char** argv) {
             args.log = valueOf("--log");
         } else if (!optionsEnd && arg == "--dat") {
             args.datDir = valueOf("--dat");
+        } else if (!optionsEnd && arg == "--draws") {
+            args.monteCarlo.draws = static_cast<std::int64_t>(
+                wholeNumber("--draws", valueOf("--draws").string(),
+                            static_cast<std::uint64_t>(analysis::kMinDraws),
+                            static_cast<std::uint64_t>(analysis::kMaxDraws)));
+        } else if (!optionsEnd && arg == "--seed") {
+            args.monteCarlo.seed = wholeNumber("--seed", valueOf("--seed").string(), 0,
+                                               std::numeric_limits<std::uint64_t>::max());
         } else if (!optionsEnd && arg == "--") {
             optionsEnd = true;
         } else if (!optionsEnd && arg.size() > 1 && arg[0] == '-') {
@@ -181,6 +220,7 @@ int run(const Arguments& args) {
     }
     if (args.datDir)
         out.datDir = *args.datDir;
+    out.monteCarlo = args.monteCarlo;
 
     batch::BatchSummary summary;
     try {

@@ -225,6 +225,7 @@ void TUncertaintyFrm::buildMonteCarlo() {
     Chart1->title = {"Distribution of z", titleFont};
     Chart1->bottomAxisTitle = {"z", axisFont};
     Chart1->leftAxisTitle = {"Probability density", axisFont};
+    Chart1->legendAtTop = true;
     Chart1->appearanceChanged();
 
     AddToLogBtn = add<platform::Button>("AddToLogBtn");
@@ -471,7 +472,8 @@ void TUncertaintyFrm::showChart() {
         }
         series.push_back(std::move(normal));
     }
-    const double top = peak > 0 ? peak * 1.1 : 1;
+    // Room above the peak for the legend.
+    const double top = peak > 0 ? peak * 1.6 : 1;
     const analysis::Summary& z = m_result->valence;
     series.push_back({"95 % interval", platform::clBlack, {{z.low, 0}, {z.low, top}}, true});
     series.push_back({"", platform::clBlack, {{z.high, 0}, {z.high, top}}, true});

@@ -37,6 +37,9 @@ class LineChart : public Control {
     ChartText leftAxisTitle;
     AxisRange bottomAxis;
     AxisRange leftAxis;
+    // Where the legend sits inside the plot; at the top over curves that
+    // leave room there.
+    bool legendAtTop = false;
     // Set the texts and axes above, then tell the peer.
     void appearanceChanged() { notify(Property::Layout); }
 

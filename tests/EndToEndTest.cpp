@@ -19,6 +19,8 @@
 #include "forms/Efield.h"
 #include "forms/Henrymodels.h"
 #include "forms/Mucalc.h"
+#include "forms/Report.h"
+#include "forms/Uncertainty.h"
 #include "platform/base/NumberText.h"
 #include "platform/qt/QtPeers.h"
 #include "tests/support/ProgramSession.h"
@@ -818,6 +820,45 @@ TEST_F(EndToEnd, HenryModelsWindowReadsOutItsTable) {
         QAccessibleInterface* exact =
             QAccessible::queryAccessibleInterface(e2e::find<QWidget>(w, "ZTxt1"));
         EXPECT_EQ(exact->text(QAccessible::Name).toStdString(), "z, Henry (exact)");
+        w->activateWindow();
+        e2e::waitFor([&] { return QApplication::activeWindow() == w; });
+        key(Qt::Key_Escape);
+        EXPECT_TRUE(e2e::waitFor([&] { return !w->isVisible(); }));
+    });
+}
+
+// The uncertainty window from the Analysis menu: a u typed through the
+// number entry, a distribution changed from the keyboard, the run in the
+// background, and its block added to the log.
+TEST_F(EndToEnd, UncertaintyWindowRunsAndAddsItsBlockToTheLog) {
+    runProgram([&] {
+        menu(main, "Uncertainty1");
+        QWidget* w = windowOf(forms::UncertaintyFrm);
+        ASSERT_TRUE(w && w->isVisible());
+        expectDialog("NumberEntry", typeNumber("0.5"));
+        e2e::click(e2e::find<QWidget>(w, "UTxt0"));
+        QWidget* sigmaDist = e2e::find<QWidget>(w, "DistTxt6");
+        w->activateWindow();
+        sigmaDist->setFocus();
+        key(Qt::Key_Space);
+        EXPECT_EQ(forms::UncertaintyFrm->Rows[6].distribution->text(), "rectangular");
+        ASSERT_TRUE(e2e::waitFor([] { return forms::UncertaintyFrm->resultCurrent(); }, 30000));
+        expectNothingClipped(w);
+        screenshot(w, "uncertainty");
+        QAccessibleInterface* u =
+            QAccessible::queryAccessibleInterface(e2e::find<QWidget>(w, "UTxt0"));
+        EXPECT_EQ(u->text(QAccessible::Name).toStdString(),
+                  "Temperature (\u00b0C), standard uncertainty");
+        EXPECT_EQ(u->text(QAccessible::Value).toStdString(), "0.5");
+
+        forms::ReportFrm->LogUnsaved = false;
+        e2e::click(e2e::find<QWidget>(w, "AddToLogBtn"));
+        EXPECT_TRUE(forms::ReportFrm->LogUnsaved);
+        EXPECT_NE(forms::ReportFrm->RichEdit1->Text().find(
+                      "  Uncertainty of Z: GUM law of propagation and Monte Carlo (N = 200000, "
+                      "seed 1)\r\n    Temperature = 20 C, u = 0.5, normal"),
+                  std::string::npos);
+        forms::ReportFrm->LogUnsaved = false;
         w->activateWindow();
         e2e::waitFor([&] { return QApplication::activeWindow() == w; });
         key(Qt::Key_Escape);

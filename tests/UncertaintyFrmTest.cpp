@@ -52,8 +52,9 @@ TEST_F(UncertaintyWindow, RunsInTheBackgroundAndAddsItsBlockToTheLog) {
                             "Sigma (cm\u207b\u00b9)"};
     for (int r = 0; r < TUncertaintyFrm::kMaxRows; ++r) {
         EXPECT_EQ(w.Rows[r].name->visible(), r < 7);
-        if (r < 7)
+        if (r < 7) {
             EXPECT_EQ(w.Rows[r].name->text(), inputs[r]);
+        }
     }
     EXPECT_FALSE(w.running());
     EXPECT_FALSE(w.AddToLogBtn->enabled());

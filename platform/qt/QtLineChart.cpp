@@ -58,6 +58,8 @@ class LineChartWidget : public QWidget, public PeerBase {
             applyAxis(*m_plot->xAxis, chart.bottomAxis, chart.bottomAxisTitle);
             applyAxis(*m_plot->yAxis, chart.leftAxis, chart.leftAxisTitle);
             m_plot->legend->setFont(toQFont(chart.font()));
+            m_plot->axisRect()->insetLayout()->setInsetAlignment(
+                0, Qt::AlignRight | (chart.legendAtTop ? Qt::AlignTop : Qt::AlignBottom));
         }
         if (what == Property::Content)
             loadSeries(chart);

@@ -122,7 +122,8 @@ def monte_carlo(mode, values, u, dist, rng):
 def random_state(rng, mode, truncated):
     hydro, field, measured = mode
     t = rng.uniform(5, 40)
-    rs = rng.uniform(1.5, 15)
+    # The main window keeps the Stokes radius to two decimals, as it shows it.
+    rs = round(rng.uniform(1.5, 15), 2)
     eta = rng.uniform(0.8, 2.0)
     v = {"Temperature": t, "IonicStrength": 10 ** rng.uniform(-3, 0),
          "Dielectric": rng.uniform(60, 85), "SaltIonRadius": rng.uniform(0.1, 0.4)}
@@ -174,6 +175,8 @@ def main():
         header += [q + "GumU", q + "Mean", q + "U", q + "Low", q + "High"]
     print(",".join(header))
     cases = [(mode, False) for mode in modes] + [(("R", "E", "S"), True), (("R", "C", "M"), True)]
+    # More with the Stokes radius, the one hydrodynamic input of the batch program.
+    cases += [(("R", f, m), False) for f in "EC" for m in "SM" for _ in range(4)]
     for mode, truncated in cases:
         values, u, dist = random_state(rng, mode, truncated)
         g = gum(mode, values, u)

@@ -1,0 +1,128 @@
+#include "batch/BatchUncertainty.h"
+
+#include <cctype>
+
+#include "platform/base/NumberText.h"
+
+namespace batch {
+
+namespace {
+
+bool endsWithNoCase(std::string_view text, std::string_view suffix) {
+    if (text.size() < suffix.size())
+        return false;
+    for (std::size_t i = 0; i < suffix.size(); ++i)
+        if (std::tolower(static_cast<unsigned char>(text[text.size() - suffix.size() + i])) !=
+            std::tolower(static_cast<unsigned char>(suffix[i])))
+            return false;
+    return true;
+}
+
+std::string number(double value) {
+    return analysis::significantText(value);
+}
+
+}  // namespace
+
+std::optional<analysis::Input> inputOf(Column column) {
+    using analysis::Input;
+    switch (column) {
+        case Column::Temperature:
+            return Input::Temperature;
+        case Column::IonicStrength:
+            return Input::IonicStrength;
+        case Column::Dielectric:
+            return Input::Dielectric;
+        case Column::StokesRadius:
+            return Input::StokesRadius;
+        case Column::SaltIonRadius:
+            return Input::SaltIonRadius;
+        case Column::Viscosity:
+            return Input::Viscosity;
+        case Column::EField:
+            return Input::EField;
+        case Column::Current:
+            return Input::Current;
+        case Column::Conductivity:
+            return Input::Conductivity;
+        case Column::XSection:
+            return Input::XSection;
+        case Column::Sigma:
+            return Input::Sigma;
+        case Column::Mobility:
+            return Input::Mobility;
+        case Column::Sample:
+        case Column::Valence:
+        case Column::EffectiveValence:
+            break;
+    }
+    return std::nullopt;
+}
+
+std::optional<ColumnRef> columnRefByName(std::string_view name) {
+    if (const std::optional<Column> c = columnByName(name))
+        return ColumnRef{*c};
+    const struct {
+        std::string_view suffix;
+        ColumnRole role;
+    } roles[] = {{"SD", ColumnRole::SD}, {"Dist", ColumnRole::Dist}};
+    for (const auto& r : roles) {
+        if (!endsWithNoCase(name, r.suffix))
+            continue;
+        const std::optional<Column> c = columnByName(name.substr(0, name.size() - r.suffix.size()));
+        if (c && inputOf(*c))
+            return ColumnRef{*c, r.role};
+    }
+    return std::nullopt;
+}
+
+UncertaintyOutcome analyseSample(const model::ModelState& s, const Sample& sample,
+                                 const analysis::MonteCarloOptions& options) {
+    UncertaintyOutcome out;
+    analysis::Uncertainties u{};
+    for (std::size_t i = 0; i < kColumnCount; ++i) {
+        const auto column = static_cast<Column>(i);
+        const std::optional<analysis::Input> input = inputOf(column);
+        if (!input)
+            continue;
+        analysis::InputUncertainty& ui = u[static_cast<std::size_t>(*input)];
+        const std::string name = columnName(column);
+        if (const auto& sd = sample.sd[i]) {
+            ui.u = platform::StrToFloat(*sd);
+            const double limit = analysis::uncertaintyLimit(*input);
+            if (!(ui.u >= 0 && ui.u <= limit)) {
+                out.error =
+                    name + "SD = " + *sd + " is not between 0 and " + platform::FloatToStr(limit);
+                return out;
+            }
+        }
+        if (const auto& dist = sample.dist[i]) {
+            const auto d = analysis::distributionByName(*dist);
+            if (!d) {
+                out.error = name + "Dist = " + *dist + " is not normal or rectangular";
+                return out;
+            }
+            ui.distribution = *d;
+        }
+    }
+    const std::optional<analysis::Measurement> m = analysis::measurementOf(s);
+    if (!m) {
+        out.error =
+            "the uncertainty needs a measured Sigma or Mobility, but this row enters "
+            "Valence or EffectiveValence";
+        return out;
+    }
+    const analysis::GumResult gum = analysis::gumBudget(*m, u);
+    const std::optional<analysis::MonteCarloResult> mc = analysis::monteCarlo(*m, u, options);
+    const auto put = [&out](std::size_t at, double gumU, const analysis::Summary& s) {
+        const double values[] = {gumU, s.mean, s.sd, s.low, s.high};
+        for (std::size_t k = 0; k < 5; ++k)
+            out.texts[at + k] = number(values[k]);
+    };
+    put(0, gum.uValence, mc->valence);
+    put(5, gum.uEffectiveValence, mc->effectiveValence);
+    out.texts[10] = std::to_string(mc->rejected);
+    return out;
+}
+
+}  // namespace batch

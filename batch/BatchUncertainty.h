@@ -1,0 +1,48 @@
+#pragma once
+
+#include <array>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "analysis/Uncertainty.h"
+#include "batch/Batch.h"
+#include "model/ModelState.h"
+
+namespace batch {
+
+// What a column of an input file holds for its quantity: the value, its
+// standard uncertainty ("TemperatureSD") or its distribution
+// ("TemperatureDist").
+enum class ColumnRole { Value, SD, Dist };
+struct ColumnRef {
+    Column column;
+    ColumnRole role = ColumnRole::Value;
+};
+// Case is ignored. SD and Dist columns exist for the measured inputs only.
+std::optional<ColumnRef> columnRefByName(std::string_view name);
+
+// The input of the measurement a column holds; none for Sample, Valence and
+// EffectiveValence.
+std::optional<analysis::Input> inputOf(Column column);
+
+// The columns a file with uncertainties gains, before Error.
+inline constexpr std::array<const char*, 11> kUncertaintyColumns{
+    "ValenceGumU",          "ValenceMean",         "ValenceU",
+    "ValenceLow",           "ValenceHigh",         "EffectiveValenceGumU",
+    "EffectiveValenceMean", "EffectiveValenceU",   "EffectiveValenceLow",
+    "EffectiveValenceHigh", "UncertaintyRejected",
+};
+
+struct UncertaintyOutcome {
+    std::array<std::string, kUncertaintyColumns.size()> texts;
+    std::string error;
+};
+
+// The uncertainty of z and z* for the state a row's entries left, with the
+// row's SD and Dist fields; an error when a field is out of range or the
+// row has no measured Sigma or mobility.
+UncertaintyOutcome analyseSample(const model::ModelState& s, const Sample& sample,
+                                 const analysis::MonteCarloOptions& options);
+
+}  // namespace batch
