@@ -67,15 +67,7 @@ THenryModelsFrm::THenryModelsFrm(platform::Form* owner) : Form(owner, "HenryMode
     Chart1 = add<platform::LineChart>("Chart1");
     Chart1->setAlign(platform::Align::Client);
     Chart1->setAccessibleName("Graph of Henry's function against Ka");
-    platform::Font titleFont;
-    titleFont.name = "Arial";
-    titleFont.bold = true;
-    titleFont.color = platform::clBlue;
-    platform::Font axisFont = titleFont;
-    axisFont.color = platform::clBlack;
-    Chart1->title = {"Henry's function H(Ka)", titleFont};
-    Chart1->bottomAxisTitle = {"Ka", axisFont};
-    Chart1->leftAxisTitle = {"H(Ka)", axisFont};
+    Chart1->setTitles("Henry's function H(Ka)", "Ka", "H(Ka)");
     Chart1->bottomAxis = {1e-3, 1e6, true};
     Chart1->leftAxis = {0.95, 1.55, false};
     Chart1->appearanceChanged();

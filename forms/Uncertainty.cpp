@@ -216,15 +216,7 @@ void TUncertaintyFrm::buildMonteCarlo() {
     Chart1 = add<platform::LineChart>("Chart1");
     Chart1->setBounds(424, top - 4, clientWidth() - 432, clientHeight() - top - 44);
     Chart1->setAccessibleName("Graph of the Monte Carlo distribution of z");
-    platform::Font titleFont;
-    titleFont.name = "Arial";
-    titleFont.bold = true;
-    titleFont.color = platform::clBlue;
-    platform::Font axisFont = titleFont;
-    axisFont.color = platform::clBlack;
-    Chart1->title = {"Distribution of z", titleFont};
-    Chart1->bottomAxisTitle = {"z", axisFont};
-    Chart1->leftAxisTitle = {"Probability density", axisFont};
+    Chart1->setTitles("Distribution of z", "z", "Probability density");
     Chart1->legendAtTop = true;
     Chart1->appearanceChanged();
 

@@ -13,4 +13,17 @@ void LineChart::setSeries(std::vector<LineSeries> series) {
     notify(Property::Content);
 }
 
+void LineChart::setTitles(const std::string& chartTitle, const std::string& bottom,
+                          const std::string& left) {
+    Font titleFont;
+    titleFont.name = "Arial";
+    titleFont.bold = true;
+    titleFont.color = clBlue;
+    Font axisFont = titleFont;
+    axisFont.color = clBlack;
+    title = {chartTitle, titleFont};
+    bottomAxisTitle = {bottom, axisFont};
+    leftAxisTitle = {left, axisFont};
+}
+
 }  // namespace platform

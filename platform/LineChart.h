@@ -40,6 +40,10 @@ class LineChart : public Control {
     // Where the legend sits inside the plot; at the top over curves that
     // leave room there.
     bool legendAtTop = false;
+    // The three titles in the charts' own fonts: the title bold blue, the
+    // axis titles bold black, both Arial.
+    void setTitles(const std::string& chartTitle, const std::string& bottom,
+                   const std::string& left);
     // Set the texts and axes above, then tell the peer.
     void appearanceChanged() { notify(Property::Layout); }
 

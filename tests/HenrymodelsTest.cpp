@@ -24,14 +24,6 @@ class HenryModels : public testing_support::MainWindowSession {
         OpeningForm->HenryModels1->userClick(OpeningForm);
         return *HenryModelsFrm;
     }
-    void enter(platform::StaticText* field, const std::string& typed) {
-        backend.expect<TNumberEntry>("TNumberEntry", [typed](TNumberEntry& d) {
-            platform::headless::clearByBackspace(*d.Value);
-            platform::headless::typeText(*d.Value, typed);
-            d.BitBtn1->userPress();
-        });
-        field->userClick();
-    }
     // Each row: model, H, slope, z, difference.
     static std::vector<std::vector<std::string>> table(const THenryModelsFrm& w) {
         std::vector<std::vector<std::string>> rows;

@@ -24,14 +24,6 @@ class UncertaintyWindow : public testing_support::MainWindowSession {
         OpeningForm->Uncertainty1->userClick(OpeningForm);
         return *forms::UncertaintyFrm;
     }
-    void enter(platform::StaticText* field, const std::string& typed) {
-        backend.expect<TNumberEntry>("TNumberEntry", [typed](TNumberEntry& d) {
-            platform::headless::clearByBackspace(*d.Value);
-            platform::headless::typeText(*d.Value, typed);
-            d.BitBtn1->userPress();
-        });
-        field->userClick();
-    }
     void waitForRun(const TUncertaintyFrm& w) {
         ASSERT_TRUE(backend.runPostedUntil([&w] { return !w.running(); }));
     }

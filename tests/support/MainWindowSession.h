@@ -1,5 +1,8 @@
 #pragma once
 
+#include <string>
+
+#include "forms/Enternumber.h"
 #include "forms/Mainfrm.h"
 #include "forms/Report.h"
 #include "tests/support/HeadlessSession.h"
@@ -20,6 +23,16 @@ class MainWindowSession : public HeadlessSession {
         HeadlessSession::TearDown();
         forms::OpeningForm = nullptr;
         forms::ReportFrm = nullptr;
+    }
+
+    // A click on the field, its text deleted, the number typed, OK.
+    void enter(platform::StaticText* field, const std::string& typed) {
+        backend.expect<forms::TNumberEntry>("TNumberEntry", [typed](forms::TNumberEntry& d) {
+            platform::headless::clearByBackspace(*d.Value);
+            platform::headless::typeText(*d.Value, typed);
+            d.BitBtn1->userPress();
+        });
+        field->userClick();
     }
 };
 
