@@ -482,17 +482,23 @@ std::optional<MonteCarloResult> monteCarlo(const Measurement& m, const Uncertain
     r.rejected = rejected;
     // The three summaries are independent; each is computed in one order.
     {
+        // z, with its histogram, is the largest part; z* and Ge go beside it.
         std::jthread second;
         std::jthread third;
-        if (threads > 1)
+        if (threads == 2) {
+            second = std::jthread([&] {
+                r.effectiveValence = summarise(zstar, n);
+                r.geMax = summarise(ge, n);
+            });
+        } else if (threads > 2) {
             second = std::jthread([&] { r.effectiveValence = summarise(zstar, n); });
-        if (threads > 2)
             third = std::jthread([&] { r.geMax = summarise(ge, n); });
+        }
         r.valence = summarise(z, n, &r.valenceHistogram);
-        if (threads <= 1)
+        if (threads <= 1) {
             r.effectiveValence = summarise(zstar, n);
-        if (threads <= 2)
             r.geMax = summarise(ge, n);
+        }
     }
     return r;
 }
