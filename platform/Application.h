@@ -12,6 +12,7 @@ namespace platform {
 class Form;
 class Chart;
 class DesktopServices;
+class Timer;
 enum class ModalResult : int;
 
 // A test script that did not match what the program did (an unexpected
@@ -39,6 +40,10 @@ class Backend {
     // Shows the main form and runs until it has closed.
     virtual void run(Form& mainForm) = 0;
     virtual void terminate() = 0;
+    // Arms a one-shot timer (again) or disarms it; the back end calls
+    // timer.fire() when the time is up.
+    virtual void startTimer(Timer& timer, int ms) = 0;
+    virtual void stopTimer(Timer& timer) = 0;
     // Common dialogs, printer and clipboard; none by default.
     virtual DesktopServices* services() { return nullptr; }
 };

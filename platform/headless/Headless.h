@@ -66,6 +66,14 @@ class HeadlessBackend : public Backend, public DesktopServices {
     void showMessage(const std::string& text) override { m_messages.push_back(text); }
     void run(Form& mainForm) override { showForm(mainForm); }
     void terminate() override { m_terminated = true; }
+    // Timers keep no time here: a test fires them when it means the time
+    // to be up.
+    void startTimer(Timer& timer, int ms) override;
+    void stopTimer(Timer& timer) override;
+    // Fires every timer armed now, in the order they were armed; returns
+    // how many fired.
+    int fireTimers();
+    std::size_t armedTimers() const { return m_timers.size(); }
     DesktopServices* services() override { return this; }
 
     // The common dialogs, the printer and the clipboard.
@@ -101,6 +109,7 @@ class HeadlessBackend : public Backend, public DesktopServices {
     };
     Pending takeScript(const std::string& className, const std::string& who);
     bool runCommon(CommonDialog& dialog);
+    std::vector<Timer*> m_timers;
     std::vector<FindDialog*> m_findDialogs;
     std::vector<PrintJob> m_printJobs;
     int m_userGuideShown = 0;

@@ -6,6 +6,7 @@
 #include "platform/Application.h"
 #include "platform/qt/QtFormWindows.h"
 
+class QTimer;
 class QWidget;
 
 namespace platform::qt {
@@ -27,6 +28,8 @@ class QtBackend : public Backend, public FormWindows {
     void showMessage(const std::string& text) override;
     void run(Form& mainForm) override;
     void terminate() override;
+    void startTimer(Timer& timer, int ms) override;
+    void stopTimer(Timer& timer) override;
     DesktopServices* services() override;
     QtServices& qtServices();
 
@@ -36,6 +39,7 @@ class QtBackend : public Backend, public FormWindows {
 
   private:
     std::map<Form*, FormWindow*> m_windows;
+    std::map<Timer*, QTimer*> m_timers;
     bool m_quitting = false;
     std::unique_ptr<QtServices> m_services;
 };
