@@ -255,7 +255,7 @@ Layout readHeader(const CsvRecord& header) {
             std::string known;
             for (const char* n : kColumnNames)
                 known += known.empty() ? n : std::string(", ") + n;
-            throw InputError(where + ": unknown column \"" + name + "\" (the columns are " +
+            throw InputError(where + ": unknown column " + quotedForMessage(name) + " (the columns are " +
                              known + ")");
         }
         if (seen[static_cast<std::size_t>(*c)])
@@ -358,8 +358,8 @@ BatchSummary runBatch(std::istream& in, const BatchOutput& out) {
                 platform::StrToFloat(text);
             } catch (const platform::EConvertError&) {
                 throw InputError("line " + std::to_string(record.line) + ", column " +
-                                 std::to_string(i + 1) + " (" + columnName(c) + "): \"" + text +
-                                 "\" is not a number");
+                                 std::to_string(i + 1) + " (" + columnName(c) +
+                                 "): " + quotedForMessage(text) + " is not a number");
             }
             sample[c] = std::move(text);
         }
