@@ -349,14 +349,16 @@ void Journal::run() {
 
 AbandonedJournal::AbandonedJournal(fs::path folder, int lockFd)
     : m_folder(std::move(folder)), m_lockFd(lockFd) {
+    // The folder's own time changes with every file made in it, the last
+    // write's too; the files' times are those of the writes alone.
     struct stat st {};
-    if (::stat(m_folder.c_str(), &st) == 0)
-        m_changed = st.st_mtime;
     std::error_code ec;
     for (const auto& entry : fs::directory_iterator(m_folder, ec))
         if (parseName(entry.path().filename().string()) &&
             ::stat(entry.path().c_str(), &st) == 0)
             m_changed = std::max(m_changed, static_cast<std::time_t>(st.st_mtime));
+    if (m_changed == 0 && ::stat(m_folder.c_str(), &st) == 0)
+        m_changed = st.st_mtime;
 }
 
 AbandonedJournal::~AbandonedJournal() {
