@@ -33,6 +33,7 @@ class TReportFrm : public platform::Form, public model::LogSink {
 
     // The recovery copy of the log, when the program keeps one.
     void setJournal(LogJournal* journal) { m_journal = journal; }
+    LogJournal* journal() const { return m_journal; }
     // A log entry's last line has been appended.
     void entryWritten();
     // The log is discarded by choice: its recovery copy goes.

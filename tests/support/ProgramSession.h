@@ -196,9 +196,9 @@ class ProgramSession : public ::testing::Test {
 
     // Starts the program, runs body once its main window is up and ends the
     // program afterwards, unless body did (a save prompt then is answered
-    // No). Queued answers that no dialog took are failures.
+    // No). Answers queued before are for the questions at start-up; queued
+    // answers that no dialog took are failures.
     void runProgram(const std::function<void()>& body) {
-        m_answers.clear();
         QTimer watchdog;
         watchdog.setInterval(20);
         QObject::connect(&watchdog, &QTimer::timeout, [this] { watch(); });
