@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -311,36 +312,53 @@ fs::path Journal::folder() const {
 }
 
 void Journal::run() {
+    // Below the user-interface thread, which must not wait for this one when
+    // the cores are busy.
+    ::setpriority(PRIO_PROCESS, static_cast<id_t>(::gettid()), 10);
     bool failing = false;
     std::unique_lock lock(m_mutex);
     for (;;) {
         m_wake.wait(lock, [this] { return m_stop || !m_jobs.empty(); });
         if (m_jobs.empty())
             return;  // stopping, and everything written
-        // A replace or a removal makes the jobs before it pointless.
-        auto last = std::find_if(m_jobs.rbegin(), m_jobs.rend(),
-                                 [](const Job& j) { return j.kind != Job::Append; });
-        if (last != m_jobs.rend())
-            m_jobs.erase(m_jobs.begin(), std::prev(last.base()));
-        Job job = std::move(m_jobs.front());
-        m_jobs.pop_front();
+        // All that is queued in one round: a replace or a removal makes the
+        // jobs before it pointless, and lines appended one after another go
+        // into one segment, so that a slow disk is not asked once per entry.
+        std::deque<Job> jobs;
+        jobs.swap(m_jobs);
         m_busy = true;
         lock.unlock();
+        auto last = std::find_if(jobs.rbegin(), jobs.rend(),
+                                 [](const Job& j) { return j.kind != Job::Append; });
+        if (last != jobs.rend())
+            jobs.erase(jobs.begin(), std::prev(last.base()));
         std::optional<std::string> error;
-        try {
-            switch (job.kind) {
-                case Job::Append: m_disk->append(job.doc); break;
-                case Job::Replace: m_disk->replace(job.doc); break;
-                case Job::Remove: m_disk->remove(); break;
+        bool ok = false;
+        for (std::size_t i = 0; i < jobs.size(); ++i) {
+            Job& job = jobs[i];
+            if (job.kind == Job::Append)
+                for (; i + 1 < jobs.size() && jobs[i + 1].kind == Job::Append; ++i) {
+                    std::vector<Paragraph> more = jobs[i + 1].doc.paragraphs();
+                    job.doc.replaceParagraphs(job.doc.paragraphs().size(), 0, std::move(more));
+                }
+            try {
+                switch (job.kind) {
+                    case Job::Append: m_disk->append(job.doc); break;
+                    case Job::Replace: m_disk->replace(job.doc); break;
+                    case Job::Remove: m_disk->remove(); break;
+                }
+                ok = ok || job.kind != Job::Append || !m_disk->broken;
+            } catch (const std::exception& e) {
+                if (!error)
+                    error = e.what();
+                ok = false;
             }
-        } catch (const std::exception& e) {
-            error = e.what();
         }
         lock.lock();
         m_folder = m_disk->dir;
         if (error && !failing)
             m_error = error;
-        failing = error.has_value() || (failing && job.kind == Job::Append);
+        failing = error.has_value() || (failing && !ok);
         m_busy = false;
         if (m_jobs.empty())
             m_idle.notify_all();
