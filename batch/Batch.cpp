@@ -255,8 +255,8 @@ Layout readHeader(const CsvRecord& header) {
             std::string known;
             for (const char* n : kColumnNames)
                 known += known.empty() ? n : std::string(", ") + n;
-            throw InputError(where + ": unknown column " + quotedForMessage(name) + " (the columns are " +
-                             known + ")");
+            throw InputError(where + ": unknown column " + quotedForMessage(name) +
+                             " (the columns are " + known + ")");
         }
         if (seen[static_cast<std::size_t>(*c)])
             throw InputError(where + ": the column " + columnName(*c) + " appears twice");

@@ -186,10 +186,18 @@ std::string quotedForMessage(std::string_view text) {
         }
         ++i;
         switch (c) {
-            case '\n': out += "\\n"; break;
-            case '\r': out += "\\r"; break;
-            case '\t': out += "\\t"; break;
-            case '\\': out += "\\\\"; break;
+            case '\n':
+                out += "\\n";
+                break;
+            case '\r':
+                out += "\\r";
+                break;
+            case '\t':
+                out += "\\t";
+                break;
+            case '\\':
+                out += "\\\\";
+                break;
             default:
                 if (c < 0x20 || c == 0x7F)
                     appendEscape(out, c);

@@ -37,8 +37,8 @@ void QtPassWithLog(benchmark::State& state) {
     QApplication::processEvents();
     std::unique_ptr<forms::LogJournal> journal;
     if (copy != kNone) {
-        journal = std::make_unique<forms::LogJournal>(*forms::ReportFrm,
-                                                      bench_support::scratch("state"));
+        journal =
+            std::make_unique<forms::LogJournal>(*forms::ReportFrm, bench_support::scratch("state"));
         // The log so far on disk, as after the first entry of a long day.
         journal->entryWritten();
         journal->flush();

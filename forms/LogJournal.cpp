@@ -10,9 +10,7 @@
 namespace forms {
 
 LogJournal::LogJournal(TReportFrm& report, std::filesystem::path stateFolder, int mergeAfter)
-    : m_report(report),
-      m_stateFolder(std::move(stateFolder)),
-      m_store(m_stateFolder, mergeAfter) {
+    : m_report(report), m_stateFolder(std::move(stateFolder)), m_store(m_stateFolder, mergeAfter) {
     m_timer.OnTimer = [this] { write(); };
     m_report.setJournal(this);
 }
@@ -61,8 +59,8 @@ void LogJournal::writePending() {
     const platform::RichDocument& doc = m_report.document();
     const auto& lines = doc.paragraphs();
     // A log that was one empty line takes its first line in that line's place.
-    const bool intoEmptyLine = m_written == 1 && !lines.empty() && lines.front().size() > 0 &&
-                               lines.size() == 1;
+    const bool intoEmptyLine =
+        m_written == 1 && !lines.empty() && lines.front().size() > 0 && lines.size() == 1;
     if (m_whole || intoEmptyLine || lines.size() < m_written) {
         m_store.replace(doc);
         m_whole = false;

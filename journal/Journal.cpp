@@ -58,7 +58,8 @@ std::string_view recordsOf(std::string_view bytes, const fs::path& path) {
 void appendRecords(RichDocument& doc, std::string_view records, const fs::path& path) {
     while (!records.empty()) {
         std::size_t length = 0;
-        const auto [end, ec] = std::from_chars(records.data(), records.data() + records.size(), length);
+        const auto [end, ec] =
+            std::from_chars(records.data(), records.data() + records.size(), length);
         const std::size_t head = static_cast<std::size_t>(end - records.data());
         if (ec != std::errc() || head == 0 || head >= records.size() || *end != '\n' ||
             length > records.size() - head - 1)
@@ -343,9 +344,15 @@ void Journal::run() {
                 }
             try {
                 switch (job.kind) {
-                    case Job::Append: m_disk->append(job.doc); break;
-                    case Job::Replace: m_disk->replace(job.doc); break;
-                    case Job::Remove: m_disk->remove(); break;
+                    case Job::Append:
+                        m_disk->append(job.doc);
+                        break;
+                    case Job::Replace:
+                        m_disk->replace(job.doc);
+                        break;
+                    case Job::Remove:
+                        m_disk->remove();
+                        break;
                 }
                 ok = ok || job.kind != Job::Append || !m_disk->broken;
             } catch (const std::exception& e) {
@@ -372,8 +379,7 @@ AbandonedJournal::AbandonedJournal(fs::path folder, int lockFd)
     struct stat st {};
     std::error_code ec;
     for (const auto& entry : fs::directory_iterator(m_folder, ec))
-        if (parseName(entry.path().filename().string()) &&
-            ::stat(entry.path().c_str(), &st) == 0)
+        if (parseName(entry.path().filename().string()) && ::stat(entry.path().c_str(), &st) == 0)
             m_changed = std::max(m_changed, static_cast<std::time_t>(st.st_mtime));
     if (m_changed == 0 && ::stat(m_folder.c_str(), &st) == 0)
         m_changed = st.st_mtime;

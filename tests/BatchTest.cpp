@@ -404,7 +404,8 @@ TEST(BatchFile, MalformedInputNamesTheLineAndColumn) {
         {"Sample,Valence\n\"two\nlines\",1\nc,x\n", "line 4, column 2 (Valence)"},
         // What the file says reaches the terminal as escapes, never as bytes.
         {"Valence,\"\x1b]0;x\x07\nA\\\"\n", "unknown column \"\\x1b]0;x\\x07\\nA\\\\\" ("},
-        {"Sample,Valence\na,\xff\xc2\x9b\xc3\xa9\n", ": \"\\xff\\xc2\\x9b\xc3\xa9\" is not a number"},
+        {"Sample,Valence\na,\xff\xc2\x9b\xc3\xa9\n",
+         ": \"\\xff\\xc2\\x9b\xc3\xa9\" is not a number"},
         {"Valence," + longName + "\n", "\"" + longName.substr(0, 80) + "...\" ("},
     };
     for (const auto& [csv, message] : cases) {

@@ -41,12 +41,14 @@ class Recovery : public e2e::ProgramSession {
         char* argv[] = {self.data(), filter.data(), nullptr};
         pid_t pid = 0;
         ASSERT_EQ(::posix_spawn(&pid, "/proc/self/exe", nullptr, nullptr, argv, envp.data()), 0);
-        EXPECT_TRUE(e2e::waitFor([&] { return fs::exists(ready); }, 60000)) << "the child never got ready";
+        EXPECT_TRUE(e2e::waitFor([&] { return fs::exists(ready); }, 60000))
+            << "the child never got ready";
         ::kill(pid, SIGKILL);
         ::waitpid(pid, nullptr, 0);
         fs::remove(ready);
-        const fs::path childDir = fs::temp_directory_path() /
-                                  ("quorvin-e2e-" + std::to_string(pid) + "-ChildEntersValuesUntilKilled");
+        const fs::path childDir =
+            fs::temp_directory_path() /
+            ("quorvin-e2e-" + std::to_string(pid) + "-ChildEntersValuesUntilKilled");
         fs::remove_all(childDir);
         fs::remove_all(childDir.string() + "-state");
     }

@@ -634,8 +634,8 @@ INSTANTIATE_TEST_SUITE_P(
         ExitCase{"No", true, false, {Qt::Key_Tab, Qt::Key_Space}, nullptr, false},
         ExitCase{"EscapeIsNo", true, true, {Qt::Key_Escape}, nullptr, false},
         ExitCase{"YesSaves", true, false, {Qt::Key_Return}, "atexit", true},
-        ExitCase{"YesThenCancelledSavesNothing", true, false, {Qt::Key_Return}, nullptr, false,
-                 true}),
+        ExitCase{
+            "YesThenCancelledSavesNothing", true, false, {Qt::Key_Return}, nullptr, false, true}),
     [](const auto& info) { return std::string(info.param.name); });
 
 // The whole program by keyboard: Tab reaches every value field in reading

@@ -189,8 +189,7 @@ class ProgramSession : public ::testing::Test {
         if (!HasFailure()) {
             std::filesystem::remove_all(m_dir);
             std::filesystem::remove_all(stateFolder().parent_path());
-        }
-        else
+        } else
             std::fprintf(stderr, "files of the failed test kept in %s\n", m_dir.c_str());
     }
 
@@ -310,9 +309,7 @@ class ProgramSession : public ::testing::Test {
     }
 
     // Where the program keeps the recovery copies of its log.
-    std::filesystem::path stateFolder() const {
-        return m_dir.string() + "-state/quorvin";
-    }
+    std::filesystem::path stateFolder() const { return m_dir.string() + "-state/quorvin"; }
 
     std::filesystem::path m_dir;
     QWidget* main = nullptr;
