@@ -29,18 +29,12 @@ class Recovery : public e2e::ProgramSession {
         const fs::path home = stateFolder().parent_path();
         fs::create_directories(home);
         const fs::path ready = home / "ready";
-        std::vector<std::string> env;
-        for (char** e = environ; *e; ++e)
-            env.emplace_back(*e);
-        env.push_back(std::string(kChildState) + "=" + home.string());
-        std::vector<char*> envp;
-        for (std::string& e : env)
-            envp.push_back(e.data());
-        envp.push_back(nullptr);
         std::string self = "endtoend_tests", filter = std::string("--gtest_filter=") + kChild;
         char* argv[] = {self.data(), filter.data(), nullptr};
         pid_t pid = 0;
-        ASSERT_EQ(::posix_spawn(&pid, "/proc/self/exe", nullptr, nullptr, argv, envp.data()), 0);
+        ::setenv(kChildState, home.c_str(), 1);
+        ASSERT_EQ(::posix_spawn(&pid, "/proc/self/exe", nullptr, nullptr, argv, environ), 0);
+        ::unsetenv(kChildState);
         EXPECT_TRUE(e2e::waitFor([&] { return fs::exists(ready); }, 60000))
             << "the child never got ready";
         ::kill(pid, SIGKILL);
