@@ -1,6 +1,7 @@
 // A pass on the Qt back end, offscreen, with the report window holding
-// 1,000 or 10,000 entries: without the log's recovery copy, with it, and
-// with it while waiting each time until the copy is on disk. The pass with
+// 1,000 or 10,000 entries: without the log's recovery copy (copy:0), with it
+// (copy:1), and with it while waiting each time until the copy is on disk
+// (copy:2). The pass with
 // the copy costs at most 1.05 times the pass without it at either length:
 // a new entry goes to disk as one small file, written by a thread of its
 // own.

@@ -200,6 +200,12 @@ struct Journal::Disk {
         platform::replaceFile(baseFile(dir, generation + 1), content);
         ++generation;
         segments = 0;
+        // The new base's name on disk before the files it replaces go, so
+        // that a power cut cannot take both.
+        if (const int fd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC); fd >= 0) {
+            ::fsync(fd);
+            ::close(fd);
+        }
         removeOlder(dir, generation);
     }
 

@@ -49,12 +49,17 @@ struct Program {
     }
 
     // Step n of a session: a new entry (z entered), and every fifth step an
-    // edit of the log instead, its two seconds passed.
+    // edit of the log instead (a note, partly bold), its two seconds passed.
     void step(int n) {
         if (n % 5 == 4) {
             platform::RichEdit& editor = *ReportFrm->RichEdit1;
             editor.userSelect(editor.length(), 0);
-            editor.userType(" note " + std::to_string(n));
+            const std::string note = " note " + std::to_string(n);
+            editor.userType(note);
+            editor.setSelection(editor.length() - static_cast<int>(note.size()), 4);
+            platform::Font bold;
+            bold.bold = true;
+            editor.SetSelAttributes(bold);
             backend.fireTimers();
             return;
         }
