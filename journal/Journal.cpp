@@ -280,11 +280,15 @@ Journal::~Journal() {
 }
 
 void Journal::post(Job job) {
+    bool first = false;
     {
         std::lock_guard lock(m_mutex);
+        first = m_jobs.empty();
         m_jobs.push_back(std::move(job));
     }
-    m_wake.notify_all();
+    // A writer with jobs queued takes this one in the same round unasked.
+    if (first)
+        m_wake.notify_all();
 }
 
 void Journal::append(std::vector<Paragraph> lines) {
