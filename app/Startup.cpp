@@ -1,8 +1,13 @@
 #include "app/Startup.h"
 
+#include <memory>
+
+#include "forms/LogJournal.h"
 #include "forms/Mainfrm.h"
 #include "forms/Report.h"
+#include "journal/Journal.h"
 #include "platform/Application.h"
+#include "platform/Timer.h"
 #include "platform/qt/QtBackend.h"
 
 namespace app {
@@ -10,16 +15,26 @@ namespace app {
 int runQuorvin(const std::function<void()>& beforeRun) {
     platform::qt::QtBackend backend;
     platform::Application application(backend);
+    std::unique_ptr<forms::LogJournal> journal;
+    platform::Timer recovery;
     try {
         application.Initialize();
         application.CreateForm(forms::OpeningForm);
         application.CreateForm(forms::ReportFrm);
+        journal = std::make_unique<forms::LogJournal>(*forms::ReportFrm, journal::stateFolder());
+        // Once the main window is up, so that the questions have their owner.
+        recovery.OnTimer = [&journal] {
+            forms::offerRecovery(*forms::OpeningForm, *forms::ReportFrm, *journal);
+        };
+        recovery.start(0);
         if (beforeRun)
             beforeRun();
         application.Run();
     } catch (const std::exception& e) {
         application.ShowException(e);
     }
+    recovery.stop();
+    journal.reset();
     forms::OpeningForm = nullptr;
     forms::ReportFrm = nullptr;
     return 0;

@@ -258,7 +258,8 @@ Layout readHeader(const CsvRecord& header) {
             std::string known;
             for (const char* n : kColumnNames)
                 known += known.empty() ? n : std::string(", ") + n;
-            throw InputError(where + ": unknown column \"" + name + "\" (the columns are " + known +
+            throw InputError(where + ": unknown column " + quotedForMessage(name) +
+                             " (the columns are " + known +
                              ", and XSD and XDist beside a measured input X)");
         }
         bool& already = seen[static_cast<std::size_t>(c->column)][static_cast<int>(c->role)];
@@ -376,8 +377,8 @@ BatchSummary runBatch(std::istream& in, const BatchOutput& out) {
             } catch (const platform::EConvertError&) {
                 throw InputError("line " + std::to_string(record.line) + ", column " +
                                  std::to_string(i + 1) + " (" + columnName(c) +
-                                 (role == ColumnRole::SD ? "SD" : "") + "): \"" + text +
-                                 "\" is not a number");
+                                 (role == ColumnRole::SD ? "SD" : "") +
+                                 "): " + quotedForMessage(text) + " is not a number");
             }
             (role == ColumnRole::SD ? sample.sd[at] : sample[c]) = std::move(text);
         }

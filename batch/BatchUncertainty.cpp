@@ -2,6 +2,7 @@
 
 #include <cctype>
 
+#include "batch/Csv.h"
 #include "platform/base/NumberText.h"
 
 namespace batch {
@@ -99,7 +100,8 @@ UncertaintyOutcome analyseSample(const model::ModelState& s, const Sample& sampl
         if (const auto& dist = sample.dist[i]) {
             const auto d = analysis::distributionByName(*dist);
             if (!d) {
-                out.error = name + "Dist = " + *dist + " is not normal or rectangular";
+                out.error = name + "Dist = " + quotedForMessage(*dist) +
+                            " is not normal or rectangular";
                 return out;
             }
             ui.distribution = *d;

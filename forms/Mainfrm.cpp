@@ -275,6 +275,7 @@ void TOpeningForm::Recalculate() {
 void TOpeningForm::WriteLogEntry() {
     if (ReportFrm != nullptr) {
         calclog::WriteLogEntry(*this, m_fields, *ReportFrm);
+        ReportFrm->entryWritten();
     }
 }
 
@@ -427,11 +428,20 @@ void TOpeningForm::Exit1Click(platform::MenuItem&) {
 }
 
 void TOpeningForm::FormClose(platform::Form&, platform::CloseAction&) {
-    if (ReportFrm == nullptr || !ReportFrm->LogUnsaved)
+    if (ReportFrm == nullptr)
         return;
+    // The recovery copy goes when nothing is lost by it: after a save, or
+    // when the user chose to discard the log. Yes with the save dialog
+    // cancelled keeps it for the next start.
+    if (!ReportFrm->LogUnsaved) {
+        ReportFrm->discardLog();
+        return;
+    }
     platform::DialogRef<TSaveLog> prompt(SaveLog, this);
     if (prompt->ShowModal() == platform::ModalResult::Yes)
         ReportFrm->Save1Click(*ReportFrm->Save1);
+    else
+        ReportFrm->discardLog();
 }
 
 void TOpeningForm::UserGuide1Click(platform::MenuItem&) {

@@ -3,6 +3,7 @@
 #include <utility>
 #include <vector>
 
+#include "forms/LogJournal.h"
 #include "platform/base/NumberText.h"
 
 namespace forms {
@@ -19,6 +20,10 @@ TReportFrm::TReportFrm(platform::Form* owner) : Form(owner, "ReportFrm") {
     RichEdit1->setAlign(platform::Align::Client);
     RichEdit1->setScrollBars(platform::ScrollStyle::Vertical);
     RichEdit1->setWordWrap(true);
+    RichEdit1->OnEdit = [this] {
+        if (m_journal)
+            m_journal->edited();
+    };
     buildMenu();
     realign();
 
@@ -75,6 +80,29 @@ void TReportFrm::Save1Click(MenuItem&) {
     platform::ForceCurrentDirectory = true;
     RichEdit1->SaveToFile(SaveDialog1->FileName);
     LogUnsaved = false;
+    if (m_journal)
+        m_journal->removeCopy();
+}
+
+void TReportFrm::entryWritten() {
+    if (m_journal)
+        m_journal->entryWritten();
+}
+
+void TReportFrm::discardLog() {
+    if (m_journal)
+        m_journal->removeCopy();
+}
+
+void TReportFrm::recoverLog(platform::RichDocument doc) {
+    platform::RichDocument all = RichEdit1->document();
+    const auto& held = all.paragraphs();
+    if (held.size() == 1 && held.front().size() == 0)
+        all.clear();
+    std::vector<platform::Paragraph> lines = doc.paragraphs();
+    all.replaceParagraphs(all.paragraphs().size(), 0, std::move(lines));
+    RichEdit1->setDocument(std::move(all));
+    LogUnsaved = true;
 }
 
 void TReportFrm::Open1Click(MenuItem&) {

@@ -12,6 +12,8 @@
 
 namespace forms {
 
+class LogJournal;
+
 // The report window: it holds the calculation log for the whole run. It is
 // created hidden and shown from the main window's "View log" command; its
 // own "Exit" and its frame only hide it.
@@ -28,6 +30,17 @@ class TReportFrm : public platform::Form, public model::LogSink {
 
     // Set by every appended line; cleared only by a completed save.
     bool LogUnsaved = false;
+
+    // The recovery copy of the log, when the program keeps one.
+    void setJournal(LogJournal* journal) { m_journal = journal; }
+    LogJournal* journal() const { return m_journal; }
+    // A log entry's last line has been appended.
+    void entryWritten();
+    // The log is discarded by choice: its recovery copy goes.
+    void discardLog();
+    // A log found after a crash, put after what the window holds; the log
+    // is then unsaved.
+    void recoverLog(platform::RichDocument doc);
 
     platform::RichEdit* RichEdit1;
 
@@ -74,6 +87,7 @@ class TReportFrm : public platform::Form, public model::LogSink {
 
   private:
     void buildMenu();
+    LogJournal* m_journal = nullptr;
     // Selects the first occurrence of text after the selection, or from the
     // start when nothing is selected.
     void findNext(const std::string& text);

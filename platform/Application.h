@@ -12,6 +12,7 @@ namespace platform {
 class Form;
 class Chart;
 class DesktopServices;
+class Timer;
 enum class ModalResult : int;
 
 // A test script that did not match what the program did (an unexpected
@@ -42,6 +43,10 @@ class Backend {
     // Runs task on the user-interface thread once it is free. The one call
     // that may come from any thread: work done elsewhere reports back by it.
     virtual void post(std::function<void()> task) = 0;
+    // Arms a one-shot timer (again) or disarms it; the back end calls
+    // timer.fire() when the time is up.
+    virtual void startTimer(Timer& timer, int ms) = 0;
+    virtual void stopTimer(Timer& timer) = 0;
     // Common dialogs, printer and clipboard; none by default.
     virtual DesktopServices* services() { return nullptr; }
 };

@@ -67,10 +67,12 @@ void RichEdit::editRange(std::size_t start, std::size_t count, EditFn edit) {
     if (oldCount == 0) {
         m_change = RichEditChange{};
         notify(Property::Content);
+        edited();
         return;
     }
     const std::size_t removed = b - a + 1;
     notifyLines(a, removed, removed + newCount - oldCount);
+    edited();
 }
 
 void RichEdit::setDocument(RichDocument doc) {
@@ -79,6 +81,7 @@ void RichEdit::setDocument(RichDocument doc) {
     m_change = RichEditChange{};
     notify(Property::Content);
     setSelection(0, 0);
+    edited();
 }
 
 void RichEdit::appendLine(std::string_view text) {
@@ -97,6 +100,11 @@ void RichEdit::appendLine(std::string_view text) {
         return;
     }
     notifyLines(first, 0, m_doc.paragraphs().size() - first);
+}
+
+void RichEdit::edited() {
+    if (OnEdit)
+        OnEdit();
 }
 
 void RichEdit::Clear() {
@@ -208,6 +216,7 @@ void RichEdit::userReplaceLines(std::size_t first, std::size_t count,
     m_change = RichEditChange{false, first, count, added};
     // The peer made this change itself: it is told nothing.
     clampSelection();
+    edited();
 }
 
 int RichEdit::FindText(std::string_view text, int start, int length, unsigned options) const {

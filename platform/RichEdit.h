@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -104,6 +105,9 @@ class RichEdit : public Control {
     void userPaste(const std::string& plain, const std::string& rtf);
 
     const RichEditChange& lastChange() const { return m_change; }
+    // After every change of the document other than appendLine: the user's
+    // edits, and a document loaded or set.
+    std::function<void()> OnEdit;
     // The selection as a document of its own (for copying).
     RichDocument selectionDocument() const;
 
@@ -115,6 +119,7 @@ class RichEdit : public Control {
     void editRange(std::size_t start, std::size_t count, Edit edit);
     void insertDocument(std::size_t pos, const RichDocument& fragment);
     void notifyLines(std::size_t first, std::size_t removed, std::size_t added);
+    void edited();
 
     RichDocument m_doc;
     int m_selStart = 0;

@@ -386,7 +386,8 @@ TEST(BatchFile, ColumnNamesIgnoreCaseAndLineEndsMayBeCrLfOrCr) {
 }
 
 TEST(BatchFile, MalformedInputNamesTheLineAndColumn) {
-    const std::pair<const char*, const char*> cases[] = {
+    const std::string longName(100, 'x');
+    const std::pair<std::string, std::string> cases[] = {
         {"", "line 1: the input is empty"},
         {"Valence,Salt\n1,2\n", "line 1, column 2: unknown column \"Salt\""},
         {"Valence,valence\n", "line 1, column 2: the column Valence appears twice"},
@@ -401,6 +402,11 @@ TEST(BatchFile, MalformedInputNamesTheLineAndColumn) {
         {"Sample,Valence\na\"b,1\n", "line 2, column 1: a quote inside a field"},
         {"Sample,Valence\n1,2\n\"open,1\n\n", "line 3, column 1: the quoted field is not closed"},
         {"Sample,Valence\n\"two\nlines\",1\nc,x\n", "line 4, column 2 (Valence)"},
+        // What the file says reaches the terminal as escapes, never as bytes.
+        {"Valence,\"\x1b]0;x\x07\nA\\\"\n", "unknown column \"\\x1b]0;x\\x07\\nA\\\\\" ("},
+        {"Sample,Valence\na,\xff\xc2\x9b\xc3\xa9\n",
+         ": \"\\xff\\xc2\\x9b\xc3\xa9\" is not a number"},
+        {"Valence," + longName + "\n", "\"" + longName.substr(0, 80) + "...\" ("},
     };
     for (const auto& [csv, message] : cases) {
         try {

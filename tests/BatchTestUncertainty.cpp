@@ -101,7 +101,7 @@ TEST(BatchUncertainty, RefusedRowsAndTheSeed) {
         "",
         "TemperatureSD = 200 is not between 0 and 100",
         "TemperatureSD = -1 is not between 0 and 100",
-        "SigmaDist = uniform is not normal or rectangular",
+        "SigmaDist = \"uniform\" is not normal or rectangular",
     };
     for (std::size_t r = 0; r < out.size(); ++r) {
         EXPECT_EQ(out[r].at("Error"), errors[r]) << out[r].at("Sample");

@@ -576,6 +576,7 @@ struct ExitCase {
     std::vector<int> promptKeys;  // pressed in the save prompt, none: no prompt
     const char* fileName;         // typed into the save dialog, null: cancelled
     bool written;
+    bool copyKept = false;  // the log's recovery copy stays for the next start
 };
 
 void PrintTo(const ExitCase& c, std::ostream* os) {
@@ -620,6 +621,11 @@ TEST_P(ExitFlow, OffersToSaveOnlyUnsavedEntries) {
         EXPECT_EQ(files, std::vector<std::string>{std::string(c.fileName) + ".RTF"});
     else
         EXPECT_TRUE(files.empty()) << files.front();
+    std::error_code ec;
+    const auto copies = std::distance(std::filesystem::directory_iterator(stateFolder(), ec),
+                                      std::filesystem::directory_iterator());
+    EXPECT_EQ(copies, c.copyKept ? 1 : 0);
+    std::filesystem::remove_all(stateFolder(), ec);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -630,7 +636,8 @@ INSTANTIATE_TEST_SUITE_P(
         ExitCase{"No", true, false, {Qt::Key_Tab, Qt::Key_Space}, nullptr, false},
         ExitCase{"EscapeIsNo", true, true, {Qt::Key_Escape}, nullptr, false},
         ExitCase{"YesSaves", true, false, {Qt::Key_Return}, "atexit", true},
-        ExitCase{"YesThenCancelledSavesNothing", true, false, {Qt::Key_Return}, nullptr, false}),
+        ExitCase{
+            "YesThenCancelledSavesNothing", true, false, {Qt::Key_Return}, nullptr, false, true}),
     [](const auto& info) { return std::string(info.param.name); });
 
 // The whole program by keyboard: Tab reaches every value field in reading

@@ -1,7 +1,7 @@
 # The whole program end to end on the Qt back end, offscreen (the test program
 # chooses it when nothing else is asked for), at the normal and at twice the
 # normal scale.
-add_executable(endtoend_tests EndToEndTest.cpp)
+add_executable(endtoend_tests EndToEndTest.cpp EndToEndRecoveryTest.cpp)
 target_link_libraries(endtoend_tests PRIVATE quorvin_app GTest::gtest)
 target_include_directories(endtoend_tests PRIVATE ${PROJECT_SOURCE_DIR})
 gtest_discover_tests(endtoend_tests PROPERTIES ENVIRONMENT QT_QPA_PLATFORM=offscreen

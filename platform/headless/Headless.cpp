@@ -1,5 +1,9 @@
 #include "platform/headless/Headless.h"
 
+#include <algorithm>
+
+#include "platform/Timer.h"
+
 namespace platform::headless {
 
 void HeadlessBackend::expectModal(std::string className, DialogScript script) {
@@ -76,6 +80,23 @@ void HeadlessBackend::showForm(Form& form) {
 
 void HeadlessBackend::hideForm(Form& form) {
     form.setVisible(false);
+}
+
+void HeadlessBackend::startTimer(Timer& timer, int) {
+    std::erase(m_timers, &timer);
+    m_timers.push_back(&timer);
+}
+
+void HeadlessBackend::stopTimer(Timer& timer) {
+    std::erase(m_timers, &timer);
+}
+
+int HeadlessBackend::fireTimers() {
+    const std::vector<Timer*> due = std::move(m_timers);
+    m_timers.clear();
+    for (Timer* t : due)
+        t->fire();
+    return static_cast<int>(due.size());
 }
 
 void typeText(Edit& edit, std::string_view text) {

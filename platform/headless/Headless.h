@@ -77,6 +77,14 @@ class HeadlessBackend : public Backend, public DesktopServices {
     // not within the time.
     bool runPostedUntil(const std::function<bool()>& done,
                         std::chrono::milliseconds timeout = std::chrono::seconds(20));
+    // Timers keep no time here: a test fires them when it means the time
+    // to be up.
+    void startTimer(Timer& timer, int ms) override;
+    void stopTimer(Timer& timer) override;
+    // Fires every timer armed now, in the order they were armed; returns
+    // how many fired.
+    int fireTimers();
+    std::size_t armedTimers() const { return m_timers.size(); }
     DesktopServices* services() override { return this; }
 
     // The common dialogs, the printer and the clipboard.
@@ -112,6 +120,7 @@ class HeadlessBackend : public Backend, public DesktopServices {
     };
     Pending takeScript(const std::string& className, const std::string& who);
     bool runCommon(CommonDialog& dialog);
+    std::vector<Timer*> m_timers;
     std::vector<FindDialog*> m_findDialogs;
     std::vector<PrintJob> m_printJobs;
     int m_userGuideShown = 0;

@@ -5,8 +5,10 @@
 #include <QPainter>
 #include <QProxyStyle>
 #include <QScreen>
+#include <QTimer>
 
 #include "platform/Form.h"
+#include "platform/Timer.h"
 #include "platform/qt/QtPeers.h"
 #include "platform/qt/QtServices.h"
 
@@ -45,6 +47,8 @@ QtBackend::QtBackend() {
 }
 
 QtBackend::~QtBackend() {
+    for (auto& [timer, qtimer] : m_timers)
+        delete qtimer;
     m_services.reset();
     for (auto& [form, window] : m_windows) {
         detachPeerTree(window);
@@ -172,6 +176,28 @@ void QtBackend::post(std::function<void()> task) {
 void QtBackend::terminate() {
     m_quitting = true;
     QApplication::quit();
+}
+
+}  // namespace platform::qt
+
+namespace platform::qt {
+
+void QtBackend::startTimer(Timer& timer, int ms) {
+    QTimer*& q = m_timers[&timer];
+    if (!q) {
+        q = new QTimer;
+        q->setSingleShot(true);
+        QObject::connect(q, &QTimer::timeout, [&timer] { timer.fire(); });
+    }
+    q->start(ms);
+}
+
+void QtBackend::stopTimer(Timer& timer) {
+    auto it = m_timers.find(&timer);
+    if (it == m_timers.end())
+        return;
+    delete it->second;
+    m_timers.erase(it);
 }
 
 }  // namespace platform::qt

@@ -6,6 +6,7 @@
 #include "platform/Application.h"
 #include "platform/qt/QtFormWindows.h"
 
+class QTimer;
 class QWidget;
 
 namespace platform::qt {
@@ -28,6 +29,8 @@ class QtBackend : public Backend, public FormWindows {
     void run(Form& mainForm) override;
     void terminate() override;
     void post(std::function<void()> task) override;
+    void startTimer(Timer& timer, int ms) override;
+    void stopTimer(Timer& timer) override;
     DesktopServices* services() override;
     QtServices& qtServices();
 
@@ -37,6 +40,7 @@ class QtBackend : public Backend, public FormWindows {
 
   private:
     std::map<Form*, FormWindow*> m_windows;
+    std::map<Timer*, QTimer*> m_timers;
     bool m_quitting = false;
     std::unique_ptr<QtServices> m_services;
 };

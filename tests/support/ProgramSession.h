@@ -172,6 +172,9 @@ class ProgramSession : public ::testing::Test {
         std::filesystem::create_directories(m_dir);
         m_oldDir = std::filesystem::current_path();
         std::filesystem::current_path(m_dir);
+        // The log's recovery copies, too, never in the real home.
+        std::filesystem::remove_all(stateFolder().parent_path());
+        ::setenv("XDG_STATE_HOME", stateFolder().parent_path().c_str(), 1);
         platform::ForceCurrentDirectory = false;
         startAlarm();
     }
@@ -179,25 +182,37 @@ class ProgramSession : public ::testing::Test {
     void TearDown() override {
         stopAlarm();
         std::filesystem::current_path(m_oldDir);
-        if (!HasFailure())
+        // Every way the program ended here was a clean one.
+        std::error_code ec;
+        for (const auto& left : std::filesystem::directory_iterator(stateFolder(), ec))
+            ADD_FAILURE() << "recovery copy left behind: " << left.path();
+        if (!HasFailure()) {
             std::filesystem::remove_all(m_dir);
-        else
+            std::filesystem::remove_all(stateFolder().parent_path());
+        } else
             std::fprintf(stderr, "files of the failed test kept in %s\n", m_dir.c_str());
     }
 
     // Starts the program, runs body once its main window is up and ends the
     // program afterwards, unless body did (a save prompt then is answered
-    // No). Queued answers that no dialog took are failures.
+    // No). Answers queued before are for the questions at start-up; queued
+    // answers that no dialog took are failures.
     void runProgram(const std::function<void()>& body) {
-        m_answers.clear();
         QTimer watchdog;
         watchdog.setInterval(20);
         QObject::connect(&watchdog, &QTimer::timeout, [this] { watch(); });
         PaintWatch painted;
         qApp->installEventFilter(&painted);
+        std::function<void()> start;
         app::runQuorvin([&] {
             watchdog.start();
-            QTimer::singleShot(0, [&] {
+            start = [&] {
+                // Questions at start-up come first; the body runs in the
+                // main loop, not inside their modal loops.
+                if (QApplication::activeModalWidget()) {
+                    QTimer::singleShot(20, start);
+                    return;
+                }
                 main = windowOf(forms::OpeningForm);
                 // As a user, who acts on what the window has drawn. This runs
                 // in a queued call, inside which the nested event loops do not
@@ -205,7 +220,12 @@ class ProgramSession : public ::testing::Test {
                 // those are sent here.
                 if (!waitFor([&] {
                         QCoreApplication::sendPostedEvents();
-                        return main && main->isActiveWindow() && painted.windows.contains(main);
+                        // A recovered log shows the report window in front.
+                        const bool active =
+                            main && (main->isActiveWindow() ||
+                                     (forms::ReportFrm && forms::ReportFrm->visible() &&
+                                      QApplication::activeWindow()));
+                        return active && painted.windows.contains(main);
                     }))
                     ADD_FAILURE() << "the main window never became active and painted";
                 qApp->removeEventFilter(&painted);
@@ -219,7 +239,8 @@ class ProgramSession : public ::testing::Test {
                     ADD_FAILURE() << "the program did not end on Exit";
                     QApplication::quit();
                 }
-            });
+            };
+            QTimer::singleShot(0, start);
         });
         watchdog.stop();
         for (const Expected& e : m_answers)
@@ -286,6 +307,9 @@ class ProgramSession : public ::testing::Test {
     platform::qt::StaticTextWidget* field(const char* name) const {
         return find<platform::qt::StaticTextWidget>(main, name);
     }
+
+    // Where the program keeps the recovery copies of its log.
+    std::filesystem::path stateFolder() const { return m_dir.string() + "-state/quorvin"; }
 
     std::filesystem::path m_dir;
     QWidget* main = nullptr;
