@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cerrno>
 #include <charconv>
 #include <cstdlib>
@@ -453,8 +454,17 @@ std::vector<std::unique_ptr<AbandonedJournal>> findAbandoned(const fs::path& sta
         if (!made && !half)
             continue;
         const int fd = ::open((entry.path() / "lock").c_str(), O_RDWR | O_CLOEXEC);
-        if (fd < 0)
-            continue;  // being made or removed
+        if (fd < 0) {
+            // Being made or removed; a half-made one still without its lock
+            // a minute later was left by a program killed in between.
+            std::error_code age;
+            const auto made = fs::last_write_time(entry.path(), age);
+            if (half && !age && fs::file_time_type::clock::now() - made > std::chrono::minutes(1)) {
+                std::error_code ignored;
+                fs::remove_all(entry.path(), ignored);
+            }
+            continue;
+        }
         if (::flock(fd, LOCK_EX | LOCK_NB) != 0 || !fs::exists(entry.path() / "lock")) {
             ::close(fd);
             continue;  // its program runs, or has just removed it
