@@ -409,19 +409,6 @@ GumResult gumBudget(const Measurement& m, const Uncertainties& u) {
     return g;
 }
 
-std::vector<double> drawValences(const Measurement& m, const Uncertainties& u, std::uint64_t seed,
-                                 std::int64_t first, std::int64_t count) {
-    const std::vector<Drawn> drawn = drawnInputs(m, u);
-    std::vector<double> z(static_cast<std::size_t>(std::max<std::int64_t>(count, 0)));
-    std::int64_t rejected = 0;
-    InputValues x = m.values;
-    for (std::int64_t k = 0; k < count; ++k) {
-        drawInputs(x, drawn, mix(seed), first + k, ziggurat(), rejected);
-        z[static_cast<std::size_t>(k)] = evaluate(m.model, x).valence;
-    }
-    return z;
-}
-
 std::optional<MonteCarloResult> monteCarlo(const Measurement& m, const Uncertainties& u,
                                            const MonteCarloOptions& options,
                                            MonteCarloControl* control) {

@@ -107,9 +107,4 @@ std::optional<MonteCarloResult> monteCarlo(const Measurement& m, const Uncertain
 // general number text ("0.253412", "1.5E-10").
 std::string significantText(double value, int digits = 6);
 
-// The draws of the Monte Carlo run without the summary, for checks and
-// benchmarks: z of draw i for i in [first, first + count), on this thread.
-std::vector<double> drawValences(const Measurement& m, const Uncertainties& u, std::uint64_t seed,
-                                 std::int64_t first, std::int64_t count);
-
 }  // namespace analysis

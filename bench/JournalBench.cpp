@@ -8,7 +8,7 @@
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
-#include <cstdlib>
+
 #include <memory>
 
 #include "bench/LogEntries.h"
@@ -70,13 +70,3 @@ BENCHMARK(QtPassWithLog)
     ->Unit(benchmark::kMicrosecond);
 
 }  // namespace
-
-int main(int argc, char** argv) {
-    setenv("QT_QPA_PLATFORM", "offscreen", 0);
-    int qtArgc = 1;
-    QApplication qtApp(qtArgc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

@@ -3,7 +3,6 @@
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
-#include <cstdlib>
 
 #include "forms/Mainfrm.h"
 #include "forms/Report.h"
@@ -37,13 +36,3 @@ void QtFullPass(benchmark::State& state) {
 BENCHMARK(QtFullPass)->Unit(benchmark::kMicrosecond);
 
 }  // namespace
-
-int main(int argc, char** argv) {
-    setenv("QT_QPA_PLATFORM", "offscreen", 0);
-    int qtArgc = 1;
-    QApplication qtApp(qtArgc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

@@ -16,7 +16,7 @@ target_include_directories(startup_probe_quorvin PRIVATE ${PROJECT_SOURCE_DIR})
 target_include_directories(startup_probe_minimal PRIVATE ${PROJECT_SOURCE_DIR})
 
 # One recalculation pass with the real windows and the chart replotted.
-add_executable(qt_pass_bench QtPassBench.cpp)
+add_executable(qt_pass_bench QtPassBench.cpp QtBenchMain.cpp)
 target_link_libraries(qt_pass_bench PRIVATE quorvin_forms quorvin_platform_qt Qt6::Widgets
                       benchmark::benchmark)
 target_include_directories(qt_pass_bench PRIVATE ${PROJECT_SOURCE_DIR})

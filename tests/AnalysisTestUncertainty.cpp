@@ -168,9 +168,10 @@ TEST(Uncertainty, MeasurementOfTheStateGivesItsValence) {
         model::Recalculate(s, fields, series, {});
         const auto m = analysis::measurementOf(s);
         ASSERT_EQ(m.has_value(), c.measured);
-        if (m)
+        if (m) {
             EXPECT_NEAR(analysis::evaluate(m->model, m->values).valence, s.Valence,
                         2e-4 * s.Valence);
+        }
     }
 }
 
