@@ -9,22 +9,14 @@ namespace {
 
 using Hydrodynamic = MeasurementModel::Hydrodynamic;
 
-// Limits as the number entries of the windows and calculators have them.
-const InputInfo kInputs[kInputCount] = {
-    {"Temperature", "Temperature", "\u00b0C", "C", 0, 100},
-    {"IonicStrength", "Ionic strength", "M", "M", 0.0001, 6.5},
-    {"Dielectric", "Dielectric constant", "", "", 1, 100},
-    {"SaltIonRadius", "Salt ion radius", "nm", "nm", 0.05, 10},
-    {"Viscosity", "Viscosity", "cP", "cP", 0.001, 10},
-    {"StokesRadius", "Stokes radius", "nm", "nm", 0.1, 1000},
-    {"Diffusion", "Diffusion coefficient", "10\u207b\u2077 cm\u00b2/s", "10^-7 cm^2/s", 0.001, 100},
-    {"Friction", "Frictional coefficient", "10\u207b\u2078 g/s", "10^-8 g/s", 0.1, 1000},
-    {"EField", "E", "V/cm", "V/cm", 1e-5, 100},
-    {"Current", "Current", "mA", "mA", 1e-7, 100},
-    {"Conductivity", "Conductivity", "mS/cm", "mS/cm", 1e-6, 500},
-    {"XSection", "Cuvette x-section", "cm\u00b2", "cm^2", 0.01, 1},
-    {"Sigma", "Sigma", "cm\u207b\u00b9", "cm^-1", 0, 300},
-    {"Mobility", "Mobility", "10\u207b\u2074 cm\u00b2/(V s)", "10^-4 cm^2/(V s)", 0.0001, 100},
+using model::Quantity;
+
+// The inputs in the order of Input.
+constexpr Quantity kInputQuantities[kInputCount] = {
+    Quantity::Temperature, Quantity::IonicStrength, Quantity::Dielectric,   Quantity::SaltIonRadius,
+    Quantity::Viscosity,   Quantity::StokesRadius,  Quantity::Diffusion,    Quantity::Friction,
+    Quantity::EField,      Quantity::Current,       Quantity::Conductivity, Quantity::XSection,
+    Quantity::Sigma,       Quantity::Mobility,
 };
 
 double at(const InputValues& x, Input i) {
@@ -33,8 +25,12 @@ double at(const InputValues& x, Input i) {
 
 }  // namespace
 
+model::Quantity quantityOf(Input input) {
+    return kInputQuantities[static_cast<int>(input)];
+}
+
 const InputInfo& inputInfo(Input input) {
-    return kInputs[static_cast<int>(input)];
+    return model::quantityInfo(quantityOf(input));
 }
 
 bool MeasurementModel::uses(Input input) const {
@@ -127,13 +123,8 @@ std::optional<Measurement> measurementOf(const model::ModelState& s) {
         return std::nullopt;
     Measurement m;
     m.model.constants = model::physicalConstants(s);
-    // The calculator derives from the flag it checks last.
-    if (s.FrictionEntered)
-        m.model.hydrodynamic = Hydrodynamic::Friction;
-    else if (s.StokesRadiusEntered || !s.DiffusionEntered)
-        m.model.hydrodynamic = Hydrodynamic::StokesRadius;
-    else
-        m.model.hydrodynamic = Hydrodynamic::Diffusion;
+    m.model.hydrodynamic =
+        model::enteredHydrodynamic(s.DiffusionEntered, s.StokesRadiusEntered, s.FrictionEntered);
     // The E the window starts with is a value of its own, not the one its
     // current, conductivity and cross-section give: E counts as calculated
     // only when it is the value they give.

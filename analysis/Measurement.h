@@ -4,8 +4,10 @@
 #include <optional>
 #include <vector>
 
+#include "model/Calculators.h"
 #include "model/Electrostatics.h"
 #include "model/ModelState.h"
+#include "model/Quantities.h"
 
 namespace analysis {
 
@@ -28,15 +30,10 @@ enum class Input {
 };
 inline constexpr int kInputCount = static_cast<int>(Input::Mobility) + 1;
 
-struct InputInfo {
-    const char* name;     // "IonicStrength", as the batch program's column
-    const char* caption;  // "Ionic strength", as the windows name it
-    const char* unit;     // UTF-8; empty for none
-    const char* logUnit;  // the same in the log's plain letters
-    double low;           // the limits of its number entry
-    double high;
-};
+// Its row in the model's table of quantities.
+using InputInfo = model::QuantityInfo;
 const InputInfo& inputInfo(Input input);
+model::Quantity quantityOf(Input input);
 
 using InputValues = std::array<double, kInputCount>;
 
@@ -45,7 +42,7 @@ using InputValues = std::array<double, kInputCount>;
 // viscosity), E entered or from current, conductivity and cross-section,
 // and Sigma entered or from the mobility.
 struct MeasurementModel {
-    enum class Hydrodynamic { StokesRadius, Diffusion, Friction };
+    using Hydrodynamic = model::Hydrodynamic;
     Hydrodynamic hydrodynamic = Hydrodynamic::StokesRadius;
     bool fieldFromCurrent = false;
     bool fromMobility = false;

@@ -5,34 +5,17 @@
 
 #include "batch/BatchUncertainty.h"
 #include "batch/Csv.h"
-#include "forms/Dcalc.h"
-#include "forms/Efield.h"
-#include "forms/Enternumber.h"
-#include "forms/Mainfrm.h"
-#include "forms/Mucalc.h"
-#include "forms/Report.h"
-#include "platform/Application.h"
+#include "log/LogEntry.h"
+#include "model/FieldTable.h"
+#include "model/Recalculate.h"
+#include "model/Sample.h"
+#include "platform/base/AtomicFile.h"
 #include "platform/base/Exception.h"
 #include "platform/base/NumberText.h"
-#include "platform/headless/Headless.h"
 
 namespace batch {
 
 namespace {
-
-using forms::TDCalculator;
-using forms::TEFieldCalculator;
-using forms::TMuCalculator;
-using forms::TNumberEntry;
-using forms::TOpeningForm;
-using platform::ModalResult;
-using platform::headless::HeadlessBackend;
-
-constexpr std::array<const char*, kColumnCount> kColumnNames{
-    "Sample",       "Temperature", "IonicStrength", "Dielectric", "StokesRadius",
-    "SaltIonRadius", "Viscosity",  "EField",        "Current",    "Conductivity",
-    "XSection",     "Sigma",       "Mobility",      "Valence",    "EffectiveValence",
-};
 
 std::string trimmed(std::string_view text) {
     const auto blank = [](char c) { return c == ' ' || c == '\t'; };
@@ -43,201 +26,15 @@ std::string trimmed(std::string_view text) {
     return std::string(text);
 }
 
-// One row on its own main window and report window, which go when it is
-// done: every row starts from the start-up state.
-class RowRun {
-  public:
-    explicit RowRun(const Sample& sample) : m_sample(sample) {
-        m_application.Initialize();
-        m_application.CreateForm(forms::OpeningForm);
-        m_application.CreateForm(forms::ReportFrm);
-        m_application.Run();
-    }
-    ~RowRun() {
-        forms::OpeningForm = nullptr;
-        forms::ReportFrm = nullptr;
-    }
-    RowRun(const RowRun&) = delete;
-    RowRun& operator=(const RowRun&) = delete;
-
-    Outcome run(const std::filesystem::path& datFile);
-
-  private:
-    TOpeningForm& form() { return *forms::OpeningForm; }
-    const std::optional<std::string>& value(Column c) const { return m_sample[c]; }
-    bool failed() const { return !m_error.empty(); }
-
-    // Answers the next number entry dialog: the shown text deleted, the
-    // value typed, OK. A value the dialog refuses cancels it and becomes the
-    // row's error.
-    void answerEntry(Column c);
-    // A field of the main window that opens the number entry dialog.
-    void enterInWindow(Column c, platform::StaticText* field);
-    void enterStokesRadiusAndViscosity();
-    void enterField();
-    void enterSigmaOrMobility(Column c);
-    void noteMessages();
-    void exportDat(const std::filesystem::path& datFile);
-
-    const Sample& m_sample;
-    HeadlessBackend m_backend;
-    platform::Application m_application{m_backend};
-    std::string m_error;
-};
-
-void RowRun::answerEntry(Column c) {
-    const std::string text = *value(c);
-    m_backend.expect<TNumberEntry>("TNumberEntry", [this, c, text](TNumberEntry& d) {
-        platform::headless::clearByBackspace(*d.Value);
-        platform::headless::typeText(*d.Value, text);
-        if (d.Value->text() != text) {
-            m_error = std::string(columnName(c)) + " = " + text + " cannot be typed as a number";
-        } else {
-            d.BitBtn1->userPress();
-            if (d.modalResult() != ModalResult::None)
-                return;
-            const std::vector<std::string> messages = m_backend.takeMessages();
-            m_error = std::string(columnName(c)) + " = " + text +
-                      (messages.empty() ? " is not between " + platform::FloatToStr(d.MinValue) +
-                                              " and " + platform::FloatToStr(d.MaxValue)
-                                        : ": " + messages.front());
-        }
-        d.BitBtn2->userPress();
-    });
-}
-
-void RowRun::enterInWindow(Column c, platform::StaticText* field) {
-    if (failed() || !value(c))
-        return;
-    answerEntry(c);
-    field->userClick();
-    noteMessages();
-}
-
-void RowRun::enterStokesRadiusAndViscosity() {
-    if (failed() || (!value(Column::StokesRadius) && !value(Column::Viscosity)))
-        return;
-    m_backend.expect<TDCalculator>("TDCalculator", [this](TDCalculator& calc) {
-        if (value(Column::StokesRadius)) {
-            answerEntry(Column::StokesRadius);
-            calc.Rtxt->userClick();
-        }
-        if (!failed() && value(Column::Viscosity)) {
-            answerEntry(Column::Viscosity);
-            calc.Vtxt->userClick();
-        }
-        (failed() ? calc.BitBtn1 : calc.BitBtn2)->userPress();
-    });
-    form().RsTxt->userClick();
-    noteMessages();
-}
-
-void RowRun::enterField() {
-    if (failed())
-        return;
-    struct Input {
-        Column column;
-        platform::StaticText* TEFieldCalculator::*field;
-    };
-    static constexpr Input inputs[] = {
-        {Column::Current, &TEFieldCalculator::CurrTxt},
-        {Column::Conductivity, &TEFieldCalculator::CondTxt},
-        {Column::XSection, &TEFieldCalculator::XTxt},
-    };
-    const bool direct = value(Column::EField).has_value();
-    const bool calculated = std::any_of(std::begin(inputs), std::end(inputs),
-                                        [this](const Input& in) { return value(in.column); });
-    if (!direct && !calculated)
-        return;
-    m_backend.expect<TEFieldCalculator>("TEFieldCalculator", [this, direct](TEFieldCalculator& calc) {
-        if (direct) {
-            answerEntry(Column::EField);
-            calc.ETxt->userClick();
-        } else {
-            for (const Input& in : inputs) {
-                if (failed() || !value(in.column))
-                    continue;
-                answerEntry(in.column);
-                (calc.*in.field)->userClick();
-            }
-        }
-        (failed() ? calc.BitBtn1 : calc.BitBtn2)->userPress();
-    });
-    // The E field opens the calculator for direct entry, the others for
-    // calculating E.
-    (direct ? form().ETxt : form().CurrTxt)->userClick();
-    noteMessages();
-}
-
-void RowRun::enterSigmaOrMobility(Column c) {
-    if (failed() || !value(c))
-        return;
-    const bool sigma = c == Column::Sigma;
-    m_backend.expect<TMuCalculator>("TMuCalculator", [this, c, sigma](TMuCalculator& calc) {
-        answerEntry(c);
-        (sigma ? calc.SigTxt : calc.MuTxt)->userClick();
-        (failed() ? calc.BitBtn1 : calc.BitBtn2)->userPress();
-    });
-    (sigma ? form().SigTxt : form().MuTxt)->userClick();
-    noteMessages();
-}
-
-// A message box on the way (an error the window reported) ends the row.
-void RowRun::noteMessages() {
-    const std::vector<std::string> messages = m_backend.takeMessages();
-    if (!messages.empty() && !failed())
-        m_error = messages.front();
-}
-
-void RowRun::exportDat(const std::filesystem::path& datFile) {
-    m_backend.expectDialog<platform::SaveDialog>("TSaveDialog",
-                                                 [&datFile](platform::SaveDialog& dialog) {
-                                                     dialog.FileName = datFile.string();
-                                                     return true;
-                                                 });
-    form().CopyGevszvaluestoclipboard1->userClick(&form());
-    const std::vector<std::string> messages = m_backend.takeMessages();
-    if (!messages.empty())
-        throw OutputError(messages.front());
-}
-
-Outcome RowRun::run(const std::filesystem::path& datFile) {
-    Outcome outcome;
+void exportDat(const model::ModelState& s, const std::filesystem::path& datFile) {
+    std::string data;
+    for (const std::string& line : model::datLines(s))
+        data += line + "\r\n";
     try {
-        enterInWindow(Column::Dielectric, form().DTxt);
-        enterInWindow(Column::IonicStrength, form().ITxt);
-        enterInWindow(Column::SaltIonRadius, form().RiTxt);
-        enterInWindow(Column::Temperature, form().TTxt);
-        enterStokesRadiusAndViscosity();
-        enterField();
-        enterSigmaOrMobility(Column::Sigma);
-        enterSigmaOrMobility(Column::Mobility);
-        enterInWindow(Column::Valence, form().ZTxt);
-        enterInWindow(Column::EffectiveValence, form().ZstarTxt);
-    } catch (const platform::ScriptFailure& e) {
-        // A dialog the row did not expect: the window took another path than
-        // the one these entries make.
-        m_error = std::string("the window did not take the entries: ") + e.what();
+        platform::replaceFile(datFile, data);
+    } catch (const std::exception& e) {
+        throw OutputError(e.what());
     }
-    if (failed()) {
-        outcome.error = m_error;
-        return outcome;
-    }
-    for (std::size_t i = 0; i < kResultColumns.size(); ++i)
-        outcome.texts[i] = form().field(kResultColumns[i].field)->text();
-    outcome.state = static_cast<const model::ModelState&>(form());
-
-    const auto& lines = forms::ReportFrm->document().paragraphs();
-    std::size_t start = lines.size();
-    while (start > 0 && lines[start - 1].text().rfind("-----", 0) != 0)
-        --start;
-    if (start > 0)
-        for (std::size_t i = start - 1; i < lines.size(); ++i)
-            outcome.lastEntry.push_back(lines[i].text());
-
-    if (!datFile.empty())
-        exportDat(datFile);
-    return outcome;
 }
 
 struct Layout {
@@ -256,8 +53,10 @@ Layout readHeader(const CsvRecord& header) {
         const std::optional<ColumnRef> c = columnRefByName(name);
         if (!c) {
             std::string known;
-            for (const char* n : kColumnNames)
+            for (std::size_t k = 0; k < kColumnCount; ++k) {
+                const char* n = columnName(static_cast<Column>(k));
                 known += known.empty() ? n : std::string(", ") + n;
+            }
             throw InputError(where + ": unknown column " + quotedForMessage(name) +
                              " (the columns are " + known +
                              ", and XSD and XDist beside a measured input X)");
@@ -287,11 +86,13 @@ Layout readHeader(const CsvRecord& header) {
                          "EffectiveValence");
     const int calculated = has(Column::Current) + has(Column::Conductivity) + has(Column::XSection);
     if (has(Column::EField) && calculated > 0)
-        throw InputError(line + ": give either EField or Current, Conductivity and XSection, "
-                                "not both");
+        throw InputError(line +
+                         ": give either EField or Current, Conductivity and XSection, "
+                         "not both");
     if (calculated > 0 && calculated < 3)
-        throw InputError(line + ": E is calculated from all of Current, Conductivity and "
-                                "XSection; give all three columns");
+        throw InputError(line +
+                         ": E is calculated from all of Current, Conductivity and "
+                         "XSection; give all three columns");
     return layout;
 }
 
@@ -301,27 +102,56 @@ bool fileNameCharacter(unsigned char c) {
 
 }  // namespace
 
+model::Quantity quantityOf(Column column) {
+    // The table lists the columns' quantities first, in the order of Column.
+    return model::columnQuantities().at(static_cast<std::size_t>(column) - 1);
+}
+
 const char* columnName(Column column) {
-    return kColumnNames[static_cast<std::size_t>(column)];
+    return column == Column::Sample ? "Sample" : model::quantityInfo(quantityOf(column)).name;
 }
 
 std::optional<Column> columnByName(std::string_view name) {
-    const auto lower = [](std::string_view s) {
-        std::string out(s);
-        for (char& c : out)
-            c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-        return out;
-    };
-    const std::string wanted = lower(name);
-    for (std::size_t i = 0; i < kColumnCount; ++i)
-        if (lower(kColumnNames[i]) == wanted)
+    for (std::size_t i = 0; i < kColumnCount; ++i) {
+        const std::string_view known = columnName(static_cast<Column>(i));
+        if (known.size() == name.size() &&
+            std::equal(known.begin(), known.end(), name.begin(), [](char a, char b) {
+                return std::tolower(static_cast<unsigned char>(a)) ==
+                       std::tolower(static_cast<unsigned char>(b));
+            }))
             return static_cast<Column>(i);
+    }
     return std::nullopt;
 }
 
-Outcome runSample(const Sample& sample, const std::filesystem::path& datFile) {
-    RowRun row(sample);
-    return row.run(datFile);
+Outcome runSample(const Sample& sample, const std::filesystem::path& datFile, bool withLog) {
+    Outcome outcome;
+    std::vector<model::Entry> entries;
+    for (std::size_t i = 1; i < kColumnCount; ++i)
+        if (sample.values[i])
+            entries.push_back({quantityOf(static_cast<Column>(i)), *sample.values[i]});
+    model::Sample s = model::startUpSample();
+    if (std::optional<std::string> error = model::enterAll(s, entries)) {
+        outcome.error = std::move(*error);
+        return outcome;
+    }
+    // Without entries the window has made only its start-up pass, which
+    // writes no log entry.
+    if (!entries.empty()) {
+        model::PointList points;
+        model::LineList lines;
+        model::Recalculate(s.state, s.fields, points, [&] {
+            if (withLog)
+                calclog::WriteLogEntry(s.state, s.fields, lines);
+        });
+        outcome.lastEntry = lines.lines();
+    }
+    for (std::size_t i = 0; i < kResultColumns.size(); ++i)
+        outcome.texts[i] = s.fields.text(kResultColumns[i].field);
+    outcome.state = s.state;
+    if (!datFile.empty())
+        exportDat(s.state, datFile);
+    return outcome;
 }
 
 std::string datFileName(std::size_t row, const std::string& label) {
@@ -343,7 +173,7 @@ BatchSummary runBatch(std::istream& in, const BatchOutput& out) {
 
     std::vector<std::string> header{"Sample"};
     for (const ResultColumn& r : kResultColumns)
-        header.push_back(r.name);
+        header.push_back(r.name());
     if (layout.uncertainty)
         header.insert(header.end(), kUncertaintyColumns.begin(), kUncertaintyColumns.end());
     header.push_back("Error");
@@ -386,7 +216,7 @@ BatchSummary runBatch(std::istream& in, const BatchOutput& out) {
         const std::filesystem::path dat =
             out.datDir.empty() ? std::filesystem::path()
                                : out.datDir / datFileName(summary.rows, sample.label);
-        Outcome outcome = runSample(sample, dat);
+        Outcome outcome = runSample(sample, dat, static_cast<bool>(out.logLine));
         UncertaintyOutcome uncertainty;
         if (layout.uncertainty && outcome.ok()) {
             uncertainty = analyseSample(*outcome.state, sample, out.monteCarlo);

@@ -14,11 +14,12 @@
 #include "analysis/Uncertainty.h"
 #include "model/ModelState.h"
 #include "model/Outputs.h"
+#include "model/Quantities.h"
 
 namespace batch {
 
-// The columns of an input file, named after the main window's quantities in
-// the window's units.
+// The columns of an input file: the label, then the entered quantities of
+// the table of quantities in its order, named and limited there.
 enum class Column {
     Sample,
     Temperature,
@@ -41,6 +42,8 @@ inline constexpr std::size_t kColumnCount = 15;
 const char* columnName(Column column);
 // Case is ignored: "ionicstrength" names IonicStrength.
 std::optional<Column> columnByName(std::string_view name);
+// The quantity a column other than Sample holds.
+model::Quantity quantityOf(Column column);
 
 // One row: the label and each value as it is typed into the window. A value
 // left out keeps the start-up value of the window. Beside a value, the texts
@@ -56,23 +59,24 @@ struct Sample {
     }
 };
 
-// The result columns of the output: the value fields whose texts it holds.
+// The result columns of the output: the value fields whose texts it holds,
+// each named after its quantity.
 struct ResultColumn {
     model::FieldId field;
-    const char* name;
+    const char* name() const { return model::quantityInfo(model::quantityOf(field)).name; }
 };
 inline constexpr std::array<ResultColumn, 11> kResultColumns{{
-    {model::FieldId::ATxt, "ClosestApproach"},
-    {model::FieldId::KTxt, "InverseDebyeLength"},
-    {model::FieldId::KaTxt, "Ka"},
-    {model::FieldId::HTxt, "HenryFunction"},
-    {model::FieldId::DHHTxt, "DhhSlope"},
-    {model::FieldId::ETxt, "EField"},
-    {model::FieldId::SigTxt, "Sigma"},
-    {model::FieldId::MuTxt, "Mobility"},
-    {model::FieldId::ZstarTxt, "EffectiveValence"},
-    {model::FieldId::ZTxt, "Valence"},
-    {model::FieldId::WTxt, "GeMax"},
+    {model::FieldId::ATxt},
+    {model::FieldId::KTxt},
+    {model::FieldId::KaTxt},
+    {model::FieldId::HTxt},
+    {model::FieldId::DHHTxt},
+    {model::FieldId::ETxt},
+    {model::FieldId::SigTxt},
+    {model::FieldId::MuTxt},
+    {model::FieldId::ZstarTxt},
+    {model::FieldId::ZTxt},
+    {model::FieldId::WTxt},
 }};
 
 // What the main window shows after the row's last pass; only the error when
@@ -80,7 +84,7 @@ inline constexpr std::array<ResultColumn, 11> kResultColumns{{
 struct Outcome {
     std::array<std::string, kResultColumns.size()> texts;
     std::string error;
-    std::vector<std::string> lastEntry;  // the last log entry, if a pass wrote one
+    std::vector<std::string> lastEntry;      // the last log entry, if a pass wrote one
     std::optional<model::ModelState> state;  // the main window's, after the last pass
     bool ok() const { return error.empty(); }
 };
@@ -91,15 +95,15 @@ class OutputError : public std::runtime_error {
     using std::runtime_error::runtime_error;
 };
 
-// Enters the row's values into a fresh main window the way a user does:
-// dielectric constant, ionic strength, salt ion radius and temperature
-// through the number entry dialog, the Stokes radius and viscosity through
-// the D, f, Rs calculator, the field through the E field calculator (directly
-// or calculated), then Sigma or the mobility through the mobility calculator,
-// or z or z* through the number entry dialog. A value outside the limits of
-// its dialog ends the row with an error naming it. With datFile set, a row
-// without error is exported there by the window's .DAT command.
-Outcome runSample(const Sample& sample, const std::filesystem::path& datFile = {});
+// Enters the row's values into the main window's start-up sample the way a
+// user does (model::enterAll: the dielectric constant, ionic strength, salt
+// ion radius and temperature, the Stokes radius and viscosity, the field,
+// then Sigma or the mobility, or z or z*) and evaluates it once. A value
+// outside its limits ends the row with an error naming it. With datFile
+// set, a row without error is exported there as the window's .DAT command
+// does; lastEntry is filled only with withLog.
+Outcome runSample(const Sample& sample, const std::filesystem::path& datFile = {},
+                  bool withLog = true);
 
 struct BatchOutput {
     // Receives the output file in pieces.

@@ -26,37 +26,12 @@ std::string number(double value) {
 }  // namespace
 
 std::optional<analysis::Input> inputOf(Column column) {
-    using analysis::Input;
-    switch (column) {
-        case Column::Temperature:
-            return Input::Temperature;
-        case Column::IonicStrength:
-            return Input::IonicStrength;
-        case Column::Dielectric:
-            return Input::Dielectric;
-        case Column::StokesRadius:
-            return Input::StokesRadius;
-        case Column::SaltIonRadius:
-            return Input::SaltIonRadius;
-        case Column::Viscosity:
-            return Input::Viscosity;
-        case Column::EField:
-            return Input::EField;
-        case Column::Current:
-            return Input::Current;
-        case Column::Conductivity:
-            return Input::Conductivity;
-        case Column::XSection:
-            return Input::XSection;
-        case Column::Sigma:
-            return Input::Sigma;
-        case Column::Mobility:
-            return Input::Mobility;
-        case Column::Sample:
-        case Column::Valence:
-        case Column::EffectiveValence:
-            break;
-    }
+    if (column == Column::Sample)
+        return std::nullopt;
+    const model::Quantity q = quantityOf(column);
+    for (int i = 0; i < analysis::kInputCount; ++i)
+        if (analysis::quantityOf(static_cast<analysis::Input>(i)) == q)
+            return static_cast<analysis::Input>(i);
     return std::nullopt;
 }
 
@@ -100,8 +75,8 @@ UncertaintyOutcome analyseSample(const model::ModelState& s, const Sample& sampl
         if (const auto& dist = sample.dist[i]) {
             const auto d = analysis::distributionByName(*dist);
             if (!d) {
-                out.error = name + "Dist = " + quotedForMessage(*dist) +
-                            " is not normal or rectangular";
+                out.error =
+                    name + "Dist = " + quotedForMessage(*dist) + " is not normal or rectangular";
                 return out;
             }
             ui.distribution = *d;

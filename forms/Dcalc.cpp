@@ -96,160 +96,64 @@ void TDCalculator::FormShow(Form&) {
     UpdateDfRs();
 }
 
-double TDCalculator::showDerived(StaticText& field, double value) {
-    const std::string text = platform::FormatFloat("##.0##", value);
-    field.setText(text);
-    return platform::StrToFloat(text);
-}
-
-// Each relation is evaluated in cgs units first and then scaled into the
-// display unit, in this order, so that its digits are reproducible.
-
-void TDCalculator::CalcFrictionFromDiffusion() {
-    Friction = model::calcFrictionFromDiffusion(Temperature, Diffusion, Boltzmann);
-    Friction = showDerived(*Ftxt, Friction);
-}
-
-void TDCalculator::CalcStokesRadiusFromDiffusion() {
-    StokesRadius =
-        model::calcStokesRadiusFromDiffusion(Temperature, Viscosity, Diffusion, Boltzmann, Pi);
-    StokesRadius = showDerived(*Rtxt, StokesRadius);
-}
-
-void TDCalculator::CalcFrictionFromStokesRadius() {
-    Friction = model::calcFrictionFromStokesRadius(Viscosity, StokesRadius, Pi);
-    Friction = showDerived(*Ftxt, Friction);
-}
-
-void TDCalculator::CalcDiffusionFromStokesRadius() {
-    Diffusion =
-        model::calcDiffusionFromStokesRadius(Temperature, Viscosity, StokesRadius, Boltzmann, Pi);
-    Diffusion = showDerived(*Dtxt, Diffusion);
-}
-
-void TDCalculator::CalcStokesRadiusFromFriction() {
-    StokesRadius = model::calcStokesRadiusFromFriction(Viscosity, Friction, Pi);
-    StokesRadius = showDerived(*Rtxt, StokesRadius);
-}
-
-void TDCalculator::CalcDiffusionFromFriction() {
-    Diffusion = model::calcDiffusionFromFriction(Temperature, Friction, Boltzmann);
-    Diffusion = showDerived(*Dtxt, Diffusion);
-}
-
 void TDCalculator::UpdateDfRs() {
-    if (DiffusionEntered) {
-        CalcFrictionFromDiffusion();
-        CalcStokesRadiusFromDiffusion();
-        Dtxt->setColor(clLime);
-        Rtxt->setColor(clYellow);
-        Ftxt->setColor(clYellow);
-    }
-    if (StokesRadiusEntered) {
-        CalcFrictionFromStokesRadius();
-        CalcDiffusionFromStokesRadius();
-        Dtxt->setColor(clYellow);
-        Rtxt->setColor(clLime);
-        Ftxt->setColor(clYellow);
-    }
-    if (FrictionEntered) {
-        CalcStokesRadiusFromFriction();
-        CalcDiffusionFromFriction();
-        Dtxt->setColor(clYellow);
-        Rtxt->setColor(clYellow);
-        Ftxt->setColor(clLime);
-    }
-}
-
-bool TDCalculator::enterNumber(StaticText& field, double minValue, double maxValue,
-                               double& target) {
-    return enterNumberInto(this, field, minValue, maxValue, target);
-}
-
-void TDCalculator::makeEntered(Quantity q, double value) {
-    // Even a cancelled entry makes the clicked quantity the entered one, but
-    // not one whose shown value rounded to zero: the others would follow
-    // from a division by zero.
-    if (!(value > 0))
+    const model::DfRsTexts texts = model::updateDfRs(*this);
+    const std::pair<StaticText*, const std::optional<std::string>*> shown[] = {
+        {Dtxt, &texts.diffusion}, {Ftxt, &texts.friction}, {Rtxt, &texts.stokesRadius}};
+    for (const auto& [field, text] : shown)
+        if (*text)
+            field->setText(**text);
+    if (!DiffusionEntered && !StokesRadiusEntered && !FrictionEntered)
         return;
-    DiffusionEntered = q == Quantity::Diffusion;
-    StokesRadiusEntered = q == Quantity::StokesRadius;
-    FrictionEntered = q == Quantity::Friction;
+    Dtxt->setColor(DiffusionEntered ? clLime : clYellow);
+    Rtxt->setColor(StokesRadiusEntered ? clLime : clYellow);
+    Ftxt->setColor(FrictionEntered ? clLime : clYellow);
 }
 
-void TDCalculator::DtxtClick(Control&) {
-    enterNumber(*Dtxt, 0.001, 100, Diffusion);
-    makeEntered(Quantity::Diffusion, Diffusion);
+bool TDCalculator::enterNumber(StaticText& field, model::Quantity q, double& target) {
+    const model::QuantityInfo& info = model::quantityInfo(q);
+    return enterNumberInto(this, field, info.low, info.high, target);
+}
+
+void TDCalculator::enterHydrodynamic(StaticText& field, model::Hydrodynamic q, double& target) {
+    const model::Quantity quantity =
+        q == model::Hydrodynamic::Diffusion  ? model::Quantity::Diffusion
+        : q == model::Hydrodynamic::Friction ? model::Quantity::Friction
+                                             : model::Quantity::StokesRadius;
+    enterNumber(field, quantity, target);
+    model::makeEntered(*this, q);
     UpdateDfRs();
 }
 
+void TDCalculator::DtxtClick(Control&) {
+    enterHydrodynamic(*Dtxt, model::Hydrodynamic::Diffusion, Diffusion);
+}
+
 void TDCalculator::TtxtClick(Control&) {
-    enterNumber(*Ttxt, 0, 100, Temperature);
+    enterNumber(*Ttxt, model::Quantity::Temperature, Temperature);
     UpdateDfRs();
 }
 
 void TDCalculator::VtxtClick(Control&) {
-    enterNumber(*Vtxt, 0.001, 10, Viscosity);
+    enterNumber(*Vtxt, model::Quantity::Viscosity, Viscosity);
     UpdateDfRs();
 }
 
 void TDCalculator::FtxtClick(Control&) {
-    enterNumber(*Ftxt, 0.1, 1000, Friction);
-    makeEntered(Quantity::Friction, Friction);
-    UpdateDfRs();
+    enterHydrodynamic(*Ftxt, model::Hydrodynamic::Friction, Friction);
 }
 
 void TDCalculator::RtxtClick(Control&) {
-    enterNumber(*Rtxt, 0.1, 1000, StokesRadius);
-    makeEntered(Quantity::StokesRadius, StokesRadius);
-    UpdateDfRs();
+    enterHydrodynamic(*Rtxt, model::Hydrodynamic::StokesRadius, StokesRadius);
 }
 
-namespace {
-
-void copyIn(TDCalculator& calc, const Hydrodynamics& h) {
-    calc.Temperature = h.Temperature;
-    calc.Viscosity = h.Viscosity;
-    calc.Friction = h.Friction;
-    calc.Diffusion = h.Diffusion;
-    calc.StokesRadius = h.StokesRadius;
-    calc.DiffusionEntered = h.DiffusionEntered;
-    calc.FrictionEntered = h.FrictionEntered;
-    calc.StokesRadiusEntered = h.StokesRadiusEntered;
-}
-
-void showStokesRadius(Hydrodynamics& h, double stokesRadius) {
-    h.RsTxt.setText(platform::FormatFloat("##0.0#", stokesRadius));
-    h.StokesRadius = platform::StrToFloat(h.RsTxt.text());
-}
-
-}  // namespace
-
-bool exchangeHydrodynamics(platform::Form* owner, Hydrodynamics h) {
+std::optional<model::DfRsValues> runDfRsCalculator(platform::Form* owner,
+                                                   const model::DfRsValues& values) {
     platform::DialogRef<TDCalculator> calc(DCalculator, owner);
-    copyIn(*calc, h);
+    static_cast<model::DfRsValues&>(*calc) = values;
     if (calc->ShowModal() != platform::ModalResult::Ok)
-        return false;
-    h.Temperature = calc->Temperature;
-    h.Viscosity = calc->Viscosity;
-    h.Friction = calc->Friction;
-    h.Diffusion = calc->Diffusion;
-    showStokesRadius(h, calc->StokesRadius);
-    h.DiffusionEntered = calc->DiffusionEntered;
-    h.FrictionEntered = calc->FrictionEntered;
-    h.StokesRadiusEntered = calc->StokesRadiusEntered;
-    return true;
-}
-
-void followTemperature(platform::Form* owner, Hydrodynamics h) {
-    platform::DialogRef<TDCalculator> calc(DCalculator, owner);
-    copyIn(*calc, h);
-    calc->UpdateDfRs();
-    h.Friction = calc->Friction;
-    h.Diffusion = calc->Diffusion;
-    const double shown = platform::StrToFloat(platform::FormatFloat("##0.0#", calc->StokesRadius));
-    if (shown != h.StokesRadius)
-        showStokesRadius(h, calc->StokesRadius);
+        return std::nullopt;
+    return static_cast<const model::DfRsValues&>(*calc);
 }
 
 }  // namespace forms

@@ -1,8 +1,10 @@
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "model/Calculators.h"
 #include "platform/Form.h"
 
 namespace forms {
@@ -11,22 +13,13 @@ namespace forms {
 // Stokes radius Rs consistent: the user enters one of them, the other two
 // follow from the Einstein relation and Stokes' law at the temperature and
 // viscosity shown. Derived values are kept as rounded as they are shown.
-class TDCalculator : public platform::Form {
+class TDCalculator : public platform::Form, public model::DfRsValues {
   public:
     explicit TDCalculator(platform::Form* owner);
     std::string className() const override { return "TDCalculator"; }
 
-    // Exchange fields, in display units.
-    double Diffusion = 0;     // 1e-7 cm^2/s
-    double Viscosity = 0;     // centipoise
-    double StokesRadius = 0;  // nm
-    double Friction = 0;      // 1e-8 g/s
-    double Temperature = 0;   // degrees Celsius
-    bool DiffusionEntered = false;
-    bool StokesRadiusEntered = true;
-    bool FrictionEntered = false;
-    double Pi = 3.14159265;
-    double Boltzmann = 1.38054e-16;  // erg/K
+    // The exchange fields (Diffusion, Viscosity, StokesRadius, Friction,
+    // Temperature, the entered flags) are those of model::DfRsValues.
 
     platform::Label* DiffusionLbl;
     platform::StaticText* Dtxt;
@@ -52,52 +45,23 @@ class TDCalculator : public platform::Form {
     void FtxtClick(platform::Control& sender);
     void RtxtClick(platform::Control& sender);
     void UpdateDfRs();
-    void CalcFrictionFromDiffusion();
-    void CalcStokesRadiusFromDiffusion();
-    void CalcFrictionFromStokesRadius();
-    void CalcDiffusionFromStokesRadius();
-    void CalcStokesRadiusFromFriction();
-    void CalcDiffusionFromFriction();
 
   private:
-    enum class Quantity { Diffusion, StokesRadius, Friction };
     platform::StaticText* addField(const std::string& name, const std::string& accessibleName,
                                    int left, int top, int width);
     platform::Label* addLabel(const std::string& name, std::vector<platform::LabelRun> runs,
                               int left, int top, int width, bool rightAligned);
-    // Shows value in field with three decimals and returns the value shown.
-    double showDerived(platform::StaticText& field, double value);
-    bool enterNumber(platform::StaticText& field, double minValue, double maxValue, double& target);
-    void makeEntered(Quantity q, double value);
+    bool enterNumber(platform::StaticText& field, model::Quantity q, double& target);
+    // A click on D, f or Rs makes it the entered quantity, even when the
+    // entry is cancelled.
+    void enterHydrodynamic(platform::StaticText& field, model::Hydrodynamic q, double& target);
 };
 
 extern TDCalculator* DCalculator;
 
-// What a window hands the calculator and takes back: the five quantities,
-// the three entered flags and the window's Stokes radius field.
-struct Hydrodynamics {
-    double& Temperature;
-    double& Viscosity;
-    double& Friction;
-    double& Diffusion;
-    double& StokesRadius;
-    bool& DiffusionEntered;
-    bool& FrictionEntered;
-    bool& StokesRadiusEntered;
-    platform::StaticText& RsTxt;
-};
-
-// Opens the calculator over owner with the window's values. On OK the window
-// takes them back, RsTxt shows the Stokes radius with two decimals at most
-// and the radius is kept as shown; then it returns true. Cancel changes
-// nothing.
-bool exchangeHydrodynamics(platform::Form* owner, Hydrodynamics h);
-
-// Brings the window's D, f and Rs to its new temperature by the calculator's
-// own rule, without showing it: the entered quantity keeps its value and the
-// other two follow, as rounded as the calculator shows them. RsTxt is
-// rewritten, as after the calculator, only when the Stokes radius changed.
-// Call it whenever the temperature changed elsewhere than in the calculator.
-void followTemperature(platform::Form* owner, Hydrodynamics h);
+// Opens the calculator over owner with a window's values; after OK, the
+// values to take back with model::takeBackDfRs. Cancel gives none.
+std::optional<model::DfRsValues> runDfRsCalculator(platform::Form* owner,
+                                                   const model::DfRsValues& values);
 
 }  // namespace forms

@@ -36,16 +36,22 @@ TEFieldCalculator::TEFieldCalculator(Form* owner) : Form(owner, "EFieldCalculato
     bold.bold = true;
     setFont(bold);  // the controls take it over
 
-    CurrTxt = addRow(this, "Curr", "CurrLbl", "Current", "mA", "0.18", 4, 12, CurrLbl, CurrUnitLbl);
-    CondTxt =
-        addRow(this, "Cond", "CondLbl", "Conductance", "mS", "19.2", 4, 38, CondLbl, CondUnitLbl);
-    XTxt = addRow(this, "X", "XLbl", "Cuvette x-section", "cm^2", "0.04", 4, 64, XLbl, XUnitLbl);
+    using model::Quantity;
+    const auto start = [](Quantity q) { return model::quantityInfo(q).startText; };
+    CurrTxt = addRow(this, "Curr", "CurrLbl", "Current", "mA", start(Quantity::Current), 4, 12,
+                     CurrLbl, CurrUnitLbl);
+    CondTxt = addRow(this, "Cond", "CondLbl", "Conductance", "mS", start(Quantity::Conductivity), 4,
+                     38, CondLbl, CondUnitLbl);
+    XTxt = addRow(this, "X", "XLbl", "Cuvette x-section", "cm^2", start(Quantity::XSection), 4, 64,
+                  XLbl, XUnitLbl);
 
     GroupBox1 = add<platform::GroupBox>("GroupBox1", "E field");
     GroupBox1->setBounds(2, 94, 234, 50);
     // The group's left edge is 2, so its rows line up with the ones above.
-    ETxt = addRow(GroupBox1, "E", "CalcEnterTxt", "Calculated", "V/cm", "0.04", 2, 20, CalcEnterTxt,
-                  EUnitLbl);
+    // The design placeholder of E is the cross-section's text; showing the
+    // calculator replaces it.
+    ETxt = addRow(GroupBox1, "E", "CalcEnterTxt", "Calculated", "V/cm", start(Quantity::XSection),
+                  2, 20, CalcEnterTxt, EUnitLbl);
 
     BitBtn1 = add<platform::Button>("BitBtn1", platform::ButtonKind::Cancel);
     BitBtn1->setBounds(30, 166, 75, 25);
@@ -80,10 +86,11 @@ StaticText* TEFieldCalculator::addRow(Control* parent, const std::string& name,
 }
 
 void TEFieldCalculator::FormShow(Form&) {
-    ETxt->setText(FormatFloat("#0.00#", EField));
-    CondTxt->setText(FormatFloat("#0.00", Conductance));
-    CurrTxt->setText(FormatFloat("##0.00#", Current));
-    XTxt->setText(FormatFloat("0.0#", XSection));
+    const model::FieldTexts texts = model::fieldTextsOf(*this);
+    ETxt->setText(texts.eField);
+    CondTxt->setText(texts.conductivity);
+    CurrTxt->setText(texts.current);
+    XTxt->setText(texts.xSection);
     UpdateE();
 }
 
@@ -97,77 +104,50 @@ double TEFieldCalculator::ComputeE(double current, double conductance, double xS
 }
 
 void TEFieldCalculator::UpdateE() {
-    if (ECalculated) {
-        EField = ComputeE(Current, Conductance, XSection);
-        ETxt->setText(FormatFloat("#0.00#", EField));
-        ETxt->setColor(clYellow);
-        XTxt->setColor(clLime);
-        CondTxt->setColor(clLime);
-        CurrTxt->setColor(clLime);
-    } else {
-        XTxt->setColor(clRed);
-        CondTxt->setColor(clRed);
-        CurrTxt->setColor(clRed);
-        ETxt->setColor(clLime);
-    }
+    if (const std::optional<std::string> e = model::updateE(*this))
+        ETxt->setText(*e);
+    const platform::Color inputs = ECalculated ? clLime : clRed;
+    XTxt->setColor(inputs);
+    CondTxt->setColor(inputs);
+    CurrTxt->setColor(inputs);
+    ETxt->setColor(ECalculated ? clYellow : clLime);
 }
 
-bool TEFieldCalculator::enterNumber(StaticText& field, double minValue, double maxValue,
-                                    double& target) {
-    return enterNumberInto(this, field, minValue, maxValue, target);
+bool TEFieldCalculator::enterNumber(StaticText& field, model::Quantity q) {
+    const model::QuantityInfo& info = model::quantityInfo(q);
+    double value = 0;
+    if (!enterNumberInto(this, field, info.low, info.high, value))
+        return false;
+    model::enterFieldValue(*this, q, value);
+    UpdateE();
+    return true;
 }
 
 void TEFieldCalculator::CurrTxtClick(Control&) {
-    if (!enterNumber(*CurrTxt, 1e-7, 100, Current))
-        return;
-    ECalculated = true;
-    UpdateE();
+    enterNumber(*CurrTxt, model::Quantity::Current);
 }
 
 void TEFieldCalculator::CondTxtClick(Control&) {
-    if (!enterNumber(*CondTxt, 1e-6, 500, Conductance))
-        return;
-    ECalculated = true;
-    UpdateE();
+    enterNumber(*CondTxt, model::Quantity::Conductivity);
 }
 
 void TEFieldCalculator::XTxtClick(Control&) {
-    if (!enterNumber(*XTxt, 0.01, 1, XSection))
-        return;
-    ECalculated = true;
-    UpdateE();
+    enterNumber(*XTxt, model::Quantity::XSection);
 }
 
 void TEFieldCalculator::ETxtClick(Control&) {
-    if (!enterNumber(*ETxt, 1e-5, 100, EField))
-        return;
-    ECalculated = false;
-    UpdateE();
+    enterNumber(*ETxt, model::Quantity::EField);
 }
 
-bool exchangeFieldGroup(platform::Form* owner, const platform::Control& sender, FieldGroup g) {
+bool exchangeFieldGroup(platform::Form* owner, const platform::Control& sender,
+                        model::FieldRefs group, model::ValueFields& fields) {
     platform::DialogRef<TEFieldCalculator> calc(EFieldCalculator, owner);
-    calc->Current = g.Current;
-    calc->Conductance = g.Conductivity;
-    calc->XSection = g.XSection;
-    calc->EField = g.EField;
-    if (sender.name() == "ETxt")
-        calc->ECalculated = false;
+    static_cast<model::FieldValues&>(*calc) = model::fieldValuesOf(group, sender.name() == "ETxt");
     if (calc->ShowModal() != platform::ModalResult::Ok)
         return false;
-    if (calc->ECalculated) {
-        g.Current = calc->Current;
-        g.Conductivity = calc->Conductance;
-        g.XSection = calc->XSection;
-        g.CurrTxt.setText(calc->CurrTxt->text());
-        g.CondTxt.setText(calc->CondTxt->text());
-        g.XTxt.setText(calc->XTxt->text());
-        g.ECalculated = true;
-    } else {
-        g.ECalculated = false;
-    }
-    g.EField = calc->EField;
-    g.ETxt.setText(calc->ETxt->text());
+    model::takeBackField(
+        group, fields, *calc,
+        {calc->CurrTxt->text(), calc->CondTxt->text(), calc->XTxt->text(), calc->ETxt->text()});
     return true;
 }
 

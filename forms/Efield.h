@@ -2,6 +2,8 @@
 
 #include <string>
 
+#include "model/Calculators.h"
+#include "model/Sample.h"
 #include "platform/Form.h"
 
 namespace forms {
@@ -11,17 +13,13 @@ namespace forms {
 // The caller hands in the four values (and clears ECalculated for direct
 // entry) and after OK takes back E and, in calculate mode, the three inputs
 // with their captions.
-class TEFieldCalculator : public platform::Form {
+class TEFieldCalculator : public platform::Form, public model::FieldValues {
   public:
     explicit TEFieldCalculator(platform::Form* owner);
     std::string className() const override { return "TEFieldCalculator"; }
 
-    // Exchange fields.
-    double Conductance = 0;  // mS/cm
-    double Current = 0;      // mA
-    double XSection = 0;     // cm^2
-    double EField = 0;       // V/cm
-    bool ECalculated = true;
+    // The exchange fields (Conductance, Current, XSection, EField,
+    // ECalculated) are those of model::FieldValues.
 
     platform::Label* CurrLbl;
     platform::StaticText* CurrTxt;
@@ -53,32 +51,19 @@ class TEFieldCalculator : public platform::Form {
                                  const std::string& labelName, const std::string& caption,
                                  const std::string& unit, const std::string& text, int left,
                                  int top, platform::Label*& label, platform::Label*& unitLabel);
-    // True when the user accepted a value in [minValue, maxValue]; the field
-    // then shows the text as typed and target holds the value.
-    bool enterNumber(platform::StaticText& field, double minValue, double maxValue, double& target);
+    // True when the user accepted a value for q; the field then shows the
+    // text as typed, and E follows.
+    bool enterNumber(platform::StaticText& field, model::Quantity q);
 };
 
 extern TEFieldCalculator* EFieldCalculator;
 
-// A window's "Field" group as the E field calculator exchanges it: the four
-// quantities, the mode and the four value fields.
-struct FieldGroup {
-    double& Current;
-    double& Conductivity;
-    double& XSection;
-    double& EField;
-    bool& ECalculated;
-    platform::StaticText& CurrTxt;
-    platform::StaticText& CondTxt;
-    platform::StaticText& XTxt;
-    platform::StaticText& ETxt;
-};
-
-// Opens the calculator from a field of the group, over owner: the E field
-// itself for direct entry, the other three in calculate mode whatever the
-// mode was. On OK the group takes back E with its caption and, in calculate
-// mode, the three inputs with theirs; then it returns true. Cancel changes
-// nothing.
-bool exchangeFieldGroup(platform::Form* owner, const platform::Control& sender, FieldGroup group);
+// Opens the calculator from a field of a window's "Field" group, over owner:
+// the E field itself for direct entry, the other three in calculate mode
+// whatever the mode was. On OK the group takes back E with its text and, in
+// calculate mode, the three inputs with theirs; then it returns true. Cancel
+// changes nothing.
+bool exchangeFieldGroup(platform::Form* owner, const platform::Control& sender,
+                        model::FieldRefs group, model::ValueFields& fields);
 
 }  // namespace forms

@@ -1,7 +1,6 @@
 #include "forms/Enternumber.h"
 
 #include <algorithm>
-#include <limits>
 
 #include "model/Sampling.h"
 #include "platform/base/NumberText.h"
@@ -13,26 +12,6 @@ using platform::Edit;
 using platform::Form;
 
 TNumberEntry* NumberEntry = nullptr;
-
-std::int32_t truncToInt32(double value) {
-    const std::int64_t wide = model::truncToInt64(value);
-    return static_cast<std::int32_t>(std::clamp<std::int64_t>(
-        wide, std::numeric_limits<std::int32_t>::min(), std::numeric_limits<std::int32_t>::max()));
-}
-
-namespace {
-
-bool isDigit(char c) {
-    return c >= '0' && c <= '9';
-}
-bool isSign(char c) {
-    return c == '+' || c == '-';
-}
-bool isExponent(char c) {
-    return c == 'e' || c == 'E';
-}
-
-}  // namespace
 
 TNumberEntry::TNumberEntry(Form* owner) : Form(owner, "NumberEntry") {
     setCaption("Enter number");
@@ -86,20 +65,7 @@ void TNumberEntry::FormShow(Form&) {
 }
 
 bool TNumberEntry::admits(char key) const {
-    const std::string& b = EntryText;
-    if (isDigit(key)) {
-        if (b.empty() || isSign(b.front()))
-            return true;
-        const char last = b.back();
-        return isDigit(last) || last == '.' || isSign(last) || isExponent(last);
-    }
-    if (key == '.')
-        return !IntegerOnly && b.find('.') == std::string::npos;
-    if (isSign(key))
-        return b.empty() || isExponent(b.back());
-    if (isExponent(key))
-        return !IntegerOnly && b.find_first_of("eE") == std::string::npos;
-    return false;
+    return platform::numberEntryAdmits(EntryText, key, IntegerOnly);
 }
 
 void TNumberEntry::showBuffer(int caret) {

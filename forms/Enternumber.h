@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <string>
 
+#include "model/Sampling.h"
 #include "platform/Form.h"
 
 namespace forms {
@@ -52,8 +53,6 @@ extern TNumberEntry* NumberEntry;
 bool enterNumberInto(platform::Form* owner, platform::StaticText& field, double minValue,
                      double maxValue, double& target, bool wholeNumber = false);
 
-// Truncation toward zero into 32 bits, defined for every double: values
-// beyond the range (a typed "1e300") give the nearest limit, NaN gives 0.
-std::int32_t truncToInt32(double value);
+using model::truncToInt32;
 
 }  // namespace forms

@@ -5,9 +5,9 @@
 #include "forms/Enternumber.h"
 #include "forms/Exitfrm.h"
 #include "forms/Henrymodels.h"
-#include "forms/Uncertainty.h"
 #include "forms/Mucalc.h"
 #include "forms/Report.h"
+#include "forms/Uncertainty.h"
 #include "forms/about.h"
 #include "log/LogEntry.h"
 #include "model/Electrostatics.h"
@@ -103,28 +103,33 @@ void TOpeningForm::buildMenu() {
 
     SaveDialog1 = std::make_unique<platform::SaveDialog>(this, "SaveDialog1");
     SaveDialog1->DefaultExt = "DAT";
-    PrinterSetupDialog1 = std::make_unique<platform::PrinterSetupDialog>(this, "PrinterSetupDialog1");
+    PrinterSetupDialog1 =
+        std::make_unique<platform::PrinterSetupDialog>(this, "PrinterSetupDialog1");
 }
 
-StaticText* TOpeningForm::addField(platform::Control* parent, FieldId id,
-                                   const std::string& caption, std::vector<LabelRun> unit,
-                                   const std::string& text, platform::Color color, int labelLeft,
-                                   int labelWidth, int fieldWidth, int unitWidth, int top) {
+StaticText* TOpeningForm::addField(platform::Control* parent, model::Quantity q,
+                                   platform::Color color, int labelLeft, int labelWidth,
+                                   int fieldWidth, int unitWidth, int top) {
+    const model::QuantityInfo& info = model::quantityInfo(q);
+    const FieldId id = *info.field;
     const std::string name = model::fieldName(id);
     FieldRow& row = m_rows[static_cast<int>(id)];
-    row.label = parent->add<platform::Label>(name.substr(0, name.size() - 3) + "Lbl", caption);
+    row.label =
+        parent->add<platform::Label>(name.substr(0, name.size() - 3) + "Lbl", info.windowCaption);
     row.label->setFont(boldFont());
     row.label->setTextAlign(TextAlign::Right);
     row.label->setBounds(labelLeft, top + 2, labelWidth, kRowHeight - 4);
 
-    StaticText* f = parent->add<StaticText>(name, text);
+    StaticText* f = parent->add<StaticText>(name, info.startText);
     f->setFont(boldFont());
     f->setColor(color);
     f->setBounds(labelLeft + labelWidth + 4, top, fieldWidth, kRowHeight);
-    f->setAccessibleName(caption);
+    f->setAccessibleName(info.windowCaption);
     f->setTabStop(true);
     row.field = f;
+    m_fields.bind(id, f);
 
+    std::vector<LabelRun> unit = unitRunsOf(q);
     if (!unit.empty()) {
         row.unit = parent->add<platform::Label>(name.substr(0, name.size() - 3) + "UnitLbl");
         row.unit->setFont(boldFont());
@@ -143,24 +148,15 @@ void TOpeningForm::buildExperimentPanel() {
     ExperimentLbl->setFont(boldFont());
     ExperimentLbl->setBounds(8, 4, 120, 15);
 
-    const std::vector<LabelRun> perCm = {{"cm"}, {"-1", true}};
-    const std::vector<LabelRun> mobilityUnit = {
-        {"x10"}, {"-4", true}, {" cm"}, {"-2", true}, {"/V-s"}};
+    using model::Quantity;
     const int rows[] = {24, 45, 66, 87};
-    SigTxt =
-        addField(Panel1, FieldId::SigTxt, "Sigma", perCm, "22.00", clLime, 4, 96, 56, 100, rows[0]);
-    MuTxt = addField(Panel1, FieldId::MuTxt, "Mobility", mobilityUnit, "1.20", clLime, 4, 96, 56,
-                     100, rows[1]);
-    RsTxt = addField(Panel1, FieldId::RsTxt, "Stokes radius", {{"nm"}}, "2.90", clLime, 4, 96, 56,
-                     100, rows[2]);
-    RiTxt = addField(Panel1, FieldId::RiTxt, "Salt ion radius", {{"nm"}}, "0.127", clLime, 4, 96,
-                     56, 100, rows[3]);
-    ITxt = addField(Panel1, FieldId::ITxt, "Ionic strength", {{"M"}}, "0.10", clLime, 270, 96, 56,
-                    40, rows[0]);
-    TTxt = addField(Panel1, FieldId::TTxt, "Temperature", {{"o", true}, {"C"}}, "20.0", clLime, 270,
-                    96, 56, 40, rows[1]);
-    DTxt =
-        addField(Panel1, FieldId::DTxt, "Dielectric", {}, "78", clLime, 270, 96, 56, 40, rows[2]);
+    SigTxt = addField(Panel1, Quantity::Sigma, clLime, 4, 96, 56, 100, rows[0]);
+    MuTxt = addField(Panel1, Quantity::Mobility, clLime, 4, 96, 56, 100, rows[1]);
+    RsTxt = addField(Panel1, Quantity::StokesRadius, clLime, 4, 96, 56, 100, rows[2]);
+    RiTxt = addField(Panel1, Quantity::SaltIonRadius, clLime, 4, 96, 56, 100, rows[3]);
+    ITxt = addField(Panel1, Quantity::IonicStrength, clLime, 270, 96, 56, 40, rows[0]);
+    TTxt = addField(Panel1, Quantity::Temperature, clLime, 270, 96, 56, 40, rows[1]);
+    DTxt = addField(Panel1, Quantity::Dielectric, clLime, 270, 96, 56, 40, rows[2]);
 
     // Made after the fields on its left, so that Tab reaches them first.
     GroupBox1 = Panel1->add<platform::GroupBox>("GroupBox1", "Field");
@@ -168,14 +164,10 @@ void TOpeningForm::buildExperimentPanel() {
     GroupBox1->setBounds(0, 0, 202, 108);
     GroupBox1->setAlign(Align::Right);
     const int groupRows[] = {16, 38, 60, 82};
-    CurrTxt = addField(GroupBox1, FieldId::CurrTxt, "Current", {{"mA"}}, "0.18", clLime, 2, 100, 48,
-                       42, groupRows[0]);
-    CondTxt = addField(GroupBox1, FieldId::CondTxt, "Conductivity", {{"mS/cm"}}, "19.2", clLime, 2,
-                       100, 48, 42, groupRows[1]);
-    XTxt = addField(GroupBox1, FieldId::XTxt, "Cuvette x-section", {{"cm"}, {"2", true}}, "0.04",
-                    clLime, 2, 100, 48, 42, groupRows[2]);
-    ETxt = addField(GroupBox1, FieldId::ETxt, "E", {{"V/cm"}}, "0.123", clYellow, 2, 100, 48, 42,
-                    groupRows[3]);
+    CurrTxt = addField(GroupBox1, Quantity::Current, clLime, 2, 100, 48, 42, groupRows[0]);
+    CondTxt = addField(GroupBox1, Quantity::Conductivity, clLime, 2, 100, 48, 42, groupRows[1]);
+    XTxt = addField(GroupBox1, Quantity::XSection, clLime, 2, 100, 48, 42, groupRows[2]);
+    ETxt = addField(GroupBox1, Quantity::EField, clYellow, 2, 100, 48, 42, groupRows[3]);
 }
 
 void TOpeningForm::buildResultsPanel() {
@@ -211,28 +203,20 @@ void TOpeningForm::buildResultsPanel() {
     ResultsLbl->setFont(boldFont());
     ResultsLbl->setBounds(8, 4, 120, 15);
 
-    struct ResultRow {
-        FieldId id;
-        const char* caption;
-        std::vector<LabelRun> unit;
-        const char* text;
-        StaticText** member;
-    };
-    // The texts are placeholders until the first recalculation.
-    const ResultRow rows[] = {
-        {FieldId::ZstarTxt, "z*", {}, "22", &ZstarTxt},
-        {FieldId::ZTxt, "z", {}, "10", &ZTxt},
-        {FieldId::ATxt, "Rs + Ri (a)", {{"nm"}}, "0", &ATxt},
-        {FieldId::KTxt, "Inverse Debye length (K)", {{"cm"}, {"-1", true}}, "0", &KTxt},
-        {FieldId::KaTxt, "Ka", {}, "0", &KaTxt},
-        {FieldId::HTxt, "Henry's function H(Ka)", {}, "0", &HTxt},
-        {FieldId::DHHTxt, "DHH slope", {}, "0", &DHHTxt},
-        {FieldId::WTxt, "Ge(max)", {{"kJ/mol"}}, "0", &WTxt},
+    using model::Quantity;
+    const std::pair<Quantity, StaticText**> rows[] = {
+        {Quantity::EffectiveValence, &ZstarTxt},
+        {Quantity::Valence, &ZTxt},
+        {Quantity::ClosestApproach, &ATxt},
+        {Quantity::InverseDebyeLength, &KTxt},
+        {Quantity::Ka, &KaTxt},
+        {Quantity::HenryFunction, &HTxt},
+        {Quantity::DhhSlope, &DHHTxt},
+        {Quantity::GeMax, &WTxt},
     };
     int top = 22;
-    for (const ResultRow& r : rows) {
-        *r.member =
-            addField(Panel2, r.id, r.caption, r.unit, r.text, clYellow, 2, 150, 70, 58, top);
+    for (const auto& [quantity, member] : rows) {
+        *member = addField(Panel2, quantity, clYellow, 2, 150, 70, 58, top);
         top += 23;
     }
 
@@ -253,15 +237,7 @@ void TOpeningForm::FormShow(platform::Form&) {
 }
 
 void TOpeningForm::ReadStartValues() {
-    model::readStartValues(*this, m_fields);
-    // The pass computes these again; they are set here so that the state is
-    // complete before it runs.
-    const model::PhysicalConstants c = model::physicalConstants(*this);
-    InverseDebyeLength = model::CalcInverseDebyeLength(Temperature, IonicStrength, Dielectric, c);
-    ClosestApproach = model::calcClosestApproach(StokesRadius, SaltIonRadius);
-    Ka = model::calcKa(InverseDebyeLength, ClosestApproach);
-    HenryFunction = model::CalcHenryFunction(Ka);
-    DhhSlope = model::CalcDhhSlope(Ka);
+    model::readStartValues(sample());
 }
 
 void TOpeningForm::Recalculate() {
@@ -279,142 +255,67 @@ void TOpeningForm::WriteLogEntry() {
     }
 }
 
-bool TOpeningForm::enterNumber(StaticText& field, double minValue, double maxValue,
-                               bool wholeNumber, double& target) {
-    return enterNumberInto(this, field, minValue, maxValue, target, wholeNumber);
+bool TOpeningForm::enterNumber(model::Quantity q) {
+    const model::QuantityInfo& info = model::quantityInfo(q);
+    StaticText& f = *field(*info.field);
+    double value = 0;
+    if (!enterNumberInto(this, f, info.low, info.high, value))
+        return false;
+    model::enterInMainWindow(sample(), q, f.text(), value);
+    return true;
 }
 
 // The valences stay below 10000 so that the graph keeps a step of 1.
 void TOpeningForm::ZstarTxtClick(platform::Control&) {
-    if (!enterNumber(*ZstarTxt, -9999, 9999, true, EffectiveValence))
-        return;
-    ZCalculated = true;
-    ZstarCalculated = false;
-    SigmaCalculated = true;
-    Recalculate();
+    if (enterNumber(model::Quantity::EffectiveValence))
+        Recalculate();
 }
 
 void TOpeningForm::ZTxtClick(platform::Control&) {
-    if (!enterNumber(*ZTxt, -9999, 9999, true, Valence))
-        return;
-    ZCalculated = false;
-    ZstarCalculated = true;
-    SigmaCalculated = true;
-    Recalculate();
+    if (enterNumber(model::Quantity::Valence))
+        Recalculate();
 }
 
 void TOpeningForm::ITxtClick(platform::Control&) {
-    if (enterNumber(*ITxt, 0.0001, 6.5, false, IonicStrength))
+    if (enterNumber(model::Quantity::IonicStrength))
         Recalculate();
 }
 
 void TOpeningForm::TTxtClick(platform::Control&) {
-    const double oldTemperature = Temperature;
-    if (!enterNumber(*TTxt, 0, 100, false, Temperature))
-        return;
-    // D and f (or Rs) depend on the temperature; a mobility entered earlier
-    // is converted with the D of the new one.
-    if (Temperature != oldTemperature)
-        followTemperature(this, hydrodynamics());
-    Recalculate();
+    if (enterNumber(model::Quantity::Temperature))
+        Recalculate();
 }
 
 void TOpeningForm::RiTxtClick(platform::Control&) {
-    if (enterNumber(*RiTxt, 0.05, 10, false, SaltIonRadius))
+    if (enterNumber(model::Quantity::SaltIonRadius))
         Recalculate();
 }
 
 void TOpeningForm::DTxtClick(platform::Control&) {
-    if (enterNumber(*DTxt, 1, 100, false, Dielectric))
+    if (enterNumber(model::Quantity::Dielectric))
         Recalculate();
 }
 
 void TOpeningForm::CurrTxtClick(platform::Control& sender) {
-    if (exchangeFieldGroup(this, sender, {Current, Conductivity, XSection, EField, ECalculated,
-                                          *CurrTxt, *CondTxt, *XTxt, *ETxt}))
+    if (exchangeFieldGroup(this, sender, model::fieldGroupOf(*this), m_fields))
         Recalculate();
 }
 
-void TOpeningForm::showStokesRadius() {
-    // Kept as rounded as it is shown.
-    RsTxt->setText(platform::FormatFloat("##0.0#", StokesRadius));
-    StokesRadius = platform::StrToFloat(RsTxt->text());
-}
-
-Hydrodynamics TOpeningForm::hydrodynamics() {
-    return {Temperature,      Viscosity,       Friction,            Diffusion, StokesRadius,
-            DiffusionEntered, FrictionEntered, StokesRadiusEntered, *RsTxt};
-}
-
 void TOpeningForm::RsTxtClick(platform::Control&) {
-    const double oldTemperature = Temperature;
-    if (!exchangeHydrodynamics(this, hydrodynamics()))
+    const std::optional<model::DfRsValues> v =
+        runDfRsCalculator(this, model::dfRsValuesOf(model::hydrodynamicsOf(*this)));
+    if (!v)
         return;
-    // The field and the log show the temperature the pass uses; a text the
-    // user typed stays when the value came back the same.
-    if (Temperature != oldTemperature)
-        TTxt->setText(platform::FloatToStr(Temperature));
+    model::takeBackDfRs(sample(), *v);
     Recalculate();
 }
 
 void TOpeningForm::MuTxtClick(platform::Control&) {
     platform::DialogRef<TMuCalculator> calc(MuCalculator, this);
-    calc->Diffusion = Diffusion;
-    calc->Viscosity = Viscosity;
-    calc->Temperature = Temperature;
-    calc->StokesRadius = StokesRadius;
-    calc->Friction = Friction;
-    calc->EField = EField;
-    calc->Sigma = Sigma;
-    calc->Mobility = Mobility;
-    calc->Conductivity = Conductivity;
-    calc->XSection = XSection;
-    calc->Current = Current;
-    calc->DiffusionEntered = DiffusionEntered;
-    calc->StokesRadiusEntered = StokesRadiusEntered;
-    calc->FrictionEntered = FrictionEntered;
-    calc->MobilityFromSigma = MobilityFromSigma;
-    calc->SigmaCalculated = SigmaCalculated;
-    calc->SigmaFromMobility = SigmaFromMobility;
-    calc->ECalculated = ECalculated;
+    static_cast<model::MobilityValues&>(*calc) = model::mobilityValuesOf(*this);
     if (calc->ShowModal() != platform::ModalResult::Ok)
         return;
-    const ModelState before = *this;
-    Diffusion = calc->Diffusion;
-    Viscosity = calc->Viscosity;
-    Temperature = calc->Temperature;
-    StokesRadius = calc->StokesRadius;
-    Friction = calc->Friction;
-    EField = calc->EField;
-    Sigma = calc->Sigma;
-    // Sigma and the mobility keep their unrounded values.
-    SigTxt->setText(platform::FormatFloat("##0.0##", Sigma));
-    Mobility = calc->Mobility;
-    MuTxt->setText(platform::FormatFloat("##0.0##", Mobility));
-    Conductivity = calc->Conductivity;
-    XSection = calc->XSection;
-    Current = calc->Current;
-    DiffusionEntered = calc->DiffusionEntered;
-    StokesRadiusEntered = calc->StokesRadiusEntered;
-    FrictionEntered = calc->FrictionEntered;
-    MobilityFromSigma = calc->MobilityFromSigma;
-    SigmaFromMobility = calc->SigmaFromMobility;
-    ECalculated = calc->ECalculated;
-    ZCalculated = true;
-    ZstarCalculated = true;
-    SigmaCalculated = calc->SigmaCalculated;
-    // The fields and the log show the values the pass uses; a text the user
-    // typed stays when its value came back the same.
-    if (Temperature != before.Temperature)
-        TTxt->setText(platform::FloatToStr(Temperature));
-    if (StokesRadius != before.StokesRadius)
-        showStokesRadius();
-    if (Current != before.Current)
-        CurrTxt->setText(calc->CurrTxt->text());
-    if (Conductivity != before.Conductivity)
-        CondTxt->setText(calc->CondTxt->text());
-    if (XSection != before.XSection)
-        XTxt->setText(calc->XTxt->text());
+    model::takeBackMobility(sample(), *calc, calc->fields());
     Recalculate();
 }
 
@@ -473,13 +374,7 @@ void TOpeningForm::Uncertainty1Click(platform::MenuItem&) {
 
 void TOpeningForm::CopyGevszvaluestoclipboard1Click(platform::MenuItem&) {
     // The graph's own sampling, so that the file holds exactly its points.
-    Memo1.clear();
-    const model::PhysicalConstants c = model::physicalConstants(*this);
-    for (std::int64_t z : model::geCurveValences(Valence)) {
-        const double ge = model::CalcGe(static_cast<double>(z), Dielectric, StokesRadius,
-                                        SaltIonRadius, InverseDebyeLength, c);
-        Memo1.push_back(std::to_string(z) + " " + platform::FormatFloat("0.000E+00", ge));
-    }
+    Memo1 = model::datLines(*this);
     SaveDialog1->Title = "Save Marlix DAT file";
     if (!SaveDialog1->Execute())
         return;
@@ -518,22 +413,6 @@ platform::Label* TOpeningForm::fieldLabel(FieldId id) const {
 
 platform::Label* TOpeningForm::unitLabel(FieldId id) const {
     return m_rows[static_cast<int>(id)].unit;
-}
-
-std::string TOpeningForm::Fields::text(FieldId id) const {
-    return m_form.field(id)->text();
-}
-
-void TOpeningForm::Fields::setText(FieldId id, const std::string& text) {
-    m_form.field(id)->setText(text);
-}
-
-platform::Color TOpeningForm::Fields::color(FieldId id) const {
-    return m_form.field(id)->color();
-}
-
-void TOpeningForm::Fields::setColor(FieldId id, platform::Color color) {
-    m_form.field(id)->setColor(color);
 }
 
 }  // namespace forms

@@ -4,15 +4,16 @@
 #include <string>
 #include <vector>
 
+#include "forms/WidgetFields.h"
 #include "model/ModelState.h"
 #include "model/Outputs.h"
+#include "model/Sample.h"
 #include "platform/Chart.h"
 #include "platform/Dialogs.h"
 #include "platform/Form.h"
 
 namespace forms {
 
-struct Hydrodynamics;
 class THenryModelsFrm;
 class TUncertaintyFrm;
 
@@ -132,17 +133,6 @@ class TOpeningForm : public platform::Form, public model::ModelState {
     model::PointSeries& pointSeries() { return m_series; }
 
   private:
-    class Fields : public model::ValueFields {
-      public:
-        explicit Fields(TOpeningForm& form) : m_form(form) {}
-        std::string text(model::FieldId id) const override;
-        void setText(model::FieldId id, const std::string& text) override;
-        platform::Color color(model::FieldId id) const override;
-        void setColor(model::FieldId id, platform::Color color) override;
-
-      private:
-        TOpeningForm& m_form;
-    };
     class Series : public model::PointSeries {
       public:
         explicit Series(TOpeningForm& form) : m_form(form) {}
@@ -158,29 +148,22 @@ class TOpeningForm : public platform::Form, public model::ModelState {
         platform::Label* label = nullptr;
         platform::Label* unit = nullptr;
     };
-    platform::StaticText* addField(platform::Control* parent, model::FieldId id,
-                                   const std::string& caption, std::vector<platform::LabelRun> unit,
-                                   const std::string& text, platform::Color color, int labelLeft,
-                                   int labelWidth, int fieldWidth, int unitWidth, int top);
+    platform::StaticText* addField(platform::Control* parent, model::Quantity q,
+                                   platform::Color color, int labelLeft, int labelWidth,
+                                   int fieldWidth, int unitWidth, int top);
     void buildExperimentPanel();
     void buildResultsPanel();
     void buildMenu();
-    // True when the user accepted a value for field in [minValue, maxValue];
-    // then the field shows the typed text and target holds the value.
-    bool enterNumber(platform::StaticText& field, double minValue, double maxValue,
-                     bool wholeNumber, double& target);
-
-    // RsTxt shows the Stokes radius with two decimals at most, and the model
-    // keeps the value shown.
-    void showStokesRadius();
-    // What the D, f, Rs calculator exchanges with this window.
-    Hydrodynamics hydrodynamics();
+    // True when the user accepted a value for q in its field; the model
+    // then takes it as the window takes its entries.
+    bool enterNumber(model::Quantity q);
+    model::SampleRef sample() { return {*this, m_fields}; }
 
     FieldRow m_rows[model::kFieldCount];
     // Made when first asked for, then kept for the run.
     std::unique_ptr<THenryModelsFrm> m_henryModels;
     std::unique_ptr<TUncertaintyFrm> m_uncertainty;
-    Fields m_fields{*this};
+    WidgetFields m_fields;
     Series m_series{*this};
 };
 

@@ -23,7 +23,6 @@ TMuCalculator* MuCalculator = nullptr;
 namespace {
 
 constexpr int kRowHeight = 19;
-constexpr const char* kMobilityPattern = "##0.0##";
 
 }  // namespace
 
@@ -40,37 +39,27 @@ TMuCalculator::TMuCalculator(Form* owner) : Form(owner, "MuCalculator") {
     // Field positions are relative to their group; each label ends 4 pixels
     // before its field. Sigma and the temperature get room for a general
     // number text of 15 digits.
-    const std::vector<platform::LabelRun> perCm = {{"cm"}, {"-1", true}};
-    const std::vector<platform::LabelRun> mobilityUnit = {
-        {"x10"}, {"-4", true}, {" cm"}, {"-2", true}, {"/V-s"}};
-    const std::vector<platform::LabelRun> degrees = {{"o", true}, {"C"}};
-    const std::vector<platform::LabelRun> squareCm = {{"cm"}, {"2", true}};
-
+    using model::Quantity;
     GroupBox1 = add<GroupBox>("GroupBox1", "Mobility or steady state");
     GroupBox1->setBounds(0, 0, clientWidth(), 88);
-    SigTxt = addRow(GroupBox1, {"Sig", "Sigma", perCm, "22.00", clLime, 52, 31, 48, 104}, SigLbl,
-                    SigUnitLbl);
-    MuTxt = addRow(GroupBox1, {"Mu", "Mobility", mobilityUnit, "1.20", clLime, 54, 60, 50, 96},
-                   MuLbl, MuUnitLbl);
+    SigTxt =
+        addRow(GroupBox1, {"Sig", Quantity::Sigma, clLime, 52, 31, 48, 104}, SigLbl, SigUnitLbl);
+    MuTxt = addRow(GroupBox1, {"Mu", Quantity::Mobility, clLime, 54, 60, 50, 96}, MuLbl, MuUnitLbl);
 
     GroupBox2 = add<GroupBox>("GroupBox2", "Used in conversions");
     GroupBox2->setBounds(0, 88, clientWidth(), 88);
-    RsTxt = addRow(GroupBox2, {"Rs", "Stokes radius", {{"nm"}}, "2.90", clLime, 95, 22, 89, 80},
-                   RsLbl, RsUnitLbl);
-    TTxt = addRow(GroupBox2, {"T", "Temperature", degrees, "20.0", clLime, 95, 54, 89, 80}, TLbl,
-                  TUnitLbl);
+    RsTxt =
+        addRow(GroupBox2, {"Rs", Quantity::StokesRadius, clLime, 95, 22, 89, 80}, RsLbl, RsUnitLbl);
+    TTxt = addRow(GroupBox2, {"T", Quantity::Temperature, clLime, 95, 54, 89, 80}, TLbl, TUnitLbl);
 
     GroupBox3 = add<GroupBox>("GroupBox3", "Field");
     GroupBox3->setBounds(0, 176, clientWidth(), 112);
-    CurrTxt = addRow(GroupBox3, {"Curr", "Current", {{"mA"}}, "0.18", clLime, 112, 14, 108, 64},
-                     CurrLbl, CurrUnitLbl);
-    CondTxt =
-        addRow(GroupBox3, {"Cond", "Conductivity", {{"mS/cm"}}, "19.2", clLime, 112, 37, 108, 64},
-               CondLbl, CondUnitLbl);
-    XTxt = addRow(GroupBox3, {"X", "Cuvette x-section", squareCm, "0.04", clLime, 112, 61, 108, 64},
-                  XLbl, XUnitLbl);
-    ETxt = addRow(GroupBox3, {"E", "E", {{"V/cm"}}, "0.123", clYellow, 112, 84, 108, 64}, ELbl,
-                  EUnitLbl);
+    CurrTxt = addRow(GroupBox3, {"Curr", Quantity::Current, clLime, 112, 14, 108, 64}, CurrLbl,
+                     CurrUnitLbl);
+    CondTxt = addRow(GroupBox3, {"Cond", Quantity::Conductivity, clLime, 112, 37, 108, 64}, CondLbl,
+                     CondUnitLbl);
+    XTxt = addRow(GroupBox3, {"X", Quantity::XSection, clLime, 112, 61, 108, 64}, XLbl, XUnitLbl);
+    ETxt = addRow(GroupBox3, {"E", Quantity::EField, clYellow, 112, 84, 108, 64}, ELbl, EUnitLbl);
 
     BitBtn1 = add<platform::Button>("BitBtn1", platform::ButtonKind::Cancel);
     BitBtn1->setBounds(22, 308, 75, 25);
@@ -89,18 +78,20 @@ TMuCalculator::TMuCalculator(Form* owner) : Form(owner, "MuCalculator") {
 StaticText* TMuCalculator::addRow(GroupBox* group, const Row& row, Label*& label,
                                   Label*& unitLabel) {
     const std::string name = row.name;
-    label = group->add<Label>(name + "Lbl", row.caption);
+    const model::QuantityInfo& info = model::quantityInfo(row.quantity);
+    label = group->add<Label>(name + "Lbl", info.windowCaption);
     label->setTextAlign(platform::TextAlign::Right);
     label->setBounds(row.left - 4 - row.labelWidth, row.top + 2, row.labelWidth, kRowHeight - 4);
 
-    StaticText* field = group->add<StaticText>(name + "Txt", row.text);
+    StaticText* field = group->add<StaticText>(name + "Txt", info.startText);
     field->setColor(row.color);
     field->setBounds(row.left, row.top, row.fieldWidth, kRowHeight);
-    field->setAccessibleName(row.caption);
+    field->setAccessibleName(info.windowCaption);
+    m_fields.bind(*info.field, field);
     field->setTabStop(true);
 
     unitLabel = group->add<Label>(name + "UnitLbl");
-    unitLabel->setRuns(row.unit);
+    unitLabel->setRuns(unitRunsOf(row.quantity));
     const int unitLeft = field->bounds().right() + 4;
     unitLabel->setBounds(unitLeft, row.top + 2, group->bounds().width - 2 - unitLeft,
                          kRowHeight - 4);
@@ -108,31 +99,16 @@ StaticText* TMuCalculator::addRow(GroupBox* group, const Row& row, Label*& label
 }
 
 void TMuCalculator::FormShow(Form&) {
-    ETxt->setText(FormatFloat("#0.00#", EField));
-    CondTxt->setText(FormatFloat("#0.00", Conductivity));
-    CurrTxt->setText(FormatFloat("##0.00#", Current));
-    XTxt->setText(FormatFloat("0.0#", XSection));
+    const model::FieldTexts field = model::fieldTextsOf({Conductivity, Current, XSection, EField});
+    ETxt->setText(field.eField);
+    CondTxt->setText(field.conductivity);
+    CurrTxt->setText(field.current);
+    XTxt->setText(field.xSection);
     TTxt->setText(platform::FloatToStr(Temperature));
     SigTxt->setText(platform::FloatToStr(Sigma));
-    MuTxt->setText(FormatFloat(kMobilityPattern, Mobility));
+    MuTxt->setText(FormatFloat(model::quantityInfo(model::Quantity::Mobility).pattern, Mobility));
     RsTxt->setText(platform::FloatToStr(StokesRadius));
     UpdateMobility();
-}
-
-// Both relations keep the value as rounded as it is shown.
-
-void TMuCalculator::CalcMobilityFromSigma() {
-    Mobility = model::mobilityFromSigma(Sigma, EField, Diffusion);
-    const std::string text = FormatFloat(kMobilityPattern, Mobility);
-    MuTxt->setText(text);
-    Mobility = platform::StrToFloat(text);
-}
-
-void TMuCalculator::CalcSigmaFromMobility() {
-    Sigma = model::sigmaFromMobility(Mobility, EField, Diffusion);
-    const std::string text = FormatFloat(kMobilityPattern, Sigma);
-    SigTxt->setText(text);
-    Sigma = platform::StrToFloat(text);
 }
 
 void TMuCalculator::UpdateMobility() {
@@ -142,64 +118,68 @@ void TMuCalculator::UpdateMobility() {
     XTxt->setColor(inputs);
     ETxt->setColor(ECalculated ? clYellow : clLime);
     RsTxt->setColor(StokesRadiusEntered ? clLime : clYellow);
-    if (SigmaFromMobility) {
-        CalcSigmaFromMobility();
+    const model::MobilityTexts texts = model::updateMobility(*this);
+    if (texts.sigma) {
+        SigTxt->setText(*texts.sigma);
         SigTxt->setColor(clYellow);
         MuTxt->setColor(clLime);
     }
-    if (MobilityFromSigma) {
-        CalcMobilityFromSigma();
+    if (texts.mobility) {
+        MuTxt->setText(*texts.mobility);
         SigTxt->setColor(clLime);
         MuTxt->setColor(clYellow);
     }
 }
 
-bool TMuCalculator::enterNumber(StaticText& field, double minValue, double maxValue,
-                                double& target) {
-    return enterNumberInto(this, field, minValue, maxValue, target);
+bool TMuCalculator::enterNumber(StaticText& field, model::Quantity q, double& target) {
+    const model::QuantityInfo& info = model::quantityInfo(q);
+    return enterNumberInto(this, field, info.low, info.high, target);
 }
 
 void TMuCalculator::SigTxtClick(Control&) {
-    if (!enterNumber(*SigTxt, 0, 300, Sigma))
+    double value = 0;
+    if (!enterNumber(*SigTxt, model::Quantity::Sigma, value))
         return;
-    SigmaFromMobility = false;
-    MobilityFromSigma = true;
-    SigmaCalculated = false;
+    model::enterMobilityValue(*this, model::Quantity::Sigma, value);
     UpdateMobility();
 }
 
 void TMuCalculator::MuTxtClick(Control&) {
-    if (!enterNumber(*MuTxt, 0.0001, 100, Mobility))
+    double value = 0;
+    if (!enterNumber(*MuTxt, model::Quantity::Mobility, value))
         return;
-    SigmaFromMobility = true;
-    MobilityFromSigma = false;
-    SigmaCalculated = true;
+    model::enterMobilityValue(*this, model::Quantity::Mobility, value);
     UpdateMobility();
 }
 
 void TMuCalculator::TTxtClick(Control&) {
     const double oldTemperature = Temperature;
-    if (!enterNumber(*TTxt, 0, 100, Temperature))
+    if (!enterNumber(*TTxt, model::Quantity::Temperature, Temperature))
         return;
     // The conversion uses D, which depends on the temperature.
     if (Temperature != oldTemperature)
-        followTemperature(this, hydrodynamics());
+        if (const std::optional<std::string> rs = model::followTemperature(hydrodynamics()))
+            RsTxt->setText(*rs);
     UpdateMobility();
 }
 
-Hydrodynamics TMuCalculator::hydrodynamics() {
-    return {Temperature,      Viscosity,       Friction,            Diffusion, StokesRadius,
-            DiffusionEntered, FrictionEntered, StokesRadiusEntered, *RsTxt};
+model::HydrodynamicRefs TMuCalculator::hydrodynamics() {
+    return {Temperature,  Viscosity,        Friction,        Diffusion,
+            StokesRadius, DiffusionEntered, FrictionEntered, StokesRadiusEntered};
 }
 
 void TMuCalculator::RsTxtClick(Control&) {
-    if (exchangeHydrodynamics(this, hydrodynamics()))
-        UpdateMobility();
+    const std::optional<model::DfRsValues> v =
+        runDfRsCalculator(this, model::dfRsValuesOf(hydrodynamics()));
+    if (!v)
+        return;
+    RsTxt->setText(model::takeBackDfRs(hydrodynamics(), *v));
+    UpdateMobility();
 }
 
 void TMuCalculator::CurrTxtClick(Control& sender) {
-    if (exchangeFieldGroup(this, sender, {Current, Conductivity, XSection, EField, ECalculated,
-                                          *CurrTxt, *CondTxt, *XTxt, *ETxt}))
+    if (exchangeFieldGroup(this, sender, {Current, Conductivity, XSection, EField, ECalculated},
+                           m_fields))
         UpdateMobility();
 }
 

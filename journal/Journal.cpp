@@ -7,15 +7,16 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <chrono>
 #include <cerrno>
 #include <charconv>
+#include <chrono>
 #include <cstdlib>
 #include <fstream>
 #include <random>
 #include <sstream>
 #include <system_error>
 
+#include "log/EntrySeparator.h"
 #include "platform/base/AtomicFile.h"
 #include "platform/base/Exception.h"
 #include "platform/richtext/Rtf.h"
@@ -29,8 +30,6 @@ using platform::RichDocument;
 namespace {
 
 constexpr std::string_view kMagic = "quorvin journal 1\n";
-constexpr std::string_view kSeparator =
-    "-------------------------------------------------------------";
 
 // A file is the magic line and records, each the decimal length of an RTF
 // document, a line break and the document.
@@ -143,7 +142,7 @@ fs::path stateFolder() {
 int countEntries(const RichDocument& doc) {
     int n = 0;
     for (const Paragraph& p : doc.paragraphs())
-        n += p.text() == kSeparator;
+        n += p.text() == calclog::kEntrySeparator;
     return n;
 }
 

@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "log/EntrySeparator.h"
 #include "model/Electrostatics.h"
 #include "model/GeCurve.h"
 #include "model/Sampling.h"
@@ -22,7 +23,7 @@ void WriteLogEntry(const model::ModelState& s, const model::ValueFields& fields,
                    model::LogSink& sink) {
     const auto text = [&fields](FieldId id) { return fields.text(id); };
 
-    sink.AddLogLine("-------------------------------------------------------------");
+    sink.AddLogLine(std::string(kEntrySeparator));
 
     const model::ValenceModes modes = model::valenceModes(s);
     if (modes.fromSigma) {
@@ -42,8 +43,8 @@ void WriteLogEntry(const model::ModelState& s, const model::ValueFields& fields,
     } else {
         sink.AddLogLine("  E = " + text(FieldId::ETxt) + " V/cm entered");
     }
-    sink.AddLogLine("  Sigma = " + text(FieldId::SigTxt) + " cm^-1, Z* = " +
-                    text(FieldId::ZstarTxt) + " and Z = " + text(FieldId::ZTxt));
+    sink.AddLogLine("  Sigma = " + text(FieldId::SigTxt) +
+                    " cm^-1, Z* = " + text(FieldId::ZstarTxt) + " and Z = " + text(FieldId::ZTxt));
     sink.AddLogLine("  Using T = " + text(FieldId::TTxt) + " C, I = " + text(FieldId::ITxt) +
                     " M, Rs = " + text(FieldId::RsTxt) + " nm, Ri = " + text(FieldId::RiTxt) +
                     " nm, D = " + text(FieldId::DTxt));

@@ -1,5 +1,6 @@
 #include "model/Sampling.h"
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -19,6 +20,12 @@ std::int64_t truncToInt64(double value) {
         return Limits::min();
     }
     return static_cast<std::int64_t>(value);
+}
+
+std::int32_t truncToInt32(double value) {
+    const std::int64_t wide = truncToInt64(value);
+    return static_cast<std::int32_t>(std::clamp<std::int64_t>(
+        wide, std::numeric_limits<std::int32_t>::min(), std::numeric_limits<std::int32_t>::max()));
 }
 
 std::int64_t valenceMagnitude(double valence) {

@@ -16,6 +16,10 @@ inline constexpr std::int64_t kLogTableMaxRows = 26;
 // beyond the 64-bit range (and the infinities) give the nearest limit.
 std::int64_t truncToInt64(double value);
 
+// Truncation toward zero into 32 bits, as whole numbers are entered:
+// values beyond the range (a typed "1e300") give the nearest limit, NaN 0.
+std::int32_t truncToInt32(double value);
+
 // n, the integer part of |valence| truncated toward zero.
 std::int64_t valenceMagnitude(double valence);
 

@@ -433,6 +433,25 @@ double StrToFloat(std::string_view text) {
     throw EConvertError("'" + copy + "' is not a valid floating point value");
 }
 
+bool numberEntryAdmits(std::string_view buffer, char key, bool integerOnly) {
+    const auto isDigit = [](char c) { return c >= '0' && c <= '9'; };
+    const auto isSign = [](char c) { return c == '+' || c == '-'; };
+    const auto isExponent = [](char c) { return c == 'e' || c == 'E'; };
+    if (isDigit(key)) {
+        if (buffer.empty() || isSign(buffer.front()))
+            return true;
+        const char last = buffer.back();
+        return isDigit(last) || last == '.' || isSign(last) || isExponent(last);
+    }
+    if (key == '.')
+        return !integerOnly && buffer.find('.') == std::string_view::npos;
+    if (isSign(key))
+        return buffer.empty() || isExponent(buffer.back());
+    if (isExponent(key))
+        return !integerOnly && buffer.find_first_of("eE") == std::string_view::npos;
+    return false;
+}
+
 DateTime Now() {
     const std::time_t now = std::time(nullptr);
     std::tm local{};

@@ -56,6 +56,11 @@ std::string FloatToStr(double value);
 // ("1e999").
 double StrToFloat(std::string_view text);
 
+// Whether the number entry's filter admits key typed at the end of buffer:
+// digits, one ".", a sign at the start or after the exponent, one exponent;
+// no "." or exponent for a whole number.
+bool numberEntryAdmits(std::string_view buffer, char key, bool integerOnly);
+
 struct DateTime {
     int year = 1970, month = 1, day = 1;
     int hour = 0, minute = 0, second = 0;
