@@ -144,7 +144,7 @@ Outcome runSample(const Sample& sample, const std::filesystem::path& datFile, bo
             if (withLog)
                 calclog::WriteLogEntry(s.state, s.fields, lines);
         });
-        outcome.lastEntry = lines.lines();
+        outcome.lastEntry = std::move(lines).lines();
     }
     for (std::size_t i = 0; i < kResultColumns.size(); ++i)
         outcome.texts[i] = s.fields.text(kResultColumns[i].field);

@@ -1,26 +1,28 @@
 // quorvin-batch: the main window's calculation for every row of a CSV file.
 
 #include <cctype>
+#include <cerrno>
 #include <charconv>
 #include <cstdint>
-#include <limits>
-#include <cerrno>
 #include <cstring>
 #include <fstream>
 #include <iostream>
+#include <limits>
 #include <memory>
 #include <optional>
 #include <string>
 
 #include "batch/Batch.h"
 #include "batch/Csv.h"
+#include "model/Quantities.h"
 #include "platform/base/AtomicFile.h"
 #include "platform/base/Exception.h"
+#include "platform/base/NumberText.h"
 #include "platform/richtext/Rtf.h"
 
 namespace {
 
-constexpr const char* kHelp = R"(Usage: quorvin-batch [options] [INPUT.csv]
+constexpr const char* kHelpStart = R"(Usage: quorvin-batch [options] [INPUT.csv]
 
 Runs Quorvin's calculation for every row of a CSV file (RFC 4180: a header
 row, fields in double quotes where needed, CR LF or LF line ends) and writes
@@ -29,27 +31,10 @@ input.
 
 Each row starts from the program's start-up values and enters its values as
 a user would in the window, with the same limits:
-  Dielectric        dielectric constant            1 to 100
-  IonicStrength     ionic strength, M              0.0001 to 6.5
-  SaltIonRadius     salt ion radius, nm            0.05 to 10
-  Temperature       temperature, C                 0 to 100
-  StokesRadius      Stokes radius, nm              0.1 to 1000
-  Viscosity         viscosity, centipoise          0.001 to 10
-  EField            E entered directly, V/cm       0.00001 to 100
-  or all three of
-  Current           current, mA                    0.0000001 to 100
-  Conductivity      conductivity, mS/cm            0.000001 to 500
-  XSection          cuvette cross-section, cm^2    0.01 to 1
-  and at most one of
-  Sigma             steady-state Sigma, cm^-1      0 to 300
-  Mobility          mobility, 10^-4 cm^2/(V s)     0.0001 to 100
-  Valence           z (stored as a whole number)   -9999 to 9999
-  EffectiveValence  z* (stored as a whole number)  -9999 to 9999
-  Sample            a free label, copied to the output
-Column names ignore case; a column left out, or an empty field, keeps the
-start-up value (20.0 C, 0.10 M, 78, 2.90 nm, 0.127 nm, 1 cP, E calculated
-from 0.18 mA, 19.2 mS/cm and 0.04 cm^2, Sigma 22.00 entered). A value
-outside its limits gives that row an error in the Error column; the other
+)";
+
+constexpr const char* kHelpEnd =
+    R"(outside its limits gives that row an error in the Error column; the other
 rows go on.
 
 The output has the columns Sample, ClosestApproach (a, nm),
@@ -96,6 +81,43 @@ Example, a salt series at 25 C with the mobility measured:
 
   quorvin-batch --log series.rtf series.csv > results.csv
 )";
+
+// The columns with their limits and the start-up values come from the table
+// of quantities.
+std::string columnLine(model::Quantity q) {
+    const model::QuantityInfo& info = model::quantityInfo(q);
+    const auto plain = [](double v) { return platform::FormatFloat("0.##########", v); };
+    std::string line = "  " + std::string(info.name);
+    line.resize(20, ' ');
+    line += info.help;
+    line.resize(51, ' ');
+    return line + plain(info.low) + " to " + plain(info.high) + "\n";
+}
+
+std::string helpText() {
+    using model::Quantity;
+    std::string text = kHelpStart;
+    for (Quantity q :
+         {Quantity::Dielectric, Quantity::IonicStrength, Quantity::SaltIonRadius,
+          Quantity::Temperature, Quantity::StokesRadius, Quantity::Viscosity, Quantity::EField})
+        text += columnLine(q);
+    text += "  or all three of\n";
+    for (Quantity q : {Quantity::Current, Quantity::Conductivity, Quantity::XSection})
+        text += columnLine(q);
+    text += "  and at most one of\n";
+    for (Quantity q :
+         {Quantity::Sigma, Quantity::Mobility, Quantity::Valence, Quantity::EffectiveValence})
+        text += columnLine(q);
+    const auto start = [](Quantity q) { return std::string(model::quantityInfo(q).startText); };
+    return text + "  Sample            a free label, copied to the output\n" +
+           "Column names ignore case; a column left out, or an empty field, keeps the\n" +
+           "start-up value (" + start(Quantity::Temperature) + " C, " +
+           start(Quantity::IonicStrength) + " M, " + start(Quantity::Dielectric) + ", " +
+           start(Quantity::StokesRadius) + " nm, " + start(Quantity::SaltIonRadius) + " nm, " +
+           start(Quantity::Viscosity) + " cP, E calculated\nfrom " + start(Quantity::Current) +
+           " mA, " + start(Quantity::Conductivity) + " mS/cm and " + start(Quantity::XSection) +
+           " cm^2, Sigma " + start(Quantity::Sigma) + " entered). A value\n" + kHelpEnd;
+}
 
 struct Arguments {
     std::string input = "-";
@@ -254,7 +276,7 @@ int main(int argc, char** argv) {
     try {
         const Arguments args = parseArguments(argc, argv);
         if (args.help) {
-            std::cout << kHelp;
+            std::cout << helpText();
             return 0;
         }
         return run(args);

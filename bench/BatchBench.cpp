@@ -1,6 +1,6 @@
-// The batch program over many rows beside the same entries and passes run
-// directly on the headless back end, without reading or writing CSV; and
-// the memory the batch run holds as the row count grows.
+// The batch program over many rows beside the same samples entered directly
+// and beside the bare evaluation of the samples those entries make; and the
+// memory the batch run holds as the row count grows.
 #include <benchmark/benchmark.h>
 
 #include <sys/resource.h>
@@ -11,6 +11,8 @@
 #include <vector>
 
 #include "batch/Batch.h"
+#include "log/LogEntry.h"
+#include "model/Sample.h"
 
 namespace {
 
@@ -31,15 +33,19 @@ constexpr std::array<Row, 5> kRows{{
     {"20 % glycerol", "0.10", "20", "", "", "", "72.5"},
     {"KCl 0.15 M", "0.15", "20", "2.95", "0.2", "1.05", "78.5"},
 }};
-const char* const kHeader = "Sample,IonicStrength,Temperature,StokesRadius,EField,Mobility,Dielectric\n";
+const char* const kHeader =
+    "Sample,IonicStrength,Temperature,StokesRadius,EField,Mobility,Dielectric\n";
 
 batch::Sample sampleOf(const Row& r) {
     batch::Sample s;
     s.label = r.label;
     const std::pair<batch::Column, const char*> values[] = {
-        {batch::Column::IonicStrength, r.ionicStrength}, {batch::Column::Temperature, r.temperature},
-        {batch::Column::StokesRadius, r.stokesRadius},   {batch::Column::EField, r.eField},
-        {batch::Column::Mobility, r.mobility},           {batch::Column::Dielectric, r.dielectric},
+        {batch::Column::IonicStrength, r.ionicStrength},
+        {batch::Column::Temperature, r.temperature},
+        {batch::Column::StokesRadius, r.stokesRadius},
+        {batch::Column::EField, r.eField},
+        {batch::Column::Mobility, r.mobility},
+        {batch::Column::Dielectric, r.dielectric},
     };
     for (const auto& [c, text] : values)
         if (*text)
@@ -99,8 +105,8 @@ void BatchCsv(benchmark::State& state) {
         out.logLine = [&](const std::string& line) { bytes += line.size() + 1; };
         benchmark::DoNotOptimize(batch::runBatch(in, out));
     }
-    state.counters["rows/s"] =
-        benchmark::Counter(static_cast<double>(rows) * state.iterations(), benchmark::Counter::kIsRate);
+    state.counters["rows/s"] = benchmark::Counter(static_cast<double>(rows) * state.iterations(),
+                                                  benchmark::Counter::kIsRate);
     state.counters["maxRSS_MiB"] = static_cast<double>(maxRssKib()) / 1024.0;
     benchmark::DoNotOptimize(bytes);
 }
@@ -117,16 +123,53 @@ void DirectEntries(benchmark::State& state) {
             lines += o.lastEntry.size();
         }
     }
-    state.counters["rows/s"] =
-        benchmark::Counter(static_cast<double>(rows) * state.iterations(), benchmark::Counter::kIsRate);
+    state.counters["rows/s"] = benchmark::Counter(static_cast<double>(rows) * state.iterations(),
+                                                  benchmark::Counter::kIsRate);
+    benchmark::DoNotOptimize(lines);
+}
+
+// The evaluation alone, of samples already entered: the pass with its
+// texts, colours and graph, and the log entry.
+void BareEvaluation(benchmark::State& state) {
+    const auto rows = static_cast<std::size_t>(state.range(0));
+    std::vector<model::Sample> samples;
+    for (const Row& r : kRows) {
+        const batch::Sample row = sampleOf(r);
+        std::vector<model::Entry> entries;
+        for (std::size_t c = 1; c < batch::kColumnCount; ++c)
+            if (row.values[c])
+                entries.push_back(
+                    {batch::quantityOf(static_cast<batch::Column>(c)), *row.values[c]});
+        model::Sample s = model::startUpSample();
+        if (model::enterAll(s, entries))
+            state.SkipWithError("a row was refused");
+        samples.push_back(s);
+    }
+    std::size_t lines = 0;
+    for (auto _ : state) {
+        for (std::size_t i = 0; i < rows; ++i) {
+            const model::Evaluation e = model::evaluate(samples[i % samples.size()]);
+            model::LineList log;
+            calclog::WriteLogEntry(e.sample.state, e.sample.fields, log);
+            lines += log.lines().size() + e.points.size();
+        }
+    }
+    state.counters["rows/s"] = benchmark::Counter(static_cast<double>(rows) * state.iterations(),
+                                                  benchmark::Counter::kIsRate);
     benchmark::DoNotOptimize(lines);
 }
 
 // Side by side in one run; the batch run at growing row counts shows
 // whether its memory stays flat (maxRSS is the process's high-water mark, so
 // the smaller runs come first).
-BENCHMARK(BatchCsv)->Arg(1000)->Arg(10000)->Arg(100000)->Iterations(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(BatchCsv)->Arg(1000)->Arg(10000)->Arg(100000)->Iterations(1)->Unit(
+    benchmark::kMillisecond);
 BENCHMARK(DirectEntries)->Arg(100000)->Iterations(1)->Unit(benchmark::kMillisecond);
-BENCHMARK(BatchCsv)->Name("BatchCsvAgain")->Arg(100000)->Iterations(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(BareEvaluation)->Arg(100000)->Iterations(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(BatchCsv)
+    ->Name("BatchCsvAgain")
+    ->Arg(100000)
+    ->Iterations(1)
+    ->Unit(benchmark::kMillisecond);
 
 }  // namespace

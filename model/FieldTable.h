@@ -46,7 +46,8 @@ private:
 class LineList : public LogSink {
 public:
     void AddLogLine(std::string line) override { m_lines.push_back(std::move(line)); }
-    const std::vector<std::string>& lines() const { return m_lines; }
+    const std::vector<std::string>& lines() const& { return m_lines; }
+    std::vector<std::string> lines() && { return std::move(m_lines); }
     void clear() { m_lines.clear(); }
 
 private:

@@ -2,6 +2,7 @@
 
 #include <cctype>
 
+#include "model/Sampling.h"
 #include "platform/base/Exception.h"
 #include "platform/base/NumberText.h"
 
@@ -11,6 +12,8 @@ namespace {
 
 constexpr double kDerived = 1;  // low > high: not entered
 constexpr double kNoHigh = 0;
+// The valences stay within the graph's unit steps.
+constexpr double kValenceLimit = static_cast<double>(kUnitStepLimit);
 
 // One row per quantity, in the order of Quantity. Limits, start-up texts and
 // patterns stand here and nowhere else.
@@ -40,10 +43,10 @@ const QuantityInfo kQuantities[kQuantityCount] = {
     {Quantity::Mobility, "Mobility", "Mobility", "Mobility", "10\u207b\u2074 cm\u00b2/(V s)",
      "10^-4 cm^2/(V s)", "x10^{-4} cm^{-2}/V-s", 0.0001, 100, false, "1.20", "##0.0##",
      FieldId::MuTxt, "mobility, 10^-4 cm^2/(V s)", true},
-    {Quantity::Valence, "Valence", "z", "z", "", "", "", -9999, 9999, true, "10", "###.00",
-     FieldId::ZTxt, "z (stored as a whole number)", true},
-    {Quantity::EffectiveValence, "EffectiveValence", "z*", "z*", "", "", "", -9999, 9999, true,
-     "22", "###.00", FieldId::ZstarTxt, "z* (stored as a whole number)", true},
+    {Quantity::Valence, "Valence", "z", "z", "", "", "", -kValenceLimit, kValenceLimit, true, "10",
+     "###.00", FieldId::ZTxt, "z (stored as a whole number)", true},
+    {Quantity::EffectiveValence, "EffectiveValence", "z*", "z*", "", "", "", -kValenceLimit,
+     kValenceLimit, true, "22", "###.00", FieldId::ZstarTxt, "z* (stored as a whole number)", true},
     {Quantity::Diffusion, "Diffusion", "Diffusion coefficient", "Diffusion coefficient",
      "10\u207b\u2077 cm\u00b2/s", "10^-7 cm^2/s", "x10^{-7} cm^{-2}/s", 0.001, 100, false, "",
      "##.0##", std::nullopt, "", false},
@@ -105,11 +108,14 @@ std::optional<Quantity> quantityByName(std::string_view name) {
     return std::nullopt;
 }
 
-std::vector<Quantity> columnQuantities() {
-    std::vector<Quantity> columns;
-    for (const QuantityInfo& info : kQuantities)
-        if (info.column)
-            columns.push_back(info.quantity);
+const std::vector<Quantity>& columnQuantities() {
+    static const std::vector<Quantity> columns = [] {
+        std::vector<Quantity> c;
+        for (const QuantityInfo& info : kQuantities)
+            if (info.column)
+                c.push_back(info.quantity);
+        return c;
+    }();
     return columns;
 }
 
@@ -134,7 +140,7 @@ std::vector<UnitPart> unitParts(std::string_view windowUnit) {
     return parts;
 }
 
-std::optional<std::string> entryError(Quantity q, const std::string& text) {
+std::optional<std::string> entryError(Quantity q, const std::string& text, double* accepted) {
     const QuantityInfo& info = quantityInfo(q);
     const std::string quoted = std::string(info.name) + " = " + text;
     if (!admitsAll(text))
@@ -148,6 +154,8 @@ std::optional<std::string> entryError(Quantity q, const std::string& text) {
     if (!(info.low <= value && value <= info.high))
         return quoted + " is not between " + platform::FloatToStr(info.low) + " and " +
                platform::FloatToStr(info.high);
+    if (accepted)
+        *accepted = value;
     return std::nullopt;
 }
 

@@ -66,7 +66,7 @@ Quantity quantityOf(FieldId field);
 // Case is ignored: "ionicstrength" names IonicStrength.
 std::optional<Quantity> quantityByName(std::string_view name);
 // quorvin-batch's input columns after Sample, in order.
-std::vector<Quantity> columnQuantities();
+const std::vector<Quantity>& columnQuantities();
 
 // The value of a start-up text.
 double startValue(Quantity q);
@@ -81,7 +81,9 @@ std::vector<UnitPart> unitParts(std::string_view windowUnit);
 // Why the number entry refuses text for q, or nothing when it takes it: a
 // character its filter does not admit, a text that is not a number, or a
 // value outside the limits. The message starts with the quantity's name in
-// files ("Temperature = 120 is not between 0 and 100").
-std::optional<std::string> entryError(Quantity q, const std::string& text);
+// files ("Temperature = 120 is not between 0 and 100"). When it takes it,
+// value (if given) holds the value.
+std::optional<std::string> entryError(Quantity q, const std::string& text,
+                                      double* value = nullptr);
 
 }  // namespace model

@@ -221,10 +221,7 @@ class Visits {
 
     // The value of text, or the refusal of the number entry.
     std::optional<std::string> accept(Quantity q, const std::string& text, double& value) {
-        if (std::optional<std::string> error = entryError(q, text))
-            return error;
-        value = platform::StrToFloat(text);
-        return std::nullopt;
+        return entryError(q, text, &value);
     }
 
     std::optional<std::string> mainWindow(const Entry& e) {
