@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "batch/Batch.h"
+#include "model/Quantities.h"
 #include "batch/Csv.h"
 #include "forms/Dcalc.h"
 #include "forms/Efield.h"
@@ -383,6 +384,11 @@ TEST(BatchFile, ColumnNamesIgnoreCaseAndLineEndsMayBeCrLfOrCr) {
         ASSERT_EQ(lines.size(), 2u) << csv;
         EXPECT_EQ(lines[1].rfind("a,3.027,1.051E+07,3.183,1.1026,", 0), 0u) << lines[1];
     }
+}
+
+// A quantity added to the table as a column needs its Column too.
+TEST(BatchFile, EveryColumnOfTheTableHasItsColumn) {
+    EXPECT_EQ(model::columnQuantities().size() + 1, batch::kColumnCount);
 }
 
 TEST(BatchFile, MalformedInputNamesTheLineAndColumn) {

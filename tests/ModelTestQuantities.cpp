@@ -1,0 +1,86 @@
+// The table of quantities and the rules by which entries go into a sample.
+#include <gtest/gtest.h>
+
+#include <optional>
+#include <string>
+
+#include "model/Quantities.h"
+#include "model/Sample.h"
+
+namespace {
+
+using model::Quantity;
+
+TEST(Quantities, EveryFieldShowsTheQuantityThatNamesIt) {
+    for (int f = 0; f < model::kFieldCount; ++f) {
+        const auto field = static_cast<model::FieldId>(f);
+        EXPECT_EQ(model::quantityInfo(model::quantityOf(field)).field, field)
+            << model::fieldName(field);
+    }
+}
+
+TEST(Quantities, EntryRefusalsNameTheQuantityAndTheReason) {
+    struct Case {
+        Quantity quantity;
+        const char* text;
+        std::optional<std::string> error;
+        double value;
+    };
+    const Case cases[] = {
+        {Quantity::Temperature, "25.5", std::nullopt, 25.5},
+        {Quantity::Valence, "-9999", std::nullopt, -9999},
+        {Quantity::Sigma, "0", std::nullopt, 0},
+        {Quantity::Temperature, "120", "Temperature = 120 is not between 0 and 100", 0},
+        {Quantity::EField, "0", "EField = 0 is not between 1E-5 and 100", 0},
+        {Quantity::Valence, "9999.5", "Valence = 9999.5 is not between -9999 and 9999", 0},
+        // The number entry's filter admits a sign only first or after "e".
+        {Quantity::Sigma, "5+", "Sigma = 5+ cannot be typed as a number", 0},
+        {Quantity::Sigma, "1e999",
+         "Sigma = 1e999: '1e999' is not a valid floating point value", 0},
+    };
+    for (const Case& c : cases) {
+        double value = -1;
+        EXPECT_EQ(model::entryError(c.quantity, c.text, &value), c.error) << c.text;
+        if (!c.error) {
+            EXPECT_EQ(value, c.value) << c.text;
+        }
+    }
+}
+
+TEST(Quantities, UnitsSplitIntoPlainAndRaisedParts) {
+    const auto parts = [](const char* unit) {
+        std::string out;
+        for (const model::UnitPart& p : model::unitParts(unit))
+            out += p.raised ? "^(" + p.text + ")" : "[" + p.text + "]";
+        return out;
+    };
+    EXPECT_EQ(parts("x10^{-4} cm^{-2}/V-s"), "[x10]^(-4)[ cm]^(-2)[/V-s]");
+    EXPECT_EQ(parts("^{o}C"), "^(o)[C]");
+    EXPECT_EQ(parts("nm"), "[nm]");
+    EXPECT_EQ(parts(""), "");
+}
+
+// State: the start-up sample. Action: a Stokes radius with three decimals in
+// the D, f, Rs calculator, then a new temperature. Expected: D follows the
+// radius as typed, the window keeps the radius as it shows it, and the new
+// temperature moves D but not the entered radius.
+TEST(Sample, DerivedValuesAreKeptAsShownAndFollowTheTemperature) {
+    model::Sample s = model::startUpSample();
+    ASSERT_EQ(model::enterAll(s, {{Quantity::StokesRadius, "3.456"}}), std::nullopt);
+    EXPECT_EQ(s.fields.text(model::FieldId::RsTxt), "3.46");
+    EXPECT_EQ(s.state.StokesRadius, 3.46);
+    EXPECT_EQ(s.state.Diffusion, 6.209);  // from 3.456 at 20 C and 1 cP; 3.46 gives 6.202
+    model::Sample warmer = s;
+    model::enterInMainWindow({warmer.state, warmer.fields}, Quantity::Temperature, "37", 37);
+    EXPECT_EQ(warmer.state.StokesRadius, 3.46);
+    EXPECT_EQ(warmer.fields.text(model::FieldId::TTxt), "37");
+    EXPECT_GT(warmer.state.Diffusion, s.state.Diffusion);
+}
+
+TEST(Sample, TheFirstRefusedEntryEndsTheRowInTheWindowsOrder) {
+    model::Sample s = model::startUpSample();
+    EXPECT_EQ(model::enterAll(s, {{Quantity::Sigma, "400"}, {Quantity::Dielectric, "0"}}),
+              "Dielectric = 0 is not between 1 and 100");
+}
+
+}  // namespace
