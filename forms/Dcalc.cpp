@@ -103,11 +103,11 @@ void TDCalculator::UpdateDfRs() {
     for (const auto& [field, text] : shown)
         if (*text)
             field->setText(**text);
-    if (!DiffusionEntered && !StokesRadiusEntered && !FrictionEntered)
-        return;
-    Dtxt->setColor(DiffusionEntered ? clLime : clYellow);
-    Rtxt->setColor(StokesRadiusEntered ? clLime : clYellow);
-    Ftxt->setColor(FrictionEntered ? clLime : clYellow);
+    const model::Hydrodynamic entered =
+        model::enteredHydrodynamic(DiffusionEntered, StokesRadiusEntered, FrictionEntered);
+    Dtxt->setColor(entered == model::Hydrodynamic::Diffusion ? clLime : clYellow);
+    Rtxt->setColor(entered == model::Hydrodynamic::StokesRadius ? clLime : clYellow);
+    Ftxt->setColor(entered == model::Hydrodynamic::Friction ? clLime : clYellow);
 }
 
 bool TDCalculator::enterNumber(StaticText& field, model::Quantity q, double& target) {

@@ -36,25 +36,27 @@ DfRsTexts updateDfRs(DfRsValues& v) {
         value = s.value;
         text = std::move(s.text);
     };
-    if (v.DiffusionEntered) {
-        v.Friction = calcFrictionFromDiffusion(v.Temperature, v.Diffusion, v.Boltzmann);
-        keep(v.Friction, texts.friction);
-        v.StokesRadius = calcStokesRadiusFromDiffusion(v.Temperature, v.Viscosity, v.Diffusion,
-                                                       v.Boltzmann, v.Pi);
-        keep(v.StokesRadius, texts.stokesRadius);
-    }
-    if (v.StokesRadiusEntered) {
-        v.Friction = calcFrictionFromStokesRadius(v.Viscosity, v.StokesRadius, v.Pi);
-        keep(v.Friction, texts.friction);
-        v.Diffusion = calcDiffusionFromStokesRadius(v.Temperature, v.Viscosity, v.StokesRadius,
-                                                    v.Boltzmann, v.Pi);
-        keep(v.Diffusion, texts.diffusion);
-    }
-    if (v.FrictionEntered) {
-        v.StokesRadius = calcStokesRadiusFromFriction(v.Viscosity, v.Friction, v.Pi);
-        keep(v.StokesRadius, texts.stokesRadius);
-        v.Diffusion = calcDiffusionFromFriction(v.Temperature, v.Friction, v.Boltzmann);
-        keep(v.Diffusion, texts.diffusion);
+    switch (enteredHydrodynamic(v.DiffusionEntered, v.StokesRadiusEntered, v.FrictionEntered)) {
+        case Hydrodynamic::Diffusion:
+            v.Friction = calcFrictionFromDiffusion(v.Temperature, v.Diffusion, v.Boltzmann);
+            keep(v.Friction, texts.friction);
+            v.StokesRadius = calcStokesRadiusFromDiffusion(v.Temperature, v.Viscosity, v.Diffusion,
+                                                           v.Boltzmann, v.Pi);
+            keep(v.StokesRadius, texts.stokesRadius);
+            break;
+        case Hydrodynamic::StokesRadius:
+            v.Friction = calcFrictionFromStokesRadius(v.Viscosity, v.StokesRadius, v.Pi);
+            keep(v.Friction, texts.friction);
+            v.Diffusion = calcDiffusionFromStokesRadius(v.Temperature, v.Viscosity, v.StokesRadius,
+                                                        v.Boltzmann, v.Pi);
+            keep(v.Diffusion, texts.diffusion);
+            break;
+        case Hydrodynamic::Friction:
+            v.StokesRadius = calcStokesRadiusFromFriction(v.Viscosity, v.Friction, v.Pi);
+            keep(v.StokesRadius, texts.stokesRadius);
+            v.Diffusion = calcDiffusionFromFriction(v.Temperature, v.Friction, v.Boltzmann);
+            keep(v.Diffusion, texts.diffusion);
+            break;
     }
     return texts;
 }

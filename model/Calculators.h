@@ -37,8 +37,8 @@ struct DfRsValues {
     double Boltzmann = ModelState{}.Boltzmann;  // erg/K
 };
 
-// Which of D, Rs and f the others follow from. Only one flag is ever set; the
-// order of the checks is the calculator's.
+// Which of D, Rs and f the others follow from: the one entered last. Only
+// one flag is ever set; with none, the Stokes radius the window starts with.
 enum class Hydrodynamic { Diffusion, StokesRadius, Friction };
 Hydrodynamic enteredHydrodynamic(bool diffusionEntered, bool stokesRadiusEntered,
                                  bool frictionEntered);
