@@ -123,8 +123,10 @@ std::optional<Measurement> measurementOf(const model::ModelState& s) {
         return std::nullopt;
     Measurement m;
     m.model.constants = model::physicalConstants(s);
+    // With no quantity entered the window's D follows its Stokes radius.
     m.model.hydrodynamic =
-        model::enteredHydrodynamic(s.DiffusionEntered, s.StokesRadiusEntered, s.FrictionEntered);
+        model::enteredHydrodynamic(s.DiffusionEntered, s.StokesRadiusEntered, s.FrictionEntered)
+            .value_or(Hydrodynamic::StokesRadius);
     // The E the window starts with is a value of its own, not the one its
     // current, conductivity and cross-section give: E counts as calculated
     // only when it is the value they give.

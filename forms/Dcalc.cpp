@@ -103,8 +103,10 @@ void TDCalculator::UpdateDfRs() {
     for (const auto& [field, text] : shown)
         if (*text)
             field->setText(**text);
-    const model::Hydrodynamic entered =
+    const std::optional<model::Hydrodynamic> entered =
         model::enteredHydrodynamic(DiffusionEntered, StokesRadiusEntered, FrictionEntered);
+    if (!entered)
+        return;
     Dtxt->setColor(entered == model::Hydrodynamic::Diffusion ? clLime : clYellow);
     Rtxt->setColor(entered == model::Hydrodynamic::StokesRadius ? clLime : clYellow);
     Ftxt->setColor(entered == model::Hydrodynamic::Friction ? clLime : clYellow);

@@ -17,13 +17,15 @@ Shown shownAs(Quantity q, double value) {
     return shownAs(quantityInfo(q).pattern, value);
 }
 
-Hydrodynamic enteredHydrodynamic(bool diffusionEntered, bool stokesRadiusEntered,
-                                 bool frictionEntered) {
+std::optional<Hydrodynamic> enteredHydrodynamic(bool diffusionEntered, bool stokesRadiusEntered,
+                                                bool frictionEntered) {
     if (frictionEntered)
         return Hydrodynamic::Friction;
-    if (stokesRadiusEntered || !diffusionEntered)
+    if (stokesRadiusEntered)
         return Hydrodynamic::StokesRadius;
-    return Hydrodynamic::Diffusion;
+    if (diffusionEntered)
+        return Hydrodynamic::Diffusion;
+    return std::nullopt;
 }
 
 DfRsTexts updateDfRs(DfRsValues& v) {
@@ -36,7 +38,11 @@ DfRsTexts updateDfRs(DfRsValues& v) {
         value = s.value;
         text = std::move(s.text);
     };
-    switch (enteredHydrodynamic(v.DiffusionEntered, v.StokesRadiusEntered, v.FrictionEntered)) {
+    const std::optional<Hydrodynamic> entered =
+        enteredHydrodynamic(v.DiffusionEntered, v.StokesRadiusEntered, v.FrictionEntered);
+    if (!entered)
+        return texts;
+    switch (*entered) {
         case Hydrodynamic::Diffusion:
             v.Friction = calcFrictionFromDiffusion(v.Temperature, v.Diffusion, v.Boltzmann);
             keep(v.Friction, texts.friction);

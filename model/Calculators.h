@@ -37,11 +37,11 @@ struct DfRsValues {
     double Boltzmann = ModelState{}.Boltzmann;  // erg/K
 };
 
-// Which of D, Rs and f the others follow from: the one entered last. Only
-// one flag is ever set; with none, the Stokes radius the window starts with.
+// Which of D, Rs and f the others follow from: the one entered last, of
+// which only one flag is ever set. With none, nothing is derived.
 enum class Hydrodynamic { Diffusion, StokesRadius, Friction };
-Hydrodynamic enteredHydrodynamic(bool diffusionEntered, bool stokesRadiusEntered,
-                                 bool frictionEntered);
+std::optional<Hydrodynamic> enteredHydrodynamic(bool diffusionEntered, bool stokesRadiusEntered,
+                                                bool frictionEntered);
 
 // The texts of the two derived quantities after updateDfRs.
 struct DfRsTexts {
