@@ -5,12 +5,12 @@
 #include <string>
 #include <vector>
 
-#include "log/LogEntry.h"
 #include "model/FieldTable.h"
 #include "model/Recalculate.h"
 #include "model/Sampling.h"
 #include "model/ValenceConversions.h"
 #include "platform/base/NumberText.h"
+#include "tests/support/ModelPass.h"
 
 namespace {
 
@@ -20,51 +20,15 @@ using platform::clRed;
 using platform::clYellow;
 using platform::Color;
 
-// The main window's model, fields, graph and log, without the window.
-struct Pass {
-    ModelState s;
-    FieldTable fields = FieldTable::mainWindowDesign();
-    PointList series;
-    LineList log;
-
-    Pass() {
-        readStartValues(s, fields);
-        run();
-    }
-
-    void run() {
-        Recalculate(s, fields, series, [this] { calclog::WriteLogEntry(s, fields, log); });
-    }
-
-    // What the z click does after the number entry dialog accepts the text.
-    void enterZ(const std::string& text) {
-        fields.setText(FieldId::ZTxt, text);
-        s.Valence = platform::StrToFloat(text);
-        s.ZCalculated = false;
-        s.ZstarCalculated = true;
-        s.SigmaCalculated = true;
-        run();
-    }
-
-    void enterZstar(const std::string& text) {
-        fields.setText(FieldId::ZstarTxt, text);
-        s.EffectiveValence = platform::StrToFloat(text);
-        s.ZCalculated = true;
-        s.ZstarCalculated = false;
-        s.SigmaCalculated = true;
-        run();
-    }
-
-    std::string text(FieldId id) const { return fields.text(id); }
-};
+using Pass = testing_support::ModelPass;
 
 TEST(Recalculate, StartUpTextsAndNoLogEntry) {
     const Pass p;
     const std::pair<FieldId, const char*> expected[] = {
-        {FieldId::ATxt, "3.027"},   {FieldId::KTxt, "1.051E+07"}, {FieldId::KaTxt, "3.183"},
-        {FieldId::HTxt, "1.1026"},  {FieldId::ETxt, "0.123"},     {FieldId::DHHTxt, "0.264"},
-        {FieldId::ZTxt, "17.13"},   {FieldId::ZstarTxt, "4.52"},  {FieldId::MuTxt, "1.324"},
-        {FieldId::WTxt, "24.396"},  {FieldId::SigTxt, "22.00"},
+        {FieldId::ATxt, "3.027"},  {FieldId::KTxt, "1.051E+07"}, {FieldId::KaTxt, "3.183"},
+        {FieldId::HTxt, "1.1026"}, {FieldId::ETxt, "0.123"},     {FieldId::DHHTxt, "0.264"},
+        {FieldId::ZTxt, "17.13"},  {FieldId::ZstarTxt, "4.52"},  {FieldId::MuTxt, "1.324"},
+        {FieldId::WTxt, "24.396"}, {FieldId::SigTxt, "22.00"},
     };
     for (const auto& [id, text] : expected) {
         EXPECT_EQ(p.text(id), text) << fieldName(id);
@@ -233,8 +197,8 @@ TEST(Recalculate, AllThreeFlagsGiveTheValuesDerivedFromSigma) {
     EXPECT_EQ(p.s.Valence, reference.Valence);
     EXPECT_EQ(p.s.EffectiveValence, reference.EffectiveValence);
     EXPECT_EQ(p.text(FieldId::ZTxt), scratch.text(FieldId::ZTxt));
-    EXPECT_EQ(p.log.lines()[1], "Z and Z* calculated from Sigma: " + p.text(FieldId::SigTxt) +
-                                    " cm^-1");
+    EXPECT_EQ(p.log.lines()[1],
+              "Z and Z* calculated from Sigma: " + p.text(FieldId::SigTxt) + " cm^-1");
 }
 
 TEST(Recalculate, SigmaFromMobilityIsRoundedBeforeZ) {
@@ -249,42 +213,6 @@ TEST(Recalculate, SigmaFromMobilityIsRoundedBeforeZ) {
     FieldTable scratch;
     CalcZFromSigma(reference, scratch);
     EXPECT_EQ(p.s.Valence, reference.Valence);
-}
-
-TEST(LogEntry, TableRows) {
-    struct Case {
-        double valence;
-        std::size_t rows;
-        const char* first;
-        const char* last;
-    };
-    const Case cases[] = {
-        {0.6, 1, "   0 ", "   0 "},           {12, 25, "   -12 ", "   12 "},
-        {13, 14, "   -13 ", "   13 "},       {17.13, 18, "   -17 ", "   17 "},
-        {-17.13, 18, "   -17 ", "   17 "},   {9999, 26, "   -9999 ", "   9251 "},
-        {1e14, 26, "   -100000000000000", "   92307692307700"},
-    };
-    for (const Case& c : cases) {
-        Pass p;
-        p.enterZ(platform::FloatToStr(c.valence));
-        const auto& lines = p.log.lines();
-        const auto header = std::find(lines.begin(), lines.end(), "   z          We kJ/mol ");
-        ASSERT_NE(header, lines.end());
-        const std::vector<std::string> rows(header + 1, lines.end());
-        SCOPED_TRACE(c.valence);
-        ASSERT_EQ(rows.size(), c.rows);
-        EXPECT_EQ(rows.front().rfind(c.first, 0), 0u) << rows.front();
-        EXPECT_EQ(rows.back().rfind(c.last, 0), 0u) << rows.back();
-        // Short z texts are padded so that Ge starts in column 14.
-        for (const std::string& row : rows) {
-            const std::size_t zEnd = row.find(' ', 3);
-            if (zEnd != std::string::npos) {
-                EXPECT_EQ(row.find_first_not_of(' ', zEnd), 14u) << row;
-            } else {
-                EXPECT_GE(row.find_first_not_of("-0123456789", 3), 14u) << row;
-            }
-        }
-    }
 }
 
 TEST(Recalculate, HugeDerivedValenceStaysBounded) {
