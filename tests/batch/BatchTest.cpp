@@ -27,10 +27,13 @@
 #include "platform/base/Exception.h"
 #include "platform/headless/Headless.h"
 #include "platform/richtext/Rtf.h"
+#include "tests/support/Files.h"
 
 namespace fs = std::filesystem;
 using batch::Column;
 using Entries = std::map<Column, std::string>;
+using testing_support::readFile;
+using testing_support::TempFolder;
 
 namespace {
 
@@ -172,7 +175,8 @@ TEST(BatchRow, EveryEntryPathShowsWhatTheWindowShows) {
         {"temperature", {{Column::Temperature, "37"}}},
         {"Stokes radius rounded to two decimals", {{Column::StokesRadius, "2.456"}}},
         {"viscosity alone", {{Column::Viscosity, "0.89"}}},
-        {"Stokes radius and viscosity", {{Column::StokesRadius, "3.5"}, {Column::Viscosity, "1.2"}}},
+        {"Stokes radius and viscosity",
+         {{Column::StokesRadius, "3.5"}, {Column::Viscosity, "1.2"}}},
         {"E entered", {{Column::EField, "0.2"}}},
         {"E calculated",
          {{Column::Current, "0.25"}, {Column::Conductivity, "12.5"}, {Column::XSection, "0.05"}}},
@@ -282,7 +286,8 @@ TEST(BatchRow, RandomRowsShowWhatTheWindowShows) {
 TEST(BatchRow, AValueOutsideItsDialogsLimitsIsTheRowsError) {
     const std::pair<Entries, const char*> cases[] = {
         {{{Column::Temperature, "101"}}, "Temperature = 101 is not between 0 and 100"},
-        {{{Column::IonicStrength, "0.00009"}}, "IonicStrength = 0.00009 is not between 0.0001 and 6.5"},
+        {{{Column::IonicStrength, "0.00009"}},
+         "IonicStrength = 0.00009 is not between 0.0001 and 6.5"},
         {{{Column::Dielectric, "0.5"}}, "Dielectric = 0.5 is not between 1 and 100"},
         {{{Column::SaltIonRadius, "11"}}, "SaltIonRadius = 11 is not between 0.05 and 10"},
         {{{Column::StokesRadius, "0.05"}}, "StokesRadius = 0.05 is not between 0.1 and 1000"},
@@ -296,7 +301,8 @@ TEST(BatchRow, AValueOutsideItsDialogsLimitsIsTheRowsError) {
         {{{Column::Sigma, "301"}}, "Sigma = 301 is not between 0 and 300"},
         {{{Column::Mobility, "0.00001"}}, "Mobility = 0.00001 is not between 0.0001 and 100"},
         {{{Column::Valence, "10000"}}, "Valence = 10000 is not between -9999 and 9999"},
-        {{{Column::EffectiveValence, "-1e5"}}, "EffectiveValence = -1e5 is not between -9999 and 9999"},
+        {{{Column::EffectiveValence, "-1e5"}},
+         "EffectiveValence = -1e5 is not between -9999 and 9999"},
         {{{Column::Valence, "5-"}}, "Valence = 5- cannot be typed as a number"},
     };
     for (const auto& [entries, message] : cases) {
@@ -310,8 +316,10 @@ TEST(BatchRow, AValueOutsideItsDialogsLimitsIsTheRowsError) {
 
 TEST(BatchRow, TheLimitsThemselvesAreAccepted) {
     const Entries cases[] = {
-        {{Column::Valence, "-9999"}}, {{Column::Valence, "9999"}},
-        {{Column::IonicStrength, "0.0001"}}, {{Column::Temperature, "0"}},
+        {{Column::Valence, "-9999"}},
+        {{Column::Valence, "9999"}},
+        {{Column::IonicStrength, "0.0001"}},
+        {{Column::Temperature, "0"}},
         {{Column::Sigma, "0"}},
     };
     for (const Entries& e : cases)
@@ -366,9 +374,8 @@ TEST(BatchFile, WritesOneRowPerInputRowAndTheOtherRowsGoOnAfterAnError) {
     EXPECT_EQ(r.summary.failedRows, 1u);
 
     // The log holds the last entry of each calculated row, one after the other.
-    const Shown first = driveWindow({{Column::IonicStrength, "0.01"},
-                                     {Column::Temperature, "25"},
-                                     {Column::Mobility, "2.10"}});
+    const Shown first = driveWindow(
+        {{Column::IonicStrength, "0.01"}, {Column::Temperature, "25"}, {Column::Mobility, "2.10"}});
     ASSERT_GT(r.log.size(), first.lastEntry.size());
     EXPECT_EQ(std::vector<std::string>(r.log.begin(), r.log.begin() + first.lastEntry.size()),
               first.lastEntry);
@@ -420,9 +427,8 @@ TEST(BatchFile, MalformedInputNamesTheLineAndColumn) {
 }
 
 TEST(BatchFile, DatFilesHoldWhatTheWindowExports) {
-    const fs::path dir = fs::temp_directory_path() / ("quorvin-batch-dat-" + std::to_string(::getpid()));
-    fs::remove_all(dir);
-    fs::create_directories(dir);
+    const TempFolder temp("quorvin-batch-dat");
+    const fs::path& dir = temp.path();
     const CsvRun r = runCsv("Sample,Valence\n\"z/3 \"\"x\"\"\",3\nbad,1e6\n,-2\n", dir);
     std::vector<std::string> names;
     for (const auto& entry : fs::directory_iterator(dir))
@@ -430,17 +436,19 @@ TEST(BatchFile, DatFilesHoldWhatTheWindowExports) {
     std::sort(names.begin(), names.end());
     EXPECT_EQ(names, (std::vector<std::string>{"1-z_3__x_.DAT", "3.DAT"}))
         << "no file for the refused row";
-    std::ifstream in(dir / "1-z_3__x_.DAT", std::ios::binary);
-    const std::string dat((std::istreambuf_iterator<char>(in)), {});
+    const std::string dat = readFile(dir / "1-z_3__x_.DAT");
     EXPECT_EQ(dat.substr(0, dat.find("\r\n") + 2), "-3 7.482E-01\r\n") << "Ge(3) = Ge(10) x 9/100";
     EXPECT_EQ(std::count(dat.begin(), dat.end(), '\n'), 7);
-    fs::remove_all(dir);
 }
 
 TEST(BatchFile, CsvFieldsQuoteOnlyWhatNeedsIt) {
     const std::pair<const char*, const char*> cases[] = {
-        {"plain", "plain"},     {"a,b", "\"a,b\""},         {"say \"hi\"", "\"say \"\"hi\"\"\""},
-        {"two\nlines", "\"two\nlines\""}, {" pad", "\" pad\""}, {"", ""},
+        {"plain", "plain"},
+        {"a,b", "\"a,b\""},
+        {"say \"hi\"", "\"say \"\"hi\"\"\""},
+        {"two\nlines", "\"two\nlines\""},
+        {" pad", "\" pad\""},
+        {"", ""},
     };
     for (const auto& [text, field] : cases) {
         EXPECT_EQ(batch::csvField(text), field);
@@ -457,21 +465,11 @@ TEST(BatchFile, CsvFieldsQuoteOnlyWhatNeedsIt) {
 #ifdef QUORVIN_BATCH_EXE
 class BatchProgram : public ::testing::Test {
   protected:
-    void SetUp() override {
-        m_dir = fs::temp_directory_path() / ("quorvin-batch-" + std::to_string(::getpid()) + "-" +
-                                             std::to_string(++s_count));
-        fs::remove_all(m_dir);
-        fs::create_directories(m_dir);
-    }
-    void TearDown() override { fs::remove_all(m_dir); }
     fs::path file(const std::string& name, const std::string& text) const {
         std::ofstream(m_dir / name, std::ios::binary) << text;
         return m_dir / name;
     }
-    std::string read(const std::string& name) const {
-        std::ifstream in(m_dir / name, std::ios::binary);
-        return std::string((std::istreambuf_iterator<char>(in)), {});
-    }
+    std::string read(const std::string& name) const { return readFile(m_dir / name); }
     int run(const std::string& arguments) const {
         const std::string command = std::string("'") + QUORVIN_BATCH_EXE + "' " + arguments +
                                     " 2>'" + (m_dir / "stderr").string() + "'";
@@ -488,8 +486,8 @@ class BatchProgram : public ::testing::Test {
     const fs::path& dir() const { return m_dir; }
 
   private:
-    fs::path m_dir;
-    static inline int s_count = 0;
+    TempFolder m_temp{"quorvin-batch"};
+    const fs::path m_dir = m_temp.path();
 };
 
 TEST_F(BatchProgram, ExitStatusTellsWhetherEveryRowWasCalculated) {
@@ -524,10 +522,10 @@ TEST_F(BatchProgram, AFailedRunLeavesTheOldFilesAsTheyWere) {
 
 TEST_F(BatchProgram, TheLogIsTheReportWindowsTextAsPlainTextOrRtf) {
     const fs::path in = file("in.csv", "Valence,Sample\n10,a\n-3,b\n");
-    ASSERT_EQ(run("'" + in.string() + "' -o /dev/null --log '" + (dir() / "log.txt").string() + "'"),
-              0);
-    ASSERT_EQ(run("'" + in.string() + "' -o /dev/null --log '" + (dir() / "log.RTF").string() + "'"),
-              0);
+    ASSERT_EQ(
+        run("'" + in.string() + "' -o /dev/null --log '" + (dir() / "log.txt").string() + "'"), 0);
+    ASSERT_EQ(
+        run("'" + in.string() + "' -o /dev/null --log '" + (dir() / "log.RTF").string() + "'"), 0);
     const std::string text = read("log.txt");
     const platform::RichDocument rtf = platform::readRtf(read("log.RTF"));
     std::string fromRtf;
@@ -547,7 +545,9 @@ TEST_F(BatchProgram, TheLogIsTheReportWindowsTextAsPlainTextOrRtf) {
 TEST(RtfLineWriter, WritesWhatTheReportWindowsWriterWrites) {
     const std::vector<std::string> lines = {
         "-------------------------------------------------------------", "", "braces {} and \\",
-        "  Using T = 20.0 \xC2\xB0""C", "tab\there"};
+        "  Using T = 20.0 \xC2\xB0"
+        "C",
+        "tab\there"};
     platform::RichDocument doc;
     platform::RtfLineWriter writer;
     std::string streamed = writer.begin();
@@ -560,9 +560,8 @@ TEST(RtfLineWriter, WritesWhatTheReportWindowsWriterWrites) {
 }
 
 TEST(AtomicFileWriter, ReplacesTheFileOnlyOnCommit) {
-    const fs::path dir = fs::temp_directory_path() / ("quorvin-atomic-" + std::to_string(::getpid()));
-    fs::remove_all(dir);
-    fs::create_directories(dir);
+    const TempFolder temp("quorvin-atomic");
+    const fs::path& dir = temp.path();
     const fs::path target = dir / "out.txt";
     std::ofstream(target) << "old";
     const std::string big(200000, 'x');
@@ -572,10 +571,7 @@ TEST(AtomicFileWriter, ReplacesTheFileOnlyOnCommit) {
         w.write(big);
     }  // abandoned
     EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 1);
-    {
-        std::ifstream in(target);
-        EXPECT_EQ(std::string((std::istreambuf_iterator<char>(in)), {}), "old");
-    }
+    EXPECT_EQ(readFile(target), "old");
     {
         platform::AtomicFileWriter w(target);
         w.write("new ");
@@ -583,10 +579,8 @@ TEST(AtomicFileWriter, ReplacesTheFileOnlyOnCommit) {
         w.write("!");
         w.commit();
     }
-    std::ifstream in(target);
-    EXPECT_EQ(std::string((std::istreambuf_iterator<char>(in)), {}), "new " + big + "!");
+    EXPECT_EQ(readFile(target), "new " + big + "!");
     EXPECT_THROW(platform::AtomicFileWriter(dir / "no" / "such.txt"), platform::Exception);
-    fs::remove_all(dir);
 }
 
 }  // namespace

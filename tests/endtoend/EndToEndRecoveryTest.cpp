@@ -6,6 +6,9 @@
 #include <sys/wait.h>
 
 #include <QFontMetrics>
+#include <fstream>
+#include <string>
+#include <vector>
 
 #include "forms/LogJournal.h"
 #include "platform/richtext/Rtf.h"
@@ -29,22 +32,30 @@ class Recovery : public e2e::ProgramSession {
         const fs::path home = stateFolder().parent_path();
         fs::create_directories(home);
         const fs::path ready = home / "ready";
+        // The child's own temporary folders go inside this test's, which
+        // goes at its end: the child is killed before it could remove them.
+        const fs::path childTemp = root() / "child";
+        fs::create_directory(childTemp);
+        std::vector<std::string> variables = {std::string(kChildState) + "=" + home.string(),
+                                              "TMPDIR=" + childTemp.string()};
+        for (char** each = environ; *each; ++each) {
+            const std::string variable = *each;
+            if (variable.rfind("TMPDIR=", 0) != 0 && variable.rfind(kChildState, 0) != 0)
+                variables.push_back(variable);
+        }
+        std::vector<char*> envp;
+        for (std::string& variable : variables)
+            envp.push_back(variable.data());
+        envp.push_back(nullptr);
         std::string self = "endtoend_tests", filter = std::string("--gtest_filter=") + kChild;
         char* argv[] = {self.data(), filter.data(), nullptr};
         pid_t pid = 0;
-        ::setenv(kChildState, home.c_str(), 1);
-        ASSERT_EQ(::posix_spawn(&pid, "/proc/self/exe", nullptr, nullptr, argv, environ), 0);
-        ::unsetenv(kChildState);
+        ASSERT_EQ(::posix_spawn(&pid, "/proc/self/exe", nullptr, nullptr, argv, envp.data()), 0);
         EXPECT_TRUE(e2e::waitFor([&] { return fs::exists(ready); }, 60000))
             << "the child never got ready";
         ::kill(pid, SIGKILL);
         ::waitpid(pid, nullptr, 0);
         fs::remove(ready);
-        const fs::path childDir =
-            fs::temp_directory_path() /
-            ("quorvin-e2e-" + std::to_string(pid) + "-ChildEntersValuesUntilKilled");
-        fs::remove_all(childDir);
-        fs::remove_all(childDir.string() + "-state");
     }
 };
 

@@ -252,7 +252,7 @@ TEST_F(EndToEnd, RoadOfOneEvent) {
         });
         menu(main, "Exit1");
     });
-    const std::string saved = e2e::readFile(m_dir / "road.RTF");
+    const std::string saved = testing_support::readFile(m_dir / "road.RTF");
     EXPECT_EQ(saved.rfind("{\\rtf", 0), 0u);
     EXPECT_NE(saved.find("Sigma and Z* calculated from Z: 10"), std::string::npos);
     EXPECT_NE(saved.find("Henry's function= 1.1026"), std::string::npos);
@@ -274,7 +274,7 @@ TEST_F(EndToEnd, GraphMenuCommandsExportThePointsShown) {
             key(Qt::Key_Return);
         });
         menu(main, "CopyGevszvaluestoclipboard1");
-        const std::string dat = e2e::readFile(m_dir / "points.DAT");
+        const std::string dat = testing_support::readFile(m_dir / "points.DAT");
         std::string expected;
         for (const QCPGraphData& p : points)
             expected += std::to_string(static_cast<int>(p.key)) + " " +
@@ -815,9 +815,11 @@ TEST_F(EndToEnd, HenryModelsWindowReadsOutItsTable) {
         ASSERT_TRUE(w && w->isVisible());
         expectNothingClipped(w);
         screenshot(w, "henry-models");
-        const std::pair<const char*, const char*> cells[] = {
-            {"HenryTxt0", "1.10258"}, {"ZTxt0", "17.13"}, {"DiffTxt0", "0.00"},
-            {"HenryTxt3", "1.00000"}, {"HenryTxt4", "1.50000"}};
+        const std::pair<const char*, const char*> cells[] = {{"HenryTxt0", "1.10258"},
+                                                             {"ZTxt0", "17.13"},
+                                                             {"DiffTxt0", "0.00"},
+                                                             {"HenryTxt3", "1.00000"},
+                                                             {"HenryTxt4", "1.50000"}};
         for (const auto& [name, text] : cells) {
             QAccessibleInterface* a =
                 QAccessible::queryAccessibleInterface(e2e::find<QWidget>(w, name));
@@ -907,13 +909,3 @@ TEST_F(EndToEnd, EveryWindowShowsItsTextsWhole) {
 }
 
 }  // namespace
-
-int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    // The program reads no command line: Qt gets the program name only.
-    int qtArgc = 1;
-    QApplication qtApp(qtArgc, argv);
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
-}

@@ -21,12 +21,7 @@ using platform::FileDialog;
 using platform::Form;
 using platform::ModalResult;
 
-std::string readFile(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream out;
-    out << in.rdbuf();
-    return out.str();
-}
+using testing_support::readFile;
 
 class Output : public testing_support::HeadlessSession {
   protected:
@@ -80,10 +75,8 @@ TEST_F(Output, DatFileHoldsTheGraphsPointsWithCrLf) {
         const char* first;
     };
     const Case cases[] = {
-        {0.6, 1, "0 0.000E+00\r\n"},
-        {-0.6, 1, "0 0.000E+00\r\n"},
-        {10.7, 21, "-10 8.313E+00\r\n"},
-        {-10.7, 21, "-10 8.313E+00\r\n"},
+        {0.6, 1, "0 0.000E+00\r\n"},      {-0.6, 1, "0 0.000E+00\r\n"},
+        {10.7, 21, "-10 8.313E+00\r\n"},  {-10.7, 21, "-10 8.313E+00\r\n"},
         {17.13, 35, "-17 2.402E+01\r\n"},
     };
     int count = 0;

@@ -20,12 +20,7 @@ using platform::FontDialog;
 
 namespace {
 
-std::string readFile(const std::filesystem::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
+using testing_support::readFile;
 
 class ReportWindow : public testing_support::HeadlessSession {
   protected:

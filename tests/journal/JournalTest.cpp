@@ -23,6 +23,7 @@
 #include "platform/Application.h"
 #include "platform/headless/Headless.h"
 #include "platform/richtext/Rtf.h"
+#include "tests/support/Files.h"
 
 namespace {
 
@@ -94,14 +95,6 @@ struct Program {
 
 class Journal : public ::testing::Test {
   protected:
-    Journal()
-        : m_state(fs::temp_directory_path() /
-                  ("quorvin-journal-" + std::to_string(::getpid()) + "-" +
-                   ::testing::UnitTest::GetInstance()->current_test_info()->name())) {
-        fs::remove_all(m_state);
-    }
-    ~Journal() override { fs::remove_all(m_state); }
-
     // The copies in the state folder: those of running programs too. A
     // folder that a program killed while making it left without its lock
     // holds nothing and is not counted (it goes a minute later).
@@ -149,7 +142,9 @@ class Journal : public ::testing::Test {
         return last;
     }
 
-    fs::path m_state;
+    // The state folder, not made yet, as in a first start.
+    testing_support::TempFolder m_temp{"quorvin-journal"};
+    const fs::path m_state = m_temp.path() / "state";
 };
 
 // State: a program adds entries and edits its log, its copy on disk after

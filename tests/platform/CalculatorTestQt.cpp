@@ -166,7 +166,8 @@ TEST_F(QtCalculators, NestedCalculatorsRunModallyFromTheMainWindow) {
     EXPECT_EQ(forms::EFieldCalculator, nullptr);
     EXPECT_FALSE(forms::OpeningForm->ECalculated) << "E was opened for direct entry";
     QApplication::processEvents();
-    auto* curr = backend.window(*forms::OpeningForm).findChild<platform::qt::StaticTextWidget*>("CurrTxt");
+    auto* curr =
+        backend.window(*forms::OpeningForm).findChild<platform::qt::StaticTextWidget*>("CurrTxt");
     ASSERT_NE(curr, nullptr);
     EXPECT_EQ(curr->palette().color(curr->backgroundRole()), QColor(255, 0, 0));
     forms::OpeningForm->Hide();
@@ -175,11 +176,3 @@ TEST_F(QtCalculators, NestedCalculatorsRunModallyFromTheMainWindow) {
 }
 
 }  // namespace
-
-int main(int argc, char** argv) {
-    setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    int qtArgc = 1;
-    QApplication qtApp(qtArgc, argv);
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
-}

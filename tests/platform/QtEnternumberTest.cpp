@@ -251,7 +251,8 @@ TEST_F(QtNumberEntry, ClickOnZTypesTheValenceIntoTheMainWindow) {
     application.CreateForm(forms::ReportFrm);
     forms::OpeningForm->Show();
     QApplication::processEvents();
-    auto* z = backend.window(*forms::OpeningForm).findChild<platform::qt::StaticTextWidget*>("ZTxt");
+    auto* z =
+        backend.window(*forms::OpeningForm).findChild<platform::qt::StaticTextWidget*>("ZTxt");
     ASSERT_NE(z, nullptr);
     ASSERT_EQ(z->text(), "17.13");
     QTimer::singleShot(0, [this] {
@@ -281,11 +282,3 @@ TEST_F(QtNumberEntry, ClickOnZTypesTheValenceIntoTheMainWindow) {
 }
 
 }  // namespace
-
-int main(int argc, char** argv) {
-    setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    int qtArgc = 1;
-    QApplication qtApp(qtArgc, argv);
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
-}

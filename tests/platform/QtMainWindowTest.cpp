@@ -2,6 +2,7 @@
 // start-up.
 #include <gtest/gtest.h>
 
+#include <qcustomplot.h>
 #include <QApplication>
 #include <QClipboard>
 #include <QFontMetrics>
@@ -9,11 +10,9 @@
 #include <QMimeData>
 #include <QWidget>
 #include <QXmlStreamReader>
-#include <qcustomplot.h>
 #include <array>
 #include <cstdio>
 #include <cstdlib>
-#include <unistd.h>
 #include <filesystem>
 #include <memory>
 
@@ -23,6 +22,7 @@
 #include "platform/Dialogs.h"
 #include "platform/qt/QtBackend.h"
 #include "platform/qt/QtPeers.h"
+#include "tests/support/Files.h"
 
 namespace {
 
@@ -59,7 +59,7 @@ TEST_F(QtMainWindow, ShowsTheStartUpResultsInTheirColours) {
     };
     const QColor lime(0, 255, 0), yellow(255, 255, 0);
     const Case cases[] = {
-        {"SigTxt", "22.00", lime},   {"MuTxt", "1.324", yellow},     {"ZTxt", "17.13", yellow},
+        {"SigTxt", "22.00", lime},    {"MuTxt", "1.324", yellow},    {"ZTxt", "17.13", yellow},
         {"ZstarTxt", "4.52", yellow}, {"KTxt", "1.051E+07", yellow}, {"WTxt", "24.396", yellow},
         {"TTxt", "20.0", lime},       {"ETxt", "0.123", yellow},     {"CurrTxt", "0.18", lime},
     };
@@ -94,9 +94,8 @@ std::string commandOutput(const std::string& command) {
 }
 
 TEST_F(QtMainWindow, GraphPrintsToPdfInBothOrientations) {
-    const auto dir = std::filesystem::temp_directory_path() /
-                     ("quorvin-print-" + std::to_string(::getpid()));
-    std::filesystem::create_directories(dir);
+    testing_support::TempFolder temp("quorvin-print");
+    const std::filesystem::path& dir = temp.path();
     std::string sizes[2];
     for (int landscape = 0; landscape < 2; ++landscape) {
         const auto pdf = dir / (landscape ? "landscape.pdf" : "portrait.pdf");
@@ -122,8 +121,8 @@ TEST_F(QtMainWindow, GraphPrintsToPdfInBothOrientations) {
     const auto [lw, lh] = dims(sizes[1]);
     EXPECT_LT(pw, ph) << sizes[0];
     EXPECT_GT(lw, lh) << sizes[1];
-    if (!HasFailure() && !std::getenv("KEEPPDF"))
-        std::filesystem::remove_all(dir);
+    if (HasFailure() || std::getenv("KEEPPDF"))
+        temp.keep();
 }
 
 TEST_F(QtMainWindow, CopiedGraphIsAnSvgWithEveryPointAndAPng) {
@@ -236,13 +235,4 @@ TEST(QtMainWindowStart, FirstPictureOfTheGraphHasItsPoints) {
     forms::ReportFrm = nullptr;
 }
 
-
 }  // namespace
-
-int main(int argc, char** argv) {
-    setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    int qtArgc = 1;
-    QApplication qtApp(qtArgc, argv);
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
-}

@@ -14,8 +14,6 @@
 #include <QTextBlock>
 #include <QTimer>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 
 #include "forms/Mainfrm.h"
 #include "forms/Report.h"
@@ -24,6 +22,7 @@
 #include "platform/qt/QtRichEdit.h"
 #include "platform/qt/QtServices.h"
 #include "platform/richtext/Rtf.h"
+#include "tests/support/Files.h"
 
 using forms::ReportFrm;
 
@@ -32,10 +31,6 @@ namespace {
 class ReportQt : public ::testing::Test {
   protected:
     void SetUp() override {
-        m_dir =
-            std::filesystem::temp_directory_path() / ("quorvin-qt-" + std::to_string(::getpid()));
-        std::filesystem::remove_all(m_dir);
-        std::filesystem::create_directories(m_dir);
         application.Initialize();
         application.CreateForm(forms::OpeningForm);
         application.CreateForm(ReportFrm);
@@ -43,7 +38,6 @@ class ReportQt : public ::testing::Test {
     void TearDown() override {
         forms::OpeningForm = nullptr;
         ReportFrm = nullptr;
-        std::filesystem::remove_all(m_dir);
     }
     platform::qt::RichEditWidget& widget() {
         auto* w = backend.window(*ReportFrm).findChild<platform::qt::RichEditWidget*>("RichEdit1");
@@ -80,7 +74,8 @@ class ReportQt : public ::testing::Test {
 
     platform::qt::QtBackend backend;
     platform::Application application{backend};
-    std::filesystem::path m_dir;
+    testing_support::TempFolder m_temp{"quorvin-qt"};
+    const std::filesystem::path m_dir = m_temp.path();
 };
 
 TEST_F(ReportQt, WidgetMirrorsEveryChangeOfTheLog) {
@@ -240,10 +235,7 @@ TEST_F(ReportQt, SaveThroughTheFileDialogAndPrintToPdf) {
     const std::string pdf = (m_dir / "log.pdf").string();
     backend.qtServices().setCurrentPrinter({"", pdf});
     ReportFrm->Print1Click(*ReportFrm->Print1);
-    std::ifstream in(pdf, std::ios::binary);
-    std::stringstream bytes;
-    bytes << in.rdbuf();
-    EXPECT_EQ(bytes.str().rfind("%PDF", 0), 0u) << "a PDF file";
+    EXPECT_EQ(testing_support::readFile(pdf).rfind("%PDF", 0), 0u) << "a PDF file";
 
     backend.qtServices().setCurrentPrinter({"", (m_dir / "no" / "such" / "x.pdf").string()});
     try {
@@ -299,11 +291,3 @@ TEST_F(ReportQt, Screenshot) {
 }
 
 }  // namespace
-
-int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
-}

@@ -11,11 +11,13 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
+#include <optional>
 #include <sstream>
 #include <string>
 
 #include "platform/richtext/Rtf.h"
+#include "tests/support/CharFormats.h"
+#include "tests/support/Files.h"
 
 namespace platform {
 void PrintTo(const RichDocument& doc, std::ostream* os);  // in RichTextTest.cpp
@@ -23,24 +25,13 @@ void PrintTo(const RichDocument& doc, std::ostream* os);  // in RichTextTest.cpp
 
 using platform::CharFormat;
 using platform::RichDocument;
+using testing_support::format;
+using testing_support::readFile;
 namespace fs = std::filesystem;
 
 namespace {
 
 const fs::path dataDir = QUORVIN_RTF_DATA_DIR;
-
-CharFormat format(const std::string& face, int halfPoints, const std::string& flags = "",
-                  platform::Color color = platform::clBlack) {
-    CharFormat f;
-    f.face = face;
-    f.halfPoints = halfPoints;
-    f.bold = flags.find('b') != std::string::npos;
-    f.italic = flags.find('i') != std::string::npos;
-    f.underline = flags.find('u') != std::string::npos;
-    f.strikeOut = flags.find('s') != std::string::npos;
-    f.color = color;
-    return f;
-}
 
 // One log entry, partly reformatted by the user. No CJK text: Writer gives it
 // separate Asian font attributes, which a run here does not have.
@@ -66,11 +57,6 @@ RichDocument interopLog() {
         "\xF0\x9F\x98\x80 and \\ { }\ttab",
         format("Liberation Sans", 20, "bi", platform::Color{0, 128, 0}));
     return doc;
-}
-
-std::string readFile(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
 // LibreOffice's text export: a byte order mark, LF after every paragraph.
@@ -111,13 +97,6 @@ std::string findSoffice() {
     return {};
 }
 
-fs::path makeTempDir(const std::string& name) {
-    std::string pattern = (fs::temp_directory_path() / (name + "-XXXXXX")).string();
-    if (::mkdtemp(pattern.data()) == nullptr)
-        throw std::runtime_error("cannot create a temporary folder");
-    return pattern;
-}
-
 }  // namespace
 
 TEST(RtfInterop, StoredLibreOfficeFileReadsWithItsTextAndFormats) {
@@ -155,13 +134,10 @@ class LibreOffice : public ::testing::Test {
     static void SetUpTestSuite() {
         s_soffice = findSoffice();
         if (!s_soffice.empty())
-            s_profile = makeTempDir("soffice-profile");
+            s_profile.emplace("soffice-profile");
     }
 
-    static void TearDownTestSuite() {
-        if (!s_profile.empty())
-            fs::remove_all(s_profile);
-    }
+    static void TearDownTestSuite() { s_profile.reset(); }
 
     void SetUp() override {
         if (s_soffice.empty()) {
@@ -169,12 +145,8 @@ class LibreOffice : public ::testing::Test {
                 FAIL() << "soffice (LibreOffice Writer) is required but not on the PATH";
             GTEST_SKIP() << "soffice (LibreOffice Writer) is not installed";
         }
-        m_dir = makeTempDir("rtf-interop");
-    }
-
-    void TearDown() override {
-        if (!m_dir.empty())
-            fs::remove_all(m_dir);
+        m_temp.emplace("rtf-interop");
+        m_dir = m_temp->path();
     }
 
     // Converts input with soffice into a fresh folder; "txt" gives UTF-8 text.
@@ -183,9 +155,9 @@ class LibreOffice : public ::testing::Test {
             extension == "txt" ? "txt:Text (encoded):UTF8" : "rtf:Rich Text Format";
         const fs::path outDir = m_dir / ("out-" + extension);
         const std::string command =
-            "timeout 300 '" + s_soffice + "' -env:UserInstallation=file://" + s_profile.string() +
-            " --headless --norestore --convert-to '" + filter + "' --outdir '" + outDir.string() +
-            "' '" + input.string() + "' >/dev/null 2>&1";
+            "timeout 300 '" + s_soffice + "' -env:UserInstallation=file://" +
+            s_profile->path().string() + " --headless --norestore --convert-to '" + filter +
+            "' --outdir '" + outDir.string() + "' '" + input.string() + "' >/dev/null 2>&1";
         EXPECT_EQ(std::system(command.c_str()), 0) << command;
         const fs::path output = outDir / (input.stem().string() + "." + extension);
         EXPECT_TRUE(fs::exists(output)) << command;
@@ -193,7 +165,8 @@ class LibreOffice : public ::testing::Test {
     }
 
     static inline std::string s_soffice;
-    static inline fs::path s_profile;
+    static inline std::optional<testing_support::TempFolder> s_profile;
+    std::optional<testing_support::TempFolder> m_temp;
     fs::path m_dir;
 };
 

@@ -5,12 +5,13 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <random>
 #include <string>
 
 #include "platform/base/Exception.h"
 #include "platform/richtext/Rtf.h"
+#include "tests/support/CharFormats.h"
+#include "tests/support/Files.h"
 
 namespace platform {
 void PrintTo(const RichDocument& doc, std::ostream* os);  // in RichTextTest.cpp
@@ -18,22 +19,11 @@ void PrintTo(const RichDocument& doc, std::ostream* os);  // in RichTextTest.cpp
 
 using platform::CharFormat;
 using platform::RichDocument;
+using testing_support::format;
+using testing_support::readFile;
 namespace fs = std::filesystem;
 
 namespace {
-
-CharFormat format(const std::string& face, int halfPoints, const std::string& flags = "",
-                  platform::Color color = platform::clBlack) {
-    CharFormat f;
-    f.face = face;
-    f.halfPoints = halfPoints;
-    f.bold = flags.find('b') != std::string::npos;
-    f.italic = flags.find('i') != std::string::npos;
-    f.underline = flags.find('u') != std::string::npos;
-    f.strikeOut = flags.find('s') != std::string::npos;
-    f.color = color;
-    return f;
-}
 
 // A log as the user may leave it: appended entries, some lines reformatted.
 RichDocument formattedLog() {
@@ -51,11 +41,6 @@ RichDocument formattedLog() {
         format("Caf\xC3\xA9 Sans {x}", 16, "biu"));
     doc.appendLine("   z\t\tWe kJ/mol \\ {braces}");
     return doc;
-}
-
-std::string readFile(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
 void writeFile(const fs::path& path, const std::string& bytes) {
@@ -313,13 +298,6 @@ TEST(RtfPlainText, RecognisesRtfByItsStart) {
 
 class RtfFile : public ::testing::Test {
   protected:
-    void SetUp() override {
-        std::string pattern = (fs::temp_directory_path() / "rtffile-XXXXXX").string();
-        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-        m_dir = pattern;
-    }
-    void TearDown() override { fs::remove_all(m_dir); }
-
     std::vector<std::string> entries() const {
         std::vector<std::string> names;
         for (const auto& e : fs::directory_iterator(m_dir))
@@ -328,7 +306,8 @@ class RtfFile : public ::testing::Test {
         return names;
     }
 
-    fs::path m_dir;
+    testing_support::TempFolder m_temp{"rtffile"};
+    const fs::path m_dir = m_temp.path();
 };
 
 TEST_F(RtfFile, SavedFileHoldsTheRtfAndOpensAgain) {
