@@ -7,6 +7,7 @@
 #include <random>
 #include <regex>
 #include <string>
+#include <vector>
 
 #include "forms/Dcalc.h"
 #include "forms/Efield.h"
@@ -14,6 +15,7 @@
 #include "forms/Mucalc.h"
 #include "platform/base/NumberText.h"
 #include "tests/support/HeadlessSession.h"
+#include "tests/support/Layout.h"
 
 using forms::TDCalculator;
 using forms::TEFieldCalculator;
@@ -24,8 +26,9 @@ using platform::clRed;
 using platform::clYellow;
 using platform::Color;
 using platform::ModalResult;
-using platform::Rect;
 using platform::StaticText;
+using testing_support::expectLines;
+using testing_support::expectNoOverlap;
 
 namespace {
 
@@ -62,26 +65,6 @@ class Calculator : public testing_support::HeadlessSession {
         return dialog.ShowModal();
     }
 };
-
-// Every control lies inside its parent and no two controls of one parent
-// overlap.
-void expectNoOverlap(const platform::Control& parent) {
-    const auto& kids = parent.children();
-    for (size_t i = 0; i < kids.size(); ++i) {
-        const Rect a = kids[i]->bounds();
-        EXPECT_GE(a.left, 0) << kids[i]->name();
-        EXPECT_GE(a.top, 0) << kids[i]->name();
-        EXPECT_LE(a.right(), parent.bounds().width) << kids[i]->name();
-        EXPECT_LE(a.bottom(), parent.bounds().height) << kids[i]->name();
-        for (size_t j = i + 1; j < kids.size(); ++j) {
-            const Rect b = kids[j]->bounds();
-            const bool apart = a.right() <= b.left || b.right() <= a.left || a.bottom() <= b.top ||
-                               b.bottom() <= a.top;
-            EXPECT_TRUE(apart) << kids[i]->name() << " overlaps " << kids[j]->name();
-        }
-        expectNoOverlap(*kids[i]);
-    }
-}
 
 void expectValueField(const StaticText* field) {
     EXPECT_TRUE(field->sunken()) << field->name();
@@ -168,6 +151,11 @@ TEST_F(EFieldCalculator, HasItsCaptionFieldsAndButtons) {
     EXPECT_EQ(calc.CalcEnterTxt->name(), "CalcEnterTxt");
     expectButtons(calc.BitBtn1, calc.BitBtn2);
     EXPECT_GT(calc.BitBtn1->bounds().top, calc.GroupBox1->bounds().bottom());
+    std::vector<testing_support::Line> lines;
+    for (const Row& r : rows)
+        lines.push_back({r.label, r.field, r.unit});
+    lines.push_back({calc.BitBtn1, calc.BitBtn2});
+    expectLines(lines);
     expectNoOverlap(calc);
 }
 
@@ -313,17 +301,10 @@ TEST_F(DCalculator, HasItsCaptionLayoutAndLabels) {
     EXPECT_EQ(calc.clientHeight(), 182);
     EXPECT_EQ(calc.Pi, 3.14159265);
     EXPECT_EQ(calc.Boltzmann, 1.38054e-16);
-    const std::pair<StaticText*, std::pair<int, int>> fields[] = {
-        {calc.Dtxt, {153, 13}}, {calc.Ttxt, {384, 13}},  {calc.Vtxt, {228, 39}},
-        {calc.Ftxt, {224, 71}}, {calc.Rtxt, {224, 103}},
-    };
-    for (const auto& [field, at] : fields) {
+    for (StaticText* field : {calc.Dtxt, calc.Ttxt, calc.Vtxt, calc.Ftxt, calc.Rtxt}) {
         expectValueField(field);
-        EXPECT_EQ(field->bounds().left, at.first) << field->name();
-        EXPECT_EQ(field->bounds().top, at.second) << field->name();
         EXPECT_EQ(field->color(), clLime) << field->name();
     }
-    EXPECT_EQ(calc.DiffusionLbl->bounds().left, 30);
     EXPECT_EQ(marked(calc.DiffusionLbl), "Diffusion coefficient:");
     EXPECT_EQ(marked(calc.DUnitLbl), "(x10[-7] cm[-2]/s) at temperature:");
     EXPECT_EQ(marked(calc.TUnitLbl), "[o]C.");
@@ -338,8 +319,17 @@ TEST_F(DCalculator, HasItsCaptionLayoutAndLabels) {
     EXPECT_LT(calc.Dtxt->bounds().right(), calc.DUnitLbl->bounds().left);
     EXPECT_LT(calc.DUnitLbl->bounds().right(), calc.Ttxt->bounds().left);
     EXPECT_LT(calc.Ttxt->bounds().right(), calc.TUnitLbl->bounds().left);
-    EXPECT_EQ(calc.BitBtn1->bounds(), (Rect{134, 144, 75, 25}));
-    EXPECT_EQ(calc.BitBtn2->bounds(), (Rect{270, 144, 75, 25}));
+    // Each line reads on from label to field to label, D's with the
+    // temperature it holds at; the buttons, of one size, below them all.
+    expectLines({
+        {calc.DiffusionLbl, calc.Dtxt, calc.DUnitLbl, calc.Ttxt, calc.TUnitLbl},
+        {calc.ViscosityLbl, calc.Vtxt, calc.VUnitLbl},
+        {calc.FrictionLbl, calc.Ftxt, calc.FUnitLbl},
+        {calc.RsLbl, calc.Rtxt, calc.RUnitLbl},
+        {calc.BitBtn1, calc.BitBtn2},
+    });
+    EXPECT_EQ(calc.BitBtn1->bounds().width, calc.BitBtn2->bounds().width);
+    EXPECT_EQ(calc.BitBtn1->bounds().height, calc.BitBtn2->bounds().height);
     expectButtons(calc.BitBtn1, calc.BitBtn2);
     expectNoOverlap(calc);
 }
@@ -596,20 +586,18 @@ TEST_F(MuCalculator, HasItsCaptionGroupsFieldsAndButtons) {
     EXPECT_TRUE(fresh.MobilityFromSigma);
     EXPECT_FALSE(fresh.SigmaFromMobility);
 
-    const std::tuple<platform::GroupBox*, const char*, int> groups[] = {
-        {calc.GroupBox1, "Mobility or steady state", 0},
-        {calc.GroupBox2, "Used in conversions", 88},
-        {calc.GroupBox3, "Field", 176},
+    const std::pair<platform::GroupBox*, const char*> groups[] = {
+        {calc.GroupBox1, "Mobility or steady state"},
+        {calc.GroupBox2, "Used in conversions"},
+        {calc.GroupBox3, "Field"},
     };
-    for (const auto& [group, caption, top] : groups) {
+    for (const auto& [group, caption] : groups) {
         EXPECT_EQ(group->text(), caption);
-        EXPECT_EQ(group->bounds().left, 0);
-        EXPECT_EQ(group->bounds().top, top);
+        EXPECT_EQ(group->bounds().width, calc.clientWidth()) << caption << " spans the window";
     }
     struct Row {
         StaticText* field;
         platform::GroupBox* group;
-        int left, top;
         platform::Label* label;
         const char* caption;
         platform::Label* unit;
@@ -617,40 +605,41 @@ TEST_F(MuCalculator, HasItsCaptionGroupsFieldsAndButtons) {
         const char* placeholder;
         Color colour;
     };
+    // From top to bottom.
     const Row rows[] = {
-        {calc.SigTxt, calc.GroupBox1, 52, 31, calc.SigLbl, "Sigma", calc.SigUnitLbl, "cm[-1]",
-         "22.00", clLime},
-        {calc.MuTxt, calc.GroupBox1, 54, 60, calc.MuLbl, "Mobility", calc.MuUnitLbl,
-         "x10[-4] cm[-2]/V-s", "1.20", clLime},
-        {calc.RsTxt, calc.GroupBox2, 95, 22, calc.RsLbl, "Stokes radius", calc.RsUnitLbl, "nm",
-         "2.90", clLime},
-        {calc.TTxt, calc.GroupBox2, 95, 54, calc.TLbl, "Temperature", calc.TUnitLbl, "[o]C", "20.0",
+        {calc.SigTxt, calc.GroupBox1, calc.SigLbl, "Sigma", calc.SigUnitLbl, "cm[-1]", "22.00",
          clLime},
-        {calc.CurrTxt, calc.GroupBox3, 112, 14, calc.CurrLbl, "Current", calc.CurrUnitLbl, "mA",
-         "0.18", clLime},
-        {calc.CondTxt, calc.GroupBox3, 112, 37, calc.CondLbl, "Conductivity", calc.CondUnitLbl,
-         "mS/cm", "19.2", clLime},
-        {calc.XTxt, calc.GroupBox3, 112, 61, calc.XLbl, "Cuvette x-section", calc.XUnitLbl, "cm[2]",
-         "0.04", clLime},
-        {calc.ETxt, calc.GroupBox3, 112, 84, calc.ELbl, "E", calc.EUnitLbl, "V/cm", "0.123",
-         clYellow},
+        {calc.MuTxt, calc.GroupBox1, calc.MuLbl, "Mobility", calc.MuUnitLbl, "x10[-4] cm[-2]/V-s",
+         "1.20", clLime},
+        {calc.RsTxt, calc.GroupBox2, calc.RsLbl, "Stokes radius", calc.RsUnitLbl, "nm", "2.90",
+         clLime},
+        {calc.TTxt, calc.GroupBox2, calc.TLbl, "Temperature", calc.TUnitLbl, "[o]C", "20.0",
+         clLime},
+        {calc.CurrTxt, calc.GroupBox3, calc.CurrLbl, "Current", calc.CurrUnitLbl, "mA", "0.18",
+         clLime},
+        {calc.CondTxt, calc.GroupBox3, calc.CondLbl, "Conductivity", calc.CondUnitLbl, "mS/cm",
+         "19.2", clLime},
+        {calc.XTxt, calc.GroupBox3, calc.XLbl, "Cuvette x-section", calc.XUnitLbl, "cm[2]", "0.04",
+         clLime},
+        {calc.ETxt, calc.GroupBox3, calc.ELbl, "E", calc.EUnitLbl, "V/cm", "0.123", clYellow},
     };
+    std::vector<testing_support::Line> lines;
     for (const Row& r : rows) {
         expectValueField(r.field);
         EXPECT_EQ(r.field->parent(), r.group) << r.caption;
-        EXPECT_EQ(r.field->bounds().left, r.left) << r.caption;
-        EXPECT_EQ(r.field->bounds().top, r.top) << r.caption;
         EXPECT_EQ(marked(r.label), r.caption);
         EXPECT_EQ(marked(r.unit), r.unitText);
         EXPECT_EQ(r.field->text(), r.placeholder);
         EXPECT_EQ(r.field->color(), r.colour) << r.caption;
         EXPECT_LT(r.label->bounds().right(), r.field->bounds().left) << r.caption;
         EXPECT_GT(r.unit->bounds().left, r.field->bounds().right()) << r.caption;
+        lines.push_back({r.label, r.field, r.unit});
     }
-    EXPECT_EQ(calc.BitBtn1->bounds().left, 22);
-    EXPECT_EQ(calc.BitBtn1->bounds().top, 308);
-    EXPECT_EQ(calc.BitBtn2->bounds().left, 134);
-    EXPECT_EQ(calc.BitBtn2->bounds().top, 308);
+    // The rows in their order, each label beside its field and unit; the
+    // groups one below the other and the buttons below them all.
+    expectLines(lines);
+    expectLines(
+        {{calc.GroupBox1}, {calc.GroupBox2}, {calc.GroupBox3}, {calc.BitBtn1, calc.BitBtn2}});
     expectButtons(calc.BitBtn1, calc.BitBtn2);
     expectNoOverlap(calc);
 }

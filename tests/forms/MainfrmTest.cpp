@@ -3,11 +3,13 @@
 #include "forms/Mainfrm.h"
 #include "forms/Report.h"
 #include "tests/support/HeadlessSession.h"
+#include "tests/support/Layout.h"
 
 using forms::OpeningForm;
 using forms::TOpeningForm;
 using model::FieldId;
 using platform::Color;
+using platform::Rect;
 
 namespace {
 
@@ -135,45 +137,44 @@ TEST_F(MainWindow, ChartHasItsTitlesAndAnEmptyRedSeries) {
 
 TEST_F(MainWindow, LayoutPutsTheFieldGroupAndTheChartAtTheRight) {
     const TOpeningForm& f = form();
-    EXPECT_EQ(f.Panel1->bounds(), (platform::Rect{0, 0, 747, 108}));
-    EXPECT_EQ(f.GroupBox1->bounds().width, 202);
-    EXPECT_EQ(f.GroupBox1->bounds().right(), f.Panel1->bounds().width - 1);
-    EXPECT_EQ(f.Chart1->bounds().width, 450);
-    EXPECT_EQ(f.Chart1->bounds().height, 282);
-    EXPECT_EQ(f.Chart1->bounds().right(), f.Panel2->bounds().width - 1);
-    EXPECT_EQ(f.Splitter1->bounds().width, 3);
-    EXPECT_EQ(f.Splitter1->bounds().right(), f.Chart1->bounds().left);
-}
-
-// Every control lies inside its parent and no two controls of one parent
-// overlap, so nothing hides another.
-void expectNoOverlap(const platform::Control& parent) {
-    const auto& kids = parent.children();
-    for (size_t i = 0; i < kids.size(); ++i) {
-        const platform::Rect a = kids[i]->bounds();
-        if (kids[i]->align() == platform::Align::None) {
-            EXPECT_GE(a.left, 0) << kids[i]->name();
-            EXPECT_GE(a.top, 0) << kids[i]->name();
-            EXPECT_LE(a.right(), parent.bounds().width) << kids[i]->name();
-            EXPECT_LE(a.bottom(), parent.bounds().height) << kids[i]->name();
-        }
-        for (size_t j = i + 1; j < kids.size(); ++j) {
-            const platform::Rect b = kids[j]->bounds();
-            const bool apart = a.right() <= b.left || b.right() <= a.left || a.bottom() <= b.top ||
-                               b.bottom() <= a.top;
-            EXPECT_TRUE(apart) << kids[i]->name() << " overlaps " << kids[j]->name();
-        }
-        expectNoOverlap(*kids[i]);
-    }
+    // The entered conditions across the top of the window, the results in
+    // all the rest below them.
+    const Rect top = f.Panel1->bounds(), rest = f.Panel2->bounds();
+    EXPECT_EQ(top.left, 0);
+    EXPECT_EQ(top.top, 0);
+    EXPECT_EQ(top.width, f.clientWidth());
+    EXPECT_EQ(rest.left, 0);
+    EXPECT_EQ(rest.top, top.bottom());
+    EXPECT_EQ(rest.width, f.clientWidth());
+    EXPECT_EQ(rest.bottom(), f.clientHeight());
+    // The field group at the right end of the top panel, over its height.
+    const Rect group = f.GroupBox1->bounds(), inTop = f.Panel1->alignArea();
+    EXPECT_EQ(group.right(), f.Panel1->bounds().width - 1);
+    EXPECT_EQ(group.top, inTop.top);
+    EXPECT_EQ(group.bottom(), inTop.bottom());
+    // The chart at the right end of the results, over their height, the
+    // larger part of the window; the splitter a thin bar along its left.
+    const Rect chart = f.Chart1->bounds(), splitter = f.Splitter1->bounds();
+    const Rect inRest = f.Panel2->alignArea();
+    EXPECT_EQ(chart.right(), f.Panel2->bounds().width - 1);
+    EXPECT_EQ(chart.top, inRest.top);
+    EXPECT_EQ(chart.bottom(), inRest.bottom());
+    EXPECT_GT(2 * chart.width, f.clientWidth());
+    EXPECT_EQ(splitter.right(), chart.left);
+    EXPECT_EQ(splitter.top, chart.top);
+    EXPECT_EQ(splitter.height, chart.height);
+    EXPECT_GE(splitter.width, 2) << "wide enough to grab";
+    EXPECT_LT(10 * splitter.width, chart.width) << "a bar, not a column";
 }
 
 TEST_F(MainWindow, NoControlOverlapsAnother) {
-    expectNoOverlap(form());
+    testing_support::expectNoOverlap(form());
 }
 
 TEST_F(MainWindow, DraggingTheSplitterResizesTheChart) {
+    const int before = form().Chart1->bounds().width;
     form().Splitter1->userDrag(-50);
-    EXPECT_EQ(form().Chart1->bounds().width, 500);
+    EXPECT_EQ(form().Chart1->bounds().width, before + 50);
     EXPECT_EQ(form().Chart1->bounds().right(), form().Panel2->bounds().width - 1);
 }
 
@@ -245,8 +246,8 @@ TEST_F(MainWindow, FirstPassShowsTheResultsAndWritesNoLog) {
     application.Run();
     const TOpeningForm& f = form();
     const std::pair<platform::StaticText*, const char*> expected[] = {
-        {f.ATxt, "3.027"},  {f.KTxt, "1.051E+07"}, {f.KaTxt, "3.183"},   {f.HTxt, "1.1026"},
-        {f.ETxt, "0.123"},  {f.DHHTxt, "0.264"},   {f.ZTxt, "17.13"},    {f.ZstarTxt, "4.52"},
+        {f.ATxt, "3.027"},  {f.KTxt, "1.051E+07"}, {f.KaTxt, "3.183"},  {f.HTxt, "1.1026"},
+        {f.ETxt, "0.123"},  {f.DHHTxt, "0.264"},   {f.ZTxt, "17.13"},   {f.ZstarTxt, "4.52"},
         {f.MuTxt, "1.324"}, {f.WTxt, "24.396"},    {f.SigTxt, "22.00"},
     };
     for (const auto& [field, text] : expected) {
