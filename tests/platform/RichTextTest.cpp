@@ -5,22 +5,7 @@
 #include <vector>
 
 #include "platform/richtext/RichText.h"
-
-// Readable failures for every test of the program: one line per paragraph,
-// each run as [text|face size flags colour].
-namespace platform {
-void PrintTo(const RichDocument& doc, std::ostream* os) {
-    for (const Paragraph& p : doc.paragraphs()) {
-        *os << "\n  ";
-        for (const TextRun& run : p.runs) {
-            const CharFormat& f = run.format;
-            *os << '[' << run.text << '|' << f.face << ' ' << f.halfPoints << (f.bold ? " b" : "")
-                << (f.italic ? " i" : "") << (f.underline ? " u" : "") << (f.strikeOut ? " s" : "")
-                << ' ' << colorName(f.color) << ']';
-        }
-    }
-}
-}  // namespace platform
+#include "tests/support/RichText.h"
 
 using platform::CharFormat;
 using platform::RichDocument;

@@ -16,12 +16,8 @@
 #include <string>
 
 #include "platform/richtext/Rtf.h"
-#include "tests/support/CharFormats.h"
 #include "tests/support/Files.h"
-
-namespace platform {
-void PrintTo(const RichDocument& doc, std::ostream* os);  // in RichTextTest.cpp
-}
+#include "tests/support/RichText.h"
 
 using platform::CharFormat;
 using platform::RichDocument;

@@ -10,12 +10,8 @@
 
 #include "platform/base/Exception.h"
 #include "platform/richtext/Rtf.h"
-#include "tests/support/CharFormats.h"
 #include "tests/support/Files.h"
-
-namespace platform {
-void PrintTo(const RichDocument& doc, std::ostream* os);  // in RichTextTest.cpp
-}
+#include "tests/support/RichText.h"
 
 using platform::CharFormat;
 using platform::RichDocument;

@@ -1,8 +1,15 @@
 #pragma once
 
+#include <ostream>
 #include <string>
 
 #include "platform/richtext/RichText.h"
+
+// Readable failures: one line per paragraph, each run as
+// [text|face size flags colour].
+namespace platform {
+void PrintTo(const RichDocument& doc, std::ostream* os);
+}
 
 namespace testing_support {
 
