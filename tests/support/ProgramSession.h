@@ -9,7 +9,6 @@
 
 #include <gtest/gtest.h>
 
-#include <unistd.h>
 #include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
@@ -31,20 +30,20 @@
 #include <cstdlib>
 #include <deque>
 #include <filesystem>
-#include <fstream>
 #include <functional>
 #include <mutex>
-#include <sstream>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "app/Startup.h"
-#include "platform/qt/QtPeers.h"
 #include "forms/Mainfrm.h"
 #include "forms/Report.h"
 #include "platform/Application.h"
 #include "platform/Dialogs.h"
+#include "platform/qt/QtPeers.h"
+#include "tests/support/Files.h"
 
 namespace e2e {
 
@@ -123,13 +122,6 @@ inline QColor background(const QWidget* w) {
     return w ? w->palette().color(w->backgroundRole()) : QColor();
 }
 
-inline std::string readFile(const std::filesystem::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
 // A modal dialog that opened as expected, handed to its answer.
 struct Dialog {
     QWidget* window;
@@ -165,32 +157,31 @@ class ProgramSession : public ::testing::Test {
     static constexpr auto kTestLimit = std::chrono::seconds(90);
 
     void SetUp() override {
-        m_dir = std::filesystem::temp_directory_path() /
-                ("quorvin-e2e-" + std::to_string(::getpid()) + "-" +
-                 ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        std::filesystem::remove_all(m_dir);
-        std::filesystem::create_directories(m_dir);
+        m_root.emplace("quorvin-e2e");
+        m_dir = m_root->path() / "files";
+        std::filesystem::create_directory(m_dir);
         m_oldDir = std::filesystem::current_path();
         std::filesystem::current_path(m_dir);
         // The log's recovery copies, too, never in the real home.
-        std::filesystem::remove_all(stateFolder().parent_path());
         ::setenv("XDG_STATE_HOME", stateFolder().parent_path().c_str(), 1);
         platform::ForceCurrentDirectory = false;
         startAlarm();
     }
 
     void TearDown() override {
+        if (!m_root)
+            return;
         stopAlarm();
         std::filesystem::current_path(m_oldDir);
         // Every way the program ended here was a clean one.
         std::error_code ec;
         for (const auto& left : std::filesystem::directory_iterator(stateFolder(), ec))
             ADD_FAILURE() << "recovery copy left behind: " << left.path();
-        if (!HasFailure()) {
-            std::filesystem::remove_all(m_dir);
-            std::filesystem::remove_all(stateFolder().parent_path());
-        } else
-            std::fprintf(stderr, "files of the failed test kept in %s\n", m_dir.c_str());
+        if (HasFailure()) {
+            m_root->keep();
+            std::fprintf(stderr, "files of the failed test kept in %s\n", m_root->path().c_str());
+        }
+        m_root.reset();
     }
 
     // Starts the program, runs body once its main window is up and ends the
@@ -309,8 +300,12 @@ class ProgramSession : public ::testing::Test {
     }
 
     // Where the program keeps the recovery copies of its log.
-    std::filesystem::path stateFolder() const { return m_dir.string() + "-state/quorvin"; }
+    std::filesystem::path stateFolder() const { return m_root->path() / "state" / "quorvin"; }
 
+    // The test's own temporary folder, which holds the others.
+    const std::filesystem::path& root() const { return m_root->path(); }
+
+    // The working directory, where the program saves.
     std::filesystem::path m_dir;
     QWidget* main = nullptr;
 
@@ -422,6 +417,7 @@ class ProgramSession : public ::testing::Test {
     std::vector<Handled> m_handled;
     QPointer<QWidget> m_waitingFor;
     QElapsedTimer m_waitStart;
+    std::optional<testing_support::TempFolder> m_root;
     std::filesystem::path m_oldDir;
     std::thread m_alarm;
     std::mutex m_alarmMutex;

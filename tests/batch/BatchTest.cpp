@@ -1,0 +1,592 @@
+// The batch program: each row gives what the window shows for the same
+// entries, refused values become row errors, malformed files stop the run,
+// and output files are replaced only by a run that succeeds.
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <random>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "batch/Batch.h"
+#include "model/Quantities.h"
+#include "batch/Csv.h"
+#include "forms/Dcalc.h"
+#include "forms/Efield.h"
+#include "forms/Enternumber.h"
+#include "forms/Mainfrm.h"
+#include "forms/Mucalc.h"
+#include "forms/Report.h"
+#include "platform/Application.h"
+#include "platform/base/AtomicFile.h"
+#include "platform/base/Exception.h"
+#include "platform/headless/Headless.h"
+#include "platform/richtext/Rtf.h"
+#include "tests/support/Files.h"
+
+namespace fs = std::filesystem;
+using batch::Column;
+using Entries = std::map<Column, std::string>;
+using testing_support::readFile;
+using testing_support::TempFolder;
+
+namespace {
+
+batch::Sample sampleOf(const Entries& entries) {
+    batch::Sample s;
+    for (const auto& [c, text] : entries)
+        s[c] = text;
+    return s;
+}
+
+struct Shown {
+    std::vector<std::string> texts;
+    std::vector<std::string> lastEntry;
+};
+
+// The window driven the way the tests of the windows drive it: a click on
+// each field, the value typed into each dialog, OK.
+Shown driveWindow(const Entries& e) {
+    using namespace forms;
+    platform::headless::HeadlessBackend backend;
+    Shown shown;
+    {
+        platform::Application application(backend);
+        application.CreateForm(OpeningForm);
+        application.CreateForm(ReportFrm);
+        application.Run();
+        TOpeningForm& form = *OpeningForm;
+        const auto type = [&](Column c) {
+            const std::string text = e.at(c);
+            backend.expect<TNumberEntry>("TNumberEntry", [text](TNumberEntry& d) {
+                platform::headless::clearByBackspace(*d.Value);
+                platform::headless::typeText(*d.Value, text);
+                d.BitBtn1->userPress();
+            });
+        };
+        const auto has = [&](Column c) { return e.count(c) > 0; };
+        const std::pair<Column, platform::StaticText*> first[] = {
+            {Column::Dielectric, form.DTxt},
+            {Column::IonicStrength, form.ITxt},
+            {Column::SaltIonRadius, form.RiTxt},
+            {Column::Temperature, form.TTxt},
+        };
+        for (const auto& [c, field] : first) {
+            if (has(c)) {
+                type(c);
+                field->userClick();
+            }
+        }
+        if (has(Column::StokesRadius) || has(Column::Viscosity)) {
+            backend.expect<TDCalculator>("TDCalculator", [&](TDCalculator& calc) {
+                if (has(Column::StokesRadius)) {
+                    type(Column::StokesRadius);
+                    calc.Rtxt->userClick();
+                }
+                if (has(Column::Viscosity)) {
+                    type(Column::Viscosity);
+                    calc.Vtxt->userClick();
+                }
+                calc.BitBtn2->userPress();
+            });
+            form.RsTxt->userClick();
+        }
+        if (has(Column::EField)) {
+            backend.expect<TEFieldCalculator>("TEFieldCalculator", [&](TEFieldCalculator& calc) {
+                type(Column::EField);
+                calc.ETxt->userClick();
+                calc.BitBtn2->userPress();
+            });
+            form.ETxt->userClick();
+        } else if (has(Column::Current)) {
+            backend.expect<TEFieldCalculator>("TEFieldCalculator", [&](TEFieldCalculator& calc) {
+                type(Column::Current);
+                calc.CurrTxt->userClick();
+                type(Column::Conductivity);
+                calc.CondTxt->userClick();
+                type(Column::XSection);
+                calc.XTxt->userClick();
+                calc.BitBtn2->userPress();
+            });
+            form.CondTxt->userClick();
+        }
+        for (Column c : {Column::Sigma, Column::Mobility}) {
+            if (!has(c))
+                continue;
+            backend.expect<TMuCalculator>("TMuCalculator", [&, c](TMuCalculator& calc) {
+                type(c);
+                (c == Column::Sigma ? calc.SigTxt : calc.MuTxt)->userClick();
+                calc.BitBtn2->userPress();
+            });
+            form.MuTxt->userClick();
+        }
+        if (has(Column::Valence)) {
+            type(Column::Valence);
+            form.ZTxt->userClick();
+        }
+        if (has(Column::EffectiveValence)) {
+            type(Column::EffectiveValence);
+            form.ZstarTxt->userClick();
+        }
+        EXPECT_EQ(backend.pendingScripts(), 0u);
+        EXPECT_TRUE(backend.messages().empty());
+        for (const batch::ResultColumn& r : batch::kResultColumns)
+            shown.texts.push_back(form.field(r.field)->text());
+        const auto& lines = ReportFrm->document().paragraphs();
+        std::size_t start = lines.size();
+        while (start > 0 && lines[start - 1].text().rfind("-----", 0) != 0)
+            --start;
+        for (std::size_t i = start == 0 ? lines.size() : start - 1; i < lines.size(); ++i)
+            shown.lastEntry.push_back(lines[i].text());
+    }
+    forms::OpeningForm = nullptr;
+    forms::ReportFrm = nullptr;
+    return shown;
+}
+
+void expectSameAsWindow(const Entries& e, const std::string& what) {
+    const batch::Outcome outcome = batch::runSample(sampleOf(e));
+    ASSERT_TRUE(outcome.ok()) << what << ": " << outcome.error;
+    const Shown shown = driveWindow(e);
+    EXPECT_EQ(std::vector<std::string>(outcome.texts.begin(), outcome.texts.end()), shown.texts)
+        << what;
+    EXPECT_EQ(outcome.lastEntry, shown.lastEntry) << what;
+}
+
+std::string textOf(const batch::Outcome& o, model::FieldId id) {
+    for (std::size_t i = 0; i < batch::kResultColumns.size(); ++i)
+        if (batch::kResultColumns[i].field == id)
+            return o.texts[i];
+    return "?";
+}
+
+// ------------------------------------------------------------ entry paths
+
+TEST(BatchRow, EveryEntryPathShowsWhatTheWindowShows) {
+    const std::pair<const char*, Entries> cases[] = {
+        {"dielectric", {{Column::Dielectric, "70"}}},
+        {"ionic strength", {{Column::IonicStrength, "0.0500"}}},
+        {"salt ion radius", {{Column::SaltIonRadius, "0.2"}}},
+        {"temperature", {{Column::Temperature, "37"}}},
+        {"Stokes radius rounded to two decimals", {{Column::StokesRadius, "2.456"}}},
+        {"viscosity alone", {{Column::Viscosity, "0.89"}}},
+        {"Stokes radius and viscosity",
+         {{Column::StokesRadius, "3.5"}, {Column::Viscosity, "1.2"}}},
+        {"E entered", {{Column::EField, "0.2"}}},
+        {"E calculated",
+         {{Column::Current, "0.25"}, {Column::Conductivity, "12.5"}, {Column::XSection, "0.05"}}},
+        {"Sigma", {{Column::Sigma, "30"}}},
+        {"mobility, all three valence flags", {{Column::Mobility, "1.5"}}},
+        {"z as typed 10.7", {{Column::Valence, "10.7"}}},
+        {"z* as typed -3.9", {{Column::EffectiveValence, "-3.9"}}},
+        {"exponent", {{Column::IonicStrength, "1e-2"}}},
+        {"everything",
+         {{Column::Dielectric, "80"},
+          {Column::IonicStrength, "0.15"},
+          {Column::SaltIonRadius, "0.1"},
+          {Column::Temperature, "25"},
+          {Column::StokesRadius, "4.1"},
+          {Column::Viscosity, "0.9"},
+          {Column::Current, "0.3"},
+          {Column::Conductivity, "15"},
+          {Column::XSection, "0.04"},
+          {Column::Mobility, "2.2"}}},
+    };
+    for (const auto& [what, entries] : cases)
+        expectSameAsWindow(entries, what);
+}
+
+TEST(BatchRow, ValenceTenGivesTheKnownResults) {
+    const batch::Outcome o = batch::runSample(sampleOf({{Column::Valence, "10"}}));
+    ASSERT_TRUE(o.ok()) << o.error;
+    using model::FieldId;
+    EXPECT_EQ(textOf(o, FieldId::ATxt), "3.027");
+    EXPECT_EQ(textOf(o, FieldId::KTxt), "1.051E+07");
+    EXPECT_EQ(textOf(o, FieldId::KaTxt), "3.183");
+    EXPECT_EQ(textOf(o, FieldId::HTxt), "1.1026");
+    EXPECT_EQ(textOf(o, FieldId::SigTxt), "12.84");
+    EXPECT_EQ(textOf(o, FieldId::ZstarTxt), "2.64");
+    EXPECT_EQ(textOf(o, FieldId::MuTxt), "0.773");
+    EXPECT_EQ(textOf(o, FieldId::ZTxt), "10");
+    EXPECT_EQ(textOf(o, FieldId::WTxt), "8.313");
+    ASSERT_GE(o.lastEntry.size(), 3u);
+    EXPECT_EQ(o.lastEntry[1], "Sigma and Z* calculated from Z: 10");
+    EXPECT_EQ(o.lastEntry.size(), 8u + 21u) << "seven lines, the header and z = -10 ... 10";
+}
+
+TEST(BatchRow, NoEntriesShowTheStartUpTextsAndWriteNoEntry) {
+    const batch::Outcome o = batch::runSample(batch::Sample{});
+    ASSERT_TRUE(o.ok());
+    EXPECT_EQ(textOf(o, model::FieldId::ZTxt), "17.13");
+    EXPECT_TRUE(o.lastEntry.empty());
+}
+
+TEST(BatchRow, RandomRowsShowWhatTheWindowShows) {
+    std::mt19937 rng(20261207);
+    const auto pick = [&](double lo, double hi, int decimals) {
+        std::uniform_real_distribution<double> d(lo, hi);
+        std::ostringstream s;
+        s.setf(std::ios::fixed);
+        s.precision(decimals);
+        s << d(rng);
+        return s.str();
+    };
+    const auto coin = [&] { return std::uniform_int_distribution<int>(0, 1)(rng) == 1; };
+    for (int row = 0; row < 2000; ++row) {
+        Entries e;
+        if (coin())
+            e[Column::Dielectric] = pick(2, 100, 1);
+        if (coin())
+            e[Column::IonicStrength] = pick(0.001, 2, 4);
+        if (coin())
+            e[Column::SaltIonRadius] = pick(0.05, 1, 3);
+        if (coin())
+            e[Column::Temperature] = pick(0, 100, 1);
+        if (coin())
+            e[Column::StokesRadius] = pick(0.5, 20, 3);
+        if (coin())
+            e[Column::Viscosity] = pick(0.3, 3, 3);
+        switch (std::uniform_int_distribution<int>(0, 2)(rng)) {
+            case 1:
+                e[Column::EField] = pick(0.01, 5, 3);
+                break;
+            case 2:
+                e[Column::Current] = pick(0.01, 2, 3);
+                e[Column::Conductivity] = pick(1, 100, 2);
+                e[Column::XSection] = pick(0.01, 1, 2);
+                break;
+        }
+        switch (std::uniform_int_distribution<int>(0, 4)(rng)) {
+            case 1:
+                e[Column::Sigma] = pick(0, 300, 3);
+                break;
+            case 2:
+                e[Column::Mobility] = pick(0.0001, 10, 4);
+                break;
+            case 3:
+                e[Column::Valence] = pick(-200, 200, 1);
+                break;
+            case 4:
+                e[Column::EffectiveValence] = pick(-100, 100, 1);
+                break;
+        }
+        expectSameAsWindow(e, "row " + std::to_string(row));
+        if (testing::Test::HasFailure())
+            break;
+    }
+}
+
+// ------------------------------------------------------------ refused values
+
+TEST(BatchRow, AValueOutsideItsDialogsLimitsIsTheRowsError) {
+    const std::pair<Entries, const char*> cases[] = {
+        {{{Column::Temperature, "101"}}, "Temperature = 101 is not between 0 and 100"},
+        {{{Column::IonicStrength, "0.00009"}},
+         "IonicStrength = 0.00009 is not between 0.0001 and 6.5"},
+        {{{Column::Dielectric, "0.5"}}, "Dielectric = 0.5 is not between 1 and 100"},
+        {{{Column::SaltIonRadius, "11"}}, "SaltIonRadius = 11 is not between 0.05 and 10"},
+        {{{Column::StokesRadius, "0.05"}}, "StokesRadius = 0.05 is not between 0.1 and 1000"},
+        {{{Column::StokesRadius, "3"}, {Column::Viscosity, "11"}},
+         "Viscosity = 11 is not between 0.001 and 10"},
+        {{{Column::EField, "0"}}, "EField = 0 is not between 1E-5 and 100"},
+        {{{Column::Current, "200"}, {Column::Conductivity, "10"}, {Column::XSection, "0.04"}},
+         "Current = 200 is not between 1E-7 and 100"},
+        {{{Column::Current, "0.2"}, {Column::Conductivity, "10"}, {Column::XSection, "2"}},
+         "XSection = 2 is not between 0.01 and 1"},
+        {{{Column::Sigma, "301"}}, "Sigma = 301 is not between 0 and 300"},
+        {{{Column::Mobility, "0.00001"}}, "Mobility = 0.00001 is not between 0.0001 and 100"},
+        {{{Column::Valence, "10000"}}, "Valence = 10000 is not between -9999 and 9999"},
+        {{{Column::EffectiveValence, "-1e5"}},
+         "EffectiveValence = -1e5 is not between -9999 and 9999"},
+        {{{Column::Valence, "5-"}}, "Valence = 5- cannot be typed as a number"},
+    };
+    for (const auto& [entries, message] : cases) {
+        const batch::Outcome o = batch::runSample(sampleOf(entries));
+        EXPECT_EQ(o.error, message);
+        EXPECT_TRUE(o.lastEntry.empty() || !o.ok());
+        for (const std::string& t : o.texts)
+            EXPECT_EQ(t, "") << message << ": no result is shown for a refused row";
+    }
+}
+
+TEST(BatchRow, TheLimitsThemselvesAreAccepted) {
+    const Entries cases[] = {
+        {{Column::Valence, "-9999"}},
+        {{Column::Valence, "9999"}},
+        {{Column::IonicStrength, "0.0001"}},
+        {{Column::Temperature, "0"}},
+        {{Column::Sigma, "0"}},
+    };
+    for (const Entries& e : cases)
+        EXPECT_TRUE(batch::runSample(sampleOf(e)).ok()) << e.begin()->second;
+}
+
+// ------------------------------------------------------------ whole files
+
+struct CsvRun {
+    std::string output;
+    std::vector<std::string> log;
+    batch::BatchSummary summary;
+};
+
+CsvRun runCsv(const std::string& csv, const fs::path& datDir = {}) {
+    std::istringstream in(csv);
+    CsvRun r;
+    batch::BatchOutput out;
+    out.write = [&](std::string_view d) { r.output.append(d); };
+    out.logLine = [&](const std::string& line) { r.log.push_back(line); };
+    out.datDir = datDir;
+    r.summary = batch::runBatch(in, out);
+    return r;
+}
+
+std::vector<std::string> records(const std::string& output) {
+    std::vector<std::string> lines;
+    std::size_t from = 0;
+    for (std::size_t at; (at = output.find("\r\n", from)) != std::string::npos; from = at + 2)
+        lines.push_back(output.substr(from, at - from));
+    EXPECT_EQ(from, output.size()) << "every record ends with CR LF";
+    return lines;
+}
+
+TEST(BatchFile, WritesOneRowPerInputRowAndTheOtherRowsGoOnAfterAnError) {
+    const CsvRun r = runCsv(
+        "Sample,IonicStrength,Temperature,Mobility\n"
+        "\"NaCl, 0.01 M\",0.01,25,2.10\n"
+        "too salty,7,25,1.5\n"
+        "NaCl 0.10 M, 0.10 ,25,\n");
+    const std::vector<std::string> lines = records(r.output);
+    ASSERT_EQ(lines.size(), 4u);
+    EXPECT_EQ(lines[0],
+              "Sample,ClosestApproach,InverseDebyeLength,Ka,HenryFunction,DhhSlope,EField,Sigma,"
+              "Mobility,EffectiveValence,Valence,GeMax,Error");
+    EXPECT_EQ(lines[1].rfind("\"NaCl, 0.01 M\",3.027,3.297E+06,0.998,", 0), 0u) << lines[1];
+    EXPECT_EQ(lines[1].back(), ',') << "no error";
+    EXPECT_EQ(lines[2], "too salty,,,,,,,,,,,,IonicStrength = 7 is not between 0.0001 and 6.5");
+    EXPECT_EQ(lines[3].rfind("NaCl 0.10 M,3.027,1.043E+07,", 0), 0u)
+        << "spaces around a number are dropped; the empty mobility keeps Sigma entered";
+    EXPECT_EQ(r.summary.rows, 3u);
+    EXPECT_EQ(r.summary.failedRows, 1u);
+
+    // The log holds the last entry of each calculated row, one after the other.
+    const Shown first = driveWindow(
+        {{Column::IonicStrength, "0.01"}, {Column::Temperature, "25"}, {Column::Mobility, "2.10"}});
+    ASSERT_GT(r.log.size(), first.lastEntry.size());
+    EXPECT_EQ(std::vector<std::string>(r.log.begin(), r.log.begin() + first.lastEntry.size()),
+              first.lastEntry);
+    EXPECT_EQ(r.log[first.lastEntry.size()].rfind("-----", 0), 0u);
+}
+
+TEST(BatchFile, ColumnNamesIgnoreCaseAndLineEndsMayBeCrLfOrCr) {
+    for (const char* csv : {"valence,SAMPLE\r\n10,a\r\n", "Valence,Sample\r10,a\r",
+                            "\xEF\xBB\xBFValence,Sample\n\n10,a\n\n"}) {
+        const CsvRun r = runCsv(csv);
+        const std::vector<std::string> lines = records(r.output);
+        ASSERT_EQ(lines.size(), 2u) << csv;
+        EXPECT_EQ(lines[1].rfind("a,3.027,1.051E+07,3.183,1.1026,", 0), 0u) << lines[1];
+    }
+}
+
+// A quantity added to the table as a column needs its Column too.
+TEST(BatchFile, EveryColumnOfTheTableHasItsColumn) {
+    EXPECT_EQ(model::columnQuantities().size() + 1, batch::kColumnCount);
+}
+
+TEST(BatchFile, MalformedInputNamesTheLineAndColumn) {
+    const std::string longName(100, 'x');
+    const std::pair<std::string, std::string> cases[] = {
+        {"", "line 1: the input is empty"},
+        {"Valence,Salt\n1,2\n", "line 1, column 2: unknown column \"Salt\""},
+        {"Valence,valence\n", "line 1, column 2: the column Valence appears twice"},
+        {"Sigma,Valence\n", "line 1: the columns Sigma and Valence cannot both be given"},
+        {"Mobility,EffectiveValence\n", "line 1: the columns Mobility and EffectiveValence"},
+        {"EField,Current,Conductivity,XSection\n", "line 1: give either EField or Current"},
+        {"Current,XSection\n", "give all three columns"},
+        {"Sample,Valence\na,1\nb\n", "line 3: 1 fields, but the header has 2"},
+        {"Sample,Valence\na,x1\n", "line 2, column 2 (Valence): \"x1\" is not a number"},
+        {"Sample,Valence\na,1e999\n", "line 2, column 2 (Valence): \"1e999\" is not a number"},
+        {"Sample,Valence\n\"a\"b,1\n", "line 2, column 1: text after the closing quote"},
+        {"Sample,Valence\na\"b,1\n", "line 2, column 1: a quote inside a field"},
+        {"Sample,Valence\n1,2\n\"open,1\n\n", "line 3, column 1: the quoted field is not closed"},
+        {"Sample,Valence\n\"two\nlines\",1\nc,x\n", "line 4, column 2 (Valence)"},
+        // What the file says reaches the terminal as escapes, never as bytes.
+        {"Valence,\"\x1b]0;x\x07\nA\\\"\n", "unknown column \"\\x1b]0;x\\x07\\nA\\\\\" ("},
+        {"Sample,Valence\na,\xff\xc2\x9b\xc3\xa9\n",
+         ": \"\\xff\\xc2\\x9b\xc3\xa9\" is not a number"},
+        {"Valence," + longName + "\n", "\"" + longName.substr(0, 80) + "...\" ("},
+    };
+    for (const auto& [csv, message] : cases) {
+        try {
+            runCsv(csv);
+            ADD_FAILURE() << "accepted: " << csv;
+        } catch (const batch::InputError& e) {
+            EXPECT_NE(std::string(e.what()).find(message), std::string::npos)
+                << e.what() << "\nexpected: " << message;
+        }
+    }
+}
+
+TEST(BatchFile, DatFilesHoldWhatTheWindowExports) {
+    const TempFolder temp("quorvin-batch-dat");
+    const fs::path& dir = temp.path();
+    const CsvRun r = runCsv("Sample,Valence\n\"z/3 \"\"x\"\"\",3\nbad,1e6\n,-2\n", dir);
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(dir))
+        names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names, (std::vector<std::string>{"1-z_3__x_.DAT", "3.DAT"}))
+        << "no file for the refused row";
+    const std::string dat = readFile(dir / "1-z_3__x_.DAT");
+    EXPECT_EQ(dat.substr(0, dat.find("\r\n") + 2), "-3 7.482E-01\r\n") << "Ge(3) = Ge(10) x 9/100";
+    EXPECT_EQ(std::count(dat.begin(), dat.end(), '\n'), 7);
+}
+
+TEST(BatchFile, CsvFieldsQuoteOnlyWhatNeedsIt) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"plain", "plain"},
+        {"a,b", "\"a,b\""},
+        {"say \"hi\"", "\"say \"\"hi\"\"\""},
+        {"two\nlines", "\"two\nlines\""},
+        {" pad", "\" pad\""},
+        {"", ""},
+    };
+    for (const auto& [text, field] : cases) {
+        EXPECT_EQ(batch::csvField(text), field);
+        std::istringstream in(batch::csvField(text) + ",x\r\n");
+        batch::CsvReader reader(in);
+        batch::CsvRecord rec;
+        ASSERT_TRUE(reader.next(rec));
+        EXPECT_EQ(rec.fields, (std::vector<std::string>{text, "x"}));
+    }
+}
+
+// ------------------------------------------------------------ the program
+
+#ifdef QUORVIN_BATCH_EXE
+class BatchProgram : public ::testing::Test {
+  protected:
+    fs::path file(const std::string& name, const std::string& text) const {
+        std::ofstream(m_dir / name, std::ios::binary) << text;
+        return m_dir / name;
+    }
+    std::string read(const std::string& name) const { return readFile(m_dir / name); }
+    int run(const std::string& arguments) const {
+        const std::string command = std::string("'") + QUORVIN_BATCH_EXE + "' " + arguments +
+                                    " 2>'" + (m_dir / "stderr").string() + "'";
+        const int status = std::system(command.c_str());
+        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    }
+    std::vector<std::string> files() const {
+        std::vector<std::string> names;
+        for (const auto& entry : fs::directory_iterator(m_dir))
+            names.push_back(entry.path().filename().string());
+        std::sort(names.begin(), names.end());
+        return names;
+    }
+    const fs::path& dir() const { return m_dir; }
+
+  private:
+    TempFolder m_temp{"quorvin-batch"};
+    const fs::path m_dir = m_temp.path();
+};
+
+TEST_F(BatchProgram, ExitStatusTellsWhetherEveryRowWasCalculated) {
+    const fs::path good = file("good.csv", "Valence\n10\n");
+    const fs::path mixed = file("mixed.csv", "Valence\n10\n10000\n");
+    EXPECT_EQ(run("'" + good.string() + "' -o '" + (dir() / "out.csv").string() + "'"), 0);
+    EXPECT_EQ(records(read("out.csv")).size(), 2u);
+    EXPECT_EQ(run("-o '" + (dir() / "out2.csv").string() + "' < '" + mixed.string() + "'"), 1);
+    EXPECT_NE(read("stderr").find("1 of 2 rows report an error"), std::string::npos);
+    EXPECT_EQ(run("--help > '" + (dir() / "help").string() + "'"), 0);
+    EXPECT_NE(read("help").find("Usage: quorvin-batch"), std::string::npos);
+    EXPECT_EQ(run("--frobnicate"), 2);
+    EXPECT_NE(read("stderr").find("unknown option --frobnicate"), std::string::npos);
+    EXPECT_EQ(run("'" + (dir() / "missing.csv").string() + "'"), 2);
+    EXPECT_NE(read("stderr").find("cannot read"), std::string::npos);
+}
+
+TEST_F(BatchProgram, AFailedRunLeavesTheOldFilesAsTheyWere) {
+    file("out.csv", "old output\n");
+    file("log.rtf", "old log\n");
+    const fs::path bad = file("bad.csv", "Valence\n10\n12\n\"open\n");
+    EXPECT_EQ(run("'" + bad.string() + "' -o '" + (dir() / "out.csv").string() + "' --log '" +
+                  (dir() / "log.rtf").string() + "'"),
+              2);
+    EXPECT_NE(read("stderr").find("bad.csv, line 4, column 1"), std::string::npos)
+        << read("stderr");
+    EXPECT_EQ(read("out.csv"), "old output\n");
+    EXPECT_EQ(read("log.rtf"), "old log\n");
+    EXPECT_EQ(files(), (std::vector<std::string>{"bad.csv", "log.rtf", "out.csv", "stderr"}))
+        << "no temporary file is left";
+}
+
+TEST_F(BatchProgram, TheLogIsTheReportWindowsTextAsPlainTextOrRtf) {
+    const fs::path in = file("in.csv", "Valence,Sample\n10,a\n-3,b\n");
+    ASSERT_EQ(
+        run("'" + in.string() + "' -o /dev/null --log '" + (dir() / "log.txt").string() + "'"), 0);
+    ASSERT_EQ(
+        run("'" + in.string() + "' -o /dev/null --log '" + (dir() / "log.RTF").string() + "'"), 0);
+    const std::string text = read("log.txt");
+    const platform::RichDocument rtf = platform::readRtf(read("log.RTF"));
+    std::string fromRtf;
+    for (const platform::Paragraph& p : rtf.paragraphs())
+        fromRtf += p.text() + "\n";
+    EXPECT_EQ(fromRtf, text);
+    EXPECT_EQ(text.rfind("-------------------------------------------------------------\n"
+                         "Sigma and Z* calculated from Z: 10\n",
+                         0),
+              0u);
+    EXPECT_NE(text.find("Sigma and Z* calculated from Z: -3\n"), std::string::npos);
+}
+#endif
+
+// ------------------------------------------------------------ pieces
+
+TEST(RtfLineWriter, WritesWhatTheReportWindowsWriterWrites) {
+    const std::vector<std::string> lines = {
+        "-------------------------------------------------------------", "", "braces {} and \\",
+        "  Using T = 20.0 \xC2\xB0"
+        "C",
+        "tab\there"};
+    platform::RichDocument doc;
+    platform::RtfLineWriter writer;
+    std::string streamed = writer.begin();
+    for (const std::string& line : lines) {
+        doc.appendLine(line);
+        streamed += writer.line(line);
+    }
+    streamed += platform::RtfLineWriter::end();
+    EXPECT_EQ(streamed, platform::writeRtf(doc));
+}
+
+TEST(AtomicFileWriter, ReplacesTheFileOnlyOnCommit) {
+    const TempFolder temp("quorvin-atomic");
+    const fs::path& dir = temp.path();
+    const fs::path target = dir / "out.txt";
+    std::ofstream(target) << "old";
+    const std::string big(200000, 'x');
+    {
+        platform::AtomicFileWriter w(target);
+        w.write("new ");
+        w.write(big);
+    }  // abandoned
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 1);
+    EXPECT_EQ(readFile(target), "old");
+    {
+        platform::AtomicFileWriter w(target);
+        w.write("new ");
+        w.write(big);
+        w.write("!");
+        w.commit();
+    }
+    EXPECT_EQ(readFile(target), "new " + big + "!");
+    EXPECT_THROW(platform::AtomicFileWriter(dir / "no" / "such.txt"), platform::Exception);
+}
+
+}  // namespace
