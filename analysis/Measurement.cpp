@@ -1,6 +1,7 @@
 #include "analysis/Measurement.h"
 
 #include "model/GeCurve.h"
+#include "model/Solvent.h"
 #include "model/ValenceConversions.h"
 
 namespace analysis {
@@ -13,10 +14,11 @@ using model::Quantity;
 
 // The inputs in the order of Input.
 constexpr Quantity kInputQuantities[kInputCount] = {
-    Quantity::Temperature, Quantity::IonicStrength, Quantity::Dielectric,   Quantity::SaltIonRadius,
-    Quantity::Viscosity,   Quantity::StokesRadius,  Quantity::Diffusion,    Quantity::Friction,
-    Quantity::EField,      Quantity::Current,       Quantity::Conductivity, Quantity::XSection,
-    Quantity::Sigma,       Quantity::Mobility,
+    Quantity::Temperature,   Quantity::IonicStrength, Quantity::Dielectric,
+    Quantity::SaltIonRadius, Quantity::Viscosity,     Quantity::StokesRadius,
+    Quantity::Diffusion,     Quantity::Friction,      Quantity::EField,
+    Quantity::Current,       Quantity::Conductivity,  Quantity::XSection,
+    Quantity::Sigma,         Quantity::Mobility,      Quantity::RelativeViscosity,
 };
 
 double at(const InputValues& x, Input i) {
@@ -37,12 +39,15 @@ bool MeasurementModel::uses(Input input) const {
     switch (input) {
         case Input::Temperature:
         case Input::IonicStrength:
-        case Input::Dielectric:
         case Input::SaltIonRadius:
             return true;
+        case Input::Dielectric:
+            return !water;
         case Input::Viscosity:
+        case Input::RelativeViscosity:
             // The Stokes radius itself needs no viscosity; D for the mobility does.
-            return hydrodynamic != Hydrodynamic::StokesRadius || fromMobility;
+            return (input == Input::Viscosity) != water &&
+                   (hydrodynamic != Hydrodynamic::StokesRadius || fromMobility);
         case Input::StokesRadius:
             return hydrodynamic == Hydrodynamic::StokesRadius;
         case Input::Diffusion:
@@ -74,7 +79,9 @@ std::vector<Input> MeasurementModel::inputs() const {
 Estimate evaluate(const MeasurementModel& m, const InputValues& x) {
     const model::PhysicalConstants& c = m.constants;
     const double t = at(x, Input::Temperature);
-    const double viscosity = at(x, Input::Viscosity);
+    const double viscosity = m.water
+                                 ? model::waterSolventViscosity(t, at(x, Input::RelativeViscosity))
+                                 : at(x, Input::Viscosity);
     Estimate e;
     switch (m.hydrodynamic) {
         case Hydrodynamic::StokesRadius:
@@ -103,7 +110,7 @@ Estimate evaluate(const MeasurementModel& m, const InputValues& x) {
                   : at(x, Input::Sigma);
 
     const double saltIonRadius = at(x, Input::SaltIonRadius);
-    const double dielectric = at(x, Input::Dielectric);
+    const double dielectric = m.water ? model::waterDielectric(t) : at(x, Input::Dielectric);
     e.inverseDebyeLength =
         model::CalcInverseDebyeLength(t, at(x, Input::IonicStrength), dielectric, c);
     e.ka = model::calcKa(e.inverseDebyeLength,
@@ -133,11 +140,12 @@ std::optional<Measurement> measurementOf(const model::ModelState& s) {
     m.model.fieldFromCurrent =
         s.ECalculated && s.EField == model::calcEField(s.Current, s.Conductivity, s.XSection);
     m.model.fromMobility = s.SigmaFromMobility;
+    m.model.water = s.SolventWater;
 
     const double all[kInputCount] = {
         s.Temperature,  s.IonicStrength, s.Dielectric, s.SaltIonRadius, s.Viscosity,
         s.StokesRadius, s.Diffusion,     s.Friction,   s.EField,        s.Current,
-        s.Conductivity, s.XSection,      s.Sigma,      s.Mobility,
+        s.Conductivity, s.XSection,      s.Sigma,      s.Mobility,      s.RelativeViscosity,
     };
     for (int i = 0; i < kInputCount; ++i)
         m.values[i] = m.model.uses(static_cast<Input>(i)) ? all[i] : 0;

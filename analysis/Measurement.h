@@ -27,8 +27,9 @@ enum class Input {
     XSection,
     Sigma,
     Mobility,
+    RelativeViscosity,
 };
-inline constexpr int kInputCount = static_cast<int>(Input::Mobility) + 1;
+inline constexpr int kInputCount = static_cast<int>(Input::RelativeViscosity) + 1;
 
 // Its row in the model's table of quantities.
 using InputInfo = model::QuantityInfo;
@@ -46,6 +47,9 @@ struct MeasurementModel {
     Hydrodynamic hydrodynamic = Hydrodynamic::StokesRadius;
     bool fieldFromCurrent = false;
     bool fromMobility = false;
+    // Water's viscosity (times the relative viscosity) and dielectric
+    // constant at the temperature, instead of entered ones.
+    bool water = false;
     model::PhysicalConstants constants;
 
     bool uses(Input input) const;

@@ -108,7 +108,11 @@ model::Quantity quantityOf(Column column) {
 }
 
 const char* columnName(Column column) {
-    return column == Column::Sample ? "Sample" : model::quantityInfo(quantityOf(column)).name;
+    if (column == Column::Sample)
+        return "Sample";
+    if (column == Column::Solvent)
+        return "Solvent";
+    return model::quantityInfo(quantityOf(column)).name;
 }
 
 std::optional<Column> columnByName(std::string_view name) {
@@ -128,16 +132,27 @@ Outcome runSample(const Sample& sample, const std::filesystem::path& datFile, bo
     Outcome outcome;
     std::vector<model::Entry> entries;
     for (std::size_t i = 1; i < kColumnCount; ++i)
-        if (sample.values[i])
+        if (sample.values[i] && static_cast<Column>(i) != Column::Solvent)
             entries.push_back({quantityOf(static_cast<Column>(i)), *sample.values[i]});
+    bool water = false;
+    if (const std::optional<std::string>& solvent = sample[Column::Solvent]) {
+        std::string lower = *solvent;
+        for (char& c : lower)
+            c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        if (lower != "water") {
+            outcome.error = "Solvent = " + quotedForMessage(*solvent) + " is not water";
+            return outcome;
+        }
+        water = true;
+    }
     model::Sample s = model::startUpSample();
-    if (std::optional<std::string> error = model::enterAll(s, entries)) {
+    if (std::optional<std::string> error = model::enterAll(s, entries, water)) {
         outcome.error = std::move(*error);
         return outcome;
     }
     // Without entries the window has made only its start-up pass, which
     // writes no log entry.
-    if (!entries.empty()) {
+    if (!entries.empty() || water) {
         model::PointList points;
         model::LineList lines;
         model::Recalculate(s.state, s.fields, points, [&] {
@@ -198,6 +213,10 @@ BatchSummary runBatch(std::istream& in, const BatchOutput& out) {
             if (text.empty())
                 continue;  // keeps the start-up value; no uncertainty
             const auto at = static_cast<std::size_t>(c);
+            if (c == Column::Solvent) {
+                sample[c] = std::move(text);  // a word, not a number
+                continue;
+            }
             if (role == ColumnRole::Dist) {
                 sample.dist[at] = std::move(text);
                 continue;

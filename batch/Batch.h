@@ -36,13 +36,16 @@ enum class Column {
     Mobility,
     Valence,
     EffectiveValence,
+    RelativeViscosity,
+    // "water", or empty for the viscosity and dielectric constant as given.
+    Solvent,
 };
-inline constexpr std::size_t kColumnCount = 15;
+inline constexpr std::size_t kColumnCount = 17;
 
 const char* columnName(Column column);
 // Case is ignored: "ionicstrength" names IonicStrength.
 std::optional<Column> columnByName(std::string_view name);
-// The quantity a column other than Sample holds.
+// The quantity a column other than Sample and Solvent holds.
 model::Quantity quantityOf(Column column);
 
 // One row: the label and each value as it is typed into the window. A value
@@ -65,7 +68,7 @@ struct ResultColumn {
     model::FieldId field;
     const char* name() const { return model::quantityInfo(model::quantityOf(field)).name; }
 };
-inline constexpr std::array<ResultColumn, 11> kResultColumns{{
+inline constexpr std::array<ResultColumn, 13> kResultColumns{{
     {model::FieldId::ATxt},
     {model::FieldId::KTxt},
     {model::FieldId::KaTxt},
@@ -77,6 +80,8 @@ inline constexpr std::array<ResultColumn, 11> kResultColumns{{
     {model::FieldId::ZstarTxt},
     {model::FieldId::ZTxt},
     {model::FieldId::WTxt},
+    {model::FieldId::VTxt},
+    {model::FieldId::DTxt},
 }};
 
 // What the main window shows after the row's last pass; only the error when

@@ -62,8 +62,9 @@ bool CsvReader::next(CsvRecord& record) {
                 for (;;) {
                     c = get();
                     if (c == kEnd)
-                        throw InputError(where(opened, column) +
-                                         ": the quoted field is not closed before the end of the input");
+                        throw InputError(
+                            where(opened, column) +
+                            ": the quoted field is not closed before the end of the input");
                     if (c == '"') {
                         if (peek() != '"')
                             break;

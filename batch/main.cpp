@@ -37,12 +37,20 @@ constexpr const char* kHelpEnd =
     R"(outside its limits gives that row an error in the Error column; the other
 rows go on.
 
+The solvent: a column Solvent holding "water" makes the row's viscosity and
+dielectric constant those of water at its temperature (Huber et al. 2009;
+Malmberg and Maryott 1956), the viscosity times RelativeViscosity, the
+buffer's viscosity relative to water's (0.5 to 100, 1 when empty); such a
+row gives no Viscosity or Dielectric of its own. Empty: both as given.
+
 The output has the columns Sample, ClosestApproach (a, nm),
 InverseDebyeLength (K, cm^-1), Ka, HenryFunction, DhhSlope (z*/z), EField,
-Sigma, Mobility, EffectiveValence, Valence, GeMax (Ge at z, kJ/mol) and
+Sigma, Mobility, EffectiveValence, Valence, GeMax (Ge at z, kJ/mol),
+Viscosity (cP) and Dielectric (the solvent's values the row used) and
 Error, holding the texts the window shows after the row's last entry.
 
-Uncertainty: beside any column X of Temperature to Mobility, a column XSD
+Uncertainty: beside any column X of Temperature to RelativeViscosity
+(Valence and EffectiveValence excepted), a column XSD
 gives the standard uncertainty of X in the same unit (empty: 0, at most the
 width of X's range) and XDist its distribution, normal (the default) or
 rectangular (half-width XSD times the square root of 3). When the file has
@@ -109,6 +117,9 @@ std::string helpText() {
          {Quantity::Sigma, Quantity::Mobility, Quantity::Valence, Quantity::EffectiveValence})
         text += columnLine(q);
     const auto start = [](Quantity q) { return std::string(model::quantityInfo(q).startText); };
+    text += "  and for the solvent\n";
+    text += "  Solvent           water, or empty for the values given\n";
+    text += columnLine(Quantity::RelativeViscosity);
     return text + "  Sample            a free label, copied to the output\n" +
            "Column names ignore case; a column left out, or an empty field, keeps the\n" +
            "start-up value (" + start(Quantity::Temperature) + " C, " +

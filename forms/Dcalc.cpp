@@ -99,12 +99,16 @@ void TDCalculator::FormShow(Form&) {
 void TDCalculator::UpdateDfRs() {
     const model::DfRsTexts texts = model::updateDfRs(*this);
     const std::pair<StaticText*, const std::optional<std::string>*> shown[] = {
-        {Dtxt, &texts.diffusion}, {Ftxt, &texts.friction}, {Rtxt, &texts.stokesRadius}};
+        {Dtxt, &texts.diffusion},
+        {Ftxt, &texts.friction},
+        {Rtxt, &texts.stokesRadius},
+        {Vtxt, &texts.viscosity}};
     for (const auto& [field, text] : shown)
         if (*text)
             field->setText(**text);
     const std::optional<model::Hydrodynamic> entered =
         model::enteredHydrodynamic(DiffusionEntered, StokesRadiusEntered, FrictionEntered);
+    Vtxt->setColor(SolventWater ? clYellow : clLime);
     if (!entered)
         return;
     Dtxt->setColor(entered == model::Hydrodynamic::Diffusion ? clLime : clYellow);
@@ -137,7 +141,9 @@ void TDCalculator::TtxtClick(Control&) {
 }
 
 void TDCalculator::VtxtClick(Control&) {
-    enterNumber(*Vtxt, model::Quantity::Viscosity, Viscosity);
+    // A typed viscosity is the solvent's from now on, whatever the temperature.
+    if (enterNumber(*Vtxt, model::Quantity::Viscosity, Viscosity))
+        SolventWater = false;
     UpdateDfRs();
 }
 

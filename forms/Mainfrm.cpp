@@ -7,6 +7,7 @@
 #include "forms/Henrymodels.h"
 #include "forms/Mucalc.h"
 #include "forms/Report.h"
+#include "forms/Solvent.h"
 #include "forms/Uncertainty.h"
 #include "forms/about.h"
 #include "log/LogEntry.h"
@@ -59,6 +60,7 @@ TOpeningForm::TOpeningForm(platform::Form* owner) : Form(owner, "OpeningForm") {
     TTxt->OnClick = [this](platform::Control& c) { TTxtClick(c); };
     RiTxt->OnClick = [this](platform::Control& c) { RiTxtClick(c); };
     DTxt->OnClick = [this](platform::Control& c) { DTxtClick(c); };
+    VTxt->OnClick = [this](platform::Control& c) { VTxtClick(c); };
     for (StaticText* f : {CurrTxt, CondTxt, XTxt, ETxt})
         f->OnClick = [this](platform::Control& c) { CurrTxtClick(c); };
     RsTxt->OnClick = [this](platform::Control& c) { RsTxtClick(c); };
@@ -157,6 +159,7 @@ void TOpeningForm::buildExperimentPanel() {
     ITxt = addField(Panel1, Quantity::IonicStrength, clLime, 270, 96, 56, 40, rows[0]);
     TTxt = addField(Panel1, Quantity::Temperature, clLime, 270, 96, 56, 40, rows[1]);
     DTxt = addField(Panel1, Quantity::Dielectric, clLime, 270, 96, 56, 40, rows[2]);
+    VTxt = addField(Panel1, Quantity::Viscosity, clLime, 270, 96, 56, 40, rows[3]);
 
     // Made after the fields on its left, so that Tab reaches them first.
     GroupBox1 = Panel1->add<platform::GroupBox>("GroupBox1", "Field");
@@ -292,8 +295,18 @@ void TOpeningForm::RiTxtClick(platform::Control&) {
 }
 
 void TOpeningForm::DTxtClick(platform::Control&) {
-    if (enterNumber(model::Quantity::Dielectric))
-        Recalculate();
+    platform::DialogRef<TSolventDialog> dialog(SolventDialog, this);
+    static_cast<model::SolventValues&>(*dialog) = model::solventValuesOf(*this);
+    dialog->VTxt->setText(VTxt->text());
+    dialog->DTxt->setText(DTxt->text());
+    if (dialog->ShowModal() != platform::ModalResult::Ok)
+        return;
+    model::takeBackSolvent(sample(), *dialog, {dialog->VTxt->text(), dialog->DTxt->text()});
+    Recalculate();
+}
+
+void TOpeningForm::VTxtClick(platform::Control& sender) {
+    DTxtClick(sender);
 }
 
 void TOpeningForm::CurrTxtClick(platform::Control& sender) {

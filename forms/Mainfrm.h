@@ -35,6 +35,7 @@ class TOpeningForm : public platform::Form, public model::ModelState {
     platform::StaticText* ITxt;
     platform::StaticText* TTxt;
     platform::StaticText* DTxt;
+    platform::StaticText* VTxt;
     // The "Field" group.
     platform::GroupBox* GroupBox1;
     platform::StaticText* CurrTxt;
@@ -93,7 +94,11 @@ class TOpeningForm : public platform::Form, public model::ModelState {
     void ITxtClick(platform::Control& sender);
     void TTxtClick(platform::Control& sender);
     void RiTxtClick(platform::Control& sender);
+    // The dielectric constant and the viscosity open the solvent dialog: on
+    // OK the model takes the choice and its values, D, f and Rs follow a new
+    // viscosity, and one pass runs.
     void DTxtClick(platform::Control& sender);
+    void VTxtClick(platform::Control& sender);
     // The fields that open a calculator: on OK the model takes its values
     // back and one pass runs; Cancel changes nothing. CurrTxtClick serves
     // the whole "Field" group, MuTxtClick both Sigma and the mobility.

@@ -28,9 +28,9 @@ constexpr int kRowHeight = 19;
 
 TMuCalculator::TMuCalculator(Form* owner) : Form(owner, "MuCalculator") {
     setCaption("Mobility calculator");
-    // 240 x 366 outside; a fixed dialog frame takes 3 pixels a side and the
+    // 240 x 374 outside; a fixed dialog frame takes 3 pixels a side and the
     // caption 19.
-    setClientSize(234, 341);
+    setClientSize(234, 349);
     setBorderStyle(platform::BorderStyle::Dialog);
     platform::Font bold = font();
     bold.bold = true;
@@ -47,13 +47,14 @@ TMuCalculator::TMuCalculator(Form* owner) : Form(owner, "MuCalculator") {
     MuTxt = addRow(GroupBox1, {"Mu", Quantity::Mobility, clLime, 54, 60, 50, 96}, MuLbl, MuUnitLbl);
 
     GroupBox2 = add<GroupBox>("GroupBox2", "Used in conversions");
-    GroupBox2->setBounds(0, 88, clientWidth(), 88);
+    GroupBox2->setBounds(0, 88, clientWidth(), 96);
     RsTxt =
-        addRow(GroupBox2, {"Rs", Quantity::StokesRadius, clLime, 95, 22, 89, 80}, RsLbl, RsUnitLbl);
-    TTxt = addRow(GroupBox2, {"T", Quantity::Temperature, clLime, 95, 54, 89, 80}, TLbl, TUnitLbl);
+        addRow(GroupBox2, {"Rs", Quantity::StokesRadius, clLime, 95, 20, 89, 80}, RsLbl, RsUnitLbl);
+    VTxt = addRow(GroupBox2, {"V", Quantity::Viscosity, clLime, 95, 44, 89, 80}, VLbl, VUnitLbl);
+    TTxt = addRow(GroupBox2, {"T", Quantity::Temperature, clLime, 95, 68, 89, 80}, TLbl, TUnitLbl);
 
     GroupBox3 = add<GroupBox>("GroupBox3", "Field");
-    GroupBox3->setBounds(0, 176, clientWidth(), 112);
+    GroupBox3->setBounds(0, 184, clientWidth(), 112);
     CurrTxt = addRow(GroupBox3, {"Curr", Quantity::Current, clLime, 112, 14, 108, 64}, CurrLbl,
                      CurrUnitLbl);
     CondTxt = addRow(GroupBox3, {"Cond", Quantity::Conductivity, clLime, 112, 37, 108, 64}, CondLbl,
@@ -62,14 +63,16 @@ TMuCalculator::TMuCalculator(Form* owner) : Form(owner, "MuCalculator") {
     ETxt = addRow(GroupBox3, {"E", Quantity::EField, clYellow, 112, 84, 108, 64}, ELbl, EUnitLbl);
 
     BitBtn1 = add<platform::Button>("BitBtn1", platform::ButtonKind::Cancel);
-    BitBtn1->setBounds(22, 308, 75, 25);
+    BitBtn1->setBounds(22, 316, 75, 25);
     BitBtn2 = add<platform::Button>("BitBtn2", platform::ButtonKind::Ok);
-    BitBtn2->setBounds(134, 308, 75, 25);
+    BitBtn2->setBounds(134, 316, 75, 25);
 
     OnShow = [this](Form& f) { FormShow(f); };
     SigTxt->OnClick = [this](Control& c) { SigTxtClick(c); };
     MuTxt->OnClick = [this](Control& c) { MuTxtClick(c); };
     RsTxt->OnClick = [this](Control& c) { RsTxtClick(c); };
+    // The viscosity is edited where D, f and Rs follow it.
+    VTxt->OnClick = [this](Control& c) { RsTxtClick(c); };
     TTxt->OnClick = [this](Control& c) { TTxtClick(c); };
     for (StaticText* field : {CurrTxt, CondTxt, XTxt, ETxt})
         field->OnClick = [this](Control& c) { CurrTxtClick(c); };
@@ -108,6 +111,7 @@ void TMuCalculator::FormShow(Form&) {
     SigTxt->setText(platform::FloatToStr(Sigma));
     MuTxt->setText(FormatFloat(model::quantityInfo(model::Quantity::Mobility).pattern, Mobility));
     RsTxt->setText(platform::FloatToStr(StokesRadius));
+    showViscosity();
     UpdateMobility();
 }
 
@@ -157,15 +161,24 @@ void TMuCalculator::TTxtClick(Control&) {
     if (!enterNumber(*TTxt, model::Quantity::Temperature, Temperature))
         return;
     // The conversion uses D, which depends on the temperature.
-    if (Temperature != oldTemperature)
+    if (Temperature != oldTemperature) {
         if (const std::optional<std::string> rs = model::followTemperature(hydrodynamics()))
             RsTxt->setText(*rs);
+        showViscosity();
+    }
     UpdateMobility();
+}
+
+void TMuCalculator::showViscosity() {
+    const char* pattern = model::quantityInfo(model::Quantity::Viscosity).pattern;
+    VTxt->setText(SolventWater ? FormatFloat(pattern, Viscosity) : platform::FloatToStr(Viscosity));
+    VTxt->setColor(SolventWater ? clYellow : clLime);
 }
 
 model::HydrodynamicRefs TMuCalculator::hydrodynamics() {
     return {Temperature,  Viscosity,        Friction,        Diffusion,
-            StokesRadius, DiffusionEntered, FrictionEntered, StokesRadiusEntered};
+            StokesRadius, DiffusionEntered, FrictionEntered, StokesRadiusEntered,
+            SolventWater, RelativeViscosity};
 }
 
 void TMuCalculator::RsTxtClick(Control&) {
@@ -174,6 +187,7 @@ void TMuCalculator::RsTxtClick(Control&) {
     if (!v)
         return;
     RsTxt->setText(model::takeBackDfRs(hydrodynamics(), *v));
+    showViscosity();
     UpdateMobility();
 }
 

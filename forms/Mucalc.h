@@ -35,6 +35,9 @@ class TMuCalculator : public platform::Form, public model::MobilityValues {
     platform::Label* RsLbl;
     platform::StaticText* RsTxt;
     platform::Label* RsUnitLbl;
+    platform::Label* VLbl;
+    platform::StaticText* VTxt;
+    platform::Label* VUnitLbl;
     platform::Label* TLbl;
     platform::StaticText* TTxt;
     platform::Label* TUnitLbl;
@@ -69,6 +72,8 @@ class TMuCalculator : public platform::Form, public model::MobilityValues {
   private:
     // What the D, f, Rs calculator exchanges with this one.
     model::HydrodynamicRefs hydrodynamics();
+    // The viscosity as entered, or water's at the temperature.
+    void showViscosity();
     struct Row {
         const char* name;  // "Sig": SigLbl, SigTxt, SigUnitLbl
         model::Quantity quantity;

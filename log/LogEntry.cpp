@@ -6,6 +6,7 @@
 #include "model/Electrostatics.h"
 #include "model/GeCurve.h"
 #include "model/Sampling.h"
+#include "model/Solvent.h"
 #include "model/ValenceConversions.h"
 #include "platform/base/NumberText.h"
 
@@ -48,6 +49,14 @@ void WriteLogEntry(const model::ModelState& s, const model::ValueFields& fields,
     sink.AddLogLine("  Using T = " + text(FieldId::TTxt) + " C, I = " + text(FieldId::ITxt) +
                     " M, Rs = " + text(FieldId::RsTxt) + " nm, Ri = " + text(FieldId::RiTxt) +
                     " nm, D = " + text(FieldId::DTxt));
+    if (s.SolventWater) {
+        std::string viscosity = text(FieldId::VTxt) + " cP (" + model::kWaterViscositySource;
+        if (s.RelativeViscosity != 1)
+            viscosity += ", times " + platform::FloatToStr(s.RelativeViscosity) + " for the buffer";
+        sink.AddLogLine("  Solvent: water at " + platform::FormatFloat("0.0#", s.Temperature) +
+                        " C, viscosity " + viscosity + "), dielectric constant " +
+                        text(FieldId::DTxt) + " (" + model::kWaterDielectricSource + ")");
+    }
     sink.AddLogLine("  Inverse Debye length= " + text(FieldId::KTxt) +
                     " cm^-1, Ka= " + text(FieldId::KaTxt));
     sink.AddLogLine("  Henry's function= " + text(FieldId::HTxt) +

@@ -1,6 +1,7 @@
 #include "model/Calculators.h"
 
 #include "model/Electrostatics.h"
+#include "model/Solvent.h"
 #include "model/ValenceConversions.h"
 #include "platform/base/NumberText.h"
 
@@ -32,6 +33,11 @@ DfRsTexts updateDfRs(DfRsValues& v) {
     // Each relation is evaluated in cgs units first and then scaled into the
     // display unit, so that its digits are reproducible.
     DfRsTexts texts;
+    if (v.SolventWater) {
+        v.Viscosity = waterSolventViscosity(v.Temperature, v.RelativeViscosity);
+        texts.viscosity =
+            platform::FormatFloat(quantityInfo(Quantity::Viscosity).pattern, v.Viscosity);
+    }
     // The calculator shows each derived quantity alike.
     const auto keep = [](double& value, std::optional<std::string>& text) {
         Shown s = shownAs(quantityInfo(Quantity::Diffusion).pattern, value);
@@ -78,8 +84,24 @@ void makeEntered(DfRsValues& v, Hydrodynamic q) {
     v.FrictionEntered = q == Hydrodynamic::Friction;
 }
 
+double waterSolventViscosity(double temperature, double relativeViscosity) {
+    return waterViscosity(temperature) * relativeViscosity;
+}
+
+std::optional<SolventTexts> updateSolvent(SolventValues& v) {
+    if (!v.SolventWater)
+        return std::nullopt;
+    v.Viscosity = waterSolventViscosity(v.Temperature, v.RelativeViscosity);
+    v.Dielectric = waterDielectric(v.Temperature);
+    return SolventTexts{
+        platform::FormatFloat(quantityInfo(Quantity::Viscosity).pattern, v.Viscosity),
+        platform::FormatFloat(quantityInfo(Quantity::Dielectric).pattern, v.Dielectric)};
+}
+
 DfRsValues dfRsValuesOf(const HydrodynamicRefs& h) {
     DfRsValues v;
+    v.SolventWater = h.SolventWater;
+    v.RelativeViscosity = h.RelativeViscosity;
     v.Temperature = h.Temperature;
     v.Viscosity = h.Viscosity;
     v.Friction = h.Friction;
@@ -101,6 +123,8 @@ std::string takeBackDfRs(HydrodynamicRefs h, const DfRsValues& v) {
     h.DiffusionEntered = v.DiffusionEntered;
     h.FrictionEntered = v.FrictionEntered;
     h.StokesRadiusEntered = v.StokesRadiusEntered;
+    h.SolventWater = v.SolventWater;
+    h.RelativeViscosity = v.RelativeViscosity;
     return std::move(rs.text);
 }
 

@@ -33,6 +33,9 @@ struct DfRsValues {
     bool DiffusionEntered = false;
     bool StokesRadiusEntered = true;
     bool FrictionEntered = false;
+    // With water chosen the viscosity follows the temperature.
+    bool SolventWater = false;
+    double RelativeViscosity = 1;
     double Pi = ModelState{}.Pi;
     double Boltzmann = ModelState{}.Boltzmann;  // erg/K
 };
@@ -45,10 +48,11 @@ std::optional<Hydrodynamic> enteredHydrodynamic(bool diffusionEntered, bool stok
 
 // The texts of the two derived quantities after updateDfRs.
 struct DfRsTexts {
-    std::optional<std::string> diffusion, friction, stokesRadius;
+    std::optional<std::string> diffusion, friction, stokesRadius, viscosity;
 };
 // The entered quantity keeps its value; the other two follow at the
-// temperature and viscosity, kept as rounded as they are shown.
+// temperature and viscosity, kept as rounded as they are shown. With water
+// chosen the viscosity first follows the temperature.
 DfRsTexts updateDfRs(DfRsValues& v);
 // A value entered for D, f or Rs makes it the entered one, even when the
 // entry was cancelled, unless it is not positive: the others would follow
@@ -65,6 +69,8 @@ struct HydrodynamicRefs {
     bool& DiffusionEntered;
     bool& FrictionEntered;
     bool& StokesRadiusEntered;
+    bool& SolventWater;
+    double& RelativeViscosity;
 };
 DfRsValues dfRsValuesOf(const HydrodynamicRefs& h);
 // After OK: the window takes the values back; the Stokes radius is shown with
@@ -74,6 +80,25 @@ std::string takeBackDfRs(HydrodynamicRefs h, const DfRsValues& v);
 // rule: the entered quantity keeps its value, the other two follow. Returns
 // the Stokes radius text when the radius shown changed.
 std::optional<std::string> followTemperature(HydrodynamicRefs h);
+
+// The solvent: the viscosity and dielectric constant as entered, or those of
+// water at the temperature (the viscosity times the buffer's relative
+// viscosity).
+struct SolventValues {
+    bool SolventWater = false;
+    double Viscosity = 0;  // centipoise
+    double Dielectric = 0;
+    double RelativeViscosity = 1;
+    double Temperature = 0;  // degrees Celsius
+};
+struct SolventTexts {
+    std::string viscosity, dielectric;
+};
+// With water chosen, the viscosity and dielectric constant at the
+// temperature, and their texts; nothing for entered values.
+std::optional<SolventTexts> updateSolvent(SolventValues& v);
+// The viscosity of the solvent at a temperature when water is chosen.
+double waterSolventViscosity(double temperature, double relativeViscosity);
 
 // The E field calculator: E from the current, the conductivity and the
 // cross-section, or entered directly.
@@ -117,6 +142,8 @@ struct MobilityValues {
     bool MobilityFromSigma = true;
     // Set by an entry of Sigma (false) or of the mobility (true).
     bool SigmaCalculated = false;
+    bool SolventWater = false;
+    double RelativeViscosity = 1;
 };
 struct MobilityTexts {
     std::optional<std::string> sigma, mobility;

@@ -139,9 +139,8 @@ GammaTerm GammaContinuedFraction(double a, double x) {
 }
 
 double LogGamma(double x) {
-    static const double cof[6] = {76.18009172947146,     -86.50532032941678,
-                                  24.01409824083091,     -1.231739572450155,
-                                  0.001208650973866179, -5.395239384953e-06};
+    static const double cof[6] = {76.18009172947146,  -86.50532032941678,   24.01409824083091,
+                                  -1.231739572450155, 0.001208650973866179, -5.395239384953e-06};
     double y = x;
     double tmp = x + 5.5;
     tmp = tmp - (x + 0.5) * std::log(tmp);

@@ -62,6 +62,7 @@ void readStartValues(ModelState& s, const ValueFields& fields) {
     s.Current = read(Quantity::Current);
     s.XSection = read(Quantity::XSection);
     s.Mobility = read(Quantity::Mobility);
+    s.Viscosity = read(Quantity::Viscosity);
     s.Friction = calcFrictionFromStokesRadius(s.Viscosity, s.StokesRadius, s.Pi);
     s.Diffusion = calcDiffusionFromFriction(s.Temperature, s.Friction, s.Boltzmann);
 }

@@ -13,7 +13,7 @@ namespace model {
 // Value fields held in memory: a text and a colour per field, for programs
 // and checks that run the model without a window.
 class FieldTable : public ValueFields {
-public:
+  public:
     // Every text empty, every colour black.
     FieldTable() = default;
 
@@ -26,31 +26,31 @@ public:
     platform::Color color(FieldId id) const override;
     void setColor(FieldId id, platform::Color color) override;
 
-private:
+  private:
     std::array<std::string, kFieldCount> m_texts;
     std::array<platform::Color, kFieldCount> m_colors{};
 };
 
 // A point series held in memory, in the order the points were added.
 class PointList : public PointSeries {
-public:
+  public:
     void clear() override { m_points.clear(); }
     void addPoint(double x, double y) override { m_points.emplace_back(x, y); }
     const std::vector<std::pair<double, double>>& points() const { return m_points; }
 
-private:
+  private:
     std::vector<std::pair<double, double>> m_points;
 };
 
 // Log lines held in memory, in the order they were added.
 class LineList : public LogSink {
-public:
+  public:
     void AddLogLine(std::string line) override { m_lines.push_back(std::move(line)); }
     const std::vector<std::string>& lines() const& { return m_lines; }
     std::vector<std::string> lines() && { return std::move(m_lines); }
     void clear() { m_lines.clear(); }
 
-private:
+  private:
     std::vector<std::string> m_lines;
 };
 

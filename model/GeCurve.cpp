@@ -26,8 +26,8 @@ void PlotGeCurve(const ModelState& s, PointSeries& series) {
     const ValenceGrid grid = geCurveGrid(s.Valence);
     for (std::int64_t k = 0; k < grid.count; ++k) {
         const auto z = static_cast<double>(grid.at(k));
-        series.addPoint(z, CalcGe(z, s.Dielectric, s.StokesRadius, s.SaltIonRadius,
-                                  s.InverseDebyeLength, c));
+        series.addPoint(
+            z, CalcGe(z, s.Dielectric, s.StokesRadius, s.SaltIonRadius, s.InverseDebyeLength, c));
     }
 }
 

@@ -38,6 +38,11 @@ struct ModelState {
     bool DiffusionEntered = false;
     bool StokesRadiusEntered = true;
     bool FrictionEntered = false;
+    // The solvent: the viscosity and dielectric constant as entered, or those
+    // of water at the temperature, the viscosity times the buffer's relative
+    // viscosity.
+    bool SolventWater = false;
+    double RelativeViscosity = 1.0;
     // The model's own constants: every displayed result depends on these
     // exact values, not on more precise reference values.
     double ElementaryCharge = 4.8e-10;

@@ -4,9 +4,9 @@ namespace model {
 
 const char* fieldName(FieldId id) {
     static const char* const names[kFieldCount] = {
-        "SigTxt", "MuTxt",    "RsTxt", "RiTxt", "ITxt",  "TTxt", "DTxt",
-        "CurrTxt", "CondTxt", "XTxt",  "ETxt",  "ZstarTxt", "ZTxt", "ATxt",
-        "KTxt",   "KaTxt",    "HTxt",  "DHHTxt", "WTxt",
+        "SigTxt",  "MuTxt",   "RsTxt", "RiTxt",  "ITxt",     "TTxt", "DTxt",
+        "CurrTxt", "CondTxt", "XTxt",  "ETxt",   "ZstarTxt", "ZTxt", "ATxt",
+        "KTxt",    "KaTxt",   "HTxt",  "DHHTxt", "WTxt",     "VTxt",
     };
     return names[static_cast<int>(id)];
 }

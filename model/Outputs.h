@@ -29,14 +29,15 @@ enum class FieldId {
     HTxt,
     DHHTxt,
     WTxt,
+    VTxt,
 };
-inline constexpr int kFieldCount = static_cast<int>(FieldId::WTxt) + 1;
+inline constexpr int kFieldCount = static_cast<int>(FieldId::VTxt) + 1;
 
 // The control name of a field ("SigTxt").
 const char* fieldName(FieldId id);
 
 class ValueFields {
-public:
+  public:
     virtual ~ValueFields() = default;
     virtual std::string text(FieldId id) const = 0;
     virtual void setText(FieldId id, const std::string& text) = 0;
@@ -46,7 +47,7 @@ public:
 
 // The graph's one point series.
 class PointSeries {
-public:
+  public:
     virtual ~PointSeries() = default;
     virtual void clear() = 0;
     virtual void addPoint(double x, double y) = 0;
@@ -54,7 +55,7 @@ public:
 
 // Where the lines of a log entry go (the report window's document).
 class LogSink {
-public:
+  public:
     virtual ~LogSink() = default;
     virtual void AddLogLine(std::string line) = 0;
 };

@@ -26,6 +26,7 @@ enum class Quantity {
     Mobility,
     Valence,
     EffectiveValence,
+    RelativeViscosity,
     Diffusion,
     Friction,
     ClosestApproach,
@@ -83,7 +84,6 @@ std::vector<UnitPart> unitParts(std::string_view windowUnit);
 // value outside the limits. The message starts with the quantity's name in
 // files ("Temperature = 120 is not between 0 and 100"). When it takes it,
 // value (if given) holds the value.
-std::optional<std::string> entryError(Quantity q, const std::string& text,
-                                      double* value = nullptr);
+std::optional<std::string> entryError(Quantity q, const std::string& text, double* value = nullptr);
 
 }  // namespace model

@@ -17,13 +17,13 @@ using platform::FormatFloat;
 // Clears SkipLogEntry however the pass ends, so that a pass interrupted by an
 // error does not also suppress the log entry of the next one.
 class SkipLogEntryReset {
-public:
+  public:
     explicit SkipLogEntryReset(ModelState& s) : m_state(s) {}
     ~SkipLogEntryReset() { m_state.SkipLogEntry = false; }
     SkipLogEntryReset(const SkipLogEntryReset&) = delete;
     SkipLogEntryReset& operator=(const SkipLogEntryReset&) = delete;
 
-private:
+  private:
     ModelState& m_state;
 };
 
@@ -102,11 +102,14 @@ void Recalculate(ModelState& s, ValueFields& fields, PointSeries& series,
         CalcMobilityFromSigma(s, fields);
     }
 
-    s.GeMax = CalcGe(s.Valence, s.Dielectric, s.StokesRadius, s.SaltIonRadius,
-                     s.InverseDebyeLength, c);
+    s.GeMax =
+        CalcGe(s.Valence, s.Dielectric, s.StokesRadius, s.SaltIonRadius, s.InverseDebyeLength, c);
     fields.setText(FieldId::WTxt, FormatFloat("#0.0##", s.GeMax));
 
     fields.setColor(FieldId::RsTxt, s.StokesRadiusEntered ? clLime : clYellow);
+    const platform::Color solvent = s.SolventWater ? clYellow : clLime;
+    fields.setColor(FieldId::VTxt, solvent);
+    fields.setColor(FieldId::DTxt, solvent);
 
     PlotGeCurve(s, series);
 

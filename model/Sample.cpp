@@ -91,25 +91,74 @@ void enterInMainWindow(SampleRef s, Quantity q, const std::string& text, double 
         m.ZstarCalculated = q != Quantity::EffectiveValence;
         m.SigmaCalculated = true;
     }
-    // D and f (or Rs) depend on the temperature; a mobility entered earlier
-    // is converted with the D of the new one.
-    if (q == Quantity::Temperature && m.Temperature != oldTemperature)
+    // Water's viscosity and dielectric constant, and D and f (or Rs),
+    // depend on the temperature; a mobility entered earlier is converted
+    // with the D of the new one.
+    if (q == Quantity::Temperature && m.Temperature != oldTemperature) {
+        followSolvent(s);
+        if (const std::optional<std::string> rs = followTemperature(hydrodynamicsOf(m)))
+            s.fields.setText(FieldId::RsTxt, *rs);
+    }
+}
+
+SolventValues solventValuesOf(const ModelState& s) {
+    return {s.SolventWater, s.Viscosity, s.Dielectric, s.RelativeViscosity, s.Temperature};
+}
+
+void followSolvent(SampleRef s) {
+    SolventValues v = solventValuesOf(s.state);
+    if (const std::optional<SolventTexts> texts = updateSolvent(v)) {
+        s.state.Viscosity = v.Viscosity;
+        s.state.Dielectric = v.Dielectric;
+        s.fields.setText(FieldId::VTxt, texts->viscosity);
+        s.fields.setText(FieldId::DTxt, texts->dielectric);
+    }
+}
+
+void takeBackSolvent(SampleRef s, const SolventValues& v, const SolventTexts& shown) {
+    ModelState& m = s.state;
+    const double oldViscosity = m.Viscosity;
+    m.SolventWater = v.SolventWater;
+    m.RelativeViscosity = v.RelativeViscosity;
+    m.Viscosity = v.Viscosity;
+    m.Dielectric = v.Dielectric;
+    s.fields.setText(FieldId::VTxt, shown.viscosity);
+    s.fields.setText(FieldId::DTxt, shown.dielectric);
+    if (m.Viscosity != oldViscosity)
         if (const std::optional<std::string> rs = followTemperature(hydrodynamicsOf(m)))
             s.fields.setText(FieldId::RsTxt, *rs);
 }
 
+namespace {
+
+// After a calculator: a viscosity that came back changed shows as a general
+// number unless water's follows the temperature, and water's dielectric
+// constant follows a changed temperature.
+void showSolventAfter(SampleRef s, const ModelState& before) {
+    if (s.state.SolventWater) {
+        if (s.state.Temperature != before.Temperature || !before.SolventWater)
+            followSolvent(s);
+    } else if (s.state.Viscosity != before.Viscosity) {
+        s.fields.setText(FieldId::VTxt, platform::FloatToStr(s.state.Viscosity));
+    }
+}
+
+}  // namespace
+
 HydrodynamicRefs hydrodynamicsOf(ModelState& s) {
     return {s.Temperature,  s.Viscosity,        s.Friction,        s.Diffusion,
-            s.StokesRadius, s.DiffusionEntered, s.FrictionEntered, s.StokesRadiusEntered};
+            s.StokesRadius, s.DiffusionEntered, s.FrictionEntered, s.StokesRadiusEntered,
+            s.SolventWater, s.RelativeViscosity};
 }
 
 void takeBackDfRs(SampleRef s, const DfRsValues& v) {
-    const double oldTemperature = s.state.Temperature;
+    const ModelState before = s.state;
     s.fields.setText(FieldId::RsTxt, takeBackDfRs(hydrodynamicsOf(s.state), v));
     // The field and the log show the temperature the pass uses; a text the
     // user typed stays when the value came back the same.
-    if (s.state.Temperature != oldTemperature)
+    if (s.state.Temperature != before.Temperature)
         s.fields.setText(FieldId::TTxt, platform::FloatToStr(s.state.Temperature));
+    showSolventAfter(s, before);
 }
 
 FieldRefs fieldGroupOf(ModelState& s) {
@@ -162,6 +211,8 @@ MobilityValues mobilityValuesOf(const ModelState& s) {
     v.SigmaCalculated = s.SigmaCalculated;
     v.SigmaFromMobility = s.SigmaFromMobility;
     v.ECalculated = s.ECalculated;
+    v.SolventWater = s.SolventWater;
+    v.RelativeViscosity = s.RelativeViscosity;
     return v;
 }
 
@@ -190,6 +241,8 @@ void takeBackMobility(SampleRef s, const MobilityValues& v, const ValueFields& c
     m.MobilityFromSigma = v.MobilityFromSigma;
     m.SigmaFromMobility = v.SigmaFromMobility;
     m.ECalculated = v.ECalculated;
+    m.SolventWater = v.SolventWater;
+    m.RelativeViscosity = v.RelativeViscosity;
     m.ZCalculated = true;
     m.ZstarCalculated = true;
     m.SigmaCalculated = v.SigmaCalculated;
@@ -210,6 +263,7 @@ void takeBackMobility(SampleRef s, const MobilityValues& v, const ValueFields& c
     for (const auto& [value, field] : group)
         if (m.*value != before.*value)
             s.fields.setText(field, calcFields.text(field));
+    showSolventAfter(s, before);
 }
 
 namespace {
@@ -268,6 +322,28 @@ class Visits {
         return std::nullopt;
     }
 
+    // The solvent dialog: water with its relative viscosity, or a typed
+    // dielectric constant.
+    std::optional<std::string> solvent(bool water, const Entry* relative, const Entry* dielectric) {
+        SolventValues v = solventValuesOf(m_sample.state);
+        SolventTexts shown{m_sample.fields.text(FieldId::VTxt),
+                           m_sample.fields.text(FieldId::DTxt)};
+        v.SolventWater = water;
+        if (relative)
+            if (auto error =
+                    accept(Quantity::RelativeViscosity, relative->text, v.RelativeViscosity))
+                return error;
+        if (dielectric) {
+            if (auto error = accept(Quantity::Dielectric, dielectric->text, v.Dielectric))
+                return error;
+            shown.dielectric = dielectric->text;
+        }
+        if (const std::optional<SolventTexts> texts = updateSolvent(v))
+            shown = *texts;
+        takeBackSolvent(ref(), v, shown);
+        return std::nullopt;
+    }
+
     std::optional<std::string> mobility(const Entry& e) {
         MobilityValues v = mobilityValuesOf(m_sample.state);
         updateMobility(v);
@@ -299,16 +375,32 @@ class Visits {
 
 }  // namespace
 
-std::optional<std::string> enterAll(Sample& s, const std::vector<Entry>& entries) {
+std::optional<std::string> enterAll(Sample& s, const std::vector<Entry>& entries, bool water) {
     const auto find = [&entries](Quantity q) -> const Entry* {
         for (const Entry& e : entries)
             if (e.quantity == q)
                 return &e;
         return nullptr;
     };
+    const Entry* relative = find(Quantity::RelativeViscosity);
+    const Entry* dielectric = find(Quantity::Dielectric);
+    if (water) {
+        // Water's own values follow the temperature; a typed one would end
+        // the choice the row makes.
+        for (Quantity q : {Quantity::Viscosity, Quantity::Dielectric})
+            if (find(q))
+                return std::string(quantityInfo(q).name) +
+                       " cannot be given with Solvent water, whose " +
+                       (q == Quantity::Viscosity ? "viscosity" : "dielectric constant") +
+                       " follows the temperature";
+    } else if (relative) {
+        return std::string("RelativeViscosity needs Solvent water");
+    }
     Visits visits(s);
-    for (Quantity q : {Quantity::Dielectric, Quantity::IonicStrength, Quantity::SaltIonRadius,
-                       Quantity::Temperature})
+    if (water || dielectric)
+        if (auto error = visits.solvent(water, relative, dielectric))
+            return error;
+    for (Quantity q : {Quantity::IonicStrength, Quantity::SaltIonRadius, Quantity::Temperature})
         if (const Entry* e = find(q))
             if (auto error = visits.mainWindow(*e))
                 return error;

@@ -58,6 +58,16 @@ std::vector<std::string> datLines(const ModelState& s);
 // temperature D, f and Rs follow it.
 void enterInMainWindow(SampleRef s, Quantity q, const std::string& text, double value);
 
+// The solvent's values of the window, for the solvent dialog.
+SolventValues solventValuesOf(const ModelState& s);
+// With water chosen, the viscosity and dielectric constant follow the
+// temperature, and their fields show them.
+void followSolvent(SampleRef s);
+// After the solvent dialog's OK: the window takes the choice and the values,
+// its fields show the texts the dialog shows, and D, f and Rs follow a
+// changed viscosity.
+void takeBackSolvent(SampleRef s, const SolventValues& v, const SolventTexts& shown);
+
 // The window's values as the D, f, Rs calculator exchanges them.
 HydrodynamicRefs hydrodynamicsOf(ModelState& s);
 // After the D, f, Rs calculator's OK: the window takes back the values; its
@@ -89,8 +99,9 @@ MobilityValues mobilityValuesOf(const ModelState& s);
 void takeBackMobility(SampleRef s, const MobilityValues& v, const ValueFields& calcFields);
 
 // The order in which a row of entries goes into the window, one visit per
-// dialog: the dielectric constant, ionic strength, salt ion radius and
-// temperature in the window, the Stokes radius and viscosity in one visit of
+// dialog: the solvent (water with its relative viscosity, or the dielectric
+// constant), the ionic strength, salt ion radius and temperature in the
+// window, the Stokes radius and viscosity in one visit of
 // the D, f, Rs calculator, the E group in one visit of the E field
 // calculator, Sigma or the mobility in the mobility calculator, then z or z*
 // in the window.
@@ -100,6 +111,9 @@ struct Entry {
 };
 // Enters them into s; the first value the window refuses ends it, and its
 // reason is returned (the sample is then part-way).
-std::optional<std::string> enterAll(Sample& s, const std::vector<Entry>& entries);
+// With water the solvent is water at the temperature (the row then gives no
+// viscosity or dielectric constant of its own).
+std::optional<std::string> enterAll(Sample& s, const std::vector<Entry>& entries,
+                                    bool water = false);
 
 }  // namespace model

@@ -40,8 +40,8 @@ void CalcZFromSigma(ModelState& s, ValueFields& fields) {
 }
 
 void CalcZstarFromSigma(ModelState& s, ValueFields& fields) {
-    s.EffectiveValence = effectiveValenceFromSigma(s.Sigma, s.Temperature, s.EField, s.Boltzmann,
-                                                   s.ElectronVolt);
+    s.EffectiveValence =
+        effectiveValenceFromSigma(s.Sigma, s.Temperature, s.EField, s.Boltzmann, s.ElectronVolt);
     fields.setText(FieldId::ZstarTxt, platform::FormatFloat(kValencePattern, s.EffectiveValence));
 }
 

@@ -15,7 +15,6 @@
 #include <vector>
 
 #include "batch/Batch.h"
-#include "model/Quantities.h"
 #include "batch/Csv.h"
 #include "forms/Dcalc.h"
 #include "forms/Efield.h"
@@ -23,6 +22,8 @@
 #include "forms/Mainfrm.h"
 #include "forms/Mucalc.h"
 #include "forms/Report.h"
+#include "forms/Solvent.h"
+#include "model/Quantities.h"
 #include "platform/Application.h"
 #include "platform/base/AtomicFile.h"
 #include "platform/base/Exception.h"
@@ -71,8 +72,15 @@ Shown driveWindow(const Entries& e) {
             });
         };
         const auto has = [&](Column c) { return e.count(c) > 0; };
+        if (has(Column::Dielectric)) {
+            backend.expect<forms::TSolventDialog>("TSolventDialog", [&](forms::TSolventDialog& d) {
+                type(Column::Dielectric);
+                d.DTxt->userClick();
+                d.BitBtn2->userPress();
+            });
+            form.DTxt->userClick();
+        }
         const std::pair<Column, platform::StaticText*> first[] = {
-            {Column::Dielectric, form.DTxt},
             {Column::IonicStrength, form.ITxt},
             {Column::SaltIonRadius, form.RiTxt},
             {Column::Temperature, form.TTxt},
@@ -365,10 +373,10 @@ TEST(BatchFile, WritesOneRowPerInputRowAndTheOtherRowsGoOnAfterAnError) {
     ASSERT_EQ(lines.size(), 4u);
     EXPECT_EQ(lines[0],
               "Sample,ClosestApproach,InverseDebyeLength,Ka,HenryFunction,DhhSlope,EField,Sigma,"
-              "Mobility,EffectiveValence,Valence,GeMax,Error");
+              "Mobility,EffectiveValence,Valence,GeMax,Viscosity,Dielectric,Error");
     EXPECT_EQ(lines[1].rfind("\"NaCl, 0.01 M\",3.027,3.297E+06,0.998,", 0), 0u) << lines[1];
     EXPECT_EQ(lines[1].back(), ',') << "no error";
-    EXPECT_EQ(lines[2], "too salty,,,,,,,,,,,,IonicStrength = 7 is not between 0.0001 and 6.5");
+    EXPECT_EQ(lines[2], "too salty,,,,,,,,,,,,,,IonicStrength = 7 is not between 0.0001 and 6.5");
     EXPECT_EQ(lines[3].rfind("NaCl 0.10 M,3.027,1.043E+07,", 0), 0u)
         << "spaces around a number are dropped; the empty mobility keeps Sigma entered";
     EXPECT_EQ(r.summary.rows, 3u);
@@ -393,9 +401,10 @@ TEST(BatchFile, ColumnNamesIgnoreCaseAndLineEndsMayBeCrLfOrCr) {
     }
 }
 
-// A quantity added to the table as a column needs its Column too.
+// A quantity added to the table as a column needs its Column too; Sample and
+// Solvent are the columns that hold no quantity.
 TEST(BatchFile, EveryColumnOfTheTableHasItsColumn) {
-    EXPECT_EQ(model::columnQuantities().size() + 1, batch::kColumnCount);
+    EXPECT_EQ(model::columnQuantities().size() + 2, batch::kColumnCount);
 }
 
 TEST(BatchFile, MalformedInputNamesTheLineAndColumn) {

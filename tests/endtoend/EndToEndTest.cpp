@@ -645,10 +645,11 @@ INSTANTIATE_TEST_SUITE_P(
 TEST_F(EndToEnd, KeyboardReachesAndOpensEveryField) {
     runProgram([&] {
         EXPECT_EQ(focusName(), "SigTxt");
-        EXPECT_EQ(tabCycle(), (std::vector<std::string>{
-                                  "SigTxt", "MuTxt", "RsTxt", "RiTxt", "ITxt", "TTxt", "DTxt",
-                                  "CurrTxt", "CondTxt", "XTxt", "ETxt", "ZstarTxt", "ZTxt", "ATxt",
-                                  "KTxt", "KaTxt", "HTxt", "DHHTxt", "WTxt"}));
+        EXPECT_EQ(tabCycle(),
+                  (std::vector<std::string>{"SigTxt", "MuTxt", "RsTxt",    "RiTxt",   "ITxt",
+                                            "TTxt",   "DTxt",  "VTxt",     "CurrTxt", "CondTxt",
+                                            "XTxt",   "ETxt",  "ZstarTxt", "ZTxt",    "ATxt",
+                                            "KTxt",   "KaTxt", "HTxt",     "DHHTxt",  "WTxt"}));
         tabTo("ZTxt");
         expectDialog("NumberEntry", [&](Dialog& d) {
             EXPECT_EQ(tabCycle(), (std::vector<std::string>{"Value", "BitBtn2", "BitBtn1"}));
@@ -657,6 +658,26 @@ TEST_F(EndToEnd, KeyboardReachesAndOpensEveryField) {
         key(Qt::Key_Space);
         expectField("ZTxt", "10", kLime);
         EXPECT_EQ(focusName(), "ZTxt") << "the focus comes back to the field";
+
+        // The solvent: Space switches to water at the temperature, whose
+        // values the dialog shows before OK and the window after it.
+        tabTo("VTxt");
+        expectDialog("SolventDialog", [&](Dialog& d) {
+            EXPECT_EQ(tabCycle(), (std::vector<std::string>{"ChoiceTxt", "VTxt", "DTxt", "RTxt",
+                                                            "BitBtn1", "BitBtn2"}));
+            tabTo("ChoiceTxt");
+            key(Qt::Key_Space);
+            EXPECT_EQ(d.text("ChoiceTxt").toStdString(), "Water at the temperature");
+            EXPECT_EQ(d.text("VTxt").toStdString(), "1.002");
+            EXPECT_EQ(d.text("DTxt").toStdString(), "80.10");
+            screenshot(d.window, "solvent-dialog");
+            tabTo("BitBtn2");
+            key(Qt::Key_Return);
+        });
+        key(Qt::Key_Space);
+        expectField("VTxt", "1.002", kYellow);
+        expectField("DTxt", "80.10", kYellow);
+        screenshot(main, "main-water");
 
         tabTo("ITxt");
         screenshot(main, "main-keyboard-focus");
@@ -690,9 +711,9 @@ TEST_F(EndToEnd, KeyboardReachesAndOpensEveryField) {
 
         tabTo("MuTxt");
         expectDialog("MuCalculator", [&](Dialog&) {
-            EXPECT_EQ(tabCycle(),
-                      (std::vector<std::string>{"SigTxt", "MuTxt", "RsTxt", "TTxt", "CurrTxt",
-                                                "CondTxt", "XTxt", "ETxt", "BitBtn1", "BitBtn2"}));
+            EXPECT_EQ(tabCycle(), (std::vector<std::string>{"SigTxt", "MuTxt", "RsTxt", "VTxt",
+                                                            "TTxt", "CurrTxt", "CondTxt", "XTxt",
+                                                            "ETxt", "BitBtn1", "BitBtn2"}));
             tabTo("TTxt");
             expectDialog("NumberEntry", typeNumber("25"));
             key(Qt::Key_Space);
@@ -701,7 +722,7 @@ TEST_F(EndToEnd, KeyboardReachesAndOpensEveryField) {
         });
         key(Qt::Key_Space);
         expectField("TTxt", "25", kLime);
-        EXPECT_EQ(logEntries(), 3);
+        EXPECT_EQ(logEntries(), 4);  // z, E, the solvent and the mobility calculator
 
         expectDialog("AboutBox", [&](Dialog&) {
             EXPECT_EQ(tabCycle(), std::vector<std::string>{"OKButton"});

@@ -581,7 +581,7 @@ class MuCalculator : public Calculator {
 TEST_F(MuCalculator, HasItsCaptionGroupsFieldsAndButtons) {
     EXPECT_EQ(calc.caption(), "Mobility calculator");
     EXPECT_EQ(calc.clientWidth(), 234);
-    EXPECT_EQ(calc.clientHeight(), 341);
+    EXPECT_EQ(calc.clientHeight(), 349);
     TMuCalculator fresh(nullptr);
     EXPECT_TRUE(fresh.MobilityFromSigma);
     EXPECT_FALSE(fresh.SigmaFromMobility);
@@ -613,6 +613,7 @@ TEST_F(MuCalculator, HasItsCaptionGroupsFieldsAndButtons) {
          "1.20", clLime},
         {calc.RsTxt, calc.GroupBox2, calc.RsLbl, "Stokes radius", calc.RsUnitLbl, "nm", "2.90",
          clLime},
+        {calc.VTxt, calc.GroupBox2, calc.VLbl, "Viscosity", calc.VUnitLbl, "cP", "1", clLime},
         {calc.TTxt, calc.GroupBox2, calc.TLbl, "Temperature", calc.TUnitLbl, "[o]C", "20.0",
          clLime},
         {calc.CurrTxt, calc.GroupBox3, calc.CurrLbl, "Current", calc.CurrUnitLbl, "mA", "0.18",

@@ -4,10 +4,12 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <functional>
 
 #include "forms/Enternumber.h"
 #include "forms/Mainfrm.h"
 #include "forms/Report.h"
+#include "forms/Solvent.h"
 #include "platform/base/NumberText.h"
 #include "tests/support/MainWindowSession.h"
 
@@ -94,10 +96,32 @@ class ParameterEditing : public testing_support::MainWindowSession {
         return lines;
     }
 
+    // Clicks the field and answers its number entry with script. The
+    // dielectric constant is typed in the solvent dialog, which is left with
+    // OK when the entry was accepted and with Cancel when not.
+    void click(FieldId id, std::function<void(TNumberEntry&)> script) {
+        if (id != FieldId::DTxt) {
+            backend.expect<TNumberEntry>("TNumberEntry", std::move(script));
+            fieldOf(id).userClick();
+            return;
+        }
+        backend.expect<forms::TSolventDialog>(
+            "TSolventDialog", [this, script](forms::TSolventDialog& d) {
+                bool accepted = false;
+                backend.expect<TNumberEntry>("TNumberEntry", [&](TNumberEntry& e) {
+                    script(e);
+                    accepted = e.modalResult() == ModalResult::Ok;
+                });
+                d.DTxt->userClick();
+                (accepted ? d.BitBtn2 : d.BitBtn1)->userPress();
+            });
+        fieldOf(id).userClick();
+    }
+
     // Clicks the field, replaces its text in the dialog by typed and presses
     // OK; the script checks that the dialog closed.
     void enter(FieldId id, const std::string& typed) {
-        backend.expect<TNumberEntry>("TNumberEntry", [typed](TNumberEntry& d) {
+        click(id, [typed](TNumberEntry& d) {
             clearByBackspace(*d.Value);
             typeText(*d.Value, typed);
             d.BitBtn1->userPress();
@@ -105,7 +129,6 @@ class ParameterEditing : public testing_support::MainWindowSession {
             if (d.modalResult() == ModalResult::None)
                 d.BitBtn2->userPress();
         });
-        fieldOf(id).userClick();
     }
 };
 
@@ -186,7 +209,7 @@ TEST_F(ParameterEditing, EachFieldAcceptsItsLimitsAndRefusesBeyond) {
     for (const FieldLimits& c : kLimits) {
         const std::string name = model::fieldName(c.id);
         for (const char* refusedText : {c.belowLow, c.aboveHigh}) {
-            backend.expect<TNumberEntry>("TNumberEntry", [&](TNumberEntry& d) {
+            click(c.id, [&](TNumberEntry& d) {
                 EXPECT_EQ(d.HintTxt->text(), c.hint) << name;
                 clearByBackspace(*d.Value);
                 typeText(*d.Value, refusedText);
@@ -194,7 +217,6 @@ TEST_F(ParameterEditing, EachFieldAcceptsItsLimitsAndRefusesBeyond) {
                 EXPECT_EQ(d.modalResult(), ModalResult::None) << name << " " << refusedText;
                 d.BitBtn2->userPress();
             });
-            fieldOf(c.id).userClick();
         }
         for (const char* limit : {c.low, c.high}) {
             const size_t entries = logEntries();
@@ -282,18 +304,16 @@ TEST_F(ParameterEditing, CancelLeavesEverythingAsItWas) {
     enter(FieldId::TTxt, "25");
     const Snapshot before = snapshot();
     for (const FieldLimits& c : kLimits) {
-        backend.expect<TNumberEntry>("TNumberEntry", [](TNumberEntry& d) {
+        click(c.id, [](TNumberEntry& d) {
             typeText(*d.Value, "5");
             d.BitBtn2->userPress();
         });
-        fieldOf(c.id).userClick();
-        backend.expect<TNumberEntry>("TNumberEntry", [this](TNumberEntry& d) {
+        click(c.id, [this](TNumberEntry& d) {
             clearByBackspace(*d.Value);
             d.BitBtn1->userPress();
             EXPECT_EQ(backend.takeMessages().size(), 1u);
             d.userDialogKey(platform::VK_ESCAPE);
         });
-        fieldOf(c.id).userClick();
         const Snapshot after = snapshot();
         const std::string name = model::fieldName(c.id);
         EXPECT_EQ(after.texts, before.texts) << name;
@@ -303,7 +323,8 @@ TEST_F(ParameterEditing, CancelLeavesEverythingAsItWas) {
         EXPECT_EQ(after.logUnsaved, before.logUnsaved) << name;
         EXPECT_TRUE(sameState(after.state, before.state)) << name;
     }
-    EXPECT_EQ(backend.dialogHistory().size(), 1u + 2 * std::size(kLimits));
+    // Each click on the dielectric constant opens the solvent dialog too.
+    EXPECT_EQ(backend.dialogHistory().size(), 1u + 2 * std::size(kLimits) + 2);
 }
 
 TEST_F(ParameterEditing, ResultFieldsOpenNoDialog) {

@@ -17,7 +17,11 @@ struct ReferenceRow {
     std::map<std::string, std::string> cells;  // by column name
 
     double number(const std::string& column) const { return std::stod(cells.at(column)); }
-    bool has(const std::string& column) const { return !cells.at(column).empty(); }
+    // Columns the reference data were made without count as empty.
+    bool has(const std::string& column) const {
+        const auto it = cells.find(column);
+        return it != cells.end() && !it->second.empty();
+    }
 
     analysis::Measurement measurement() const {
         using Hydrodynamic = analysis::MeasurementModel::Hydrodynamic;
