@@ -401,6 +401,39 @@ TEST(BatchFile, ColumnNamesIgnoreCaseAndLineEndsMayBeCrLfOrCr) {
     }
 }
 
+// Water's viscosity and dielectric constant at each row's temperature, the
+// viscosity times the relative viscosity; the values each row used close
+// the results; a row that gives its own solvent value with water is refused.
+TEST(BatchFile, SolventWaterFollowsEachRowsTemperature) {
+    const CsvRun r = runCsv(
+        "Sample,Temperature,IonicStrength,StokesRadius,Mobility,Solvent,RelativeViscosity,"
+        "Viscosity,Dielectric\n"
+        "entered,25,0.05,3.5,2.1,,,,\n"
+        "water,25,0.05,3.5,2.1,Water,,,\n"
+        "warm,37,0.05,3.5,2.1,water,,,\n"
+        "buffer,25,0.05,3.5,2.1,water,1.1,,\n"
+        "both,25,0.05,3.5,2.1,water,,0.9,\n"
+        "glycerol,25,0.05,3.5,2.1,glycerol,,,\n"
+        "alone,25,0.05,3.5,2.1,,1.1,,\n");
+    const std::vector<std::string> lines = records(r.output);
+    ASSERT_EQ(lines.size(), 8u);
+    const std::string tail[] = {
+        "29.29,64.917,1,78,",
+        "26.04,51.154,0.890,78.30,",
+        "20.32,32.748,0.691,74.15,",
+        "28.64,61.895,0.979,78.30,",  // z grows with the viscosity: 26.04 x 1.1
+        ",,,,\"Viscosity cannot be given with Solvent water, whose viscosity follows the "
+        "temperature\"",
+        ",,,,\"Solvent = \"\"glycerol\"\" is not water\"",
+        ",,,,RelativeViscosity needs Solvent water",
+    };
+    for (std::size_t i = 0; i < std::size(tail); ++i) {
+        const std::string& line = lines[i + 1];
+        EXPECT_EQ(line.substr(line.size() - std::min(line.size(), tail[i].size())), tail[i])
+            << line;
+    }
+}
+
 // A quantity added to the table as a column needs its Column too; Sample and
 // Solvent are the columns that hold no quantity.
 TEST(BatchFile, EveryColumnOfTheTableHasItsColumn) {

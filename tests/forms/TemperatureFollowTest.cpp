@@ -5,17 +5,21 @@
 
 #include <algorithm>
 #include <array>
+#include <cmath>
 #include <functional>
 #include <string>
 #include <vector>
 
+#include "analysis/Uncertainty.h"
 #include "forms/Dcalc.h"
 #include "forms/Efield.h"
 #include "forms/Enternumber.h"
 #include "forms/Mainfrm.h"
 #include "forms/Mucalc.h"
 #include "forms/Report.h"
+#include "forms/Solvent.h"
 #include "platform/Application.h"
+#include "platform/base/NumberText.h"
 #include "platform/headless/Headless.h"
 
 using forms::TDCalculator;
@@ -31,6 +35,10 @@ namespace {
 enum class Hydro { StokesRadius, Diffusion, Friction };
 enum class Measured { Sigma, Mobility, Z, Zstar };
 enum class Field { Entered, Calculated };
+// The viscosity typed, or water chosen in the solvent dialog; and where the
+// temperature is typed.
+enum class Solvent { Entered, Water };
+enum class Place { MainWindow, MuCalculator, DCalculator };
 
 // What a user sees at the end: every field's text and colour, the graph and
 // the last log entry.
@@ -98,6 +106,13 @@ class Session {
                              const std::string& typed) {
         throughCalculator("TMuCalculator", form().MuTxt, field, typed);
     }
+    void chooseWater() {
+        m_backend.expect<forms::TSolventDialog>("TSolventDialog", [](forms::TSolventDialog& d) {
+            d.ChoiceTxt->userClick();
+            d.BitBtn2->userPress();
+        });
+        form().VTxt->userClick();
+    }
     void throughEFieldCalculator(
         platform::StaticText* opener,
         std::vector<std::pair<platform::StaticText * TEFieldCalculator::*, std::string>> entries) {
@@ -137,9 +152,18 @@ class Session {
 using Step = std::function<void(Session&)>;
 
 // One fixed set of values, as six steps a user can take in any order.
-std::vector<Step> steps(Hydro hydro, Measured measured, Field field) {
+std::vector<Step> steps(Hydro hydro, Measured measured, Field field, Solvent solvent, Place place) {
     std::vector<Step> s;
-    s.push_back([](Session& u) { u.enter(u.form().TTxt, "37"); });
+    s.push_back([place](Session& u) {
+        switch (place) {
+            case Place::MainWindow:
+                return u.enter(u.form().TTxt, "37");
+            case Place::MuCalculator:
+                return u.throughMuCalculator(&TMuCalculator::TTxt, "37");
+            case Place::DCalculator:
+                return u.throughDCalculator(&TDCalculator::Ttxt, "37");
+        }
+    });
     s.push_back([](Session& u) { u.enter(u.form().ITxt, "0.05"); });
     s.push_back([hydro](Session& u) {
         switch (hydro) {
@@ -151,7 +175,10 @@ std::vector<Step> steps(Hydro hydro, Measured measured, Field field) {
                 return u.throughDCalculator(&TDCalculator::Ftxt, "6.3");
         }
     });
-    s.push_back([](Session& u) { u.throughDCalculator(&TDCalculator::Vtxt, "0.69"); });
+    if (solvent == Solvent::Water)
+        s.push_back([](Session& u) { u.chooseWater(); });
+    else
+        s.push_back([](Session& u) { u.throughDCalculator(&TDCalculator::Vtxt, "0.69"); });
     s.push_back([field](Session& u) {
         if (field == Field::Entered)
             u.throughEFieldCalculator(u.form().ETxt, {{&TEFieldCalculator::ETxt, "0.2"}});
@@ -179,6 +206,8 @@ struct Case {
     Hydro hydro;
     Measured measured;
     Field field;
+    Solvent solvent = Solvent::Entered;
+    Place place = Place::MainWindow;
 };
 
 class EntryOrder : public ::testing::TestWithParam<Case> {};
@@ -188,7 +217,7 @@ class EntryOrder : public ::testing::TestWithParam<Case> {};
 // entry every time.
 TEST_P(EntryOrder, GivesTheSameWindowAndLogInEveryOrder) {
     const Case c = GetParam();
-    const std::vector<Step> all = steps(c.hydro, c.measured, c.field);
+    const std::vector<Step> all = steps(c.hydro, c.measured, c.field, c.solvent, c.place);
     std::array<int, 6> order{0, 1, 2, 3, 4, 5};
     Seen first;
     int runs = 0;
@@ -217,6 +246,14 @@ std::vector<Case> allCases() {
         for (Measured m : {Measured::Sigma, Measured::Mobility, Measured::Z, Measured::Zstar})
             for (Field f : {Field::Entered, Field::Calculated})
                 cases.push_back({h, m, f});
+    // Water's viscosity and dielectric constant follow the temperature
+    // wherever it is typed. (The mobility calculator makes Sigma the
+    // entered quantity, so it changes the temperature only with a measured
+    // mobility.)
+    for (Hydro h : {Hydro::StokesRadius, Hydro::Friction})
+        for (Place p : {Place::MainWindow, Place::MuCalculator, Place::DCalculator})
+            cases.push_back({h, Measured::Mobility, Field::Calculated, Solvent::Water, p});
+    cases.push_back({Hydro::Diffusion, Measured::Z, Field::Entered, Solvent::Water});
     return cases;
 }
 
@@ -224,9 +261,12 @@ std::string caseName(const ::testing::TestParamInfo<Case>& info) {
     const char* hydro[] = {"StokesRadius", "Diffusion", "Friction"};
     const char* measured[] = {"Sigma", "Mobility", "Z", "Zstar"};
     const char* field[] = {"EEntered", "ECalculated"};
+    const char* place[] = {"", "TInMuCalculator", "TInDCalculator"};
     return std::string(hydro[static_cast<int>(info.param.hydro)]) +
            measured[static_cast<int>(info.param.measured)] +
-           field[static_cast<int>(info.param.field)];
+           field[static_cast<int>(info.param.field)] +
+           (info.param.solvent == Solvent::Water ? "Water" : "") +
+           place[static_cast<int>(info.param.place)];
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, EntryOrder, ::testing::ValuesIn(allCases()), caseName);
@@ -268,6 +308,43 @@ TEST(TemperatureFollow, StokesRadiusFollowsWhenDIsEntered) {
     EXPECT_NE(std::find(u.seen().lastEntry.begin(), u.seen().lastEntry.end(),
                         "  Using T = 37 C, I = 0.10 M, Rs = 3.07 nm, Ri = 0.127 nm, D = 78"),
               u.seen().lastEntry.end());
+}
+
+// A mobility of 2.1 at 0.05 M with a Stokes radius of 3.5 nm gives z = 29.29
+// at 25 C with the entered 1 cP and 78. Water at 25 C (0.890 cP, 78.30)
+// gives 26.04 and at 37 C 20.32, in the window and in the measurement the
+// uncertainty propagates, where the temperature now carries the viscosity's
+// share.
+TEST(TemperatureFollow, WaterGivesItsViscosityAndDielectricConstantAtTheTemperature) {
+    struct Case {
+        bool water;
+        const char* temperature;
+        const char* z;
+    };
+    const Case cases[] = {{false, "25", "29.29"}, {true, "25", "26.04"}, {true, "37", "20.32"}};
+    double sensitivityToT[2] = {};
+    for (const Case& c : cases) {
+        Session u;
+        if (c.water)
+            u.chooseWater();
+        u.enter(u.form().TTxt, c.temperature);
+        u.enter(u.form().ITxt, "0.05");
+        u.throughDCalculator(&TDCalculator::Rtxt, "3.5");
+        u.throughMuCalculator(&TMuCalculator::MuTxt, "2.1");
+        EXPECT_EQ(u.form().ZTxt->text(), c.z) << c.temperature;
+        EXPECT_EQ(u.form().VTxt->color(), c.water ? platform::clYellow : platform::clLime);
+
+        const std::optional<analysis::Measurement> m = analysis::measurementOf(u.form());
+        ASSERT_TRUE(m);
+        EXPECT_EQ(platform::FormatFloat("###.00", analysis::evaluate(m->model, m->values).valence),
+                  c.z);
+        analysis::Uncertainties uncertainties{};
+        uncertainties[static_cast<int>(analysis::Input::Temperature)].u = 0.1;
+        for (const analysis::BudgetRow& row : analysis::gumBudget(*m, uncertainties).rows)
+            if (row.input == analysis::Input::Temperature && c.temperature == std::string("25"))
+                sensitivityToT[c.water] = std::abs(row.sensitivity);
+    }
+    EXPECT_GT(sensitivityToT[1], 5 * sensitivityToT[0]);
 }
 
 }  // namespace
