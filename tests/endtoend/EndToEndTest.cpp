@@ -640,6 +640,34 @@ INSTANTIATE_TEST_SUITE_P(
             "YesThenCancelledSavesNothing", true, false, {Qt::Key_Return}, nullptr, false, true}),
     [](const auto& info) { return std::string(info.param.name); });
 
+// The solvent by mouse: the viscosity field opens the dialog, water is
+// chosen and its relative viscosity typed; the window shows water's values
+// at the temperature, as calculated, and the log names the solvent.
+TEST_F(EndToEnd, SolventDialogChoosesWaterAtTheTemperature) {
+    runProgram([&] {
+        expectField("VTxt", "1", kLime);
+        expectField("DTxt", "78", kLime);
+        expectDialog("SolventDialog", [&](Dialog& d) {
+            d.click("ChoiceTxt");
+            EXPECT_EQ(d.text("ChoiceTxt").toStdString(), "Water at the temperature");
+            expectDialog("NumberEntry", typeNumber("1.1"));
+            d.click("RTxt");
+            EXPECT_EQ(d.text("VTxt").toStdString(), "1.102");
+            EXPECT_EQ(d.text("DTxt").toStdString(), "80.10");
+            d.click("BitBtn2");
+        });
+        click(field("VTxt"));
+        expectField("VTxt", "1.102", kYellow);
+        expectField("DTxt", "80.10", kYellow);
+        expectField("ZTxt", "16.98", kYellow);  // Ka with 80.10; Sigma needs no viscosity
+        EXPECT_EQ(logEntries(), 1);
+        EXPECT_TRUE(
+            logLines().contains("  Solvent: water at 20.0 C, viscosity 1.102 cP (Huber 2009, "
+                                "times 1.1 for the buffer), dielectric constant 80.10 "
+                                "(Malmberg & Maryott 1956)"));
+    });
+}
+
 // The whole program by keyboard: Tab reaches every value field in reading
 // order, Space and Enter open it, in the dialogs as well.
 TEST_F(EndToEnd, KeyboardReachesAndOpensEveryField) {
