@@ -40,8 +40,8 @@ rows go on.
 The solvent: a column Solvent holding "water" makes the row's viscosity and
 dielectric constant those of water at its temperature (Huber et al. 2009;
 Malmberg and Maryott 1956), the viscosity times RelativeViscosity, the
-buffer's viscosity relative to water's (0.5 to 100, 1 when empty); such a
-row gives no Viscosity or Dielectric of its own. Empty: both as given.
+buffer's viscosity relative to water's (1 when empty); such a row gives no
+Viscosity or Dielectric of its own. Empty: both as given.
 
 The output has the columns Sample, ClosestApproach (a, nm),
 InverseDebyeLength (K, cm^-1), Ka, HenryFunction, DhhSlope (z*/z), EField,

@@ -116,21 +116,26 @@ void TSolventDialog::ChoiceTxtClick(Control&) {
 }
 
 void TSolventDialog::VTxtClick(Control&) {
-    const model::QuantityInfo& info = model::quantityInfo(Quantity::Viscosity);
-    if (!enterNumberInto(this, *VTxt, info.low, info.high, Viscosity))
-        return;
-    if (SolventWater)
-        Dielectric = platform::StrToFloat(DTxt->text());
-    SolventWater = false;
-    UpdateSolvent();
+    enterOwnValue(*VTxt, Quantity::Viscosity, Viscosity);
 }
 
 void TSolventDialog::DTxtClick(Control&) {
-    const model::QuantityInfo& info = model::quantityInfo(Quantity::Dielectric);
-    if (!enterNumberInto(this, *DTxt, info.low, info.high, Dielectric))
+    enterOwnValue(*DTxt, Quantity::Dielectric, Dielectric);
+}
+
+void TSolventDialog::enterOwnValue(StaticText& field, Quantity q, double& target) {
+    const model::QuantityInfo& info = model::quantityInfo(q);
+    const double viscosity = platform::StrToFloat(VTxt->text());
+    const double dielectric = platform::StrToFloat(DTxt->text());
+    if (!enterNumberInto(this, field, info.low, info.high, target))
         return;
-    if (SolventWater)
-        Viscosity = platform::StrToFloat(VTxt->text());
+    // Water's other value stays as it is shown, now as an entered one.
+    if (SolventWater) {
+        if (q != Quantity::Viscosity)
+            Viscosity = viscosity;
+        if (q != Quantity::Dielectric)
+            Dielectric = dielectric;
+    }
     SolventWater = false;
     UpdateSolvent();
 }

@@ -39,6 +39,9 @@ class TSolventDialog : public platform::Form, public model::SolventValues {
     void UpdateSolvent();
 
   private:
+    // A typed viscosity or dielectric constant: the solvent's entered values
+    // from now on.
+    void enterOwnValue(platform::StaticText& field, model::Quantity q, double& target);
     platform::StaticText* addRow(const std::string& name, model::Quantity q, const char* unit,
                                  int top, platform::Label*& label, platform::Label** unitLabel);
 };

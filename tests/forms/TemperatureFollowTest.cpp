@@ -347,4 +347,21 @@ TEST(TemperatureFollow, WaterGivesItsViscosityAndDielectricConstantAtTheTemperat
     EXPECT_GT(sensitivityToT[1], 5 * sensitivityToT[0]);
 }
 
+// Water chosen, then a dielectric constant typed in the solvent dialog: the
+// solvent returns to entered values, water's viscosity kept as it was shown,
+// and the log no longer names water.
+TEST(TemperatureFollow, ATypedDielectricConstantReturnsToEnteredValues) {
+    Session u;
+    u.chooseWater();
+    u.enter(u.form().TTxt, "25");
+    u.throughCalculator("TSolventDialog", u.form().DTxt, &forms::TSolventDialog::DTxt, "70");
+    EXPECT_FALSE(u.form().SolventWater);
+    EXPECT_EQ(u.form().Viscosity, 0.89);
+    EXPECT_EQ(u.form().VTxt->text(), "0.890");
+    EXPECT_EQ(u.form().DTxt->text(), "70");
+    EXPECT_EQ(u.form().VTxt->color(), platform::clLime);
+    for (const std::string& line : u.seen().lastEntry)
+        EXPECT_EQ(line.find("Solvent:"), std::string::npos) << line;
+}
+
 }  // namespace
