@@ -37,7 +37,7 @@ TDCalculator::TDCalculator(Form* owner) : Form(owner, "DCalculator") {
     DiffusionLbl = addLabel("DiffusionLbl", {{"Diffusion coefficient:"}}, 30, 13, 119, false);
     Dtxt = addField("Dtxt", "Diffusion coefficient", 153, 13, 64);
     DUnitLbl = addLabel("DUnitLbl",
-                        {{"(x10"}, {"-7", true}, {" cm"}, {"-2", true}, {"/s) at temperature:"}},
+                        {{"(x10"}, {"-7", true}, {" cm"}, {"2", true}, {"/s) at temperature:"}},
                         221, 13, 160, false);
     Ttxt = addField("Ttxt", "Temperature", 384, 13, 48);
     TUnitLbl = addLabel("TUnitLbl", {{"o", true}, {"C."}}, 436, 13, 40, false);

@@ -1,5 +1,8 @@
 // Labels and value fields.
 
+#include <algorithm>
+#include <vector>
+
 #include <QAccessible>
 #include <QAccessibleWidget>
 #include <QKeyEvent>
@@ -25,18 +28,30 @@ void LabelWidget::changed(Property what) {
     update();
 }
 
-void LabelWidget::paintEvent(QPaintEvent*) {
-    if (!m_control)
-        return;
-    auto& label = static_cast<Label&>(*m_control);
-    QPainter p(this);
-    const QFont base = toQFont(label.font());
-    QFont raised = base;
-    raised.setBold(false);
-    raised.setPointSizeF(base.pointSizeF() * 0.8);
-    const QFontMetrics fm(base), rm(raised);
-    constexpr int kSwatchWidth = 18, kSwatchGap = 3;
+namespace {
 
+// One run of a label placed for drawing.
+struct PlacedRun {
+    const LabelRun* run;
+    int x;
+    int width;
+    int baseline;
+};
+
+struct LabelLayout {
+    QFont base, raised;
+    std::vector<PlacedRun> runs;
+};
+
+constexpr int kSwatchWidth = 18, kSwatchGap = 3;
+
+LabelLayout layOut(const Label& label, int width, int height) {
+    LabelLayout l;
+    l.base = toQFont(label.font());
+    l.raised = l.base;
+    l.raised.setBold(false);
+    l.raised.setPointSizeF(l.base.pointSizeF() * 0.8);
+    const QFontMetrics fm(l.base), rm(l.raised);
     auto runWidth = [&](const LabelRun& run) {
         if (run.swatch)
             return kSwatchWidth + 2 * kSwatchGap;
@@ -47,25 +62,61 @@ void LabelWidget::paintEvent(QPaintEvent*) {
         total += runWidth(run);
     int x = 0;
     if (label.textAlign() == TextAlign::Right)
-        x = width() - total;
+        x = width - total;
     if (label.textAlign() == TextAlign::Center)
-        x = (width() - total) / 2;
-    const int baseline = (height() + fm.ascent() - fm.descent()) / 2 + 1;
-
-    p.setPen(toQColor(label.font().color));
+        x = (width - total) / 2;
+    const int baseline = (height + fm.ascent() - fm.descent()) / 2 + 1;
     for (const auto& run : label.runs()) {
+        int y = baseline;
+        if (run.raised && !run.swatch) {
+            // Half the ascent up, but never above the label's top edge, where
+            // "-7" would lose its top and read "-/".
+            const int inkTop = rm.tightBoundingRect(qs(run.text)).top();
+            y = std::max(baseline - fm.ascent() / 2, -inkTop);
+        }
         const int w = runWidth(run);
-        if (run.swatch) {
-            const QRect box(x + kSwatchGap, baseline - fm.ascent() + 1, kSwatchWidth, fm.ascent());
-            p.fillRect(box, toQColor(*run.swatch));
+        l.runs.push_back({&run, x, w, y});
+        x += w;
+    }
+    return l;
+}
+
+}  // namespace
+
+QList<QRect> LabelWidget::raisedInkRects() const {
+    QList<QRect> rects;
+    if (!m_control)
+        return rects;
+    const LabelLayout l = layOut(static_cast<const Label&>(*m_control), width(), height());
+    for (const PlacedRun& r : l.runs) {
+        if (r.run->swatch || r.run->text.empty() || !r.run->raised)
+            continue;
+        const QFontMetrics m(l.raised);
+        rects.push_back(m.tightBoundingRect(qs(r.run->text)).translated(r.x, r.baseline));
+    }
+    return rects;
+}
+
+void LabelWidget::paintEvent(QPaintEvent*) {
+    if (!m_control)
+        return;
+    auto& label = static_cast<Label&>(*m_control);
+    QPainter p(this);
+    const LabelLayout l = layOut(label, width(), height());
+    const QFontMetrics fm(l.base);
+    p.setPen(toQColor(label.font().color));
+    for (const PlacedRun& r : l.runs) {
+        if (r.run->swatch) {
+            const QRect box(r.x + kSwatchGap, r.baseline - fm.ascent() + 1, kSwatchWidth,
+                            fm.ascent());
+            p.fillRect(box, toQColor(*r.run->swatch));
             p.setPen(Qt::black);
             p.drawRect(box.adjusted(0, 0, -1, -1));
             p.setPen(toQColor(label.font().color));
         } else {
-            p.setFont(run.raised ? raised : base);
-            p.drawText(x, run.raised ? baseline - fm.ascent() / 2 : baseline, qs(run.text));
+            p.setFont(r.run->raised ? l.raised : l.base);
+            p.drawText(r.x, r.baseline, qs(r.run->text));
         }
-        x += w;
     }
 }
 

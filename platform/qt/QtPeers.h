@@ -16,7 +16,7 @@ namespace platform {
 class Image;
 class LineChart;
 class RichEdit;
-}
+}  // namespace platform
 
 namespace platform::qt {
 
@@ -75,6 +75,9 @@ class LabelWidget : public QWidget, public PeerBase {
   public:
     LabelWidget(Label& label, QWidget* parent);
     void changed(Property what) override;
+    // Where the ink of each raised run lies, as it is drawn: it is lowered as
+    // far as needed to stay inside the label.
+    QList<QRect> raisedInkRects() const;
 
   protected:
     void paintEvent(QPaintEvent*) override;

@@ -88,6 +88,11 @@ void expectNothingClipped(QWidget* window) {
                     run.swatch ? 24 : (run.raised ? rm : fm).horizontalAdvance(e2e::qs(run.text));
             EXPECT_LE(width, w->width()) << name << " \"" << label->text() << "\"";
             EXPECT_LE(fm.ascent() + fm.descent() - 2, w->height()) << name;
+            // Raised parts too: "-7" whose top is cut reads "-/".
+            for (const QRect& ink : lw->raisedInkRects())
+                EXPECT_TRUE(w->rect().contains(ink))
+                    << name << " \"" << label->text() << "\": a raised part at " << ink.y()
+                    << " to " << ink.bottom() << " in a box " << w->height() << " high";
         }
     }
 }
@@ -941,6 +946,7 @@ TEST_F(EndToEnd, EveryWindowShowsItsTextsWhole) {
         });
         click(field("RsTxt"));
         expectDialog("MuCalculator", [&](Dialog& d) {
+            expectNothingClipped(d.window);
             expectDialog("EFieldCalculator", [](Dialog& e) {
                 expectNothingClipped(e.window);
                 key(Qt::Key_Escape);
@@ -949,6 +955,11 @@ TEST_F(EndToEnd, EveryWindowShowsItsTextsWhole) {
             key(Qt::Key_Escape);
         });
         click(field("MuTxt"));
+        expectDialog("SolventDialog", [&](Dialog& d) {
+            expectNothingClipped(d.window);
+            key(Qt::Key_Escape);
+        });
+        click(field("VTxt"));
         expectDialog("AboutBox", [&](Dialog& d) {
             expectNothingClipped(d.window);
             d.click("OKButton");

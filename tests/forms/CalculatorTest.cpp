@@ -306,7 +306,7 @@ TEST_F(DCalculator, HasItsCaptionLayoutAndLabels) {
         EXPECT_EQ(field->color(), clLime) << field->name();
     }
     EXPECT_EQ(marked(calc.DiffusionLbl), "Diffusion coefficient:");
-    EXPECT_EQ(marked(calc.DUnitLbl), "(x10[-7] cm[-2]/s) at temperature:");
+    EXPECT_EQ(marked(calc.DUnitLbl), "(x10[-7] cm[2]/s) at temperature:");
     EXPECT_EQ(marked(calc.TUnitLbl), "[o]C.");
     EXPECT_EQ(marked(calc.ViscosityLbl), "Viscosity: ");
     EXPECT_EQ(marked(calc.VUnitLbl), "centipoise");
@@ -609,7 +609,7 @@ TEST_F(MuCalculator, HasItsCaptionGroupsFieldsAndButtons) {
     const Row rows[] = {
         {calc.SigTxt, calc.GroupBox1, calc.SigLbl, "Sigma", calc.SigUnitLbl, "cm[-1]", "22.00",
          clLime},
-        {calc.MuTxt, calc.GroupBox1, calc.MuLbl, "Mobility", calc.MuUnitLbl, "x10[-4] cm[-2]/V-s",
+        {calc.MuTxt, calc.GroupBox1, calc.MuLbl, "Mobility", calc.MuUnitLbl, "x10[-4] cm[2]/V-s",
          "1.20", clLime},
         {calc.RsTxt, calc.GroupBox2, calc.RsLbl, "Stokes radius", calc.RsUnitLbl, "nm", "2.90",
          clLime},

@@ -39,7 +39,7 @@ struct FieldDesign {
 // What a user sees before the first recalculation.
 const FieldDesign kInputFields[] = {
     {FieldId::SigTxt, "Sigma", "cm-1", "22.00", platform::clLime},
-    {FieldId::MuTxt, "Mobility", "x10-4 cm-2/V-s", "1.20", platform::clLime},
+    {FieldId::MuTxt, "Mobility", "x10-4 cm2/V-s", "1.20", platform::clLime},
     {FieldId::RsTxt, "Stokes radius", "nm", "2.90", platform::clLime},
     {FieldId::RiTxt, "Salt ion radius", "nm", "0.127", platform::clLime},
     {FieldId::ITxt, "Ionic strength", "M", "0.10", platform::clLime},
@@ -99,7 +99,7 @@ TEST_F(MainWindow, RaisedPartsOfTheUnitsArePlainSuperscripts) {
     ASSERT_EQ(runs.size(), 5u);
     EXPECT_EQ(runs[1].text, "-4");
     EXPECT_TRUE(runs[1].raised);
-    EXPECT_EQ(runs[3].text, "-2");
+    EXPECT_EQ(runs[3].text, "2");
     EXPECT_TRUE(runs[3].raised);
     EXPECT_FALSE(runs[0].raised);
     const auto& degree = form().unitLabel(FieldId::TTxt)->runs();
