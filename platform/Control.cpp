@@ -195,6 +195,16 @@ StaticText::StaticText(Control* parent, std::string name, const std::string& tex
     setTextAlign(TextAlign::Center);
 }
 
+std::string StaticText::roleWord() const {
+    if (color() == clLime)
+        return "entered";
+    if (color() == clYellow)
+        return "calculated";
+    if (color() == clRed)
+        return "not used";
+    return {};
+}
+
 void StaticText::setSunken(bool on) {
     m_sunken = on;
     notify(Property::Layout);

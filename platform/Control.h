@@ -51,7 +51,18 @@ enum KeyCode : int {
 
 // What changed on a control, so that a back end can bring its widget up to
 // date.
-enum class Property { Text, Color, Font, Bounds, Visible, Enabled, Selection, Content, Layout, Focus };
+enum class Property {
+    Text,
+    Color,
+    Font,
+    Bounds,
+    Visible,
+    Enabled,
+    Selection,
+    Content,
+    Layout,
+    Focus
+};
 
 // A back end's widget for one control. The control is the source of truth;
 // the peer mirrors it and feeds the user's actions back through the
@@ -191,6 +202,10 @@ class StaticText : public Control {
     std::string className() const override { return "TStaticText"; }
     bool sunken() const { return m_sunken; }
     void setSunken(bool on);
+    // The role its colour tells, in words, for those who cannot tell the
+    // colours apart or do not see them: "entered", "calculated" or
+    // "not used"; empty for a colour that is not one of the key's.
+    std::string roleWord() const;
 
   private:
     bool m_sunken = true;

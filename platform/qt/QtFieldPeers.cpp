@@ -206,7 +206,24 @@ void StaticTextWidget::fitText() {
         m_shown = shown;
         update();
     }
-    setToolTip(cut ? full : QString());
+    const QString role = qs(static_cast<StaticText&>(*m_control).roleWord());
+    if (role.isEmpty())
+        setToolTip(cut ? full : QString());
+    else
+        setToolTip(cut ? full + ", " + role : role);
+}
+
+void StaticTextWidget::describe() {
+    auto& st = static_cast<StaticText&>(*m_control);
+    const QString role = qs(st.roleWord());
+    const QString full = qs(st.text()) + (role.isEmpty() ? QString() : ", " + role);
+    if (full == accessibleDescription())
+        return;
+    // A screen reader says "z, 17.13, calculated": the value and what the
+    // field's colour tells.
+    setAccessibleDescription(full);
+    QAccessibleEvent described(this, QAccessible::DescriptionChanged);
+    QAccessible::updateAccessibility(&described);
 }
 
 QRect StaticTextWidget::textRect() const {
@@ -241,15 +258,13 @@ void StaticTextWidget::changed(Property what) {
     switch (what) {
         case Property::Text: {
             const QString full = qs(st.text());
-            const bool same = full == accessibleDescription();
+            const bool same = full == m_announced;
             fitText();
+            describe();
             if (same)
                 break;
-            // A screen reader says "z, 17.13", not just "z", and hears every
-            // new value.
-            setAccessibleDescription(full);
-            QAccessibleEvent described(this, QAccessible::DescriptionChanged);
-            QAccessible::updateAccessibility(&described);
+            // Every new value is heard.
+            m_announced = full;
             QAccessibleValueChangeEvent value(this, full);
             QAccessible::updateAccessibility(&value);
             break;
@@ -259,6 +274,8 @@ void StaticTextWidget::changed(Property what) {
             break;
         case Property::Color:
             setBackground(*this, st.color());
+            fitText();
+            describe();
             break;
         case Property::Layout:
             setFrameStyle(st.sunken() ? QFrame::Panel | QFrame::Sunken : QFrame::NoFrame);

@@ -115,9 +115,12 @@ class StaticTextWidget : public QFrame, public PeerBase {
   private:
     // A text wider than the box is shown in a smaller font, down to three
     // quarters of it, and beyond that cut with an ellipsis and whole in the
-    // tooltip.
+    // tooltip. The tooltip also says the role the colour tells.
     void fitText();
+    // The accessible description: the value and the role its colour tells.
+    void describe();
     QString m_shown;
+    QString m_announced;  // the last value told to assistive technology
     Qt::Alignment m_alignment = Qt::AlignLeft | Qt::AlignVCenter;
     bool m_fitted = false;
 };

@@ -97,6 +97,14 @@ void expectNothingClipped(QWidget* window) {
     }
 }
 
+// What a screen reader hears of a value field beside its name: the value
+// and the role its colour tells.
+QString described(platform::qt::StaticTextWidget* w) {
+    const QColor c = w->palette().color(w->backgroundRole());
+    const char* role = c == kLime ? "entered" : c == kYellow ? "calculated" : "not used";
+    return w->text() + ", " + role;
+}
+
 // The names of the widgets that Tab reaches from the one with the focus, in
 // order, until it comes round again.
 std::vector<std::string> tabCycle() {
@@ -807,7 +815,7 @@ TEST_F(EndToEnd, ValueFieldsTellTheirNameAndValue) {
             ASSERT_NE(a, nullptr);
             EXPECT_EQ(a->text(QAccessible::Name).toStdString(), n.name) << n.field;
             EXPECT_EQ(a->text(QAccessible::Value), w->text()) << n.field;
-            EXPECT_EQ(a->text(QAccessible::Description), w->text()) << n.field;
+            EXPECT_EQ(a->text(QAccessible::Description), described(w)) << n.field;
             EXPECT_EQ(a->role(), n.pressable ? QAccessible::Button : QAccessible::StaticText)
                 << n.field;
             EXPECT_TRUE(a->state().focusable) << n.field;
@@ -831,7 +839,7 @@ TEST_F(EndToEnd, ValueFieldsTellTheirNameAndValue) {
             auto* w = field(n.field);
             QAccessibleInterface* a = QAccessible::queryAccessibleInterface(w);
             EXPECT_EQ(a->text(QAccessible::Value), w->text()) << n.field << " after the change";
-            EXPECT_EQ(a->text(QAccessible::Description), w->text()) << n.field;
+            EXPECT_EQ(a->text(QAccessible::Description), described(w)) << n.field;
         }
         EXPECT_EQ(QAccessible::queryAccessibleInterface(field("SigTxt"))
                       ->text(QAccessible::Value)

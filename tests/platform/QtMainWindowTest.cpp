@@ -68,7 +68,11 @@ TEST_F(QtMainWindow, ShowsTheStartUpResultsInTheirColours) {
         ASSERT_NE(w, nullptr);
         EXPECT_EQ(w->text().toStdString(), c.text) << c.name;
         EXPECT_EQ(w->palette().color(w->backgroundRole()), c.colour) << c.name;
-        EXPECT_EQ(w->accessibleDescription().toStdString(), c.text) << c.name;
+        // Not by colour alone: the description and the tooltip say the role.
+        const std::string role = c.colour == lime ? "entered" : "calculated";
+        EXPECT_EQ(w->accessibleDescription().toStdString(), std::string(c.text) + ", " + role)
+            << c.name;
+        EXPECT_EQ(w->toolTip().toStdString(), role) << c.name;
     }
 }
 
