@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The window program's command line: help and version without a display,
 // Qt's options left for Qt, anything else refused.
 #include <gtest/gtest.h>

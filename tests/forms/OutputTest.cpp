@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The main window's output commands: the .DAT export, the exit flow with its
 // save prompt, and the About box.
 #include <gtest/gtest.h>

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installs the build into a temporary folder as a package would and checks
 # what a desktop and a user meet there:
 #   check-install.sh BUILD_DIR SOURCE_DIR

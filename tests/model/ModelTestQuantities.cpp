@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The table of quantities and the rules by which entries go into a sample.
 #include <gtest/gtest.h>
 
