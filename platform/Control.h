@@ -53,7 +53,18 @@ enum KeyCode : int {
 
 // What changed on a control, so that a back end can bring its widget up to
 // date.
-enum class Property { Text, Color, Font, Bounds, Visible, Enabled, Selection, Content, Layout, Focus };
+enum class Property {
+    Text,
+    Color,
+    Font,
+    Bounds,
+    Visible,
+    Enabled,
+    Selection,
+    Content,
+    Layout,
+    Focus
+};
 
 // A back end's widget for one control. The control is the source of truth;
 // the peer mirrors it and feeds the user's actions back through the

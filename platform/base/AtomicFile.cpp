@@ -114,8 +114,8 @@ void AtomicFileWriter::commit() {
 }
 
 void AtomicFileWriter::fail(int error) {
-    throw Exception("Cannot save \"" + m_path.string() + "\": " +
-                    std::system_category().message(error));
+    throw Exception("Cannot save \"" + m_path.string() +
+                    "\": " + std::system_category().message(error));
 }
 
 void AtomicFileWriter::abandon(int error) {

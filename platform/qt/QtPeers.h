@@ -18,7 +18,7 @@ namespace platform {
 class Image;
 class LineChart;
 class RichEdit;
-}
+}  // namespace platform
 
 namespace platform::qt {
 
