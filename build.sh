@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Sets up, builds and runs Quorvin on Debian 12.
 #   ./build.sh run    install missing packages, build, start the program
 #   ./build.sh test   install missing packages, build, run every test, run them

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #include "app/CommandLine.h"
 
 #include <algorithm>
@@ -13,7 +15,7 @@ Computes the valence z of a macromolecule from one electrophoresis
 measurement by Debye-Hückel-Henry theory, in a window.
 
   -h, --help      show this text and exit
-  -v, --version   show the version and exit
+  -v, --version   show the version and the licence and exit
 
 Qt's own options (for example -platform wayland, -display :1,
 -style Fusion) are passed on to Qt. Any other option, or an argument,
@@ -67,7 +69,10 @@ CommandLine parseCommandLine(const std::vector<std::string>& args) {
         if (arg == "-h" || arg == "--help")
             return {CommandLine::Action::Help, kUsage};
         if (arg == "-v" || arg == "--version")
-            return {CommandLine::Action::Version, "quorvin " QUORVIN_VERSION "\n"};
+            return {CommandLine::Action::Version,
+                    "quorvin " QUORVIN_VERSION
+                    "\nLicense GPL-3.0-or-later: GNU GPL version 3 or later "
+                    "<https://gnu.org/licenses/gpl.html>\n"};
         if (arg.size() < 2 || arg[0] != '-')
             return refuse("unexpected argument '" + arg + "'");
         std::string_view name(arg);

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // quorvin-batch: the main window's calculation for every row of a CSV file.
 
 #include <cctype>

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The batch program over many rows beside the same samples entered directly
 // and beside the bare evaluation of the samples those entries make; and the
 // memory the batch run holds as the row count grows.

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // A pass on the Qt back end, offscreen, with the report window holding
 // 1,000 or 10,000 entries: without the log's recovery copy (copy:0), with it
 // (copy:1), and with it while waiting each time until the copy is on disk

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // One recalculation pass of the main window at the largest valences, beside
 // the bare Ge evaluations that it cannot avoid.
 #include <benchmark/benchmark.h>

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The main of the benchmarks that run the real windows: a Qt application,
 // offscreen unless another platform is asked for, around the benchmarks.
 #include <benchmark/benchmark.h>

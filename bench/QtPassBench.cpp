@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The same pass on the Qt back end, offscreen, until the chart has been
 // replotted with the new points.
 #include <benchmark/benchmark.h>

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The calculation log in the report window on the Qt back end, offscreen and
 // hidden, at its largest: 10,000 entries of 35 lines. Appending must not
 // slow down as the log grows (the last 1,000 entries at most 1.5 times the

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The calculation log at its largest: 10,000 entries of 35 lines. Appending
 // must not slow down as the log grows (last 1,000 entries at most 1.5 times
 // the first 1,000), saving as RTF must cost at most 10 times and opening at

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Monte Carlo draws of z beside the same number of bare evaluations of the
 // measurement function, on one thread and on two, with an uncertainty on
 // every input: Sigma measured at the start-up values (7 inputs), and the

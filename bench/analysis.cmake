@@ -1,3 +1,5 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
+
 # Monte Carlo draws beside bare evaluations of the measurement function.
 add_executable(uncertainty_bench UncertaintyBench.cpp)
 target_link_libraries(uncertainty_bench PRIVATE quorvin_analysis benchmark::benchmark_main)

@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Runs two builds of quorvin-batch on the same random input files and counts
 the files whose output, log, .DAT files, messages or exit status differ.
 

@@ -1,3 +1,5 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
+
 # A full recalculation pass beside the bare Ge loop it contains.
 add_executable(model_bench ModelBench.cpp)
 target_link_libraries(model_bench PRIVATE quorvin_forms quorvin_platform_headless

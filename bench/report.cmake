@@ -1,3 +1,5 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
+
 # The calculation log in the report window on the Qt back end.
 add_executable(report_bench ReportBench.cpp)
 target_link_libraries(report_bench PRIVATE quorvin_forms quorvin_platform_qt benchmark::benchmark)

@@ -1,3 +1,5 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
+
 # Cold start to the first painted main window, ours beside a minimal Qt
 # Widgets program, each started as a fresh process.
 find_package(Qt6 REQUIRED COMPONENTS Widgets)

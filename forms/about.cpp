@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #include "forms/about.h"
 
 namespace forms {
@@ -53,28 +55,37 @@ TAboutBox::TAboutBox(platform::Form* owner) : Form(owner, "AboutBox") {
     setCaption("About");
     setBorderStyle(platform::BorderStyle::Dialog);
     setCentered(true);
-    setClientSize(298, 236);
+    setClientSize(298, 321);
 
     Panel1 = add<platform::Panel>("Panel1");
     Panel1->setBevels(platform::Bevel::Lowered, platform::Bevel::Raised);
-    Panel1->setBounds(8, 8, 282, 177);
+    Panel1->setBounds(8, 8, 282, 262);
     ProgramIcon = Panel1->add<platform::Image>("ProgramIcon", programPictureSvg());
     ProgramIcon->setBounds(32, 12, 218, 97);
     ProgramIcon->setAccessibleName("Program picture");
 
     platform::Font bold;
     bold.bold = true;
-    ProductName = Panel1->add<platform::Label>("ProductName", "Quorvin for valence determination");
-    ProductName->setFont(bold);
-    ProductName->setTextAlign(platform::TextAlign::Center);
-    ProductName->setBounds(8, 120, 266, 16);
-    Version = Panel1->add<platform::Label>("Version", "Version 1.0");
-    Version->setFont(bold);
-    Version->setTextAlign(platform::TextAlign::Center);
-    Version->setBounds(8, 144, 266, 16);
+    // A centred line of the panel, top pixels down.
+    auto line = [&](const char* name, const std::string& text, int top, bool isBold) {
+        auto* label = Panel1->add<platform::Label>(name, text);
+        if (isBold)
+            label->setFont(bold);
+        label->setTextAlign(platform::TextAlign::Center);
+        label->setBounds(8, top, 266, 16);
+        return label;
+    };
+    ProductName = line("ProductName", "Quorvin for valence determination", 120, true);
+    Version = line("Version", "Version " QUORVIN_VERSION, 140, true);
+    License1 = line("License1", "Free software under the GNU GPL version 3", 164, false);
+    License2 = line("License2", "or later (GPL-3.0-or-later), without warranty.", 180, false);
+    CiteTitle = line("CiteTitle", "How to cite", 204, true);
+    Cite1 =
+        line("Cite1", "The Quorvin developers, Quorvin version " QUORVIN_VERSION ",", 222, false);
+    Cite2 = line("Cite2", "and Debye and Hückel (1923), Henry (1931).", 238, false);
 
     OKButton = add<platform::Button>("OKButton", platform::ButtonKind::Ok);
-    OKButton->setBounds(111, 197, 75, 29);
+    OKButton->setBounds(111, 282, 75, 29);
 }
 
 }  // namespace forms

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 
 #include <string>
@@ -17,6 +19,12 @@ class TAboutBox : public platform::Form {
     platform::Image* ProgramIcon;
     platform::Label* ProductName;
     platform::Label* Version;
+    // The licence, and how to cite the program and its model.
+    platform::Label* License1;
+    platform::Label* License2;
+    platform::Label* CiteTitle;
+    platform::Label* Cite1;
+    platform::Label* Cite2;
     platform::Button* OKButton;
 };
 

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #include "platform/base/AtomicFile.h"
 
 #include <fcntl.h>
@@ -112,8 +114,8 @@ void AtomicFileWriter::commit() {
 }
 
 void AtomicFileWriter::fail(int error) {
-    throw Exception("Cannot save \"" + m_path.string() + "\": " +
-                    std::system_category().message(error));
+    throw Exception("Cannot save \"" + m_path.string() +
+                    "\": " + std::system_category().message(error));
 }
 
 void AtomicFileWriter::abandon(int error) {

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #include "platform/headless/Headless.h"
 
 #include <algorithm>
@@ -57,7 +59,8 @@ ModalResult HeadlessBackend::runModal(Form& form) {
     const std::string who = form.className() + " \"" + form.caption() + "\"";
     Pending next = takeScript(form.className(), who);
     if (!next.script)
-        throw ScriptFailure("expected common dialog " + next.className + ", but " + who + " opened");
+        throw ScriptFailure("expected common dialog " + next.className + ", but " + who +
+                            " opened");
 
     form.beginModal();
     form.setVisible(true);

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #include "platform/qt/QtBackend.h"
 
 #include <QApplication>
@@ -19,7 +21,7 @@ namespace {
 // The menu bar asks the style for its overflow arrow at once, and loading
 // that picture loads every image format plugin. We draw the arrow instead.
 class ProgramStyle : public QProxyStyle {
-public:
+  public:
     QIcon standardIcon(StandardPixmap sp, const QStyleOption* opt,
                        const QWidget* widget) const override {
         if (sp != SP_ToolBarHorizontalExtensionButton && sp != SP_ToolBarVerticalExtensionButton)

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The chart on paper and on the clipboard, drawn by the plot itself so that
 // both look like the window.
 #include <qcustomplot.h>

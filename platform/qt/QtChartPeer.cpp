@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The chart, drawn by QCustomPlot.
 
 #include <qcustomplot.h>

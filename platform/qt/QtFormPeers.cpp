@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The windows of the forms with their menus, and the containers, shapes and
 // splitters inside them.
 

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The picture control: its SVG drawn into the control's bounds.
 #include <QPainter>
 #include <QSvgRenderer>

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 
 #include <QPointer>
@@ -31,7 +33,7 @@ class QtServices : public DesktopServices {
     void setCurrentPrinter(const PrinterChoice& choice) override;
     void printRichText(const RichDocument& doc, const std::string& title) override;
     void printChart(Chart& chart, bool landscape) override;  // QtChartOutput.cpp
-    void copyChartToClipboard(Chart& chart) override;       // QtChartOutput.cpp
+    void copyChartToClipboard(Chart& chart) override;        // QtChartOutput.cpp
     void setClipboard(const ClipboardText& text) override;
     ClipboardText clipboard() override;
     // In the desktop's web browser (QtUserGuide.cpp).

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #include "platform/richtext/RichText.h"
 
 #include <algorithm>
@@ -343,9 +345,10 @@ void RichDocument::replaceParagraphs(std::size_t first, std::size_t count,
         m_paragraphs.erase(at + static_cast<std::ptrdiff_t>(common),
                            at + static_cast<std::ptrdiff_t>(count));
     else
-        m_paragraphs.insert(at + static_cast<std::ptrdiff_t>(common),
-                            std::make_move_iterator(with.begin() + static_cast<std::ptrdiff_t>(common)),
-                            std::make_move_iterator(with.end()));
+        m_paragraphs.insert(
+            at + static_cast<std::ptrdiff_t>(common),
+            std::make_move_iterator(with.begin() + static_cast<std::ptrdiff_t>(common)),
+            std::make_move_iterator(with.end()));
     if (first == 0)
         m_starts.clear();
     else

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The RTF writer, and the file helpers that save and open a log (a file that
 // is not RTF opens as plain text).
 

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Henry's function models: the exact function and Ohshima's approximation
 // against 80-digit reference values, and the comparison of the valences.
 #include <gtest/gtest.h>

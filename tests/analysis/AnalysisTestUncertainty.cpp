@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The uncertainty of z by the law of propagation and by Monte Carlo, against
 // an independent computation on random measurements.
 #include <gtest/gtest.h>

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The batch program: each row gives what the window shows for the same
 // entries, refused values become row errors, malformed files stop the run,
 // and output files are replaced only by a run that succeeds.

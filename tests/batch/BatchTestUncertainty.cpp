@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The batch program's uncertainty columns against the independent reference
 // computation, and the rows it refuses.
 #include <gtest/gtest.h>

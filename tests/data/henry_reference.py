@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Reference values of Henry's function for a sphere and of Ohshima's
 approximation, in 80-digit arithmetic, for the analysis tests.
 

@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Reference values of water's viscosity and dielectric constant, from the
 published formulas in 30-digit arithmetic, for the model tests.
 

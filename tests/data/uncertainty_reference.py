@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Reference uncertainties of z, z* and Ge for random measurements, computed
 independently of the program: its relations written out again, derivatives
 in 30-digit arithmetic for the first-order budget, and a Monte Carlo run of

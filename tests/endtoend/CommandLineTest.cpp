@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The window program's command line: help and version without a display,
 // Qt's options left for Qt, anything else refused.
 #include <gtest/gtest.h>
@@ -11,6 +13,10 @@ using app::CommandLine;
 using Action = CommandLine::Action;
 
 TEST(CommandLine, AnswersRefusesOrLeavesForQt) {
+    const char* kVersion =
+        "quorvin 1.0\n"
+        "License GPL-3.0-or-later: GNU GPL version 3 or later "
+        "<https://gnu.org/licenses/gpl.html>\n";
     struct Case {
         std::vector<std::string> args;
         Action action;
@@ -21,8 +27,8 @@ TEST(CommandLine, AnswersRefusesOrLeavesForQt) {
         {{"-platform", "wayland", "-style=Fusion", "--display", ":1", "-reverse"}, Action::Run, ""},
         {{"--help"}, Action::Help, "Usage: quorvin [OPTION]..."},
         {{"-style", "Fusion", "-h"}, Action::Help, "Usage: quorvin"},
-        {{"--version"}, Action::Version, "quorvin 1.0\n"},
-        {{"-v"}, Action::Version, "quorvin 1.0\n"},
+        {{"--version"}, Action::Version, kVersion},
+        {{"-v"}, Action::Version, kVersion},
         {{"--frobnicate"},
          Action::Refuse,
          "quorvin: unknown option '--frobnicate'\nTry 'quorvin --help'"},

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The log's recovery copy end to end: this test program runs again as a
 // child that makes entries and is killed, then the program starts anew on
 // its state folder.

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The whole program on the Qt back end, driven like a user drives it: clicks
 // and keys on the real windows, answers to the dialogs it opens, files in a
 // temporary folder. With QUORVIN_SCREENSHOT_DIR set, the windows and dialogs

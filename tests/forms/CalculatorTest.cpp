@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The three calculators on their own, on the headless back end: what the
 // user sees in them after each entry, and what a caller reads back.
 #include <gtest/gtest.h>

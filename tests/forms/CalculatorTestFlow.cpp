@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The main window's fields that open a calculator: what the window shows,
 // holds, draws and logs after the user accepts or cancels at each level of
 // the nested dialogs.

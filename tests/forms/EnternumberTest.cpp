@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The number entry dialog on the headless back end: what the user sees in
 // the edit while typing, and what the caller reads back after OK or Cancel.
 #include <gtest/gtest.h>

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The Henry's function models window: what it shows for the main window's
 // state, and that it follows every recalculation while it is shown.
 #include <gtest/gtest.h>

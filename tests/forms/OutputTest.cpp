@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The main window's output commands: the .DAT export, the exit flow with its
 // save prompt, and the About box.
 #include <gtest/gtest.h>
@@ -12,6 +14,7 @@
 #include "forms/about.h"
 #include "model/Sampling.h"
 #include "tests/support/HeadlessSession.h"
+#include "tests/support/Layout.h"
 
 namespace {
 
@@ -21,6 +24,8 @@ using platform::FileDialog;
 using platform::Form;
 using platform::ModalResult;
 
+using testing_support::expectLines;
+using testing_support::expectNoOverlap;
 using testing_support::readFile;
 
 class Output : public testing_support::HeadlessSession {
@@ -248,6 +253,23 @@ TEST_F(Output, PromptAndAboutBoxLayout) {
     EXPECT_EQ(about.borderStyle(), platform::BorderStyle::Dialog);
     EXPECT_EQ(about.ProductName->text(), "Quorvin for valence determination");
     EXPECT_EQ(about.Version->text(), "Version 1.0");
+    EXPECT_EQ(about.License1->text() + " " + about.License2->text(),
+              "Free software under the GNU GPL version 3 or later (GPL-3.0-or-later), without "
+              "warranty.");
+    EXPECT_EQ(about.CiteTitle->text(), "How to cite");
+    EXPECT_EQ(about.Cite1->text() + " " + about.Cite2->text(),
+              "The Quorvin developers, Quorvin version 1.0, and Debye and Hückel (1923), Henry "
+              "(1931).");
+    expectLines({{about.ProgramIcon},
+                 {about.ProductName},
+                 {about.Version},
+                 {about.License1},
+                 {about.License2},
+                 {about.CiteTitle},
+                 {about.Cite1},
+                 {about.Cite2},
+                 {about.OKButton}});
+    expectNoOverlap(about);
     EXPECT_EQ(about.ProgramIcon->bounds().width, 218);
     EXPECT_EQ(about.ProgramIcon->bounds().height, 97);
     EXPECT_NE(about.ProgramIcon->svg().find("width=\"218\" height=\"97\""), std::string::npos);

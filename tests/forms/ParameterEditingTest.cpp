@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Editing the main window's parameters through the number entry dialog, on
 // the headless back end: a click on a field, keys typed into the dialog, OK
 // or Cancel, and what the window, the graph and the log show afterwards.

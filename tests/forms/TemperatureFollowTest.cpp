@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The same entered values give the same window and log whatever the order in
 // which the user enters them: D, f and Rs follow every change of the
 // temperature, so that no calculation uses a stale diffusion coefficient.

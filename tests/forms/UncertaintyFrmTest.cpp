@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The uncertainty window: its inputs and budget for the main window's state,
 // a Monte Carlo run in the background, cancelling it, and its block in the
 // calculation log.

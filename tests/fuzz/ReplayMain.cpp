@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Runs a fuzz target on every file of the folders (and on the files) named on
 // the command line, for builds without libFuzzer: the seed corpora then run
 // with every ctest, under the sanitizers in the sanitizer build.

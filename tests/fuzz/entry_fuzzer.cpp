@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // libFuzzer target for the number entry dialog: the input is a sequence of
 // user actions (keys, deleting keys, caret moves, selections, pastes, OK) on
 // the headless back end. After every action the edit must show the buffer,

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // libFuzzer target for the RTF reader: no input may crash it, hang it or make
 // it allocate beyond a small multiple of the input, and whatever it reads must
 // save and read back unchanged.

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Builds the libFuzzer targets with clang and fuzzes each for a bounded time,
 # starting from its seed corpus; fails when a fuzzer finds a failing input.
 #   tests/fuzz/run.sh [seconds per target] [build folder]

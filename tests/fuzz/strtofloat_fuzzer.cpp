@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // libFuzzer target for StrToFloat: the input is the text. It must convert
 // exactly when a grammar written here apart from the program says it is a
 // number whose value is finite, and then to the correctly rounded double that

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installs the build into a temporary folder as a package would and checks
 # what a desktop and a user meet there:
 #   check-install.sh BUILD_DIR SOURCE_DIR
@@ -26,7 +27,22 @@ desktop-file-validate "$usr/share/applications/$id.desktop" || fail "desktop ent
 appstreamcli validate --no-net "$usr/share/metainfo/$id.metainfo.xml" || fail "AppStream metadata"
 
 version=$("$usr/bin/quorvin" --version)
-[ "$version" = "quorvin 1.0" ] || fail "quorvin --version printed '$version'"
+[ "$version" = "quorvin 1.0
+License GPL-3.0-or-later: GNU GPL version 3 or later <https://gnu.org/licenses/gpl.html>" ] ||
+    fail "quorvin --version printed '$version'"
+
+# The package's licence, in the machine-readable form and nowhere else another.
+copyright="$usr/share/doc/quorvin/copyright"
+head -n 1 "$copyright" |
+    grep -qx 'Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/' ||
+    fail "copyright is not in the machine-readable format"
+grep -qx 'License: GPL-3+' "$copyright" || fail "copyright does not name GPL-3+"
+grep -q '/usr/share/common-licenses/GPL-3' "$copyright" || fail "copyright does not point to the GPL"
+grep -q '<project_license>GPL-3.0-or-later</project_license>' \
+    "$usr/share/metainfo/$id.metainfo.xml" || fail "AppStream metadata's licence"
+if grep -rqiE 'proprietary|all rights reserved' "$root"; then
+    fail "installed files still say proprietary: $(grep -rliE 'proprietary|all rights reserved' "$root")"
+fi
 
 # The batch program on the installed example gives the README's result.
 expected=$(sed -n '/^`build\/batch\/quorvin-batch batch\/examples\/salt-series.csv` gives:$/,/^```$/p' \

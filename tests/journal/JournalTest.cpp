@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The calculation log's recovery copy: the program on the headless back end,
 // killed in a child process, and started again on the same state folder.
 

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The calculation log's entry: its table of Ge over the valence range.
 #include <gtest/gtest.h>
 

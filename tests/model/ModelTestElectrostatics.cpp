@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -36,9 +38,8 @@ TEST(Electrostatics, HenryFunctionAtKnownKa) {
         double ka, h, tolerance;
     };
     const Case cases[] = {
-        {1, 1.01980, 5e-6},     {10, 1.25141, 5e-6},      {100, 1.45978, 5e-6},
-        {1000, 1.49622, 5e-6},  {99000, 1.49982, 5e-6},  {0.001, 1.0, 0},
-        {101000, 1.5, 0},       {1e300, 1.5, 0},
+        {1, 1.01980, 5e-6},     {10, 1.25141, 5e-6}, {100, 1.45978, 5e-6}, {1000, 1.49622, 5e-6},
+        {99000, 1.49982, 5e-6}, {0.001, 1.0, 0},     {101000, 1.5, 0},     {1e300, 1.5, 0},
     };
     for (const Case& c : cases) {
         EXPECT_NEAR(CalcHenryFunction(c.ka), c.h, c.tolerance) << "Ka " << c.ka;

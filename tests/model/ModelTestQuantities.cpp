@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The table of quantities and the rules by which entries go into a sample.
 #include <gtest/gtest.h>
 
@@ -35,8 +37,7 @@ TEST(Quantities, EntryRefusalsNameTheQuantityAndTheReason) {
         {Quantity::Valence, "9999.5", "Valence = 9999.5 is not between -9999 and 9999", 0},
         // The number entry's filter admits a sign only first or after "e".
         {Quantity::Sigma, "5+", "Sigma = 5+ cannot be typed as a number", 0},
-        {Quantity::Sigma, "1e999",
-         "Sigma = 1e999: '1e999' is not a valid floating point value", 0},
+        {Quantity::Sigma, "1e999", "Sigma = 1e999: '1e999' is not a valid floating point value", 0},
     };
     for (const Case& c : cases) {
         double value = -1;

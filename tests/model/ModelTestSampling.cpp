@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -94,8 +96,8 @@ TEST(Sampling, CurveHasUnitStepUpTo9999) {
 
 TEST(Sampling, CurveBeyond9999IsBoundedSymmetricAndSpansTheRange) {
     const double inf = std::numeric_limits<double>::infinity();
-    for (double valence : {10000.0, 10001.0, 19999.0, 20000.0, 123456.7, 1e14, -1e14, 1e19, inf,
-                           -inf}) {
+    for (double valence :
+         {10000.0, 10001.0, 19999.0, 20000.0, 123456.7, 1e14, -1e14, 1e19, inf, -inf}) {
         const std::int64_t n = valenceMagnitude(valence);
         const ValenceGrid g = geCurveGrid(valence);
         EXPECT_LE(g.count, 2 * kUnitStepLimit + 1) << valence;

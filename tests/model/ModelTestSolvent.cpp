@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Water's viscosity and dielectric constant against values computed apart
 // from the program in 30-digit arithmetic, and against the literature's own.
 #include <gtest/gtest.h>

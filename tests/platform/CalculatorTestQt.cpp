@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The three calculators with real Qt widgets, offscreen: every caption,
 // label and value fits its box, also with the longest texts they show.
 // With QUORVIN_SCREENSHOT_DIR set, each calculator is saved there as a PNG.

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Number texts: FormatFloat, FloatToStr, StrToFloat, DateToStr.
 //
 // Besides the hand-computed tables, a slow reference implementation (exact

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The number entry dialog with real Qt widgets, offscreen: whatever the line
 // edit is asked to do, it shows the dialog's buffer and nothing else.
 #include <gtest/gtest.h>

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The main window with real Qt widgets, offscreen: what a user sees after
 // start-up.
 #include <gtest/gtest.h>

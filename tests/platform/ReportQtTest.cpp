@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The report window on the Qt back end, offscreen: what the widgets show,
 // typing and selecting in them, the find window, a file dialog and printing
 // to PDF. QUORVIN_SCREENSHOT_DIR, when set, receives a picture of the window.

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Interoperability with LibreOffice Writer: logs we write open there with the
 // same text and formatting, and RTF that Writer writes opens here with the
 // same text. The stored files in data/rtf were made by LibreOffice from

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The main of the test programs that run real Qt widgets: offscreen unless
 // another platform is asked for. Qt gets the program name only; the rest of
 // the command line is Google Test's.

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Runs a command as a client of a Wayland compositor of its own, with Qt's
 # Wayland platform plugin, and returns the command's exit status:
 #   tests/wayland/run-under-weston.sh COMMAND [ARGUMENT...]

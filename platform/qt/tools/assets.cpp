@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The build's files made with Qt itself, so that no other tool is needed:
 //   quorvin_assets icon IN.svg OUT.png SIZE   the icon in one PNG size
 //   quorvin_assets guide IN.md OUT.html       the user guide as one web page
