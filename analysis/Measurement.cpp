@@ -70,6 +70,18 @@ bool MeasurementModel::uses(Input input) const {
     return false;
 }
 
+bool MeasurementModel::affectsResults(Input input) const {
+    switch (input) {
+        case Input::EField:
+        case Input::Current:
+        case Input::Conductivity:
+        case Input::XSection:
+            return uses(input) && !fromMobility;
+        default:
+            return uses(input);
+    }
+}
+
 std::vector<Input> MeasurementModel::inputs() const {
     std::vector<Input> used;
     for (int i = 0; i < kInputCount; ++i)

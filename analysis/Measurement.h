@@ -55,6 +55,10 @@ struct MeasurementModel {
     model::PhysicalConstants constants;
 
     bool uses(Input input) const;
+    // Whether z, z* and Ge depend on a used input at all: with the mobility
+    // measured, E goes into Sigma and out again (z = mobility k T /
+    // (slope e D)), so E and what it is calculated from cancel exactly.
+    bool affectsResults(Input input) const;
     // The inputs it uses, in the order of Input.
     std::vector<Input> inputs() const;
 };

@@ -394,11 +394,14 @@ GumResult gumBudget(const Measurement& m, const Uncertainties& u) {
         row.input = input;
         row.value = x;
         row.u = ui;
-        row.sensitivity = (a.valence - b.valence) / (2 * h);
+        // An input that cancels has a sensitivity of exactly 0, not the
+        // rounding noise of the difference quotient.
+        const bool affects = m.model.affectsResults(input);
+        row.sensitivity = affects ? (a.valence - b.valence) / (2 * h) : 0;
         row.contribution = std::fabs(row.sensitivity) * ui;
         varZ += row.contribution * row.contribution;
-        const double cZstar = (a.effectiveValence - b.effectiveValence) / (2 * h);
-        const double cGe = (a.geMax - b.geMax) / (2 * h);
+        const double cZstar = affects ? (a.effectiveValence - b.effectiveValence) / (2 * h) : 0;
+        const double cGe = affects ? (a.geMax - b.geMax) / (2 * h) : 0;
         varZstar += cZstar * cZstar * ui * ui;
         varGe += cGe * cGe * ui * ui;
         g.rows.push_back(row);

@@ -9,6 +9,7 @@
 #include "analysis/Uncertainty.h"
 #include "model/FieldTable.h"
 #include "model/Recalculate.h"
+#include "model/Sample.h"
 #include "platform/base/NumberText.h"
 #include "tests/support/UncertaintyReference.h"
 
@@ -175,6 +176,42 @@ TEST(Uncertainty, MeasurementOfTheStateGivesItsValence) {
                         2e-4 * s.Valence);
         }
     }
+}
+
+}  // namespace
+
+namespace {
+
+// State: a mobility measured with E calculated from the current,
+// conductivity and cross-section, each with an uncertainty. Expected: E
+// cancels, so its inputs have a sensitivity of exactly 0 and no share, and
+// the GUM u of z, z* and Ge(max) come from the mobility alone.
+TEST(Uncertainty, InputsThatCancelHaveNoSensitivity) {
+    model::Sample s = model::startUpSample();
+    ASSERT_EQ(model::enterAll(s, {{model::Quantity::Current, "0.25"},
+                                  {model::Quantity::Conductivity, "12.5"},
+                                  {model::Quantity::XSection, "0.05"},
+                                  {model::Quantity::Mobility, "1.8"}}),
+              std::nullopt);
+    const std::optional<analysis::Measurement> m = analysis::measurementOf(s.state);
+    ASSERT_TRUE(m);
+    analysis::Uncertainties u{};
+    for (analysis::Input input :
+         {analysis::Input::Current, analysis::Input::Conductivity, analysis::Input::XSection})
+        u[static_cast<int>(input)].u = 0.01;
+    const analysis::GumResult onlyE = analysis::gumBudget(*m, u);
+    int fieldRows = 0;
+    for (const analysis::BudgetRow& row : onlyE.rows) {
+        if (u[static_cast<int>(row.input)].u == 0)
+            continue;
+        ++fieldRows;
+        EXPECT_EQ(row.sensitivity, 0.0) << analysis::inputInfo(row.input).name;
+        EXPECT_EQ(row.share, 0.0);
+    }
+    EXPECT_EQ(fieldRows, 3);
+    EXPECT_EQ(onlyE.uValence, 0.0);
+    EXPECT_EQ(onlyE.uEffectiveValence, 0.0);
+    EXPECT_EQ(onlyE.uGeMax, 0.0);
 }
 
 }  // namespace
