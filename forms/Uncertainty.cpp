@@ -269,6 +269,7 @@ TUncertaintyFrm::RunKey TUncertaintyFrm::currentKey() const {
         key.hydrodynamic = m_measurement->model.hydrodynamic;
         key.fieldFromCurrent = m_measurement->model.fieldFromCurrent;
         key.fromMobility = m_measurement->model.fromMobility;
+        key.water = m_measurement->model.water;
         for (Input input : m_measurement->model.inputs())
             key.u[static_cast<int>(input)] = m_u[static_cast<int>(input)];
     }
@@ -536,7 +537,36 @@ void TUncertaintyFrm::CancelBtnClick(platform::Control&) {
 void TUncertaintyFrm::AddToLogBtnClick(platform::Control&) {
     if (!resultCurrent() || ReportFrm == nullptr)
         return;
+    if (m_loggedKey == m_resultKey) {
+        platform::DialogRef<TAddAgain> ask(AddAgain, this);
+        if (ask->ShowModal() != platform::ModalResult::Yes)
+            return;
+    }
     calclog::WriteUncertaintyBlock(*m_measurement, m_u, m_options, *m_gum, *m_result, *ReportFrm);
+    m_loggedKey = m_resultKey;
+    StatusLbl->setText(std::to_string(m_result->draws) + " draws, seed " +
+                       std::to_string(m_resultKey.options.seed) +
+                       ". Added to the log: the budget and both results.");
+}
+
+TAddAgain* AddAgain = nullptr;
+
+TAddAgain::TAddAgain(platform::Form* owner) : Form(owner, "AddAgain") {
+    setCaption("Add to log");
+    setBorderStyle(platform::BorderStyle::NoIcons);
+    setCentered(true);
+    const int width = 420;
+    setClientSize(width, 90);
+    StaticText1 = add<platform::StaticText>("StaticText1",
+                                            "This result is in the log already. Add it again?");
+    StaticText1->setSunken(false);
+    StaticText1->setTextAlign(platform::TextAlign::Center);
+    StaticText1->setBounds(8, 16, width - 16, 17);
+    StaticText1->setTabStop(false);
+    BitBtn2 = add<platform::Button>("BitBtn2", platform::ButtonKind::No);
+    BitBtn2->setBounds(width / 2 - 120, 50, 89, 29);
+    BitBtn1 = add<platform::Button>("BitBtn1", platform::ButtonKind::Yes);
+    BitBtn1->setBounds(width / 2 + 31, 50, 89, 29);
 }
 
 }  // namespace forms

@@ -89,6 +89,7 @@ class TUncertaintyFrm : public platform::Form {
         analysis::MeasurementModel::Hydrodynamic hydrodynamic{};
         bool fieldFromCurrent = false;
         bool fromMobility = false;
+        bool water = false;
         analysis::Uncertainties u{};
         analysis::MonteCarloOptions options;
         bool operator==(const RunKey&) const = default;
@@ -115,9 +116,25 @@ class TUncertaintyFrm : public platform::Form {
     std::optional<analysis::GumResult> m_gum;
     std::optional<analysis::MonteCarloResult> m_result;
     RunKey m_resultKey;
+    // The result last appended to the log, so that a second press asks.
+    std::optional<RunKey> m_loggedKey;
     std::shared_ptr<Run> m_run;
 };
 
 extern TUncertaintyFrm* UncertaintyFrm;
+
+// The question before the same result is appended to the log a second time:
+// Yes appends it again, No leaves the log as it is.
+class TAddAgain : public platform::Form {
+  public:
+    explicit TAddAgain(platform::Form* owner);
+    std::string className() const override { return "TAddAgain"; }
+
+    platform::StaticText* StaticText1;
+    platform::Button* BitBtn1;  // Yes
+    platform::Button* BitBtn2;  // No
+};
+
+extern TAddAgain* AddAgain;
 
 }  // namespace forms

@@ -931,6 +931,8 @@ TEST_F(EndToEnd, UncertaintyWindowRunsAndAddsItsBlockToTheLog) {
                       "  Uncertainty of Z: GUM law of propagation and Monte Carlo (N = 200000, "
                       "seed 1)\r\n    Temperature = 20 C, u = 0.5, normal"),
                   std::string::npos);
+        expectNothingClipped(w);  // the status says what was added
+        screenshot(w, "uncertainty-added");
         forms::ReportFrm->LogUnsaved = false;
         w->activateWindow();
         e2e::waitFor([&] { return QApplication::activeWindow() == w; });

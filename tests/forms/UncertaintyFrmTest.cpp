@@ -84,6 +84,25 @@ TEST_F(UncertaintyWindow, RunsInTheBackgroundAndAddsItsBlockToTheLog) {
                    w.ResultRows[0].cells[2]->text() + " to " + w.ResultRows[0].cells[3]->text()),
         std::string::npos);
 
+    // It says what it appended; the same result again only after Yes.
+    EXPECT_NE(w.StatusLbl->text().find("Added to the log"), std::string::npos);
+    const auto blocks = [] {
+        const std::string text = forms::ReportFrm->RichEdit1->Text();
+        std::size_t n = 0;
+        for (std::size_t at = text.find("  Uncertainty of Z"); at != std::string::npos;
+             at = text.find("  Uncertainty of Z", at + 1))
+            ++n;
+        return n;
+    };
+    for (const auto& [answer, expected] :
+         {std::pair{platform::ModalResult::No, 1u}, std::pair{platform::ModalResult::Yes, 2u}}) {
+        backend.expect<forms::TAddAgain>("TAddAgain", [answer](forms::TAddAgain& d) {
+            (answer == platform::ModalResult::Yes ? d.BitBtn1 : d.BitBtn2)->userPress();
+        });
+        w.AddToLogBtn->userPress();
+        EXPECT_EQ(blocks(), expected);
+    }
+
     enter(OpeningForm->TTxt, "20");  // a pass with the same inputs
     EXPECT_FALSE(w.running());
     EXPECT_TRUE(w.resultCurrent());
