@@ -2,6 +2,8 @@
 
 #include "forms/Mainfrm.h"
 
+#include <algorithm>
+
 #include "forms/Dcalc.h"
 #include "forms/Efield.h"
 #include "forms/Enternumber.h"
@@ -203,6 +205,13 @@ void TOpeningForm::buildResultsPanel() {
     Splitter1->setBounds(0, 0, 3, 282);
     Splitter1->setAlign(Align::Right);
     Splitter1->setResizeTarget(Chart1, 100);
+    // Room the window gains goes to the graph; the results keep their width.
+    m_panelWidth = Panel2->bounds().width;
+    Panel2->OnResize = [this](platform::Control& panel) {
+        const int gained = panel.bounds().width - m_panelWidth;
+        m_panelWidth = panel.bounds().width;
+        Chart1->setWidth(std::max(100, Chart1->bounds().width + gained));
+    };
 
     ResultsLbl = Panel2->add<platform::Label>("ResultsLbl", "Results");
     ResultsLbl->setFont(boldFont());

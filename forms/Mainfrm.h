@@ -171,6 +171,7 @@ class TOpeningForm : public platform::Form, public model::ModelState {
     std::unique_ptr<THenryModelsFrm> m_henryModels;
     std::unique_ptr<TUncertaintyFrm> m_uncertainty;
     WidgetFields m_fields;
+    int m_panelWidth = 0;  // the results panel's width the chart was fitted to
     Series m_series{*this};
 };
 

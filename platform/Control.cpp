@@ -47,8 +47,11 @@ void Control::setBounds(int left, int top, int width, int height) {
     const bool resized = r.width != m_bounds.width || r.height != m_bounds.height;
     m_bounds = r;
     notify(Property::Bounds);
-    if (resized)
+    if (resized) {
+        if (OnResize)
+            OnResize(*this);
         realign();
+    }
 }
 
 void Control::setAlign(Align align) {
@@ -62,8 +65,11 @@ void Control::realign() {
     auto place = [](Control& c, const Rect& r) {
         if (c.m_bounds == r)
             return false;
+        const bool resized = r.width != c.m_bounds.width || r.height != c.m_bounds.height;
         c.m_bounds = r;
         c.notify(Property::Bounds);
+        if (resized && c.OnResize)
+            c.OnResize(c);
         return true;
     };
     // Top and bottom take the full width first, then left and right share

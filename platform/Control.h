@@ -140,6 +140,9 @@ class Control {
     void setTabStop(bool on) { m_tabStop = on; }
 
     NotifyEvent OnClick;
+    // After its width or height changed, by a caller or by its alignment,
+    // before its children are aligned to the new size.
+    NotifyEvent OnResize;
     // A click by the user: runs OnClick under the application's exception
     // handler.
     void userClick();

@@ -946,6 +946,15 @@ TEST_F(EndToEnd, EveryWindowShowsItsTextsWhole) {
     runProgram([&] {
         expectNothingClipped(main);
         screenshot(main, "main-start");
+        // A wider window gives its room to the graph.
+        QWidget* chart = e2e::find<QWidget>(main, "Chart1");
+        ASSERT_NE(chart, nullptr);
+        const int chartWidth = chart->width();
+        main->resize(main->width() + 200, main->height());
+        EXPECT_TRUE(e2e::waitFor([&] { return chart->width() == chartWidth + 200; }));
+        expectNothingClipped(main);
+        main->resize(main->width() - 200, main->height());
+        EXPECT_TRUE(e2e::waitFor([&] { return chart->width() == chartWidth; }));
         expectDialog("NumberEntry", [&](Dialog& d) {
             expectNothingClipped(d.window);
             key(Qt::Key_Escape);

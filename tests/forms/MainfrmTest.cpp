@@ -180,6 +180,19 @@ TEST_F(MainWindow, DraggingTheSplitterResizesTheChart) {
     EXPECT_EQ(form().Chart1->bounds().right(), form().Panel2->bounds().width - 1);
 }
 
+// A wider window widens the graph, after a drag of the splitter too; the
+// results keep their room.
+TEST_F(MainWindow, RoomTheWindowGainsGoesToTheGraph) {
+    form().Splitter1->userDrag(-50);
+    const int chart = form().Chart1->bounds().width;
+    const int results = form().Chart1->bounds().left;
+    form().setClientSize(form().clientWidth() + 200, form().clientHeight() + 100);
+    EXPECT_EQ(form().Chart1->bounds().width, chart + 200);
+    EXPECT_EQ(form().Chart1->bounds().left, results);
+    form().setClientSize(form().clientWidth() - 200, form().clientHeight() - 100);
+    EXPECT_EQ(form().Chart1->bounds().width, chart);
+}
+
 TEST_F(MainWindow, ConstructorSetsConstantsAndFlags) {
     const TOpeningForm& f = form();
     EXPECT_EQ(f.ElementaryCharge, 4.8e-10);
