@@ -235,10 +235,7 @@ void TOpeningForm::buildResultsPanel() {
     }
 
     KeyLbl1 = Panel2->add<platform::Label>("KeyLbl1");
-    KeyLbl1->setRuns({{"Key: entered values = "},
-                      LabelRun::swatchOf(clLime),
-                      {"    calculated values = "},
-                      LabelRun::swatchOf(clYellow)});
+    KeyLbl1->setRuns(colourKeyRuns());
     KeyLbl1->setBounds(8, top + 10, 284, 16);
     KeyLbl2 = Panel2->add<platform::Label>("KeyLbl2");
     KeyLbl2->setRuns({{"value not used ="}, LabelRun::swatchOf(platform::clRed)});

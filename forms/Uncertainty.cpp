@@ -10,6 +10,7 @@
 
 #include "forms/Enternumber.h"
 #include "forms/Report.h"
+#include "forms/WidgetFields.h"
 #include "log/UncertaintyBlock.h"
 #include "platform/Application.h"
 #include "platform/base/NumberText.h"
@@ -226,6 +227,9 @@ void TUncertaintyFrm::buildMonteCarlo() {
     AddToLogBtn->setText("&Add to log");
     AddToLogBtn->setBounds(clientWidth() - 190, clientHeight() - 33, 95, 25);
     AddToLogBtn->OnClick = [this](platform::Control& c) { AddToLogBtnClick(c); };
+    KeyLbl = add<platform::Label>("KeyLbl");
+    KeyLbl->setRuns(colourKeyRuns());
+    KeyLbl->setBounds(8, clientHeight() - 28, 284, 16);
     CloseBtn = add<platform::Button>("CloseBtn");
     CloseBtn->setText("&Close");
     CloseBtn->setCancel(true);

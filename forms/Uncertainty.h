@@ -69,6 +69,7 @@ class TUncertaintyFrm : public platform::Form {
     ResultRow ResultRows[3];  // z, z*, Ge(max)
     platform::Label* RejectedLbl;
     platform::Label* StatusLbl;
+    platform::Label* KeyLbl;  // the colours of entered and calculated values
     platform::LineChart* Chart1;
     platform::Button* AddToLogBtn;
     platform::Button* CloseBtn;

@@ -13,6 +13,13 @@ platform::StaticText& WidgetFields::at(model::FieldId id) const {
     return *field;
 }
 
+std::vector<platform::LabelRun> colourKeyRuns() {
+    return {{"Key: entered values = "},
+            platform::LabelRun::swatchOf(platform::clLime),
+            {"    calculated values = "},
+            platform::LabelRun::swatchOf(platform::clYellow)};
+}
+
 std::vector<platform::LabelRun> unitRunsOf(model::Quantity q) {
     std::vector<platform::LabelRun> runs;
     for (const model::UnitPart& part : model::unitParts(model::quantityInfo(q).windowUnit))

@@ -31,6 +31,10 @@ class WidgetFields : public model::ValueFields {
     std::array<platform::StaticText*, model::kFieldCount> m_fields{};
 };
 
+// The key to the colours of entered and calculated values, as every window
+// that has both shows it.
+std::vector<platform::LabelRun> colourKeyRuns();
+
 // The unit of q as the windows draw it beside its field.
 std::vector<platform::LabelRun> unitRunsOf(model::Quantity q);
 

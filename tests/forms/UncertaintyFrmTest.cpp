@@ -52,6 +52,12 @@ TEST_F(UncertaintyWindow, RunsInTheBackgroundAndAddsItsBlockToTheLog) {
     }
     EXPECT_FALSE(w.running());
     EXPECT_FALSE(w.AddToLogBtn->enabled());
+    // The colours keep the main window's key, which the window shows too.
+    const std::vector<platform::LabelRun>& key = w.KeyLbl->runs();
+    ASSERT_EQ(key.size(), 4u);
+    EXPECT_EQ(key[0].text, "Key: entered values = ");
+    EXPECT_EQ(key[1].swatch, platform::clLime);
+    EXPECT_EQ(key[3].swatch, platform::clYellow);
 
     enter(w.Rows[0].u, "0.5");
     enter(w.Rows[6].u, "0.4");
