@@ -315,6 +315,9 @@ TEST(BatchRow, AValueOutsideItsDialogsLimitsIsTheRowsError) {
         {{{Column::EffectiveValence, "-1e5"}},
          "EffectiveValence = -1e5 is not between -9999 and 9999"},
         {{{Column::Valence, "5-"}}, "Valence = 5- cannot be typed as a number"},
+        // The first refusal in the window's order of entry ends the row.
+        {{{Column::Sigma, "301"}, {Column::Dielectric, "0.5"}},
+         "Dielectric = 0.5 is not between 1 and 100"},
     };
     for (const auto& [entries, message] : cases) {
         const batch::Outcome o = batch::runSample(sampleOf(entries));

@@ -711,15 +711,12 @@ TEST_F(EndToEnd, KeyboardReachesAndOpensEveryField) {
             tabTo("ChoiceTxt");
             key(Qt::Key_Space);
             EXPECT_EQ(d.text("ChoiceTxt").toStdString(), "Water at the temperature");
-            EXPECT_EQ(d.text("VTxt").toStdString(), "1.002");
-            EXPECT_EQ(d.text("DTxt").toStdString(), "80.10");
             screenshot(d.window, "solvent-dialog");
             tabTo("BitBtn2");
             key(Qt::Key_Return);
         });
         key(Qt::Key_Space);
         expectField("VTxt", "1.002", kYellow);
-        expectField("DTxt", "80.10", kYellow);
         screenshot(main, "main-water");
 
         tabTo("ITxt");

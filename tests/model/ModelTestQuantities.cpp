@@ -29,14 +29,11 @@ TEST(Quantities, EntryRefusalsNameTheQuantityAndTheReason) {
         double value;
     };
     const Case cases[] = {
+        // The limits and the filter are pinned through quorvin-batch's rows;
+        // here the value handed back, the range checked before truncation,
+        // and a number too large for a double.
         {Quantity::Temperature, "25.5", std::nullopt, 25.5},
-        {Quantity::Valence, "-9999", std::nullopt, -9999},
-        {Quantity::Sigma, "0", std::nullopt, 0},
-        {Quantity::Temperature, "120", "Temperature = 120 is not between 0 and 100", 0},
-        {Quantity::EField, "0", "EField = 0 is not between 1E-5 and 100", 0},
         {Quantity::Valence, "9999.5", "Valence = 9999.5 is not between -9999 and 9999", 0},
-        // The number entry's filter admits a sign only first or after "e".
-        {Quantity::Sigma, "5+", "Sigma = 5+ cannot be typed as a number", 0},
         {Quantity::Sigma, "1e999", "Sigma = 1e999: '1e999' is not a valid floating point value", 0},
     };
     for (const Case& c : cases) {
@@ -76,12 +73,6 @@ TEST(Sample, DerivedValuesAreKeptAsShownAndFollowTheTemperature) {
     EXPECT_EQ(warmer.state.StokesRadius, 3.46);
     EXPECT_EQ(warmer.fields.text(model::FieldId::TTxt), "37");
     EXPECT_GT(warmer.state.Diffusion, s.state.Diffusion);
-}
-
-TEST(Sample, TheFirstRefusedEntryEndsTheRowInTheWindowsOrder) {
-    model::Sample s = model::startUpSample();
-    EXPECT_EQ(model::enterAll(s, {{Quantity::Sigma, "400"}, {Quantity::Dielectric, "0"}}),
-              "Dielectric = 0 is not between 1 and 100");
 }
 
 }  // namespace

@@ -32,18 +32,4 @@ TEST(Solvent, WaterAgreesWithAnIndependentComputation) {
     EXPECT_EQ(rows, 15);
 }
 
-// The rounded values the literature gives, to the digits shown.
-TEST(Solvent, WaterGivesThePublishedRoundedValues) {
-    const struct {
-        double (*property)(double);
-        double celsius, rounded, halfLastDigit;
-    } cases[] = {
-        {model::waterViscosity, 25, 0.890, 5e-4},  {model::waterViscosity, 37, 0.691, 5e-4},
-        {model::waterDielectric, 20, 80.10, 5e-3}, {model::waterDielectric, 25, 78.30, 5e-3},
-        {model::waterDielectric, 37, 74.15, 5e-3},
-    };
-    for (const auto& c : cases)
-        EXPECT_NEAR(c.property(c.celsius), c.rounded, c.halfLastDigit) << c.celsius << " C";
-}
-
 }  // namespace
