@@ -156,13 +156,10 @@ std::optional<Measurement> measurementOf(const model::ModelState& s) {
     m.model.fromMobility = s.SigmaFromMobility;
     m.model.water = s.SolventWater;
 
-    const double all[kInputCount] = {
-        s.Temperature,  s.IonicStrength, s.Dielectric, s.SaltIonRadius, s.Viscosity,
-        s.StokesRadius, s.Diffusion,     s.Friction,   s.EField,        s.Current,
-        s.Conductivity, s.XSection,      s.Sigma,      s.Mobility,      s.RelativeViscosity,
-    };
-    for (int i = 0; i < kInputCount; ++i)
-        m.values[i] = m.model.uses(static_cast<Input>(i)) ? all[i] : 0;
+    for (int i = 0; i < kInputCount; ++i) {
+        const auto input = static_cast<Input>(i);
+        m.values[i] = m.model.uses(input) ? s.*model::stateMember(quantityOf(input)) : 0;
+    }
     return m;
 }
 

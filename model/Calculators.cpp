@@ -171,11 +171,9 @@ void enterFieldValue(FieldValues& v, Quantity q, double value) {
         default:
             v.EField = value;
             v.ECalculated = false;
-            updateE(v);
             return;
     }
     v.ECalculated = true;
-    updateE(v);
 }
 
 MobilityTexts updateMobility(MobilityValues& v) {
@@ -199,7 +197,6 @@ void enterMobilityValue(MobilityValues& v, Quantity q, double value) {
     v.SigmaFromMobility = mobility;
     v.MobilityFromSigma = !mobility;
     v.SigmaCalculated = mobility;
-    updateMobility(v);
 }
 
 }  // namespace model

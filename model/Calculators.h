@@ -119,7 +119,7 @@ FieldTexts fieldTextsOf(const FieldValues& v);
 // In calculate mode E follows from the three; returns its text then.
 std::optional<std::string> updateE(FieldValues& v);
 // An entered value: E itself switches to direct entry, the others to
-// calculating E.
+// calculating E; updateE then brings E up to date.
 void enterFieldValue(FieldValues& v, Quantity q, double value);
 
 // The mobility calculator: Sigma or the mobility entered, the other derived
@@ -151,7 +151,7 @@ struct MobilityTexts {
     std::optional<std::string> sigma, mobility;
 };
 MobilityTexts updateMobility(MobilityValues& v);
-// Sigma or the mobility entered.
+// Sigma or the mobility entered; updateMobility then derives the other.
 void enterMobilityValue(MobilityValues& v, Quantity q, double value);
 
 }  // namespace model

@@ -49,22 +49,12 @@ void FieldTable::setColor(FieldId id, platform::Color color) {
 }
 
 void readStartValues(ModelState& s, const ValueFields& fields) {
-    const auto read = [&fields](Quantity q) {
-        return platform::StrToFloat(fields.text(*quantityInfo(q).field));
-    };
-    s.EField = read(Quantity::EField);
-    s.Valence = read(Quantity::Valence);
-    s.Temperature = read(Quantity::Temperature);
-    s.IonicStrength = read(Quantity::IonicStrength);
-    s.Dielectric = read(Quantity::Dielectric);
-    s.StokesRadius = read(Quantity::StokesRadius);
-    s.SaltIonRadius = read(Quantity::SaltIonRadius);
-    s.Sigma = read(Quantity::Sigma);
-    s.Conductivity = read(Quantity::Conductivity);
-    s.Current = read(Quantity::Current);
-    s.XSection = read(Quantity::XSection);
-    s.Mobility = read(Quantity::Mobility);
-    s.Viscosity = read(Quantity::Viscosity);
+    // Every entered quantity the window shows but z*, which follows from z.
+    for (int q = 0; q < kQuantityCount; ++q) {
+        const QuantityInfo& info = quantityInfo(static_cast<Quantity>(q));
+        if (info.field && info.entered() && info.quantity != Quantity::EffectiveValence)
+            s.*stateMember(info.quantity) = platform::StrToFloat(fields.text(*info.field));
+    }
     s.Friction = calcFrictionFromStokesRadius(s.Viscosity, s.StokesRadius, s.Pi);
     s.Diffusion = calcDiffusionFromFriction(s.Temperature, s.Friction, s.Boltzmann);
 }

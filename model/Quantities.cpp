@@ -124,6 +124,37 @@ const std::vector<Quantity>& columnQuantities() {
     return columns;
 }
 
+double ModelState::*stateMember(Quantity q) {
+    using S = ModelState;
+    // In the order of Quantity.
+    static constexpr double S::*members[kQuantityCount] = {
+        &S::Temperature,
+        &S::IonicStrength,
+        &S::Dielectric,
+        &S::StokesRadius,
+        &S::SaltIonRadius,
+        &S::Viscosity,
+        &S::EField,
+        &S::Current,
+        &S::Conductivity,
+        &S::XSection,
+        &S::Sigma,
+        &S::Mobility,
+        &S::Valence,
+        &S::EffectiveValence,
+        &S::RelativeViscosity,
+        &S::Diffusion,
+        &S::Friction,
+        &S::ClosestApproach,
+        &S::InverseDebyeLength,
+        &S::Ka,
+        &S::HenryFunction,
+        &S::DhhSlope,
+        &S::GeMax,
+    };
+    return members[static_cast<int>(q)];
+}
+
 double startValue(Quantity q) {
     return platform::StrToFloat(quantityInfo(q).startText);
 }

@@ -7,6 +7,7 @@
 #include <string_view>
 #include <vector>
 
+#include "model/ModelState.h"
 #include "model/Outputs.h"
 
 namespace model {
@@ -70,6 +71,9 @@ Quantity quantityOf(FieldId field);
 std::optional<Quantity> quantityByName(std::string_view name);
 // quorvin-batch's input columns after Sample, in order.
 const std::vector<Quantity>& columnQuantities();
+
+// The member of the model state that holds q.
+double ModelState::*stateMember(Quantity q);
 
 // The value of a start-up text.
 double startValue(Quantity q);

@@ -6,33 +6,11 @@
 #include "model/GeCurve.h"
 #include "model/Recalculate.h"
 #include "model/Sampling.h"
-#include "platform/base/Exception.h"
 #include "platform/base/NumberText.h"
 
 namespace model {
 
 namespace {
-
-double& member(ModelState& s, Quantity q) {
-    switch (q) {
-        case Quantity::Temperature:
-            return s.Temperature;
-        case Quantity::IonicStrength:
-            return s.IonicStrength;
-        case Quantity::Dielectric:
-            return s.Dielectric;
-        case Quantity::SaltIonRadius:
-            return s.SaltIonRadius;
-        case Quantity::Valence:
-            return s.Valence;
-        case Quantity::EffectiveValence:
-            return s.EffectiveValence;
-        default:
-            break;
-    }
-    throw platform::Exception(std::string(quantityInfo(q).name) +
-                              " is not entered in the main window");
-}
 
 FieldId fieldOf(Quantity q) {
     return *quantityInfo(q).field;
@@ -87,7 +65,8 @@ void enterInMainWindow(SampleRef s, Quantity q, const std::string& text, double 
     ModelState& m = s.state;
     const double oldTemperature = m.Temperature;
     s.fields.setText(fieldOf(q), text);
-    member(m, q) = quantityInfo(q).wholeNumber ? static_cast<double>(truncToInt32(value)) : value;
+    m.*stateMember(q) =
+        quantityInfo(q).wholeNumber ? static_cast<double>(truncToInt32(value)) : value;
     if (q == Quantity::Valence || q == Quantity::EffectiveValence) {
         m.ZCalculated = q != Quantity::Valence;
         m.ZstarCalculated = q != Quantity::EffectiveValence;
@@ -353,6 +332,7 @@ class Visits {
         if (auto error = accept(e.quantity, e.text, value))
             return error;
         enterMobilityValue(v, e.quantity, value);
+        updateMobility(v);
         // Only Sigma or the mobility changed in the calculator.
         takeBackMobility(ref(), v, m_sample.fields);
         return std::nullopt;
