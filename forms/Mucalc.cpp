@@ -184,8 +184,7 @@ model::HydrodynamicRefs TMuCalculator::hydrodynamics() {
 }
 
 void TMuCalculator::RsTxtClick(Control&) {
-    const std::optional<model::DfRsValues> v =
-        runDfRsCalculator(this, model::dfRsValuesOf(hydrodynamics()));
+    const std::optional<model::DfRsValues> v = runDfRsCalculator(this, *this);
     if (!v)
         return;
     RsTxt->setText(model::takeBackDfRs(hydrodynamics(), *v));

@@ -124,18 +124,15 @@ void enterFieldValue(FieldValues& v, Quantity q, double value);
 
 // The mobility calculator: Sigma or the mobility entered, the other derived
 // with D and E, kept as rounded as it is shown.
-struct MobilityValues {
+// D comes from the D, f, Rs calculator's values, which it holds as they are.
+struct MobilityValues : DfRsValues {
+    // Until a window hands its values in, no quantity of D, f and Rs is
+    // entered.
+    MobilityValues() { StokesRadiusEntered = false; }
+
     double Mobility = 0;      // 1e-4 cm^2/(V s)
     double Sigma = 0;         // 1/cm
     double EField = 0;        // V/cm
-    double Diffusion = 0;     // 1e-7 cm^2/s
-    double Viscosity = 0;     // centipoise
-    double StokesRadius = 0;  // nm
-    double Friction = 0;      // 1e-8 g/s
-    double Temperature = 0;   // degrees Celsius
-    bool DiffusionEntered = false;
-    bool StokesRadiusEntered = false;
-    bool FrictionEntered = false;
     double Conductivity = 0;  // mS/cm
     double Current = 0;       // mA
     double XSection = 0;      // cm^2
@@ -144,8 +141,6 @@ struct MobilityValues {
     bool MobilityFromSigma = true;
     // Set by an entry of Sigma (false) or of the mobility (true).
     bool SigmaCalculated = false;
-    bool SolventWater = false;
-    double RelativeViscosity = 1;
 };
 struct MobilityTexts {
     std::optional<std::string> sigma, mobility;
