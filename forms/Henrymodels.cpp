@@ -67,6 +67,7 @@ THenryModelsFrm::THenryModelsFrm(platform::Form* owner) : Form(owner, "HenryMode
     buildTable();
 
     Chart1 = add<platform::LineChart>("Chart1");
+    Chart1Export = std::make_unique<GraphExport>(*this, *Chart1);
     Chart1->setAlign(platform::Align::Client);
     Chart1->setAccessibleName("Graph of Henry's function against Ka");
     Chart1->setTitles("Henry's function H(Ka)", "Ka", "H(Ka)");
@@ -124,7 +125,8 @@ void THenryModelsFrm::buildTable() {
 }
 
 void THenryModelsFrm::showFor(const model::ModelState& s, const std::string& kaText,
-                              const std::string& sigmaText) {
+                              const std::string& sigmaText, const std::string& caption) {
+    Chart1->caption = caption;
     StateLbl->setRuns({{"At Ka = " + kaText + " and Sigma = " + sigmaText + " cm"}, {"-1", true}});
     const std::vector<analysis::HenryComparison> rows = analysis::compareHenryModels(s);
     for (const analysis::HenryComparison& c : rows) {

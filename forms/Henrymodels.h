@@ -2,9 +2,11 @@
 
 #pragma once
 
+#include <memory>
 #include <string>
 
 #include "analysis/HenryModels.h"
+#include "forms/GraphExport.h"
 #include "model/ModelState.h"
 #include "platform/Form.h"
 #include "platform/LineChart.h"
@@ -23,10 +25,12 @@ class THenryModelsFrm : public platform::Form {
 
     // Brings the graph's marker and the table to the state; Ka and Sigma are
     // named as the main window shows them.
+    // caption: the conditions line under the graph in its images.
     void showFor(const model::ModelState& s, const std::string& kaText,
-                 const std::string& sigmaText);
+                 const std::string& sigmaText, const std::string& caption);
 
     platform::LineChart* Chart1;
+    std::unique_ptr<GraphExport> Chart1Export;
     platform::Panel* Panel1;
     platform::Label* StateLbl;
     platform::Label* HeaderLbls[5];

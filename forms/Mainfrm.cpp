@@ -20,6 +20,7 @@
 #include "model/GeCurve.h"
 #include "model/Recalculate.h"
 #include "model/Sampling.h"
+#include "platform/Application.h"
 #include "platform/base/AtomicFile.h"
 #include "platform/base/NumberText.h"
 
@@ -87,6 +88,8 @@ void TOpeningForm::buildMenu() {
     Copygraphtoclipboard1 =
         File1->add("Copygraphtoclipboard1", "&Copy graph to clipboard...",
                    [this](platform::MenuItem& m) { Copygraphtoclipboard1Click(m); });
+    Savegraphas1 = File1->add("Savegraphas1", "Save graph &as...",
+                              [this](platform::MenuItem&) { Chart1Export->SaveImageAs(); });
     File1->addSeparator();
     Printersetup1 = File1->add("Printersetup1", "Printer setup...",
                                [this](platform::MenuItem& m) { Printersetup1Click(m); });
@@ -198,6 +201,7 @@ void TOpeningForm::buildResultsPanel() {
     Chart1->view3D = false;
     Chart1->backWallColor = platform::clWhite;
     Chart1->appearanceChanged();
+    Chart1Export = std::make_unique<GraphExport>(*this, *Chart1);
     Series1 = &Chart1->series();
     Series1->setColor(platform::clRed);
 
@@ -253,10 +257,11 @@ void TOpeningForm::ReadStartValues() {
 
 void TOpeningForm::Recalculate() {
     model::Recalculate(*this, m_fields, m_series, [this] { WriteLogEntry(); });
+    Chart1->caption = graphCaption(*this, m_fields);
     if (m_henryModels && m_henryModels->visible())
-        m_henryModels->showFor(*this, KaTxt->text(), SigTxt->text());
+        m_henryModels->showFor(*this, KaTxt->text(), SigTxt->text(), Chart1->caption);
     if (m_uncertainty && m_uncertainty->visible())
-        m_uncertainty->showFor(*this, ZTxt->text());
+        m_uncertainty->showFor(*this, ZTxt->text(), Chart1->caption);
 }
 
 void TOpeningForm::WriteLogEntry() {
@@ -380,7 +385,7 @@ void TOpeningForm::HenryModels1Click(platform::MenuItem&) {
         m_henryModels = std::make_unique<THenryModelsFrm>(this);
         HenryModelsFrm = m_henryModels.get();
     }
-    m_henryModels->showFor(*this, KaTxt->text(), SigTxt->text());
+    m_henryModels->showFor(*this, KaTxt->text(), SigTxt->text(), Chart1->caption);
     m_henryModels->Show();
 }
 
@@ -389,7 +394,7 @@ void TOpeningForm::Uncertainty1Click(platform::MenuItem&) {
         m_uncertainty = std::make_unique<TUncertaintyFrm>(this);
         UncertaintyFrm = m_uncertainty.get();
     }
-    m_uncertainty->showFor(*this, ZTxt->text());
+    m_uncertainty->showFor(*this, ZTxt->text(), Chart1->caption);
     m_uncertainty->Show();
 }
 
@@ -413,11 +418,13 @@ void TOpeningForm::Printersetup1Click(platform::MenuItem&) {
 void TOpeningForm::Printgraph1Click(platform::MenuItem&) {
     Chart1->PrintPortrait();
     Chart1->Print();
+    platform::app().ShowMessage(graphPrintedMessage());
 }
 
 void TOpeningForm::Printgraphlandscape1Click(platform::MenuItem&) {
     Chart1->PrintLandscape();
     Chart1->Print();
+    platform::app().ShowMessage(graphPrintedMessage());
 }
 
 void TOpeningForm::Copygraphtoclipboard1Click(platform::MenuItem&) {

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "forms/GraphExport.h"
 #include "forms/WidgetFields.h"
 #include "model/ModelState.h"
 #include "model/Outputs.h"
@@ -60,11 +61,14 @@ class TOpeningForm : public platform::Form, public model::ModelState {
     platform::Splitter* Splitter1;
     platform::Chart* Chart1;
     platform::PointSeries* Series1;
+    // The graph's right-click menu and its save as an image.
+    std::unique_ptr<GraphExport> Chart1Export;
     // Menu.
     platform::MenuItem* File1;
     platform::MenuItem* Viewlog1;
     platform::MenuItem* CopyGevszvaluestoclipboard1;
     platform::MenuItem* Copygraphtoclipboard1;
+    platform::MenuItem* Savegraphas1;
     platform::MenuItem* Printersetup1;
     platform::MenuItem* Printgraphlandscape1;
     platform::MenuItem* Printgraph1;

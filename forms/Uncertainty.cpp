@@ -217,6 +217,7 @@ void TUncertaintyFrm::buildMonteCarlo() {
     StatusLbl->setBounds(8, top + 194, 410, kRowHeight - 4);
 
     Chart1 = add<platform::LineChart>("Chart1");
+    Chart1Export = std::make_unique<GraphExport>(*this, *Chart1);
     Chart1->setBounds(424, top - 4, clientWidth() - 432, clientHeight() - top - 44);
     Chart1->setAccessibleName("Graph of the Monte Carlo distribution of z");
     Chart1->setTitles("Distribution of z", "z", "Probability density");
@@ -240,7 +241,9 @@ void TUncertaintyFrm::buildMonteCarlo() {
     SeedTxt->setText(std::to_string(m_options.seed));
 }
 
-void TUncertaintyFrm::showFor(const model::ModelState& s, const std::string& zText) {
+void TUncertaintyFrm::showFor(const model::ModelState& s, const std::string& zText,
+                              const std::string& caption) {
+    Chart1->caption = caption;
     m_measurement = analysis::measurementOf(s);
     if (!m_measurement) {
         StateLbl->setText(

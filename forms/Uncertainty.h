@@ -7,6 +7,7 @@
 #include <string>
 
 #include "analysis/Uncertainty.h"
+#include "forms/GraphExport.h"
 #include "model/ModelState.h"
 #include "platform/Form.h"
 #include "platform/LineChart.h"
@@ -24,8 +25,10 @@ class TUncertaintyFrm : public platform::Form {
     ~TUncertaintyFrm() override;
     std::string className() const override { return "TUncertaintyFrm"; }
 
-    // Takes the inputs from the state; zText is z as the main window shows it.
-    void showFor(const model::ModelState& s, const std::string& zText);
+    // Takes the inputs from the state; zText is z as the main window shows
+    // it, caption the conditions line under the histogram in its images.
+    void showFor(const model::ModelState& s, const std::string& zText,
+                 const std::string& caption);
 
     // A Monte Carlo run is going on.
     bool running() const { return m_run != nullptr; }
@@ -71,6 +74,7 @@ class TUncertaintyFrm : public platform::Form {
     platform::Label* StatusLbl;
     platform::Label* KeyLbl;  // the colours of entered and calculated values
     platform::LineChart* Chart1;
+    std::unique_ptr<GraphExport> Chart1Export;
     platform::Button* AddToLogBtn;
     platform::Button* CloseBtn;
 

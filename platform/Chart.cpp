@@ -25,15 +25,15 @@ void PointSeries::AddXY(double x, double y) {
 }
 
 void Chart::Print() {
-    services().printChart(*this, m_landscape);
+    services().printGraph(*this, m_landscape);
 }
 
 void Chart::CopyToClipboardMetafile(bool) {
-    services().copyChartToClipboard(*this);
+    CopyImage();
 }
 
 Chart::Chart(Control* parent, std::string name)
-    : Control(parent, std::move(name)), m_series(*this) {
+    : Graph(parent, std::move(name)), m_series(*this) {
     setColor(clWhite);
 }
 

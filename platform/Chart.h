@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/Control.h"
+#include "platform/Graph.h"
 
 namespace platform {
 
@@ -33,19 +33,11 @@ class PointSeries {
     Color m_color = clRed;
 };
 
-struct ChartText {
-    std::string text;
-    Font font;
-};
-
-class Chart : public Control {
+class Chart : public Graph {
   public:
     Chart(Control* parent, std::string name);
     std::string className() const override { return "TChart"; }
 
-    ChartText title;
-    ChartText bottomAxisTitle;
-    ChartText leftAxisTitle;
     bool legendVisible = false;
     bool view3D = false;
     Color backWallColor = clWhite;
@@ -56,13 +48,14 @@ class Chart : public Control {
     const PointSeries& series() const { return m_series; }
 
     // The orientation of the next Print: PrintPortrait or PrintLandscape,
-    // then Print, which prints at once on the current printer.
+    // then Print, which prints at once on the current printer, the caption
+    // under the plot and the whole filling the page.
     void PrintPortrait() { m_landscape = false; }
     void PrintLandscape() { m_landscape = true; }
     bool printsLandscape() const { return m_landscape; }
     void Print();
     // The chart on the clipboard as a vector picture (and a bitmap beside it
-    // for programs that take only bitmaps).
+    // for programs that take only bitmaps), with its caption.
     void CopyToClipboardMetafile(bool enhanced);
 
   private:

@@ -9,8 +9,9 @@
 
 namespace platform {
 
-class Chart;
+class Graph;
 class Form;
+struct ImageRequest;
 class RichDocument;
 class CommonDialog;
 class FileDialog;
@@ -68,10 +69,13 @@ class DesktopServices {
     // One print job on the current printer; throws platform::Exception when
     // it cannot be printed.
     virtual void printRichText(const RichDocument& doc, const std::string& title) = 0;
-    // The chart alone on one page of the current printer.
-    virtual void printChart(Chart& chart, bool landscape) = 0;
-    // The chart on the clipboard as SVG, with a PNG beside it.
-    virtual void copyChartToClipboard(Chart& chart) = 0;
+    // The graph and its caption on one page of the current printer.
+    virtual void printGraph(Graph& graph, bool landscape) = 0;
+    // The graph and its caption on the clipboard as SVG, with a PNG beside it.
+    virtual void copyGraphImage(Graph& graph) = 0;
+    // The graph and its caption in a file; throws platform::Exception,
+    // naming the file, when it cannot be written.
+    virtual void saveGraphImage(Graph& graph, const ImageRequest& request) = 0;
 
     virtual void setClipboard(const ClipboardText& text) = 0;
     virtual ClipboardText clipboard() = 0;
@@ -111,6 +115,11 @@ class FileDialog : public CommonDialog {
     // The name the dialog offers; a pattern such as "*.rtf" lists the files
     // that match it. After Execute, the chosen path.
     std::string FileName;
+    // The kinds of file to choose from, as "description|pattern" pairs joined
+    // by "|" ("PNG image|*.png|PDF document|*.pdf"), and the chosen one,
+    // counted from 1; it is set again on confirmation.
+    std::string Filter;
+    int FilterIndex = 1;
     bool Execute();
 };
 

@@ -4,7 +4,7 @@
 
 namespace platform {
 
-LineChart::LineChart(Control* parent, std::string name) : Control(parent, std::move(name)) {
+LineChart::LineChart(Control* parent, std::string name) : Graph(parent, std::move(name)) {
     setColor(clWhite);
 }
 

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "platform/Chart.h"
+#include "platform/Graph.h"
 
 namespace platform {
 
@@ -27,16 +28,12 @@ struct AxisRange {
     friend bool operator==(const AxisRange&, const AxisRange&) = default;
 };
 
-// A chart of several curves over fixed axes, with a legend: a picture to
-// read values from, not to print or export.
-class LineChart : public Control {
+// A chart of several curves over fixed axes, with a legend.
+class LineChart : public Graph {
   public:
     LineChart(Control* parent, std::string name);
     std::string className() const override { return "TLineChart"; }
 
-    ChartText title;
-    ChartText bottomAxisTitle;
-    ChartText leftAxisTitle;
     AxisRange bottomAxis;
     AxisRange leftAxis;
     // Where the legend sits inside the plot; at the top over curves that

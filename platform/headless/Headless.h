@@ -14,6 +14,7 @@
 #include "platform/Application.h"
 #include "platform/Dialogs.h"
 #include "platform/Form.h"
+#include "platform/Graph.h"
 
 namespace platform::headless {
 
@@ -99,10 +100,19 @@ class HeadlessBackend : public Backend, public DesktopServices {
     PrinterChoice currentPrinter() override { return m_printer; }
     void setCurrentPrinter(const PrinterChoice& choice) override { m_printer = choice; }
     void printRichText(const RichDocument& doc, const std::string& title) override;
-    // A chart job holds the chart's title and its points as "x y" lines.
-    void printChart(Chart& chart, bool landscape) override;
-    void copyChartToClipboard(Chart& chart) override { m_chartCopies.push_back(&chart); }
-    const std::vector<Chart*>& chartCopies() const { return m_chartCopies; }
+    // A graph's job holds its title, its points as "x y" lines (a line
+    // chart's curve after curve) and its caption last.
+    void printGraph(Graph& graph, bool landscape) override;
+    void copyGraphImage(Graph& graph) override { m_graphCopies.push_back(&graph); }
+    const std::vector<Graph*>& graphCopies() const { return m_graphCopies; }
+    // Images are not drawn here: each save is kept with the caption it had.
+    struct SavedImage {
+        Graph* graph;
+        ImageRequest request;
+        std::string caption;
+    };
+    void saveGraphImage(Graph& graph, const ImageRequest& request) override;
+    const std::vector<SavedImage>& savedImages() const { return m_savedImages; }
     void setClipboard(const ClipboardText& text) override { m_clipboard = text; }
     ClipboardText clipboard() override { return m_clipboard; }
     void showUserGuide() override { ++m_userGuideShown; }
@@ -126,7 +136,8 @@ class HeadlessBackend : public Backend, public DesktopServices {
     std::vector<FindDialog*> m_findDialogs;
     std::vector<PrintJob> m_printJobs;
     int m_userGuideShown = 0;
-    std::vector<Chart*> m_chartCopies;
+    std::vector<Graph*> m_graphCopies;
+    std::vector<SavedImage> m_savedImages;
     std::string m_printFailure;
     PrinterChoice m_printer{"Default printer", ""};
     ClipboardText m_clipboard;

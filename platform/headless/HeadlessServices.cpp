@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "platform/Chart.h"
+#include "platform/LineChart.h"
 #include "platform/base/Exception.h"
 #include "platform/base/NumberText.h"
 #include "platform/headless/Headless.h"
@@ -52,16 +53,28 @@ void HeadlessBackend::printRichText(const RichDocument& doc, const std::string& 
     m_printJobs.push_back({title, doc.plainText(), m_printer});
 }
 
-void HeadlessBackend::printChart(Chart& chart, bool landscape) {
+void HeadlessBackend::printGraph(Graph& graph, bool landscape) {
     if (!m_printFailure.empty()) {
         const std::string reason = std::move(m_printFailure);
         m_printFailure.clear();
         throw Exception("Cannot print on \"" + m_printer.name + "\": " + reason);
     }
-    std::string points;
-    for (const ChartPoint& p : chart.series().points())
-        points += FloatToStr(p.x) + " " + FloatToStr(p.y) + "\n";
-    m_printJobs.push_back({chart.title.text, points, m_printer, landscape});
+    std::string text;
+    const auto addPoints = [&text](const std::vector<ChartPoint>& points) {
+        for (const ChartPoint& p : points)
+            text += FloatToStr(p.x) + " " + FloatToStr(p.y) + "\n";
+    };
+    if (auto* chart = dynamic_cast<Chart*>(&graph)) {
+        addPoints(chart->series().points());
+    } else if (auto* lines = dynamic_cast<LineChart*>(&graph)) {
+        for (const LineSeries& s : lines->series())
+            addPoints(s.points);
+    }
+    m_printJobs.push_back({graph.title.text, text + graph.caption, m_printer, landscape});
+}
+
+void HeadlessBackend::saveGraphImage(Graph& graph, const ImageRequest& request) {
+    m_savedImages.push_back({&graph, request, graph.caption});
 }
 
 }  // namespace platform::headless

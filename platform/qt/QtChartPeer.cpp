@@ -42,7 +42,7 @@ class Plot : public QCustomPlot {
 }  // namespace
 
 ChartWidget::ChartWidget(Chart& chart, QWidget* parent)
-    : QWidget(parent), PeerBase(chart), m_plot(new Plot(this)) {
+    : QWidget(parent), GraphPeer(chart), m_plot(new Plot(this)) {
     m_plot->setObjectName("plot");
     // The series joins the legend only when the legend shows: laying out a
     // hidden legend still measures its text, in a font of its own.

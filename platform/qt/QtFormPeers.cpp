@@ -73,33 +73,34 @@ FormWindow::FormWindow(Form& form, QWidget* ownerWindow)
     }
 }
 
-void FormWindow::buildMenu(QMenuBar* bar) {
-    std::function<void(QWidget*, MenuItem&)> addItems = [&](QWidget* into, MenuItem& parent) {
-        for (const auto& item : parent.items()) {
-            MenuItem* mi = item.get();
-            if (mi->isSeparator()) {
-                if (auto* m = qobject_cast<QMenu*>(into))
-                    m->addSeparator();
-                continue;
-            }
-            if (!mi->items().empty()) {
-                QMenu* sub = qobject_cast<QMenuBar*>(into)
-                                 ? qobject_cast<QMenuBar*>(into)->addMenu(qs(mi->caption()))
-                                 : qobject_cast<QMenu*>(into)->addMenu(qs(mi->caption()));
-                sub->setObjectName(qs(mi->name()));
-                addItems(sub, *mi);
-                continue;
-            }
-            auto* action = new QAction(qs(mi->caption()), into);
-            action->setObjectName(qs(mi->name()));
-            QObject::connect(action, &QAction::triggered, this, [this, mi] {
-                if (m_control)
-                    mi->userClick(&form());
-            });
-            into->addAction(action);
+void addMenuItems(QWidget* into, MenuItem& menu, PeerBase& peer) {
+    for (const auto& item : menu.items()) {
+        MenuItem* mi = item.get();
+        if (mi->isSeparator()) {
+            if (auto* m = qobject_cast<QMenu*>(into))
+                m->addSeparator();
+            continue;
         }
-    };
-    addItems(bar, *form().menu());
+        if (!mi->items().empty()) {
+            QMenu* sub = qobject_cast<QMenuBar*>(into)
+                             ? qobject_cast<QMenuBar*>(into)->addMenu(qs(mi->caption()))
+                             : qobject_cast<QMenu*>(into)->addMenu(qs(mi->caption()));
+            sub->setObjectName(qs(mi->name()));
+            addMenuItems(sub, *mi, peer);
+            continue;
+        }
+        auto* action = new QAction(qs(mi->caption()), into);
+        action->setObjectName(qs(mi->name()));
+        QObject::connect(action, &QAction::triggered, into, [mi, &peer] {
+            if (peer.control())
+                mi->userClick(peer.control()->form());
+        });
+        into->addAction(action);
+    }
+}
+
+void FormWindow::buildMenu(QMenuBar* bar) {
+    addMenuItems(bar, *form().menu(), *this);
 }
 
 void FormWindow::changed(Property what) {

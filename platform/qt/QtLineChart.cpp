@@ -2,6 +2,8 @@
 
 #include <qcustomplot.h>
 
+#include <QContextMenuEvent>
+
 #include "platform/LineChart.h"
 #include "platform/qt/QtPeers.h"
 
@@ -34,10 +36,10 @@ void applyAxis(QCPAxis& axis, const AxisRange& range, const ChartText& title) {
     axis.setRange(range.min, range.max);
 }
 
-class LineChartWidget : public QWidget, public PeerBase {
+class LineChartWidget : public QWidget, public GraphPeer {
   public:
     LineChartWidget(LineChart& chart, QWidget* parent)
-        : QWidget(parent), PeerBase(chart), m_plot(new QCustomPlot(this)) {
+        : QWidget(parent), GraphPeer(chart), m_plot(new QCustomPlot(this)) {
         m_plot->setObjectName("plot");
         m_plot->setAutoAddPlottableToLegend(false);
         m_plot->layer("overlay")->setMode(QCPLayer::lmLogical);
@@ -69,8 +71,11 @@ class LineChartWidget : public QWidget, public PeerBase {
             m_plot->replot(QCustomPlot::rpQueuedReplot);
     }
 
+    QCustomPlot* outputPlot() override { return m_plot; }
+
   protected:
     void resizeEvent(QResizeEvent*) override { m_plot->setGeometry(rect()); }
+    void contextMenuEvent(QContextMenuEvent* e) override { showPopupMenu(*this, e->globalPos()); }
 
   private:
     void loadSeries(const LineChart& chart) {

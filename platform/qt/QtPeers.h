@@ -42,6 +42,22 @@ class PeerBase : public ControlPeer {
     Control* m_control;
 };
 
+// The widget of a graph: its plot, up to date, for output; a right click
+// over it opens the graph's popup menu (QtChartOutput.cpp).
+class GraphPeer : public PeerBase {
+  public:
+    using PeerBase::PeerBase;
+    virtual QCustomPlot* outputPlot() = 0;
+
+  protected:
+    void showPopupMenu(QWidget& over, const QPoint& globalPos);
+};
+
+// Adds a menu's items to a menu bar or a menu, which the peer's widget
+// owns; a chosen item runs its click on behalf of the peer's form
+// (QtFormPeers.cpp).
+void addMenuItems(QWidget* into, MenuItem& menu, PeerBase& peer);
+
 // The picture control's widget (QtImage.cpp).
 QWidget* createImageWidget(platform::Image& image, QWidget* parent);
 
@@ -196,7 +212,7 @@ class SplitterWidget : public QWidget, public PeerBase {
     int m_lastX = 0;
 };
 
-class ChartWidget : public QWidget, public PeerBase {
+class ChartWidget : public QWidget, public GraphPeer {
   public:
     ChartWidget(Chart& chart, QWidget* parent);
     void changed(Property what) override;
@@ -204,9 +220,14 @@ class ChartWidget : public QWidget, public PeerBase {
     // Brings the plot up to date now, for output that does not wait for
     // the window's next replot.
     void refresh();
+    QCustomPlot* outputPlot() override {
+        refresh();
+        return m_plot;
+    }
 
   protected:
     void resizeEvent(QResizeEvent*) override;
+    void contextMenuEvent(QContextMenuEvent* e) override;
 
   private:
     void applyAppearance();

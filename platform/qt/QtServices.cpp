@@ -380,12 +380,23 @@ bool QtServices::runFileDialog(FileDialog& dialog) {
     }
     fd.setDirectory(start);
     const QString name = offered.fileName();
-    if (name.contains('*') || name.contains('?'))
+    // "description|pattern" pairs become Qt's "description (pattern)".
+    QStringList filters;
+    const QStringList parts = qs(dialog.Filter).split('|');
+    for (qsizetype i = 0; i + 1 < parts.size(); i += 2)
+        filters << parts[i] + " (" + parts[i + 1] + ")";
+    if (!filters.isEmpty()) {
+        fd.setNameFilters(filters);
+        fd.selectNameFilter(filters.value(dialog.FilterIndex - 1, filters.front()));
+    }
+    if (filters.isEmpty() && (name.contains('*') || name.contains('?')))
         fd.setNameFilter(name);
-    else if (!name.isEmpty())
+    else if (!name.isEmpty() && !name.contains('*') && !name.contains('?'))
         fd.selectFile(name);
     if (fd.exec() != QDialog::Accepted || fd.selectedFiles().isEmpty())
         return false;
+    if (!filters.isEmpty())
+        dialog.FilterIndex = int(filters.indexOf(fd.selectedNameFilter())) + 1;
     const QString chosen = fd.selectedFiles().front();
     m_lastDir = QFileInfo(chosen).absolutePath();
     dialog.FileName = chosen.toStdString();

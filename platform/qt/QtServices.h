@@ -32,8 +32,10 @@ class QtServices : public DesktopServices {
     PrinterChoice currentPrinter() override;
     void setCurrentPrinter(const PrinterChoice& choice) override;
     void printRichText(const RichDocument& doc, const std::string& title) override;
-    void printChart(Chart& chart, bool landscape) override;  // QtChartOutput.cpp
-    void copyChartToClipboard(Chart& chart) override;        // QtChartOutput.cpp
+    // QtChartOutput.cpp
+    void printGraph(Graph& graph, bool landscape) override;
+    void copyGraphImage(Graph& graph) override;
+    void saveGraphImage(Graph& graph, const ImageRequest& request) override;
     void setClipboard(const ClipboardText& text) override;
     ClipboardText clipboard() override;
     // In the desktop's web browser (QtUserGuide.cpp).

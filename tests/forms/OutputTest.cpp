@@ -293,6 +293,7 @@ TEST_F(Output, MenuLayout) {
                                                "Create .DAT file with z and Ge...",
                                                "-",
                                                "&Copy graph to clipboard...",
+                                               "Save graph &as...",
                                                "-",
                                                "Printer setup...",
                                                "Print &graph landscape...",
@@ -314,11 +315,14 @@ TEST_F(Output, GraphPrintsAtOnceInTheChosenOrientation) {
     EXPECT_EQ(jobs[0].title, "Ge as a function of z");
     EXPECT_EQ(jobs[0].text.rfind("-17 ", 0), 0u);
     EXPECT_TRUE(backend.dialogHistory().empty()) << "no dialog of its own";
+    EXPECT_TRUE(jobs[0].text.ends_with("\n" + form().Chart1->caption)) << "the caption under it";
 
     backend.failNextPrint("out of paper");
     form().Printgraph1->userClick(&form());
+    const std::string printed = "The graph was printed on \"Default printer\".";
     EXPECT_EQ(backend.takeMessages(),
-              std::vector<std::string>{"Cannot print on \"Default printer\": out of paper"});
+              (std::vector<std::string>{printed, printed,
+                                        "Cannot print on \"Default printer\": out of paper"}));
 }
 
 TEST_F(Output, PrinterSetupChoiceIsUsedForTheGraphAndTheLog) {
@@ -334,11 +338,54 @@ TEST_F(Output, PrinterSetupChoiceIsUsedForTheGraphAndTheLog) {
     ASSERT_EQ(backend.printJobs().size(), 2u);
     EXPECT_EQ(backend.printJobs()[0].printer.name, "Lab printer");
     EXPECT_EQ(backend.printJobs()[1].printer.name, "Lab printer");
+    EXPECT_EQ(backend.takeMessages(),
+              std::vector<std::string>{"The graph was printed on \"Lab printer\"."});
 }
 
 TEST_F(Output, CopyGraphPutsTheChartOnTheClipboard) {
     form().Copygraphtoclipboard1->userClick(&form());
-    EXPECT_EQ(backend.chartCopies(), std::vector<platform::Chart*>{form().Chart1});
+    EXPECT_EQ(backend.graphCopies(), std::vector<platform::Graph*>{form().Chart1});
+}
+
+// The kind chosen in the list, or the one the typed name's extension names,
+// decides the format, the resolution and the extension added.
+TEST_F(Output, SavedImageTakesItsKindFromTheNameOrTheList) {
+    const struct {
+        const char* typed;
+        int listed;
+        const char* path;
+        platform::ImageFormat format;
+        int dpi;
+    } cases[] = {
+        {"fig", 1, "fig.png", platform::ImageFormat::Png, 300},
+        {"fig", 2, "fig.png", platform::ImageFormat::Png, 600},
+        {"Fig.PNG", 3, "Fig.PNG", platform::ImageFormat::Png, 150},
+        {"fig", 4, "fig.svg", platform::ImageFormat::Svg, 300},
+        {"fig.pdf", 2, "fig.pdf", platform::ImageFormat::Pdf, 300},
+    };
+    for (const auto& c : cases) {
+        backend.expectDialog<platform::SaveDialog>("TSaveDialog", [&c](platform::SaveDialog& d) {
+            EXPECT_NE(d.Filter.find("PNG image, 300 dpi|*.png|"), std::string::npos);
+            d.FileName = c.typed;
+            d.FilterIndex = c.listed;
+            return true;
+        });
+        form().Savegraphas1->userClick(&form());
+        const auto& saved = backend.savedImages().back();
+        EXPECT_EQ(saved.request.path, c.path);
+        EXPECT_EQ(saved.request.format, c.format);
+        EXPECT_EQ(saved.request.dpi, c.dpi);
+        EXPECT_EQ(saved.caption, form().Chart1->caption);
+    }
+    EXPECT_EQ(backend.savedImages().size(), std::size(cases));
+    const auto said = backend.takeMessages();
+    EXPECT_EQ(said.front(), "The graph was saved to \"fig.png\" (PNG, 300 dpi, 8.5 cm wide).");
+
+    // The right-click menu runs the same save; Cancel writes nothing.
+    backend.expectDialog<platform::SaveDialog>("TSaveDialog",
+                                               [](platform::SaveDialog&) { return false; });
+    form().Chart1->popupMenu()->find("SaveImageAs1")->userClick(&form());
+    EXPECT_EQ(backend.savedImages().size(), std::size(cases));
 }
 
 }  // namespace

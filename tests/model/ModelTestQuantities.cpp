@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 
+#include "model/Caption.h"
 #include "model/Quantities.h"
 #include "model/Sample.h"
 
@@ -73,6 +74,31 @@ TEST(Sample, DerivedValuesAreKeptAsShownAndFollowTheTemperature) {
     EXPECT_EQ(warmer.state.StokesRadius, 3.46);
     EXPECT_EQ(warmer.fields.text(model::FieldId::TTxt), "37");
     EXPECT_GT(warmer.state.Diffusion, s.state.Diffusion);
+}
+
+// The caption of a figure names the entered quantity of each mode, with the
+// values as the fields show them and water said where it was chosen.
+TEST(Sample, CaptionNamesTheConditionsAndTheEnteredQuantity) {
+    const struct {
+        std::vector<model::Entry> entries;
+        bool water;
+        std::string ending;
+    } cases[] = {
+        {{}, false, "viscosity 1 cP, E = 0.123 V/cm, Sigma = 22.00 cm\u207b\u00b9 entered"},
+        {{{Quantity::Mobility, "2.1"}},
+         true,
+         "viscosity 1.002 cP (water), E = 0.123 V/cm, "
+         "mobility = 2.1 \u00d7 10\u207b\u2074 cm\u00b2/(V s) entered"},
+        {{{Quantity::Valence, "-7"}}, false, "E = 0.123 V/cm, z = -7 entered"},
+    };
+    for (const auto& c : cases) {
+        model::Sample s = model::startUpSample();
+        ASSERT_EQ(model::enterAll(s, c.entries, c.water), std::nullopt);
+        const std::string caption = model::conditionsCaption(s.state, s.fields);
+        EXPECT_EQ(caption.rfind("T = 20.0 \u00b0C, I = 0.10 M, Rs = 2.90 nm, Ri = 0.127 nm, ", 0), 0u)
+            << caption;
+        EXPECT_TRUE(caption.ends_with(c.ending)) << caption;
+    }
 }
 
 }  // namespace

@@ -9,7 +9,9 @@
 #include <QClipboard>
 #include <QFontMetrics>
 #include <QImage>
+#include <QMessageBox>
 #include <QMimeData>
+#include <QTimer>
 #include <QWidget>
 #include <QXmlStreamReader>
 #include <array>
@@ -18,8 +20,10 @@
 #include <filesystem>
 #include <memory>
 
+#include "forms/Henrymodels.h"
 #include "forms/Mainfrm.h"
 #include "forms/Report.h"
+#include "forms/Uncertainty.h"
 #include "platform/Application.h"
 #include "platform/Dialogs.h"
 #include "platform/qt/QtBackend.h"
@@ -88,6 +92,16 @@ TEST_F(QtMainWindow, EveryFieldTextFitsItsBox) {
 }
 
 // The output of a command line, or empty when it cannot run.
+// Closes the next message box when it shows, keeping its text.
+void closeMessageBox(std::string& text) {
+    QTimer::singleShot(0, [&text] {
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+            text = box->text().toStdString();
+            box->close();
+        }
+    });
+}
+
 std::string commandOutput(const std::string& command) {
     std::string out;
     std::unique_ptr<FILE, int (*)(FILE*)> pipe(popen(command.c_str(), "r"), pclose);
@@ -107,11 +121,15 @@ TEST_F(QtMainWindow, GraphPrintsToPdfInBothOrientations) {
         const auto pdf = dir / (landscape ? "landscape.pdf" : "portrait.pdf");
         platform::services().setCurrentPrinter({"PDF", pdf.string()});
         forms::TOpeningForm& f = *forms::OpeningForm;
+        std::string said;
+        closeMessageBox(said);
         (landscape ? f.Printgraphlandscape1 : f.Printgraph1)->userClick(&f);
+        EXPECT_EQ(said, "The graph was printed to \"" + pdf.string() + "\".");
         ASSERT_TRUE(std::filesystem::is_regular_file(pdf));
         const std::string text = commandOutput("pdftotext '" + pdf.string() + "' -");
         EXPECT_NE(text.find("Ge as a function of z"), std::string::npos) << text;
         EXPECT_NE(text.find("Ge (kJ/mol)"), std::string::npos) << text;
+        EXPECT_NE(text.find("T = 20.0 \u00b0C, I = 0.10 M"), std::string::npos) << text;
         const std::string info = commandOutput("pdfinfo '" + pdf.string() + "'");
         const auto at = info.find("Page size:");
         ASSERT_NE(at, std::string::npos) << info;
@@ -127,6 +145,44 @@ TEST_F(QtMainWindow, GraphPrintsToPdfInBothOrientations) {
     const auto [lw, lh] = dims(sizes[1]);
     EXPECT_LT(pw, ph) << sizes[0];
     EXPECT_GT(lw, lh) << sizes[1];
+    if (HasFailure() || std::getenv("KEEPPDF"))
+        temp.keep();
+}
+
+// Every graph of the program written as PNG, SVG and PDF: a journal column
+// wide, the caption under the plot as text in the drawings.
+TEST_F(QtMainWindow, EveryGraphIsSavedInEachFormatWithItsCaption) {
+    forms::TOpeningForm& f = *forms::OpeningForm;
+    f.HenryModels1->userClick(&f);
+    f.Uncertainty1->userClick(&f);
+    QApplication::processEvents();
+    testing_support::TempFolder temp("quorvin-images");
+    const std::pair<const char*, platform::Graph*> graphs[] = {
+        {"main", f.Chart1},
+        {"henry", forms::HenryModelsFrm->Chart1},
+        {"uncertainty", forms::UncertaintyFrm->Chart1}};
+    for (const auto& [name, graph] : graphs) {
+        SCOPED_TRACE(name);
+        ASSERT_EQ(graph->caption, f.Chart1->caption);
+        const auto path = [&](const char* ext) { return (temp.path() / name).string() + ext; };
+        graph->SaveImage({path(".png"), platform::ImageFormat::Png, 600});
+        const QImage png(QString::fromStdString(path(".png")));
+        EXPECT_NEAR(png.width(), 8.5 / 2.54 * 600, 3);
+        EXPECT_NEAR(png.dotsPerMeterX() * 0.0254, 600, 1);
+
+        graph->SaveImage({path(".svg"), platform::ImageFormat::Svg, 0});
+        const std::string svg = testing_support::readFile(path(".svg"));
+        for (const char* piece : {"T = 20.0 \u00b0C", "Sigma = 22.00 cm\u207b\u00b9 entered",
+                                  "Quorvin " QUORVIN_VERSION})
+            EXPECT_NE(svg.find(piece), std::string::npos) << piece;
+
+        graph->SaveImage({path(".pdf"), platform::ImageFormat::Pdf, 0});
+        const std::string text = commandOutput("pdftotext '" + path(".pdf") + "' -");
+        EXPECT_NE(text.find("Rs = 2.90 nm"), std::string::npos) << text;
+        EXPECT_NE(text.find("Quorvin " QUORVIN_VERSION), std::string::npos) << text;
+    }
+    forms::UncertaintyFrm->Hide();
+    forms::HenryModelsFrm->Hide();
     if (HasFailure() || std::getenv("KEEPPDF"))
         temp.keep();
 }
