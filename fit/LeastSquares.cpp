@@ -10,6 +10,7 @@
 
 #include <cmath>
 #include <mutex>
+#include <optional>
 
 namespace fit {
 
@@ -30,11 +31,11 @@ struct Call {
 int residuals(const gsl_vector* p, void* data, gsl_vector* f) {
     const Call& call = *static_cast<const Call*>(data);
     call.model->evaluate({p->data, p->size}, {f->data, f->size}, {});
-    for (std::size_t i = 0; i < f->size; ++i) {
+    // A model that overflows gives an infinite residual, not an error: the
+    // step is then refused and the trust region shrinks, where an error would
+    // leave the method stuck at the same point.
+    for (std::size_t i = 0; i < f->size; ++i)
         f->data[i] -= call.y[i];
-        if (!std::isfinite(f->data[i]))
-            return GSL_EDOM;
-    }
     return GSL_SUCCESS;
 }
 
@@ -58,7 +59,7 @@ struct LeastSquaresSolver::Workspace {
     std::size_t p = 0;
 };
 
-LeastSquaresSolver::LeastSquaresSolver(std::size_t points, std::size_t parameters)
+LeastSquaresSolver::LeastSquaresSolver(std::size_t points, std::size_t parameters, Scaling scaling)
     : m_workspace(new Workspace) {
     quietGsl();
     if (parameters == 0 || points <= parameters) {
@@ -68,6 +69,8 @@ LeastSquaresSolver::LeastSquaresSolver(std::size_t points, std::size_t parameter
     }
     gsl_multifit_nlinear_parameters params = gsl_multifit_nlinear_default_parameters();
     params.trs = gsl_multifit_nlinear_trs_lm;
+    params.scale = scaling == Scaling::More ? gsl_multifit_nlinear_scale_more
+                                            : gsl_multifit_nlinear_scale_levenberg;
     m_workspace->w =
         gsl_multifit_nlinear_alloc(gsl_multifit_nlinear_trust, &params, points, parameters);
     m_workspace->start = gsl_vector_alloc(parameters);
@@ -116,8 +119,9 @@ LeastSquaresResult LeastSquaresSolver::solve(const Model& model, std::span<const
     const int status =
         gsl_multifit_nlinear_driver(static_cast<std::size_t>(options.maxIterations), 1e-12, 1e-12,
                                     1e-14, nullptr, nullptr, &info, ws.w);
-    // GSL_ENOPROG: no step lowers chi^2 any more, which at a minimum is the
-    // limit of double precision; far from one the gradient test below fails.
+    // GSL_ENOPROG: no step, however short, lowers chi^2 any more: Levenberg-
+    // Marquardt's steps turn to the gradient as they shorten, so this is a
+    // minimum to double precision.
     if (status != GSL_SUCCESS && status != GSL_ENOPROG)
         throw FitError(status == GSL_EMAXITER
                            ? "the fit did not converge in " +
@@ -161,8 +165,26 @@ double LeastSquaresResult::correlation(std::size_t a, std::size_t b) const {
 LeastSquaresResult leastSquares(const Model& model, std::span<const double> y,
                                 std::span<const double> weights, std::vector<double> start,
                                 const LeastSquaresOptions& options) {
-    LeastSquaresSolver solver(y.size(), model.parameters);
-    return solver.solve(model, y, weights, std::move(start), options);
+    // More's scaling does not depend on the parameters' units, but from a
+    // poor start it can settle where one parameter no longer matters (a
+    // plateau, as BoxBOD's from b = (1, 1)); Levenberg's plain scaling walks
+    // off it. Both run, and the lower chi^2 wins.
+    std::optional<LeastSquaresResult> best;
+    std::optional<FitError> firstError;
+    for (Scaling scaling : {Scaling::More, Scaling::Levenberg}) {
+        try {
+            LeastSquaresSolver solver(y.size(), model.parameters, scaling);
+            LeastSquaresResult r = solver.solve(model, y, weights, start, options);
+            if (!best || r.chiSquare < best->chiSquare)
+                best = std::move(r);
+        } catch (const FitError& e) {
+            if (!firstError)
+                firstError = e;
+        }
+    }
+    if (!best)
+        throw *firstError;
+    return *best;
 }
 
 }  // namespace fit

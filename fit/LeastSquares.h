@@ -51,18 +51,23 @@ struct LeastSquaresResult {
 // Weighted nonlinear least squares: the parameters that minimise
 // sum w_i (y_i - model_i)^2 from the start given, by the trust-region
 // Levenberg-Marquardt method of the GNU Scientific Library
-// (gsl_multifit_nlinear). weights may be empty for equal weights. Throws
+// (gsl_multifit_nlinear), with either scaling, the better of the two.
+// weights may be empty for equal weights. Throws
 // FitError when there are no more points than parameters, a weight is not
 // positive, or the iteration does not converge.
 LeastSquaresResult leastSquares(const Model& model, std::span<const double> y,
                                 std::span<const double> weights, std::vector<double> start,
                                 const LeastSquaresOptions& options = {});
 
-// Reuses its GSL workspace for many fits of the same size, as the Monte
-// Carlo refits do.
+// The scaling of the trust region: More's, by the Jacobian's columns, or
+// Levenberg's, none.
+enum class Scaling { More, Levenberg };
+
+// One method of the two leastSquares tries; keeps its GSL workspace for
+// many fits of the same size, as the Monte Carlo refits from a good start do.
 class LeastSquaresSolver {
   public:
-    LeastSquaresSolver(std::size_t points, std::size_t parameters);
+    LeastSquaresSolver(std::size_t points, std::size_t parameters, Scaling scaling = Scaling::More);
     ~LeastSquaresSolver();
     LeastSquaresSolver(const LeastSquaresSolver&) = delete;
     LeastSquaresSolver& operator=(const LeastSquaresSolver&) = delete;

@@ -53,13 +53,15 @@ class Reader {
     }
 
     // The fields of a line up to any "#": runs of spaces and tabs part them,
-    // and so does one comma or semicolon with the blanks around it; two of
-    // those with nothing between leave an empty field, which is refused.
+    // or one comma or semicolon with the blanks around it, one kind in a
+    // row: "6.0 0,1" is more likely a decimal comma than three columns. Two
+    // separators with nothing between leave an empty field, which is refused.
     std::vector<Field> fields(std::string_view line) const {
         line = line.substr(0, line.find('#'));
         std::vector<Field> out;
         const auto blank = [](char c) { return c == ' ' || c == '\t'; };
         const auto separator = [](char c) { return c == ',' || c == ';'; };
+        char kind = 0;  // ' ', ',' or ';' once the row has a separator
         std::size_t i = 0;
         while (i < line.size() && blank(line[i]))
             ++i;
@@ -72,10 +74,11 @@ class Reader {
             out.push_back({line.substr(start, i - start), out.size() + 1});
             if (out.back().text.empty())
                 fail(out.back().column, "an empty field");
+            char found = ' ';
             while (i < line.size() && blank(line[i]))
                 ++i;
             if (i < line.size() && separator(line[i])) {
-                ++i;
+                found = line[i++];
                 while (i < line.size() && blank(line[i]))
                     ++i;
                 if (i == line.size())
@@ -83,14 +86,20 @@ class Reader {
             }
             if (i == line.size())
                 return out;
+            if (kind != 0 && found != kind)
+                fail(out.size() + 1, std::string{'"', found, '"', ' ', 'a', 'f', 't', 'e', 'r', ' ',
+                                                 '"', kind, '"'} +
+                                         " in one row: numbers take \".\" as the decimal "
+                                         "separator, and a row one kind of separator");
+            kind = found;
         }
     }
 
     double number(const Field& f, const char* what) const {
         double value = 0;
         if (!parse(f.text, value))
-            fail(f.column, "the " + std::string(what) + " " + platform::quotedForMessage(f.text) +
-                               " is not a number");
+            fail(f.column, std::string("the ").append(what).append(" ") +
+                               platform::quotedForMessage(f.text) + " is not a number");
         return value;
     }
 
