@@ -71,7 +71,8 @@ Options:
   -v, --version   show the version and licence
 
 Exit status: 0 when every fit succeeded, 1 when some fit failed (its row
-holds only the scan and its points, the message goes to standard error), 2
+holds only the scan and the points of its file, the message goes to
+standard error), 2
 for a bad command line or a scan that cannot be read (the message names the
 file, line and column).
 
