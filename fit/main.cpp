@@ -2,8 +2,6 @@
 
 // quorvin-fit: Sigma fitted to measured concentration profiles.
 
-#include <charconv>
-#include <cmath>
 #include <cstdint>
 #include <iostream>
 #include <iterator>
@@ -13,11 +11,10 @@
 #include <string>
 #include <vector>
 
+#include "batch/Options.h"
 #include "fit/FitReport.h"
 #include "fit/LeastSquares.h"
 #include "fit/SigmaFit.h"
-#include "platform/base/Exception.h"
-#include "platform/base/NumberText.h"
 
 namespace {
 
@@ -80,30 +77,9 @@ Example, three scans of the same cell an hour apart:
   quorvin-fit --global --from 6.2 --to 7.1 scan1.txt scan2.txt scan3.txt
 )";
 
-class UsageError : public std::runtime_error {
-  public:
-    using std::runtime_error::runtime_error;
-};
-
-std::uint64_t wholeNumber(const std::string& option, const std::string& text, std::uint64_t low,
-                          std::uint64_t high) {
-    std::uint64_t value = 0;
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (error != std::errc() || end != text.data() + text.size() || value < low || value > high)
-        throw UsageError(option + " needs a whole number from " + std::to_string(low) + " to " +
-                         std::to_string(high) + ", not \"" + text + "\"");
-    return value;
-}
-
-double realNumber(const std::string& option, const std::string& text) {
-    try {
-        const double value = platform::StrToFloat(text);
-        if (std::isfinite(value))
-            return value;
-    } catch (const platform::EConvertError&) {
-    }
-    throw UsageError(option + " needs a number such as 6.5, not \"" + text + "\"");
-}
+using batch::realNumber;
+using batch::UsageError;
+using batch::wholeNumber;
 
 struct Arguments {
     std::vector<std::string> scans;
@@ -212,23 +188,17 @@ int run(const Arguments& args) {
 
 int main(int argc, char** argv) {
     std::ios::sync_with_stdio(false);
-    try {
+    return batch::runCommand("quorvin-fit", [&] {
         const Arguments args = parseArguments(argc, argv);
         if (args.help) {
             std::cout << kHelp;
-            return 0;
-        }
-        if (args.version) {
+        } else if (args.version) {
             std::cout << "quorvin-fit " QUORVIN_VERSION
                          "\nLicense GPL-3.0-or-later: GNU GPL version 3 or later "
                          "<https://gnu.org/licenses/gpl.html>\n";
-            return 0;
+        } else {
+            return run(args);
         }
-        return run(args);
-    } catch (const UsageError& e) {
-        std::cerr << "quorvin-fit: " << e.what() << "\nTry quorvin-fit --help.\n";
-    } catch (const std::exception& e) {
-        std::cerr << "quorvin-fit: " << e.what() << "\n";
-    }
-    return 2;
+        return 0;
+    });
 }
