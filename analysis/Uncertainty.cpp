@@ -4,12 +4,12 @@
 
 #include <algorithm>
 #include <cctype>
-#include <chrono>
 #include <cmath>
 #include <memory>
 #include <string_view>
 #include <thread>
 
+#include "analysis/Draws.h"
 #include "platform/base/NumberText.h"
 
 namespace analysis {
@@ -22,104 +22,6 @@ constexpr int kHistogramBins = 50;
 // A draw that stays outside the limits this often is put on the nearer limit;
 // with u at most the width of the range it never comes to that.
 constexpr int kMaxRedraws = 10000;
-
-// SplitMix64's output function: a bijection of 64-bit words that mixes
-// every input bit into every output bit.
-std::uint64_t mix(std::uint64_t z) {
-    z = (z ^ (z >> 30)) * 0xbf58476d1ce4e5b9ULL;
-    z = (z ^ (z >> 27)) * 0x94d049bb133111ebULL;
-    return z ^ (z >> 31);
-}
-
-// The random numbers of one draw: SplitMix64 started at a point that the
-// seed and the draw's index give.
-class DrawStream {
-  public:
-    // mixedSeed is mix(seed), worked out once per run.
-    DrawStream(std::uint64_t mixedSeed, std::uint64_t draw)
-        : m_state(mix(mixedSeed ^ (draw * 0xd1b54a32d192ed03ULL))) {}
-
-    std::uint64_t next() {
-        m_state += 0x9e3779b97f4a7c15ULL;
-        return mix(m_state);
-    }
-    // Uniform in (0, 1), never 0 or 1, from the word's upper 53 bits.
-    static double toUniform(std::uint64_t word) {
-        return (static_cast<double>(word >> 11) + 0.5) * 0x1.0p-53;
-    }
-    double uniform() { return toUniform(next()); }
-
-  private:
-    std::uint64_t m_state;
-};
-
-// Standard normal numbers by the ziggurat method (Marsaglia and Tsang 2000,
-// in Doornik's form with 128 blocks): nearly every number costs one 64-bit
-// word, a table look-up and a multiplication.
-class Ziggurat {
-  public:
-    Ziggurat() {
-        double f = std::exp(-0.5 * kR * kR);
-        m_x[0] = kV / f;
-        m_x[1] = kR;
-        m_x[kBlocks] = 0;
-        for (int i = 2; i < kBlocks; ++i) {
-            m_x[i] = std::sqrt(-2 * std::log(kV / m_x[i - 1] + f));
-            f = std::exp(-0.5 * m_x[i] * m_x[i]);
-        }
-        for (int i = 0; i < kBlocks; ++i)
-            m_ratio[i] = m_x[i + 1] / m_x[i];
-    }
-
-    // The number the fast path gives for a word, if it gives one (in 99 %).
-    bool quick(std::uint64_t word, double& x) const {
-        const double u = 2 * DrawStream::toUniform(word) - 1;
-        const auto i = static_cast<int>(word & (kBlocks - 1));
-        x = u * m_x[i];
-        return std::fabs(u) < m_ratio[i];
-    }
-
-    // The whole method, from the stream's next word on.
-    double normal(DrawStream& stream) const {
-        for (;;) {
-            const std::uint64_t word = stream.next();
-            const double u = 2 * DrawStream::toUniform(word) - 1;
-            const auto i = static_cast<int>(word & (kBlocks - 1));
-            if (std::fabs(u) < m_ratio[i])
-                return u * m_x[i];
-            if (i == 0)
-                return tail(stream, u < 0);
-            const double x = u * m_x[i];
-            const double f0 = std::exp(-0.5 * (m_x[i] * m_x[i] - x * x));
-            const double f1 = std::exp(-0.5 * (m_x[i + 1] * m_x[i + 1] - x * x));
-            if (f1 + stream.uniform() * (f0 - f1) < 1.0)
-                return x;
-        }
-    }
-
-  private:
-    static constexpr int kBlocks = 128;
-    static constexpr double kR = 3.442619855899;
-    static constexpr double kV = 9.91256303526217e-3;
-
-    static double tail(DrawStream& stream, bool negative) {
-        double x;
-        double y;
-        do {
-            x = std::log(stream.uniform()) / kR;
-            y = std::log(stream.uniform());
-        } while (-2 * y < x * x);
-        return negative ? x - kR : kR - x;
-    }
-
-    double m_x[kBlocks + 1];
-    double m_ratio[kBlocks];
-};
-
-const Ziggurat& ziggurat() {
-    static const Ziggurat z;
-    return z;
-}
 
 // The inputs with an uncertainty, resolved once per run.
 struct Drawn {
@@ -179,21 +81,6 @@ void drawInputs(InputValues& x, const std::vector<Drawn>& drawn, std::uint64_t m
         }
         x[d.index] = drawOne(stream, d, normal, rejected);
     }
-}
-
-// The 1-based rank of the lower end of the probabilistically symmetric
-// coverage interval of probability p among n sorted values (JCGM 101, 7.7),
-// and the number of values it spans.
-struct CoverageRanks {
-    std::int64_t r;
-    std::int64_t q;
-};
-
-CoverageRanks coverageRanks(std::int64_t n, double p) {
-    const double pn = p * static_cast<double>(n);
-    const auto q = static_cast<std::int64_t>(std::floor(pn + 0.5));
-    const std::int64_t rest = n - q;
-    return {rest % 2 == 0 ? rest / 2 : (rest + 1) / 2, q};
 }
 
 // One output of the draws: its values, and the sum, least and greatest value
@@ -330,12 +217,6 @@ Summary summarise(const Output& o, std::int64_t n, Histogram* histogram = nullpt
     return s;
 }
 
-int threadCount(int requested) {
-    if (requested > 0)
-        return requested;
-    return std::max(1, static_cast<int>(std::thread::hardware_concurrency()));
-}
-
 }  // namespace
 
 const char* distributionName(Distribution d) {
@@ -426,46 +307,25 @@ std::optional<MonteCarloResult> monteCarlo(const Measurement& m, const Uncertain
     Output zstar(n, blocks);
     Output ge(n, blocks);
 
-    std::atomic<std::int64_t> nextBlock{0};
     std::atomic<std::int64_t> rejected{0};
-    const auto work = [&](bool reports) {
-        auto lastReport = std::chrono::steady_clock::now();
-        for (std::int64_t b = nextBlock++; b < blocks; b = nextBlock++) {
-            if (control && control->cancelled.load(std::memory_order_relaxed))
-                return;
-            const std::int64_t first = b * kBlock;
-            const std::int64_t end = std::min(n, first + kBlock);
-            std::int64_t blockRejected = 0;
-            InputValues x = m.values;
-            for (std::int64_t i = first; i < end; ++i) {
-                drawInputs(x, drawn, mixedSeed, i, normal, blockRejected);
-                const Estimate e = evaluate(m.model, x);
-                z.values[i] = e.valence;
-                zstar.values[i] = e.effectiveValence;
-                ge.values[i] = e.geMax;
-            }
-            z.block(b, first, end);
-            zstar.block(b, first, end);
-            ge.block(b, first, end);
-            rejected += blockRejected;
-            if (!control)
-                continue;
-            control->done += end - first;
-            const auto now = std::chrono::steady_clock::now();
-            if (reports && control->progress && now - lastReport > std::chrono::milliseconds(50)) {
-                lastReport = now;
-                control->progress();
-            }
+    const int threads = runBlocks(blocks, options.threads, control, [&](std::int64_t b) {
+        const std::int64_t first = b * kBlock;
+        const std::int64_t end = std::min(n, first + kBlock);
+        std::int64_t blockRejected = 0;
+        InputValues x = m.values;
+        for (std::int64_t i = first; i < end; ++i) {
+            drawInputs(x, drawn, mixedSeed, i, normal, blockRejected);
+            const Estimate e = evaluate(m.model, x);
+            z.values[i] = e.valence;
+            zstar.values[i] = e.effectiveValence;
+            ge.values[i] = e.geMax;
         }
-    };
-    const int threads =
-        static_cast<int>(std::min<std::int64_t>(threadCount(options.threads), blocks));
-    {
-        std::vector<std::jthread> helpers;
-        for (int t = 1; t < threads; ++t)
-            helpers.emplace_back(work, false);
-        work(true);
-    }
+        z.block(b, first, end);
+        zstar.block(b, first, end);
+        ge.block(b, first, end);
+        rejected += blockRejected;
+        return end - first;
+    });
     if (control && control->cancelled)
         return std::nullopt;
 

@@ -9,6 +9,8 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/base/MessageText.h"
+
 namespace batch {
 
 // Input that cannot be read as asked; the message names the line and, where
@@ -53,10 +55,7 @@ std::string csvField(std::string_view text);
 // Fields joined into one record with its CR LF.
 std::string csvRecord(const std::vector<std::string>& fields);
 
-// A piece of the input for a message to the terminal, in double quotes:
-// control characters and bytes that are not UTF-8 as escapes ("\x1b",
-// "\n"), a backslash doubled, and more than 80 characters cut with "...",
-// so that a file cannot send the terminal escape sequences.
-std::string quotedForMessage(std::string_view text);
+// Input quoted for a message to the terminal.
+using platform::quotedForMessage;
 
 }  // namespace batch

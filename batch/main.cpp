@@ -16,6 +16,7 @@
 
 #include "batch/Batch.h"
 #include "batch/Csv.h"
+#include "batch/Options.h"
 #include "model/Quantities.h"
 #include "platform/base/AtomicFile.h"
 #include "platform/base/Exception.h"
@@ -141,21 +142,8 @@ struct Arguments {
     bool help = false;
 };
 
-class UsageError : public std::runtime_error {
-  public:
-    using std::runtime_error::runtime_error;
-};
-
-// A whole number from low to high, all of the text.
-std::uint64_t wholeNumber(const std::string& option, const std::string& text, std::uint64_t low,
-                          std::uint64_t high) {
-    std::uint64_t value = 0;
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (error != std::errc() || end != text.data() + text.size() || value < low || value > high)
-        throw UsageError(option + " needs a whole number from " + std::to_string(low) + " to " +
-                         std::to_string(high) + ", not \"" + text + "\"");
-    return value;
-}
+using batch::UsageError;
+using batch::wholeNumber;
 
 Arguments parseArguments(int argc, char** argv) {
     Arguments args;
@@ -286,17 +274,12 @@ int run(const Arguments& args) {
 
 int main(int argc, char** argv) {
     std::ios::sync_with_stdio(false);
-    try {
+    return batch::runCommand("quorvin-batch", [&] {
         const Arguments args = parseArguments(argc, argv);
         if (args.help) {
             std::cout << helpText();
             return 0;
         }
         return run(args);
-    } catch (const UsageError& e) {
-        std::cerr << "quorvin-batch: " << e.what() << "\nTry quorvin-batch --help.\n";
-    } catch (const std::exception& e) {
-        std::cerr << "quorvin-batch: " << e.what() << "\n";
-    }
-    return 2;
+    });
 }

@@ -14,10 +14,11 @@ DESTDIR="$root" cmake --install "$build" --prefix /usr > /dev/null
 usr="$root/usr"
 id=org.quorvin.Quorvin
 
-for f in bin/quorvin bin/quorvin-batch "share/applications/$id.desktop" \
+for f in bin/quorvin bin/quorvin-batch bin/quorvin-fit "share/applications/$id.desktop" \
          "share/metainfo/$id.metainfo.xml" "share/icons/hicolor/scalable/apps/$id.svg" \
          share/icons/hicolor/{48x48,128x128,256x256}/apps/$id.png \
          share/man/man1/quorvin.1.gz share/man/man1/quorvin-batch.1.gz \
+         share/man/man1/quorvin-fit.1.gz \
          share/doc/quorvin/user-guide.html share/doc/quorvin/copyright \
          share/doc/quorvin/examples/salt-series.csv; do
     [ -f "$usr/$f" ] || fail "not installed: $f"
@@ -30,6 +31,10 @@ version=$("$usr/bin/quorvin" --version)
 [ "$version" = "quorvin 1.0
 License GPL-3.0-or-later: GNU GPL version 3 or later <https://gnu.org/licenses/gpl.html>" ] ||
     fail "quorvin --version printed '$version'"
+
+fit_version=$("$usr/bin/quorvin-fit" --version)
+[ "$fit_version" = "${version/quorvin/quorvin-fit}" ] ||
+    fail "quorvin-fit --version printed '$fit_version'"
 
 # The package's licence, in the machine-readable form and nowhere else another.
 copyright="$usr/share/doc/quorvin/copyright"

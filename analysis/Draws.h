@@ -1,0 +1,111 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
+#pragma once
+
+#include <cmath>
+#include <cstdint>
+#include <functional>
+
+namespace analysis {
+
+struct MonteCarloControl;
+
+// SplitMix64's output function: a bijection of 64-bit words that mixes
+// every input bit into every output bit.
+inline std::uint64_t mix(std::uint64_t z) {
+    z = (z ^ (z >> 30)) * 0xbf58476d1ce4e5b9ULL;
+    z = (z ^ (z >> 27)) * 0x94d049bb133111ebULL;
+    return z ^ (z >> 31);
+}
+
+// The random numbers of one draw: SplitMix64 started at a point that the
+// seed and the draw's index give, so that a draw's numbers do not depend on
+// which thread makes it or when.
+class DrawStream {
+  public:
+    // mixedSeed is mix(seed), worked out once per run.
+    DrawStream(std::uint64_t mixedSeed, std::uint64_t draw)
+        : m_state(mix(mixedSeed ^ (draw * 0xd1b54a32d192ed03ULL))) {}
+
+    std::uint64_t next() {
+        m_state += 0x9e3779b97f4a7c15ULL;
+        return mix(m_state);
+    }
+    // Uniform in (0, 1), never 0 or 1, from the word's upper 53 bits.
+    static double toUniform(std::uint64_t word) {
+        return (static_cast<double>(word >> 11) + 0.5) * 0x1.0p-53;
+    }
+    double uniform() { return toUniform(next()); }
+
+  private:
+    std::uint64_t m_state;
+};
+
+// Standard normal numbers by the ziggurat method (Marsaglia and Tsang 2000,
+// in Doornik's form with 128 blocks): nearly every number costs one 64-bit
+// word, a table look-up and a multiplication.
+class Ziggurat {
+  public:
+    Ziggurat();
+
+    // The number the fast path gives for a word, if it gives one (in 99 %).
+    bool quick(std::uint64_t word, double& x) const {
+        const double u = 2 * DrawStream::toUniform(word) - 1;
+        const auto i = static_cast<int>(word & (kBlocks - 1));
+        x = u * m_x[i];
+        return std::fabs(u) < m_ratio[i];
+    }
+
+    // The whole method, from the stream's next word on.
+    double normal(DrawStream& stream) const {
+        for (;;) {
+            const std::uint64_t word = stream.next();
+            const double u = 2 * DrawStream::toUniform(word) - 1;
+            const auto i = static_cast<int>(word & (kBlocks - 1));
+            if (std::fabs(u) < m_ratio[i])
+                return u * m_x[i];
+            if (i == 0)
+                return tail(stream, u < 0);
+            const double x = u * m_x[i];
+            const double f0 = std::exp(-0.5 * (m_x[i] * m_x[i] - x * x));
+            const double f1 = std::exp(-0.5 * (m_x[i + 1] * m_x[i + 1] - x * x));
+            if (f1 + stream.uniform() * (f0 - f1) < 1.0)
+                return x;
+        }
+    }
+
+  private:
+    static constexpr int kBlocks = 128;
+    static constexpr double kR = 3.442619855899;
+    static constexpr double kV = 9.91256303526217e-3;
+
+    static double tail(DrawStream& stream, bool negative);
+
+    double m_x[kBlocks + 1];
+    double m_ratio[kBlocks];
+};
+
+const Ziggurat& ziggurat();
+
+// The 1-based rank of the lower end of the probabilistically symmetric
+// coverage interval of probability p among n sorted values (JCGM 101, 7.7),
+// and the number of values it spans.
+struct CoverageRanks {
+    std::int64_t r;
+    std::int64_t q;
+};
+CoverageRanks coverageRanks(std::int64_t n, double p);
+
+// The threads a run asks for: 0 is one per core.
+int threadCount(int requested);
+
+// Runs block(b) for every b from 0 to blocks - 1 on threadCount(threads)
+// threads (never more than there are blocks), each block once, handed out in
+// order; the calling thread is one of them. block returns the draws it made,
+// which are added to control->done; the calling thread calls
+// control->progress now and then. Once control is cancelled no further block
+// starts. Returns the threads used.
+int runBlocks(std::int64_t blocks, int threads, MonteCarloControl* control,
+              const std::function<std::int64_t(std::int64_t block)>& block);
+
+}  // namespace analysis

@@ -1,0 +1,190 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
+#include "fit/LeastSquares.h"
+
+#include <gsl/gsl_blas.h>
+#include <gsl/gsl_errno.h>
+#include <gsl/gsl_matrix.h>
+#include <gsl/gsl_multifit_nlinear.h>
+#include <gsl/gsl_vector.h>
+
+#include <cmath>
+#include <mutex>
+#include <optional>
+
+namespace fit {
+
+namespace {
+
+// GSL's default handler aborts the program on any error; every status is
+// checked here instead.
+void quietGsl() {
+    static std::once_flag once;
+    std::call_once(once, [] { gsl_set_error_handler_off(); });
+}
+
+struct Call {
+    const Model* model;
+    std::span<const double> y;
+};
+
+int residuals(const gsl_vector* p, void* data, gsl_vector* f) {
+    const Call& call = *static_cast<const Call*>(data);
+    call.model->evaluate({p->data, p->size}, {f->data, f->size}, {});
+    // A model that overflows gives an infinite residual, not an error: the
+    // step is then refused and the trust region shrinks, where an error would
+    // leave the method stuck at the same point.
+    for (std::size_t i = 0; i < f->size; ++i)
+        f->data[i] -= call.y[i];
+    return GSL_SUCCESS;
+}
+
+int jacobian(const gsl_vector* p, void* data, gsl_matrix* j) {
+    const Call& call = *static_cast<const Call*>(data);
+    thread_local std::vector<double> values;
+    values.resize(j->size1);
+    // A workspace's matrix is contiguous: tda equals its columns.
+    call.model->evaluate({p->data, p->size}, values, {j->data, j->size1 * j->size2});
+    return GSL_SUCCESS;
+}
+
+}  // namespace
+
+struct LeastSquaresSolver::Workspace {
+    gsl_multifit_nlinear_workspace* w = nullptr;
+    gsl_vector* start = nullptr;
+    gsl_vector* weights = nullptr;
+    gsl_matrix* covariance = nullptr;
+    std::size_t n = 0;
+    std::size_t p = 0;
+};
+
+LeastSquaresSolver::LeastSquaresSolver(std::size_t points, std::size_t parameters, Scaling scaling)
+    : m_workspace(new Workspace) {
+    quietGsl();
+    if (parameters == 0 || points <= parameters) {
+        delete m_workspace;
+        throw FitError(std::to_string(points) + " points are too few for " +
+                       std::to_string(parameters) + " parameters: more are needed");
+    }
+    gsl_multifit_nlinear_parameters params = gsl_multifit_nlinear_default_parameters();
+    params.trs = gsl_multifit_nlinear_trs_lm;
+    params.scale = scaling == Scaling::More ? gsl_multifit_nlinear_scale_more
+                                            : gsl_multifit_nlinear_scale_levenberg;
+    m_workspace->w =
+        gsl_multifit_nlinear_alloc(gsl_multifit_nlinear_trust, &params, points, parameters);
+    m_workspace->start = gsl_vector_alloc(parameters);
+    m_workspace->weights = gsl_vector_alloc(points);
+    m_workspace->covariance = gsl_matrix_alloc(parameters, parameters);
+    m_workspace->n = points;
+    m_workspace->p = parameters;
+}
+
+LeastSquaresSolver::~LeastSquaresSolver() {
+    gsl_multifit_nlinear_free(m_workspace->w);
+    gsl_vector_free(m_workspace->start);
+    gsl_vector_free(m_workspace->weights);
+    gsl_matrix_free(m_workspace->covariance);
+    delete m_workspace;
+}
+
+LeastSquaresResult LeastSquaresSolver::solve(const Model& model, std::span<const double> y,
+                                             std::span<const double> weights,
+                                             std::vector<double> start,
+                                             const LeastSquaresOptions& options) {
+    Workspace& ws = *m_workspace;
+    if (y.size() != ws.n || start.size() != ws.p || model.parameters != ws.p ||
+        (!weights.empty() && weights.size() != ws.n))
+        throw std::logic_error("leastSquares: sizes of the model, data and start differ");
+    for (std::size_t i = 0; i < ws.n; ++i) {
+        const double w = weights.empty() ? 1.0 : weights[i];
+        if (!(w > 0) || !std::isfinite(w))
+            throw FitError("the weight of point " + std::to_string(i + 1) +
+                           " is not a positive number");
+        gsl_vector_set(ws.weights, i, w);
+    }
+    for (std::size_t j = 0; j < ws.p; ++j)
+        gsl_vector_set(ws.start, j, start[j]);
+
+    Call call{&model, y};
+    gsl_multifit_nlinear_fdf fdf{};
+    fdf.f = residuals;
+    fdf.df = jacobian;
+    fdf.n = ws.n;
+    fdf.p = ws.p;
+    fdf.params = &call;
+    if (gsl_multifit_nlinear_winit(ws.start, ws.weights, &fdf, ws.w) != GSL_SUCCESS)
+        throw FitError("the model cannot be evaluated at the starting values");
+    int info = 0;
+    const int status =
+        gsl_multifit_nlinear_driver(static_cast<std::size_t>(options.maxIterations), 1e-12, 1e-12,
+                                    1e-14, nullptr, nullptr, &info, ws.w);
+    // GSL_ENOPROG: no step, however short, lowers chi^2 any more: Levenberg-
+    // Marquardt's steps turn to the gradient as they shorten, so this is a
+    // minimum to double precision.
+    if (status != GSL_SUCCESS && status != GSL_ENOPROG)
+        throw FitError(status == GSL_EMAXITER
+                           ? "the fit did not converge in " +
+                                 std::to_string(options.maxIterations) + " iterations"
+                           : std::string("the fit failed: ") + gsl_strerror(status));
+
+    LeastSquaresResult r;
+    const gsl_vector* x = gsl_multifit_nlinear_position(ws.w);
+    const gsl_vector* f = gsl_multifit_nlinear_residual(ws.w);  // sqrt(w) (model - y)
+    r.parameters.assign(x->data, x->data + ws.p);
+    gsl_blas_ddot(f, f, &r.chiSquare);
+    r.degreesOfFreedom = ws.n - ws.p;
+    r.iterations = static_cast<int>(gsl_multifit_nlinear_niter(ws.w));
+    if (!std::isfinite(r.chiSquare))
+        throw FitError("the fit diverged");
+
+    const gsl_matrix* j = gsl_multifit_nlinear_jac(ws.w);
+    if (gsl_multifit_nlinear_covar(j, 0.0, ws.covariance) != GSL_SUCCESS)
+        throw FitError("the parameters cannot be told apart: the problem is singular");
+    const double scale = options.scaleByReducedChiSquare ? r.reducedChiSquare() : 1.0;
+    r.covariance.resize(ws.p * ws.p);
+    r.standardErrors.resize(ws.p);
+    for (std::size_t a = 0; a < ws.p; ++a) {
+        for (std::size_t b = 0; b < ws.p; ++b)
+            r.covariance[a * ws.p + b] = gsl_matrix_get(ws.covariance, a, b) * scale;
+        r.standardErrors[a] = std::sqrt(r.covariance[a * ws.p + a]);
+        if (!std::isfinite(r.standardErrors[a]))
+            throw FitError("the parameters cannot be told apart: the problem is singular");
+    }
+    r.residuals.resize(ws.n);
+    for (std::size_t i = 0; i < ws.n; ++i)
+        r.residuals[i] = -gsl_vector_get(f, i) / std::sqrt(gsl_vector_get(ws.weights, i));
+    return r;
+}
+
+double LeastSquaresResult::correlation(std::size_t a, std::size_t b) const {
+    const std::size_t p = parameters.size();
+    return covariance[a * p + b] / std::sqrt(covariance[a * p + a] * covariance[b * p + b]);
+}
+
+LeastSquaresResult leastSquares(const Model& model, std::span<const double> y,
+                                std::span<const double> weights, std::vector<double> start,
+                                const LeastSquaresOptions& options) {
+    // More's scaling does not depend on the parameters' units, but from a
+    // poor start it can settle where one parameter no longer matters (a
+    // plateau, as BoxBOD's from b = (1, 1)); Levenberg's plain scaling walks
+    // off it. Both run, and the lower chi^2 wins.
+    std::optional<LeastSquaresResult> best;
+    std::optional<FitError> firstError;
+    for (Scaling scaling : {Scaling::More, Scaling::Levenberg}) {
+        try {
+            LeastSquaresSolver solver(y.size(), model.parameters, scaling);
+            LeastSquaresResult r = solver.solve(model, y, weights, start, options);
+            if (!best || r.chiSquare < best->chiSquare)
+                best = std::move(r);
+        } catch (const FitError& e) {
+            if (!firstError)
+                firstError = e;
+        }
+    }
+    if (!best)
+        throw *firstError;
+    return *best;
+}
+
+}  // namespace fit

@@ -1,0 +1,204 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
+// quorvin-fit: Sigma fitted to measured concentration profiles.
+
+#include <cstdint>
+#include <iostream>
+#include <iterator>
+#include <limits>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "batch/Options.h"
+#include "fit/FitReport.h"
+#include "fit/LeastSquares.h"
+#include "fit/SigmaFit.h"
+
+namespace {
+
+constexpr std::int64_t kMaxDraws = 100000;
+
+constexpr const char* kHelp = R"(Usage: quorvin-fit [options] SCAN...
+
+Fits the steady-state parameter Sigma (cm^-1) to each measured concentration
+profile SCAN, the signal (absorbance or fluorescence) against the position x
+(cm):
+
+  signal(x) = A exp(Sigma (x - xref)) + delta
+
+with xref the middle of the x range used, by weighted nonlinear least squares
+(Levenberg-Marquardt): weights 1/SD^2 where the scan gives an SD column,
+else equal. "-" reads a scan from standard input.
+
+A scan is either
+  columns x, signal and optionally SD, separated by spaces, tabs, commas or
+  semicolons, "#" starting a comment, a header row of names allowed; or
+  the radial scan layout of ultracentrifuge optics: line 1 a description,
+  line 2 type, cell, temperature (C), speed, elapsed time (s), omega^2 t,
+  wavelength and count (for example "R 1 20.0 3000 7200 7.1E+08 280 1"),
+  then rows "x value [SD]".
+Numbers are written with "." as the decimal separator.
+
+The output, CSV on standard output, has one row per scan, and with --global
+a row "global", with the columns Scan, Points (used in the fit), Sigma,
+SigmaSE (its standard error; scaled by the reduced chi-square when there is
+no SD column), SigmaLow95 and SigmaHigh95 (the Monte Carlo 95 % interval:
+refits of the best-fit curve plus normal noise of the residuals' spread or
+of the given SDs), Amplitude (A), Baseline (delta), ReducedChiSquare and
+RunsZ (the runs test of the residuals' signs; beyond +-2 the model does not
+describe the data), with 6 significant digits. Notes go to standard error:
+points left out above --max-signal, the scan's time and temperature, the
+correlation of Sigma with the baseline, and the runs test's warning.
+
+Options:
+  --from X        use the points from x = X (cm) on
+  --to X          use the points up to x = X (cm)
+  --max-signal Y  leave out the points whose signal is above Y
+  --no-baseline   hold delta at 0
+  --global        also fit all scans together: one Sigma, an amplitude and a
+                  baseline for each scan (every scan with an SD column, or
+                  none)
+  --draws N       Monte Carlo refits per fit, 0 (no interval) to 100000
+                  (1000)
+  --seed S        the Monte Carlo seed, a whole number from 0 (1); the same
+                  seed gives the same digits on any number of cores
+  -h, --help      show this text
+  -v, --version   show the version and licence
+
+Exit status: 0 when every fit succeeded, 1 when some fit failed (its row
+holds only the scan and the points of its file, the message goes to
+standard error), 2
+for a bad command line or a scan that cannot be read (the message names the
+file, line and column).
+
+Example, three scans of the same cell an hour apart:
+  quorvin-fit --global --from 6.2 --to 7.1 scan1.txt scan2.txt scan3.txt
+)";
+
+using batch::realNumber;
+using batch::UsageError;
+using batch::wholeNumber;
+
+struct Arguments {
+    std::vector<std::string> scans;
+    fit::SigmaFitOptions options;
+    bool global = false;
+    bool help = false;
+    bool version = false;
+};
+
+Arguments parseArguments(int argc, char** argv) {
+    Arguments args;
+    bool optionsEnd = false;
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        const auto valueOf = [&](const std::string& option) {
+            if (i + 1 >= argc)
+                throw UsageError(option + " needs a value");
+            return std::string(argv[++i]);
+        };
+        if (optionsEnd || arg == "-" || arg.empty() || arg[0] != '-')
+            args.scans.push_back(arg);
+        else if (arg == "--")
+            optionsEnd = true;
+        else if (arg == "-h" || arg == "--help")
+            args.help = true;
+        else if (arg == "-v" || arg == "--version")
+            args.version = true;
+        else if (arg == "--from")
+            args.options.from = realNumber(arg, valueOf(arg));
+        else if (arg == "--to")
+            args.options.to = realNumber(arg, valueOf(arg));
+        else if (arg == "--max-signal")
+            args.options.maxSignal = realNumber(arg, valueOf(arg));
+        else if (arg == "--no-baseline")
+            args.options.baseline = false;
+        else if (arg == "--global")
+            args.global = true;
+        else if (arg == "--draws")
+            args.options.draws = static_cast<std::int64_t>(
+                wholeNumber(arg, valueOf(arg), 0, static_cast<std::uint64_t>(kMaxDraws)));
+        else if (arg == "--seed")
+            args.options.seed =
+                wholeNumber(arg, valueOf(arg), 0, std::numeric_limits<std::uint64_t>::max());
+        else
+            throw UsageError("unknown option " + arg);
+    }
+    if (args.help || args.version)
+        return args;
+    if (args.scans.empty())
+        throw UsageError("no scan given");
+    if (args.options.from && args.options.to && *args.options.from >= *args.options.to)
+        throw UsageError("--from must be less than --to");
+    return args;
+}
+
+// Every scan is read before anything is written: a file that cannot be read
+// stops the run with no output.
+std::vector<fit::Scan> readScans(const std::vector<std::string>& names) {
+    std::vector<fit::Scan> scans;
+    for (const std::string& name : names) {
+        if (name == "-") {
+            const std::string text((std::istreambuf_iterator<char>(std::cin)),
+                                   std::istreambuf_iterator<char>());
+            scans.push_back(fit::readScan(text, "standard input"));
+        } else {
+            scans.push_back(fit::readScanFile(name));
+        }
+    }
+    return scans;
+}
+
+// Writes the fit's row and notes; false when it failed.
+bool report(const std::vector<fit::Scan>& scans, const fit::SigmaFitOptions& options, bool global,
+            std::size_t points) {
+    try {
+        const fit::SigmaFit result = fit::fitSigma(scans, options);
+        std::cout << fit::csvRow(result, global);
+        for (const std::string& note : fit::fitNotes(result, global))
+            std::cerr << "quorvin-fit: " << note << "\n";
+        return true;
+    } catch (const fit::FitError& e) {
+        std::cout << fit::csvFailedRow(global ? "global" : scans.front().name, points);
+        std::cerr << "quorvin-fit: " << (global ? "global fit: " : "") << e.what() << "\n";
+        return false;
+    }
+}
+
+int run(const Arguments& args) {
+    const std::vector<fit::Scan> scans = readScans(args.scans);
+    std::cout << fit::csvHeader();
+    int failed = 0;
+    std::size_t allPoints = 0;
+    for (const fit::Scan& scan : scans) {
+        allPoints += scan.x.size();
+        failed += report({scan}, args.options, false, scan.x.size()) ? 0 : 1;
+    }
+    if (args.global)
+        failed += report(scans, args.options, true, allPoints) ? 0 : 1;
+    std::cout.flush();
+    if (!std::cout)
+        throw std::runtime_error("cannot write the output");
+    return failed > 0 ? 1 : 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    std::ios::sync_with_stdio(false);
+    return batch::runCommand("quorvin-fit", [&] {
+        const Arguments args = parseArguments(argc, argv);
+        if (args.help) {
+            std::cout << kHelp;
+        } else if (args.version) {
+            std::cout << "quorvin-fit " QUORVIN_VERSION
+                         "\nLicense GPL-3.0-or-later: GNU GPL version 3 or later "
+                         "<https://gnu.org/licenses/gpl.html>\n";
+        } else {
+            return run(args);
+        }
+        return 0;
+    });
+}

@@ -1,0 +1,86 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
+// quorvin-fit as a user runs it: its output and exit statuses.
+
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include "tests/support/Files.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using testing_support::readFile;
+using testing_support::TempFolder;
+
+class FitProgram : public ::testing::Test {
+  protected:
+    std::string scan(const std::string& name) const {
+        return std::string("'") + QUORVIN_TEST_DATA + "/scans/" + name + "'";
+    }
+    fs::path file(const std::string& name, const std::string& text) const {
+        std::ofstream(m_temp.path() / name, std::ios::binary) << text;
+        return m_temp.path() / name;
+    }
+    // The exit status; the output and messages go to out() and err().
+    int run(const std::string& arguments) const {
+        const std::string command = std::string("LC_ALL=de_DE.UTF-8 '") + QUORVIN_FIT_EXE + "' " +
+                                    arguments + " >'" + (m_temp.path() / "out").string() + "' 2>'" +
+                                    (m_temp.path() / "err").string() + "'";
+        const int status = std::system(command.c_str());
+        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    }
+    std::string out() const { return readFile(m_temp.path() / "out"); }
+    std::string err() const { return readFile(m_temp.path() / "err"); }
+
+  private:
+    TempFolder m_temp{"quorvin-fit"};
+};
+
+TEST_F(FitProgram, WritesARowPerScanAndOneForTheGlobalFit) {
+    ASSERT_EQ(run("--global --draws 200 " + scan("radial-1.txt") + " " + scan("radial-2.txt")), 0)
+        << err();
+    const std::string o = out();
+    EXPECT_EQ(o.rfind("Scan,Points,Sigma,SigmaSE,SigmaLow95,SigmaHigh95,Amplitude,Baseline,"
+                      "ReducedChiSquare,RunsZ\r\n",
+                      0),
+              0u);
+    EXPECT_NE(o.find("/radial-1.txt,200,2.49775,"), std::string::npos) << o;
+    EXPECT_NE(o.find("\r\nglobal,400,2.50171,"), std::string::npos) << o;
+    EXPECT_NE(o.find(",,"), std::string::npos) << "the global row has no amplitude";
+    EXPECT_NE(err().find("radial-2.txt: scan at 10800 s, 20 C"), std::string::npos) << err();
+    // The same seed, the same digits.
+    run("--global --draws 200 " + scan("radial-1.txt") + " " + scan("radial-2.txt"));
+    EXPECT_EQ(out(), o);
+}
+
+TEST_F(FitProgram, ExitStatusTellsWhetherEveryFitSucceeded) {
+    EXPECT_EQ(run("--draws 0 --from 6.0 --to 6.01 " + scan("columns-sd.txt")), 1);
+    EXPECT_NE(out().find("/columns-sd.txt,200,,,,,,,,\r\n"), std::string::npos) << out();
+    EXPECT_NE(err().find("3 points in the range used, too few"), std::string::npos) << err();
+
+    const fs::path bad = file("bad.txt", "6.0 0.1\n6.1 0.2 x\n");
+    EXPECT_EQ(run(scan("columns-sd.txt") + " '" + bad.string() + "'"), 2);
+    EXPECT_NE(err().find("bad.txt, line 2, column 3"), std::string::npos) << err();
+    EXPECT_EQ(out(), "") << "nothing is written before every scan is read";
+
+    EXPECT_EQ(run("--frobnicate " + scan("columns-sd.txt")), 2);
+    EXPECT_NE(err().find("unknown option --frobnicate"), std::string::npos);
+    EXPECT_EQ(run("--draws 1e3 " + scan("columns-sd.txt")), 2);
+    EXPECT_EQ(run("--from 7 --to 6 " + scan("columns-sd.txt")), 2);
+    EXPECT_EQ(run(""), 2);
+    EXPECT_EQ(run(scan("missing.txt")), 2);
+    EXPECT_NE(err().find("cannot read"), std::string::npos);
+
+    EXPECT_EQ(run("--help"), 0);
+    EXPECT_EQ(out().rfind("Usage: quorvin-fit", 0), 0u);
+    EXPECT_EQ(run("--version"), 0);
+    EXPECT_EQ(out().rfind("quorvin-fit 1.0\nLicense GPL-3.0-or-later", 0), 0u);
+}
+
+}  // namespace
