@@ -243,6 +243,22 @@ std::string significantText(double value, int digits) {
     return platform::FloatToStr(platform::StrToFloat(platform::FormatFloat(pattern, value)));
 }
 
+int uncertaintyDecimals(double u) {
+    const double rounded = platform::StrToFloat(significantText(std::abs(u), 2));
+    return 1 - static_cast<int>(std::floor(std::log10(rounded)));
+}
+
+std::string quotedText(double value, double u) {
+    if (!(u > 0) || !std::isfinite(u) || !std::isfinite(value))
+        return significantText(value);
+    const int decimals = uncertaintyDecimals(u);
+    if (decimals > 0)
+        return platform::FormatFloat("0." + std::string(static_cast<std::size_t>(decimals), '0'),
+                                     value);
+    const double step = std::pow(10.0, -decimals);
+    return platform::FormatFloat("0", std::round(value / step) * step);
+}
+
 double uncertaintyLimit(Input input) {
     return inputInfo(input).high - inputInfo(input).low;
 }

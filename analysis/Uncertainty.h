@@ -109,4 +109,16 @@ std::optional<MonteCarloResult> monteCarlo(const Measurement& m, const Uncertain
 // general number text ("0.253412", "1.5E-10").
 std::string significantText(double value, int digits = 6);
 
+// The coverage factor of the expanded uncertainty U = k u: about 95 %
+// coverage for a normal distribution.
+inline constexpr double kCoverageFactor = 2;
+
+// The decimals of u rounded to two significant digits: 3 for 0.0196
+// ("0.020"), -1 for 243 ("240").
+int uncertaintyDecimals(double u);
+// The value to that many decimals, as a result is quoted beside its
+// uncertainty: "17.131", "0.020", "12340". A u of 0 or one that is not
+// finite leaves the value in six significant digits.
+std::string quotedText(double value, double u);
+
 }  // namespace analysis

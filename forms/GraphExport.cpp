@@ -80,7 +80,7 @@ void GraphExport::SaveImageAs() {
     std::string what = formatName(request.format);
     if (request.format == platform::ImageFormat::Png)
         what += ", " + std::to_string(request.dpi) + " dpi";
-    platform::app().ShowMessage("The graph was saved to \"" + request.path + "\" (" + what + ", " +
+    platform::app().ShowInformation("The graph was saved to \"" + request.path + "\" (" + what + ", " +
                                 platform::FormatFloat("0.0", platform::kImageWidthCm) +
                                 " cm wide).");
 }

@@ -418,13 +418,13 @@ void TOpeningForm::Printersetup1Click(platform::MenuItem&) {
 void TOpeningForm::Printgraph1Click(platform::MenuItem&) {
     Chart1->PrintPortrait();
     Chart1->Print();
-    platform::app().ShowMessage(graphPrintedMessage());
+    platform::app().ShowInformation(graphPrintedMessage());
 }
 
 void TOpeningForm::Printgraphlandscape1Click(platform::MenuItem&) {
     Chart1->PrintLandscape();
     Chart1->Print();
-    platform::app().ShowMessage(graphPrintedMessage());
+    platform::app().ShowInformation(graphPrintedMessage());
 }
 
 void TOpeningForm::Copygraphtoclipboard1Click(platform::MenuItem&) {

@@ -28,8 +28,12 @@ namespace {
 constexpr int kRowHeight = 19;
 constexpr int kRowPitch = 22;
 constexpr int kTableTop = 46;
-constexpr int kMonteCarloTop = 64 + TUncertaintyFrm::kMaxRows * kRowPitch + 34;
+constexpr int kFirstRowTop = 64;
+constexpr int kGumHeight = 2 * kRowPitch + 34;  // two rows and the coverage line
+constexpr int kChartLeft = 424;
 constexpr int kProgressWidth = 160;
+constexpr int kClientWidth = 820;
+constexpr int kClientHeight = 640;  // room for the largest budget
 // A run that takes longer than this shows its progress and can be cancelled.
 constexpr auto kQuietTime = std::chrono::milliseconds(200);
 constexpr double kPi = 3.14159265358979323846;
@@ -64,10 +68,13 @@ struct TUncertaintyFrm::Run {
 
 TUncertaintyFrm::TUncertaintyFrm(platform::Form* owner) : Form(owner, "UncertaintyFrm") {
     setCaption("Uncertainty of z");
-    setClientSize(820, 640);
+    setClientSize(kClientWidth, kClientHeight);
+    setMinClientSize(kClientWidth, kClientHeight);
     buildInputs();
     buildMonteCarlo();
+    layOut();
     OnClose = [this](platform::Form&, platform::CloseAction&) { stopRun(); };
+    OnResize = [this](platform::Control&) { layOut(); };
 }
 
 TUncertaintyFrm::~TUncertaintyFrm() {
@@ -82,6 +89,14 @@ void TUncertaintyFrm::buildInputs() {
     StateLbl->setBounds(8, 6, clientWidth() - 16, kRowHeight - 4);
     ValenceLbl = add<Label>("ValenceLbl");
     ValenceLbl->setBounds(8, 24, clientWidth() - 16, kRowHeight - 4);
+    DigitsLbl = add<Label>("DigitsLbl", "Shown:");
+    DigitsLbl->setTextAlign(platform::TextAlign::Right);
+    DigitsTxt = add<StaticText>("DigitsTxt", "2 significant digits");
+    DigitsTxt->setColor(platform::clLime);
+    DigitsTxt->setTextAlign(platform::TextAlign::Center);
+    DigitsTxt->setAccessibleName("Digits of the uncertainties");
+    DigitsTxt->setTabStop(true);
+    DigitsTxt->OnClick = [this](platform::Control& c) { DigitsTxtClick(c); };
 
     const char* headers[] = {"Input", "Value",        "u",        "Distribution",
                              "dz/dx", "u(z) from it", "Share (%)"};
@@ -95,7 +110,7 @@ void TUncertaintyFrm::buildInputs() {
         HeaderLbls[c]->setBounds(columns[c], kTableTop, widths[c], kRowHeight - 4);
     }
     for (int r = 0; r < kMaxRows; ++r) {
-        const int top = 64 + r * kRowPitch;
+        const int top = kFirstRowTop + r * kRowPitch;
         const std::string n = std::to_string(r);
         Row& row = Rows[r];
         row.name = add<Label>("InputLbl" + n);
@@ -119,29 +134,51 @@ void TUncertaintyFrm::buildInputs() {
         row.distribution->OnClick = [this](platform::Control& c) { DistTxtClick(c); };
     }
 
-    const int gumTop = 64 + kMaxRows * kRowPitch + 6;
-    GumLbl = add<Label>("GumLbl", "GUM, combined:");
-    GumLbl->setFont(boldFont());
-    GumLbl->setBounds(8, gumTop + 2, 120, kRowHeight - 4);
-    const char* captions[] = {"u(z)", "u(z*)", "u(Ge(max)), kJ/mol"};
+    // The GUM section, placed under the rows that show by layOut.
+    const std::size_t first = children().size();
+    const char* rowNames[] = {"Gum", "Expanded"};
+    const char* rowCaptions[] = {"GUM, combined:", "Expanded, k = 2:"};
+    const char* captions[2][3] = {{"u(z)", "u(z*)", "u(Ge(max)), kJ/mol"},
+                                  {"U(z)", "U(z*)", "U(Ge(max)), kJ/mol"}};
+    Label** rowLbls[] = {&GumLbl, &ExpandedLbl};
+    StaticText** txts[] = {GumTxts, ExpandedTxts};
+    Label** captionLbls[] = {GumCaptionLbls, ExpandedCaptionLbls};
     const int lefts[] = {176, 366, 646};
     const int captionWidths[] = {40, 48, 130};
-    for (int k = 0; k < 3; ++k) {
-        GumCaptionLbls[k] = add<Label>("GumCaptionLbl" + std::to_string(k), captions[k]);
-        GumCaptionLbls[k]->setTextAlign(platform::TextAlign::Right);
-        GumCaptionLbls[k]->setBounds(lefts[k] - 4 - captionWidths[k], gumTop + 2, captionWidths[k],
-                                     kRowHeight - 4);
-        GumTxts[k] = add<StaticText>("GumTxt" + std::to_string(k));
-        GumTxts[k]->setColor(platform::clYellow);
-        GumTxts[k]->setTextAlign(platform::TextAlign::Center);
-        GumTxts[k]->setBounds(lefts[k], gumTop, 90, kRowHeight);
-        GumTxts[k]->setAccessibleName(std::string("GUM ") + captions[k]);
-        GumTxts[k]->setTabStop(true);
+    for (int g = 0; g < 2; ++g) {
+        const int top = g * kRowPitch;
+        const std::string name = rowNames[g];
+        *rowLbls[g] = add<Label>(name + "Lbl", rowCaptions[g]);
+        (*rowLbls[g])->setFont(boldFont());
+        (*rowLbls[g])->setBounds(8, top + 2, 120, kRowHeight - 4);
+        for (int k = 0; k < 3; ++k) {
+            Label* caption = add<Label>(name + "CaptionLbl" + std::to_string(k), captions[g][k]);
+            caption->setTextAlign(platform::TextAlign::Right);
+            caption->setBounds(lefts[k] - 4 - captionWidths[k], top + 2, captionWidths[k],
+                               kRowHeight - 4);
+            captionLbls[g][k] = caption;
+            StaticText* txt = add<StaticText>(name + "Txt" + std::to_string(k));
+            txt->setColor(platform::clYellow);
+            txt->setTextAlign(platform::TextAlign::Center);
+            txt->setBounds(lefts[k], top, 90, kRowHeight);
+            txt->setAccessibleName(std::string(g == 0 ? "GUM " : "GUM expanded ") +
+                                   captions[g][k]);
+            txt->setTabStop(true);
+            txts[g][k] = txt;
+        }
     }
+    CoverageLbl = add<Label>("CoverageLbl",
+                             "U = k u with k = 2: an interval of about 95 % coverage when the "
+                             "result is normally distributed.");
+    CoverageLbl->setBounds(8, 2 * kRowPitch + 2, kClientWidth - 16, kRowHeight - 4);
+    for (std::size_t i = first; i < children().size(); ++i)
+        m_gumSection.push_back({children()[i].get(), children()[i]->bounds().top});
 }
 
 void TUncertaintyFrm::buildMonteCarlo() {
-    const int top = kMonteCarloTop;
+    // Built at the top of its section; layOut places it.
+    const int top = 0;
+    const std::size_t first = children().size();
     MonteCarloLbl = add<Label>("MonteCarloLbl", "Monte Carlo");
     MonteCarloLbl->setFont(boldFont());
     MonteCarloLbl->setBounds(8, top, 200, kRowHeight - 4);
@@ -215,10 +252,11 @@ void TUncertaintyFrm::buildMonteCarlo() {
     RejectedLbl->setBounds(8, top + 174, 410, kRowHeight - 4);
     StatusLbl = add<Label>("StatusLbl");
     StatusLbl->setBounds(8, top + 194, 410, kRowHeight - 4);
+    for (std::size_t i = first; i < children().size(); ++i)
+        m_monteCarloSection.push_back({children()[i].get(), children()[i]->bounds().top});
 
     Chart1 = add<platform::LineChart>("Chart1");
     Chart1Export = std::make_unique<GraphExport>(*this, *Chart1);
-    Chart1->setBounds(424, top - 4, clientWidth() - 432, clientHeight() - top - 44);
     Chart1->setAccessibleName("Graph of the Monte Carlo distribution of z");
     Chart1->setTitles("Distribution of z", "z", "Probability density");
     Chart1->legendAtTop = true;
@@ -226,19 +264,45 @@ void TUncertaintyFrm::buildMonteCarlo() {
 
     AddToLogBtn = add<platform::Button>("AddToLogBtn");
     AddToLogBtn->setText("&Add to log");
-    AddToLogBtn->setBounds(clientWidth() - 190, clientHeight() - 33, 95, 25);
     AddToLogBtn->OnClick = [this](platform::Control& c) { AddToLogBtnClick(c); };
     KeyLbl = add<platform::Label>("KeyLbl");
     KeyLbl->setRuns(colourKeyRuns());
-    KeyLbl->setBounds(8, clientHeight() - 28, 284, 16);
     CloseBtn = add<platform::Button>("CloseBtn");
     CloseBtn->setText("&Close");
     CloseBtn->setCancel(true);
-    CloseBtn->setBounds(clientWidth() - 83, clientHeight() - 33, 75, 25);
     CloseBtn->OnClick = [this](platform::Control&) { Close(); };
 
     DrawsTxt->setText(std::to_string(m_options.draws));
     SeedTxt->setText(std::to_string(m_options.seed));
+}
+
+void TUncertaintyFrm::layOut() {
+    const int w = clientWidth();
+    const int h = clientHeight();
+    StateLbl->setWidth(w - 16 - 200);
+    ValenceLbl->setWidth(w - 16);
+    DigitsTxt->setBounds(w - 8 - 140, 4, 140, kRowHeight);
+    DigitsLbl->setBounds(w - 8 - 140 - 56, 6, 52, kRowHeight - 4);
+    const int gumTop = kFirstRowTop + m_rowsShown * kRowPitch + 6;
+    for (const Placed& p : m_gumSection)
+        p.control->setBounds(p.control->bounds().left, gumTop + p.top, p.control->bounds().width,
+                             p.control->bounds().height);
+    const int monteCarloTop = gumTop + kGumHeight;
+    for (const Placed& p : m_monteCarloSection)
+        p.control->setBounds(p.control->bounds().left, monteCarloTop + p.top,
+                             p.control->bounds().width, p.control->bounds().height);
+    Chart1->setBounds(kChartLeft, monteCarloTop - 4, w - kChartLeft - 8, h - monteCarloTop - 40);
+    AddToLogBtn->setBounds(w - 190, h - 33, 95, 25);
+    KeyLbl->setBounds(8, h - 28, 284, 16);
+    CloseBtn->setBounds(w - 83, h - 33, 75, 25);
+}
+
+std::string TUncertaintyFrm::uncertaintyText(double u) const {
+    return m_allDigits ? number(u) : analysis::quotedText(u, u);
+}
+
+std::string TUncertaintyFrm::valueText(double value, double u) const {
+    return m_allDigits ? number(value) : analysis::quotedText(value, u);
 }
 
 void TUncertaintyFrm::showFor(const model::ModelState& s, const std::string& zText,
@@ -294,6 +358,10 @@ void TUncertaintyFrm::update() {
     m_gum.reset();
     if (m_measurement)
         m_gum = analysis::gumBudget(*m_measurement, m_u);
+    if (m_rowsShown != static_cast<int>(inputs.size())) {
+        m_rowsShown = static_cast<int>(inputs.size());
+        layOut();
+    }
     for (int r = 0; r < kMaxRows; ++r) {
         Row& row = Rows[r];
         const bool shown = r < static_cast<int>(inputs.size());
@@ -312,8 +380,9 @@ void TUncertaintyFrm::update() {
         row.value->setText(platform::FloatToStr(m_measurement->values[i]));
         row.u->setText(platform::FloatToStr(m_u[i].u));
         row.distribution->setText(analysis::distributionName(m_u[i].distribution));
-        row.sensitivity->setText(number(b.sensitivity));
-        row.contribution->setText(number(b.contribution));
+        row.sensitivity->setText(m_allDigits ? number(b.sensitivity)
+                                             : analysis::significantText(b.sensitivity, 3));
+        row.contribution->setText(uncertaintyText(b.contribution));
         row.share->setText(platform::FormatFloat("0.0", 100 * b.share));
         const char* what[] = {"value", "standard uncertainty", "distribution",
                               "dz/dx", "contribution to u(z)", "share of u(z) squared"};
@@ -324,8 +393,10 @@ void TUncertaintyFrm::update() {
     }
     const double gum[] = {m_gum ? m_gum->uValence : 0, m_gum ? m_gum->uEffectiveValence : 0,
                           m_gum ? m_gum->uGeMax : 0};
-    for (int k = 0; k < 3; ++k)
-        GumTxts[k]->setText(m_gum ? number(gum[k]) : "");
+    for (int k = 0; k < 3; ++k) {
+        GumTxts[k]->setText(m_gum ? uncertaintyText(gum[k]) : "");
+        ExpandedTxts[k]->setText(m_gum ? uncertaintyText(analysis::kCoverageFactor * gum[k]) : "");
+    }
 
     if (!m_measurement) {
         stopRun();
@@ -430,9 +501,10 @@ void TUncertaintyFrm::showResult() {
                                             &m_result->geMax};
     for (int r = 0; r < 3; ++r) {
         const analysis::Summary& s = *summaries[r];
-        const double values[] = {s.mean, s.sd, s.low, s.high};
-        for (int c = 0; c < 4; ++c)
-            ResultRows[r].cells[c]->setText(number(values[c]));
+        ResultRows[r].cells[0]->setText(valueText(s.mean, s.sd));
+        ResultRows[r].cells[1]->setText(uncertaintyText(s.sd));
+        ResultRows[r].cells[2]->setText(valueText(s.low, s.sd));
+        ResultRows[r].cells[3]->setText(valueText(s.high, s.sd));
     }
     RejectedLbl->setText("Drawn again outside the limits of their input: " +
                          std::to_string(m_result->rejected) + " values");
@@ -501,6 +573,12 @@ void TUncertaintyFrm::UTxtClick(platform::Control& sender) {
     double& u = m_u[static_cast<int>(input)].u;
     if (enterNumberInto(this, *Rows[r].u, 0, analysis::uncertaintyLimit(input), u))
         update();
+}
+
+void TUncertaintyFrm::DigitsTxtClick(platform::Control&) {
+    m_allDigits = !m_allDigits;
+    DigitsTxt->setText(m_allDigits ? "all digits" : "2 significant digits");
+    update();
 }
 
 void TUncertaintyFrm::DistTxtClick(platform::Control& sender) {

@@ -5,6 +5,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "analysis/Uncertainty.h"
 #include "forms/GraphExport.h"
@@ -53,6 +54,14 @@ class TUncertaintyFrm : public platform::Form {
     platform::Label* GumLbl;
     platform::StaticText* GumTxts[3];  // u(z), u(z*), u(Ge(max))
     platform::Label* GumCaptionLbls[3];
+    platform::Label* ExpandedLbl;
+    platform::StaticText* ExpandedTxts[3];  // U = 2u of the same three
+    platform::Label* ExpandedCaptionLbls[3];
+    platform::Label* CoverageLbl;
+    // Uncertainties to two significant digits and values to their
+    // decimals, or every digit: a click switches.
+    platform::Label* DigitsLbl;
+    platform::StaticText* DigitsTxt;
 
     platform::Label* MonteCarloLbl;
     platform::Label* DrawsLbl;
@@ -79,6 +88,7 @@ class TUncertaintyFrm : public platform::Form {
     platform::Button* CloseBtn;
 
     void UTxtClick(platform::Control& sender);
+    void DigitsTxtClick(platform::Control& sender);
     void DistTxtClick(platform::Control& sender);
     void DrawsTxtClick(platform::Control& sender);
     void SeedTxtClick(platform::Control& sender);
@@ -114,6 +124,12 @@ class TUncertaintyFrm : public platform::Form {
     void showResult();
     void clearResult(const std::string& status);
     void showChart();
+    // Places the sections under the rows of the budget that show, and the
+    // graph in the room the window has.
+    void layOut();
+    // Its texts as the digits choice shows them.
+    std::string uncertaintyText(double u) const;
+    std::string valueText(double value, double u) const;
 
     std::optional<analysis::Measurement> m_measurement;
     analysis::Uncertainties m_u{};
@@ -124,6 +140,16 @@ class TUncertaintyFrm : public platform::Form {
     // The result last appended to the log, so that a second press asks.
     std::optional<RunKey> m_loggedKey;
     std::shared_ptr<Run> m_run;
+    bool m_allDigits = false;
+    int m_rowsShown = 0;
+    // The controls of the GUM and Monte Carlo sections, each with its top
+    // within its section.
+    struct Placed {
+        platform::Control* control;
+        int top;
+    };
+    std::vector<Placed> m_gumSection;
+    std::vector<Placed> m_monteCarloSection;
 };
 
 extern TUncertaintyFrm* UncertaintyFrm;

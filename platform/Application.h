@@ -38,7 +38,10 @@ class Backend {
     virtual ModalResult runModal(Form& form) = 0;
     virtual void showForm(Form& form) = 0;
     virtual void hideForm(Form& form) = 0;
+    // A message box: an error or a warning.
     virtual void showMessage(const std::string& text) = 0;
+    // A message box that reports what was done, not what went wrong.
+    virtual void showInformation(const std::string& text) { showMessage(text); }
     // Shows the main form and runs until it has closed.
     virtual void run(Form& mainForm) = 0;
     virtual void terminate() = 0;
@@ -78,6 +81,9 @@ class Application {
     bool terminated() const { return m_terminated; }
     void ShowException(const std::exception& e);
     void ShowMessage(const std::string& text);
+    // What a command did ("The graph was saved to ..."), in a box that does
+    // not look like an error.
+    void ShowInformation(const std::string& text) { m_backend.showInformation(text); }
 
     // Runs a reaction to a user action: an exception is shown in a message
     // box and the program goes on; afterwards a modal form whose result was

@@ -31,6 +31,13 @@ class Form : public Control {
     const std::string& caption() const { return text(); }
     void setCaption(const std::string& caption) { setText(caption); }
     void setClientSize(int width, int height);
+    // How small the user may make a sizeable form; set before it shows.
+    void setMinClientSize(int width, int height) {
+        m_minClientWidth = width;
+        m_minClientHeight = height;
+    }
+    int minClientWidth() const { return m_minClientWidth; }
+    int minClientHeight() const { return m_minClientHeight; }
     int clientWidth() const { return bounds().width; }
     int clientHeight() const { return bounds().height; }
     BorderStyle borderStyle() const { return m_borderStyle; }
@@ -82,6 +89,8 @@ class Form : public Control {
     std::unique_ptr<MainMenu> m_menu;
     BorderStyle m_borderStyle = BorderStyle::Sizeable;
     bool m_centered = false;
+    int m_minClientWidth = 200;
+    int m_minClientHeight = 150;
     bool m_modal = false;
     ModalResult m_modalResult = ModalResult::None;
 };

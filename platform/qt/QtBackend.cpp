@@ -3,10 +3,12 @@
 #include "platform/qt/QtBackend.h"
 
 #include <QApplication>
+#include <algorithm>
 #include <QMessageBox>
 #include <QPainter>
 #include <QProxyStyle>
 #include <QScreen>
+#include <QStyle>
 #include <QTimer>
 
 #include "platform/Form.h"
@@ -101,6 +103,16 @@ void placeWindow(FormWindow& w, Form& form) {
                                             : QApplication::primaryScreen()->availableGeometry();
     QRect frame = w.frameGeometry();
     frame.moveCenter(area.center());
+    // Whole on the screen it opens on, or at least its title bar when it is
+    // larger: the frame's title bar is not known before the window shows,
+    // so it is reckoned from the style.
+    const QScreen* screen = QApplication::screenAt(area.center());
+    const QRect room = (screen ? screen : QApplication::primaryScreen())->availableGeometry();
+    const int titleBar = w.isVisible() ? 0 : w.style()->pixelMetric(QStyle::PM_TitleBarHeight);
+    frame.moveLeft(std::clamp(frame.left(), room.left(),
+                              std::max(room.left(), room.right() + 1 - frame.width())));
+    frame.moveTop(std::clamp(frame.top(), room.top() + titleBar,
+                             std::max(room.top() + titleBar, room.bottom() + 1 - frame.height())));
     w.move(frame.topLeft());
 }
 
@@ -131,6 +143,9 @@ ModalResult QtBackend::runModal(Form& form) {
 
 void QtBackend::showForm(Form& form) {
     FormWindow& w = window(form);
+    // A window of the program's opens over its owner the first time.
+    if (!w.isVisible() && !w.testAttribute(Qt::WA_Moved) && w.parentWidget())
+        placeWindow(w, form);
     if (!form.visible()) {
         form.setVisible(true);
         form.doShow();
@@ -144,11 +159,23 @@ void QtBackend::hideForm(Form& form) {
     form.setVisible(false);
 }
 
-void QtBackend::showMessage(const std::string& text) {
-    QMessageBox box(QMessageBox::Critical, "Quorvin", QString::fromStdString(text), QMessageBox::Ok,
+namespace {
+
+void messageBox(QMessageBox::Icon icon, const std::string& text) {
+    QMessageBox box(icon, "Quorvin", QString::fromStdString(text), QMessageBox::Ok,
                     QApplication::activeWindow());
     box.setObjectName("MessageBox");
     box.exec();
+}
+
+}  // namespace
+
+void QtBackend::showMessage(const std::string& text) {
+    messageBox(QMessageBox::Critical, text);
+}
+
+void QtBackend::showInformation(const std::string& text) {
+    messageBox(QMessageBox::Information, text);
 }
 
 void QtBackend::run(Form& mainForm) {

@@ -28,6 +28,7 @@ class QtBackend : public Backend, public FormWindows {
     void showForm(Form& form) override;
     void hideForm(Form& form) override;
     void showMessage(const std::string& text) override;
+    void showInformation(const std::string& text) override;
     void run(Form& mainForm) override;
     void terminate() override;
     void post(std::function<void()> task) override;

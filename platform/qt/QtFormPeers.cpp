@@ -52,7 +52,7 @@ FormWindow::FormWindow(Form& form, QWidget* ownerWindow)
 
     const QSize client(form.clientWidth(), form.clientHeight());
     if (form.borderStyle() == BorderStyle::Sizeable) {
-        m_client->setMinimumSize(200, 150);
+        m_client->setMinimumSize(form.minClientWidth(), form.minClientHeight());
         resize(client.width(), client.height() + (m_menuBar ? m_menuBar->sizeHint().height() : 0));
     } else {
         m_client->setFixedSize(client);

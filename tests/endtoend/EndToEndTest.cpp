@@ -930,6 +930,17 @@ TEST_F(EndToEnd, UncertaintyWindowRunsAndAddsItsBlockToTheLog) {
                   std::string::npos);
         expectNothingClipped(w);  // the status says what was added
         screenshot(w, "uncertainty-added");
+        // Its smallest size is the one it opens at; enlarged, the room goes
+        // to the graph and the buttons keep to the corner.
+        QWidget* chart = e2e::find<QWidget>(w, "Chart1");
+        const QSize before = chart->size();
+        EXPECT_EQ(e2e::find<QWidget>(w, "client")->minimumSize(),
+                  e2e::find<QWidget>(w, "client")->size());
+        w->resize(w->width() + 200, w->height() + 120);
+        EXPECT_TRUE(e2e::waitFor([&] { return chart->width() == before.width() + 200; }));
+        EXPECT_EQ(chart->height(), before.height() + 120);
+        expectNothingClipped(w);
+        screenshot(w, "uncertainty-enlarged");
         forms::ReportFrm->LogUnsaved = false;
         w->activateWindow();
         e2e::waitFor([&] { return QApplication::activeWindow() == w; });

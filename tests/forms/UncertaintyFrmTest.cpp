@@ -66,9 +66,22 @@ TEST_F(UncertaintyWindow, RunsInTheBackgroundAndAddsItsBlockToTheLog) {
     waitForRun(w);
     ASSERT_TRUE(w.resultCurrent());
     const double gumU = cell(w.GumTxts[0]);
-    EXPECT_NEAR(cell(w.ResultRows[0].cells[1]), gumU, 0.02 * gumU);
+    EXPECT_NEAR(cell(w.ResultRows[0].cells[1]), gumU, 0.05 * gumU);
     EXPECT_NEAR(cell(w.Rows[0].share) + cell(w.Rows[6].share), 100, 0.15);
     EXPECT_EQ(w.Chart1->series().size(), 4u);
+    // u in two significant digits, U = 2u beside it, the mean and the
+    // interval to the decimals of their u; the GUM section right under the
+    // last input.
+    const std::string u = w.ResultRows[0].cells[1]->text();
+    const auto decimals = [](const std::string& t) { return t.size() - t.find('.') - 1; };
+    EXPECT_EQ(u.find_first_not_of("0.") + 2, u.size()) << u;
+    EXPECT_EQ(decimals(w.ResultRows[0].cells[0]->text()), decimals(u));
+    EXPECT_EQ(decimals(w.ResultRows[0].cells[3]->text()), decimals(u));
+    EXPECT_NEAR(cell(w.ExpandedTxts[0]), 2 * gumU, 0.05 * gumU);
+    EXPECT_EQ(w.GumTxts[0]->bounds().top, w.Rows[6].value->bounds().top + 22 + 6);
+    w.DigitsTxt->userClick();
+    EXPECT_EQ(w.DigitsTxt->text(), "all digits");
+    EXPECT_GT(w.ResultRows[0].cells[1]->text().size(), u.size());
 
     forms::ReportFrm->LogUnsaved = false;
     w.AddToLogBtn->userPress();
