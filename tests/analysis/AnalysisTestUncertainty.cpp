@@ -214,4 +214,20 @@ TEST(Uncertainty, InputsThatCancelHaveNoSensitivity) {
     EXPECT_EQ(onlyE.uGeMax, 0.0);
 }
 
+// A result is quoted to the decimals of its uncertainty in two significant
+// digits, including where rounding u adds a digit or u is in the hundreds.
+TEST(Uncertainty, QuotedTextTakesTheDecimalsOfUInTwoDigits) {
+    const struct {
+        double value, u;
+        const char* text;
+    } cases[] = {
+        {17.1308, 0.0195527, "17.131"}, {0.0195527, 0.0195527, "0.020"},
+        {1.23456, 0.0996, "1.23"},      {12344, 243, "12340"},
+        {4.5, 2.4, "4.5"},              {17.1308, 0, "17.1308"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(analysis::quotedText(c.value, c.u), c.text) << c.value << " " << c.u;
+}
+
 }  // namespace
+
