@@ -2,8 +2,9 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
 # Sets up, builds and runs Quorvin on Debian 12.
 #   ./build.sh run    install missing packages, build, start the program
-#   ./build.sh test   install missing packages, build, run every test, run them
-#                     again in a sanitizer build (build-asan), then fuzz each
+#   ./build.sh test   install missing packages, build, run every test, check
+#                     the Debian package with lintian, run the tests again
+#                     in a sanitizer build (build-asan), then fuzz each
 #                     fuzz target for QUORVIN_FUZZ_SECONDS (60) seconds
 #   ./build.sh package  install missing packages, build, make the Debian
 #                     package build/quorvin_<version>_<arch>.deb
@@ -129,6 +130,9 @@ case "${1:-run}" in
         ensure_runtime_dir
         # The word processor round trips must run here, not skip.
         QUORVIN_REQUIRE_LIBREOFFICE=1 ctest --test-dir build --output-on-failure -j"$(nproc)"
+        # The Debian package as lintian reads it: no error and no warning.
+        (umask 022 && cd build && cpack -G DEB > /dev/null)
+        lintian --fail-on error,warning build/quorvin_*.deb
         sanitizer_tests
         # A finding fails the run; its input stays in build-fuzz/artifacts.
         started=$SECONDS
