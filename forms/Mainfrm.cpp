@@ -11,6 +11,7 @@
 #include "forms/Henrymodels.h"
 #include "forms/Mucalc.h"
 #include "forms/Report.h"
+#include "forms/SigmaProfile.h"
 #include "forms/Solvent.h"
 #include "forms/Uncertainty.h"
 #include "forms/about.h"
@@ -105,6 +106,8 @@ void TOpeningForm::buildMenu() {
                                   [this](platform::MenuItem& m) { HenryModels1Click(m); });
     Uncertainty1 = Analysis1->add("Uncertainty1", "&Uncertainty of z...",
                                   [this](platform::MenuItem& m) { Uncertainty1Click(m); });
+    SigmaProfile1 = Analysis1->add("SigmaProfile1", "&Sigma from a profile...",
+                                   [this](platform::MenuItem& m) { SigmaProfile1Click(m); });
     Help1 = menu->add("Help1", "&Help");
     UserGuide1 = Help1->add("UserGuide1", "&User guide",
                             [this](platform::MenuItem& m) { UserGuide1Click(m); });
@@ -389,13 +392,36 @@ void TOpeningForm::HenryModels1Click(platform::MenuItem&) {
     m_henryModels->Show();
 }
 
-void TOpeningForm::Uncertainty1Click(platform::MenuItem&) {
+TUncertaintyFrm& TOpeningForm::uncertaintyWindow() {
     if (!m_uncertainty) {
         m_uncertainty = std::make_unique<TUncertaintyFrm>(this);
         UncertaintyFrm = m_uncertainty.get();
     }
-    m_uncertainty->showFor(*this, ZTxt->text(), Chart1->caption);
+    return *m_uncertainty;
+}
+
+void TOpeningForm::Uncertainty1Click(platform::MenuItem&) {
+    uncertaintyWindow().showFor(*this, ZTxt->text(), Chart1->caption);
     m_uncertainty->Show();
+}
+
+void TOpeningForm::SigmaProfile1Click(platform::MenuItem&) {
+    if (!m_sigmaProfile) {
+        m_sigmaProfile = std::make_unique<TSigmaProfileFrm>(this);
+        SigmaProfileFrm = m_sigmaProfile.get();
+    }
+    m_sigmaProfile->Show();
+}
+
+std::optional<std::string> TOpeningForm::EnterSigma(const std::string& text) {
+    if (auto refusal = model::enterMeasured(sample(), model::Quantity::Sigma, text))
+        return refusal;
+    Recalculate();
+    return std::nullopt;
+}
+
+void TOpeningForm::setInputUncertainty(analysis::Input input, double u) {
+    uncertaintyWindow().setUncertainty(input, u);
 }
 
 void TOpeningForm::CopyGevszvaluestoclipboard1Click(platform::MenuItem&) {

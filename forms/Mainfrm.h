@@ -3,9 +3,11 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "analysis/Measurement.h"
 #include "forms/GraphExport.h"
 #include "forms/WidgetFields.h"
 #include "model/ModelState.h"
@@ -18,6 +20,7 @@
 namespace forms {
 
 class THenryModelsFrm;
+class TSigmaProfileFrm;
 class TUncertaintyFrm;
 
 // The main window: the value fields of the experiment and the results, the
@@ -76,6 +79,7 @@ class TOpeningForm : public platform::Form, public model::ModelState {
     platform::MenuItem* Analysis1;
     platform::MenuItem* HenryModels1;
     platform::MenuItem* Uncertainty1;
+    platform::MenuItem* SigmaProfile1;
     platform::MenuItem* Help1;
     platform::MenuItem* UserGuide1;
     platform::MenuItem* About1;
@@ -124,6 +128,13 @@ class TOpeningForm : public platform::Form, public model::ModelState {
     // it follows every later recalculation while it is shown.
     void HenryModels1Click(platform::MenuItem& sender);
     void Uncertainty1Click(platform::MenuItem& sender);
+    void SigmaProfile1Click(platform::MenuItem& sender);
+    // Sigma from another window (the fit of a profile), entered as if typed
+    // in the mobility calculator: one pass with its log entry. The
+    // calculator's refusal, with nothing changed, when it would not take it.
+    std::optional<std::string> EnterSigma(const std::string& text);
+    // The standard uncertainty of an input, for the uncertainty window.
+    void setInputUncertainty(analysis::Input input, double u);
     // Writes the graph's points as "z Ge" lines.
     void CopyGevszvaluestoclipboard1Click(platform::MenuItem& sender);
     void Printersetup1Click(platform::MenuItem& sender);
@@ -174,6 +185,8 @@ class TOpeningForm : public platform::Form, public model::ModelState {
     // Made when first asked for, then kept for the run.
     std::unique_ptr<THenryModelsFrm> m_henryModels;
     std::unique_ptr<TUncertaintyFrm> m_uncertainty;
+    std::unique_ptr<TSigmaProfileFrm> m_sigmaProfile;
+    TUncertaintyFrm& uncertaintyWindow();
     WidgetFields m_fields;
     int m_panelWidth = 0;  // the results panel's width the chart was fitted to
     Series m_series{*this};

@@ -575,6 +575,12 @@ void TUncertaintyFrm::UTxtClick(platform::Control& sender) {
         update();
 }
 
+void TUncertaintyFrm::setUncertainty(Input input, double u) {
+    m_u[static_cast<int>(input)] = {u, analysis::Distribution::Normal};
+    if (visible())
+        update();
+}
+
 void TUncertaintyFrm::DigitsTxtClick(platform::Control&) {
     m_allDigits = !m_allDigits;
     DigitsTxt->setText(m_allDigits ? "all digits" : "2 significant digits");

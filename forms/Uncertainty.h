@@ -31,6 +31,10 @@ class TUncertaintyFrm : public platform::Form {
     void showFor(const model::ModelState& s, const std::string& zText,
                  const std::string& caption);
 
+    // The standard uncertainty of an input, normally distributed, as if
+    // typed in its row.
+    void setUncertainty(analysis::Input input, double u);
+
     // A Monte Carlo run is going on.
     bool running() const { return m_run != nullptr; }
     // Results are shown for the values as they stand.

@@ -252,7 +252,7 @@ namespace {
 // One visit of each dialog, as a user makes it, over a sample.
 class Visits {
   public:
-    explicit Visits(Sample& s) : m_sample(s) {}
+    explicit Visits(SampleRef s) : m_sample(s) {}
 
     // The value of text, or the refusal of the number entry.
     std::optional<std::string> accept(Quantity q, const std::string& text, double& value) {
@@ -339,7 +339,7 @@ class Visits {
     }
 
   private:
-    SampleRef ref() { return {m_sample.state, m_sample.fields}; }
+    SampleRef ref() { return m_sample; }
     static std::string& textOf(FieldTexts& t, Quantity q) {
         switch (q) {
             case Quantity::Current:
@@ -352,7 +352,7 @@ class Visits {
                 return t.eField;
         }
     }
-    Sample& m_sample;
+    SampleRef m_sample;
 };
 
 }  // namespace
@@ -378,7 +378,7 @@ std::optional<std::string> enterAll(Sample& s, const std::vector<Entry>& entries
     } else if (relative) {
         return std::string("RelativeViscosity needs Solvent water");
     }
-    Visits visits(s);
+    Visits visits({s.state, s.fields});
     if (water || dielectric)
         if (auto error = visits.solvent(water, relative, dielectric))
             return error;
@@ -412,6 +412,10 @@ std::optional<std::string> enterAll(Sample& s, const std::vector<Entry>& entries
             if (auto error = visits.mainWindow(*e))
                 return error;
     return std::nullopt;
+}
+
+std::optional<std::string> enterMeasured(SampleRef s, Quantity q, const std::string& text) {
+    return Visits(s).mobility({q, text});
 }
 
 }  // namespace model

@@ -99,6 +99,10 @@ void takeBackField(FieldRefs g, ValueFields& fields, const FieldValues& v, const
 // changed (texts the calculator shows, in calcFields).
 MobilityValues mobilityValuesOf(const ModelState& s);
 void takeBackMobility(SampleRef s, const MobilityValues& v, const ValueFields& calcFields);
+// Sigma or the mobility as if typed in the mobility calculator and taken
+// back by its OK; the calculator's refusal, with nothing changed, when it
+// would not take the text.
+std::optional<std::string> enterMeasured(SampleRef s, Quantity q, const std::string& text);
 
 // The order in which a row of entries goes into the window, one visit per
 // dialog: the solvent (water with its relative viscosity, or the dielectric

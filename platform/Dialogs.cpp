@@ -19,8 +19,11 @@ DesktopServices& services() {
 }
 
 bool FileDialog::Execute() {
+    Files.clear();
     if (!services().runFileDialog(*this))
         return false;
+    if (Files.empty())
+        Files.push_back(FileName);
     // A name typed without extension gets the default one, unless it names
     // a file that exists as it is.
     const std::filesystem::path chosen(FileName);

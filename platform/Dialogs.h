@@ -4,6 +4,7 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "platform/Control.h"
 
@@ -120,6 +121,10 @@ class FileDialog : public CommonDialog {
     // counted from 1; it is set again on confirmation.
     std::string Filter;
     int FilterIndex = 1;
+    // An open dialog that takes several files: after Execute, Files holds
+    // every one chosen, FileName the first.
+    bool AllowMultiSelect = false;
+    std::vector<std::string> Files;
     bool Execute();
 };
 

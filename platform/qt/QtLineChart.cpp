@@ -101,6 +101,8 @@ class LineChartWidget : public QWidget, public GraphPeer {
             if (!s.name.empty())
                 graph->addToLegend();
         }
+        // No empty frame where no curve has a name.
+        m_plot->legend->setVisible(m_plot->legend->itemCount() > 0);
     }
 
     QCustomPlot* m_plot;

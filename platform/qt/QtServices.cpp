@@ -369,7 +369,9 @@ bool QtServices::runFileDialog(FileDialog& dialog) {
     fd.setOption(QFileDialog::DontUseNativeDialog);
     fd.setOption(QFileDialog::DontConfirmOverwrite);
     fd.setAcceptMode(dialog.isSave() ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
-    fd.setFileMode(dialog.isSave() ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+    fd.setFileMode(dialog.isSave()              ? QFileDialog::AnyFile
+                   : dialog.AllowMultiSelect ? QFileDialog::ExistingFiles
+                                             : QFileDialog::ExistingFile);
     const QFileInfo offered(qs(dialog.FileName));
     QString start = QDir::currentPath();
     if (!ForceCurrentDirectory) {
@@ -400,6 +402,9 @@ bool QtServices::runFileDialog(FileDialog& dialog) {
     const QString chosen = fd.selectedFiles().front();
     m_lastDir = QFileInfo(chosen).absolutePath();
     dialog.FileName = chosen.toStdString();
+    dialog.Files.clear();
+    for (const QString& f : fd.selectedFiles())
+        dialog.Files.push_back(f.toStdString());
     return true;
 }
 

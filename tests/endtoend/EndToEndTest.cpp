@@ -22,6 +22,7 @@
 #include "forms/Henrymodels.h"
 #include "forms/Mucalc.h"
 #include "forms/Report.h"
+#include "forms/SigmaProfile.h"
 #include "forms/Uncertainty.h"
 #include "platform/base/NumberText.h"
 #include "platform/qt/QtPeers.h"
@@ -946,6 +947,36 @@ TEST_F(EndToEnd, UncertaintyWindowRunsAndAddsItsBlockToTheLog) {
         e2e::waitFor([&] { return QApplication::activeWindow() == w; });
         key(Qt::Key_Escape);
         EXPECT_TRUE(e2e::waitFor([&] { return !w->isVisible(); }));
+    });
+}
+
+// Sigma from a profile: two scans chosen together in the file dialog,
+// fitted, and used; the main window's Sigma and the uncertainty window's
+// u(Sigma) read back.
+TEST_F(EndToEnd, SigmaFromAProfileIsFittedAndUsed) {
+    runProgram([&] {
+        menu(main, "Uncertainty1");
+        menu(main, "SigmaProfile1");
+        QWidget* w = windowOf(forms::SigmaProfileFrm);
+        ASSERT_TRUE(w && w->isVisible());
+        expectDialog("OpenDialog1", [&](Dialog&) {
+            const std::string dir = std::string(QUORVIN_TEST_DATA) + "/scans/";
+            typeText(QString::fromStdString("\"" + dir + "radial-1.txt\" \"" + dir + "radial-2.txt\""));
+            key(Qt::Key_Return);
+        });
+        e2e::click(e2e::find<QWidget>(w, "OpenBtn"));
+        ASSERT_TRUE(e2e::waitFor([] { return forms::SigmaProfileFrm->result().has_value(); }));
+        EXPECT_EQ(forms::SigmaProfileFrm->result()->scans.size(), 2u);
+        expectNothingClipped(w);
+        screenshot(w, "sigma-profile");
+        e2e::click(e2e::find<QWidget>(w, "UseBtn"));
+        const forms::TSigmaProfileFrm& fit = *forms::SigmaProfileFrm;
+        EXPECT_EQ(forms::OpeningForm->Sigma, platform::StrToFloat(fit.sigmaText()));
+        EXPECT_EQ(forms::UncertaintyFrm->Rows[6].u->text(),
+                  platform::FloatToStr(fit.result()->sigmaSE));
+        forms::ReportFrm->LogUnsaved = false;
+        e2e::click(e2e::find<QWidget>(w, "CloseBtn"));
+        e2e::click(e2e::find<QWidget>(windowOf(forms::UncertaintyFrm), "CloseBtn"));
     });
 }
 

@@ -1,0 +1,440 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
+#include "forms/SigmaProfile.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "analysis/Uncertainty.h"
+#include "forms/Enternumber.h"
+#include "forms/Mainfrm.h"
+#include "platform/Application.h"
+#include "platform/base/NumberText.h"
+
+namespace forms {
+
+using platform::Label;
+using platform::StaticText;
+
+TSigmaProfileFrm* SigmaProfileFrm = nullptr;
+
+namespace {
+
+constexpr int kRowHeight = 19;
+constexpr int kRowPitch = 22;
+constexpr int kLeftWidth = 436;  // the table's side; the graphs take the rest
+constexpr double kNoLimit = 0;   // a signal limit of 0 leaves every point in
+
+// The scans' colours, in turn; the fitted curves are red.
+const platform::Color kScanColours[] = {platform::clBlue, platform::Color{0, 128, 0},
+                                        platform::Color{128, 0, 128},
+                                        platform::Color{0, 128, 128}, platform::clBlack};
+
+platform::Font boldFont() {
+    platform::Font f;
+    f.bold = true;
+    return f;
+}
+
+std::string general(double value) {
+    return analysis::significantText(value, 4);
+}
+
+// Room around the values so that markers show whole; on a logarithmic axis
+// only what is above zero.
+platform::AxisRange rangeOf(std::vector<double> values, bool logarithmic) {
+    if (logarithmic)
+        std::erase_if(values, [](double v) { return !(v > 0); });
+    if (values.empty())
+        return {logarithmic ? 0.1 : 0, 1, logarithmic};
+    const auto [lo, hi] = std::minmax_element(values.begin(), values.end());
+    if (logarithmic)
+        return {*lo / 1.2, *hi * 1.2, true};
+    const double pad = *hi > *lo ? 0.05 * (*hi - *lo) : std::max(1e-3, std::abs(*hi) * 0.05);
+    return {*lo - pad, *hi + pad, false};
+}
+
+}  // namespace
+
+TSigmaProfileFrm::TSigmaProfileFrm(platform::Form* owner) : Form(owner, "SigmaProfileFrm") {
+    setCaption("Sigma from a profile");
+    setClientSize(900, 560);
+    setMinClientSize(900, 560);
+    m_options.draws = 1000;
+    build();
+    OnResize = [this](platform::Control&) {
+        const int w = clientWidth(), h = clientHeight();
+        const int chartWidth = w - kLeftWidth - 16;
+        const int dataHeight = (h - 16) * 2 / 3;
+        Chart1->setBounds(kLeftWidth + 8, 8, chartWidth, dataHeight);
+        Chart2->setBounds(kLeftWidth + 8, 8 + dataHeight, chartWidth, h - 16 - dataHeight);
+        UseBtn->setBounds(8, h - 33, 120, 25);
+        CloseBtn->setBounds(kLeftWidth - 83, h - 33, 75, 25);
+    };
+    OnResize(*this);
+    clearFit("Open one or more scans: files of x (cm) and signal, with an SD column or not.");
+}
+
+TSigmaProfileFrm::~TSigmaProfileFrm() {
+    if (SigmaProfileFrm == this)
+        SigmaProfileFrm = nullptr;
+}
+
+void TSigmaProfileFrm::build() {
+    OpenBtn = add<platform::Button>("OpenBtn");
+    OpenBtn->setText("&Open scans...");
+    OpenBtn->setBounds(8, 8, 110, 25);
+    OpenBtn->OnClick = [this](platform::Control& c) { OpenBtnClick(c); };
+    ScansLbl = add<Label>("ScansLbl");
+    ScansLbl->setBounds(126, 13, kLeftWidth - 126, kRowHeight - 4);
+
+    // The fit's choices, two to a row: a click on a value changes it.
+    struct Choice {
+        Label** label;
+        StaticText** field;
+        const char* name;
+        const char* caption;
+        void (TSigmaProfileFrm::*click)(platform::Control&);
+    };
+    const Choice choices[] = {
+        {&FromLbl, &FromTxt, "From", "From (cm):", &TSigmaProfileFrm::FromTxtClick},
+        {&ToLbl, &ToTxt, "To", "To (cm):", &TSigmaProfileFrm::ToTxtClick},
+        {&MaxLbl, &MaxTxt, "Max", "Signal limit:", &TSigmaProfileFrm::MaxTxtClick},
+        {&BaselineLbl, &BaselineTxt, "Baseline", "Baseline:", &TSigmaProfileFrm::BaselineTxtClick},
+        {&AxisLbl, &AxisTxt, "Axis", "Signal axis:", &TSigmaProfileFrm::AxisTxtClick},
+    };
+    for (int k = 0; k < 5; ++k) {
+        const Choice& c = choices[k];
+        const int left = (k % 2) * 214 + 8;
+        const int top = 44 + (k / 2) * kRowPitch;
+        *c.label = add<Label>(std::string(c.name) + "Lbl", c.caption);
+        (*c.label)->setBounds(left, top + 2, 84, kRowHeight - 4);
+        *c.field = add<StaticText>(std::string(c.name) + "Txt");
+        StaticText* f = *c.field;
+        f->setColor(platform::clLime);
+        f->setTextAlign(platform::TextAlign::Center);
+        f->setBounds(left + 88, top, 110, kRowHeight);
+        f->setAccessibleName(std::string(c.caption).substr(0, std::string(c.caption).size() - 1));
+        f->setTabStop(true);
+        f->OnClick = [this, click = c.click](platform::Control& sender) { (this->*click)(sender); };
+    }
+    MaxTxt->setText("none");
+    BaselineTxt->setText("fitted");
+    AxisTxt->setText("linear");
+
+    const int tableTop = 44 + 3 * kRowPitch + 10;
+    const char* headers[] = {"", "Value", "SE", "95 % from", "95 % to"};
+    const int columns[] = {8, 116, 196, 276, 356};
+    for (int c = 0; c < 5; ++c) {
+        HeaderLbls[c] = add<Label>("HeaderLbl" + std::to_string(c), headers[c]);
+        HeaderLbls[c]->setFont(boldFont());
+        HeaderLbls[c]->setTextAlign(platform::TextAlign::Center);
+        HeaderLbls[c]->setBounds(columns[c], tableTop, c == 0 ? 104 : 76, kRowHeight - 4);
+    }
+    const char* rows[] = {"Sigma (cm\u207b\u00b9)", "Amplitude", "Baseline"};
+    for (int r = 0; r < 3; ++r) {
+        const int top = tableTop + 18 + r * kRowPitch;
+        ParameterRow& row = ParameterRows[r];
+        row.name = add<Label>("ParameterLbl" + std::to_string(r), rows[r]);
+        row.name->setFont(boldFont());
+        row.name->setBounds(columns[0], top + 2, 104, kRowHeight - 4);
+        for (int c = 0; c < 4; ++c) {
+            StaticText* cell =
+                add<StaticText>("ParameterTxt" + std::to_string(r) + std::to_string(c));
+            cell->setColor(platform::clYellow);
+            cell->setTextAlign(platform::TextAlign::Center);
+            cell->setBounds(columns[c + 1], top, 76, kRowHeight);
+            cell->setAccessibleName(std::string(rows[r]) + ", " + headers[c + 1]);
+            cell->setTabStop(true);
+            row.cells[c] = cell;
+        }
+    }
+    const int notesTop = tableTop + 18 + 3 * kRowPitch + 6;
+    FitLbl = add<Label>("FitLbl");
+    FitLbl->setBounds(8, notesTop, kLeftWidth - 16, kRowHeight - 4);
+    NoteLbl = add<Label>("NoteLbl");
+    NoteLbl->setBounds(8, notesTop + 20, kLeftWidth - 16, 2 * (kRowHeight - 4) + 2);
+    ScanHeaderLbl = add<Label>("ScanHeaderLbl", "Each scan alone, in time order:");
+    ScanHeaderLbl->setFont(boldFont());
+    ScanHeaderLbl->setBounds(8, notesTop + 62, kLeftWidth - 16, kRowHeight - 4);
+    for (int r = 0; r < kMaxScanRows; ++r) {
+        ScanLbls[r] = add<Label>("ScanLbl" + std::to_string(r));
+        ScanLbls[r]->setBounds(8, notesTop + 82 + r * 20, kLeftWidth - 16, kRowHeight - 4);
+    }
+
+    Chart1 = add<platform::LineChart>("Chart1");
+    Chart1->setAccessibleName("Graph of the scans and the fitted curves");
+    Chart1->setTitles("Concentration profile", "x (cm)", "Signal");
+    Chart1->appearanceChanged();
+    Chart1Export = std::make_unique<GraphExport>(*this, *Chart1);
+    Chart2 = add<platform::LineChart>("Chart2");
+    Chart2->setAccessibleName("Graph of the residuals");
+    Chart2->setTitles("", "x (cm)", "Residual");
+    Chart2->appearanceChanged();
+    Chart2Export = std::make_unique<GraphExport>(*this, *Chart2);
+
+    UseBtn = add<platform::Button>("UseBtn");
+    UseBtn->setText("&Use this Sigma");
+    UseBtn->OnClick = [this](platform::Control& c) { UseBtnClick(c); };
+    CloseBtn = add<platform::Button>("CloseBtn");
+    CloseBtn->setText("&Close");
+    CloseBtn->setCancel(true);
+    CloseBtn->OnClick = [this](platform::Control&) { Close(); };
+
+    OpenDialog1 = std::make_unique<platform::OpenDialog>(this, "OpenDialog1");
+    OpenDialog1->Title = "Open scans";
+    OpenDialog1->Filter = "Scans|*.txt *.csv *.dat *.ra1 *.ip1 *.fi1|All files|*";
+    OpenDialog1->AllowMultiSelect = true;
+}
+
+void TSigmaProfileFrm::OpenBtnClick(platform::Control&) {
+    if (OpenDialog1->Execute())
+        openScans(OpenDialog1->Files);
+}
+
+void TSigmaProfileFrm::openScans(const std::vector<std::string>& paths) {
+    std::vector<fit::Scan> scans;
+    for (const std::string& path : paths)
+        scans.push_back(fit::readScanFile(path));  // a ScanError keeps the scans shown
+    m_scans = std::move(scans);
+    double lo = m_scans.front().x.front(), hi = lo;
+    for (const fit::Scan& s : m_scans)
+        for (double x : s.x) {
+            lo = std::min(lo, x);
+            hi = std::max(hi, x);
+        }
+    m_options.from = lo;
+    m_options.to = hi;
+    FromTxt->setText(platform::FloatToStr(lo));
+    ToTxt->setText(platform::FloatToStr(hi));
+    std::string names;
+    for (const fit::Scan& s : m_scans) {
+        const std::string file = s.name.substr(s.name.find_last_of('/') + 1);
+        names += (names.empty() ? "" : ", ") + file;
+    }
+    ScansLbl->setText(std::to_string(m_scans.size()) + (m_scans.size() == 1 ? " scan: " : " scans: ") +
+                      names);
+    refit();
+}
+
+void TSigmaProfileFrm::refit() {
+    if (m_scans.empty())
+        return;
+    try {
+        m_fit = fit::fitSigma(m_scans, m_options);
+    } catch (const std::exception& e) {
+        clearFit(std::string("No fit: ") + e.what());
+        return;
+    }
+    m_each.clear();
+    if (m_scans.size() > 1) {
+        fit::SigmaFitOptions alone = m_options;
+        alone.draws = 0;  // the time course needs the SEs only
+        for (const fit::Scan& s : m_scans) {
+            try {
+                m_each.push_back(fit::fitSigma(std::span(&s, 1), alone));
+            } catch (const std::exception&) {
+                m_each.push_back(std::nullopt);
+            }
+        }
+    }
+    showFit();
+}
+
+void TSigmaProfileFrm::clearFit(const std::string& why) {
+    m_fit.reset();
+    m_each.clear();
+    for (ParameterRow& row : ParameterRows)
+        for (StaticText* cell : row.cells)
+            cell->setText("");
+    FitLbl->setText(why);
+    NoteLbl->setText("");
+    for (Label* l : ScanLbls)
+        l->setText("");
+    Chart1->setSeries({});
+    Chart2->setSeries({});
+    UseBtn->setEnabled(false);
+}
+
+std::string TSigmaProfileFrm::sigmaText() const {
+    return m_fit ? analysis::quotedText(m_fit->sigma, m_fit->sigmaSE) : "";
+}
+
+void TSigmaProfileFrm::showFit() {
+    const fit::SigmaFit& f = *m_fit;
+    const fit::ScanPart& first = f.scans.front();
+    const bool global = f.scans.size() > 1;
+    const auto u = [](double se) { return analysis::quotedText(se, se); };
+    StaticText* const* sigma = ParameterRows[0].cells;
+    sigma[0]->setText(sigmaText());
+    sigma[1]->setText(u(f.sigmaSE));
+    sigma[2]->setText(f.low95 ? analysis::quotedText(*f.low95, f.sigmaSE) : "");
+    sigma[3]->setText(f.high95 ? analysis::quotedText(*f.high95, f.sigmaSE) : "");
+    // A global fit has an amplitude and a baseline per scan: the first
+    // scan's stand here, the others in the notes' place below.
+    ParameterRows[1].cells[0]->setText(analysis::quotedText(first.amplitude, first.amplitudeSE));
+    ParameterRows[1].cells[1]->setText(u(first.amplitudeSE));
+    ParameterRows[2].cells[0]->setText(
+        m_options.baseline ? analysis::quotedText(first.baseline, first.baselineSE) : "held at 0");
+    ParameterRows[2].cells[1]->setText(m_options.baseline ? u(first.baselineSE) : "");
+    for (int r = 1; r < 3; ++r)
+        for (int c = 2; c < 4; ++c)
+            ParameterRows[r].cells[c]->setText("");
+    ParameterRows[1].name->setText(global ? "Amplitude (1st)" : "Amplitude");
+    ParameterRows[2].name->setText(global ? "Baseline (1st)" : "Baseline");
+
+    std::size_t aboveMax = 0;
+    for (const fit::ScanPart& p : f.scans)
+        aboveMax += p.aboveMax;
+    FitLbl->setText("\u03c7\u00b2/\u03bd = " + general(f.reducedChiSquare) + ", " +
+                    std::to_string(f.points) + " points used" +
+                    (aboveMax ? ", " + std::to_string(aboveMax) + " above the limit left out" : "") +
+                    (f.runsZ ? ", runs test z = " + platform::FormatFloat("0.00", *f.runsZ) : ""));
+    std::string note = f.warning();
+    const auto add = [&note](const std::string& s) { note += (note.empty() ? "" : " ") + s; };
+    if (f.seScaled)
+        add("No SDs given: the SEs are scaled by \u03c7\u00b2/\u03bd.");
+    if (f.sigmaBaselineCorrelation)
+        add("Correlation of Sigma with the baseline: " +
+            platform::FormatFloat("0.00", *f.sigmaBaselineCorrelation) + ".");
+    if (f.failedDraws > 0)
+        add(std::to_string(f.failedDraws) + " Monte Carlo refits failed and were left out.");
+    NoteLbl->setText(note);
+
+    // Each scan alone, in the order of its time, so that a steady state
+    // shows as the last values agreeing.
+    std::vector<std::size_t> order(m_each.size());
+    for (std::size_t i = 0; i < order.size(); ++i)
+        order[i] = i;
+    std::stable_sort(order.begin(), order.end(), [this](std::size_t a, std::size_t b) {
+        return m_scans[a].elapsedSeconds.value_or(0) < m_scans[b].elapsedSeconds.value_or(0);
+    });
+    ScanHeaderLbl->setVisible(!m_each.empty());
+    for (int r = 0; r < kMaxScanRows; ++r) {
+        std::string text;
+        if (static_cast<std::size_t>(r) < order.size()) {
+            const std::size_t i = order[static_cast<std::size_t>(r)];
+            const fit::Scan& s = m_scans[i];
+            text = s.name.substr(s.name.find_last_of('/') + 1) + ": ";
+            if (const auto& alone = m_each[i])
+                text += "Sigma = " + analysis::quotedText(alone->sigma, alone->sigmaSE) + " \u00b1 " +
+                        u(alone->sigmaSE) + " cm\u207b\u00b9";
+            else
+                text += "no fit";
+            if (s.elapsedSeconds)
+                text += " at " + platform::FloatToStr(*s.elapsedSeconds) + " s";
+        }
+        ScanLbls[r]->setText(text);
+    }
+    showCharts();
+    UseBtn->setEnabled(true);
+}
+
+void TSigmaProfileFrm::showCharts() {
+    const fit::SigmaFit& f = *m_fit;
+    std::vector<platform::LineSeries> data, residuals;
+    std::vector<double> xs, ys, rs;
+    const double from = m_options.from.value_or(-1e300), to = m_options.to.value_or(1e300);
+    for (std::size_t k = 0; k < m_scans.size(); ++k) {
+        const fit::Scan& s = m_scans[k];
+        const fit::ScanPart& p = f.scans[k];
+        const platform::Color colour = kScanColours[k % std::size(kScanColours)];
+        const std::string file = s.name.substr(s.name.find_last_of('/') + 1);
+        platform::LineSeries points{file, colour, {}, false, true};
+        platform::LineSeries misses{"", colour, {}, false, true};
+        platform::LineSeries curve{k == 0 ? "Fit" : "", platform::clRed, {}};
+        const auto model = [&](double x) {
+            return p.amplitude * std::exp(f.sigma * (x - p.xRef)) + p.baseline;
+        };
+        double lo = 1e300, hi = -1e300;
+        for (std::size_t i = 0; i < s.x.size(); ++i) {
+            const double x = s.x[i], y = s.signal[i];
+            const bool used = x >= from && x <= to &&
+                              !(m_options.maxSignal && *m_options.maxSignal > kNoLimit &&
+                                y > *m_options.maxSignal);
+            if (!used || (m_logAxis && !(y > 0)))
+                continue;
+            points.points.push_back({x, y});
+            misses.points.push_back({x, y - model(x)});
+            xs.push_back(x);
+            ys.push_back(y);
+            rs.push_back(y - model(x));
+            lo = std::min(lo, x);
+            hi = std::max(hi, x);
+        }
+        for (int i = 0; i <= 100 && lo <= hi; ++i) {
+            const double x = lo + (hi - lo) * i / 100;
+            if (!m_logAxis || model(x) > 0)
+                curve.points.push_back({x, model(x)});
+        }
+        data.push_back(std::move(points));
+        data.push_back(std::move(curve));
+        residuals.push_back(std::move(misses));
+    }
+    const platform::AxisRange xRange = rangeOf(xs, false);
+    residuals.push_back({"", platform::clBlack, {{xRange.min, 0}, {xRange.max, 0}}, true});
+    rs.push_back(0);
+    Chart1->bottomAxis = xRange;
+    Chart1->leftAxis = rangeOf(ys, m_logAxis);
+    Chart1->legendAtTop = f.sigma < 0;
+    Chart1->appearanceChanged();
+    Chart1->setSeries(std::move(data));
+    Chart2->bottomAxis = xRange;
+    Chart2->leftAxis = rangeOf(rs, false);
+    Chart2->appearanceChanged();
+    Chart2->setSeries(std::move(residuals));
+}
+
+void TSigmaProfileFrm::FromTxtClick(platform::Control&) {
+    double from = m_options.from.value_or(0);
+    if (!m_scans.empty() && enterNumberInto(this, *FromTxt, -1000, m_options.to.value_or(1000), from)) {
+        m_options.from = from;
+        refit();
+    }
+}
+
+void TSigmaProfileFrm::ToTxtClick(platform::Control&) {
+    double to = m_options.to.value_or(0);
+    if (!m_scans.empty() && enterNumberInto(this, *ToTxt, m_options.from.value_or(-1000), 1000, to)) {
+        m_options.to = to;
+        refit();
+    }
+}
+
+void TSigmaProfileFrm::MaxTxtClick(platform::Control&) {
+    double limit = m_options.maxSignal.value_or(kNoLimit);
+    if (!enterNumberInto(this, *MaxTxt, kNoLimit, 1e9, limit))
+        return;
+    if (limit > kNoLimit) {
+        m_options.maxSignal = limit;
+    } else {
+        m_options.maxSignal.reset();
+        MaxTxt->setText("none");
+    }
+    refit();
+}
+
+void TSigmaProfileFrm::BaselineTxtClick(platform::Control&) {
+    m_options.baseline = !m_options.baseline;
+    BaselineTxt->setText(m_options.baseline ? "fitted" : "held at 0");
+    refit();
+}
+
+void TSigmaProfileFrm::AxisTxtClick(platform::Control&) {
+    m_logAxis = !m_logAxis;
+    AxisTxt->setText(m_logAxis ? "logarithmic" : "linear");
+    if (m_fit)
+        showCharts();
+}
+
+void TSigmaProfileFrm::UseBtnClick(platform::Control&) {
+    if (!m_fit || OpeningForm == nullptr)
+        return;
+    if (const auto refusal = OpeningForm->EnterSigma(sigmaText())) {
+        platform::app().ShowMessage("Sigma was not entered: " + *refusal);
+        return;
+    }
+    OpeningForm->setInputUncertainty(analysis::Input::Sigma, m_fit->sigmaSE);
+}
+
+}  // namespace forms

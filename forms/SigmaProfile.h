@@ -1,0 +1,92 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
+#pragma once
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "fit/SigmaFit.h"
+#include "forms/GraphExport.h"
+#include "platform/Dialogs.h"
+#include "platform/Form.h"
+#include "platform/LineChart.h"
+
+namespace forms {
+
+// Sigma fitted to measured concentration profiles: scans opened from files,
+// the exponential with its baseline fitted to them (one Sigma for all), the
+// parameters with their standard errors and 95 % intervals, the data with
+// the curve and the residuals beneath. "Use this Sigma" enters it in the
+// main window and gives its u to the uncertainty window. Modeless.
+class TSigmaProfileFrm : public platform::Form {
+  public:
+    explicit TSigmaProfileFrm(platform::Form* owner);
+    ~TSigmaProfileFrm() override;
+    std::string className() const override { return "TSigmaProfileFrm"; }
+
+    static constexpr int kMaxScanRows = 6;  // Sigma of each scan, in time order
+
+    platform::Button* OpenBtn;
+    platform::Label* ScansLbl;
+    platform::Label* FromLbl;
+    platform::StaticText* FromTxt;
+    platform::Label* ToLbl;
+    platform::StaticText* ToTxt;
+    platform::Label* MaxLbl;
+    platform::StaticText* MaxTxt;
+    platform::Label* BaselineLbl;
+    platform::StaticText* BaselineTxt;  // "fitted" or "held at 0"
+    platform::Label* AxisLbl;
+    platform::StaticText* AxisTxt;  // "linear" or "logarithmic"
+    platform::Label* HeaderLbls[5];
+    struct ParameterRow {
+        platform::Label* name;
+        platform::StaticText* cells[4];  // value, SE, 95 % from, 95 % to
+    };
+    ParameterRow ParameterRows[3];  // Sigma, amplitude, baseline
+    platform::Label* FitLbl;        // chi^2/nu, points, runs test
+    platform::Label* NoteLbl;       // warnings and notes
+    platform::Label* ScanHeaderLbl;
+    platform::Label* ScanLbls[kMaxScanRows];
+    platform::LineChart* Chart1;  // data and curve
+    platform::LineChart* Chart2;  // residuals
+    std::unique_ptr<GraphExport> Chart1Export;
+    std::unique_ptr<GraphExport> Chart2Export;
+    platform::Button* UseBtn;
+    platform::Button* CloseBtn;
+    std::unique_ptr<platform::OpenDialog> OpenDialog1;
+
+    // Reads the files (all or none) and fits them.
+    void openScans(const std::vector<std::string>& paths);
+    const std::optional<fit::SigmaFit>& result() const { return m_fit; }
+    // The text "Use this Sigma" enters: Sigma to the decimals of its SE.
+    std::string sigmaText() const;
+
+    void OpenBtnClick(platform::Control& sender);
+    void FromTxtClick(platform::Control& sender);
+    void ToTxtClick(platform::Control& sender);
+    void MaxTxtClick(platform::Control& sender);
+    void BaselineTxtClick(platform::Control& sender);
+    void AxisTxtClick(platform::Control& sender);
+    void UseBtnClick(platform::Control& sender);
+
+  private:
+    void build();
+    void refit();
+    void showFit();
+    void showCharts();
+    void clearFit(const std::string& why);
+
+    std::vector<fit::Scan> m_scans;
+    fit::SigmaFitOptions m_options;
+    std::optional<fit::SigmaFit> m_fit;
+    // Sigma of each scan alone, for the time course; empty for one scan.
+    std::vector<std::optional<fit::SigmaFit>> m_each;
+    bool m_logAxis = false;
+};
+
+extern TSigmaProfileFrm* SigmaProfileFrm;
+
+}  // namespace forms

@@ -1,0 +1,93 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
+// The fit of Sigma to measured profiles in its window: scans opened
+// together, the global fit and each scan alone, a file that is no scan, and
+// Sigma with its u handed to the main and uncertainty windows.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "forms/Mainfrm.h"
+#include "forms/Report.h"
+#include "forms/SigmaProfile.h"
+#include "forms/Uncertainty.h"
+#include "platform/base/NumberText.h"
+#include "tests/support/MainWindowSession.h"
+
+using forms::OpeningForm;
+using forms::TSigmaProfileFrm;
+
+namespace {
+
+std::string scan(const char* name) {
+    return std::string(QUORVIN_TEST_DATA) + "/scans/" + name;
+}
+
+class SigmaProfileWindow : public testing_support::MainWindowSession {
+  protected:
+    TSigmaProfileFrm& open(std::vector<std::string> files) {
+        OpeningForm->SigmaProfile1->userClick(OpeningForm);
+        TSigmaProfileFrm& w = *forms::SigmaProfileFrm;
+        backend.expectDialog<platform::OpenDialog>(
+            "TOpenDialog", [files](platform::OpenDialog& d) {
+                EXPECT_TRUE(d.AllowMultiSelect);
+                d.FileName = files.front();
+                d.Files = files;
+                return true;
+            });
+        w.OpenBtn->userPress();
+        return w;
+    }
+};
+
+// State: start-up. Action: two radial scans of Sigma 2.5 opened, the fit
+// used. Expected: one Sigma near 2.5 with each scan's alone in time order;
+// the main window takes it as a typed Sigma with its log entry, and the
+// uncertainty window its SE.
+TEST_F(SigmaProfileWindow, FitsScansTogetherAndHandsSigmaOn) {
+    TSigmaProfileFrm& w = open({scan("radial-2.txt"), scan("radial-1.txt")});
+    ASSERT_TRUE(w.result());
+    EXPECT_NEAR(w.result()->sigma, 2.5, 3 * w.result()->sigmaSE);
+    EXPECT_EQ(w.ScansLbl->text(), "2 scans: radial-2.txt, radial-1.txt");
+    EXPECT_EQ(w.ParameterRows[0].cells[0]->text(), w.sigmaText());
+    EXPECT_EQ(w.ScanLbls[0]->text().rfind("radial-1.txt: Sigma = ", 0), 0u) << "earlier first";
+    EXPECT_NE(w.ScanLbls[1]->text().find(" at 10800 s"), std::string::npos);
+    EXPECT_EQ(w.Chart1->series().size(), 4u) << "points and curve of each scan";
+    EXPECT_TRUE(w.UseBtn->enabled());
+
+    forms::ReportFrm->LogUnsaved = false;
+    OpeningForm->Uncertainty1->userClick(OpeningForm);
+    w.UseBtn->userPress();
+    // As the mobility calculator takes a typed Sigma: its value whole, its
+    // field rounded.
+    EXPECT_EQ(OpeningForm->Sigma, platform::StrToFloat(w.sigmaText()));
+    EXPECT_TRUE(forms::ReportFrm->LogUnsaved);
+    EXPECT_NE(forms::ReportFrm->RichEdit1->Text().find("Z and Z* calculated from Sigma: " +
+                                                       OpeningForm->SigTxt->text() + " cm^-1"),
+              std::string::npos);
+    EXPECT_EQ(forms::UncertaintyFrm->Rows[6].u->text(),
+              platform::FloatToStr(w.result()->sigmaSE));
+
+    // Held at zero, the baseline leaves the table and the fit changes.
+    const double withBaseline = w.result()->sigma;
+    w.BaselineTxt->userClick();
+    EXPECT_EQ(w.ParameterRows[2].cells[0]->text(), "held at 0");
+    EXPECT_NE(w.result()->sigma, withBaseline);
+}
+
+// A file that is no scan is refused with where it fails; the scans shown
+// stay.
+TEST_F(SigmaProfileWindow, AFileThatIsNoScanLeavesTheShownOnes) {
+    TSigmaProfileFrm& w = open({scan("columns-sd.txt")});
+    const std::string shown = w.sigmaText();
+    open({scan("radial-1.txt"), std::string(QUORVIN_TEST_DATA) + "/../data/nist_boxbod.txt"});
+    const std::vector<std::string> said = backend.takeMessages();
+    ASSERT_EQ(said.size(), 1u);
+    EXPECT_NE(said[0].find("nist_boxbod.txt"), std::string::npos) << said[0];
+    EXPECT_NE(said[0].find("line"), std::string::npos) << said[0];
+    EXPECT_EQ(w.sigmaText(), shown);
+    EXPECT_EQ(w.ScansLbl->text(), "1 scan: columns-sd.txt");
+}
+
+}  // namespace
