@@ -15,7 +15,7 @@
 #include <string>
 
 #include "batch/Batch.h"
-#include "batch/Csv.h"
+#include "series/Csv.h"
 #include "batch/Options.h"
 #include "model/Quantities.h"
 #include "platform/base/AtomicFile.h"

@@ -3,7 +3,7 @@
 #include "fit/FitReport.h"
 
 #include "analysis/Uncertainty.h"
-#include "batch/Csv.h"
+#include "series/Csv.h"
 #include "platform/base/NumberText.h"
 
 namespace fit {
@@ -21,13 +21,13 @@ std::string number(const std::optional<double>& value) {
 }  // namespace
 
 std::string csvHeader() {
-    return batch::csvRecord({"Scan", "Points", "Sigma", "SigmaSE", "SigmaLow95", "SigmaHigh95",
+    return series::csvRecord({"Scan", "Points", "Sigma", "SigmaSE", "SigmaLow95", "SigmaHigh95",
                              "Amplitude", "Baseline", "ReducedChiSquare", "RunsZ"});
 }
 
 std::string csvRow(const SigmaFit& fit, bool global) {
     const ScanPart* part = global ? nullptr : &fit.scans.front();
-    return batch::csvRecord({global ? "global" : part->name, std::to_string(fit.points),
+    return series::csvRecord({global ? "global" : part->name, std::to_string(fit.points),
                              number(fit.sigma), number(fit.sigmaSE), number(fit.low95),
                              number(fit.high95), global ? "" : number(part->amplitude),
                              global ? "" : number(part->baseline), number(fit.reducedChiSquare),
@@ -38,7 +38,7 @@ std::string csvFailedRow(const std::string& label, std::size_t points) {
     std::vector<std::string> fields(10);
     fields[0] = label;
     fields[1] = std::to_string(points);
-    return batch::csvRecord(fields);
+    return series::csvRecord(fields);
 }
 
 std::vector<std::string> fitNotes(const SigmaFit& fit, bool global) {
