@@ -20,17 +20,9 @@ using series::CsvReader;
 using series::CsvRecord;
 using series::InputError;
 using series::quotedForMessage;
+using series::trimmed;
 
 namespace {
-
-std::string trimmed(std::string_view text) {
-    const auto blank = [](char c) { return c == ' ' || c == '\t'; };
-    while (!text.empty() && blank(text.front()))
-        text.remove_prefix(1);
-    while (!text.empty() && blank(text.back()))
-        text.remove_suffix(1);
-    return std::string(text);
-}
 
 void exportDat(const model::ModelState& s, const std::filesystem::path& datFile) {
     std::string data;

@@ -92,12 +92,13 @@ class OutputError : public std::runtime_error {
 };
 
 // Enters the row's values into the main window's start-up sample the way a
-// user does (series::evaluateRow, which also takes negative measurements; (model::enterAll: the dielectric constant, ionic strength, salt
-// ion radius and temperature, the Stokes radius and viscosity, the field,
-// then Sigma or the mobility, or z or z*) and evaluates it once). A value
-// outside its limits ends the row with an error naming it. With datFile
-// set, a row without error is exported there as the window's .DAT command
-// does; lastEntry is filled only with withLog.
+// user does (series::evaluateRow on model::enterAll: the dielectric
+// constant, ionic strength, salt ion radius and temperature, the Stokes
+// radius and viscosity, the field, then Sigma or the mobility, which may be
+// negative, or z or z*) and evaluates it once. A value outside its limits
+// ends the row with an error naming it. With datFile set, a row without
+// error is exported there as the window's .DAT command does; lastEntry is
+// filled only with withLog.
 Outcome runSample(const Sample& sample, const std::filesystem::path& datFile = {},
                   bool withLog = true);
 

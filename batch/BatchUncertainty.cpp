@@ -60,9 +60,10 @@ UncertaintyOutcome analyseSample(const series::RowResult& row, const Sample& sam
     for (std::size_t i = 0; i < kColumnCount; ++i) {
         const auto column = static_cast<Column>(i);
         if (const std::optional<analysis::Input> input = inputOf(column))
-            if (auto error = series::inputUncertainty(
-                    *input, columnName(column), sample.sd[i] ? &*sample.sd[i] : nullptr,
-                    sample.dist[i] ? &*sample.dist[i] : nullptr, u[static_cast<std::size_t>(*input)])) {
+            if (auto error = series::inputUncertainty(*input, columnName(column),
+                                                      sample.sd[i] ? &*sample.sd[i] : nullptr,
+                                                      sample.dist[i] ? &*sample.dist[i] : nullptr,
+                                                      u[static_cast<std::size_t>(*input)])) {
                 out.error = std::move(*error);
                 return out;
             }

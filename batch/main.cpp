@@ -15,14 +15,14 @@
 #include <string>
 
 #include "batch/Batch.h"
-#include "series/Csv.h"
-#include "series/Row.h"
 #include "batch/Options.h"
 #include "model/Quantities.h"
 #include "platform/base/AtomicFile.h"
 #include "platform/base/Exception.h"
 #include "platform/base/NumberText.h"
 #include "platform/richtext/Rtf.h"
+#include "series/Csv.h"
+#include "series/Row.h"
 
 namespace {
 
@@ -138,12 +138,12 @@ std::string helpText() {
     return text + "  Sample            a free label, copied to the output\n" +
            "Column names ignore case and may carry their unit in parentheses,\n" +
            "\"IonicStrength (M)\" (another unit is refused); other columns are copied\n" +
-           "to the output. A column left out, or an empty field, keeps the\n" +
-           "start-up value (" + start(Quantity::Temperature) + " C, " +
-           start(Quantity::IonicStrength) + " M, " + start(Quantity::Dielectric) + ", " +
-           start(Quantity::StokesRadius) + " nm, " + start(Quantity::SaltIonRadius) + " nm, " +
-           start(Quantity::Viscosity) + " cP, E calculated\nfrom " + start(Quantity::Current) +
-           " mA, " + start(Quantity::Conductivity) + " mS/cm and " + start(Quantity::XSection) +
+           "to the output. A column left out, or an empty field, keeps the\n" + "start-up value (" +
+           start(Quantity::Temperature) + " C, " + start(Quantity::IonicStrength) + " M, " +
+           start(Quantity::Dielectric) + ", " + start(Quantity::StokesRadius) + " nm, " +
+           start(Quantity::SaltIonRadius) + " nm, " + start(Quantity::Viscosity) +
+           " cP, E calculated\nfrom " + start(Quantity::Current) + " mA, " +
+           start(Quantity::Conductivity) + " mS/cm and " + start(Quantity::XSection) +
            " cm^2, Sigma " + start(Quantity::Sigma) + " entered). A value\n" + kHelpEnd;
 }
 

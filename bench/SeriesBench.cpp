@@ -2,6 +2,7 @@
 
 // A series of 10,000 rows opened (read, every row entered and evaluated,
 // without Monte Carlo) beside the bare evaluation of the same entries.
+// Target: the series opens in 1 s at most.
 #include <benchmark/benchmark.h>
 
 #include <sstream>

@@ -3,8 +3,8 @@
 #include "fit/FitReport.h"
 
 #include "analysis/Uncertainty.h"
-#include "series/Csv.h"
 #include "platform/base/NumberText.h"
+#include "series/Csv.h"
 
 namespace fit {
 
@@ -22,16 +22,16 @@ std::string number(const std::optional<double>& value) {
 
 std::string csvHeader() {
     return series::csvRecord({"Scan", "Points", "Sigma", "SigmaSE", "SigmaLow95", "SigmaHigh95",
-                             "Amplitude", "Baseline", "ReducedChiSquare", "RunsZ"});
+                              "Amplitude", "Baseline", "ReducedChiSquare", "RunsZ"});
 }
 
 std::string csvRow(const SigmaFit& fit, bool global) {
     const ScanPart* part = global ? nullptr : &fit.scans.front();
     return series::csvRecord({global ? "global" : part->name, std::to_string(fit.points),
-                             number(fit.sigma), number(fit.sigmaSE), number(fit.low95),
-                             number(fit.high95), global ? "" : number(part->amplitude),
-                             global ? "" : number(part->baseline), number(fit.reducedChiSquare),
-                             number(fit.runsZ)});
+                              number(fit.sigma), number(fit.sigmaSE), number(fit.low95),
+                              number(fit.high95), global ? "" : number(part->amplitude),
+                              global ? "" : number(part->baseline), number(fit.reducedChiSquare),
+                              number(fit.runsZ)});
 }
 
 std::string csvFailedRow(const std::string& label, std::size_t points) {

@@ -12,15 +12,6 @@ std::string where(std::size_t line, std::size_t column) {
     return "line " + std::to_string(line) + ", column " + std::to_string(column);
 }
 
-std::string_view trimmed(std::string_view text) {
-    const auto blank = [](char c) { return c == ' ' || c == '\t'; };
-    while (!text.empty() && blank(text.front()))
-        text.remove_prefix(1);
-    while (!text.empty() && blank(text.back()))
-        text.remove_suffix(1);
-    return text;
-}
-
 }  // namespace
 
 CsvReader::CsvReader(std::istream& in) : m_buf(in.rdbuf()) {}
@@ -79,8 +70,8 @@ void CsvReader::start() {
                     m_ahead += static_cast<char>(m_buf->sbumpc());
                 if (!lineEndSeen)
                     m_dialect.lineEnd = m_ahead.back() == '\n' && c == '\r' ? "\r\n"
-                                        : c == '\r'                          ? "\r"
-                                                                             : "\n";
+                                        : c == '\r'                         ? "\r"
+                                                                            : "\n";
                 lineEndSeen = true;
                 if (content)
                     break;  // blank lines tell nothing
@@ -201,13 +192,22 @@ std::string dialectNumber(std::string text, const Dialect& dialect) {
     return text;
 }
 
+std::string trimmed(std::string_view text) {
+    const auto blank = [](char c) { return c == ' ' || c == '\t'; };
+    while (!text.empty() && blank(text.front()))
+        text.remove_prefix(1);
+    while (!text.empty() && blank(text.back()))
+        text.remove_suffix(1);
+    return std::string(text);
+}
+
 HeaderName splitHeader(std::string_view header) {
-    header = trimmed(header);
-    const std::size_t open = header.rfind('(');
-    if (header.empty() || header.back() != ')' || open == std::string_view::npos)
-        return {std::string(header), std::nullopt};
-    return {std::string(trimmed(header.substr(0, open))),
-            std::string(trimmed(header.substr(open + 1, header.size() - open - 2)))};
+    const std::string text = trimmed(header);
+    const std::size_t open = text.rfind('(');
+    if (text.empty() || text.back() != ')' || open == std::string::npos)
+        return {text, std::nullopt};
+    return {trimmed(std::string_view(text).substr(0, open)),
+            trimmed(std::string_view(text).substr(open + 1, text.size() - open - 2))};
 }
 
 }  // namespace series

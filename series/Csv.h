@@ -83,6 +83,9 @@ std::string programNumber(std::string_view text, const Dialect& dialect);
 // A number text of the program as the dialect writes it.
 std::string dialectNumber(std::string text, const Dialect& dialect);
 
+// The text without the spaces and tabs around it.
+std::string trimmed(std::string_view text);
+
 // A header "IonicStrength (M)": the name and the unit in parentheses at its
 // end, both trimmed; no unit when there are no parentheses.
 struct HeaderName {

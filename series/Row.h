@@ -55,7 +55,7 @@ std::optional<std::string> mainWindowRefusal(model::Quantity q, const std::strin
 struct RowResult {
     std::array<std::string, kResultColumns.size()> texts;
     std::string error;
-    std::optional<model::Sample> sample;     // after the pass, signed
+    std::optional<model::Sample> sample;        // after the pass, signed
     std::optional<model::ModelState> measured;  // the same with the magnitude
     int sign = 1;
     // Whether the pass would write a log entry (a row without entries

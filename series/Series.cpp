@@ -23,19 +23,10 @@ constexpr std::size_t kNone = static_cast<std::size_t>(-1);
 // Beside the results of quorvin-batch, with SD columns: u of z by the GUM,
 // U = 2u, and the Monte Carlo 95 % interval; the same for z*.
 constexpr const char* kUncertaintyNames[] = {
-    "ValenceGumU",          "ValenceExpandedU",          "ValenceLow",
-    "ValenceHigh",          "EffectiveValenceGumU",      "EffectiveValenceExpandedU",
-    "EffectiveValenceLow",  "EffectiveValenceHigh",
+    "ValenceGumU",         "ValenceExpandedU",     "ValenceLow",
+    "ValenceHigh",         "EffectiveValenceGumU", "EffectiveValenceExpandedU",
+    "EffectiveValenceLow", "EffectiveValenceHigh",
 };
-
-std::string trimmed(std::string_view text) {
-    const auto blank = [](char c) { return c == ' ' || c == '\t'; };
-    while (!text.empty() && blank(text.front()))
-        text.remove_prefix(1);
-    while (!text.empty() && blank(text.back()))
-        text.remove_suffix(1);
-    return std::string(text);
-}
 
 bool sameName(std::string_view a, std::string_view b) {
     return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
@@ -63,7 +54,8 @@ std::optional<SeriesColumn> quantityColumn(std::string_view name) {
         return SeriesColumn{{}, ColumnKind::Input, *q};
     for (const auto& [suffix, kind] : {std::pair{std::string_view("SD"), ColumnKind::SD},
                                        std::pair{std::string_view("Dist"), ColumnKind::Dist}}) {
-        if (name.size() <= suffix.size() || !sameName(name.substr(name.size() - suffix.size()), suffix))
+        if (name.size() <= suffix.size() ||
+            !sameName(name.substr(name.size() - suffix.size()), suffix))
             continue;
         const auto q = input(name.substr(0, name.size() - suffix.size()));
         if (q && inputOf(*q))
@@ -402,26 +394,24 @@ void Series::run(Command edits) {
     m_redo.clear();
 }
 
-void Series::undo() {
-    if (m_undo.empty())
+// Applies the last command of from and keeps its inverses on to.
+void Series::replay(std::vector<Command>& from, std::vector<Command>& to) {
+    if (from.empty())
         return;
     Command inverses;
-    for (Edit& e : m_undo.back())
+    for (Edit& e : from.back())
         inverses.push_back(apply(std::move(e)));
-    m_undo.pop_back();
+    from.pop_back();
     std::reverse(inverses.begin(), inverses.end());
-    m_redo.push_back(std::move(inverses));
+    to.push_back(std::move(inverses));
+}
+
+void Series::undo() {
+    replay(m_undo, m_redo);
 }
 
 void Series::redo() {
-    if (m_redo.empty())
-        return;
-    Command inverses;
-    for (Edit& e : m_redo.back())
-        inverses.push_back(apply(std::move(e)));
-    m_redo.pop_back();
-    std::reverse(inverses.begin(), inverses.end());
-    m_undo.push_back(std::move(inverses));
+    replay(m_redo, m_undo);
 }
 
 void Series::setCell(std::size_t row, std::size_t c, const std::string& text) {
@@ -553,8 +543,8 @@ void Series::read(std::istream& in) {
 void Series::open(const std::filesystem::path& path) {
     std::ifstream in(path, std::ios::binary);
     if (!in || std::filesystem::is_directory(path))
-        throw platform::Exception("Cannot open \"" + path.string() + "\": " +
-                                  (in ? "it is a folder" : std::strerror(errno)));
+        throw platform::Exception("Cannot open \"" + path.string() +
+                                  "\": " + (in ? "it is a folder" : std::strerror(errno)));
     try {
         read(in);
     } catch (const InputError& e) {
@@ -570,7 +560,14 @@ std::string Series::text() const {
     const std::vector<std::string> results = resultNames();
     fields.insert(fields.end(), results.begin(), results.end());
     fields.push_back("Error");
-    out += csvRecord(fields, m_dialect);
+    std::string header = csvRecord(fields, m_dialect);
+    // A first field that starts like a byte order mark would be read back as
+    // a broken one; in quotes it is data.
+    if (!m_dialect.bom && header.rfind('\xEF', 0) == 0) {
+        const std::string first = csvField(fields[0], m_dialect.separator);
+        header.replace(0, first.size(), "\"" + first + "\"");
+    }
+    out += header;
     for (const Row& row : m_rows) {
         fields.clear();
         std::string error = row.error;

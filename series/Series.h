@@ -149,6 +149,7 @@ class Series {
     // Applies one edit and returns its inverse.
     Edit apply(Edit edit);
     void run(Command edits);
+    void replay(std::vector<Command>& from, std::vector<Command>& to);
     static bool blank(const Row& row);
     void evaluate(Row& row) const;
     void evaluateAll();

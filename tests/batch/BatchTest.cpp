@@ -17,7 +17,6 @@
 #include <vector>
 
 #include "batch/Batch.h"
-#include "series/Csv.h"
 #include "forms/Dcalc.h"
 #include "forms/Efield.h"
 #include "forms/Enternumber.h"
@@ -31,6 +30,7 @@
 #include "platform/base/Exception.h"
 #include "platform/headless/Headless.h"
 #include "platform/richtext/Rtf.h"
+#include "series/Csv.h"
 #include "tests/support/Files.h"
 
 namespace fs = std::filesystem;
@@ -376,10 +376,11 @@ TEST(BatchFile, WritesOneRowPerInputRowAndTheOtherRowsGoOnAfterAnError) {
         "NaCl 0.10 M, 0.10 ,25,\n");
     const std::vector<std::string> lines = records(r.output);
     ASSERT_EQ(lines.size(), 4u);
-    EXPECT_EQ(lines[0],
-              "Sample,IonicStrength,Temperature,ClosestApproach,InverseDebyeLength,Ka,HenryFunction,"
-              "DhhSlope,EField,Sigma,Mobility,EffectiveValence,Valence,GeMax,Viscosity,Dielectric,"
-              "Error");
+    EXPECT_EQ(
+        lines[0],
+        "Sample,IonicStrength,Temperature,ClosestApproach,InverseDebyeLength,Ka,HenryFunction,"
+        "DhhSlope,EField,Sigma,Mobility,EffectiveValence,Valence,GeMax,Viscosity,Dielectric,"
+        "Error");
     EXPECT_EQ(lines[1].rfind("\"NaCl, 0.01 M\",0.01,25,3.027,3.297E+06,0.998,", 0), 0u) << lines[1];
     EXPECT_EQ(lines[1].back(), ',') << "no error";
     EXPECT_EQ(lines[2],

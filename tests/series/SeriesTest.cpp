@@ -15,6 +15,7 @@
 #include <sstream>
 #include <string>
 
+#include "platform/base/NumberText.h"
 #include "series/Row.h"
 #include "series/Series.h"
 #include "tests/support/Files.h"
@@ -85,7 +86,9 @@ TEST(SeriesFile, ResultsInAFileAreEvaluatedAgainNotRead) {
 
 TEST(SeriesFile, HeadersMayCarryTheQuantitysUnit) {
     const std::pair<std::string, std::string> cases[] = {
-        {"IonicStrength (M),Temperature (\xC2\xB0" "C),Mobility (10^-4 cm^2/(V s))", ""},
+        {"IonicStrength (M),Temperature (\xC2\xB0"
+         "C),Mobility (10^-4 cm^2/(V s))",
+         ""},
         {"ionicstrength (M),TEMPERATURE (C)", ""},
         {"Sample,IonicStrength (mM)", "line 1, column 2: IonicStrength is in M, not \"mM\""},
         {"Dielectric (F/m)", "line 1, column 1: Dielectric has no unit, but the header gives"},
@@ -96,11 +99,10 @@ TEST(SeriesFile, HeadersMayCarryTheQuantitysUnit) {
             const Series s = seriesOf(header + "\n");
             EXPECT_EQ(error, "") << header;
             EXPECT_EQ(s.column(0).kind, series::ColumnKind::Input) << header;
-            EXPECT_EQ(s.headerText(0).rfind(s.column(0).kind == series::ColumnKind::Input
-                                                ? "IonicStrength (M)"
-                                                : "",
-                                            0),
-                      0u);
+            EXPECT_EQ(
+                s.headerText(0).rfind(
+                    s.column(0).kind == series::ColumnKind::Input ? "IonicStrength (M)" : "", 0),
+                0u);
         } catch (const series::InputError& e) {
             EXPECT_NE(std::string(e.what()).find(error), std::string::npos) << e.what();
             EXPECT_NE(error, "") << e.what();
@@ -139,6 +141,22 @@ TEST(SeriesRow, SignedMeasurementsGiveSignedValences) {
     EXPECT_FALSE(series::mainWindowRefusal(model::Quantity::Sigma, "22"));
 }
 
+// U = 2u beside the GUM's u, and a negative mobility's Monte Carlo interval
+// on its side of zero.
+TEST(SeriesRow, SdColumnsGiveTheUncertaintyOfZ) {
+    Series s;
+    s.setMonteCarlo(analysis::MonteCarloOptions{analysis::kMinDraws, 1, 1});
+    std::istringstream in("Mobility,MobilitySD\n-1.80,0.05\n");
+    s.read(in);
+    const auto value = [&](const char* name) {
+        return platform::StrToFloat(s.resultText(0, resultIndex(s, name)));
+    };
+    EXPECT_EQ(value("ValenceExpandedU"), 2 * value("ValenceGumU"));
+    EXPECT_LT(value("ValenceLow"), -23.3);
+    EXPECT_GT(value("ValenceHigh"), -23.3);
+    EXPECT_LT(value("ValenceHigh"), 0);
+}
+
 TEST(SeriesRow, ARefusedCellLeavesTheOtherRowsEvaluated) {
     const Series s = seriesOf(
         "Sample,Temperature,Mobility,Valence\n"
@@ -162,7 +180,11 @@ TEST(SeriesCommands, EveryCommandIsUndoneAndRedone) {
         {"insert rows", [](Series& s) { s.insertRows(1, 2); }},
         {"delete rows", [](Series& s) { s.deleteRows(0, 2); }},
         {"move row", [](Series& s) { s.moveRow(0, 1); }},
-        {"add column", [](Series& s) { s.addColumn(1, "Dielectric"); s.setCell(0, 1, "60"); }},
+        {"add column",
+         [](Series& s) {
+             s.addColumn(1, "Dielectric");
+             s.setCell(0, 1, "60");
+         }},
         {"delete column", [](Series& s) { s.deleteColumn(1); }},
         {"move column", [](Series& s) { s.moveColumn(5, 0); }},
         {"rename column", [](Series& s) { s.renameColumn(2, "Dielectric"); }},
