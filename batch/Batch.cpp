@@ -6,7 +6,6 @@
 #include <cctype>
 
 #include "batch/BatchUncertainty.h"
-#include "batch/Csv.h"
 #include "log/LogEntry.h"
 #include "model/FieldTable.h"
 #include "model/Recalculate.h"
@@ -17,16 +16,13 @@
 
 namespace batch {
 
-namespace {
+using series::CsvReader;
+using series::CsvRecord;
+using series::InputError;
+using series::quotedForMessage;
+using series::trimmed;
 
-std::string trimmed(std::string_view text) {
-    const auto blank = [](char c) { return c == ' ' || c == '\t'; };
-    while (!text.empty() && blank(text.front()))
-        text.remove_prefix(1);
-    while (!text.empty() && blank(text.back()))
-        text.remove_suffix(1);
-    return std::string(text);
-}
+namespace {
 
 void exportDat(const model::ModelState& s, const std::filesystem::path& datFile) {
     std::string data;
@@ -40,29 +36,56 @@ void exportDat(const model::ModelState& s, const std::filesystem::path& datFile)
 }
 
 struct Layout {
-    std::vector<ColumnRef> columns;  // per field of a record
+    // Per field of a record; none for a column passed through.
+    std::vector<std::optional<ColumnRef>> columns;
+    // The fields the output copies after Sample: the inputs it does not
+    // write as results and the columns it does not know, in file order.
+    std::vector<std::size_t> passed;
+    std::vector<std::string> passedHeaders;
     bool hasSample = false;
     bool uncertainty = false;  // some SD column
 };
+
+bool writtenAsResult(const ColumnRef& c) {
+    if (c.role != ColumnRole::Value || c.column == Column::Sample || c.column == Column::Solvent)
+        return false;
+    const std::optional<model::FieldId> field = model::quantityInfo(quantityOf(c.column)).field;
+    return std::any_of(kResultColumns.begin(), kResultColumns.end(),
+                       [&](const ResultColumn& r) { return r.field == field; });
+}
+
+void checkUnit(const ColumnRef& c, const std::optional<std::string>& unit,
+               const std::string& where) {
+    if (!unit)
+        return;
+    if (c.column != Column::Sample && c.column != Column::Solvent && c.role != ColumnRole::Dist) {
+        if (auto error = series::unitError(quantityOf(c.column), *unit))
+            throw InputError(where + ": the column " + *error);
+        return;
+    }
+    throw InputError(where + ": the column " + columnName(c.column) +
+                     (c.role == ColumnRole::Dist ? "Dist" : "") +
+                     " has no unit, but the header gives " + quotedForMessage(*unit));
+}
 
 Layout readHeader(const CsvRecord& header) {
     Layout layout;
     std::array<std::array<bool, 3>, kColumnCount> seen{};
     for (std::size_t i = 0; i < header.fields.size(); ++i) {
-        const std::string name = trimmed(header.fields[i]);
+        const series::HeaderName name = series::splitHeader(header.fields[i]);
         const std::string where =
             "line " + std::to_string(header.line) + ", column " + std::to_string(i + 1);
-        const std::optional<ColumnRef> c = columnRefByName(name);
-        if (!c) {
-            std::string known;
-            for (std::size_t k = 0; k < kColumnCount; ++k) {
-                const char* n = columnName(static_cast<Column>(k));
-                known += known.empty() ? n : std::string(", ") + n;
+        const std::optional<ColumnRef> c = columnRefByName(name.name);
+        layout.columns.push_back(c);
+        if (!c || !writtenAsResult(*c)) {
+            if (!c || c->column != Column::Sample) {
+                layout.passed.push_back(i);
+                layout.passedHeaders.push_back(header.fields[i]);
             }
-            throw InputError(where + ": unknown column " + quotedForMessage(name) +
-                             " (the columns are " + known +
-                             ", and XSD and XDist beside a measured input X)");
         }
+        if (!c)
+            continue;  // passed through as it came
+        checkUnit(*c, name.unit, where);
         bool& already = seen[static_cast<std::size_t>(c->column)][static_cast<int>(c->role)];
         if (already)
             throw InputError(where + ": the column " + columnName(c->column) +
@@ -72,7 +95,6 @@ Layout readHeader(const CsvRecord& header) {
                              " appears twice");
         already = true;
         layout.uncertainty = layout.uncertainty || c->role == ColumnRole::SD;
-        layout.columns.push_back(*c);
     }
     const auto has = [&](Column c) { return seen[static_cast<std::size_t>(c)][0]; };
     layout.hasSample = has(Column::Sample);
@@ -147,27 +169,22 @@ Outcome runSample(const Sample& sample, const std::filesystem::path& datFile, bo
         }
         water = true;
     }
-    model::Sample s = model::startUpSample();
-    if (std::optional<std::string> error = model::enterAll(s, entries, water)) {
-        outcome.error = std::move(*error);
+    series::RowResult row = series::evaluateRow(entries, water);
+    if (!row.ok()) {
+        outcome.error = std::move(row.error);
         return outcome;
     }
-    // Without entries the window has made only its start-up pass, which
-    // writes no log entry.
-    if (!entries.empty() || water) {
-        model::PointList points;
+    // The entry the pass writes, with the values the row shows.
+    if (row.logEntry && withLog) {
         model::LineList lines;
-        model::Recalculate(s.state, s.fields, points, [&] {
-            if (withLog)
-                calclog::WriteLogEntry(s.state, s.fields, lines);
-        });
+        calclog::WriteLogEntry(row.sample->state, row.sample->fields, lines);
         outcome.lastEntry = std::move(lines).lines();
     }
-    for (std::size_t i = 0; i < kResultColumns.size(); ++i)
-        outcome.texts[i] = s.fields.text(kResultColumns[i].field);
-    outcome.state = s.state;
+    outcome.texts = row.texts;
+    outcome.state = row.sample->state;
     if (!datFile.empty())
-        exportDat(s.state, datFile);
+        exportDat(row.sample->state, datFile);
+    outcome.row = std::move(row);
     return outcome;
 }
 
@@ -186,15 +203,17 @@ BatchSummary runBatch(std::istream& in, const BatchOutput& out) {
     CsvRecord record;
     if (!reader.next(record))
         throw InputError("line 1: the input is empty; it needs a header row naming the columns");
+    const series::Dialect dialect{reader.dialect().separator, reader.dialect().decimal};
     const Layout layout = readHeader(record);
 
     std::vector<std::string> header{"Sample"};
+    header.insert(header.end(), layout.passedHeaders.begin(), layout.passedHeaders.end());
     for (const ResultColumn& r : kResultColumns)
         header.push_back(r.name());
     if (layout.uncertainty)
         header.insert(header.end(), kUncertaintyColumns.begin(), kUncertaintyColumns.end());
     header.push_back("Error");
-    out.write(csvRecord(header));
+    out.write(csvRecord(header, dialect));
 
     BatchSummary summary;
     std::vector<std::string> row;
@@ -205,8 +224,10 @@ BatchSummary runBatch(std::istream& in, const BatchOutput& out) {
                              std::to_string(layout.columns.size()));
         Sample sample;
         for (std::size_t i = 0; i < record.fields.size(); ++i) {
-            const Column c = layout.columns[i].column;
-            const ColumnRole role = layout.columns[i].role;
+            if (!layout.columns[i])
+                continue;
+            const Column c = layout.columns[i]->column;
+            const ColumnRole role = layout.columns[i]->role;
             if (c == Column::Sample) {
                 sample.label = record.fields[i];
                 continue;
@@ -223,15 +244,16 @@ BatchSummary runBatch(std::istream& in, const BatchOutput& out) {
                 sample.dist[at] = std::move(text);
                 continue;
             }
+            std::string number = series::programNumber(text, dialect);
             try {
-                platform::StrToFloat(text);
+                platform::StrToFloat(number);
             } catch (const platform::EConvertError&) {
                 throw InputError("line " + std::to_string(record.line) + ", column " +
                                  std::to_string(i + 1) + " (" + columnName(c) +
                                  (role == ColumnRole::SD ? "SD" : "") +
                                  "): " + quotedForMessage(text) + " is not a number");
             }
-            (role == ColumnRole::SD ? sample.sd[at] : sample[c]) = std::move(text);
+            (role == ColumnRole::SD ? sample.sd[at] : sample[c]) = std::move(number);
         }
         ++summary.rows;
         const std::filesystem::path dat =
@@ -240,20 +262,24 @@ BatchSummary runBatch(std::istream& in, const BatchOutput& out) {
         Outcome outcome = runSample(sample, dat, static_cast<bool>(out.logLine));
         UncertaintyOutcome uncertainty;
         if (layout.uncertainty && outcome.ok()) {
-            uncertainty = analyseSample(*outcome.state, sample, out.monteCarlo);
+            uncertainty = analyseSample(*outcome.row, sample, out.monteCarlo);
             // A refused uncertainty fails the row as a refused value does.
             if (!uncertainty.error.empty())
-                outcome = Outcome{{}, uncertainty.error, {}, {}};
+                outcome = Outcome{{}, uncertainty.error, {}, {}, {}};
         }
         if (!outcome.ok())
             ++summary.failedRows;
 
         row.assign(1, sample.label);
-        row.insert(row.end(), outcome.texts.begin(), outcome.texts.end());
+        for (std::size_t i : layout.passed)
+            row.push_back(record.fields[i]);
+        for (const std::string& text : outcome.texts)
+            row.push_back(series::dialectNumber(text, dialect));
         if (layout.uncertainty)
-            row.insert(row.end(), uncertainty.texts.begin(), uncertainty.texts.end());
+            for (const std::string& text : uncertainty.texts)
+                row.push_back(series::dialectNumber(text, dialect));
         row.push_back(outcome.error);
-        out.write(csvRecord(row));
+        out.write(csvRecord(row, dialect));
         if (out.logLine)
             for (const std::string& line : outcome.lastEntry)
                 out.logLine(line);

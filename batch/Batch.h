@@ -17,8 +17,13 @@
 #include "model/ModelState.h"
 #include "model/Outputs.h"
 #include "model/Quantities.h"
+#include "series/Csv.h"
+#include "series/Row.h"
 
 namespace batch {
+
+// A file that cannot be read as a table of samples.
+using series::InputError;
 
 // The columns of an input file: the label, then the entered quantities of
 // the table of quantities in its order, named and limited there.
@@ -64,27 +69,9 @@ struct Sample {
     }
 };
 
-// The result columns of the output: the value fields whose texts it holds,
-// each named after its quantity.
-struct ResultColumn {
-    model::FieldId field;
-    const char* name() const { return model::quantityInfo(model::quantityOf(field)).name; }
-};
-inline constexpr std::array<ResultColumn, 13> kResultColumns{{
-    {model::FieldId::ATxt},
-    {model::FieldId::KTxt},
-    {model::FieldId::KaTxt},
-    {model::FieldId::HTxt},
-    {model::FieldId::DHHTxt},
-    {model::FieldId::ETxt},
-    {model::FieldId::SigTxt},
-    {model::FieldId::MuTxt},
-    {model::FieldId::ZstarTxt},
-    {model::FieldId::ZTxt},
-    {model::FieldId::WTxt},
-    {model::FieldId::VTxt},
-    {model::FieldId::DTxt},
-}};
+// The result columns of the output, those of a series.
+using series::kResultColumns;
+using series::ResultColumn;
 
 // What the main window shows after the row's last pass; only the error when
 // a value was refused.
@@ -93,6 +80,8 @@ struct Outcome {
     std::string error;
     std::vector<std::string> lastEntry;      // the last log entry, if a pass wrote one
     std::optional<model::ModelState> state;  // the main window's, after the last pass
+    // The evaluation, with a negative measurement's magnitude and sign.
+    std::optional<series::RowResult> row;
     bool ok() const { return error.empty(); }
 };
 
@@ -103,12 +92,13 @@ class OutputError : public std::runtime_error {
 };
 
 // Enters the row's values into the main window's start-up sample the way a
-// user does (model::enterAll: the dielectric constant, ionic strength, salt
-// ion radius and temperature, the Stokes radius and viscosity, the field,
-// then Sigma or the mobility, or z or z*) and evaluates it once. A value
-// outside its limits ends the row with an error naming it. With datFile
-// set, a row without error is exported there as the window's .DAT command
-// does; lastEntry is filled only with withLog.
+// user does (series::evaluateRow on model::enterAll: the dielectric
+// constant, ionic strength, salt ion radius and temperature, the Stokes
+// radius and viscosity, the field, then Sigma or the mobility, which may be
+// negative, or z or z*) and evaluates it once. A value outside its limits
+// ends the row with an error naming it. With datFile set, a row without
+// error is exported there as the window's .DAT command does; lastEntry is
+// filled only with withLog.
 Outcome runSample(const Sample& sample, const std::filesystem::path& datFile = {},
                   bool withLog = true);
 
@@ -129,8 +119,11 @@ struct BatchSummary {
 };
 
 // Reads the rows one at a time, runs each and writes its output row at
-// once, so that memory stays the same however long the file is. Throws
-// InputError for a file that is not a valid table of numbers (the message
+// once, so that memory stays the same however long the file is. The output
+// has the label, the input columns that are not results and the columns the
+// program does not know, as they came, then the results; it is written in
+// the file's dialect. Throws
+// series::InputError for a file that is not a valid table of numbers (the message
 // names the line and column) and OutputError when a .DAT file cannot be
 // written.
 BatchSummary runBatch(std::istream& in, const BatchOutput& out);

@@ -4,7 +4,6 @@
 
 #include <cctype>
 
-#include "batch/Csv.h"
 #include "platform/base/NumberText.h"
 
 namespace batch {
@@ -54,53 +53,34 @@ std::optional<ColumnRef> columnRefByName(std::string_view name) {
     return std::nullopt;
 }
 
-UncertaintyOutcome analyseSample(const model::ModelState& s, const Sample& sample,
+UncertaintyOutcome analyseSample(const series::RowResult& row, const Sample& sample,
                                  const analysis::MonteCarloOptions& options) {
     UncertaintyOutcome out;
     analysis::Uncertainties u{};
     for (std::size_t i = 0; i < kColumnCount; ++i) {
         const auto column = static_cast<Column>(i);
-        const std::optional<analysis::Input> input = inputOf(column);
-        if (!input)
-            continue;
-        analysis::InputUncertainty& ui = u[static_cast<std::size_t>(*input)];
-        const std::string name = columnName(column);
-        if (const auto& sd = sample.sd[i]) {
-            ui.u = platform::StrToFloat(*sd);
-            const double limit = analysis::uncertaintyLimit(*input);
-            if (!(ui.u >= 0 && ui.u <= limit)) {
-                out.error =
-                    name + "SD = " + *sd + " is not between 0 and " + platform::FloatToStr(limit);
+        if (const std::optional<analysis::Input> input = inputOf(column))
+            if (auto error = series::inputUncertainty(*input, columnName(column),
+                                                      sample.sd[i] ? &*sample.sd[i] : nullptr,
+                                                      sample.dist[i] ? &*sample.dist[i] : nullptr,
+                                                      u[static_cast<std::size_t>(*input)])) {
+                out.error = std::move(*error);
                 return out;
             }
-        }
-        if (const auto& dist = sample.dist[i]) {
-            const auto d = analysis::distributionByName(*dist);
-            if (!d) {
-                out.error =
-                    name + "Dist = " + quotedForMessage(*dist) + " is not normal or rectangular";
-                return out;
-            }
-            ui.distribution = *d;
-        }
     }
-    const std::optional<analysis::Measurement> m = analysis::measurementOf(s);
-    if (!m) {
-        out.error =
-            "the uncertainty needs a measured Sigma or Mobility, but this row enters "
-            "Valence or EffectiveValence";
+    const series::RowUncertainty r = series::rowUncertainty(row, u, &options);
+    if (!r.error.empty()) {
+        out.error = r.error;
         return out;
     }
-    const analysis::GumResult gum = analysis::gumBudget(*m, u);
-    const std::optional<analysis::MonteCarloResult> mc = analysis::monteCarlo(*m, u, options);
     const auto put = [&out](std::size_t at, double gumU, const analysis::Summary& s) {
         const double values[] = {gumU, s.mean, s.sd, s.low, s.high};
         for (std::size_t k = 0; k < 5; ++k)
             out.texts[at + k] = number(values[k]);
     };
-    put(0, gum.uValence, mc->valence);
-    put(5, gum.uEffectiveValence, mc->effectiveValence);
-    out.texts[10] = std::to_string(mc->rejected);
+    put(0, r.uValence, r.monteCarlo->valence);
+    put(5, r.uEffectiveValence, r.monteCarlo->effectiveValence);
+    out.texts[10] = std::to_string(r.monteCarlo->rejected);
     return out;
 }
 

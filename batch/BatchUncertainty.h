@@ -43,8 +43,9 @@ struct UncertaintyOutcome {
 
 // The uncertainty of z and z* for the state a row's entries left, with the
 // row's SD and Dist fields; an error when a field is out of range or the
-// row has no measured Sigma or mobility.
-UncertaintyOutcome analyseSample(const model::ModelState& s, const Sample& sample,
+// row has no measured Sigma or mobility. A negative measurement is analysed
+// by its magnitude and its results take its sign.
+UncertaintyOutcome analyseSample(const series::RowResult& row, const Sample& sample,
                                  const analysis::MonteCarloOptions& options);
 
 }  // namespace batch

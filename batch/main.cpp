@@ -15,13 +15,14 @@
 #include <string>
 
 #include "batch/Batch.h"
-#include "batch/Csv.h"
 #include "batch/Options.h"
 #include "model/Quantities.h"
 #include "platform/base/AtomicFile.h"
 #include "platform/base/Exception.h"
 #include "platform/base/NumberText.h"
 #include "platform/richtext/Rtf.h"
+#include "series/Csv.h"
+#include "series/Row.h"
 
 namespace {
 
@@ -29,8 +30,10 @@ constexpr const char* kHelpStart = R"(Usage: quorvin-batch [options] [INPUT.csv]
 
 Runs Quorvin's calculation for every row of a CSV file (RFC 4180: a header
 row, fields in double quotes where needed, CR LF or LF line ends) and writes
-one output row per input row. Without INPUT, or with "-", reads standard
-input.
+one output row per input row. A file whose first line has more semicolons
+than commas is read with ";" between fields and "," as the decimal mark, as
+spreadsheets write it where the comma is the decimal mark, and answered the
+same way. Without INPUT, or with "-", reads standard input.
 
 Each row starts from the program's start-up values and enters its values as
 a user would in the window, with the same limits:
@@ -46,7 +49,14 @@ Malmberg and Maryott 1956), the viscosity times RelativeViscosity, the
 buffer's viscosity relative to water's (1 when empty); such a row gives no
 Viscosity or Dielectric of its own. Empty: both as given.
 
-The output has the columns Sample, ClosestApproach (a, nm),
+Sigma and Mobility may be negative (migration toward the anode): z, z*,
+Sigma and the mobility then take the sign, and 0 gives z = z* = 0. The main
+window takes only positive ones.
+
+The output has the columns Sample, then the input columns that are not
+results (the conditions: IonicStrength, Temperature, StokesRadius, ...) and
+the columns the program does not know (pH, a buffer, notes), as they came
+and in their order, then ClosestApproach (a, nm),
 InverseDebyeLength (K, cm^-1), Ka, HenryFunction, DhhSlope (z*/z), EField,
 Sigma, Mobility, EffectiveValence, Valence, GeMax (Ge at z, kJ/mol),
 Viscosity (cP) and Dielectric (the solvent's values the row used) and
@@ -102,7 +112,9 @@ std::string columnLine(model::Quantity q) {
     line.resize(20, ' ');
     line += info.help;
     line.resize(51, ' ');
-    return line + plain(info.low) + " to " + plain(info.high) + "\n";
+    // A measurement may be negative: the window's limits mirrored.
+    return line + plain(series::isSigned(q) ? -info.high : info.low) + " to " + plain(info.high) +
+           "\n";
 }
 
 std::string helpText() {
@@ -124,12 +136,14 @@ std::string helpText() {
     text += "  Solvent           water, or empty for the values given\n";
     text += columnLine(Quantity::RelativeViscosity);
     return text + "  Sample            a free label, copied to the output\n" +
-           "Column names ignore case; a column left out, or an empty field, keeps the\n" +
-           "start-up value (" + start(Quantity::Temperature) + " C, " +
-           start(Quantity::IonicStrength) + " M, " + start(Quantity::Dielectric) + ", " +
-           start(Quantity::StokesRadius) + " nm, " + start(Quantity::SaltIonRadius) + " nm, " +
-           start(Quantity::Viscosity) + " cP, E calculated\nfrom " + start(Quantity::Current) +
-           " mA, " + start(Quantity::Conductivity) + " mS/cm and " + start(Quantity::XSection) +
+           "Column names ignore case and may carry their unit in parentheses,\n" +
+           "\"IonicStrength (M)\" (another unit is refused); other columns are copied\n" +
+           "to the output. A column left out, or an empty field, keeps the\n" + "start-up value (" +
+           start(Quantity::Temperature) + " C, " + start(Quantity::IonicStrength) + " M, " +
+           start(Quantity::Dielectric) + ", " + start(Quantity::StokesRadius) + " nm, " +
+           start(Quantity::SaltIonRadius) + " nm, " + start(Quantity::Viscosity) +
+           " cP, E calculated\nfrom " + start(Quantity::Current) + " mA, " +
+           start(Quantity::Conductivity) + " mS/cm and " + start(Quantity::XSection) +
            " cm^2, Sigma " + start(Quantity::Sigma) + " entered). A value\n" + kHelpEnd;
 }
 

@@ -17,7 +17,6 @@
 #include <vector>
 
 #include "batch/Batch.h"
-#include "batch/Csv.h"
 #include "forms/Dcalc.h"
 #include "forms/Efield.h"
 #include "forms/Enternumber.h"
@@ -31,6 +30,7 @@
 #include "platform/base/Exception.h"
 #include "platform/headless/Headless.h"
 #include "platform/richtext/Rtf.h"
+#include "series/Csv.h"
 #include "tests/support/Files.h"
 
 namespace fs = std::filesystem;
@@ -376,13 +376,16 @@ TEST(BatchFile, WritesOneRowPerInputRowAndTheOtherRowsGoOnAfterAnError) {
         "NaCl 0.10 M, 0.10 ,25,\n");
     const std::vector<std::string> lines = records(r.output);
     ASSERT_EQ(lines.size(), 4u);
-    EXPECT_EQ(lines[0],
-              "Sample,ClosestApproach,InverseDebyeLength,Ka,HenryFunction,DhhSlope,EField,Sigma,"
-              "Mobility,EffectiveValence,Valence,GeMax,Viscosity,Dielectric,Error");
-    EXPECT_EQ(lines[1].rfind("\"NaCl, 0.01 M\",3.027,3.297E+06,0.998,", 0), 0u) << lines[1];
+    EXPECT_EQ(
+        lines[0],
+        "Sample,IonicStrength,Temperature,ClosestApproach,InverseDebyeLength,Ka,HenryFunction,"
+        "DhhSlope,EField,Sigma,Mobility,EffectiveValence,Valence,GeMax,Viscosity,Dielectric,"
+        "Error");
+    EXPECT_EQ(lines[1].rfind("\"NaCl, 0.01 M\",0.01,25,3.027,3.297E+06,0.998,", 0), 0u) << lines[1];
     EXPECT_EQ(lines[1].back(), ',') << "no error";
-    EXPECT_EQ(lines[2], "too salty,,,,,,,,,,,,,,IonicStrength = 7 is not between 0.0001 and 6.5");
-    EXPECT_EQ(lines[3].rfind("NaCl 0.10 M,3.027,1.043E+07,", 0), 0u)
+    EXPECT_EQ(lines[2],
+              "too salty,7,25,,,,,,,,,,,,,,IonicStrength = 7 is not between 0.0001 and 6.5");
+    EXPECT_EQ(lines[3].rfind("NaCl 0.10 M,\" 0.10 \",25,3.027,1.043E+07,", 0), 0u)
         << "spaces around a number are dropped; the empty mobility keeps Sigma entered";
     EXPECT_EQ(r.summary.rows, 3u);
     EXPECT_EQ(r.summary.failedRows, 1u);
@@ -403,6 +406,33 @@ TEST(BatchFile, ColumnNamesIgnoreCaseAndLineEndsMayBeCrLfOrCr) {
         const std::vector<std::string> lines = records(r.output);
         ASSERT_EQ(lines.size(), 2u) << csv;
         EXPECT_EQ(lines[1].rfind("a,3.027,1.051E+07,3.183,1.1026,", 0), 0u) << lines[1];
+    }
+}
+
+// The conditions and the columns the program does not know come after
+// Sample as they came; a semicolon file with decimal commas is answered in
+// kind; a unit may follow a name; a negative mobility gives a negative z.
+TEST(BatchFile, PassesColumnsThroughInTheFilesDialect) {
+    const std::string results = "3.627,7.372E+06,2.674,1.0846,0.295,0.123,";
+    const std::pair<std::string, std::vector<std::string>> cases[] = {
+        {"Sample,pH,IonicStrength (M),Temperature,StokesRadius,Mobility,Notes\n"
+         "a,7.4,0.050,25,3.5,1.31,\"x, y\"\n"
+         "b,7.4,0.050,25,3.5,-1.31,\n",
+         {"Sample,pH,IonicStrength (M),Temperature,StokesRadius,Notes,ClosestApproach,",
+          "a,7.4,0.050,25,3.5,\"x, y\"," + results + "25.839,1.31,5.39,18.27,25.262,1,78,",
+          "b,7.4,0.050,25,3.5,," + results + "-25.839,-1.31,-5.39,-18.27,25.262,1,78,"}},
+        {"Sample;pH;IonicStrength;Temperature;StokesRadius;Mobility\n"
+         "a;7,4;0,050;25;3,5;-1,31\n",
+         {"Sample;pH;IonicStrength;Temperature;StokesRadius;ClosestApproach;",
+          "a;7,4;0,050;25;3,5;3,627;7,372E+06;2,674;1,0846;0,295;0,123;-25,839;-1,31;-5,39;"
+          "-18,27;25,262;1;78;"}},
+    };
+    for (const auto& [csv, expected] : cases) {
+        const std::vector<std::string> lines = records(runCsv(csv).output);
+        ASSERT_EQ(lines.size(), expected.size()) << csv;
+        EXPECT_EQ(lines[0].rfind(expected[0], 0), 0u) << lines[0];
+        for (std::size_t i = 1; i < lines.size(); ++i)
+            EXPECT_EQ(lines[i], expected[i]);
     }
 }
 
@@ -449,7 +479,9 @@ TEST(BatchFile, MalformedInputNamesTheLineAndColumn) {
     const std::string longName(100, 'x');
     const std::pair<std::string, std::string> cases[] = {
         {"", "line 1: the input is empty"},
-        {"Valence,Salt\n1,2\n", "line 1, column 2: unknown column \"Salt\""},
+        {"Valence,IonicStrength (mM)\n1,2\n",
+         "line 1, column 2: the column IonicStrength is in M, not \"mM\""},
+        {"Sample (text),Valence\n", "line 1, column 1: the column Sample has no unit"},
         {"Valence,valence\n", "line 1, column 2: the column Valence appears twice"},
         {"Sigma,Valence\n", "line 1: the columns Sigma and Valence cannot both be given"},
         {"Mobility,EffectiveValence\n", "line 1: the columns Mobility and EffectiveValence"},
@@ -463,10 +495,10 @@ TEST(BatchFile, MalformedInputNamesTheLineAndColumn) {
         {"Sample,Valence\n1,2\n\"open,1\n\n", "line 3, column 1: the quoted field is not closed"},
         {"Sample,Valence\n\"two\nlines\",1\nc,x\n", "line 4, column 2 (Valence)"},
         // What the file says reaches the terminal as escapes, never as bytes.
-        {"Valence,\"\x1b]0;x\x07\nA\\\"\n", "unknown column \"\\x1b]0;x\\x07\\nA\\\\\" ("},
+        {"Valence,\"Sigma (\x1b]0;x\x07\nA\\)\"\n", "not \"\\x1b]0;x\\x07\\nA\\\\\""},
         {"Sample,Valence\na,\xff\xc2\x9b\xc3\xa9\n",
          ": \"\\xff\\xc2\\x9b\xc3\xa9\" is not a number"},
-        {"Valence," + longName + "\n", "\"" + longName.substr(0, 80) + "...\" ("},
+        {"Valence,Sigma (" + longName + ")\n", "\"" + longName.substr(0, 80) + "...\""},
     };
     for (const auto& [csv, message] : cases) {
         try {
@@ -504,10 +536,10 @@ TEST(BatchFile, CsvFieldsQuoteOnlyWhatNeedsIt) {
         {"", ""},
     };
     for (const auto& [text, field] : cases) {
-        EXPECT_EQ(batch::csvField(text), field);
-        std::istringstream in(batch::csvField(text) + ",x\r\n");
-        batch::CsvReader reader(in);
-        batch::CsvRecord rec;
+        EXPECT_EQ(series::csvField(text), field);
+        std::istringstream in(series::csvField(text) + ",x\r\n");
+        series::CsvReader reader(in);
+        series::CsvRecord rec;
         ASSERT_TRUE(reader.next(rec));
         EXPECT_EQ(rec.fields, (std::vector<std::string>{text, "x"}));
     }

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "batch/Batch.h"
-#include "batch/Csv.h"
+#include "series/Csv.h"
 #include "tests/support/UncertaintyReference.h"
 
 namespace {
@@ -25,9 +25,9 @@ Table runBatch(const std::string& input, std::uint64_t seed = 1) {
     out.monteCarlo.seed = seed;
     batch::runBatch(in, out);
     std::istringstream result(output);
-    batch::CsvReader reader(result);
-    batch::CsvRecord header;
-    batch::CsvRecord record;
+    series::CsvReader reader(result);
+    series::CsvRecord header;
+    series::CsvRecord record;
     reader.next(header);
     Table rows;
     while (reader.next(record)) {
@@ -58,12 +58,12 @@ TEST(BatchUncertainty, AgreesWithAnIndependentComputation) {
             if (rows.front().has(name))
                 columns.insert(columns.end(), {name, name + "SD", name + "Dist"});
         }
-        std::string input = batch::csvRecord(columns);
+        std::string input = series::csvRecord(columns);
         for (const auto& row : rows) {
             std::vector<std::string> fields;
             for (const std::string& c : columns)
                 fields.push_back(row.cells.at(c));
-            input += batch::csvRecord(fields);
+            input += series::csvRecord(fields);
         }
         const Table out = runBatch(input);
         ASSERT_EQ(out.size(), rows.size());

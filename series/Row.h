@@ -1,0 +1,92 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
+#pragma once
+
+#include <array>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "analysis/Uncertainty.h"
+#include "model/Quantities.h"
+#include "model/Sample.h"
+
+namespace series {
+
+// The result columns of a series and of quorvin-batch's output: the value
+// fields whose texts they hold, each named after its quantity.
+struct ResultColumn {
+    model::FieldId field;
+    const char* name() const { return model::quantityInfo(model::quantityOf(field)).name; }
+};
+inline constexpr std::array<ResultColumn, 13> kResultColumns{{
+    {model::FieldId::ATxt},
+    {model::FieldId::KTxt},
+    {model::FieldId::KaTxt},
+    {model::FieldId::HTxt},
+    {model::FieldId::DHHTxt},
+    {model::FieldId::ETxt},
+    {model::FieldId::SigTxt},
+    {model::FieldId::MuTxt},
+    {model::FieldId::ZstarTxt},
+    {model::FieldId::ZTxt},
+    {model::FieldId::WTxt},
+    {model::FieldId::VTxt},
+    {model::FieldId::DTxt},
+}};
+
+// Sigma and the mobility may be negative in a series (migration toward the
+// anode): the main window's limits mirrored, and zero.
+bool isSigned(model::Quantity q);
+
+// Why a series refuses text for q, or nothing when it takes it (value, if
+// given, then holds it): model::entryError with the signed measurements.
+std::optional<std::string> valueError(model::Quantity q, const std::string& text,
+                                      double* value = nullptr);
+
+// Why the main window cannot open a value that a series takes, or nothing
+// when it can.
+std::optional<std::string> mainWindowRefusal(model::Quantity q, const std::string& text);
+
+// One row entered into the main window's start-up sample and evaluated
+// once. A negative measurement goes in as its magnitude through the
+// window's own rules and its sign is given to Sigma, the mobility, z* and z
+// afterwards (Ge, even in z, keeps its value); a zero one enters Sigma = 0.
+struct RowResult {
+    std::array<std::string, kResultColumns.size()> texts;
+    std::string error;
+    std::optional<model::Sample> sample;        // after the pass, signed
+    std::optional<model::ModelState> measured;  // the same with the magnitude
+    int sign = 1;
+    // Whether the pass would write a log entry (a row without entries
+    // shows the start-up pass, which writes none).
+    bool logEntry = false;
+    bool ok() const { return error.empty(); }
+};
+RowResult evaluateRow(const std::vector<model::Entry>& entries, bool water);
+
+// Why a header's unit does not suit q, or nothing when it is q's own (in
+// the program's letters or the log's plain ones): a value in other units
+// would be taken silently as a wrong one.
+std::optional<std::string> unitError(model::Quantity q, const std::string& unit);
+
+// The standard uncertainty and distribution of input from the texts of its
+// SD and Dist columns (each may be missing), or why they are refused. The
+// message names the column (columnName "Temperature": "TemperatureSD = ...").
+std::optional<std::string> inputUncertainty(analysis::Input input, const std::string& columnName,
+                                            const std::string* sd, const std::string* dist,
+                                            analysis::InputUncertainty& out);
+
+// The uncertainty of z and z* of an evaluated row: the GUM's u and, with
+// options, the Monte Carlo summaries, all with the measurement's sign; an
+// error when the row measured nothing (it entered z or z*).
+struct RowUncertainty {
+    double uValence = 0;
+    double uEffectiveValence = 0;
+    std::optional<analysis::MonteCarloResult> monteCarlo;
+    std::string error;
+};
+RowUncertainty rowUncertainty(const RowResult& row, const analysis::Uncertainties& u,
+                              const analysis::MonteCarloOptions* options);
+
+}  // namespace series

@@ -1,0 +1,593 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
+#include "series/Series.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cerrno>
+#include <cstring>
+#include <fstream>
+#include <sstream>
+#include <utility>
+
+#include "platform/base/AtomicFile.h"
+#include "platform/base/Exception.h"
+#include "platform/base/NumberText.h"
+
+namespace series {
+
+namespace {
+
+constexpr std::size_t kNone = static_cast<std::size_t>(-1);
+
+// Beside the results of quorvin-batch, with SD columns: u of z by the GUM,
+// U = 2u, and the Monte Carlo 95 % interval; the same for z*.
+constexpr const char* kUncertaintyNames[] = {
+    "ValenceGumU",         "ValenceExpandedU",     "ValenceLow",
+    "ValenceHigh",         "EffectiveValenceGumU", "EffectiveValenceExpandedU",
+    "EffectiveValenceLow", "EffectiveValenceHigh",
+};
+
+bool sameName(std::string_view a, std::string_view b) {
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+               return std::tolower(static_cast<unsigned char>(x)) ==
+                      std::tolower(static_cast<unsigned char>(y));
+           });
+}
+
+std::optional<analysis::Input> inputOf(model::Quantity q) {
+    for (int i = 0; i < analysis::kInputCount; ++i)
+        if (analysis::quantityOf(static_cast<analysis::Input>(i)) == q)
+            return static_cast<analysis::Input>(i);
+    return std::nullopt;
+}
+
+// An input column of the table of quantities named name, or its SD or Dist.
+std::optional<SeriesColumn> quantityColumn(std::string_view name) {
+    const auto input = [](std::string_view n) -> std::optional<model::Quantity> {
+        const std::optional<model::Quantity> q = model::quantityByName(n);
+        if (q && model::quantityInfo(*q).column)
+            return q;
+        return std::nullopt;
+    };
+    if (const auto q = input(name))
+        return SeriesColumn{{}, ColumnKind::Input, *q};
+    for (const auto& [suffix, kind] : {std::pair{std::string_view("SD"), ColumnKind::SD},
+                                       std::pair{std::string_view("Dist"), ColumnKind::Dist}}) {
+        if (name.size() <= suffix.size() ||
+            !sameName(name.substr(name.size() - suffix.size()), suffix))
+            continue;
+        const auto q = input(name.substr(0, name.size() - suffix.size()));
+        if (q && inputOf(*q))
+            return SeriesColumn{{}, kind, *q};
+    }
+    return std::nullopt;
+}
+
+std::optional<double> number(const std::string& text, const Dialect& dialect) {
+    try {
+        return platform::StrToFloat(programNumber(trimmed(text), dialect));
+    } catch (const std::exception&) {
+        return std::nullopt;
+    }
+}
+
+}  // namespace
+
+Series::Series() = default;
+
+// ------------------------------------------------------------ the table
+
+std::string Series::headerText(std::size_t c) const {
+    const SeriesColumn& col = m_columns.at(c);
+    if (col.kind != ColumnKind::Input && col.kind != ColumnKind::SD)
+        return col.header;
+    const model::QuantityInfo& info = model::quantityInfo(col.quantity);
+    std::string text = std::string(info.name) + (col.kind == ColumnKind::SD ? "SD" : "");
+    return *info.unit ? text + " (" + info.unit + ")" : text;
+}
+
+const std::string& Series::cellText(std::size_t row, std::size_t c) const {
+    return m_rows.at(row).cells.at(c).text;
+}
+
+const std::string& Series::cellError(std::size_t row, std::size_t c) const {
+    return m_rows.at(row).cells.at(c).error;
+}
+
+const std::string& Series::rowError(std::size_t row) const {
+    return m_rows.at(row).error;
+}
+
+bool Series::hasUncertainty() const {
+    return std::any_of(m_columns.begin(), m_columns.end(),
+                       [](const SeriesColumn& c) { return c.kind == ColumnKind::SD; });
+}
+
+std::vector<std::string> Series::resultNames() const {
+    std::vector<std::string> names;
+    for (const ResultColumn& r : kResultColumns)
+        names.push_back(r.name());
+    if (hasUncertainty())
+        names.insert(names.end(), std::begin(kUncertaintyNames), std::end(kUncertaintyNames));
+    return names;
+}
+
+std::string Series::resultText(std::size_t row, std::size_t result) const {
+    const Row& r = m_rows.at(row);
+    return result < r.results.size() ? r.results[result] : std::string();
+}
+
+void Series::setMonteCarlo(std::optional<analysis::MonteCarloOptions> options) {
+    m_monteCarlo = options;
+    if (hasUncertainty())
+        evaluateAll();
+}
+
+std::optional<Series::Values> Series::xValues(std::size_t c) const {
+    const SeriesColumn& col = m_columns.at(c);
+    if (col.kind != ColumnKind::Input && col.kind != ColumnKind::Text)
+        return std::nullopt;
+    Values values;
+    for (const Row& row : m_rows) {
+        const Cell& cell = row.cells[c];
+        const std::optional<double> v = number(cell.text, m_dialect);
+        // A text column is numeric only when every cell is a number or empty.
+        if (col.kind == ColumnKind::Text && !v && !trimmed(cell.text).empty())
+            return std::nullopt;
+        values.push_back(cell.error.empty() ? v : std::nullopt);
+    }
+    return values;
+}
+
+std::optional<Series::Values> Series::yValues(const std::string& resultName) const {
+    const std::vector<std::string> names = resultNames();
+    const auto at = std::find(names.begin(), names.end(), resultName);
+    if (at == names.end())
+        return std::nullopt;
+    Values values;
+    for (std::size_t r = 0; r < m_rows.size(); ++r)
+        values.push_back(number(resultText(r, static_cast<std::size_t>(at - names.begin())), {}));
+    return values;
+}
+
+// ------------------------------------------------------------ evaluation
+
+SeriesColumn Series::classify(const std::string& header, std::size_t except) const {
+    SeriesColumn col{header, ColumnKind::Text, {}};
+    const HeaderName name = splitHeader(header);
+    if (sameName(name.name, "Solvent")) {
+        col.kind = ColumnKind::Solvent;
+    } else if (const std::optional<SeriesColumn> q = quantityColumn(name.name)) {
+        col.kind = q->kind;
+        col.quantity = q->quantity;
+    }
+    // A second column of the same input is kept as text: one value per row.
+    for (std::size_t c = 0; c < m_columns.size(); ++c)
+        if (c != except && col.kind != ColumnKind::Text && m_columns[c].kind == col.kind &&
+            m_columns[c].quantity == col.quantity)
+            col.kind = ColumnKind::Text;
+    return col;
+}
+
+// A row without any text has no results.
+bool Series::blank(const Row& row) {
+    return std::all_of(row.cells.begin(), row.cells.end(),
+                       [](const Cell& c) { return trimmed(c.text).empty(); });
+}
+
+void Series::evaluate(Row& row) const {
+    row.error.clear();
+    row.results.clear();
+    for (Cell& cell : row.cells)
+        cell.error.clear();
+    if (blank(row))
+        return;
+    std::vector<model::Entry> entries;
+    std::vector<std::size_t> entryColumns;
+    bool water = false;
+    bool refused = false;
+    struct UncertaintyTexts {
+        const std::string* sd = nullptr;
+        const std::string* dist = nullptr;
+        std::size_t sdColumn = kNone, distColumn = kNone;
+    };
+    std::vector<std::string> texts(row.cells.size());
+    std::array<UncertaintyTexts, model::kQuantityCount> uncertainty{};
+    for (std::size_t c = 0; c < m_columns.size(); ++c) {
+        const SeriesColumn& col = m_columns[c];
+        texts[c] = programNumber(trimmed(row.cells[c].text), m_dialect);
+        if (texts[c].empty() || col.kind == ColumnKind::Text)
+            continue;
+        std::string& error = row.cells[c].error;
+        UncertaintyTexts& u = uncertainty[static_cast<std::size_t>(col.quantity)];
+        switch (col.kind) {
+            case ColumnKind::Input:
+                if (auto e = valueError(col.quantity, texts[c]))
+                    error = *e;
+                entries.push_back({col.quantity, texts[c]});
+                entryColumns.push_back(c);
+                break;
+            case ColumnKind::SD:
+                u.sd = &texts[c];
+                u.sdColumn = c;
+                break;
+            case ColumnKind::Dist:
+                texts[c] = trimmed(row.cells[c].text);
+                u.dist = &texts[c];
+                u.distColumn = c;
+                break;
+            case ColumnKind::Solvent:
+                water = sameName(trimmed(row.cells[c].text), "water");
+                if (!water)
+                    error = "Solvent = " + quotedForMessage(trimmed(row.cells[c].text)) +
+                            " is not water";
+                break;
+            case ColumnKind::Text:
+                break;
+        }
+        refused = refused || !error.empty();
+    }
+    // The window holds one of the valence chain and one way to E; a row that
+    // gives two would silently lose one.
+    using Q = model::Quantity;
+    const std::vector<std::vector<Q>> exclusive = {
+        {Q::Sigma, Q::Mobility, Q::Valence, Q::EffectiveValence},
+        {Q::EField, Q::Current},
+        {Q::EField, Q::Conductivity},
+        {Q::EField, Q::XSection},
+    };
+    for (const std::vector<Q>& group : exclusive) {
+        std::optional<std::size_t> first;
+        for (std::size_t i = 0; i < entries.size(); ++i) {
+            if (std::find(group.begin(), group.end(), entries[i].quantity) == group.end())
+                continue;
+            if (!first) {
+                first = i;
+            } else if (row.cells[entryColumns[i]].error.empty()) {
+                row.cells[entryColumns[i]].error =
+                    std::string(model::quantityInfo(entries[i].quantity).name) +
+                    " cannot be given with " + model::quantityInfo(entries[*first].quantity).name +
+                    " in the same row";
+                refused = true;
+            }
+        }
+    }
+    const bool withUncertainty = hasUncertainty();
+    analysis::Uncertainties u{};
+    if (withUncertainty)
+        for (int i = 0; i < analysis::kInputCount; ++i) {
+            const auto input = static_cast<analysis::Input>(i);
+            const model::Quantity q = analysis::quantityOf(input);
+            const UncertaintyTexts& t = uncertainty[static_cast<std::size_t>(q)];
+            if (auto e = inputUncertainty(input, model::quantityInfo(q).name, t.sd, t.dist,
+                                          u[static_cast<std::size_t>(i)])) {
+                const bool sd = e->find("SD = ") != std::string::npos;
+                row.cells[sd ? t.sdColumn : t.distColumn].error = *e;
+                refused = true;
+            }
+        }
+    if (refused)
+        return;
+    const RowResult result = evaluateRow(entries, water);
+    if (!result.ok()) {
+        // The window's refusals start with the quantity's name.
+        for (std::size_t i = 0; i < entries.size(); ++i) {
+            const std::string name = model::quantityInfo(entries[i].quantity).name;
+            if (result.error.rfind(name + " ", 0) == 0) {
+                row.cells[entryColumns[i]].error = result.error;
+                return;
+            }
+        }
+        row.error = result.error;
+        return;
+    }
+    row.results.assign(result.texts.begin(), result.texts.end());
+    if (!withUncertainty)
+        return;
+    const RowUncertainty ru = rowUncertainty(result, u, m_monteCarlo ? &*m_monteCarlo : nullptr);
+    if (!ru.error.empty()) {
+        row.results.clear();
+        row.error = ru.error;
+        return;
+    }
+    const auto put = [&](double gumU, const analysis::Summary* s) {
+        row.results.push_back(analysis::significantText(gumU));
+        row.results.push_back(analysis::significantText(analysis::kCoverageFactor * gumU));
+        row.results.push_back(s ? analysis::significantText(s->low) : "");
+        row.results.push_back(s ? analysis::significantText(s->high) : "");
+    };
+    put(ru.uValence, ru.monteCarlo ? &ru.monteCarlo->valence : nullptr);
+    put(ru.uEffectiveValence, ru.monteCarlo ? &ru.monteCarlo->effectiveValence : nullptr);
+}
+
+void Series::evaluateAll() {
+    for (Row& row : m_rows)
+        evaluate(row);
+}
+
+Series::Row Series::emptyRow() const {
+    Row row;
+    row.cells.resize(m_columns.size());
+    return row;
+}
+
+// ------------------------------------------------------------ commands
+
+Series::Edit Series::apply(Edit edit) {
+    return std::visit(
+        [this](auto& e) -> Edit {
+            using T = std::decay_t<decltype(e)>;
+            if constexpr (std::is_same_v<T, SetCell>) {
+                Row& row = m_rows.at(e.row);
+                const bool wasBlank = blank(row);
+                std::string old = std::exchange(row.cells.at(e.column).text, e.text);
+                // A text cell counts only for whether the row is blank.
+                if (m_columns[e.column].kind != ColumnKind::Text || wasBlank != blank(row))
+                    evaluate(row);
+                return SetCell{e.row, e.column, std::move(old)};
+            } else if constexpr (std::is_same_v<T, InsertRow>) {
+                m_rows.insert(m_rows.begin() + static_cast<std::ptrdiff_t>(e.at), std::move(e.row));
+                return DeleteRow{e.at};
+            } else if constexpr (std::is_same_v<T, DeleteRow>) {
+                Row row = std::move(m_rows.at(e.at));
+                m_rows.erase(m_rows.begin() + static_cast<std::ptrdiff_t>(e.at));
+                return InsertRow{e.at, std::move(row)};
+            } else if constexpr (std::is_same_v<T, MoveRow>) {
+                Row row = std::move(m_rows.at(e.from));
+                m_rows.erase(m_rows.begin() + static_cast<std::ptrdiff_t>(e.from));
+                m_rows.insert(m_rows.begin() + static_cast<std::ptrdiff_t>(e.to), std::move(row));
+                return MoveRow{e.to, e.from};
+            } else if constexpr (std::is_same_v<T, InsertColumn>) {
+                m_columns.insert(m_columns.begin() + static_cast<std::ptrdiff_t>(e.at), e.column);
+                for (std::size_t r = 0; r < m_rows.size(); ++r)
+                    m_rows[r].cells.insert(
+                        m_rows[r].cells.begin() + static_cast<std::ptrdiff_t>(e.at),
+                        Cell{r < e.cells.size() ? e.cells[r] : std::string(), {}});
+                if (e.column.kind != ColumnKind::Text)
+                    evaluateAll();
+                return DeleteColumn{e.at};
+            } else if constexpr (std::is_same_v<T, DeleteColumn>) {
+                InsertColumn inverse{e.at, m_columns.at(e.at), {}};
+                m_columns.erase(m_columns.begin() + static_cast<std::ptrdiff_t>(e.at));
+                for (Row& row : m_rows) {
+                    inverse.cells.push_back(std::move(row.cells[e.at].text));
+                    row.cells.erase(row.cells.begin() + static_cast<std::ptrdiff_t>(e.at));
+                }
+                if (inverse.column.kind != ColumnKind::Text)
+                    evaluateAll();
+                return inverse;
+            } else if constexpr (std::is_same_v<T, MoveColumn>) {
+                const auto move = [&e](auto& v) {
+                    auto item = std::move(v.at(e.from));
+                    v.erase(v.begin() + static_cast<std::ptrdiff_t>(e.from));
+                    v.insert(v.begin() + static_cast<std::ptrdiff_t>(e.to), std::move(item));
+                };
+                move(m_columns);
+                for (Row& row : m_rows)
+                    move(row.cells);
+                return MoveColumn{e.to, e.from};
+            } else {
+                SeriesColumn& col = m_columns.at(e.column);
+                std::string old = col.header;
+                const SeriesColumn renamed = classify(e.header, e.column);
+                const bool changed = renamed.kind != col.kind || renamed.quantity != col.quantity;
+                col = renamed;
+                if (changed)
+                    evaluateAll();
+                return RenameColumn{e.column, std::move(old)};
+            }
+        },
+        edit);
+}
+
+void Series::run(Command edits) {
+    if (edits.empty())
+        return;
+    Command inverses;
+    for (Edit& e : edits)
+        inverses.push_back(apply(std::move(e)));
+    std::reverse(inverses.begin(), inverses.end());
+    if (m_clean > m_undo.size())
+        m_clean = kNone;  // the saved state was undone and is now lost
+    m_undo.push_back(std::move(inverses));
+    m_redo.clear();
+}
+
+// Applies the last command of from and keeps its inverses on to.
+void Series::replay(std::vector<Command>& from, std::vector<Command>& to) {
+    if (from.empty())
+        return;
+    Command inverses;
+    for (Edit& e : from.back())
+        inverses.push_back(apply(std::move(e)));
+    from.pop_back();
+    std::reverse(inverses.begin(), inverses.end());
+    to.push_back(std::move(inverses));
+}
+
+void Series::undo() {
+    replay(m_undo, m_redo);
+}
+
+void Series::redo() {
+    replay(m_redo, m_undo);
+}
+
+void Series::setCell(std::size_t row, std::size_t c, const std::string& text) {
+    if (cellText(row, c) != text)
+        run({SetCell{row, c, text}});
+}
+
+void Series::insertRows(std::size_t at, std::size_t count) {
+    Command edits;
+    for (std::size_t i = 0; i < count; ++i)
+        edits.push_back(InsertRow{std::min(at, m_rows.size()) + i, emptyRow()});
+    run(std::move(edits));
+}
+
+void Series::deleteRows(std::size_t at, std::size_t count) {
+    Command edits;
+    for (std::size_t i = 0; i < count && at + i < m_rows.size(); ++i)
+        edits.push_back(DeleteRow{at});
+    run(std::move(edits));
+}
+
+void Series::moveRow(std::size_t from, std::size_t to) {
+    if (from != to && from < m_rows.size() && to < m_rows.size())
+        run({MoveRow{from, to}});
+}
+
+void Series::addColumn(std::size_t at, const std::string& header) {
+    run({InsertColumn{std::min(at, m_columns.size()), classify(header, kNone), {}}});
+}
+
+void Series::deleteColumn(std::size_t c) {
+    if (c < m_columns.size())
+        run({DeleteColumn{c}});
+}
+
+void Series::moveColumn(std::size_t from, std::size_t to) {
+    if (from != to && from < m_columns.size() && to < m_columns.size())
+        run({MoveColumn{from, to}});
+}
+
+void Series::renameColumn(std::size_t c, const std::string& header) {
+    if (m_columns.at(c).header != header)
+        run({RenameColumn{c, header}});
+}
+
+void Series::paste(std::size_t row, std::size_t c, const std::string& block) {
+    std::vector<std::vector<std::string>> cells;
+    std::istringstream lines(block);
+    for (std::string line; std::getline(lines, line);) {
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        std::vector<std::string>& fields = cells.emplace_back();
+        std::size_t from = 0;
+        for (std::size_t tab; (tab = line.find('\t', from)) != std::string::npos; from = tab + 1)
+            fields.push_back(line.substr(from, tab - from));
+        fields.push_back(line.substr(from));
+    }
+    if (cells.empty())
+        return;
+    row = std::min(row, m_rows.size());
+    c = std::min(c, m_columns.size());
+    std::size_t width = 0;
+    for (const auto& fields : cells)
+        width = std::max(width, fields.size());
+    // The table grows first; the cells are then set into it.
+    Command edits;
+    for (std::size_t k = m_columns.size(); k < c + width; ++k)
+        edits.push_back(InsertColumn{k, SeriesColumn{}, {}});
+    for (std::size_t r = m_rows.size(); r < row + cells.size(); ++r) {
+        Row empty;
+        empty.cells.resize(std::max(m_columns.size(), c + width));
+        edits.push_back(InsertRow{r, std::move(empty)});
+    }
+    for (std::size_t i = 0; i < cells.size(); ++i)
+        for (std::size_t k = 0; k < cells[i].size(); ++k)
+            edits.push_back(SetCell{row + i, c + k, cells[i][k]});
+    run(std::move(edits));
+}
+
+// ------------------------------------------------------------ files
+
+void Series::read(std::istream& in) {
+    CsvReader reader(in);
+    CsvRecord record;
+    if (!reader.next(record))
+        throw InputError("line 1: the input is empty; it needs a header row naming the columns");
+    Series read;
+    read.m_monteCarlo = m_monteCarlo;
+    // The results a file holds, from ClosestApproach to Error, are evaluated
+    // again, never read.
+    std::vector<bool> kept;
+    bool inResults = false;
+    for (std::size_t i = 0; i < record.fields.size(); ++i) {
+        const HeaderName name = splitHeader(record.fields[i]);
+        const bool resultStart = sameName(name.name, kResultColumns[0].name());
+        const bool resultEnd = inResults && sameName(name.name, "Error");
+        inResults = inResults || resultStart;
+        kept.push_back(!inResults);
+        if (resultEnd)
+            inResults = false;
+        if (!kept.back())
+            continue;
+        const std::string where =
+            "line " + std::to_string(record.line) + ", column " + std::to_string(i + 1);
+        SeriesColumn col = read.classify(record.fields[i], kNone);
+        if (col.kind == ColumnKind::Text && quantityColumn(name.name))
+            throw InputError(where + ": the column " + name.name + " appears twice");
+        if (name.unit && (col.kind == ColumnKind::Input || col.kind == ColumnKind::SD))
+            if (auto e = unitError(col.quantity, *name.unit))
+                throw InputError(where + ": " + *e);
+        read.m_columns.push_back(std::move(col));
+    }
+    while (reader.next(record)) {
+        if (record.fields.size() != kept.size())
+            throw InputError("line " + std::to_string(record.line) + ": " +
+                             std::to_string(record.fields.size()) + " fields, but the header has " +
+                             std::to_string(kept.size()));
+        Row row;
+        for (std::size_t i = 0; i < kept.size(); ++i)
+            if (kept[i])
+                row.cells.push_back({std::move(record.fields[i]), {}});
+        read.m_rows.push_back(std::move(row));
+    }
+    read.m_dialect = reader.dialect();
+    read.evaluateAll();
+    *this = std::move(read);
+}
+
+void Series::open(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in || std::filesystem::is_directory(path))
+        throw platform::Exception("Cannot open \"" + path.string() +
+                                  "\": " + (in ? "it is a folder" : std::strerror(errno)));
+    try {
+        read(in);
+    } catch (const InputError& e) {
+        throw InputError(path.string() + ", " + e.what());
+    }
+}
+
+std::string Series::text() const {
+    std::string out = m_dialect.bom ? "\xEF\xBB\xBF" : "";
+    std::vector<std::string> fields;
+    for (const SeriesColumn& c : m_columns)
+        fields.push_back(c.header);
+    const std::vector<std::string> results = resultNames();
+    fields.insert(fields.end(), results.begin(), results.end());
+    fields.push_back("Error");
+    std::string header = csvRecord(fields, m_dialect);
+    // A first field that starts like a byte order mark would be read back as
+    // a broken one; in quotes it is data.
+    if (!m_dialect.bom && header.rfind('\xEF', 0) == 0) {
+        const std::string first = csvField(fields[0], m_dialect.separator);
+        header.replace(0, first.size(), "\"" + first + "\"");
+    }
+    out += header;
+    for (const Row& row : m_rows) {
+        fields.clear();
+        std::string error = row.error;
+        for (const Cell& cell : row.cells) {
+            fields.push_back(cell.text);
+            if (!cell.error.empty())
+                error += (error.empty() ? "" : "; ") + cell.error;
+        }
+        for (std::size_t i = 0; i < results.size(); ++i)
+            fields.push_back(
+                dialectNumber(i < row.results.size() ? row.results[i] : std::string(), m_dialect));
+        fields.push_back(error);
+        out += csvRecord(fields, m_dialect);
+    }
+    return out;
+}
+
+void Series::save(const std::filesystem::path& path) {
+    platform::replaceFile(path, text());
+    m_clean = m_undo.size();
+}
+
+}  // namespace series

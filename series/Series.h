@@ -1,0 +1,169 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <variant>
+#include <vector>
+
+#include "analysis/Uncertainty.h"
+#include "model/Quantities.h"
+#include "series/Csv.h"
+#include "series/Row.h"
+
+namespace series {
+
+// What a column holds: an input of the table of quantities, its standard
+// uncertainty or distribution, the solvent ("water" or empty), or text the
+// user keeps beside them (a label, pH, the buffer, notes).
+enum class ColumnKind { Input, SD, Dist, Solvent, Text };
+
+struct SeriesColumn {
+    std::string header;  // as in the file or as typed
+    ColumnKind kind = ColumnKind::Text;
+    model::Quantity quantity{};  // for Input, SD and Dist
+};
+
+// A series of samples: a table of cell texts as typed, with each row
+// entered into the main window's start-up sample and evaluated. A cell that
+// the window would refuse carries its reason, and its row has no results;
+// the other rows go on. Every change is a command that can be undone and
+// redone; a change of a cell evaluates its row again, a change of the
+// columns every row.
+class Series {
+  public:
+    Series();
+
+    // --- the table
+    std::size_t rowCount() const { return m_rows.size(); }
+    std::size_t columnCount() const { return m_columns.size(); }
+    const SeriesColumn& column(std::size_t c) const { return m_columns.at(c); }
+    // "IonicStrength (M)" for an input, the header as typed for the others.
+    std::string headerText(std::size_t c) const;
+    const std::string& cellText(std::size_t row, std::size_t c) const;
+    // Why the cell is refused; empty when it is not.
+    const std::string& cellError(std::size_t row, std::size_t c) const;
+    // Why the row has no results when no single cell is to blame; empty
+    // otherwise.
+    const std::string& rowError(std::size_t row) const;
+
+    // --- the results of the last evaluation
+    // The result columns: those of quorvin-batch, and with SD columns the
+    // uncertainty of z and z*.
+    std::vector<std::string> resultNames() const;
+    // Empty for a row without results.
+    std::string resultText(std::size_t row, std::size_t result) const;
+    // The Monte Carlo run of rows with SD columns; none leaves it out (the
+    // GUM's u and U still come).
+    void setMonteCarlo(std::optional<analysis::MonteCarloOptions> options);
+
+    // --- values for a graph: one per row, none where a cell holds no number
+    using Values = std::vector<std::optional<double>>;
+    // A column usable as x: an input, or a text column whose cells are all
+    // numbers or empty (in the file's decimal mark or the program's).
+    std::optional<Values> xValues(std::size_t c) const;
+    // A result by name ("Valence").
+    std::optional<Values> yValues(const std::string& resultName) const;
+
+    // --- commands
+    void setCell(std::size_t row, std::size_t c, const std::string& text);
+    void insertRows(std::size_t at, std::size_t count);
+    void deleteRows(std::size_t at, std::size_t count);
+    void moveRow(std::size_t from, std::size_t to);
+    void addColumn(std::size_t at, const std::string& header);
+    void deleteColumn(std::size_t c);
+    void moveColumn(std::size_t from, std::size_t to);
+    void renameColumn(std::size_t c, const std::string& header);
+    // Tab-separated lines (a spreadsheet's copy) from the cell (row, c) on;
+    // rows and text columns are added where the block runs past the table.
+    void paste(std::size_t row, std::size_t c, const std::string& block);
+
+    bool canUndo() const { return !m_undo.empty(); }
+    bool canRedo() const { return !m_redo.empty(); }
+    void undo();
+    void redo();
+
+    // --- files
+    // Unsaved changes since the last open or save.
+    bool dirty() const { return m_undo.size() != m_clean; }
+    const Dialect& dialect() const { return m_dialect; }
+    // Replaces the series with a file's (its result columns are evaluated
+    // again, never read); a file that cannot be read throws InputError with
+    // the line and column, or platform::Exception, and changes nothing.
+    void open(const std::filesystem::path& path);
+    void read(std::istream& in);
+    // The inputs as typed, the text columns, then the results and Error, in
+    // the dialect the file came in.
+    std::string text() const;
+    // Atomically: a failed save throws platform::Exception and leaves the
+    // old file whole.
+    void save(const std::filesystem::path& path);
+
+  private:
+    struct Cell {
+        std::string text;
+        std::string error;
+    };
+    struct Row {
+        std::vector<Cell> cells;
+        std::string error;
+        std::vector<std::string> results;  // empty without results
+    };
+    struct SetCell {
+        std::size_t row, column;
+        std::string text;
+    };
+    struct InsertRow {
+        std::size_t at;
+        Row row;
+    };
+    struct DeleteRow {
+        std::size_t at;
+    };
+    struct MoveRow {
+        std::size_t from, to;
+    };
+    struct InsertColumn {
+        std::size_t at;
+        SeriesColumn column;
+        std::vector<std::string> cells;
+    };
+    struct DeleteColumn {
+        std::size_t at;
+    };
+    struct MoveColumn {
+        std::size_t from, to;
+    };
+    struct RenameColumn {
+        std::size_t column;
+        std::string header;
+    };
+    using Edit = std::variant<SetCell, InsertRow, DeleteRow, MoveRow, InsertColumn, DeleteColumn,
+                              MoveColumn, RenameColumn>;
+    using Command = std::vector<Edit>;  // the inverses of what a command did
+
+    // Applies one edit and returns its inverse.
+    Edit apply(Edit edit);
+    void run(Command edits);
+    void replay(std::vector<Command>& from, std::vector<Command>& to);
+    static bool blank(const Row& row);
+    void evaluate(Row& row) const;
+    void evaluateAll();
+    SeriesColumn classify(const std::string& header, std::size_t except) const;
+    bool hasUncertainty() const;
+    Row emptyRow() const;
+
+    std::vector<SeriesColumn> m_columns;
+    std::vector<Row> m_rows;
+    Dialect m_dialect;
+    std::optional<analysis::MonteCarloOptions> m_monteCarlo;
+    std::vector<Command> m_undo;
+    std::vector<Command> m_redo;
+    std::size_t m_clean = 0;  // the undo depth that matches the file; -1: none
+};
+
+}  // namespace series

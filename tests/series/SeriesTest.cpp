@@ -1,0 +1,268 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
+// The series document: its files in both dialects, units in headers, signed
+// measurements, refused cells, the command stack, pasting and saving.
+#include <gtest/gtest.h>
+
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <csignal>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <sstream>
+#include <string>
+
+#include "platform/base/NumberText.h"
+#include "series/Row.h"
+#include "series/Series.h"
+#include "tests/support/Files.h"
+
+namespace fs = std::filesystem;
+using series::Series;
+using testing_support::readFile;
+using testing_support::TempFolder;
+
+namespace {
+
+Series seriesOf(const std::string& csv) {
+    Series s;
+    std::istringstream in(csv);
+    s.read(in);
+    return s;
+}
+
+std::size_t resultIndex(const Series& s, const std::string& name) {
+    const std::vector<std::string> names = s.resultNames();
+    return static_cast<std::size_t>(std::find(names.begin(), names.end(), name) - names.begin());
+}
+
+std::string valence(const Series& s, std::size_t row) {
+    return s.resultText(row, resultIndex(s, "Valence"));
+}
+
+const char* const kSaltSeries =
+    "Sample,IonicStrength,Temperature,StokesRadius,Mobility,pH\r\n"
+    "a,0.010,25,3.5,1.80,7.4\r\n"
+    "b,0.050,25,3.5,1.31,7.0\r\n";
+
+}  // namespace
+
+// A file is written back as it came: separator, decimal mark, byte order
+// mark and line ends; its results are those it had when we wrote it.
+TEST(SeriesFile, BothDialectsAreWrittenBackByteForByte) {
+    const std::string comma = seriesOf(kSaltSeries).text();
+    std::string semicolon = "\xEF\xBB\xBF";
+    for (char c : std::string(kSaltSeries))
+        semicolon += c == ',' ? ';' : c == '.' ? ',' : c;
+    const struct {
+        std::string input;
+        std::string firstRecordStart;
+    } cases[] = {
+        {comma, "a,0.010,25,3.5,1.80,7.4,3.627,3.297E+06,"},
+        {seriesOf(semicolon).text(), "a;0,010;25;3,5;1,80;7,4;3,627;3,297E+06;"},
+        {seriesOf("Mobility\n2.1\n").text(), "2.1,"},
+    };
+    for (const auto& c : cases) {
+        const Series s = seriesOf(c.input);
+        EXPECT_EQ(s.text(), c.input);
+        EXPECT_NE(c.input.find(c.firstRecordStart), std::string::npos) << c.input;
+    }
+    EXPECT_EQ(cases[1].input.rfind("\xEF\xBB\xBFSample;IonicStrength;", 0), 0u);
+    EXPECT_EQ(cases[2].input.find('\r'), std::string::npos) << "LF stays LF";
+    EXPECT_EQ(valence(seriesOf(semicolon), 0), "15.85") << "the program's own text has a point";
+}
+
+TEST(SeriesFile, ResultsInAFileAreEvaluatedAgainNotRead) {
+    const Series s = seriesOf(
+        "Sample,Mobility,ClosestApproach,Valence,GeMax,Error,Notes\n"
+        "a,1.80,1,999,1,made up,kept\n");
+    EXPECT_EQ(s.columnCount(), 3u) << "Sample, Mobility, Notes";
+    EXPECT_EQ(s.cellText(0, 2), "kept");
+    EXPECT_EQ(valence(s, 0), "23.30");
+}
+
+TEST(SeriesFile, HeadersMayCarryTheQuantitysUnit) {
+    const std::pair<std::string, std::string> cases[] = {
+        {"IonicStrength (M),Temperature (\xC2\xB0"
+         "C),Mobility (10^-4 cm^2/(V s))",
+         ""},
+        {"ionicstrength (M),TEMPERATURE (C)", ""},
+        {"Sample,IonicStrength (mM)", "line 1, column 2: IonicStrength is in M, not \"mM\""},
+        {"Dielectric (F/m)", "line 1, column 1: Dielectric has no unit, but the header gives"},
+        {"Temperature,temperature (C)", "line 1, column 2: the column temperature appears twice"},
+    };
+    for (const auto& [header, error] : cases) {
+        try {
+            const Series s = seriesOf(header + "\n");
+            EXPECT_EQ(error, "") << header;
+            EXPECT_EQ(s.column(0).kind, series::ColumnKind::Input) << header;
+            EXPECT_EQ(
+                s.headerText(0).rfind(
+                    s.column(0).kind == series::ColumnKind::Input ? "IonicStrength (M)" : "", 0),
+                0u);
+        } catch (const series::InputError& e) {
+            EXPECT_NE(std::string(e.what()).find(error), std::string::npos) << e.what();
+            EXPECT_NE(error, "") << e.what();
+        }
+    }
+}
+
+// A negative measurement gives the negative of its magnitude's z and z*;
+// zero gives zero; the window's limits stand mirrored.
+TEST(SeriesRow, SignedMeasurementsGiveSignedValences) {
+    const struct {
+        const char* column;
+        const char* value;
+        const char* valence;
+        const char* effective;
+        const char* error;
+    } cases[] = {
+        {"Mobility", "1.80", "23.30", "6.14", ""},
+        {"Mobility", "-1.80", "-23.30", "-6.14", ""},
+        {"Mobility", "0", ".00", ".00", ""},
+        {"Sigma", "-22", "-17.13", "-4.52", ""},
+        {"Sigma", "-0", ".00", ".00", ""},
+        {"Mobility", "-100.5", "", "", "Mobility = -100.5 is not between -100 and -0.0001"},
+        {"Mobility", "-0.00001", "", "", "Mobility = -0.00001 is not between -100 and -0.0001"},
+        {"Sigma", "-301", "", "", "Sigma = -301 is not between -300 and 0"},
+    };
+    for (const auto& c : cases) {
+        const Series s = seriesOf(std::string(c.column) + "\n" + c.value + "\n");
+        EXPECT_EQ(valence(s, 0), c.valence) << c.value;
+        EXPECT_EQ(s.resultText(0, resultIndex(s, "EffectiveValence")), c.effective) << c.value;
+        EXPECT_EQ(s.cellError(0, 0), c.error);
+    }
+    EXPECT_EQ(*series::mainWindowRefusal(model::Quantity::Mobility, "-1.2"),
+              "Mobility = -1.2: the main window takes only positive mobilities (0.0001 to 100); "
+              "open the series to work with a negative one");
+    EXPECT_FALSE(series::mainWindowRefusal(model::Quantity::Sigma, "22"));
+}
+
+// U = 2u beside the GUM's u, and a negative mobility's Monte Carlo interval
+// on its side of zero.
+TEST(SeriesRow, SdColumnsGiveTheUncertaintyOfZ) {
+    Series s;
+    s.setMonteCarlo(analysis::MonteCarloOptions{analysis::kMinDraws, 1, 1});
+    std::istringstream in("Mobility,MobilitySD\n-1.80,0.05\n");
+    s.read(in);
+    const auto value = [&](const char* name) {
+        return platform::StrToFloat(s.resultText(0, resultIndex(s, name)));
+    };
+    EXPECT_EQ(value("ValenceExpandedU"), 2 * value("ValenceGumU"));
+    EXPECT_LT(value("ValenceLow"), -23.3);
+    EXPECT_GT(value("ValenceHigh"), -23.3);
+    EXPECT_LT(value("ValenceHigh"), 0);
+}
+
+TEST(SeriesRow, ARefusedCellLeavesTheOtherRowsEvaluated) {
+    const Series s = seriesOf(
+        "Sample,Temperature,Mobility,Valence\n"
+        "a,25,1.8,\n"
+        "b,warm,1.8,\n"
+        "c,25,1.8,10\n"
+        "d,25,1.8,\n");
+    EXPECT_EQ(s.cellError(1, 1), "Temperature = warm cannot be typed as a number");
+    EXPECT_EQ(s.cellError(2, 3), "Valence cannot be given with Mobility in the same row");
+    for (std::size_t row : {1u, 2u})
+        EXPECT_EQ(valence(s, row), "") << row;
+    EXPECT_EQ(valence(s, 0), valence(s, 3));
+    EXPECT_NE(valence(s, 0), "");
+}
+
+// Each kind of command is undone to the table before it and redone to the
+// table after it, with the results of each.
+TEST(SeriesCommands, EveryCommandIsUndoneAndRedone) {
+    const std::pair<const char*, std::function<void(Series&)>> commands[] = {
+        {"set cell", [](Series& s) { s.setCell(1, 4, "-1.1"); }},
+        {"insert rows", [](Series& s) { s.insertRows(1, 2); }},
+        {"delete rows", [](Series& s) { s.deleteRows(0, 2); }},
+        {"move row", [](Series& s) { s.moveRow(0, 1); }},
+        {"add column",
+         [](Series& s) {
+             s.addColumn(1, "Dielectric");
+             s.setCell(0, 1, "60");
+         }},
+        {"delete column", [](Series& s) { s.deleteColumn(1); }},
+        {"move column", [](Series& s) { s.moveColumn(5, 0); }},
+        {"rename column", [](Series& s) { s.renameColumn(2, "Dielectric"); }},
+        {"paste", [](Series& s) { s.paste(1, 4, "2.0\tx\ty\n1.5"); }},
+    };
+    for (const auto& [name, command] : commands) {
+        Series s = seriesOf(kSaltSeries);
+        const std::string before = s.text();
+        command(s);
+        const std::string after = s.text();
+        EXPECT_NE(after, before) << name;
+        EXPECT_TRUE(s.dirty()) << name;
+        while (s.canUndo())
+            s.undo();
+        EXPECT_EQ(s.text(), before) << name;
+        EXPECT_FALSE(s.dirty()) << name;
+        while (s.canRedo())
+            s.redo();
+        EXPECT_EQ(s.text(), after) << name;
+    }
+}
+
+TEST(SeriesCommands, APastedBlockGrowsTheTable) {
+    Series s = seriesOf("Sample,Mobility\na,1.8\n");
+    s.paste(0, 1, "1.8\tNaCl\r\n-1.8\tKCl\r\n");
+    ASSERT_EQ(s.rowCount(), 2u);
+    ASSERT_EQ(s.columnCount(), 3u);
+    EXPECT_EQ(s.column(2).kind, series::ColumnKind::Text);
+    EXPECT_EQ(s.cellText(1, 2), "KCl");
+    EXPECT_EQ(s.cellText(1, 0), "");
+    EXPECT_EQ(valence(s, 1), "-" + valence(s, 0));
+    s.undo();
+    EXPECT_EQ(s.rowCount(), 1u);
+    EXPECT_EQ(s.columnCount(), 2u);
+}
+
+// pH as x in a file with decimal commas; a text column of words is not.
+TEST(SeriesValues, NumericColumnsGiveXAndResultsY) {
+    const Series s = seriesOf("Mobility;pH;Buffer\n1,8;7,4;Tris\n1,5;;Tris\n");
+    EXPECT_EQ(*s.xValues(1), (Series::Values{7.4, std::nullopt}));
+    EXPECT_EQ(*s.xValues(0), (Series::Values{1.8, 1.5}));
+    EXPECT_FALSE(s.xValues(2));
+    EXPECT_EQ(s.yValues("Valence")->at(0), 23.3);
+    EXPECT_FALSE(s.yValues("pH"));
+}
+
+// State: a saved series and a process that may write no more than 64 bytes
+// to a file. Action: save. Expected: an error, the old file whole, no
+// temporary file left; a failed open changes nothing.
+TEST(SeriesFile, AFailedSaveOrOpenChangesNothing) {
+    const TempFolder temp("quorvin-series");
+    const fs::path path = temp.path() / "series.csv";
+    Series s = seriesOf(kSaltSeries);
+    s.save(path);
+    EXPECT_FALSE(s.dirty());
+    s.setCell(0, 0, "changed");
+    const pid_t child = fork();
+    if (child == 0) {
+        std::signal(SIGXFSZ, SIG_IGN);
+        const rlimit limit{64, 64};
+        setrlimit(RLIMIT_FSIZE, &limit);
+        try {
+            s.save(path);
+        } catch (const std::exception&) {
+            _exit(s.dirty() ? 0 : 3);
+        }
+        _exit(4);
+    }
+    int status = 0;
+    waitpid(child, &status, 0);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+    EXPECT_EQ(readFile(path), seriesOf(kSaltSeries).text());
+    EXPECT_EQ(std::distance(fs::directory_iterator(temp.path()), fs::directory_iterator()), 1);
+
+    std::ofstream(temp.path() / "bad.csv") << "Sample,Mobility\na,1\n\"open\n";
+    const std::string before = s.text();
+    EXPECT_THROW(s.open(temp.path() / "bad.csv"), series::InputError);
+    EXPECT_THROW(s.open(temp.path() / "missing.csv"), std::exception);
+    EXPECT_EQ(s.text(), before);
+    EXPECT_TRUE(s.dirty());
+}
