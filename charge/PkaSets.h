@@ -24,8 +24,8 @@ struct PkaSet {
     std::array<double, kGroupCount> pKa;  // in the order of Group
     // Where the terminal values depend on the residue at that end; the
     // general value in pKa holds for every other residue.
-    std::span<const TerminalPka> nTerminal;
-    std::span<const TerminalPka> cTerminal;
+    std::span<const TerminalPka> nTerminal = {};
+    std::span<const TerminalPka> cTerminal = {};
 };
 
 // Every set, in the order the window lists them.

@@ -3,6 +3,7 @@
 #include "charge/Sequence.h"
 
 #include <cctype>
+#include <cstring>
 
 #include "platform/base/MessageText.h"
 
@@ -13,6 +14,9 @@ namespace {
 // A note names at most this many further records, so that a large file
 // gives a readable note.
 constexpr std::size_t kNamedRecords = 5;
+
+// The letters of the titrating side chains, in the order of Group from Asp.
+constexpr char kSideChains[] = "DECYHKR";
 
 bool isBlank(char c) {
     return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\f' || c == '\v';
@@ -213,30 +217,9 @@ IonizableGroups countGroups(const ProteinSequence& sequence, const TitrationOpti
     IonizableGroups groups;
     auto add = [&groups](Group g) { ++groups.counts[static_cast<int>(g)]; };
     for (const char residue : sequence.residues) {
-        switch (titrationLetter(residue)) {
-            case 'D':
-                add(Group::Asp);
-                break;
-            case 'E':
-                add(Group::Glu);
-                break;
-            case 'C':
-                add(Group::Cys);
-                break;
-            case 'Y':
-                add(Group::Tyr);
-                break;
-            case 'H':
-                add(Group::His);
-                break;
-            case 'K':
-                add(Group::Lys);
-                break;
-            case 'R':
-                add(Group::Arg);
-                break;
-            default:
-                break;
+        const char letter = titrationLetter(residue);
+        if (const char* side = letter == 0 ? nullptr : std::strchr(kSideChains, letter)) {
+            add(static_cast<Group>(static_cast<int>(Group::Asp) + (side - kSideChains)));
         }
     }
     const int cys = groups[Group::Cys];
