@@ -41,19 +41,12 @@ std::string_view characterAt(std::string_view line, std::size_t i) {
     return line.substr(i, end - i);
 }
 
-// The column, in characters, of byte i of a line.
-std::size_t columnOf(std::string_view line, std::size_t i) {
-    std::size_t column = 1;
-    for (std::size_t k = 0; k < i; ++k) {
-        column += (static_cast<unsigned char>(line[k]) & 0xC0) != 0x80;
-    }
-    return column;
-}
-
+// Byte i is the column: every character before it on a sequence line is
+// ASCII, as any other is refused.
 [[noreturn]] void refuseCharacter(std::string_view line, std::size_t i, std::size_t lineNumber,
                                   std::string_view why) {
     throw SequenceError("Line " + std::to_string(lineNumber) + ", column " +
-                        std::to_string(columnOf(line, i)) + ": " +
+                        std::to_string(i + 1) + ": " +
                         platform::quotedForMessage(characterAt(line, i)) + " " + std::string(why));
 }
 
