@@ -3,7 +3,6 @@
 #include "charge/PkaSets.h"
 
 #include <algorithm>
-#include <cctype>
 #include <string>
 
 #include "platform/base/MessageText.h"
@@ -74,10 +73,11 @@ const PkaSet kSets[] = {
 };
 
 bool sameName(std::string_view a, std::string_view b) {
-    return std::ranges::equal(a, b, [](char x, char y) {
-        return std::tolower(static_cast<unsigned char>(x)) ==
-               std::tolower(static_cast<unsigned char>(y));
-    });
+    // ASCII case alone, whatever the locale.
+    const auto lower = [](char c) {
+        return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+    };
+    return std::ranges::equal(a, b, [&lower](char x, char y) { return lower(x) == lower(y); });
 }
 
 double terminalPka(std::span<const TerminalPka> table, char residue, double general) {

@@ -2,7 +2,6 @@
 
 #include "charge/Sequence.h"
 
-#include <cctype>
 #include <cstring>
 
 #include "platform/base/MessageText.h"
@@ -17,6 +16,12 @@ constexpr std::size_t kNamedRecords = 5;
 
 // The letters of the titrating side chains, in the order of Group from Asp.
 constexpr char kSideChains[] = "DECYHKR";
+
+// ASCII alone, whatever the locale: in a single-byte locale std::isalpha
+// would take accented letters for residues.
+bool isLetter(char c) {
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+}
 
 bool isBlank(char c) {
     return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\f' || c == '\v';
@@ -45,9 +50,9 @@ std::string_view characterAt(std::string_view line, std::size_t i) {
 // ASCII, as any other is refused.
 [[noreturn]] void refuseCharacter(std::string_view line, std::size_t i, std::size_t lineNumber,
                                   std::string_view why) {
-    throw SequenceError("Line " + std::to_string(lineNumber) + ", column " +
-                        std::to_string(i + 1) + ": " +
-                        platform::quotedForMessage(characterAt(line, i)) + " " + std::string(why));
+    throw SequenceError("Line " + std::to_string(lineNumber) + ", column " + std::to_string(i + 1) +
+                        ": " + platform::quotedForMessage(characterAt(line, i)) + " " +
+                        std::string(why));
 }
 
 // The residues of sequence lines, one line at a time.
@@ -56,7 +61,7 @@ class ResidueReader {
     void read(std::string_view line, std::size_t lineNumber) {
         for (std::size_t i = 0; i < line.size(); ++i) {
             const char c = line[i];
-            if (isBlank(c) || std::isdigit(static_cast<unsigned char>(c))) {
+            if (isBlank(c) || (c >= '0' && c <= '9')) {
                 continue;
             }
             if (m_stopLine != 0) {
@@ -67,8 +72,8 @@ class ResidueReader {
                 m_stopText = std::string(line);
                 m_stopIndex = i;
                 m_stopLine = lineNumber;
-            } else if (std::isalpha(static_cast<unsigned char>(c))) {
-                m_residues += static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+            } else if (isLetter(c)) {
+                m_residues += c >= 'a' ? static_cast<char>(c - 'a' + 'A') : c;
             } else {
                 refuseCharacter(line, i, lineNumber, "is not an amino-acid letter");
             }
@@ -124,7 +129,9 @@ void addLetterNotes(ProteinSequence& s) {
 std::array<int, 26> ProteinSequence::composition() const {
     std::array<int, 26> counts{};
     for (const char c : residues) {
-        ++counts[c - 'A'];
+        if (c >= 'A' && c <= 'Z') {
+            ++counts[c - 'A'];
+        }
     }
     return counts;
 }

@@ -39,6 +39,7 @@ TEST(ReadSequence, ReadsOrRefusesEachText) {
         {"MK-V", "Line 1, column 3: \"-\" is not an amino-acid letter"},
         {">t\nMKV\nAC@D", "Line 3, column 3: \"@\" is not an amino-acid letter"},
         {"Mé.", "Line 1, column 2: \"é\" is not an amino-acid letter"},
+        {"M\xE9K", "Line 1, column 2: \"\\xe9\" is not an amino-acid letter"},
         {"MK\x1b[2J", "Line 1, column 3: \"\\x1b\" is not an amino-acid letter"},
         {"MK*\n\nV",
          "Line 1, column 3: \"*\" ends the sequence and may be followed by nothing else"},
