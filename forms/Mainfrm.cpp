@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "forms/ChargeSequence.h"
 #include "forms/Dcalc.h"
 #include "forms/Efield.h"
 #include "forms/Enternumber.h"
@@ -108,6 +109,8 @@ void TOpeningForm::buildMenu() {
                                   [this](platform::MenuItem& m) { Uncertainty1Click(m); });
     SigmaProfile1 = Analysis1->add("SigmaProfile1", "&Sigma from a profile...",
                                    [this](platform::MenuItem& m) { SigmaProfile1Click(m); });
+    ChargeSequence1 = Analysis1->add("ChargeSequence1", "&Charge from sequence...",
+                                     [this](platform::MenuItem& m) { ChargeSequence1Click(m); });
     Help1 = menu->add("Help1", "&Help");
     UserGuide1 = Help1->add("UserGuide1", "&User guide",
                             [this](platform::MenuItem& m) { UserGuide1Click(m); });
@@ -265,6 +268,15 @@ void TOpeningForm::Recalculate() {
         m_henryModels->showFor(*this, KaTxt->text(), SigTxt->text(), Chart1->caption);
     if (m_uncertainty && m_uncertainty->visible())
         m_uncertainty->showFor(*this, ZTxt->text(), Chart1->caption);
+    if (m_charge && m_charge->visible())
+        showCharge();
+}
+
+void TOpeningForm::showCharge() {
+    const std::optional<double> uz = m_uncertainty && m_uncertainty->visible()
+                                         ? m_uncertainty->valenceUncertainty()
+                                         : std::nullopt;
+    m_charge->showFor(*this, ZTxt->text(), uz, Chart1->caption);
 }
 
 void TOpeningForm::WriteLogEntry() {
@@ -411,6 +423,15 @@ void TOpeningForm::SigmaProfile1Click(platform::MenuItem&) {
         SigmaProfileFrm = m_sigmaProfile.get();
     }
     m_sigmaProfile->Show();
+}
+
+void TOpeningForm::ChargeSequence1Click(platform::MenuItem&) {
+    if (!m_charge) {
+        m_charge = std::make_unique<TChargeFrm>(this);
+        ChargeFrm = m_charge.get();
+    }
+    showCharge();
+    m_charge->Show();
 }
 
 std::optional<std::string> TOpeningForm::EnterSigma(const std::string& text) {

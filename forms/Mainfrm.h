@@ -19,6 +19,7 @@
 
 namespace forms {
 
+class TChargeFrm;
 class THenryModelsFrm;
 class TSigmaProfileFrm;
 class TUncertaintyFrm;
@@ -80,6 +81,7 @@ class TOpeningForm : public platform::Form, public model::ModelState {
     platform::MenuItem* HenryModels1;
     platform::MenuItem* Uncertainty1;
     platform::MenuItem* SigmaProfile1;
+    platform::MenuItem* ChargeSequence1;
     platform::MenuItem* Help1;
     platform::MenuItem* UserGuide1;
     platform::MenuItem* About1;
@@ -129,6 +131,9 @@ class TOpeningForm : public platform::Form, public model::ModelState {
     void HenryModels1Click(platform::MenuItem& sender);
     void Uncertainty1Click(platform::MenuItem& sender);
     void SigmaProfile1Click(platform::MenuItem& sender);
+    // The charge the sequence predicts beside z; it follows every later
+    // recalculation while it is shown.
+    void ChargeSequence1Click(platform::MenuItem& sender);
     // Sigma from another window (the fit of a profile), entered as if typed
     // in the mobility calculator: one pass with its log entry. The
     // calculator's refusal, with nothing changed, when it would not take it.
@@ -186,6 +191,9 @@ class TOpeningForm : public platform::Form, public model::ModelState {
     std::unique_ptr<THenryModelsFrm> m_henryModels;
     std::unique_ptr<TUncertaintyFrm> m_uncertainty;
     std::unique_ptr<TSigmaProfileFrm> m_sigmaProfile;
+    std::unique_ptr<TChargeFrm> m_charge;
+    // The charge window's view of the state, z and its u.
+    void showCharge();
     TUncertaintyFrm& uncertaintyWindow();
     WidgetFields m_fields;
     int m_panelWidth = 0;  // the results panel's width the chart was fitted to

@@ -153,6 +153,7 @@ void TSigmaProfileFrm::build() {
     FitLbl = add<Label>("FitLbl");
     FitLbl->setBounds(8, notesTop, kLeftWidth - 16, kRowHeight - 4);
     NoteLbl = add<Label>("NoteLbl");
+    NoteLbl->setWordWrap(true);
     NoteLbl->setBounds(8, notesTop + 20, kLeftWidth - 16, 2 * (kRowHeight - 4) + 2);
     ScanHeaderLbl = add<Label>("ScanHeaderLbl", "Each scan alone, in time order:");
     ScanHeaderLbl->setFont(boldFont());

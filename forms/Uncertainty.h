@@ -35,6 +35,13 @@ class TUncertaintyFrm : public platform::Form {
     // typed in its row.
     void setUncertainty(analysis::Input input, double u);
 
+    // The GUM standard uncertainty of z, when some input has a u.
+    std::optional<double> valenceUncertainty() const {
+        if (!m_gum || !anyUncertainty())
+            return std::nullopt;
+        return m_gum->uValence;
+    }
+
     // A Monte Carlo run is going on.
     bool running() const { return m_run != nullptr; }
     // Results are shown for the values as they stand.

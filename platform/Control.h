@@ -194,9 +194,14 @@ class Label : public Control {
     // The caption in pieces; text() is the text of the pieces joined.
     void setRuns(std::vector<LabelRun> runs);
     const std::vector<LabelRun>& runs() const { return m_runs; }
+    // A plain caption longer than the label's width goes on in lines below,
+    // broken between words; set before it shows.
+    bool wordWrap() const { return m_wordWrap; }
+    void setWordWrap(bool on) { m_wordWrap = on; }
 
   private:
     std::vector<LabelRun> m_runs;
+    bool m_wordWrap = false;
 };
 
 // A static text with a sunken border; as a value field it is clickable and

@@ -99,11 +99,23 @@ QList<QRect> LabelWidget::raisedInkRects() const {
     return rects;
 }
 
+int wrapFlags(const Label& label) {
+    const int horizontal = label.textAlign() == TextAlign::Center  ? Qt::AlignHCenter
+                           : label.textAlign() == TextAlign::Right ? Qt::AlignRight
+                                                                   : Qt::AlignLeft;
+    return Qt::TextWordWrap | Qt::AlignTop | horizontal;
+}
+
 void LabelWidget::paintEvent(QPaintEvent*) {
     if (!m_control)
         return;
     auto& label = static_cast<Label&>(*m_control);
     QPainter p(this);
+    if (label.wordWrap()) {
+        p.setPen(toQColor(label.font().color));
+        p.drawText(rect(), wrapFlags(label), qs(label.text()));
+        return;
+    }
     const LabelLayout l = layOut(label, width(), height());
     const QFontMetrics fm(l.base);
     p.setPen(toQColor(label.font().color));

@@ -89,6 +89,9 @@ class FormWindow : public QWidget, public PeerBase {
     QMenuBar* m_menuBar = nullptr;
 };
 
+// How a label with word wrap breaks and aligns its caption.
+int wrapFlags(const Label& label);
+
 class LabelWidget : public QWidget, public PeerBase {
   public:
     LabelWidget(Label& label, QWidget* parent);

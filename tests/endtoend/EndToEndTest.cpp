@@ -22,6 +22,7 @@
 #include "forms/Henrymodels.h"
 #include "forms/Mucalc.h"
 #include "forms/Report.h"
+#include "forms/ChargeSequence.h"
 #include "forms/SigmaProfile.h"
 #include "forms/Uncertainty.h"
 #include "platform/base/NumberText.h"
@@ -79,6 +80,13 @@ void expectNothingClipped(QWidget* window) {
             const int icon = button->icon().isNull() ? 0 : button->iconSize().width() + 4;
             EXPECT_LE(fm.horizontalAdvance(text) + icon + 8, button->width()) << name;
             EXPECT_LE(fm.height() + 4, button->height()) << name;
+        } else if (auto* lw = dynamic_cast<platform::qt::LabelWidget*>(w);
+                   lw && lw->control() &&
+                   static_cast<platform::Label*>(lw->control())->wordWrap()) {
+            auto* label = static_cast<platform::Label*>(lw->control());
+            const QRect needed = fm.boundingRect(w->rect(), platform::qt::wrapFlags(*label),
+                                                 e2e::qs(label->text()));
+            EXPECT_TRUE(w->rect().contains(needed)) << name << " \"" << label->text() << "\"";
         } else if (auto* lw = dynamic_cast<platform::qt::LabelWidget*>(w); lw && lw->control()) {
             auto* label = static_cast<platform::Label*>(lw->control());
             QFont raised = w->font();
@@ -977,6 +985,23 @@ TEST_F(EndToEnd, SigmaFromAProfileIsFittedAndUsed) {
         forms::ReportFrm->LogUnsaved = false;
         e2e::click(e2e::find<QWidget>(w, "CloseBtn"));
         e2e::click(e2e::find<QWidget>(windowOf(forms::UncertaintyFrm), "CloseBtn"));
+    });
+}
+
+// Charge from the sequence: a sequence pasted from the clipboard, shown
+// whole with its curves.
+TEST_F(EndToEnd, ChargeFromSequenceShowsAPastedSequence) {
+    runProgram([&] {
+        menu(main, "ChargeSequence1");
+        QWidget* w = windowOf(forms::ChargeFrm);
+        ASSERT_TRUE(w && w->isVisible());
+        QApplication::clipboard()->setText(
+            ">ubiquitin\nMQIFVKTLTGKTITLEVEPSDTIENVKAKIQDKEGIPPDQQRLIFAGKQLEDGRTLSDYNIQKESTLHLVLRLRGG");
+        e2e::click(e2e::find<QWidget>(w, "PasteBtn"));
+        EXPECT_EQ(forms::ChargeFrm->NameLbl->text(), "ubiquitin, 76 residues");
+        expectNothingClipped(w);
+        screenshot(w, "charge");
+        e2e::click(e2e::find<QWidget>(w, "CloseBtn"));
     });
 }
 
