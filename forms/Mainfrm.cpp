@@ -568,10 +568,9 @@ void TOpeningForm::SaveSample1Click(platform::MenuItem&) {
         inputs.push_back(Quantity::Dielectric);
         inputs.push_back(Quantity::Viscosity);
     }
-    if (!ECalculated)
-        inputs.push_back(Quantity::EField);
-    else
-        inputs.insert(inputs.end(), {Quantity::Current, Quantity::Conductivity, Quantity::XSection});
+    // E as its field shows it: at start-up it is not the one that the
+    // current, conductivity and cross-section fields would give.
+    inputs.push_back(Quantity::EField);
     // The one of the valence chain the window holds as entered.
     inputs.push_back(!ZCalculated       ? Quantity::Valence
                      : !ZstarCalculated ? Quantity::EffectiveValence
