@@ -101,9 +101,9 @@ class GridModel : public QAbstractTableModel {
 
 class GridWidget : public QTableView, public PeerBase {
   public:
-    GridWidget(Grid& grid, QWidget* parent)
-        : QTableView(parent), PeerBase(grid), m_model(new GridModel(this)) {
-        m_model->grid = &grid;
+    GridWidget(Grid& g, QWidget* parent)
+        : QTableView(parent), PeerBase(g), m_model(new GridModel(this)) {
+        m_model->grid = &g;
         setModel(m_model);
         setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed |
                         QAbstractItemView::AnyKeyPressed);
