@@ -202,7 +202,13 @@ class GridWidget : public QTableView, public PeerBase {
         const QFontMetrics fm = horizontalHeader()->fontMetrics();
         for (int c = 0; c < m_model->columns; ++c) {
             const int header = fm.horizontalAdvance(qs(grid().headers()[c])) + 2 * fm.height();
-            setColumnWidth(c, std::max(header, fm.horizontalAdvance("-0.000000e-00")));
+            // The first rows, not the whole table, set the width.
+            int cells = 0;
+            for (int r = 0; r < std::min(m_model->rows, 40); ++r)
+                cells = std::max(cells, fm.horizontalAdvance(qs(grid().cell(r, c).text)) +
+                                            fm.averageCharWidth() * 2);
+            cells = std::min(cells, 24 * fm.averageCharWidth());
+            setColumnWidth(c, std::max({header, cells, fm.horizontalAdvance("-0.000e-00")}));
         }
     }
 

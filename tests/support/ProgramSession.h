@@ -190,7 +190,8 @@ class ProgramSession : public ::testing::Test {
     // program afterwards, unless body did (a save prompt then is answered
     // No). Answers queued before are for the questions at start-up; queued
     // answers that no dialog took are failures.
-    void runProgram(const std::function<void()>& body) {
+    // A file, if given, is opened as from the command line.
+    void runProgram(const std::function<void()>& body, const std::string& file = {}) {
         QTimer watchdog;
         watchdog.setInterval(20);
         QObject::connect(&watchdog, &QTimer::timeout, [this] { watch(); });
@@ -213,11 +214,14 @@ class ProgramSession : public ::testing::Test {
                 // those are sent here.
                 if (!waitFor([&] {
                         QCoreApplication::sendPostedEvents();
-                        // A recovered log shows the report window in front.
+                        // A recovered log shows the report window in front,
+                        // a file opened at start its series window.
+                        const bool opened =
+                            (forms::ReportFrm && forms::ReportFrm->visible()) ||
+                            (forms::OpeningForm && !forms::OpeningForm->seriesWindows().empty());
                         const bool active =
                             main && (main->isActiveWindow() ||
-                                     (forms::ReportFrm && forms::ReportFrm->visible() &&
-                                      QApplication::activeWindow()));
+                                     (opened && QApplication::activeWindow()));
                         return active && painted.windows.contains(main);
                     }))
                     ADD_FAILURE() << "the main window never became active and painted";
@@ -234,7 +238,7 @@ class ProgramSession : public ::testing::Test {
                 }
             };
             QTimer::singleShot(0, start);
-        });
+        }, file);
         watchdog.stop();
         for (const Expected& e : m_answers)
             ADD_FAILURE() << "expected dialog " << e.name << " never opened";
