@@ -131,13 +131,8 @@ void TOpeningForm::buildMenu() {
     SaveDialog1->DefaultExt = "DAT";
     PrinterSetupDialog1 =
         std::make_unique<platform::PrinterSetupDialog>(this, "PrinterSetupDialog1");
-    OpenSeriesDialog1 = std::make_unique<platform::OpenDialog>(this, "OpenSeriesDialog1");
-    OpenSeriesDialog1->Title = "Open";
-    OpenSeriesDialog1->Filter = "CSV files|*.csv|All files|*";
-    SaveSampleDialog1 = std::make_unique<platform::SaveDialog>(this, "SaveSampleDialog1");
-    SaveSampleDialog1->Title = "Save sample";
-    SaveSampleDialog1->Filter = "CSV files|*.csv";
-    SaveSampleDialog1->DefaultExt = "csv";
+    OpenSeriesDialog1 = csvOpenDialog(this, "OpenSeriesDialog1", "Open");
+    SaveSampleDialog1 = csvSaveDialog(this, "SaveSampleDialog1", "Save sample");
 }
 
 StaticText* TOpeningForm::addField(platform::Control* parent, model::Quantity q,
@@ -490,7 +485,6 @@ platform::Label* TOpeningForm::unitLabel(FieldId id) const {
     return m_rows[static_cast<int>(id)].unit;
 }
 
-
 // ------------------------------------------------------------ series
 
 TSeriesFrm& TOpeningForm::seriesWindow() {
@@ -572,8 +566,8 @@ void TOpeningForm::SaveSample1Click(platform::MenuItem&) {
     // current, conductivity and cross-section fields would give.
     inputs.push_back(Quantity::EField);
     // The one of the valence chain the window holds as entered.
-    inputs.push_back(!ZCalculated       ? Quantity::Valence
-                     : !ZstarCalculated ? Quantity::EffectiveValence
+    inputs.push_back(!ZCalculated        ? Quantity::Valence
+                     : !ZstarCalculated  ? Quantity::EffectiveValence
                      : SigmaFromMobility ? Quantity::Mobility
                                          : Quantity::Sigma);
     std::string header, values;

@@ -25,6 +25,23 @@ std::string rowName(std::size_t row) {
 
 }  // namespace
 
+std::unique_ptr<platform::OpenDialog> csvOpenDialog(platform::Form* owner, const std::string& name,
+                                                    const std::string& title) {
+    auto d = std::make_unique<platform::OpenDialog>(owner, name);
+    d->Title = title;
+    d->Filter = "CSV files|*.csv|All files|*";
+    return d;
+}
+
+std::unique_ptr<platform::SaveDialog> csvSaveDialog(platform::Form* owner, const std::string& name,
+                                                    const std::string& title) {
+    auto d = std::make_unique<platform::SaveDialog>(owner, name);
+    d->Title = title;
+    d->Filter = "CSV files|*.csv";
+    d->DefaultExt = "csv";
+    return d;
+}
+
 TSeriesFrm::TSeriesFrm(platform::Form* owner) : Form(owner, "SeriesFrm") {
     setClientSize(1000, 520);
     setMinClientSize(640, 360);
@@ -56,8 +73,8 @@ void TSeriesFrm::buildMenu() {
     using platform::MenuItem;
     platform::MainMenu* menu = createMenu();
     File1 = menu->add("File1", "&File");
-    NewSeries1 = File1->add("NewSeries1", "&New series",
-                            [this](MenuItem& m) { NewSeries1Click(m); });
+    NewSeries1 =
+        File1->add("NewSeries1", "&New series", [this](MenuItem& m) { NewSeries1Click(m); });
     Open1 = File1->add("Open1", "&Open...", [this](MenuItem& m) { Open1Click(m); });
     Save1 = File1->add("Save1", "&Save", [this](MenuItem&) { save(); });
     SaveAs1 = File1->add("SaveAs1", "Save &as...", [this](MenuItem&) { saveAs(); });
@@ -88,10 +105,10 @@ void TSeriesFrm::buildMenu() {
         const auto at = std::min<std::size_t>(Grid1->currentRow(), m_series.rowCount());
         change([this, at] { m_series.insertRows(at, 1); });
     });
-    DeleteRow1 = Edit1->add("DeleteRow1", "&Delete row", [this](MenuItem& m) { DeleteRow1Click(m); });
+    DeleteRow1 =
+        Edit1->add("DeleteRow1", "&Delete row", [this](MenuItem& m) { DeleteRow1Click(m); });
     MoveRowUp1 = Edit1->add("MoveRowUp1", "Move row &up", [this](MenuItem&) { MoveRow(-1); });
-    MoveRowDown1 =
-        Edit1->add("MoveRowDown1", "Move row do&wn", [this](MenuItem&) { MoveRow(1); });
+    MoveRowDown1 = Edit1->add("MoveRowDown1", "Move row do&wn", [this](MenuItem&) { MoveRow(1); });
     Edit1->addSeparator();
     AddColumn1 =
         Edit1->add("AddColumn1", "&Add column...", [this](MenuItem& m) { AddColumn1Click(m); });
@@ -100,13 +117,8 @@ void TSeriesFrm::buildMenu() {
     DeleteColumn1 = Edit1->add("DeleteColumn1", "Delete co&lumn",
                                [this](MenuItem& m) { DeleteColumn1Click(m); });
 
-    OpenDialog1 = std::make_unique<platform::OpenDialog>(this, "OpenDialog1");
-    OpenDialog1->Title = "Open series";
-    OpenDialog1->Filter = "CSV files|*.csv|All files|*";
-    SaveDialog1 = std::make_unique<platform::SaveDialog>(this, "SaveDialog1");
-    SaveDialog1->Title = "Save series";
-    SaveDialog1->Filter = "CSV files|*.csv";
-    SaveDialog1->DefaultExt = "csv";
+    OpenDialog1 = csvOpenDialog(this, "OpenDialog1", "Open series");
+    SaveDialog1 = csvSaveDialog(this, "SaveDialog1", "Save series");
 }
 
 // ------------------------------------------------------------ the table

@@ -16,6 +16,12 @@
 
 namespace forms {
 
+// The file dialogs of series and samples: .csv files, the title given.
+std::unique_ptr<platform::OpenDialog> csvOpenDialog(platform::Form* owner, const std::string& name,
+                                                    const std::string& title);
+std::unique_ptr<platform::SaveDialog> csvSaveDialog(platform::Form* owner, const std::string& name,
+                                                    const std::string& title);
+
 // A series of samples as a table, one row per sample: the inputs as typed
 // and the results of each row, which follow every edit; beside it a plot
 // of a result against a numeric column. Modeless; several may be open.

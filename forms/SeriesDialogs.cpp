@@ -10,8 +10,7 @@ TSaveSeries::TSaveSeries(platform::Form* owner, const std::string& name)
     setBorderStyle(platform::BorderStyle::Dialog);
     setCentered(true);
     setClientSize(365, 92);
-    StaticText1 = add<platform::StaticText>(
-        "StaticText1", "Save the changes to \"" + name + "\"?");
+    StaticText1 = add<platform::StaticText>("StaticText1", "Save the changes to \"" + name + "\"?");
     StaticText1->setSunken(false);
     platform::Font bold;
     bold.bold = true;
@@ -31,8 +30,7 @@ TSaveSeries::TSaveSeries(platform::Form* owner, const std::string& name)
     CancelBtn->setBounds(252, 52, 89, 29);
 }
 
-TColumnName::TColumnName(platform::Form* owner, const std::string& caption,
-                         const std::string& name)
+TColumnName::TColumnName(platform::Form* owner, const std::string& caption, const std::string& name)
     : Form(owner, "ColumnName") {
     setCaption(caption);
     setBorderStyle(platform::BorderStyle::Dialog);

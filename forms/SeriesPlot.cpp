@@ -16,8 +16,8 @@ namespace {
 
 constexpr int kChoiceHeight = 19;
 
-constexpr Quantity kYQuantities[] = {Quantity::Valence, Quantity::EffectiveValence,
-                                     Quantity::Sigma, Quantity::Mobility, Quantity::GeMax};
+constexpr Quantity kYQuantities[] = {Quantity::Valence, Quantity::EffectiveValence, Quantity::Sigma,
+                                     Quantity::Mobility, Quantity::GeMax};
 
 // The result columns of u, U = 2u and the 95 % interval of z and z*.
 struct Bars {
@@ -150,8 +150,7 @@ void TSeriesFrm::updatePlot() {
     const Bars* bars = yq == Quantity::Valence            ? &kValenceBars
                        : yq == Quantity::EffectiveValence ? &kEffectiveBars
                                                           : nullptr;
-    const std::optional<series::Series::Values> u =
-        bars ? m_series.yValues(bars->u) : std::nullopt;
+    const std::optional<series::Series::Values> u = bars ? m_series.yValues(bars->u) : std::nullopt;
     const bool withBars = u && m_bars != 0;
     BarsTxt->setText(u ? barChoices()[m_bars] : "none");
 

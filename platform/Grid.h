@@ -14,8 +14,8 @@ namespace platform {
 // What a grid shows in one cell.
 struct GridCell {
     std::string text;
-    std::optional<Color> background;  // none: the view's own
-    std::string tooltip;
+    std::optional<Color> background{};  // none: the view's own
+    std::string tooltip{};
     bool readOnly = false;
 };
 

@@ -167,8 +167,7 @@ class GridWidget : public QTableView, public PeerBase {
         else if (e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter)
             key = VK_RETURN;
         if (key && state() != QAbstractItemView::EditingState) {
-            grid().userKeyDown(key, key == 'C' || key == 'V',
-                               shift || e->key() == Qt::Key_Backtab);
+            grid().userKeyDown(key, key == 'C' || key == 'V', shift || e->key() == Qt::Key_Backtab);
             return;
         }
         QTableView::keyPressEvent(e);

@@ -963,7 +963,8 @@ TEST_F(EndToEnd, SigmaFromAProfileIsFittedAndUsed) {
         ASSERT_TRUE(w && w->isVisible());
         expectDialog("OpenDialog1", [&](Dialog&) {
             const std::string dir = std::string(QUORVIN_TEST_DATA) + "/scans/";
-            typeText(QString::fromStdString("\"" + dir + "radial-1.txt\" \"" + dir + "radial-2.txt\""));
+            typeText(
+                QString::fromStdString("\"" + dir + "radial-1.txt\" \"" + dir + "radial-2.txt\""));
             key(Qt::Key_Return);
         });
         e2e::click(e2e::find<QWidget>(w, "OpenBtn"));
@@ -1030,7 +1031,6 @@ TEST_F(EndToEnd, EveryWindowShowsItsTextsWhole) {
     });
 }
 
-
 // The README's salt series from the command line: its table, a cell typed,
 // the plot saved as SVG (one marker a row) and as PDF, and the prompt for
 // the unsaved change on closing.
@@ -1069,7 +1069,8 @@ TEST_F(EndToEnd, SaltSeriesFromTheCommandLine) {
 
             const std::string svg = (m_dir / "series.svg").string();
             series.Chart1->SaveImage({svg, platform::ImageFormat::Svg, 300});
-            series.Chart1->SaveImage({(m_dir / "series.pdf").string(), platform::ImageFormat::Pdf, 300});
+            series.Chart1->SaveImage(
+                {(m_dir / "series.pdf").string(), platform::ImageFormat::Pdf, 300});
             const std::string drawing = testing_support::readFile(svg);
             std::size_t markers = 0;
             for (std::size_t at = 0; (at = drawing.find("<circle", at)) != std::string::npos; ++at)

@@ -36,9 +36,9 @@ TEST_F(Guide, NamesEveryMenuCommandOfEveryWindow) {
     const std::string guide = testing_support::readFile(QUORVIN_USER_GUIDE);
     std::vector<std::string> captions;
     forms::TSeriesFrm series(forms::OpeningForm);
-    for (const platform::Form* form : {static_cast<platform::Form*>(forms::OpeningForm),
-                                       static_cast<platform::Form*>(forms::ReportFrm),
-                                       static_cast<platform::Form*>(&series)}) {
+    for (const platform::Form* form :
+         {static_cast<platform::Form*>(forms::OpeningForm),
+          static_cast<platform::Form*>(forms::ReportFrm), static_cast<platform::Form*>(&series)}) {
         ASSERT_NE(form->menu(), nullptr);
         for (const auto& top : form->menu()->items()) {
             captions.push_back(top->caption());

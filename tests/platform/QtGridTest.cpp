@@ -6,10 +6,10 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
-#include <QScrollBar>
-#include <QTableView>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QScrollBar>
+#include <QTableView>
 
 #include <algorithm>
 
@@ -49,7 +49,9 @@ TEST(QtGrid, AsksOnlyForTheRowsItShows) {
         ++calls;
         middle += r >= 100 && r < 99800;
         highest = std::max(highest, r);
-        return platform::GridCell{std::to_string(r) + ":" + std::to_string(c)};
+        platform::GridCell cell;
+        cell.text = std::to_string(r) + ":" + std::to_string(c);
+        return cell;
     };
     std::string edited;
     form.Grid1->OnCellEdited = [&](platform::Grid&, int r, int, const std::string& text) {
