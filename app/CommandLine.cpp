@@ -10,16 +10,18 @@ namespace app {
 
 namespace {
 
-constexpr const char* kUsage = R"(Usage: quorvin [OPTION]... [QT-OPTION]...
+constexpr const char* kUsage = R"(Usage: quorvin [OPTION]... [QT-OPTION]... [FILE.csv]
 Computes the valence z of a macromolecule from one electrophoresis
-measurement by Debye-Hückel-Henry theory, in a window.
+measurement by Debye-Hückel-Henry theory, in a window. A FILE of one
+sample enters its values in the main window; a series of samples opens
+in a series window.
 
   -h, --help      show this text and exit
   -v, --version   show the version and the licence and exit
 
 Qt's own options (for example -platform wayland, -display :1,
 -style Fusion) are passed on to Qt. Any other option, or an argument,
-is refused with exit status 2.
+is refused with exit status 2, as is a second FILE.
 )";
 
 struct QtOption {
@@ -64,6 +66,7 @@ CommandLine refuse(const std::string& why) {
 }  // namespace
 
 CommandLine parseCommandLine(const std::vector<std::string>& args) {
+    std::string file;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
         if (arg == "-h" || arg == "--help")
@@ -73,8 +76,12 @@ CommandLine parseCommandLine(const std::vector<std::string>& args) {
                     "quorvin " QUORVIN_VERSION
                     "\nLicense GPL-3.0-or-later: GNU GPL version 3 or later "
                     "<https://gnu.org/licenses/gpl.html>\n"};
-        if (arg.size() < 2 || arg[0] != '-')
-            return refuse("unexpected argument '" + arg + "'");
+        if (arg.size() < 2 || arg[0] != '-') {
+            if (!file.empty())
+                return refuse("unexpected argument '" + arg + "'");
+            file = arg;
+            continue;
+        }
         std::string_view name(arg);
         name.remove_prefix(name.rfind("--", 0) == 0 ? 2 : 1);
         const std::size_t equals = name.find('=');
@@ -88,7 +95,7 @@ CommandLine parseCommandLine(const std::vector<std::string>& args) {
         if (known->takesValue && !inlineValue && ++i == args.size())
             return refuse("option '" + arg + "' needs a value");
     }
-    return {};
+    return {CommandLine::Action::Run, {}, file};
 }
 
 }  // namespace app

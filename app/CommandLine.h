@@ -14,6 +14,7 @@ struct CommandLine {
     enum class Action { Run, Help, Version, Refuse };
     Action action = Action::Run;
     std::string text;  // for Help and Version on stdout, for Refuse on stderr
+    std::string file;  // a series or a sample (.csv) to open at start, for Run
 };
 
 CommandLine parseCommandLine(const std::vector<std::string>& args);

@@ -14,7 +14,7 @@
 
 namespace app {
 
-int runQuorvin(const std::function<void()>& beforeRun) {
+int runQuorvin(const std::function<void()>& beforeRun, const std::string& file) {
     platform::qt::QtBackend backend;
     platform::Application application(backend);
     std::unique_ptr<forms::LogJournal> journal;
@@ -25,8 +25,10 @@ int runQuorvin(const std::function<void()>& beforeRun) {
         application.CreateForm(forms::ReportFrm);
         journal = std::make_unique<forms::LogJournal>(*forms::ReportFrm, journal::stateFolder());
         // Once the main window is up, so that the questions have their owner.
-        recovery.OnTimer = [&journal] {
+        recovery.OnTimer = [&journal, &file] {
             forms::offerRecovery(*forms::OpeningForm, *forms::ReportFrm, *journal);
+            if (!file.empty())
+                forms::OpeningForm->OpenFile(file);
         };
         recovery.start(0);
         if (beforeRun)

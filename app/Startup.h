@@ -3,6 +3,7 @@
 #pragma once
 
 #include <functional>
+#include <string>
 
 namespace app {
 
@@ -10,7 +11,8 @@ namespace app {
 // run, keeps the log's recovery copy, offers the copies that ended programs
 // left once the main window is shown, and runs the program. A QApplication
 // must exist. beforeRun, if given, runs after the windows exist and before
-// the main one is shown.
-int runQuorvin(const std::function<void()>& beforeRun = {});
+// the main one is shown. A file, if given, opens once the main window is
+// up (a sample enters its values, a series opens in its window).
+int runQuorvin(const std::function<void()>& beforeRun = {}, const std::string& file = {});
 
 }  // namespace app

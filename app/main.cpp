@@ -23,5 +23,5 @@ int main(int argc, char** argv) {
     }
     QApplication qtApp(argc, argv);
     QGuiApplication::setDesktopFileName("org.quorvin.Quorvin");
-    return app::runQuorvin();
+    return app::runQuorvin({}, line.file);
 }

@@ -3,6 +3,7 @@
 #include "forms/Mainfrm.h"
 
 #include <algorithm>
+#include <sstream>
 
 #include "forms/ChargeSequence.h"
 #include "forms/Dcalc.h"
@@ -12,6 +13,7 @@
 #include "forms/Henrymodels.h"
 #include "forms/Mucalc.h"
 #include "forms/Report.h"
+#include "forms/Series.h"
 #include "forms/SigmaProfile.h"
 #include "forms/Solvent.h"
 #include "forms/Uncertainty.h"
@@ -61,6 +63,12 @@ TOpeningForm::TOpeningForm(platform::Form* owner) : Form(owner, "OpeningForm") {
     realign();
     OnShow = [this](platform::Form& f) { FormShow(f); };
     OnClose = [this](platform::Form& f, platform::CloseAction& a) { FormClose(f, a); };
+    // A series with unsaved changes is not lost with the program.
+    OnCloseQuery = [this](platform::Form&, bool& canClose) {
+        for (const auto& w : m_seriesWindows)
+            if (canClose && w->visible())
+                canClose = w->confirmDiscard();
+    };
     ZstarTxt->OnClick = [this](platform::Control& c) { ZstarTxtClick(c); };
     ZTxt->OnClick = [this](platform::Control& c) { ZTxtClick(c); };
     ITxt->OnClick = [this](platform::Control& c) { ITxtClick(c); };
@@ -80,6 +88,12 @@ TOpeningForm::~TOpeningForm() = default;
 void TOpeningForm::buildMenu() {
     platform::MainMenu* menu = createMenu();
     File1 = menu->add("File1", "&File");
+    NewSeries1 = File1->add("NewSeries1", "&New series",
+                            [this](platform::MenuItem& m) { NewSeries1Click(m); });
+    Open1 = File1->add("Open1", "&Open...", [this](platform::MenuItem& m) { Open1Click(m); });
+    SaveSample1 = File1->add("SaveSample1", "Save sa&mple as...",
+                             [this](platform::MenuItem& m) { SaveSample1Click(m); });
+    File1->addSeparator();
     Viewlog1 =
         File1->add("Viewlog1", "&View log...", [this](platform::MenuItem& m) { Viewlog1Click(m); });
     File1->addSeparator();
@@ -120,6 +134,8 @@ void TOpeningForm::buildMenu() {
     SaveDialog1->DefaultExt = "DAT";
     PrinterSetupDialog1 =
         std::make_unique<platform::PrinterSetupDialog>(this, "PrinterSetupDialog1");
+    OpenSeriesDialog1 = csvOpenDialog(this, "OpenSeriesDialog1", "Open");
+    SaveSampleDialog1 = csvSaveDialog(this, "SaveSampleDialog1", "Save sample");
 }
 
 StaticText* TOpeningForm::addField(platform::Control* parent, model::Quantity q,
@@ -488,6 +504,111 @@ platform::Label* TOpeningForm::fieldLabel(FieldId id) const {
 
 platform::Label* TOpeningForm::unitLabel(FieldId id) const {
     return m_rows[static_cast<int>(id)].unit;
+}
+
+// ------------------------------------------------------------ series
+
+TSeriesFrm& TOpeningForm::seriesWindow() {
+    for (const auto& w : m_seriesWindows)
+        if (!w->visible())
+            return *w;
+    m_seriesWindows.push_back(std::make_unique<TSeriesFrm>(this));
+    return *m_seriesWindows.back();
+}
+
+void TOpeningForm::NewSeries1Click(platform::MenuItem&) {
+    TSeriesFrm& w = seriesWindow();
+    w.NewSeries1Click(*w.NewSeries1);
+    w.Show();
+}
+
+void TOpeningForm::Open1Click(platform::MenuItem&) {
+    if (OpenSeriesDialog1->Execute())
+        OpenFile(OpenSeriesDialog1->FileName);
+}
+
+TSeriesFrm* TOpeningForm::OpenFile(const std::string& path) {
+    series::Series file;
+    try {
+        file.open(path);
+    } catch (const std::exception& e) {
+        platform::app().ShowMessage("Cannot open \"" + path + "\": " + e.what());
+        return nullptr;
+    }
+    if (file.rowCount() == 1) {
+        const series::Series::RowEntries row = file.rowEntries(0);
+        std::optional<std::string> why;
+        for (std::size_t c = 0; c < file.columnCount() && !why; ++c)
+            if (!file.cellError(0, c).empty())
+                why = file.cellError(0, c);
+        for (const model::Entry& e : row.entries)
+            if (!why)
+                why = series::mainWindowRefusal(e.quantity, e.text);
+        if (!why)
+            why = EnterRow(row.entries, row.water);
+        if (why)
+            platform::app().ShowMessage("The sample in \"" + path +
+                                        "\" cannot be opened in the main window: " + *why + ".");
+        return nullptr;
+    }
+    TSeriesFrm& w = seriesWindow();
+    if (!w.openFile(path))
+        return nullptr;
+    w.Show();
+    return &w;
+}
+
+std::optional<std::string> TOpeningForm::EnterRow(const std::vector<model::Entry>& entries,
+                                                  bool water) {
+    // Tried on the start-up sample first, so that a refused row leaves the
+    // window as it was.
+    model::Sample s = model::startUpSample();
+    if (auto error = model::enterAll(s, entries, water))
+        return error;
+    static_cast<model::ModelState&>(*this) = s.state;
+    for (int i = 0; i < model::kFieldCount; ++i) {
+        const auto id = static_cast<FieldId>(i);
+        m_fields.setText(id, s.fields.text(id));
+        m_fields.setColor(id, s.fields.color(id));
+    }
+    Recalculate();
+    return std::nullopt;
+}
+
+void TOpeningForm::SaveSample1Click(platform::MenuItem&) {
+    using model::Quantity;
+    std::vector<Quantity> inputs = {Quantity::IonicStrength, Quantity::Temperature,
+                                    Quantity::StokesRadius, Quantity::SaltIonRadius};
+    if (!SolventWater) {
+        inputs.push_back(Quantity::Dielectric);
+        inputs.push_back(Quantity::Viscosity);
+    }
+    // E as its field shows it: at start-up it is not the one that the
+    // current, conductivity and cross-section fields would give.
+    inputs.push_back(Quantity::EField);
+    // The one of the valence chain the window holds as entered.
+    inputs.push_back(!ZCalculated        ? Quantity::Valence
+                     : !ZstarCalculated  ? Quantity::EffectiveValence
+                     : SigmaFromMobility ? Quantity::Mobility
+                                         : Quantity::Sigma);
+    std::string header, values;
+    for (Quantity q : inputs) {
+        const model::QuantityInfo& info = model::quantityInfo(q);
+        header += std::string(header.empty() ? "" : ",") + info.name;
+        values += (values.empty() ? "" : ",") + m_fields.text(*info.field);
+    }
+    if (SolventWater) {
+        header += ",Solvent";
+        values += ",water";
+    }
+    if (!SaveSampleDialog1->Execute())
+        return;
+    series::Series sample;
+    std::istringstream text(header + "\n" + values + "\n");
+    sample.read(text);
+    sample.save(SaveSampleDialog1->FileName);
+    platform::app().ShowInformation("The sample was saved to \"" + SaveSampleDialog1->FileName +
+                                    "\".");
 }
 
 }  // namespace forms

@@ -21,6 +21,7 @@ namespace forms {
 
 class TChargeFrm;
 class THenryModelsFrm;
+class TSeriesFrm;
 class TSigmaProfileFrm;
 class TUncertaintyFrm;
 
@@ -69,6 +70,9 @@ class TOpeningForm : public platform::Form, public model::ModelState {
     std::unique_ptr<GraphExport> Chart1Export;
     // Menu.
     platform::MenuItem* File1;
+    platform::MenuItem* NewSeries1;
+    platform::MenuItem* Open1;
+    platform::MenuItem* SaveSample1;
     platform::MenuItem* Viewlog1;
     platform::MenuItem* CopyGevszvaluestoclipboard1;
     platform::MenuItem* Copygraphtoclipboard1;
@@ -89,6 +93,8 @@ class TOpeningForm : public platform::Form, public model::ModelState {
     std::vector<std::string> Memo1;
     std::unique_ptr<platform::SaveDialog> SaveDialog1;
     std::unique_ptr<platform::PrinterSetupDialog> PrinterSetupDialog1;
+    std::unique_ptr<platform::OpenDialog> OpenSeriesDialog1;
+    std::unique_ptr<platform::SaveDialog> SaveSampleDialog1;
 
     void FormShow(platform::Form& sender);
     // The start-up values from the field texts, and the coefficients that
@@ -138,6 +144,24 @@ class TOpeningForm : public platform::Form, public model::ModelState {
     // in the mobility calculator: one pass with its log entry. The
     // calculator's refusal, with nothing changed, when it would not take it.
     std::optional<std::string> EnterSigma(const std::string& text);
+    // A new series in a window of its own.
+    void NewSeries1Click(platform::MenuItem& sender);
+    // Asks for a .csv file and opens it (OpenFile).
+    void Open1Click(platform::MenuItem& sender);
+    // The entries as the fields show them, as a series of one row.
+    void SaveSample1Click(platform::MenuItem& sender);
+    // A series of one row enters its values here; a longer one opens in a
+    // series window, which it returns. A file that cannot be read changes
+    // nothing and says why.
+    TSeriesFrm* OpenFile(const std::string& path);
+    // A series' row entered as if typed, from the start-up values: one pass
+    // with its log entry. The window's refusal, with nothing changed, when
+    // it would not take the row.
+    std::optional<std::string> EnterRow(const std::vector<model::Entry>& entries, bool water);
+    // The series windows made so far, shown or not.
+    const std::vector<std::unique_ptr<TSeriesFrm>>& seriesWindows() const {
+        return m_seriesWindows;
+    }
     // The standard uncertainty of an input, for the uncertainty window.
     void setInputUncertainty(analysis::Input input, double u);
     // Writes the graph's points as "z Ge" lines.
@@ -194,6 +218,9 @@ class TOpeningForm : public platform::Form, public model::ModelState {
     std::unique_ptr<TChargeFrm> m_charge;
     // The charge window's view of the state, z and its u.
     void showCharge();
+    std::vector<std::unique_ptr<TSeriesFrm>> m_seriesWindows;
+    // A hidden series window to reuse, or a new one.
+    TSeriesFrm& seriesWindow();
     TUncertaintyFrm& uncertaintyWindow();
     WidgetFields m_fields;
     int m_panelWidth = 0;  // the results panel's width the chart was fitted to

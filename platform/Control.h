@@ -49,6 +49,7 @@ enum KeyCode : int {
     VK_RIGHT = 39,
     VK_DOWN = 40,
     VK_DELETE = 46,
+    VK_F2 = 113,
 };
 
 // What changed on a control, so that a back end can bring its widget up to

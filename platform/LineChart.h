@@ -10,6 +10,13 @@
 
 namespace platform {
 
+// An error bar's reach below and above its point.
+struct ErrorBar {
+    double below = 0;
+    double above = 0;
+    friend bool operator==(const ErrorBar&, const ErrorBar&) = default;
+};
+
 // One curve of a line chart, drawn through its points in order, or its
 // points alone as markers.
 struct LineSeries {
@@ -18,6 +25,10 @@ struct LineSeries {
     std::vector<ChartPoint> points;
     bool dashed = false;
     bool markers = false;
+    // Optional, one per point: an error bar, and a name shown when the
+    // pointer rests on the point.
+    std::vector<ErrorBar> errors{};
+    std::vector<std::string> labels{};
     friend bool operator==(const LineSeries&, const LineSeries&) = default;
 };
 

@@ -151,6 +151,21 @@ std::optional<Series::Values> Series::yValues(const std::string& resultName) con
     return values;
 }
 
+Series::RowEntries Series::rowEntries(std::size_t row) const {
+    const Row& r = m_rows.at(row);
+    RowEntries out;
+    for (std::size_t c = 0; c < m_columns.size(); ++c) {
+        const std::string text = trimmed(r.cells[c].text);
+        if (text.empty())
+            continue;
+        if (m_columns[c].kind == ColumnKind::Input)
+            out.entries.push_back({m_columns[c].quantity, programNumber(text, m_dialect)});
+        else if (m_columns[c].kind == ColumnKind::Solvent)
+            out.water = sameName(text, "water");
+    }
+    return out;
+}
+
 // ------------------------------------------------------------ evaluation
 
 SeriesColumn Series::classify(const std::string& header, std::size_t except) const {

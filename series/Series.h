@@ -61,6 +61,14 @@ class Series {
     // GUM's u and U still come).
     void setMonteCarlo(std::optional<analysis::MonteCarloOptions> options);
 
+    // The row as the main window would take it: its inputs in the
+    // program's decimal point and whether its solvent is water.
+    struct RowEntries {
+        std::vector<model::Entry> entries;
+        bool water = false;
+    };
+    RowEntries rowEntries(std::size_t row) const;
+
     // --- values for a graph: one per row, none where a cell holds no number
     using Values = std::vector<std::optional<double>>;
     // A column usable as x: an input, or a text column whose cells are all

@@ -3,6 +3,8 @@
 #include <qcustomplot.h>
 
 #include <QContextMenuEvent>
+#include <QMouseEvent>
+#include <QToolTip>
 
 #include "platform/LineChart.h"
 #include "platform/qt/QtPeers.h"
@@ -47,6 +49,9 @@ class LineChartWidget : public QWidget, public GraphPeer {
         m_plot->plotLayout()->addElement(0, 0, new QCPTextElement(m_plot, QString()));
         m_plot->legend->setVisible(true);
         m_plot->axisRect()->insetLayout()->setInsetAlignment(0, Qt::AlignRight | Qt::AlignBottom);
+        m_plot->setMouseTracking(true);
+        QObject::connect(m_plot, &QCustomPlot::mouseMove, m_plot,
+                         [this](QMouseEvent* e) { showPointLabel(e->pos(), e->globalPosition()); });
     }
 
     void changed(Property what) override {
@@ -79,7 +84,7 @@ class LineChartWidget : public QWidget, public GraphPeer {
 
   private:
     void loadSeries(const LineChart& chart) {
-        m_plot->clearGraphs();
+        m_plot->clearPlottables();
         m_plot->legend->clearItems();
         for (const LineSeries& s : chart.series()) {
             QCPGraph* graph = m_plot->addGraph();
@@ -100,9 +105,46 @@ class LineChartWidget : public QWidget, public GraphPeer {
             }
             if (!s.name.empty())
                 graph->addToLegend();
+            if (s.errors.size() == s.points.size() && !s.errors.empty()) {
+                auto* bars = new QCPErrorBars(m_plot->xAxis, m_plot->yAxis);
+                bars->setDataPlottable(graph);
+                QVector<QCPErrorBarsData> reach;
+                for (const ErrorBar& e : s.errors)
+                    reach.append(QCPErrorBarsData(e.below, e.above));
+                bars->setData(QSharedPointer<QCPErrorBarsDataContainer>(
+                    new QCPErrorBarsDataContainer(reach)));
+                bars->setPen(QPen(colour, 1));
+                bars->setWhiskerWidth(6);
+            }
         }
         // No empty frame where no curve has a name.
         m_plot->legend->setVisible(m_plot->legend->itemCount() > 0);
+    }
+
+    // The label of the point nearest the pointer, within a marker's reach.
+    void showPointLabel(const QPoint& at, const QPointF& global) {
+        if (!m_control)
+            return;
+        const auto& chart = static_cast<LineChart&>(*m_control);
+        const double reach = 8;
+        double best = reach * reach;
+        QString label;
+        for (const LineSeries& s : chart.series()) {
+            if (s.labels.size() != s.points.size())
+                continue;
+            for (std::size_t i = 0; i < s.points.size(); ++i) {
+                const double px = m_plot->xAxis->coordToPixel(s.points[i].x) - at.x();
+                const double py = m_plot->yAxis->coordToPixel(s.points[i].y) - at.y();
+                if (px * px + py * py <= best) {
+                    best = px * px + py * py;
+                    label = qs(s.labels[i]);
+                }
+            }
+        }
+        if (label.isEmpty())
+            QToolTip::hideText();
+        else
+            QToolTip::showText(global.toPoint(), label, m_plot);
     }
 
     QCustomPlot* m_plot;

@@ -2,6 +2,7 @@
 
 #include "platform/qt/QtPeers.h"
 
+#include "platform/Grid.h"
 #include "platform/Image.h"
 #include "platform/LineChart.h"
 #include "platform/RichEdit.h"
@@ -122,6 +123,8 @@ QWidget* createPeerTree(Control& control, QWidget* parent) {
         w = new ChartWidget(*c, parent);
     } else if (auto* c = dynamic_cast<platform::LineChart*>(&control)) {
         w = createLineChartWidget(*c, parent);
+    } else if (auto* c = dynamic_cast<platform::Grid*>(&control)) {
+        w = createGridWidget(*c, parent);
     } else if (auto* c = dynamic_cast<platform::RichEdit*>(&control)) {
         w = createRichEditWidget(*c, parent);
     } else if (auto* c = dynamic_cast<platform::Image*>(&control)) {

@@ -15,6 +15,7 @@ class QCustomPlot;
 class QMenuBar;
 
 namespace platform {
+class Grid;
 class Image;
 class LineChart;
 class RichEdit;
@@ -63,6 +64,9 @@ QWidget* createImageWidget(platform::Image& image, QWidget* parent);
 
 // The line chart's widget (QtLineChart.cpp).
 QWidget* createLineChartWidget(platform::LineChart& chart, QWidget* parent);
+
+// The grid's widget (QtGrid.cpp).
+QWidget* createGridWidget(platform::Grid& grid, QWidget* parent);
 
 // The rich-text editor's widget (QtRichEdit.cpp).
 QWidget* createRichEditWidget(platform::RichEdit& edit, QWidget* parent);

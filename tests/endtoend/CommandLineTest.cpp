@@ -32,7 +32,7 @@ TEST(CommandLine, AnswersRefusesOrLeavesForQt) {
         {{"--frobnicate"},
          Action::Refuse,
          "quorvin: unknown option '--frobnicate'\nTry 'quorvin --help'"},
-        {{"log.rtf"}, Action::Refuse, "quorvin: unexpected argument 'log.rtf'"},
+        {{"a.csv", "b.csv"}, Action::Refuse, "quorvin: unexpected argument 'b.csv'"},
         {{"-platform"}, Action::Refuse, "quorvin: option '-platform' needs a value"},
     };
     for (const Case& c : cases) {
@@ -40,4 +40,5 @@ TEST(CommandLine, AnswersRefusesOrLeavesForQt) {
         EXPECT_EQ(line.action, c.action) << testing::PrintToString(c.args);
         EXPECT_EQ(line.text.rfind(c.textStart, 0), 0u) << line.text;
     }
+    EXPECT_EQ(app::parseCommandLine({"-style", "Fusion", "salt.csv"}).file, "salt.csv");
 }

@@ -12,6 +12,7 @@
 #include <QLineEdit>
 #include <QMimeData>
 #include <QPushButton>
+#include <QTableView>
 #include <QTextEdit>
 
 #include <algorithm>
@@ -23,6 +24,7 @@
 #include "forms/Mucalc.h"
 #include "forms/Report.h"
 #include "forms/ChargeSequence.h"
+#include "forms/Series.h"
 #include "forms/SigmaProfile.h"
 #include "forms/Uncertainty.h"
 #include "platform/base/NumberText.h"
@@ -969,7 +971,8 @@ TEST_F(EndToEnd, SigmaFromAProfileIsFittedAndUsed) {
         ASSERT_TRUE(w && w->isVisible());
         expectDialog("OpenDialog1", [&](Dialog&) {
             const std::string dir = std::string(QUORVIN_TEST_DATA) + "/scans/";
-            typeText(QString::fromStdString("\"" + dir + "radial-1.txt\" \"" + dir + "radial-2.txt\""));
+            typeText(
+                QString::fromStdString("\"" + dir + "radial-1.txt\" \"" + dir + "radial-2.txt\""));
             key(Qt::Key_Return);
         });
         e2e::click(e2e::find<QWidget>(w, "OpenBtn"));
@@ -1051,6 +1054,61 @@ TEST_F(EndToEnd, EveryWindowShowsItsTextsWhole) {
         });
         menu(main, "About1");
     });
+}
+
+// The README's salt series from the command line: its table, a cell typed,
+// the plot saved as SVG (one marker a row) and as PDF, and the prompt for
+// the unsaved change on closing.
+TEST_F(EndToEnd, SaltSeriesFromTheCommandLine) {
+    const std::filesystem::path file = m_dir / "salt-series.csv";
+    std::filesystem::copy_file(QUORVIN_EXAMPLES "/salt-series.csv", file);
+    runProgram(
+        [&] {
+            ASSERT_FALSE(forms::OpeningForm->seriesWindows().empty());
+            forms::TSeriesFrm& series = *forms::OpeningForm->seriesWindows().front();
+            QWidget* window = windowOf(&series);
+            ASSERT_TRUE(window && window->isVisible());
+            EXPECT_EQ(window->windowTitle().toStdString(), "salt-series.csv - Series");
+            auto* view = e2e::find<QTableView>(window, "Grid1");
+            ASSERT_NE(view, nullptr);
+            const int rows = static_cast<int>(series.document().rowCount());
+            EXPECT_EQ(view->model()->rowCount(), rows + 1);
+            const auto& headers = series.Grid1->headers();
+            const int mobility = static_cast<int>(
+                std::find_if(headers.begin(), headers.end(),
+                             [](const std::string& h) { return h.rfind("Mobility", 0) == 0; }) -
+                headers.begin());
+
+            view->setFocus();
+            series.Grid1->setCurrent(0, mobility);
+            key(Qt::Key_F2);
+            key(Qt::Key_A, {}, Qt::ControlModifier);
+            typeText("2.10");
+            key(Qt::Key_Return);
+            e2e::waitFor([&] { return series.document().cellText(0, mobility) == "2.10"; });
+            EXPECT_EQ(series.document().cellText(0, mobility), "2.10");
+            EXPECT_EQ(window->windowTitle().toStdString(), "salt-series.csv * - Series");
+            EXPECT_EQ(series.Grid1->currentRow(), 1) << "Enter moves down";
+            screenshot(window, "series-window");
+            expectNothingClipped(window);
+
+            const std::string svg = (m_dir / "series.svg").string();
+            series.Chart1->SaveImage({svg, platform::ImageFormat::Svg, 300});
+            series.Chart1->SaveImage(
+                {(m_dir / "series.pdf").string(), platform::ImageFormat::Pdf, 300});
+            const std::string drawing = testing_support::readFile(svg);
+            std::size_t markers = 0;
+            for (std::size_t at = 0; (at = drawing.find("<circle", at)) != std::string::npos; ++at)
+                ++markers;
+            EXPECT_EQ(markers, static_cast<std::size_t>(rows));
+            EXPECT_NE(drawing.find("Quorvin " QUORVIN_VERSION), std::string::npos);
+            EXPECT_EQ(testing_support::readFile(m_dir / "series.pdf").rfind("%PDF", 0), 0u);
+
+            expectDialog("SaveSeries", [](Dialog& d) { d.click("NoBtn"); });
+            menu(window, "Close1");
+            EXPECT_FALSE(window->isVisible());
+        },
+        file.string());
 }
 
 }  // namespace

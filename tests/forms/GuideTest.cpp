@@ -9,6 +9,7 @@
 
 #include "forms/Mainfrm.h"
 #include "forms/Report.h"
+#include "forms/Series.h"
 #include "platform/Menu.h"
 #include "tests/support/Files.h"
 #include "tests/support/MainWindowSession.h"
@@ -34,8 +35,10 @@ class Guide : public testing_support::MainWindowSession {};
 TEST_F(Guide, NamesEveryMenuCommandOfEveryWindow) {
     const std::string guide = testing_support::readFile(QUORVIN_USER_GUIDE);
     std::vector<std::string> captions;
-    for (const platform::Form* form : {static_cast<platform::Form*>(forms::OpeningForm),
-                                       static_cast<platform::Form*>(forms::ReportFrm)}) {
+    forms::TSeriesFrm series(forms::OpeningForm);
+    for (const platform::Form* form :
+         {static_cast<platform::Form*>(forms::OpeningForm),
+          static_cast<platform::Form*>(forms::ReportFrm), static_cast<platform::Form*>(&series)}) {
         ASSERT_NE(form->menu(), nullptr);
         for (const auto& top : form->menu()->items()) {
             captions.push_back(top->caption());

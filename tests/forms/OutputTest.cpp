@@ -288,7 +288,11 @@ TEST_F(Output, MenuLayout) {
     std::vector<std::string> captions;
     for (const auto& item : form().File1->items())
         captions.push_back(item->caption());
-    const std::vector<std::string> expected = {"&View log...",
+    const std::vector<std::string> expected = {"&New series",
+                                               "&Open...",
+                                               "Save sa&mple as...",
+                                               "-",
+                                               "&View log...",
                                                "-",
                                                "Create .DAT file with z and Ge...",
                                                "-",

@@ -1,8 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 
 #include <gtest/gtest.h>
+
 #include <sys/stat.h>
 #include <unistd.h>
+#include <algorithm>
 
 #include <filesystem>
 #include <fstream>
@@ -101,7 +103,12 @@ TEST_F(ReportWindow, ViewLogShowsTheWindowAndExitOrFrameOnlyHideIt) {
     application.Run();
     platform::MenuItem* view = forms::OpeningForm->menu()->findPath({"&File", "&View log..."});
     ASSERT_NE(view, nullptr);
-    EXPECT_TRUE(forms::OpeningForm->menu()->findPath({"&File"})->items().at(1)->isSeparator());
+    const auto& file = forms::OpeningForm->menu()->findPath({"&File"})->items();
+    const auto after = std::find_if(file.begin(), file.end(),
+                                    [view](const auto& item) { return item.get() == view; }) +
+                       1;
+    ASSERT_NE(after, file.end());
+    EXPECT_TRUE((*after)->isSeparator());
     addLines({"first"});
     view->userClick(forms::OpeningForm);
     EXPECT_TRUE(report().visible());

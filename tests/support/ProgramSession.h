@@ -190,51 +190,56 @@ class ProgramSession : public ::testing::Test {
     // program afterwards, unless body did (a save prompt then is answered
     // No). Answers queued before are for the questions at start-up; queued
     // answers that no dialog took are failures.
-    void runProgram(const std::function<void()>& body) {
+    // A file, if given, is opened as from the command line.
+    void runProgram(const std::function<void()>& body, const std::string& file = {}) {
         QTimer watchdog;
         watchdog.setInterval(20);
         QObject::connect(&watchdog, &QTimer::timeout, [this] { watch(); });
         PaintWatch painted;
         qApp->installEventFilter(&painted);
         std::function<void()> start;
-        app::runQuorvin([&] {
-            watchdog.start();
-            start = [&] {
-                // Questions at start-up come first; the body runs in the
-                // main loop, not inside their modal loops.
-                if (QApplication::activeModalWidget()) {
-                    QTimer::singleShot(20, start);
-                    return;
-                }
-                main = windowOf(forms::OpeningForm);
-                // As a user, who acts on what the window has drawn. This runs
-                // in a queued call, inside which the nested event loops do not
-                // run the other queued calls (such as the graph's redraw):
-                // those are sent here.
-                if (!waitFor([&] {
-                        QCoreApplication::sendPostedEvents();
-                        // A recovered log shows the report window in front.
-                        const bool active =
-                            main && (main->isActiveWindow() ||
-                                     (forms::ReportFrm && forms::ReportFrm->visible() &&
-                                      QApplication::activeWindow()));
-                        return active && painted.windows.contains(main);
-                    }))
-                    ADD_FAILURE() << "the main window never became active and painted";
-                qApp->removeEventFilter(&painted);
-                body();
-                if (!platform::Application::current().terminated()) {
-                    if (forms::ReportFrm && forms::ReportFrm->LogUnsaved)
-                        expectDialog("SaveLog", [](Dialog& d) { d.click("BitBtn2"); });
-                    menu(main, "Exit1");
-                }
-                if (!platform::Application::current().terminated()) {
-                    ADD_FAILURE() << "the program did not end on Exit";
-                    QApplication::quit();
-                }
-            };
-            QTimer::singleShot(0, start);
-        });
+        app::runQuorvin(
+            [&] {
+                watchdog.start();
+                start = [&] {
+                    // Questions at start-up come first; the body runs in the
+                    // main loop, not inside their modal loops.
+                    if (QApplication::activeModalWidget()) {
+                        QTimer::singleShot(20, start);
+                        return;
+                    }
+                    main = windowOf(forms::OpeningForm);
+                    // As a user, who acts on what the window has drawn. This runs
+                    // in a queued call, inside which the nested event loops do not
+                    // run the other queued calls (such as the graph's redraw):
+                    // those are sent here.
+                    if (!waitFor([&] {
+                            QCoreApplication::sendPostedEvents();
+                            // A recovered log shows the report window in front,
+                            // a file opened at start its series window.
+                            const bool opened = (forms::ReportFrm && forms::ReportFrm->visible()) ||
+                                                (forms::OpeningForm &&
+                                                 !forms::OpeningForm->seriesWindows().empty());
+                            const bool active = main && (main->isActiveWindow() ||
+                                                         (opened && QApplication::activeWindow()));
+                            return active && painted.windows.contains(main);
+                        }))
+                        ADD_FAILURE() << "the main window never became active and painted";
+                    qApp->removeEventFilter(&painted);
+                    body();
+                    if (!platform::Application::current().terminated()) {
+                        if (forms::ReportFrm && forms::ReportFrm->LogUnsaved)
+                            expectDialog("SaveLog", [](Dialog& d) { d.click("BitBtn2"); });
+                        menu(main, "Exit1");
+                    }
+                    if (!platform::Application::current().terminated()) {
+                        ADD_FAILURE() << "the program did not end on Exit";
+                        QApplication::quit();
+                    }
+                };
+                QTimer::singleShot(0, start);
+            },
+            file);
         watchdog.stop();
         for (const Expected& e : m_answers)
             ADD_FAILURE() << "expected dialog " << e.name << " never opened";

@@ -1,0 +1,397 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
+#include "forms/Series.h"
+
+#include <algorithm>
+#include <sstream>
+
+#include "forms/Mainfrm.h"
+#include "forms/SeriesDialogs.h"
+#include "platform/Application.h"
+
+namespace forms {
+
+namespace {
+
+constexpr int kPlotWidth = 400;
+constexpr int kStatusHeight = 20;
+
+// A refused cell: red, as the main window shows no such colour.
+constexpr platform::Color kErrorColor = platform::clRed;
+
+std::string rowName(std::size_t row) {
+    return "Row " + std::to_string(row + 1);
+}
+
+}  // namespace
+
+std::unique_ptr<platform::OpenDialog> csvOpenDialog(platform::Form* owner, const std::string& name,
+                                                    const std::string& title) {
+    auto d = std::make_unique<platform::OpenDialog>(owner, name);
+    d->Title = title;
+    d->Filter = "CSV files|*.csv|All files|*";
+    return d;
+}
+
+std::unique_ptr<platform::SaveDialog> csvSaveDialog(platform::Form* owner, const std::string& name,
+                                                    const std::string& title) {
+    auto d = std::make_unique<platform::SaveDialog>(owner, name);
+    d->Title = title;
+    d->Filter = "CSV files|*.csv";
+    d->DefaultExt = "csv";
+    return d;
+}
+
+TSeriesFrm::TSeriesFrm(platform::Form* owner) : Form(owner, "SeriesFrm") {
+    setClientSize(1000, 520);
+    setMinClientSize(640, 360);
+    buildMenu();
+
+    StatusLbl = add<platform::Label>("StatusLbl");
+    StatusLbl->setBounds(0, clientHeight() - kStatusHeight, clientWidth(), kStatusHeight);
+    StatusLbl->setAlign(platform::Align::Bottom);
+
+    buildPlotPanel();
+
+    Grid1 = add<platform::Grid>("Grid1");
+    Grid1->setAlign(platform::Align::Client);
+    Grid1->setAccessibleName("Series table");
+    Grid1->OnGetCell = [this](int r, int c) { return cellAt(r, c); };
+    Grid1->OnCellEdited = [this](platform::Grid&, int r, int c, const std::string& text) {
+        cellEdited(r, c, text);
+    };
+    Grid1->OnCurrentChanged = [this](platform::Control&) { updateStatus(); };
+    Grid1->OnCopy = [this](platform::Control&) { Copy1Click(*Copy1); };
+    Grid1->OnPaste = [this](platform::Control&) { Paste1Click(*Paste1); };
+    realign();
+
+    OnCloseQuery = [this](platform::Form&, bool& canClose) { canClose = confirmDiscard(); };
+    refresh();
+}
+
+void TSeriesFrm::buildMenu() {
+    using platform::MenuItem;
+    platform::MainMenu* menu = createMenu();
+    File1 = menu->add("File1", "&File");
+    NewSeries1 =
+        File1->add("NewSeries1", "&New series", [this](MenuItem& m) { NewSeries1Click(m); });
+    Open1 = File1->add("Open1", "&Open...", [this](MenuItem& m) { Open1Click(m); });
+    Save1 = File1->add("Save1", "&Save", [this](MenuItem&) { save(); });
+    SaveAs1 = File1->add("SaveAs1", "Save &as...", [this](MenuItem&) { saveAs(); });
+    File1->addSeparator();
+    OpenInMain1 = File1->add("OpenInMain1", "Open in &main window",
+                             [this](MenuItem& m) { OpenInMain1Click(m); });
+    File1->addSeparator();
+    Close1 = File1->add("Close1", "&Close", [this](MenuItem&) { Close(); });
+
+    Edit1 = menu->add("Edit1", "&Edit");
+    Undo1 = Edit1->add("Undo1", "&Undo", [this](MenuItem&) {
+        change([this] {
+            if (m_series.canUndo())
+                m_series.undo();
+        });
+    });
+    Redo1 = Edit1->add("Redo1", "&Redo", [this](MenuItem&) {
+        change([this] {
+            if (m_series.canRedo())
+                m_series.redo();
+        });
+    });
+    Edit1->addSeparator();
+    Copy1 = Edit1->add("Copy1", "&Copy", [this](MenuItem& m) { Copy1Click(m); });
+    Paste1 = Edit1->add("Paste1", "&Paste", [this](MenuItem& m) { Paste1Click(m); });
+    Edit1->addSeparator();
+    InsertRow1 = Edit1->add("InsertRow1", "&Insert row", [this](MenuItem&) {
+        const auto at = std::min<std::size_t>(Grid1->currentRow(), m_series.rowCount());
+        change([this, at] { m_series.insertRows(at, 1); });
+    });
+    DeleteRow1 =
+        Edit1->add("DeleteRow1", "&Delete row", [this](MenuItem& m) { DeleteRow1Click(m); });
+    MoveRowUp1 = Edit1->add("MoveRowUp1", "Move row &up", [this](MenuItem&) { MoveRow(-1); });
+    MoveRowDown1 = Edit1->add("MoveRowDown1", "Move row do&wn", [this](MenuItem&) { MoveRow(1); });
+    Edit1->addSeparator();
+    AddColumn1 =
+        Edit1->add("AddColumn1", "&Add column...", [this](MenuItem& m) { AddColumn1Click(m); });
+    RenameColumn1 = Edit1->add("RenameColumn1", "Re&name column...",
+                               [this](MenuItem& m) { RenameColumn1Click(m); });
+    DeleteColumn1 = Edit1->add("DeleteColumn1", "Delete co&lumn",
+                               [this](MenuItem& m) { DeleteColumn1Click(m); });
+
+    OpenDialog1 = csvOpenDialog(this, "OpenDialog1", "Open series");
+    SaveDialog1 = csvSaveDialog(this, "SaveDialog1", "Save series");
+}
+
+// ------------------------------------------------------------ the table
+
+platform::GridCell TSeriesFrm::cellAt(int row, int column) const {
+    platform::GridCell cell;
+    const auto r = static_cast<std::size_t>(row);
+    const int inputs = inputColumns();
+    if (column >= inputs) {
+        cell.readOnly = true;
+        cell.background = platform::clYellow;
+        if (r < m_series.rowCount()) {
+            cell.text = m_series.resultText(r, static_cast<std::size_t>(column - inputs));
+            cell.tooltip = m_series.rowError(r);
+        }
+        return cell;
+    }
+    if (r >= m_series.rowCount())
+        return cell;  // the empty row below the table, to type a new one into
+    const auto c = static_cast<std::size_t>(column);
+    cell.text = m_series.cellText(r, c);
+    cell.tooltip = m_series.cellError(r, c);
+    if (!cell.tooltip.empty())
+        cell.background = kErrorColor;
+    return cell;
+}
+
+void TSeriesFrm::cellEdited(int row, int column, const std::string& text) {
+    const auto r = static_cast<std::size_t>(row);
+    const auto c = static_cast<std::size_t>(column);
+    if (r < m_series.rowCount() && m_series.cellText(r, c) == text)
+        return;
+    // Typing into the empty row adds it, as one step to undo.
+    change([&] {
+        if (r < m_series.rowCount())
+            m_series.setCell(r, c, text);
+        else
+            m_series.paste(r, c, text);
+    });
+}
+
+void TSeriesFrm::change(const std::function<void()>& command) {
+    try {
+        command();
+    } catch (...) {
+        refresh();
+        throw;
+    }
+    refresh();
+}
+
+void TSeriesFrm::refresh() {
+    std::vector<std::string> headers;
+    for (std::size_t c = 0; c < m_series.columnCount(); ++c)
+        headers.push_back(m_series.headerText(c));
+    for (const std::string& name : m_series.resultNames())
+        headers.push_back(name);
+    const int row = Grid1->currentRow(), column = Grid1->currentColumn();
+    if (headers != Grid1->headers() || Grid1->rowCount() != int(m_series.rowCount()) + 1) {
+        Grid1->setShape(std::move(headers), static_cast<int>(m_series.rowCount()) + 1);
+        Grid1->setCurrent(row, column);
+    }
+    Grid1->invalidate();
+    setCaption((m_path.empty() ? std::string("Untitled") : fileName()) +
+               (m_series.dirty() ? " *" : "") + " - Series");
+    updateStatus();
+    updatePlot();
+}
+
+void TSeriesFrm::updateStatus() {
+    const auto r = static_cast<std::size_t>(Grid1->currentRow());
+    const auto c = static_cast<std::size_t>(Grid1->currentColumn());
+    std::string text;
+    if (r < m_series.rowCount()) {
+        if (c < m_series.columnCount() && !m_series.cellError(r, c).empty())
+            text = rowName(r) + ", " + m_series.headerText(c) + ": " + m_series.cellError(r, c);
+        else if (!m_series.rowError(r).empty())
+            text = rowName(r) + ": " + m_series.rowError(r);
+    }
+    if (text.empty()) {
+        std::size_t refused = 0;
+        for (std::size_t i = 0; i < m_series.rowCount(); ++i)
+            refused += m_series.resultText(i, 0).empty() && !m_series.rowEntries(i).entries.empty();
+        text = std::to_string(m_series.rowCount()) + " rows";
+        if (refused)
+            text += ", " + std::to_string(refused) + " without results";
+    }
+    StatusLbl->setText(text);
+}
+
+std::string TSeriesFrm::fileName() const {
+    return m_path.filename().string();
+}
+
+// ------------------------------------------------------------ files
+
+bool TSeriesFrm::confirmDiscard() {
+    if (!m_series.dirty())
+        return true;
+    const std::string name = m_path.empty() ? std::string("Untitled") : fileName();
+    TSaveSeries prompt(this, name);
+    switch (prompt.ShowModal()) {
+        case platform::ModalResult::Yes:
+            return save();
+        case platform::ModalResult::No:
+            return true;
+        default:
+            return false;
+    }
+}
+
+void TSeriesFrm::NewSeries1Click(platform::MenuItem&) {
+    if (!confirmDiscard())
+        return;
+    // The columns of a typical measurement to start from; more come with
+    // Add column... or a paste.
+    series::Series fresh;
+    std::istringstream header("Sample,IonicStrength,Temperature,StokesRadius,Mobility\n");
+    fresh.read(header);
+    m_series = std::move(fresh);
+    m_path.clear();
+    m_xColumn = 0;
+    refresh();
+}
+
+void TSeriesFrm::Open1Click(platform::MenuItem&) {
+    if (!confirmDiscard() || !OpenDialog1->Execute())
+        return;
+    openFile(OpenDialog1->FileName);
+}
+
+bool TSeriesFrm::openFile(const std::filesystem::path& path) {
+    series::Series opened;
+    try {
+        opened.open(path);
+    } catch (const std::exception& e) {
+        platform::app().ShowMessage("Cannot open \"" + path.string() + "\": " + e.what());
+        return false;
+    }
+    m_series = std::move(opened);
+    m_path = path;
+    m_xColumn = 0;
+    Grid1->setCurrent(0, 0);
+    refresh();
+    return true;
+}
+
+bool TSeriesFrm::save() {
+    if (m_path.empty())
+        return saveAs();
+    try {
+        m_series.save(m_path);
+    } catch (const std::exception& e) {
+        platform::app().ShowMessage(e.what());
+        return false;
+    }
+    refresh();
+    return true;
+}
+
+bool TSeriesFrm::saveAs() {
+    SaveDialog1->FileName = m_path.empty() ? std::string("series.csv") : m_path.string();
+    if (!SaveDialog1->Execute())
+        return false;
+    const std::filesystem::path previous = m_path;
+    m_path = SaveDialog1->FileName;
+    if (save())
+        return true;
+    m_path = previous;
+    refresh();
+    return false;
+}
+
+// ------------------------------------------------------------ commands
+
+void TSeriesFrm::OpenInMain1Click(platform::MenuItem&) {
+    const auto r = static_cast<std::size_t>(Grid1->currentRow());
+    const std::string refused = rowName(r) + " cannot be opened in the main window: ";
+    if (r >= m_series.rowCount() || m_series.rowEntries(r).entries.empty()) {
+        platform::app().ShowMessage(rowName(r) + " holds no values to open in the main window.");
+        return;
+    }
+    for (std::size_t c = 0; c < m_series.columnCount(); ++c)
+        if (!m_series.cellError(r, c).empty()) {
+            platform::app().ShowMessage(refused + m_series.cellError(r, c) + ".");
+            return;
+        }
+    if (!m_series.rowError(r).empty()) {
+        platform::app().ShowMessage(refused + m_series.rowError(r) + ".");
+        return;
+    }
+    const series::Series::RowEntries row = m_series.rowEntries(r);
+    for (const model::Entry& e : row.entries)
+        if (auto why = series::mainWindowRefusal(e.quantity, e.text)) {
+            platform::app().ShowMessage(refused + *why + ".");
+            return;
+        }
+    if (auto why = OpeningForm->EnterRow(row.entries, row.water))
+        platform::app().ShowMessage(refused + *why + ".");
+}
+
+void TSeriesFrm::Copy1Click(platform::MenuItem&) {
+    const platform::GridRange& b = Grid1->selection();
+    std::string block;
+    for (int r = b.top; r <= b.bottom; ++r) {
+        for (int c = b.left; c <= b.right; ++c)
+            block += (c > b.left ? "\t" : "") + Grid1->cell(r, c).text;
+        block += "\n";
+    }
+    platform::services().setClipboard({block, {}});
+}
+
+void TSeriesFrm::Paste1Click(platform::MenuItem&) {
+    const int column = Grid1->currentColumn();
+    if (column >= inputColumns()) {
+        platform::app().ShowMessage(
+            "The results are calculated: paste into the inputs' columns, on the left.");
+        return;
+    }
+    const std::string block = platform::services().clipboard().plain;
+    if (block.empty())
+        return;
+    change([&] {
+        m_series.paste(static_cast<std::size_t>(Grid1->currentRow()),
+                       static_cast<std::size_t>(column), block);
+    });
+}
+
+void TSeriesFrm::DeleteRow1Click(platform::MenuItem&) {
+    const platform::GridRange& b = Grid1->selection();
+    const auto top = static_cast<std::size_t>(b.top);
+    const auto end = std::min<std::size_t>(b.bottom + 1, m_series.rowCount());
+    if (top >= end)
+        return;
+    change([&] { m_series.deleteRows(top, end - top); });
+}
+
+void TSeriesFrm::MoveRow(int by) {
+    const int from = Grid1->currentRow();
+    const int to = from + by;
+    if (from >= int(m_series.rowCount()) || to < 0 || to >= int(m_series.rowCount()))
+        return;
+    change([&] { m_series.moveRow(from, to); });
+    Grid1->setCurrent(to, Grid1->currentColumn());
+}
+
+void TSeriesFrm::AddColumn1Click(platform::MenuItem&) {
+    TColumnName prompt(this, "Add column", "");
+    if (prompt.ShowModal() != platform::ModalResult::Ok || prompt.NameEdit->text().empty())
+        return;
+    const auto at = std::min<std::size_t>(Grid1->currentColumn() + 1, m_series.columnCount());
+    change([&] { m_series.addColumn(at, prompt.NameEdit->text()); });
+}
+
+void TSeriesFrm::RenameColumn1Click(platform::MenuItem&) {
+    const auto c = static_cast<std::size_t>(Grid1->currentColumn());
+    if (c >= m_series.columnCount()) {
+        platform::app().ShowMessage("The results' columns keep their names.");
+        return;
+    }
+    TColumnName prompt(this, "Rename column", m_series.column(c).header);
+    if (prompt.ShowModal() != platform::ModalResult::Ok || prompt.NameEdit->text().empty())
+        return;
+    change([&] { m_series.renameColumn(c, prompt.NameEdit->text()); });
+}
+
+void TSeriesFrm::DeleteColumn1Click(platform::MenuItem&) {
+    const auto c = static_cast<std::size_t>(Grid1->currentColumn());
+    if (c >= m_series.columnCount()) {
+        platform::app().ShowMessage("The results' columns cannot be deleted.");
+        return;
+    }
+    change([&] { m_series.deleteColumn(c); });
+}
+
+}  // namespace forms

@@ -1,0 +1,105 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
+#pragma once
+
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "forms/GraphExport.h"
+#include "platform/Dialogs.h"
+#include "platform/Form.h"
+#include "platform/Grid.h"
+#include "platform/LineChart.h"
+#include "series/Series.h"
+
+namespace forms {
+
+// The file dialogs of series and samples: .csv files, the title given.
+std::unique_ptr<platform::OpenDialog> csvOpenDialog(platform::Form* owner, const std::string& name,
+                                                    const std::string& title);
+std::unique_ptr<platform::SaveDialog> csvSaveDialog(platform::Form* owner, const std::string& name,
+                                                    const std::string& title);
+
+// A series of samples as a table, one row per sample: the inputs as typed
+// and the results of each row, which follow every edit; beside it a plot
+// of a result against a numeric column. Modeless; several may be open.
+class TSeriesFrm : public platform::Form {
+  public:
+    explicit TSeriesFrm(platform::Form* owner);
+    std::string className() const override { return "TSeriesFrm"; }
+
+    // Opens a file in this window; the error, with its line and column, is
+    // shown and nothing changes when it cannot be read. True when opened.
+    bool openFile(const std::filesystem::path& path);
+    const series::Series& document() const { return m_series; }
+    const std::filesystem::path& path() const { return m_path; }
+    // Asks to save unsaved changes; false when the user kept the window.
+    bool confirmDiscard();
+
+    platform::Grid* Grid1;
+    platform::Label* StatusLbl;
+    platform::Panel* PlotPanel;
+    platform::Label* XLbl;
+    platform::StaticText* XTxt;  // a click chooses the next numeric column
+    platform::Label* YLbl;
+    platform::StaticText* YTxt;
+    platform::Label* ScaleLbl;
+    platform::StaticText* ScaleTxt;  // linear or logarithmic x
+    platform::Label* BarsLbl;
+    platform::StaticText* BarsTxt;  // none, u, U = 2u or the 95 % interval
+    platform::LineChart* Chart1;
+    std::unique_ptr<GraphExport> Chart1Export;
+
+    platform::MenuItem *File1, *NewSeries1, *Open1, *Save1, *SaveAs1, *OpenInMain1, *Close1;
+    platform::MenuItem *Edit1, *Undo1, *Redo1, *Copy1, *Paste1, *InsertRow1, *DeleteRow1,
+        *MoveRowUp1, *MoveRowDown1, *AddColumn1, *RenameColumn1, *DeleteColumn1;
+    std::unique_ptr<platform::OpenDialog> OpenDialog1;
+    std::unique_ptr<platform::SaveDialog> SaveDialog1;
+
+    void NewSeries1Click(platform::MenuItem&);
+    void Open1Click(platform::MenuItem&);
+    // False when nothing was saved (cancelled or failed).
+    bool save();
+    bool saveAs();
+    void OpenInMain1Click(platform::MenuItem&);
+    void Copy1Click(platform::MenuItem&);
+    void Paste1Click(platform::MenuItem&);
+    void AddColumn1Click(platform::MenuItem&);
+    void RenameColumn1Click(platform::MenuItem&);
+    void DeleteColumn1Click(platform::MenuItem&);
+    void MoveRow(int by);
+    void DeleteRow1Click(platform::MenuItem&);
+
+    // The names y can take, and the error bars' kinds, as the fields show
+    // them.
+    static const std::vector<std::string>& yChoices();
+    static const std::vector<std::string>& barChoices();
+
+  private:
+    void buildMenu();
+    void buildPlotPanel();
+    platform::GridCell cellAt(int row, int column) const;
+    void cellEdited(int row, int column, const std::string& text);
+    // The table, title, status line and plot after a change.
+    void refresh();
+    void updateStatus();
+    void updatePlot();
+    std::string plotCaption() const;
+    // Numeric columns usable as x.
+    std::vector<std::size_t> xColumns() const;
+    std::string fileName() const;
+    int inputColumns() const { return static_cast<int>(m_series.columnCount()); }
+    // Runs a command of the document; its refusal is shown.
+    void change(const std::function<void()>& command);
+
+    series::Series m_series;
+    std::filesystem::path m_path;
+    std::size_t m_xColumn = 0;
+    std::size_t m_y = 0;
+    std::size_t m_bars = 0;
+    bool m_logX = false;
+};
+
+}  // namespace forms

@@ -1,0 +1,231 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
+// The series window on the headless back end: typing, pasting, editing and
+// undoing in its table, refused cells, the plot, files, the main window
+// taking a row, and the prompt for unsaved changes.
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <string>
+
+#include "forms/Mainfrm.h"
+#include "forms/Report.h"
+#include "forms/Series.h"
+#include "forms/SeriesDialogs.h"
+#include "platform/base/NumberText.h"
+#include "tests/support/MainWindowSession.h"
+
+using forms::OpeningForm;
+using forms::TSeriesFrm;
+using platform::clRed;
+using platform::clYellow;
+
+namespace {
+
+constexpr const char* kSalt =
+    "Sample,IonicStrength,Temperature,StokesRadius,Mobility\n"
+    "A,0.010,25,3.5,1.80\n"
+    "B,0.050,25,3.5,1.31\n"
+    "C,0.100,25,3.5,1.12\n";
+
+class SeriesWindow : public testing_support::MainWindowSession {
+  protected:
+    std::string write(const std::string& name, const std::string& text) {
+        std::ofstream(dir() / name, std::ios::binary) << text;
+        return (dir() / name).string();
+    }
+    TSeriesFrm& open(const std::string& text, const std::string& name = "s.csv") {
+        TSeriesFrm* w = OpeningForm->OpenFile(write(name, text));
+        EXPECT_NE(w, nullptr);
+        return *w;
+    }
+    TSeriesFrm& newSeries() {
+        OpeningForm->NewSeries1->userClick(OpeningForm);
+        return *OpeningForm->seriesWindows().back();
+    }
+    // The grid's column of a header or result name.
+    static int column(TSeriesFrm& w, const std::string& name) {
+        const auto& h = w.Grid1->headers();
+        for (std::size_t c = 0; c < h.size(); ++c)
+            if (h[c] == name || h[c].rfind(name + " (", 0) == 0)
+                return static_cast<int>(c);
+        ADD_FAILURE() << "no column " << name;
+        return 0;
+    }
+    static std::string text(TSeriesFrm& w, int row, const std::string& column_) {
+        return w.Grid1->cell(row, column(w, column_)).text;
+    }
+};
+
+// State: a new series. Action: a row typed cell by cell with Tab, a block
+// pasted below it, a cell edited, then undone. Expected: each row has its
+// z; the undo brings the typed text and its z back.
+TEST_F(SeriesWindow, TypedPastedEditedAndUndone) {
+    TSeriesFrm& w = newSeries();
+    EXPECT_EQ(w.caption(), "Untitled - Series");
+    w.Grid1->setCurrent(0, 0);
+    for (const char* typed : {"A", "0.010", "25", "3.5"})
+        w.Grid1->userType(typed, platform::VK_TAB);
+    w.Grid1->userType("1.80", platform::VK_RETURN);
+    EXPECT_EQ(w.Grid1->currentRow(), 1);
+    backend.setClipboard({"B\t0.050\t25\t3.5\t1.31\nC\t0.100\t25\t3.5\t1.12\n", {}});
+    w.Grid1->setCurrent(1, 0);
+    w.Grid1->userKeyDown('V', true);
+    ASSERT_EQ(w.document().rowCount(), 3u);
+    EXPECT_EQ(w.Grid1->rowCount(), 4) << "an empty row to type a new one into";
+    const std::string z = text(w, 1, "Valence");
+    EXPECT_FALSE(z.empty());
+    EXPECT_EQ(w.caption(), "Untitled * - Series");
+
+    w.Grid1->userEdit(1, column(w, "Mobility"), "2.62");
+    EXPECT_NE(text(w, 1, "Valence"), z);
+    w.Undo1->userClick(&w);
+    EXPECT_EQ(text(w, 1, "Mobility"), "1.31");
+    EXPECT_EQ(text(w, 1, "Valence"), z);
+    w.Redo1->userClick(&w);
+    EXPECT_EQ(text(w, 1, "Mobility"), "2.62");
+}
+
+// A refused cell is red with its reason as tooltip and in the status line;
+// the other rows keep their results, the refused row has none.
+TEST_F(SeriesWindow, BadCellIsRedWithItsReason) {
+    TSeriesFrm& w = open(std::string(kSalt) + "D,-0.05,25,3.5,1.0\n");
+    const int ionic = column(w, "IonicStrength");
+    const platform::GridCell bad = w.Grid1->cell(3, ionic);
+    EXPECT_EQ(bad.background, clRed);
+    EXPECT_NE(bad.tooltip.find("IonicStrength"), std::string::npos) << bad.tooltip;
+    EXPECT_TRUE(text(w, 3, "Valence").empty());
+    EXPECT_FALSE(text(w, 2, "Valence").empty());
+    EXPECT_EQ(w.Grid1->cell(2, column(w, "Valence")).background, clYellow);
+    EXPECT_TRUE(w.Grid1->cell(2, column(w, "Valence")).readOnly);
+    w.Grid1->userSetCurrent(3, ionic);
+    EXPECT_EQ(w.StatusLbl->text(), "Row 4, IonicStrength (M): " + bad.tooltip);
+}
+
+// One marker per row at (x, z), named after the sample; with SD columns the
+// bars reach u, then U = 2u.
+TEST_F(SeriesWindow, PlotShowsRowsWithTheirErrorBars) {
+    TSeriesFrm& w = open(
+        "Sample,IonicStrength,Temperature,StokesRadius,Mobility,MobilitySD\n"
+        "A,0.010,25,3.5,1.80,0.05\n"
+        "B,0.050,25,3.5,1.31,0.05\n");
+    EXPECT_EQ(w.XTxt->text(), "IonicStrength");
+    EXPECT_EQ(w.YTxt->text(), "z");
+    ASSERT_EQ(w.Chart1->series().size(), 1u);
+    const platform::LineSeries& points = w.Chart1->series()[0];
+    ASSERT_EQ(points.points.size(), 2u);
+    EXPECT_DOUBLE_EQ(points.points[1].x, 0.05);
+    EXPECT_EQ(platform::FloatToStr(points.points[1].y), text(w, 1, "Valence"));
+    EXPECT_EQ(points.labels, (std::vector<std::string>{"A", "B"}));
+    EXPECT_TRUE(points.errors.empty()) << "none until chosen";
+
+    w.BarsTxt->userClick();
+    EXPECT_EQ(w.BarsTxt->text(), "u");
+    const double u = platform::StrToFloat(text(w, 1, "ValenceGumU"));
+    EXPECT_DOUBLE_EQ(w.Chart1->series()[0].errors[1].above, u);
+    w.BarsTxt->userClick();
+    EXPECT_DOUBLE_EQ(w.Chart1->series()[0].errors[1].below,
+                     platform::StrToFloat(text(w, 1, "ValenceExpandedU")));
+    EXPECT_EQ(w.Chart1->caption, "Temperature = 25 \u00b0C, Stokes radius = 3.5 nm. Quorvin " +
+                                     std::string(QUORVIN_VERSION));
+}
+
+// Saved and opened again in the dialect it came in, the title without its
+// mark once saved.
+TEST_F(SeriesWindow, SavesAndOpensBothDialects) {
+    const std::string files[] = {
+        kSalt,
+        "Sample;IonicStrength;Temperature;StokesRadius;Mobility\nA;0,010;25;3,5;1,80\n"
+        "B;0,050;25;3,5;1,31\n",
+    };
+    for (const std::string& file : files) {
+        TSeriesFrm& w = open(file, "in.csv");
+        const std::string z = text(w, 1, "Valence");
+        w.Grid1->userEdit(0, 0, "first");
+        EXPECT_EQ(w.caption(), "in.csv * - Series");
+        backend.expectDialog<platform::SaveDialog>("TSaveDialog", [this](platform::SaveDialog& d) {
+            d.FileName = (dir() / "out.csv").string();
+            return true;
+        });
+        w.SaveAs1->userClick(&w);
+        EXPECT_EQ(w.caption(), "out.csv - Series");
+        w.Close();
+        TSeriesFrm& again = *OpeningForm->OpenFile((dir() / "out.csv").string());
+        EXPECT_EQ(text(again, 0, "Sample"), "first");
+        EXPECT_EQ(text(again, 1, "Valence"), z);
+        EXPECT_EQ(again.document().dialect().separator, file == kSalt ? ',' : ';');
+        again.Close();
+    }
+}
+
+TEST_F(SeriesWindow, FailedOpenChangesNothingAndSaysWhere) {
+    TSeriesFrm& w = open(kSalt);
+    backend.expectDialog<platform::OpenDialog>("TOpenDialog", [this](platform::OpenDialog& d) {
+        d.FileName = write("bad.csv", "Sample,IonicStrength (mM)\nA,1\n");
+        return true;
+    });
+    w.Open1->userClick(&w);
+    const std::vector<std::string> messages = backend.takeMessages();
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_NE(messages[0].find("line 1, column 2"), std::string::npos) << messages[0];
+    EXPECT_EQ(w.document().rowCount(), 3u);
+    EXPECT_EQ(w.caption(), "s.csv - Series");
+}
+
+// The main window takes the row as typed: its fields show the row's
+// results, and the log has one entry more.
+TEST_F(SeriesWindow, RowOpenedInTheMainWindowShowsTheRowsTexts) {
+    TSeriesFrm& w = open(kSalt);
+    const std::size_t logLines = forms::ReportFrm->document().paragraphs().size();
+    w.Grid1->userSetCurrent(1, 0);
+    w.OpenInMain1->userClick(&w);
+    EXPECT_EQ(OpeningForm->ZTxt->text(), text(w, 1, "Valence"));
+    EXPECT_EQ(OpeningForm->ZstarTxt->text(), text(w, 1, "EffectiveValence"));
+    EXPECT_EQ(OpeningForm->KaTxt->text(), text(w, 1, "Ka"));
+    EXPECT_EQ(OpeningForm->ITxt->text(), "0.050");
+    EXPECT_GT(forms::ReportFrm->document().paragraphs().size(), logLines);
+}
+
+TEST_F(SeriesWindow, NegativeMobilityIsNotOpenedInTheMainWindow) {
+    TSeriesFrm& w = open(std::string(kSalt) + "D,0.05,25,3.5,-1.2\n");
+    const std::string before = OpeningForm->ZTxt->text();
+    w.Grid1->userSetCurrent(3, 0);
+    w.OpenInMain1->userClick(&w);
+    const std::vector<std::string> messages = backend.takeMessages();
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0].rfind("Row 4 cannot be opened in the main window: ", 0), 0u);
+    EXPECT_EQ(OpeningForm->ZTxt->text(), before);
+}
+
+// Closing with unsaved changes asks: Cancel keeps the window, No closes it.
+TEST_F(SeriesWindow, UnsavedCloseAsks) {
+    TSeriesFrm& w = open(kSalt);
+    w.Grid1->userEdit(0, 0, "changed");
+    backend.expect<forms::TSaveSeries>("TSaveSeries",
+                                       [](forms::TSaveSeries& d) { d.CancelBtn->userPress(); });
+    w.Close1->userClick(&w);
+    EXPECT_TRUE(w.visible());
+    backend.expect<forms::TSaveSeries>("TSaveSeries",
+                                       [](forms::TSaveSeries& d) { d.NoBtn->userPress(); });
+    w.Close1->userClick(&w);
+    EXPECT_FALSE(w.visible());
+}
+
+// File > Save sample as... writes the fields as one row; opening it enters
+// the same values again.
+TEST_F(SeriesWindow, SampleSavedAndOpenedAgain) {
+    enter(OpeningForm->ITxt, "0.05");
+    const std::string z = OpeningForm->ZTxt->text();
+    backend.expectDialog<platform::SaveDialog>("TSaveDialog", [this](platform::SaveDialog& d) {
+        d.FileName = (dir() / "sample.csv").string();
+        return true;
+    });
+    OpeningForm->SaveSample1->userClick(OpeningForm);
+    backend.takeMessages();
+    enter(OpeningForm->ITxt, "0.1");
+    EXPECT_EQ(OpeningForm->OpenFile((dir() / "sample.csv").string()), nullptr);
+    EXPECT_EQ(OpeningForm->ITxt->text(), "0.05");
+    EXPECT_EQ(OpeningForm->ZTxt->text(), z);
+}
+
+}  // namespace
