@@ -60,7 +60,7 @@ constexpr std::array<QtOption, 24> kQtOptions{{
 
 CommandLine refuse(const std::string& why) {
     return {CommandLine::Action::Refuse,
-            "quorvin: " + why + "\nTry 'quorvin --help' for more information.\n"};
+            "quorvin: " + why + "\nTry 'quorvin --help' for more information.\n", {}};
 }
 
 }  // namespace
@@ -70,12 +70,13 @@ CommandLine parseCommandLine(const std::vector<std::string>& args) {
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
         if (arg == "-h" || arg == "--help")
-            return {CommandLine::Action::Help, kUsage};
+            return {CommandLine::Action::Help, kUsage, {}};
         if (arg == "-v" || arg == "--version")
             return {CommandLine::Action::Version,
                     "quorvin " QUORVIN_VERSION
                     "\nLicense GPL-3.0-or-later: GNU GPL version 3 or later "
-                    "<https://gnu.org/licenses/gpl.html>\n"};
+                    "<https://gnu.org/licenses/gpl.html>\n",
+                    {}};
         if (arg.size() < 2 || arg[0] != '-') {
             if (!file.empty())
                 return refuse("unexpected argument '" + arg + "'");

@@ -324,8 +324,11 @@ void TSeriesFrm::Copy1Click(platform::MenuItem&) {
     const platform::GridRange& b = Grid1->selection();
     std::string block;
     for (int r = b.top; r <= b.bottom; ++r) {
-        for (int c = b.left; c <= b.right; ++c)
-            block += (c > b.left ? "\t" : "") + Grid1->cell(r, c).text;
+        for (int c = b.left; c <= b.right; ++c) {
+            if (c > b.left)
+                block += '\t';
+            block += Grid1->cell(r, c).text;
+        }
         block += "\n";
     }
     platform::services().setClipboard({block, {}});
