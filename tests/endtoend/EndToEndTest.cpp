@@ -1079,6 +1079,8 @@ TEST_F(EndToEnd, SaltSeriesFromTheCommandLine) {
                              [](const std::string& h) { return h.rfind("Mobility", 0) == 0; }) -
                 headers.begin());
 
+            screenshot(window, "series-opened");
+            EXPECT_EQ(view->columnAt(1), 0) << "the Sample column shows at the left";
             view->setFocus();
             series.Grid1->setCurrent(0, mobility);
             key(Qt::Key_F2);
