@@ -8,6 +8,7 @@
 #include "forms/Mainfrm.h"
 #include "forms/SeriesDialogs.h"
 #include "platform/Application.h"
+#include "platform/base/NumberText.h"
 
 namespace forms {
 
@@ -117,7 +118,16 @@ void TSeriesFrm::buildMenu() {
     DeleteColumn1 = Edit1->add("DeleteColumn1", "Delete co&lumn",
                                [this](MenuItem& m) { DeleteColumn1Click(m); });
 
+    Analysis1 = menu->add("Analysis1", "&Analysis");
+    AttachSequence1 = Analysis1->add("AttachSequence1", "Attach &sequence...",
+                                     [this](MenuItem& m) { AttachSequence1Click(m); });
+    DetachSequence1 = Analysis1->add("DetachSequence1", "&Detach sequence",
+                                     [this](MenuItem& m) { DetachSequence1Click(m); });
+
     OpenDialog1 = csvOpenDialog(this, "OpenDialog1", "Open series");
+    SequenceDialog1 = std::make_unique<platform::OpenDialog>(this, "SequenceDialog1");
+    SequenceDialog1->Title = "Attach sequence";
+    SequenceDialog1->Filter = "Sequences|*.fasta *.fa *.faa *.txt *.seq|All files|*";
     SaveDialog1 = csvSaveDialog(this, "SaveDialog1", "Save series");
 }
 
@@ -130,9 +140,15 @@ platform::GridCell TSeriesFrm::cellAt(int row, int column) const {
     if (column >= inputs) {
         cell.readOnly = true;
         cell.background = platform::clYellow;
-        if (r < m_series.rowCount()) {
-            cell.text = m_series.resultText(r, static_cast<std::size_t>(column - inputs));
+        const auto result = static_cast<std::size_t>(column - inputs);
+        const std::size_t results = m_series.resultNames().size();
+        if (r < m_series.rowCount() && result < results) {
+            cell.text = m_series.resultText(r, result);
             cell.tooltip = m_series.rowError(r);
+        } else if (r < m_charges.size() && m_charges[r]) {
+            const RowCharge& c = *m_charges[r];
+            const double values[] = {c.predicted, c.screened, c.bound};
+            cell.text = platform::FormatFloat("0.00", values[result - results]);
         }
         return cell;
     }
@@ -176,6 +192,10 @@ void TSeriesFrm::refresh() {
         headers.push_back(m_series.headerText(c));
     for (const std::string& name : m_series.resultNames())
         headers.push_back(name);
+    updateCharges();
+    if (m_sequence)
+        for (const std::string& name : chargeColumns())
+            headers.push_back(name);
     const int row = Grid1->currentRow(), column = Grid1->currentColumn();
     if (headers != Grid1->headers() || Grid1->rowCount() != int(m_series.rowCount()) + 1) {
         Grid1->setShape(std::move(headers), static_cast<int>(m_series.rowCount()) + 1);

@@ -4,9 +4,11 @@
 
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "charge/Titration.h"
 #include "forms/GraphExport.h"
 #include "platform/Dialogs.h"
 #include "platform/Form.h"
@@ -55,8 +57,20 @@ class TSeriesFrm : public platform::Form {
     platform::MenuItem *File1, *NewSeries1, *Open1, *Save1, *SaveAs1, *OpenInMain1, *Close1;
     platform::MenuItem *Edit1, *Undo1, *Redo1, *Copy1, *Paste1, *InsertRow1, *DeleteRow1,
         *MoveRowUp1, *MoveRowDown1, *AddColumn1, *RenameColumn1, *DeleteColumn1;
+    platform::MenuItem *Analysis1, *AttachSequence1, *DetachSequence1;
     std::unique_ptr<platform::OpenDialog> OpenDialog1;
     std::unique_ptr<platform::SaveDialog> SaveDialog1;
+    std::unique_ptr<platform::OpenDialog> SequenceDialog1;
+
+    // A protein sequence for the series: each row with a pH gets the charge
+    // it predicts there (EMBOSS pKa set), screened at the row's conditions,
+    // and the charge bound beyond it; the plot of z against pH draws both
+    // predicted curves under the measured points.
+    void attachSequence(const std::string& text);
+    void AttachSequence1Click(platform::MenuItem&);
+    void DetachSequence1Click(platform::MenuItem&);
+    // The charge columns' names, in order, while a sequence is attached.
+    static const std::vector<std::string>& chargeColumns();
 
     void NewSeries1Click(platform::MenuItem&);
     void Open1Click(platform::MenuItem&);
@@ -80,6 +94,15 @@ class TSeriesFrm : public platform::Form {
   private:
     void buildMenu();
     void buildPlotPanel();
+    // The charges of each row for the attached sequence, and its curves.
+    struct RowCharge {
+        double predicted = 0;
+        double screened = 0;
+        double bound = 0;
+    };
+    void updateCharges();
+    std::optional<std::size_t> phColumn() const;
+    void addChargeCurves(std::vector<platform::LineSeries>& series, double from, double to) const;
     platform::GridCell cellAt(int row, int column) const;
     void cellEdited(int row, int column, const std::string& text);
     // The table, title, status line and plot after a change.
@@ -100,6 +123,10 @@ class TSeriesFrm : public platform::Form {
     std::size_t m_y = 0;
     std::size_t m_bars = 0;
     bool m_logX = false;
+    std::optional<charge::ProteinSequence> m_sequence;
+    std::vector<charge::Site> m_sites;
+    std::vector<std::optional<RowCharge>> m_charges;
+    std::optional<model::ModelState> m_chargeState;  // the first row's, for the curves
 };
 
 }  // namespace forms

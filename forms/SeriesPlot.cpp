@@ -198,7 +198,20 @@ void TSeriesFrm::updatePlot() {
     Chart1->leftAxis = rangeOf(ys, false);
     Chart1->caption = plotCaption();
     Chart1->appearanceChanged();
-    Chart1->setSeries({std::move(points)});
+    // z against the pH: the sequence's predicted curves under the points.
+    std::vector<platform::LineSeries> drawn;
+    if (yq == Quantity::Valence && !columns.empty() && phColumn() == m_xColumn && !xs.empty()) {
+        const auto [lo, hi] = std::minmax_element(xs.begin(), xs.end());
+        addChargeCurves(drawn, *lo, *hi);
+        for (const platform::LineSeries& curve : drawn)
+            for (const platform::ChartPoint& p : curve.points)
+                ys.push_back(p.y);
+        Chart1->leftAxis = rangeOf(ys, false);
+        if (!drawn.empty())
+            points.name = "Measured z";
+    }
+    drawn.push_back(std::move(points));
+    Chart1->setSeries(std::move(drawn));
 }
 
 // The inputs every row gives alike, then the program and its version.

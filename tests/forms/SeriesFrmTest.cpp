@@ -228,4 +228,39 @@ TEST_F(SeriesWindow, SampleSavedAndOpenedAgain) {
     EXPECT_EQ(OpeningForm->ZTxt->text(), z);
 }
 
+// State: a pH titration opened. Action: a sequence attached. Expected: each
+// row with a pH gets the predicted, screened and bound charge, and z against
+// pH draws both predicted curves under the measured points.
+TEST_F(SeriesWindow, AttachedSequenceGivesEachRowItsPredictedCharge) {
+    TSeriesFrm& w = open("Sample,IonicStrength,Mobility,pH\n"
+                         "a,0.1,1.2,5.0\n"
+                         "b,0.1,0.6,6.5\n"
+                         "c,0.1,-0.4,8.0\n");
+    const std::string ubiquitin =
+        ">ubiquitin\nMQIFVKTLTGKTITLEVEPSDTIENVKAKIQDKEGIPPDQQRLIFAGKQLEDGRTLSDYNIQKESTLHLVLRLRGG\n";
+    backend.expectDialog<platform::OpenDialog>(
+        "TOpenDialog", [this, ubiquitin](platform::OpenDialog& d) {
+            d.FileName = write("ubiquitin.fasta", ubiquitin);
+            return true;
+        });
+    w.AttachSequence1->userClick(&w);
+    const double predicted = platform::StrToFloat(text(w, 0, "PredictedZ"));
+    const double screened = platform::StrToFloat(text(w, 0, "ScreenedZ"));
+    EXPECT_GT(predicted, screened) << "screening flattens a positive charge";
+    EXPECT_GT(screened, 0);
+    EXPECT_EQ(text(w, 0, "BoundCharge"),
+              platform::FormatFloat("0.00", platform::StrToFloat(text(w, 0, "Valence")) - screened));
+    EXPECT_LT(platform::StrToFloat(text(w, 2, "PredictedZ")), 0) << "above the pI";
+
+    while (w.XTxt->text() != "pH")
+        w.XTxt->userClick();
+    ASSERT_EQ(w.Chart1->series().size(), 3u);
+    EXPECT_EQ(w.Chart1->series()[1].name, "Screened");
+    EXPECT_EQ(w.Chart1->series()[2].points.size(), 3u) << "the measured points last, on top";
+
+    w.DetachSequence1->userClick(&w);
+    EXPECT_EQ(w.Chart1->series().size(), 1u);
+}
+
 }  // namespace
+

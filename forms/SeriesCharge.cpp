@@ -1,0 +1,107 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
+// The charge a sequence predicts for each row of a series with a pH.
+
+#include <fstream>
+#include <sstream>
+
+#include "forms/Series.h"
+#include "platform/base/Exception.h"
+#include "platform/base/NumberText.h"
+#include "series/Row.h"
+
+namespace forms {
+
+namespace {
+
+bool isPh(const std::string& header) {
+    return header.size() == 2 && (header[0] == 'p' || header[0] == 'P') &&
+           (header[1] == 'h' || header[1] == 'H');
+}
+
+}  // namespace
+
+const std::vector<std::string>& TSeriesFrm::chargeColumns() {
+    static const std::vector<std::string> names{"PredictedZ", "ScreenedZ", "BoundCharge"};
+    return names;
+}
+
+std::optional<std::size_t> TSeriesFrm::phColumn() const {
+    for (std::size_t c = 0; c < m_series.columnCount(); ++c)
+        if (m_series.column(c).kind == series::ColumnKind::Text && isPh(m_series.column(c).header))
+            return c;
+    return std::nullopt;
+}
+
+void TSeriesFrm::attachSequence(const std::string& text) {
+    charge::ProteinSequence read = charge::readSequence(text);
+    const charge::IonizableGroups groups = charge::countGroups(read, {});
+    m_sites = charge::titrationSites(groups, charge::pkaSets().front());
+    m_sequence = std::move(read);
+    refresh();
+}
+
+void TSeriesFrm::AttachSequence1Click(platform::MenuItem&) {
+    if (!SequenceDialog1->Execute())
+        return;
+    std::ifstream in(SequenceDialog1->FileName, std::ios::binary);
+    if (!in)
+        throw platform::Exception("Cannot open \"" + SequenceDialog1->FileName + "\"");
+    std::ostringstream text;
+    text << in.rdbuf();
+    attachSequence(text.str());
+}
+
+void TSeriesFrm::DetachSequence1Click(platform::MenuItem&) {
+    m_sequence.reset();
+    m_sites.clear();
+    refresh();
+}
+
+void TSeriesFrm::updateCharges() {
+    m_charges.assign(m_series.rowCount(), std::nullopt);
+    m_chargeState.reset();
+    const std::optional<std::size_t> ph = phColumn();
+    if (!m_sequence || !ph)
+        return;
+    const std::optional<series::Series::Values> pH = m_series.xValues(*ph);
+    for (std::size_t r = 0; pH && r < m_series.rowCount(); ++r) {
+        if (!(*pH)[r] || m_series.resultText(r, 0).empty())
+            continue;
+        const series::Series::RowEntries entries = m_series.rowEntries(r);
+        const series::RowResult row = series::evaluateRow(entries.entries, entries.water);
+        if (!row.ok() || !row.sample)
+            continue;
+        const model::ModelState& s = row.sample->state;
+        try {
+            const double shift = charge::pkShiftPerCharge(s);
+            RowCharge c;
+            c.predicted = charge::netCharge(m_sites, *(*pH)[r]);
+            c.screened = charge::screenedCharge(m_sites, *(*pH)[r], shift);
+            c.bound = charge::boundCharge(s.Valence, 0, c.screened).value;
+            m_charges[r] = c;
+            if (!m_chargeState)
+                m_chargeState = s;
+        } catch (const platform::Exception&) {
+            // Conditions without a meaning for the screening: no charges.
+        }
+    }
+}
+
+void TSeriesFrm::addChargeCurves(std::vector<platform::LineSeries>& series, double from,
+                                 double to) const {
+    if (!m_sequence || !m_chargeState || !(to > from))
+        return;
+    platform::LineSeries hh{"Predicted", platform::Color{128, 128, 128}, {}};
+    platform::LineSeries screened{"Screened", platform::clRed, {}, true};
+    const double shift = charge::pkShiftPerCharge(*m_chargeState);
+    for (int k = 0; k <= 100; ++k) {
+        const double pH = from + (to - from) * k / 100;
+        hh.points.push_back({pH, charge::netCharge(m_sites, pH)});
+        screened.points.push_back({pH, charge::screenedCharge(m_sites, pH, shift)});
+    }
+    series.push_back(std::move(hh));
+    series.push_back(std::move(screened));
+}
+
+}  // namespace forms
