@@ -7,6 +7,7 @@
 #include "forms/LogJournal.h"
 #include "forms/Mainfrm.h"
 #include "forms/Report.h"
+#include "forms/SeriesRecovery.h"
 #include "journal/Journal.h"
 #include "platform/Application.h"
 #include "platform/Timer.h"
@@ -27,6 +28,7 @@ int runQuorvin(const std::function<void()>& beforeRun, const std::string& file) 
         // Once the main window is up, so that the questions have their owner.
         recovery.OnTimer = [&journal, &file] {
             forms::offerRecovery(*forms::OpeningForm, *forms::ReportFrm, *journal);
+            forms::offerSeriesRecovery(*forms::OpeningForm, journal->stateFolder());
             if (!file.empty())
                 forms::OpeningForm->OpenFile(file);
         };

@@ -158,6 +158,8 @@ class TOpeningForm : public platform::Form, public model::ModelState {
     // with its log entry. The window's refusal, with nothing changed, when
     // it would not take the row.
     std::optional<std::string> EnterRow(const std::vector<model::Entry>& entries, bool water);
+    // A hidden series window to reuse, or a new one.
+    TSeriesFrm& seriesWindow();
     // The series windows made so far, shown or not.
     const std::vector<std::unique_ptr<TSeriesFrm>>& seriesWindows() const {
         return m_seriesWindows;
@@ -219,8 +221,6 @@ class TOpeningForm : public platform::Form, public model::ModelState {
     // The charge window's view of the state, z and its u.
     void showCharge();
     std::vector<std::unique_ptr<TSeriesFrm>> m_seriesWindows;
-    // A hidden series window to reuse, or a new one.
-    TSeriesFrm& seriesWindow();
     TUncertaintyFrm& uncertaintyWindow();
     WidgetFields m_fields;
     int m_panelWidth = 0;  // the results panel's width the chart was fitted to

@@ -2,6 +2,7 @@
 
 #pragma once
 
+#include <cstddef>
 #include <ctime>
 #include <string>
 
@@ -10,10 +11,11 @@
 namespace forms {
 
 // The question at start-up when a program that ended without saving left
-// its log behind: Yes recovers it, No asks TDeleteLog.
+// its log (or a series) behind: Yes recovers it, No asks TDeleteLog.
 class TRecoverLog : public platform::Form {
   public:
-    TRecoverLog(platform::Form* owner, const std::string& question);
+    TRecoverLog(platform::Form* owner, const std::string& question,
+                const std::string& caption = "Recover log?");
     std::string className() const override { return "TRecoverLog"; }
 
     platform::StaticText* StaticText1;
@@ -25,7 +27,8 @@ class TRecoverLog : public platform::Form {
 // Cancel keeps it for the next start.
 class TDeleteLog : public platform::Form {
   public:
-    explicit TDeleteLog(platform::Form* owner);
+    explicit TDeleteLog(platform::Form* owner, const std::string& caption = "Delete log?",
+                        const std::string& text = "The log will be deleted.");
     std::string className() const override { return "TDeleteLog"; }
 
     platform::StaticText* StaticText1;
@@ -38,5 +41,8 @@ extern TDeleteLog* DeleteLog;
 
 // The question for a log of this many entries, last written at that time.
 std::string recoveryQuestion(int entries, std::time_t lastChanged);
+// The same for a series: its file's name ("Untitled" for none) and rows.
+std::string seriesRecoveryQuestion(const std::string& name, std::size_t rows,
+                                   std::time_t lastChanged);
 
 }  // namespace forms

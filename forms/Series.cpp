@@ -5,8 +5,11 @@
 #include <algorithm>
 #include <sstream>
 
+#include "forms/LogJournal.h"
 #include "forms/Mainfrm.h"
+#include "forms/Report.h"
 #include "forms/SeriesDialogs.h"
+#include "journal/SeriesCopy.h"
 #include "platform/Application.h"
 #include "platform/base/NumberText.h"
 
@@ -51,6 +54,7 @@ TSeriesFrm::TSeriesFrm(platform::Form* owner) : Form(owner, "SeriesFrm") {
     StatusLbl = add<platform::Label>("StatusLbl");
     StatusLbl->setBounds(0, clientHeight() - kStatusHeight, clientWidth(), kStatusHeight);
     StatusLbl->setAlign(platform::Align::Bottom);
+    buildRunPanel();
 
     buildPlotPanel();
 
@@ -67,7 +71,19 @@ TSeriesFrm::TSeriesFrm(platform::Form* owner) : Form(owner, "SeriesFrm") {
     realign();
 
     OnCloseQuery = [this](platform::Form&, bool& canClose) { canClose = confirmDiscard(); };
+    // Closed, the window keeps nothing that needs a copy or a run.
+    OnClose = [this](platform::Form&, platform::CloseAction&) {
+        stopRun();
+        removeCopy();
+    };
+    // Beside the log's copy, when the program keeps one.
+    if (ReportFrm && ReportFrm->journal())
+        m_copy = std::make_unique<journal::SeriesCopy>(ReportFrm->journal()->stateFolder());
     refresh();
+}
+
+TSeriesFrm::~TSeriesFrm() {
+    stopRun();
 }
 
 void TSeriesFrm::buildMenu() {
@@ -206,6 +222,16 @@ void TSeriesFrm::refresh() {
                (m_series.dirty() ? " *" : "") + " - Series");
     updateStatus();
     updatePlot();
+    updateMenu();
+    updateCopy();
+    followRun();
+}
+
+void TSeriesFrm::updateMenu() {
+    Undo1->setEnabled(m_series.canUndo());
+    Redo1->setEnabled(m_series.canRedo());
+    Save1->setEnabled(m_series.dirty() || m_path.empty());
+    DetachSequence1->setEnabled(m_sequence.has_value());
 }
 
 void TSeriesFrm::updateStatus() {
@@ -244,6 +270,7 @@ bool TSeriesFrm::confirmDiscard() {
         case platform::ModalResult::Yes:
             return save();
         case platform::ModalResult::No:
+            removeCopy();
             return true;
         default:
             return false;

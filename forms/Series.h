@@ -16,6 +16,10 @@
 #include "platform/LineChart.h"
 #include "series/Series.h"
 
+namespace journal {
+class SeriesCopy;
+}
+
 namespace forms {
 
 // The file dialogs of series and samples: .csv files, the title given.
@@ -30,7 +34,22 @@ std::unique_ptr<platform::SaveDialog> csvSaveDialog(platform::Form* owner, const
 class TSeriesFrm : public platform::Form {
   public:
     explicit TSeriesFrm(platform::Form* owner);
+    // Stops a Monte Carlo run that is going on; a copy of unsaved changes
+    // stays on disk.
+    ~TSeriesFrm() override;
     std::string className() const override { return "TSeriesFrm"; }
+
+    // A series left by a program that ended without saving it: shown
+    // unsaved, under the file it came from (none when empty).
+    void recover(series::Series recovered, const std::filesystem::path& original);
+    // Writes the recovery copy of unsaved changes now and waits for it;
+    // false, and the failure shown, when it could not be written.
+    bool flushCopy();
+
+    // The rows' Monte Carlo 95 % intervals are being computed.
+    bool running() const { return m_run != nullptr; }
+    // The runs' draws, seed and threads (one per core unless given).
+    void setMonteCarloOptions(const analysis::MonteCarloOptions& options);
 
     // Opens a file in this window; the error, with its line and column, is
     // shown and nothing changes when it cannot be read. True when opened.
@@ -42,6 +61,14 @@ class TSeriesFrm : public platform::Form {
 
     platform::Grid* Grid1;
     platform::Label* StatusLbl;
+    // Under the table while a Monte Carlo run takes long: its progress and
+    // a button to stop it.
+    platform::Panel* RunPnl;
+    platform::Label* RunLbl;
+    platform::Panel* ProgressPnl;
+    platform::Shape* ProgressBar;
+    platform::Label* ProgressLbl;
+    platform::Button* CancelBtn;
     platform::Panel* PlotPanel;
     platform::Label* XLbl;
     platform::StaticText* XTxt;  // a click chooses the next numeric column
@@ -85,6 +112,7 @@ class TSeriesFrm : public platform::Form {
     void DeleteColumn1Click(platform::MenuItem&);
     void MoveRow(int by);
     void DeleteRow1Click(platform::MenuItem&);
+    void CancelBtnClick(platform::Control&);
 
     // The names y can take, and the error bars' kinds, as the fields show
     // them.
@@ -92,7 +120,20 @@ class TSeriesFrm : public platform::Form {
     static const std::vector<std::string>& barChoices();
 
   private:
+    struct Run;
     void buildMenu();
+    void buildRunPanel();
+    // A run for the rows still without their interval, after any change.
+    void followRun();
+    void startRun();
+    void stopRun();
+    void runProgressed();
+    void runFinished();
+    // The copy follows the series: written while it has unsaved changes,
+    // removed otherwise.
+    void updateCopy();
+    void removeCopy();
+    void updateMenu();
     void buildPlotPanel();
     // The charges of each row for the attached sequence, and its curves.
     struct RowCharge {
@@ -127,6 +168,11 @@ class TSeriesFrm : public platform::Form {
     std::vector<charge::Site> m_sites;
     std::vector<std::optional<RowCharge>> m_charges;
     std::optional<model::ModelState> m_chargeState;  // the first row's, for the curves
+    analysis::MonteCarloOptions m_runOptions;
+    std::shared_ptr<Run> m_run;
+    std::unique_ptr<journal::SeriesCopy> m_copy;  // none without the log's copy
+    std::optional<std::string> m_copied;          // asked to be on disk
+    std::optional<std::uint64_t> m_cancelledAt;   // the revision a Cancel left
 };
 
 }  // namespace forms

@@ -40,16 +40,6 @@ std::string record(const RichDocument& doc) {
     return std::to_string(rtf.size()) + "\n" + rtf;
 }
 
-std::string readWhole(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
-        throw platform::Exception("cannot read \"" + path.string() +
-                                  "\": " + std::system_category().message(errno));
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
 // The records of a file, without its magic line.
 std::string_view recordsOf(std::string_view bytes, const fs::path& path) {
     if (bytes.substr(0, kMagic.size()) != kMagic)
@@ -141,6 +131,40 @@ fs::path stateFolder() {
     return fs::path(home && *home ? home : "/") / ".local" / "state" / "quorvin";
 }
 
+// Made under a name no reader takes, locked, then renamed into view, so
+// that a reader never finds it unlocked while this program runs.
+LockedFolder createLockedFolder(const fs::path& state, const std::string& prefix) {
+    std::error_code ec;
+    fs::create_directories(state, ec);
+    if (ec)
+        failIn(state, ec.value());
+    ::chmod(state.c_str(), 0700);
+    const std::string id = uniqueId();
+    const fs::path fresh = state / (".new-" + id);
+    if (::mkdir(fresh.c_str(), 0700) != 0)
+        failIn(state, errno);
+    const int fd = ::open((fresh / "lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    if (fd < 0 || ::flock(fd, LOCK_EX | LOCK_NB) != 0 ||
+        ::rename(fresh.c_str(), (state / (prefix + id)).c_str()) != 0) {
+        const int error = errno;
+        if (fd >= 0)
+            ::close(fd);
+        fs::remove_all(fresh, ec);
+        failIn(state, error);
+    }
+    return {state / (prefix + id), fd};
+}
+
+std::string readWhole(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in)
+        throw platform::Exception("cannot read \"" + path.string() +
+                                  "\": " + std::system_category().message(errno));
+    std::ostringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
 int countEntries(const RichDocument& doc) {
     int n = 0;
     for (const Paragraph& p : doc.paragraphs())
@@ -168,31 +192,12 @@ struct Journal::Disk {
             ::close(lockFd);
     }
 
-    // Made under a name no reader takes, locked, then renamed into view, so
-    // that a reader never finds it unlocked while this program runs.
     fs::path open() {
         if (!dir.empty())
             return dir;
-        std::error_code ec;
-        fs::create_directories(state, ec);
-        if (ec)
-            failIn(state, ec.value());
-        ::chmod(state.c_str(), 0700);
-        const std::string id = uniqueId();
-        const fs::path fresh = state / (".new-" + id);
-        if (::mkdir(fresh.c_str(), 0700) != 0)
-            failIn(state, errno);
-        const int fd = ::open((fresh / "lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
-        if (fd < 0 || ::flock(fd, LOCK_EX | LOCK_NB) != 0 ||
-            ::rename(fresh.c_str(), (state / ("log-" + id)).c_str()) != 0) {
-            const int error = errno;
-            if (fd >= 0)
-                ::close(fd);
-            fs::remove_all(fresh, ec);
-            failIn(state, error);
-        }
-        lockFd = fd;
-        dir = state / ("log-" + id);
+        const LockedFolder made = createLockedFolder(state, kLogPrefix);
+        lockFd = made.lockFd;
+        dir = made.dir;
         generation = 0;
         segments = 0;
         return dir;
@@ -435,8 +440,8 @@ void AbandonedJournal::discard() {
 
 fs::path AbandonedJournal::setAside() {
     std::string name = m_folder.filename().string();
-    if (name.rfind("log-", 0) == 0)
-        name = name.substr(4);
+    if (name.rfind(kLogPrefix, 0) == 0)
+        name = name.substr(std::string_view(kLogPrefix).size());
     const fs::path aside = m_folder.parent_path() / ("unreadable-" + name);
     if (::rename(m_folder.c_str(), aside.c_str()) != 0)
         throw platform::Exception("Cannot rename \"" + m_folder.string() +
@@ -445,12 +450,13 @@ fs::path AbandonedJournal::setAside() {
     return aside;
 }
 
-std::vector<std::unique_ptr<AbandonedJournal>> findAbandoned(const fs::path& state) {
+std::vector<std::unique_ptr<AbandonedJournal>> findAbandoned(const fs::path& state,
+                                                             const std::string& prefix) {
     std::vector<std::unique_ptr<AbandonedJournal>> found;
     std::error_code ec;
     for (const auto& entry : fs::directory_iterator(state, ec)) {
         const std::string name = entry.path().filename().string();
-        const bool made = name.rfind("log-", 0) == 0;
+        const bool made = name.rfind(prefix, 0) == 0;
         const bool half = name.rfind(".new-", 0) == 0;
         if (!made && !half)
             continue;

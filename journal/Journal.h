@@ -21,6 +21,19 @@ namespace journal {
 // ~/.local/state/quorvin when that is not set (or not an absolute path).
 std::filesystem::path stateFolder();
 
+// The names of the folders under the state folder: a log's, a series'.
+inline constexpr const char* kLogPrefix = "log-";
+inline constexpr const char* kSeriesPrefix = "series-";
+
+// A folder of this program's own under the state folder, named prefix and a
+// unique id, locked (flock) through lockFd for as long as that stays open.
+// Throws platform::Exception when it cannot be made.
+struct LockedFolder {
+    std::filesystem::path dir;
+    int lockFd = -1;
+};
+LockedFolder createLockedFolder(const std::filesystem::path& state, const std::string& prefix);
+
 // The recovery copy of one running program's log, in a folder of its own
 // under the state folder, locked (flock) for as long as the program runs.
 //
@@ -101,9 +114,13 @@ class AbandonedJournal {
     std::time_t m_changed = 0;
 };
 
-// The copies in the state folder whose programs have ended, oldest first.
+// The copies in the state folder whose programs have ended, oldest first:
+// the logs', or with kSeriesPrefix the series'.
 std::vector<std::unique_ptr<AbandonedJournal>> findAbandoned(
-    const std::filesystem::path& stateFolder);
+    const std::filesystem::path& stateFolder, const std::string& prefix = kLogPrefix);
+
+// A file's bytes; throws platform::Exception with the reason.
+std::string readWhole(const std::filesystem::path& path);
 
 // The entries of a log: its separator lines.
 int countEntries(const platform::RichDocument& doc);

@@ -55,7 +55,17 @@ std::string MenuItem::plainCaption() const {
     return out;
 }
 
+void MenuItem::setEnabled(bool enabled) {
+    if (enabled == m_enabled)
+        return;
+    m_enabled = enabled;
+    if (m_peerChanged)
+        m_peerChanged();
+}
+
 void MenuItem::userClick(Form* form) {
+    if (!m_enabled)
+        return;
     Application::current().dispatch(form, [this] {
         if (OnClick)
             OnClick(*this);

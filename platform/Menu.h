@@ -35,8 +35,15 @@ class MenuItem {
     std::string plainCaption() const;
 
     std::function<void(MenuItem&)> OnClick;
-    // A choice by the user: runs OnClick under the application's handler.
+    // A choice by the user: runs OnClick under the application's handler,
+    // unless the item is disabled.
     void userClick(Form* form);
+
+    // Whether the user can choose it; the form decides.
+    bool enabled() const { return m_enabled; }
+    void setEnabled(bool enabled);
+    // For the back end: told when the enabled state changes.
+    void setPeerListener(std::function<void()> changed) { m_peerChanged = std::move(changed); }
 
   private:
     MenuItem* m_parent;
@@ -44,6 +51,8 @@ class MenuItem {
     std::string m_caption;
     std::vector<std::unique_ptr<MenuItem>> m_items;
     int m_separators = 0;
+    bool m_enabled = true;
+    std::function<void()> m_peerChanged;
 };
 
 // The menu bar of a form: its items are the top-level menus.

@@ -172,13 +172,22 @@ RowUncertainty rowUncertainty(const RowResult& row, const analysis::Uncertaintie
     const analysis::GumResult gum = analysis::gumBudget(*m, u);
     out.uValence = gum.uValence;
     out.uEffectiveValence = gum.uEffectiveValence;
-    if (options) {
-        out.monteCarlo = analysis::monteCarlo(*m, u, *options);
-        out.monteCarlo->valence = signedSummary(out.monteCarlo->valence, row.sign);
-        out.monteCarlo->effectiveValence =
-            signedSummary(out.monteCarlo->effectiveValence, row.sign);
-    }
+    out.draws = RowDraws{*m, u, row.sign};
+    if (options)
+        out.monteCarlo = rowMonteCarlo(*out.draws, *options);
     return out;
+}
+
+std::optional<analysis::MonteCarloResult> rowMonteCarlo(const RowDraws& row,
+                                                        const analysis::MonteCarloOptions& options,
+                                                        analysis::MonteCarloControl* control) {
+    std::optional<analysis::MonteCarloResult> r =
+        analysis::monteCarlo(row.measurement, row.u, options, control);
+    if (r) {
+        r->valence = signedSummary(r->valence, row.sign);
+        r->effectiveValence = signedSummary(r->effectiveValence, row.sign);
+    }
+    return r;
 }
 
 }  // namespace series

@@ -77,6 +77,19 @@ std::optional<std::string> inputUncertainty(analysis::Input input, const std::st
                                             const std::string* sd, const std::string* dist,
                                             analysis::InputUncertainty& out);
 
+// What the Monte Carlo run of an evaluated row needs, copied, so that it
+// can go on away from the row.
+struct RowDraws {
+    analysis::Measurement measurement;
+    analysis::Uncertainties u{};
+    int sign = 1;
+};
+// The run's summaries of z and z* with the measurement's sign; none when
+// it was cancelled through control.
+std::optional<analysis::MonteCarloResult> rowMonteCarlo(const RowDraws& row,
+                                                        const analysis::MonteCarloOptions& options,
+                                                        analysis::MonteCarloControl* control = {});
+
 // The uncertainty of z and z* of an evaluated row: the GUM's u and, with
 // options, the Monte Carlo summaries, all with the measurement's sign; an
 // error when the row measured nothing (it entered z or z*).
@@ -84,6 +97,7 @@ struct RowUncertainty {
     double uValence = 0;
     double uEffectiveValence = 0;
     std::optional<analysis::MonteCarloResult> monteCarlo;
+    std::optional<RowDraws> draws;  // without an error
     std::string error;
 };
 RowUncertainty rowUncertainty(const RowResult& row, const analysis::Uncertainties& u,

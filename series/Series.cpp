@@ -194,6 +194,7 @@ bool Series::blank(const Row& row) {
 void Series::evaluate(Row& row) const {
     row.error.clear();
     row.results.clear();
+    row.draws.reset();
     for (Cell& cell : row.cells)
         cell.error.clear();
     if (blank(row))
@@ -306,17 +307,49 @@ void Series::evaluate(Row& row) const {
         row.error = ru.error;
         return;
     }
-    const auto put = [&](double gumU, const analysis::Summary* s) {
+    for (const double gumU : {ru.uValence, ru.uEffectiveValence}) {
         row.results.push_back(analysis::significantText(gumU));
         row.results.push_back(analysis::significantText(analysis::kCoverageFactor * gumU));
-        row.results.push_back(s ? analysis::significantText(s->low) : "");
-        row.results.push_back(s ? analysis::significantText(s->high) : "");
-    };
-    put(ru.uValence, ru.monteCarlo ? &ru.monteCarlo->valence : nullptr);
-    put(ru.uEffectiveValence, ru.monteCarlo ? &ru.monteCarlo->effectiveValence : nullptr);
+        row.results.insert(row.results.end(), 2, std::string());
+    }
+    row.draws = ru.draws;
+    if (ru.monteCarlo)
+        putInterval(row, *ru.monteCarlo);
+}
+
+// The 95 % intervals of z and z* into their columns, after u and U.
+void Series::putInterval(Row& row, const analysis::MonteCarloResult& r) {
+    const std::size_t valence = kResultColumns.size() + 2;
+    const std::size_t effective = valence + std::size(kUncertaintyNames) / 2;
+    row.results.at(valence) = analysis::significantText(r.valence.low);
+    row.results.at(valence + 1) = analysis::significantText(r.valence.high);
+    row.results.at(effective) = analysis::significantText(r.effectiveValence.low);
+    row.results.at(effective + 1) = analysis::significantText(r.effectiveValence.high);
+}
+
+std::vector<Series::PendingDraws> Series::pendingMonteCarlo() const {
+    std::vector<PendingDraws> pending;
+    if (m_monteCarlo)
+        return pending;
+    for (std::size_t r = 0; r < m_rows.size(); ++r) {
+        const Row& row = m_rows[r];
+        if (row.draws && !row.results.empty() && row.results[kResultColumns.size() + 2].empty())
+            pending.push_back({r, *row.draws});
+    }
+    return pending;
+}
+
+bool Series::setMonteCarloResult(std::uint64_t revision, std::size_t row,
+                                 const analysis::MonteCarloResult& result) {
+    if (revision != m_revision || row >= m_rows.size() || !m_rows[row].draws ||
+        m_rows[row].results.empty())
+        return false;
+    putInterval(m_rows[row], result);
+    return true;
 }
 
 void Series::evaluateAll() {
+    ++m_revision;
     for (Row& row : m_rows)
         evaluate(row);
 }
@@ -330,6 +363,7 @@ Series::Row Series::emptyRow() const {
 // ------------------------------------------------------------ commands
 
 Series::Edit Series::apply(Edit edit) {
+    ++m_revision;
     return std::visit(
         [this](auto& e) -> Edit {
             using T = std::decay_t<decltype(e)>;
@@ -404,7 +438,7 @@ void Series::run(Command edits) {
         inverses.push_back(apply(std::move(e)));
     std::reverse(inverses.begin(), inverses.end());
     if (m_clean > m_undo.size())
-        m_clean = kNone;  // the saved state was undone and is now lost
+        m_clean = kUnsaved;  // the saved state was undone and is now lost
     m_undo.push_back(std::move(inverses));
     m_redo.clear();
 }
@@ -551,6 +585,7 @@ void Series::read(std::istream& in) {
         read.m_rows.push_back(std::move(row));
     }
     read.m_dialect = reader.dialect();
+    read.m_revision = m_revision;
     read.evaluateAll();
     *this = std::move(read);
 }

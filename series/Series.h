@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cstddef>
+#include <cstdint>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -60,6 +61,19 @@ class Series {
     // The Monte Carlo run of rows with SD columns; none leaves it out (the
     // GUM's u and U still come).
     void setMonteCarlo(std::optional<analysis::MonteCarloOptions> options);
+    // Without a run of its own, the rows whose 95 % interval is missing and
+    // what each needs for a run elsewhere (rowMonteCarlo), at this revision.
+    struct PendingDraws {
+        std::size_t row;
+        RowDraws draws;
+    };
+    std::vector<PendingDraws> pendingMonteCarlo() const;
+    // Counts the changes of the rows' results: any edit, undo or open.
+    std::uint64_t revision() const { return m_revision; }
+    // A run's result for a row that pendingMonteCarlo() gave at revision;
+    // false, and nothing changed, when the series changed since.
+    bool setMonteCarloResult(std::uint64_t revision, std::size_t row,
+                             const analysis::MonteCarloResult& result);
 
     // The row as the main window would take it: its inputs in the
     // program's decimal point and whether its solvent is water.
@@ -98,6 +112,9 @@ class Series {
     // --- files
     // Unsaved changes since the last open or save.
     bool dirty() const { return m_undo.size() != m_clean; }
+    // Unsaved whatever is undone or redone, until the next save (a series
+    // recovered after a crash).
+    void markUnsaved() { m_clean = kUnsaved; }
     const Dialect& dialect() const { return m_dialect; }
     // Replaces the series with a file's (its result columns are evaluated
     // again, never read); a file that cannot be read throws InputError with
@@ -120,6 +137,7 @@ class Series {
         std::vector<Cell> cells;
         std::string error;
         std::vector<std::string> results;  // empty without results
+        std::optional<RowDraws> draws;     // with SD columns and results
     };
     struct SetCell {
         std::size_t row, column;
@@ -160,6 +178,7 @@ class Series {
     void replay(std::vector<Command>& from, std::vector<Command>& to);
     static bool blank(const Row& row);
     void evaluate(Row& row) const;
+    static void putInterval(Row& row, const analysis::MonteCarloResult& r);
     void evaluateAll();
     SeriesColumn classify(const std::string& header, std::size_t except) const;
     bool hasUncertainty() const;
@@ -171,7 +190,9 @@ class Series {
     std::optional<analysis::MonteCarloOptions> m_monteCarlo;
     std::vector<Command> m_undo;
     std::vector<Command> m_redo;
-    std::size_t m_clean = 0;  // the undo depth that matches the file; -1: none
+    static constexpr std::size_t kUnsaved = static_cast<std::size_t>(-1);
+    std::size_t m_clean = 0;  // the undo depth that matches the file; kUnsaved: none
+    std::uint64_t m_revision = 0;
 };
 
 }  // namespace series

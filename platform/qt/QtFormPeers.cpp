@@ -9,6 +9,7 @@
 #include <QMenuBar>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QPointer>
 #include <QVBoxLayout>
 
 #include "platform/qt/QtPeerSupport.h"
@@ -91,6 +92,11 @@ void addMenuItems(QWidget* into, MenuItem& menu, PeerBase& peer) {
         }
         auto* action = new QAction(qs(mi->caption()), into);
         action->setObjectName(qs(mi->name()));
+        action->setEnabled(mi->enabled());
+        mi->setPeerListener([action = QPointer<QAction>(action), mi] {
+            if (action)
+                action->setEnabled(mi->enabled());
+        });
         QObject::connect(action, &QAction::triggered, into, [mi, &peer] {
             if (peer.control())
                 mi->userClick(peer.control()->form());

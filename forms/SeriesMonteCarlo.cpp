@@ -1,0 +1,162 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
+// The series window's Monte Carlo run: the 95 % intervals of the rows with
+// SD columns, computed on a thread of their own with copies of the rows'
+// inputs, so that the table stays in the user's hands meanwhile.
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <thread>
+
+#include "forms/Series.h"
+#include "platform/Application.h"
+
+namespace forms {
+
+namespace {
+
+constexpr int kRunHeight = 30;
+constexpr int kProgressWidth = 160;
+constexpr int kBarHeight = 16;
+// A run that takes longer than this shows its progress and can be cancelled.
+constexpr auto kQuietTime = std::chrono::milliseconds(200);
+
+}  // namespace
+
+struct TSeriesFrm::Run {
+    analysis::MonteCarloControl control;
+    std::uint64_t revision = 0;
+    std::vector<series::Series::PendingDraws> rows;
+    std::int64_t draws = 0;
+    std::chrono::steady_clock::time_point started = std::chrono::steady_clock::now();
+    std::atomic<std::size_t> finished{0};  // rows with their result
+    std::vector<std::optional<analysis::MonteCarloResult>> results;
+    std::string error;
+    // Last, so that it is joined before the rest goes.
+    std::jthread thread;
+};
+
+void TSeriesFrm::buildRunPanel() {
+    RunPnl = add<platform::Panel>("RunPnl");
+    RunPnl->setBevels(platform::Bevel::None, platform::Bevel::None);
+    RunPnl->setBounds(0, clientHeight() - 20 - kRunHeight, clientWidth(), kRunHeight);
+    RunPnl->setAlign(platform::Align::Bottom);
+    RunPnl->setVisible(false);
+    RunLbl = RunPnl->add<platform::Label>("RunLbl", "Monte Carlo 95 % intervals:");
+    RunLbl->setBounds(8, 8, 170, kBarHeight);
+    ProgressPnl = RunPnl->add<platform::Panel>("ProgressPnl");
+    ProgressPnl->setBevels(platform::Bevel::Lowered, platform::Bevel::None);
+    ProgressPnl->setBounds(180, 6, kProgressWidth, kBarHeight + 2);
+    ProgressPnl->setAccessibleName("Progress");
+    ProgressBar = ProgressPnl->add<platform::Shape>("ProgressBar");
+    ProgressBar->setColor(platform::Color{0, 0, 128});
+    ProgressBar->setBounds(1, 1, 0, kBarHeight);
+    ProgressLbl = RunPnl->add<platform::Label>("ProgressLbl");
+    ProgressLbl->setBounds(180 + kProgressWidth + 6, 8, 40, kBarHeight);
+    CancelBtn = RunPnl->add<platform::Button>("CancelBtn");
+    CancelBtn->setText("&Cancel");
+    CancelBtn->setBounds(180 + kProgressWidth + 50, 3, 75, 25);
+    CancelBtn->OnClick = [this](platform::Control& c) { CancelBtnClick(c); };
+}
+
+void TSeriesFrm::setMonteCarloOptions(const analysis::MonteCarloOptions& options) {
+    m_runOptions = options;
+    startRun();
+}
+
+void TSeriesFrm::followRun() {
+    const bool current = m_run && m_run->revision == m_series.revision();
+    if (!current && m_cancelledAt != m_series.revision())
+        startRun();
+}
+
+void TSeriesFrm::startRun() {
+    stopRun();
+    std::vector<series::Series::PendingDraws> rows = m_series.pendingMonteCarlo();
+    if (rows.empty())
+        return;
+    auto run = std::make_shared<Run>();
+    run->revision = m_series.revision();
+    run->rows = std::move(rows);
+    run->results.resize(run->rows.size());
+    run->draws = m_runOptions.draws;
+    m_run = run;
+    // The run reports through the event loop; a report that comes after the
+    // run was stopped finds it gone and does nothing.
+    platform::Backend* backend = &platform::app().backend();
+    const std::weak_ptr<Run> weak = run;
+    const auto onUiThread = [backend, weak, this](void (TSeriesFrm::*step)()) {
+        backend->post([weak, this, step] {
+            const std::shared_ptr<Run> current = weak.lock();
+            if (current && current == m_run)
+                platform::app().dispatch(this, [this, step] { (this->*step)(); });
+        });
+    };
+    run->control.progress = [onUiThread] { onUiThread(&TSeriesFrm::runProgressed); };
+    Run* raw = run.get();
+    run->thread = std::jthread([raw, options = m_runOptions, onUiThread] {
+        try {
+            for (std::size_t i = 0; i < raw->rows.size() && !raw->control.cancelled; ++i) {
+                raw->control.done = 0;
+                raw->results[i] = series::rowMonteCarlo(raw->rows[i].draws, options, &raw->control);
+                if (!raw->results[i])
+                    break;
+                raw->finished = i + 1;
+            }
+        } catch (const std::exception& e) {
+            raw->error = e.what();
+        }
+        onUiThread(&TSeriesFrm::runFinished);
+    });
+}
+
+void TSeriesFrm::stopRun() {
+    if (!m_run)
+        return;
+    m_run->control.cancelled = true;
+    m_run.reset();  // joins the run's thread, which stops after its current block
+    RunPnl->setVisible(false);
+}
+
+void TSeriesFrm::runProgressed() {
+    if (std::chrono::steady_clock::now() - m_run->started < kQuietTime)
+        return;
+    const double total = static_cast<double>(m_run->draws) * m_run->rows.size();
+    const double done = static_cast<double>(m_run->draws) * m_run->finished.load() +
+                        static_cast<double>(m_run->control.done.load());
+    const double fraction = std::clamp(done / total, 0.0, 1.0);
+    RunPnl->setVisible(true);
+    ProgressBar->setWidth(static_cast<int>(fraction * (kProgressWidth - 2)));
+    ProgressLbl->setText(std::to_string(static_cast<int>(fraction * 100)) + " %");
+}
+
+void TSeriesFrm::runFinished() {
+    const std::shared_ptr<Run> run = m_run;
+    run->thread.join();
+    stopRun();
+    bool any = false;
+    for (std::size_t i = 0; i < run->rows.size(); ++i)
+        if (run->results[i])
+            any = m_series.setMonteCarloResult(run->revision, run->rows[i].row, *run->results[i]) ||
+                  any;
+    if (any) {
+        Grid1->invalidate();
+        updatePlot();
+        updateCopy();
+    }
+    if (!run->error.empty())
+        StatusLbl->setText("The Monte Carlo run failed: " + run->error);
+}
+
+void TSeriesFrm::CancelBtnClick(platform::Control&) {
+    if (!m_run)
+        return;
+    // The rows done keep their intervals; the others stay empty until the
+    // next change.
+    m_run->control.cancelled = true;
+    m_cancelledAt = m_run->revision;
+    runFinished();
+}
+
+}  // namespace forms
