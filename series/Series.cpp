@@ -363,7 +363,6 @@ Series::Row Series::emptyRow() const {
 // ------------------------------------------------------------ commands
 
 Series::Edit Series::apply(Edit edit) {
-    ++m_revision;
     return std::visit(
         [this](auto& e) -> Edit {
             using T = std::decay_t<decltype(e)>;
@@ -372,17 +371,22 @@ Series::Edit Series::apply(Edit edit) {
                 const bool wasBlank = blank(row);
                 std::string old = std::exchange(row.cells.at(e.column).text, e.text);
                 // A text cell counts only for whether the row is blank.
-                if (m_columns[e.column].kind != ColumnKind::Text || wasBlank != blank(row))
+                if (m_columns[e.column].kind != ColumnKind::Text || wasBlank != blank(row)) {
                     evaluate(row);
+                    ++m_revision;
+                }
                 return SetCell{e.row, e.column, std::move(old)};
             } else if constexpr (std::is_same_v<T, InsertRow>) {
+                ++m_revision;  // the rows after it move
                 m_rows.insert(m_rows.begin() + static_cast<std::ptrdiff_t>(e.at), std::move(e.row));
                 return DeleteRow{e.at};
             } else if constexpr (std::is_same_v<T, DeleteRow>) {
+                ++m_revision;
                 Row row = std::move(m_rows.at(e.at));
                 m_rows.erase(m_rows.begin() + static_cast<std::ptrdiff_t>(e.at));
                 return InsertRow{e.at, std::move(row)};
             } else if constexpr (std::is_same_v<T, MoveRow>) {
+                ++m_revision;
                 Row row = std::move(m_rows.at(e.from));
                 m_rows.erase(m_rows.begin() + static_cast<std::ptrdiff_t>(e.from));
                 m_rows.insert(m_rows.begin() + static_cast<std::ptrdiff_t>(e.to), std::move(row));

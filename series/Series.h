@@ -68,7 +68,8 @@ class Series {
         RowDraws draws;
     };
     std::vector<PendingDraws> pendingMonteCarlo() const;
-    // Counts the changes of the rows' results: any edit, undo or open.
+    // Counts the changes of the rows' results and places: an edit that
+    // evaluates a row, rows inserted, deleted or moved, an open.
     std::uint64_t revision() const { return m_revision; }
     // A run's result for a row that pendingMonteCarlo() gave at revision;
     // false, and nothing changed, when the series changed since.

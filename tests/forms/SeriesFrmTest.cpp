@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <sstream>
 #include <string>
 
 #include "forms/Mainfrm.h"
@@ -232,24 +233,27 @@ TEST_F(SeriesWindow, SampleSavedAndOpenedAgain) {
 // row with a pH gets the predicted, screened and bound charge, and z against
 // pH draws both predicted curves under the measured points.
 TEST_F(SeriesWindow, AttachedSequenceGivesEachRowItsPredictedCharge) {
-    TSeriesFrm& w = open("Sample,IonicStrength,Mobility,pH\n"
-                         "a,0.1,1.2,5.0\n"
-                         "b,0.1,0.6,6.5\n"
-                         "c,0.1,-0.4,8.0\n");
+    TSeriesFrm& w = open(
+        "Sample,IonicStrength,Mobility,pH\n"
+        "a,0.1,1.2,5.0\n"
+        "b,0.1,0.6,6.5\n"
+        "c,0.1,-0.4,8.0\n");
     const std::string ubiquitin =
-        ">ubiquitin\nMQIFVKTLTGKTITLEVEPSDTIENVKAKIQDKEGIPPDQQRLIFAGKQLEDGRTLSDYNIQKESTLHLVLRLRGG\n";
-    backend.expectDialog<platform::OpenDialog>(
-        "TOpenDialog", [this, ubiquitin](platform::OpenDialog& d) {
-            d.FileName = write("ubiquitin.fasta", ubiquitin);
-            return true;
-        });
+        ">ubiquitin\nMQIFVKTLTGKTITLEVEPSDTIENVKAKIQDKEGIPPDQQRLIFAGKQLEDGRTLSDYNIQKESTLHLVLRLRGG"
+        "\n";
+    backend.expectDialog<platform::OpenDialog>("TOpenDialog",
+                                               [this, ubiquitin](platform::OpenDialog& d) {
+                                                   d.FileName = write("ubiquitin.fasta", ubiquitin);
+                                                   return true;
+                                               });
     w.AttachSequence1->userClick(&w);
     const double predicted = platform::StrToFloat(text(w, 0, "PredictedZ"));
     const double screened = platform::StrToFloat(text(w, 0, "ScreenedZ"));
     EXPECT_GT(predicted, screened) << "screening flattens a positive charge";
     EXPECT_GT(screened, 0);
-    EXPECT_EQ(text(w, 0, "BoundCharge"),
-              platform::FormatFloat("0.00", platform::StrToFloat(text(w, 0, "Valence")) - screened));
+    EXPECT_EQ(
+        text(w, 0, "BoundCharge"),
+        platform::FormatFloat("0.00", platform::StrToFloat(text(w, 0, "Valence")) - screened));
     EXPECT_LT(platform::StrToFloat(text(w, 2, "PredictedZ")), 0) << "above the pI";
 
     while (w.XTxt->text() != "pH")
@@ -262,5 +266,72 @@ TEST_F(SeriesWindow, AttachedSequenceGivesEachRowItsPredictedCharge) {
     EXPECT_EQ(w.Chart1->series().size(), 1u);
 }
 
-}  // namespace
+constexpr const char* kWithSd =
+    "Sample,IonicStrength,Temperature,StokesRadius,Mobility,MobilitySD\n"
+    "A,0.010,25,3.5,1.80,0.05\n"
+    "B,0.050,25,3.5,1.31,0.05\n";
 
+// State: a series with SD columns. Action: its Monte Carlo run left to
+// finish, then a cell edited. Expected: the intervals are those the
+// document computes itself; the edit empties its row's and the new run
+// fills them in again.
+TEST_F(SeriesWindow, MonteCarloIntervalsFillInAfterTheRun) {
+    const analysis::MonteCarloOptions options{analysis::kMinDraws, 7, 0};
+    series::Series reference;
+    reference.setMonteCarlo(options);
+    std::istringstream in(kWithSd);
+    reference.read(in);
+    TSeriesFrm& w = open(kWithSd);
+    const auto expected = [&](const char* name) {
+        return reference.resultText(1, column(w, name) - w.document().columnCount());
+    };
+    w.setMonteCarloOptions(options);
+    ASSERT_TRUE(backend.runPostedUntil([&] { return !w.running(); }));
+    for (const char* name : {"ValenceLow", "ValenceHigh", "EffectiveValenceHigh"})
+        EXPECT_EQ(text(w, 1, name), expected(name)) << name;
+    EXPECT_FALSE(w.RunPnl->visible());
+
+    w.Grid1->userEdit(1, column(w, "Mobility"), "2.62");
+    EXPECT_TRUE(text(w, 1, "ValenceLow").empty());
+    EXPECT_TRUE(w.running());
+    ASSERT_TRUE(backend.runPostedUntil([&] { return !w.running(); }));
+    EXPECT_FALSE(text(w, 1, "ValenceLow").empty());
+    EXPECT_NE(text(w, 1, "ValenceLow"), expected("ValenceLow"));
+}
+
+// A long run shows its progress; Cancel stops it and leaves the intervals
+// empty, and a change that leaves the results as they are does not start
+// it again.
+TEST_F(SeriesWindow, CancelledRunLeavesIntervalsEmpty) {
+    TSeriesFrm& w = open(kWithSd);
+    w.setMonteCarloOptions({analysis::kMaxDraws, 1, 1});
+    ASSERT_TRUE(backend.runPostedUntil([&] { return w.RunPnl->visible(); }));
+    EXPECT_EQ(w.ProgressLbl->text().back(), '%');
+    w.CancelBtn->userPress();
+    EXPECT_FALSE(w.running());
+    EXPECT_TRUE(text(w, 0, "ValenceLow").empty());
+    w.Grid1->userEdit(0, 0, "renamed");  // a text cell: the results stay
+    EXPECT_FALSE(w.running());
+}
+
+// Undo, Redo and Save are enabled only when they would do something, and a
+// disabled item's click does nothing.
+TEST_F(SeriesWindow, MenuItemsFollowWhatTheyCanDo) {
+    TSeriesFrm& w = open(kSalt);
+    EXPECT_FALSE(w.Undo1->enabled());
+    EXPECT_FALSE(w.Redo1->enabled());
+    EXPECT_FALSE(w.Save1->enabled());
+    w.Grid1->userEdit(0, 0, "changed");
+    EXPECT_TRUE(w.Undo1->enabled());
+    EXPECT_TRUE(w.Save1->enabled());
+    w.Undo1->userClick(&w);
+    EXPECT_FALSE(w.Undo1->enabled());
+    EXPECT_TRUE(w.Redo1->enabled());
+    EXPECT_FALSE(w.Save1->enabled()) << "back as saved";
+    w.Undo1->setEnabled(true);
+    w.Redo1->setEnabled(false);
+    w.Redo1->userClick(&w);
+    EXPECT_EQ(text(w, 0, "Sample"), "A");
+}
+
+}  // namespace

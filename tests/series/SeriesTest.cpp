@@ -157,6 +157,27 @@ TEST(SeriesRow, SdColumnsGiveTheUncertaintyOfZ) {
     EXPECT_LT(value("ValenceHigh"), 0);
 }
 
+// Without a run of its own, the document gives each row's draws for a run
+// elsewhere and takes its result back, unless the rows moved meanwhile.
+TEST(SeriesRow, RunElsewhereFillsTheIntervalUnlessTheRowsChanged) {
+    Series s = seriesOf("Mobility,MobilitySD\n1.80,0.05\n1.31,0.05\n");
+    const std::size_t low = resultIndex(s, "ValenceLow");
+    const std::vector<Series::PendingDraws> pending = s.pendingMonteCarlo();
+    ASSERT_EQ(pending.size(), 2u);
+    EXPECT_TRUE(s.resultText(1, low).empty());
+    const auto result = series::rowMonteCarlo(
+        pending[1].draws, analysis::MonteCarloOptions{analysis::kMinDraws, 1, 1});
+    const std::uint64_t revision = s.revision();
+    s.moveRow(0, 1);
+    EXPECT_FALSE(s.setMonteCarloResult(revision, pending[1].row, *result));
+    EXPECT_TRUE(s.resultText(0, low).empty());
+    s.moveRow(1, 0);
+    const std::uint64_t now = s.revision();
+    EXPECT_TRUE(s.setMonteCarloResult(now, 1, *result));
+    EXPECT_EQ(s.resultText(1, low), analysis::significantText(result->valence.low));
+    EXPECT_EQ(s.pendingMonteCarlo().size(), 1u);
+}
+
 TEST(SeriesRow, ARefusedCellLeavesTheOtherRowsEvaluated) {
     const Series s = seriesOf(
         "Sample,Temperature,Mobility,Valence\n"

@@ -1,0 +1,149 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
+// The series windows' recovery copies: written while a series has unsaved
+// changes, gone once it is saved, and offered at the next start.
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "forms/LogJournal.h"
+#include "forms/Mainfrm.h"
+#include "forms/Recover.h"
+#include "forms/Report.h"
+#include "forms/Series.h"
+#include "forms/SeriesRecovery.h"
+#include "journal/Journal.h"
+#include "journal/SeriesCopy.h"
+#include "platform/Application.h"
+#include "platform/headless/Headless.h"
+#include "tests/support/Files.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using forms::OpeningForm;
+using forms::TSeriesFrm;
+
+constexpr const char* kSalt =
+    "Sample,IonicStrength,Temperature,StokesRadius,Mobility\n"
+    "A,0.010,25,3.5,1.80\n"
+    "B,0.050,25,3.5,1.31\n";
+
+// One run of the program with the log's copy, and so the series', in state.
+struct Program {
+    explicit Program(const fs::path& state) {
+        application.CreateForm(OpeningForm);
+        application.CreateForm(forms::ReportFrm);
+        application.Run();
+        journal = std::make_unique<forms::LogJournal>(*forms::ReportFrm, state);
+    }
+    ~Program() {
+        journal.reset();
+        OpeningForm = nullptr;
+        forms::ReportFrm = nullptr;
+    }
+    platform::headless::HeadlessBackend backend;
+    platform::Application application{backend};
+    std::unique_ptr<forms::LogJournal> journal;
+};
+
+class SeriesCopy : public ::testing::Test {
+  protected:
+    SeriesCopy() { std::ofstream(m_file, std::ios::binary) << kSalt; }
+    std::vector<fs::path> copies() const {
+        std::vector<fs::path> found;
+        std::error_code ec;
+        for (const auto& entry : fs::directory_iterator(m_state, ec))
+            if (entry.path().filename().string().rfind(journal::kSeriesPrefix, 0) == 0)
+                found.push_back(entry.path());
+        return found;
+    }
+    // A program that changed the first sample's name and ended without
+    // closing its window, as a kill would leave it.
+    void leaveUnsavedSeries() {
+        Program p(m_state);
+        TSeriesFrm& w = *OpeningForm->OpenFile(m_file.string());
+        w.Grid1->userEdit(0, 0, "changed");
+        EXPECT_TRUE(w.flushCopy());
+    }
+
+    testing_support::TempFolder m_temp{"quorvin-series-copy"};
+    const fs::path m_state = m_temp.path() / "state";
+    const fs::path m_file = m_temp.path() / "s.csv";
+};
+
+// State: a series opened. Action: a cell changed, then the series saved.
+// Expected: the copy holds the changed series and its file's name; the
+// save removes it.
+TEST_F(SeriesCopy, AChangeWritesTheCopyAndASaveRemovesIt) {
+    Program p(m_state);
+    TSeriesFrm& w = *OpeningForm->OpenFile(m_file.string());
+    EXPECT_TRUE(copies().empty()) << "nothing unsaved yet";
+    w.Grid1->userEdit(0, 0, "changed");
+    ASSERT_TRUE(w.flushCopy());
+    ASSERT_EQ(copies().size(), 1u);
+    const journal::SeriesCopyContent copy = journal::readSeriesCopy(copies()[0]);
+    EXPECT_EQ(copy.original, m_file);
+    EXPECT_EQ(copy.csv, w.document().text());
+
+    w.Save1->userClick(&w);
+    w.flushCopy();
+    EXPECT_TRUE(copies().empty());
+}
+
+// State: a program ended with an unsaved series. Action: the next start
+// recovers it. Expected: a series window with the change, unsaved, under
+// the file's name; the file itself untouched; only the new program's copy
+// left.
+TEST_F(SeriesCopy, LeftSeriesIsOfferedAndRecoveredUnsaved) {
+    leaveUnsavedSeries();
+    ASSERT_EQ(copies().size(), 1u);
+    const fs::path left = copies()[0];
+    Program p(m_state);
+    std::string question;
+    p.backend.expect<forms::TRecoverLog>("TRecoverLog", [&](forms::TRecoverLog& d) {
+        question = d.StaticText1->text();
+        EXPECT_EQ(d.caption(), "Recover series?");
+        d.BitBtn1->userPress();
+    });
+    forms::offerSeriesRecovery(*OpeningForm, m_state);
+    EXPECT_EQ(
+        question.rfind("A series that was not saved was found (s.csv, 2 rows, last changed ", 0),
+        0u)
+        << question;
+    ASSERT_EQ(OpeningForm->seriesWindows().size(), 1u);
+    TSeriesFrm& w = *OpeningForm->seriesWindows()[0];
+    EXPECT_TRUE(w.visible());
+    EXPECT_EQ(w.caption(), "s.csv * - Series");
+    EXPECT_EQ(w.document().cellText(0, 0), "changed");
+    EXPECT_EQ(w.path(), m_file);
+    std::ostringstream file;
+    file << std::ifstream(m_file, std::ios::binary).rdbuf();
+    EXPECT_EQ(file.str(), kSalt);
+    ASSERT_EQ(copies().size(), 1u);
+    EXPECT_NE(copies()[0], left);
+}
+
+// A copy that cannot be read is kept aside and reported, never offered.
+TEST_F(SeriesCopy, UnreadableCopyIsKeptAside) {
+    const journal::LockedFolder made = journal::createLockedFolder(m_state, journal::kSeriesPrefix);
+    std::ofstream(made.dir / "series.qs") << "not a copy";
+    ::close(made.lockFd);
+    Program p(m_state);
+    forms::offerSeriesRecovery(*OpeningForm, m_state);
+    const std::vector<std::string> messages = p.backend.takeMessages();
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_NE(messages[0].find("cannot be read"), std::string::npos) << messages[0];
+    EXPECT_TRUE(copies().empty());
+    EXPECT_TRUE(fs::exists(m_state / ("unreadable-" + made.dir.filename().string()) / "series.qs"));
+    EXPECT_TRUE(OpeningForm->seriesWindows().empty());
+}
+
+}  // namespace
