@@ -594,8 +594,12 @@ void TOpeningForm::SaveSample1Click(platform::MenuItem&) {
     std::string header, values;
     for (Quantity q : inputs) {
         const model::QuantityInfo& info = model::quantityInfo(q);
-        header += std::string(header.empty() ? "" : ",") + info.name;
-        values += (values.empty() ? "" : ",") + m_fields.text(*info.field);
+        if (!header.empty()) {
+            header += ',';
+            values += ',';
+        }
+        header += info.name;
+        values += m_fields.text(*info.field);
     }
     if (SolventWater) {
         header += ",Solvent";
