@@ -3,6 +3,8 @@
 #include "charge/Sequence.h"
 
 #include <cstring>
+#include <fstream>
+#include <sstream>
 
 #include "platform/base/MessageText.h"
 
@@ -245,6 +247,15 @@ IonizableGroups countGroups(const ProteinSequence& sequence, const TitrationOpti
         groups.cTerminalResidue = sequence.residues.back();
     }
     return groups;
+}
+
+ProteinSequence readSequenceFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in)
+        throw SequenceError("Cannot open \"" + path + "\"");
+    std::ostringstream text;
+    text << in.rdbuf();
+    return readSequence(text.str());
 }
 
 }  // namespace charge

@@ -36,6 +36,8 @@ struct ProteinSequence {
 // '*' may end the sequence. Every letter A to Z is a residue (see
 // titrationLetter for B, J, O, U, X and Z); any other character is refused.
 ProteinSequence readSequence(std::string_view text);
+// The same from a file; SequenceError naming the file when it cannot be read.
+ProteinSequence readSequenceFile(const std::string& path);
 
 // The ionizable groups, in the order of every pKa table.
 enum class Group { NTerminus, CTerminus, Asp, Glu, Cys, Tyr, His, Lys, Arg };

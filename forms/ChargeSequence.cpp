@@ -3,8 +3,6 @@
 #include "forms/ChargeSequence.h"
 
 #include <cmath>
-#include <fstream>
-#include <sstream>
 
 #include "analysis/Uncertainty.h"
 #include "forms/Enternumber.h"
@@ -158,9 +156,16 @@ void TChargeFrm::build() {
     CloseBtn->setCancel(true);
     CloseBtn->OnClick = [this](platform::Control&) { Close(); };
 
-    OpenDialog1 = std::make_unique<platform::OpenDialog>(this, "OpenDialog1");
-    OpenDialog1->Title = "Open sequence";
-    OpenDialog1->Filter = "Sequences|*.fasta *.fa *.faa *.txt *.seq|All files|*";
+    OpenDialog1 = sequenceOpenDialog(this, "OpenDialog1", "Open sequence");
+}
+
+std::unique_ptr<platform::OpenDialog> sequenceOpenDialog(platform::Form* owner,
+                                                         const std::string& name,
+                                                         const std::string& title) {
+    auto d = std::make_unique<platform::OpenDialog>(owner, name);
+    d->Title = title;
+    d->Filter = "Sequences|*.fasta *.fa *.faa *.txt *.seq|All files|*";
+    return d;
 }
 
 void TChargeFrm::showFor(const model::ModelState& s, const std::string& zText,
@@ -173,7 +178,10 @@ void TChargeFrm::showFor(const model::ModelState& s, const std::string& zText,
 }
 
 void TChargeFrm::takeSequence(const std::string& text) {
-    charge::ProteinSequence read = charge::readSequence(text);
+    takeSequence(charge::readSequence(text));
+}
+
+void TChargeFrm::takeSequence(charge::ProteinSequence read) {
     charge::TitrationOptions options = m_options;
     // Bridges the new sequence has no Cys for go; the choice stays otherwise.
     const int cys = read.composition()['C' - 'A'] + read.composition()['U' - 'A'];
@@ -285,12 +293,7 @@ void TChargeFrm::update() {
 void TChargeFrm::OpenBtnClick(platform::Control&) {
     if (!OpenDialog1->Execute())
         return;
-    std::ifstream in(OpenDialog1->FileName, std::ios::binary);
-    if (!in)
-        throw platform::Exception("Cannot open \"" + OpenDialog1->FileName + "\"");
-    std::ostringstream text;
-    text << in.rdbuf();
-    takeSequence(text.str());
+    takeSequence(charge::readSequenceFile(OpenDialog1->FileName));
 }
 
 void TChargeFrm::PasteBtnClick(platform::Control&) {

@@ -34,6 +34,7 @@ class TChargeFrm : public platform::Form {
     // Reads a sequence (FASTA or one-letter text); a text that is none is
     // refused and the sequence shown stays.
     void takeSequence(const std::string& text);
+    void takeSequence(charge::ProteinSequence read);
 
     platform::Button* OpenBtn;
     platform::Button* PasteBtn;
@@ -88,5 +89,10 @@ class TChargeFrm : public platform::Form {
 };
 
 extern TChargeFrm* ChargeFrm;
+
+// The dialog that opens a protein sequence (FASTA or text).
+std::unique_ptr<platform::OpenDialog> sequenceOpenDialog(platform::Form* owner,
+                                                         const std::string& name,
+                                                         const std::string& title);
 
 }  // namespace forms

@@ -6,6 +6,7 @@
 #include <sstream>
 
 #include "forms/LogJournal.h"
+#include "forms/ChargeSequence.h"
 #include "forms/Mainfrm.h"
 #include "forms/Report.h"
 #include "forms/SeriesDialogs.h"
@@ -141,9 +142,7 @@ void TSeriesFrm::buildMenu() {
                                      [this](MenuItem& m) { DetachSequence1Click(m); });
 
     OpenDialog1 = csvOpenDialog(this, "OpenDialog1", "Open series");
-    SequenceDialog1 = std::make_unique<platform::OpenDialog>(this, "SequenceDialog1");
-    SequenceDialog1->Title = "Attach sequence";
-    SequenceDialog1->Filter = "Sequences|*.fasta *.fa *.faa *.txt *.seq|All files|*";
+    SequenceDialog1 = sequenceOpenDialog(this, "SequenceDialog1", "Attach sequence");
     SaveDialog1 = csvSaveDialog(this, "SaveDialog1", "Save series");
 }
 

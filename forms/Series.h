@@ -94,6 +94,7 @@ class TSeriesFrm : public platform::Form {
     // and the charge bound beyond it; the plot of z against pH draws both
     // predicted curves under the measured points.
     void attachSequence(const std::string& text);
+    void attachSequence(charge::ProteinSequence read);
     void AttachSequence1Click(platform::MenuItem&);
     void DetachSequence1Click(platform::MenuItem&);
     // The charge columns' names, in order, while a sequence is attached.

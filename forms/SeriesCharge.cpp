@@ -2,9 +2,6 @@
 
 // The charge a sequence predicts for each row of a series with a pH.
 
-#include <fstream>
-#include <sstream>
-
 #include "forms/Series.h"
 #include "platform/base/Exception.h"
 #include "platform/base/NumberText.h"
@@ -34,7 +31,10 @@ std::optional<std::size_t> TSeriesFrm::phColumn() const {
 }
 
 void TSeriesFrm::attachSequence(const std::string& text) {
-    charge::ProteinSequence read = charge::readSequence(text);
+    attachSequence(charge::readSequence(text));
+}
+
+void TSeriesFrm::attachSequence(charge::ProteinSequence read) {
     const charge::IonizableGroups groups = charge::countGroups(read, {});
     m_sites = charge::titrationSites(groups, charge::pkaSets().front());
     m_sequence = std::move(read);
@@ -44,12 +44,7 @@ void TSeriesFrm::attachSequence(const std::string& text) {
 void TSeriesFrm::AttachSequence1Click(platform::MenuItem&) {
     if (!SequenceDialog1->Execute())
         return;
-    std::ifstream in(SequenceDialog1->FileName, std::ios::binary);
-    if (!in)
-        throw platform::Exception("Cannot open \"" + SequenceDialog1->FileName + "\"");
-    std::ostringstream text;
-    text << in.rdbuf();
-    attachSequence(text.str());
+    attachSequence(charge::readSequenceFile(SequenceDialog1->FileName));
 }
 
 void TSeriesFrm::DetachSequence1Click(platform::MenuItem&) {
