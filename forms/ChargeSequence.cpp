@@ -6,6 +6,7 @@
 
 #include "analysis/Uncertainty.h"
 #include "forms/Enternumber.h"
+#include "forms/WidgetFields.h"
 #include "platform/Application.h"
 #include "platform/base/Exception.h"
 #include "platform/base/NumberText.h"
@@ -73,36 +74,19 @@ void TChargeFrm::build() {
     NotesLbl->setWordWrap(true);
     NotesLbl->setBounds(8, 82, kLeftWidth - 16, 2 * (kRowHeight - 4) + 2);
 
-    struct Choice {
-        Label** label;
-        StaticText** field;
-        const char* name;
-        const char* caption;
-        void (TChargeFrm::*click)(platform::Control&);
+    const auto click = [this](void (TChargeFrm::*handler)(platform::Control&)) {
+        return [this, handler](platform::Control& sender) { (this->*handler)(sender); };
     };
-    const Choice choices[] = {
-        {&SetLbl, &SetTxt, "Set", "pKa set:", &TChargeFrm::SetTxtClick},
-        {&PhLbl, &PhTxt, "Ph", "pH:", &TChargeFrm::PhTxtClick},
-        {&BridgesLbl, &BridgesTxt, "Bridges", "S-S bridges:", &TChargeFrm::BridgesTxtClick},
-        {&NTermLbl, &NTermTxt, "NTerm", "N-terminus:", &TChargeFrm::NTermTxtClick},
-        {&CTermLbl, &CTermTxt, "CTerm", "C-terminus:", &TChargeFrm::CTermTxtClick},
-    };
-    for (int k = 0; k < 5; ++k) {
-        const Choice& c = choices[k];
-        const int left = (k % 2) * 214 + 8;
-        const int top = kChoicesTop + (k / 2) * kRowPitch;
-        *c.label = add<Label>(std::string(c.name) + "Lbl", c.caption);
-        (*c.label)->setBounds(left, top + 2, 84, kRowHeight - 4);
-        StaticText* f = add<StaticText>(std::string(c.name) + "Txt");
-        *c.field = f;
-        f->setColor(platform::clLime);
-        f->setTextAlign(platform::TextAlign::Center);
-        f->setBounds(left + 88, top, 110, kRowHeight);
-        const std::string caption = c.caption;
-        f->setAccessibleName(caption.substr(0, caption.size() - 1));
-        f->setTabStop(true);
-        f->OnClick = [this, click = c.click](platform::Control& sender) { (this->*click)(sender); };
-    }
+    addChoiceFields(
+        *this, kChoicesTop,
+        {
+            {&SetLbl, &SetTxt, "Set", "pKa set:", click(&TChargeFrm::SetTxtClick)},
+            {&PhLbl, &PhTxt, "Ph", "pH:", click(&TChargeFrm::PhTxtClick)},
+            {&BridgesLbl, &BridgesTxt, "Bridges",
+             "S-S bridges:", click(&TChargeFrm::BridgesTxtClick)},
+            {&NTermLbl, &NTermTxt, "NTerm", "N-terminus:", click(&TChargeFrm::NTermTxtClick)},
+            {&CTermLbl, &CTermTxt, "CTerm", "C-terminus:", click(&TChargeFrm::CTermTxtClick)},
+        });
     PhTxt->setText("7.00");
     BridgesTxt->setText("0");
     NTermTxt->setText("free");
@@ -278,9 +262,11 @@ void TChargeFrm::update() {
     if (const auto p = charge::isoelectricPoint(sites))
         series.push_back({"pI", platform::clBlack, {{*p, 0}}, false, true});
     const double u = m_uz.value_or(0);
-    series.push_back({"Measured z", platform::Color{0, 128, 0}, {{m_pH, m_state.Valence}}, false, true});
+    series.push_back(
+        {"Measured z", platform::Color{0, 128, 0}, {{m_pH, m_state.Valence}}, false, true});
     if (u > 0)
-        series.push_back({"", platform::Color{0, 128, 0},
+        series.push_back({"",
+                          platform::Color{0, 128, 0},
                           {{m_pH, m_state.Valence - 2 * u}, {m_pH, m_state.Valence + 2 * u}}});
     // Room above the curves and the measured z for the legend.
     const double pad = std::max(1.0, 0.05 * (hi - lo));

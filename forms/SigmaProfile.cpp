@@ -8,6 +8,7 @@
 #include "analysis/Uncertainty.h"
 #include "forms/Enternumber.h"
 #include "forms/Mainfrm.h"
+#include "forms/WidgetFields.h"
 #include "platform/Application.h"
 #include "platform/base/NumberText.h"
 
@@ -27,8 +28,8 @@ constexpr double kNoLimit = 0;   // a signal limit of 0 leaves every point in
 
 // The scans' colours, in turn; the fitted curves are red.
 const platform::Color kScanColours[] = {platform::clBlue, platform::Color{0, 128, 0},
-                                        platform::Color{128, 0, 128},
-                                        platform::Color{0, 128, 128}, platform::clBlack};
+                                        platform::Color{128, 0, 128}, platform::Color{0, 128, 128},
+                                        platform::clBlack};
 
 platform::Font boldFont() {
     platform::Font f;
@@ -89,35 +90,19 @@ void TSigmaProfileFrm::build() {
     ScansLbl->setBounds(126, 13, kLeftWidth - 126, kRowHeight - 4);
 
     // The fit's choices, two to a row: a click on a value changes it.
-    struct Choice {
-        Label** label;
-        StaticText** field;
-        const char* name;
-        const char* caption;
-        void (TSigmaProfileFrm::*click)(platform::Control&);
+    const auto click = [this](void (TSigmaProfileFrm::*handler)(platform::Control&)) {
+        return [this, handler](platform::Control& sender) { (this->*handler)(sender); };
     };
-    const Choice choices[] = {
-        {&FromLbl, &FromTxt, "From", "From (cm):", &TSigmaProfileFrm::FromTxtClick},
-        {&ToLbl, &ToTxt, "To", "To (cm):", &TSigmaProfileFrm::ToTxtClick},
-        {&MaxLbl, &MaxTxt, "Max", "Signal limit:", &TSigmaProfileFrm::MaxTxtClick},
-        {&BaselineLbl, &BaselineTxt, "Baseline", "Baseline:", &TSigmaProfileFrm::BaselineTxtClick},
-        {&AxisLbl, &AxisTxt, "Axis", "Signal axis:", &TSigmaProfileFrm::AxisTxtClick},
-    };
-    for (int k = 0; k < 5; ++k) {
-        const Choice& c = choices[k];
-        const int left = (k % 2) * 214 + 8;
-        const int top = 44 + (k / 2) * kRowPitch;
-        *c.label = add<Label>(std::string(c.name) + "Lbl", c.caption);
-        (*c.label)->setBounds(left, top + 2, 84, kRowHeight - 4);
-        *c.field = add<StaticText>(std::string(c.name) + "Txt");
-        StaticText* f = *c.field;
-        f->setColor(platform::clLime);
-        f->setTextAlign(platform::TextAlign::Center);
-        f->setBounds(left + 88, top, 110, kRowHeight);
-        f->setAccessibleName(std::string(c.caption).substr(0, std::string(c.caption).size() - 1));
-        f->setTabStop(true);
-        f->OnClick = [this, click = c.click](platform::Control& sender) { (this->*click)(sender); };
-    }
+    addChoiceFields(
+        *this, 44,
+        {
+            {&FromLbl, &FromTxt, "From", "From (cm):", click(&TSigmaProfileFrm::FromTxtClick)},
+            {&ToLbl, &ToTxt, "To", "To (cm):", click(&TSigmaProfileFrm::ToTxtClick)},
+            {&MaxLbl, &MaxTxt, "Max", "Signal limit:", click(&TSigmaProfileFrm::MaxTxtClick)},
+            {&BaselineLbl, &BaselineTxt, "Baseline",
+             "Baseline:", click(&TSigmaProfileFrm::BaselineTxtClick)},
+            {&AxisLbl, &AxisTxt, "Axis", "Signal axis:", click(&TSigmaProfileFrm::AxisTxtClick)},
+        });
     MaxTxt->setText("none");
     BaselineTxt->setText("fitted");
     AxisTxt->setText("linear");
@@ -213,8 +198,8 @@ void TSigmaProfileFrm::openScans(const std::vector<std::string>& paths) {
         const std::string file = s.name.substr(s.name.find_last_of('/') + 1);
         names += (names.empty() ? "" : ", ") + file;
     }
-    ScansLbl->setText(std::to_string(m_scans.size()) + (m_scans.size() == 1 ? " scan: " : " scans: ") +
-                      names);
+    ScansLbl->setText(std::to_string(m_scans.size()) +
+                      (m_scans.size() == 1 ? " scan: " : " scans: ") + names);
     refit();
 }
 
@@ -287,10 +272,11 @@ void TSigmaProfileFrm::showFit() {
     std::size_t aboveMax = 0;
     for (const fit::ScanPart& p : f.scans)
         aboveMax += p.aboveMax;
-    FitLbl->setText("\u03c7\u00b2/\u03bd = " + general(f.reducedChiSquare) + ", " +
-                    std::to_string(f.points) + " points used" +
-                    (aboveMax ? ", " + std::to_string(aboveMax) + " above the limit left out" : "") +
-                    (f.runsZ ? ", runs test z = " + platform::FormatFloat("0.00", *f.runsZ) : ""));
+    FitLbl->setText(
+        "\u03c7\u00b2/\u03bd = " + general(f.reducedChiSquare) + ", " + std::to_string(f.points) +
+        " points used" +
+        (aboveMax ? ", " + std::to_string(aboveMax) + " above the limit left out" : "") +
+        (f.runsZ ? ", runs test z = " + platform::FormatFloat("0.00", *f.runsZ) : ""));
     std::string note = f.warning();
     const auto add = [&note](const std::string& s) { note += (note.empty() ? "" : " ") + s; };
     if (f.seScaled)
@@ -318,8 +304,8 @@ void TSigmaProfileFrm::showFit() {
             const fit::Scan& s = m_scans[i];
             text = s.name.substr(s.name.find_last_of('/') + 1) + ": ";
             if (const auto& alone = m_each[i])
-                text += "Sigma = " + analysis::quotedText(alone->sigma, alone->sigmaSE) + " \u00b1 " +
-                        u(alone->sigmaSE) + " cm\u207b\u00b9";
+                text += "Sigma = " + analysis::quotedText(alone->sigma, alone->sigmaSE) +
+                        " \u00b1 " + u(alone->sigmaSE) + " cm\u207b\u00b9";
             else
                 text += "no fit";
             if (s.elapsedSeconds)
@@ -388,7 +374,8 @@ void TSigmaProfileFrm::showCharts() {
 
 void TSigmaProfileFrm::FromTxtClick(platform::Control&) {
     double from = m_options.from.value_or(0);
-    if (!m_scans.empty() && enterNumberInto(this, *FromTxt, -1000, m_options.to.value_or(1000), from)) {
+    if (!m_scans.empty() &&
+        enterNumberInto(this, *FromTxt, -1000, m_options.to.value_or(1000), from)) {
         m_options.from = from;
         refit();
     }
@@ -396,7 +383,8 @@ void TSigmaProfileFrm::FromTxtClick(platform::Control&) {
 
 void TSigmaProfileFrm::ToTxtClick(platform::Control&) {
     double to = m_options.to.value_or(0);
-    if (!m_scans.empty() && enterNumberInto(this, *ToTxt, m_options.from.value_or(-1000), 1000, to)) {
+    if (!m_scans.empty() &&
+        enterNumberInto(this, *ToTxt, m_options.from.value_or(-1000), 1000, to)) {
         m_options.to = to;
         refit();
     }

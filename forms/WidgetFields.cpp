@@ -27,4 +27,24 @@ std::vector<platform::LabelRun> unitRunsOf(model::Quantity q) {
     return runs;
 }
 
+void addChoiceFields(platform::Control& parent, int top, const std::vector<ChoiceField>& choices) {
+    constexpr int kRowHeight = 19, kRowPitch = 22;
+    for (std::size_t k = 0; k < choices.size(); ++k) {
+        const ChoiceField& c = choices[k];
+        const int left = static_cast<int>(k % 2) * 214 + 8;
+        const int rowTop = top + static_cast<int>(k / 2) * kRowPitch;
+        const std::string caption = c.caption;
+        *c.label = parent.add<platform::Label>(std::string(c.name) + "Lbl", caption);
+        (*c.label)->setBounds(left, rowTop + 2, 84, kRowHeight - 4);
+        platform::StaticText* f = parent.add<platform::StaticText>(std::string(c.name) + "Txt");
+        *c.field = f;
+        f->setColor(platform::clLime);
+        f->setTextAlign(platform::TextAlign::Center);
+        f->setBounds(left + 88, rowTop, 110, kRowHeight);
+        f->setAccessibleName(caption.substr(0, caption.size() - 1));
+        f->setTabStop(true);
+        f->OnClick = c.onClick;
+    }
+}
+
 }  // namespace forms

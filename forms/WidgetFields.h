@@ -38,4 +38,16 @@ std::vector<platform::LabelRun> colourKeyRuns();
 // The unit of q as the windows draw it beside its field.
 std::vector<platform::LabelRun> unitRunsOf(model::Quantity q);
 
+// A choice of an analysis window: its caption and the lime field that a
+// click changes, named name + "Lbl" and name + "Txt".
+struct ChoiceField {
+    platform::Label** label;
+    platform::StaticText** field;
+    const char* name;
+    const char* caption;  // "Signal limit:"
+    platform::NotifyEvent onClick;
+};
+// The choices two to a row, from top down, at the left of parent.
+void addChoiceFields(platform::Control& parent, int top, const std::vector<ChoiceField>& choices);
+
 }  // namespace forms
