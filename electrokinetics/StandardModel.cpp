@@ -29,6 +29,7 @@ constexpr int kMaxNewton = 200;
 // double layer, finer by kCurvatureWeight where x is small.
 constexpr double kDebyeStep = 3;
 constexpr double kCurvatureWeight = 2;
+constexpr double kSurfaceWeight = 1;
 
 // The equations' coefficients for the ions, and how many perturbation
 // solutions ride along with the Poisson-Boltzmann one.
@@ -100,10 +101,10 @@ int derivatives(double x, const double s[], double ds[], void* params) {
 std::vector<double> gridPoints(double ka, double delta, const Grid& grid) {
     const double far = ka + grid.extent;
     auto t = [&](double x) {
-        return std::log((x - ka + delta) / delta) + kCurvatureWeight * std::log(x / ka) +
+        return kSurfaceWeight * std::log((x - ka + delta) / delta) + kCurvatureWeight * std::log(x / ka) +
                (x - ka) / kDebyeStep;
     };
-    auto slope = [&](double x) { return 1 / (x - ka + delta) + kCurvatureWeight / x + 1 / kDebyeStep; };
+    auto slope = [&](double x) { return kSurfaceWeight / (x - ka + delta) + kCurvatureWeight / x + 1 / kDebyeStep; };
     const double total = t(far);
     const int steps = std::max(16, static_cast<int>(std::ceil(total / grid.step)));
     std::vector<double> xs(steps + 1);
