@@ -14,9 +14,13 @@ namespace {
 constexpr double kPi = 3.14159265358979323846;
 
 // The k-th Chebyshev point of the first kind of n on [-1, 1].
-double node(int k, int n) { return std::cos(kPi * (k + 0.5) / n); }
+double node(int k, int n) {
+    return std::cos(kPi * (k + 0.5) / n);
+}
 
-double toUnit(double v, double lo, double hi) { return (2 * v - lo - hi) / (hi - lo); }
+double toUnit(double v, double lo, double hi) {
+    return (2 * v - lo - hi) / (hi - lo);
+}
 
 // Chebyshev coefficients of the values at the n points (discrete cosine
 // transform).
@@ -166,7 +170,9 @@ double MobilityTable::zetaForCharge(double ka, double charge) const {
     }
     const double sign = charge > 0 ? 1 : -1;
     const Slice s = slice(ka, charge < 0);
-    auto f = [&](double z) { return z * std::exp(evaluate(s.charge, sign * z)) - std::abs(charge); };
+    auto f = [&](double z) {
+        return z * std::exp(evaluate(s.charge, sign * z)) - std::abs(charge);
+    };
     if (f(kMaxZeta) < 0) {
         throw std::invalid_argument("The surface charge lies beyond the mobility table.");
     }

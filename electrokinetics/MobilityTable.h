@@ -18,7 +18,7 @@ namespace electrokinetics {
 // against the solver is checked to 1e-6 (tests). The ions' drags are those
 // of the electrolyte it was built for.
 class MobilityTable {
-public:
+  public:
     static constexpr double kMinKa = 0.01;
     static constexpr double kMaxKa = 1000;
     static constexpr double kMaxZeta = 12;
@@ -41,7 +41,7 @@ public:
     // maximum inside it.
     std::vector<double> zetasForMobility(double ka, double mobility) const;
 
-private:
+  private:
     struct Half {
         std::vector<double> mobility, charge;  // coefficients [ka][zeta]
     };

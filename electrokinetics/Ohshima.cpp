@@ -10,7 +10,9 @@
 
 namespace electrokinetics {
 
-double ohshimaF1(double ka) { return analysis::henryOhshima(ka); }
+double ohshimaF1(double ka) {
+    return analysis::henryOhshima(ka);
+}
 
 double ohshimaF3(double ka) {
     const double d = ka + 1.2 * std::exp(-7.4 * ka) + 4.8;

@@ -23,6 +23,9 @@ namespace {
 // enough that a maximum falls between three of them.
 constexpr int kSamples = 8;
 constexpr int kMaxRootSteps = 100;
+// The samples and the search for the maximum run on a coarser grid (about
+// 1e-6 against the default); the valences are found on the default one.
+constexpr Grid kSearchGrid{0.6, 30};
 
 void requirePositive(double value, const char* what) {
     if (!(value > 0) || !std::isfinite(value)) {
@@ -32,8 +35,8 @@ void requirePositive(double value, const char* what) {
 }
 
 // The reduced mobility at a reduced zeta potential.
-double mobilityAtZeta(const Reduced& r, double zeta, Method m) {
-    return m == Method::Standard ? mobilityForPotential(r.ka, zeta, r.electrolyte).mobility
+double mobilityAtZeta(const Reduced& r, double zeta, Method m, const Grid& grid = {}) {
+    return m == Method::Standard ? mobilityForPotential(r.ka, zeta, r.electrolyte, grid).mobility
                                  : ohshimaMobility(r.ka, zeta, r.electrolyte);
 }
 
@@ -77,8 +80,9 @@ double bracketedRoot(const std::function<double(double)>& f, double a, double fa
 // The maximum of g inside (a, b), g(m) above g(a) and g(b), by Brent's
 // method; returns the place.
 double bracketedMaximum(const std::function<double(double)>& g, double a, double m, double b) {
-    gsl_function fn{[](double x, void* p) { return -(*static_cast<std::function<double(double)>*>(p))(x); },
-                    const_cast<std::function<double(double)>*>(&g)};
+    gsl_function fn{
+        [](double x, void* p) { return -(*static_cast<std::function<double(double)>*>(p))(x); },
+        const_cast<std::function<double(double)>*>(&g)};
     std::unique_ptr<gsl_min_fminimizer, decltype(&gsl_min_fminimizer_free)> min(
         gsl_min_fminimizer_alloc(gsl_min_fminimizer_brent), gsl_min_fminimizer_free);
     gsl_min_fminimizer_set(min.get(), &fn, m, a, b);
@@ -100,11 +104,10 @@ Reduced reduce(const Conditions& c) {
     requirePositive(c.dielectric, "dielectric constant");
     requirePositive(c.viscosity, "viscosity");
     requirePositive(273 + c.temperature, "absolute temperature");
-    const double kappa =
-        c.inverseDebyeLength
-            ? *c.inverseDebyeLength
-            : model::CalcInverseDebyeLength(c.temperature, c.ionicStrength, c.dielectric,
-                                            c.constants);
+    const double kappa = c.inverseDebyeLength
+                             ? *c.inverseDebyeLength
+                             : model::CalcInverseDebyeLength(c.temperature, c.ionicStrength,
+                                                             c.dielectric, c.constants);
     requirePositive(kappa, "ionic strength or inverse Debye length");
     const model::PhysicalConstants& k = c.constants;
     const double kT = k.Boltzmann * (273 + c.temperature);
@@ -115,8 +118,8 @@ Reduced reduce(const Conditions& c) {
     r.chargePerValence = e * e / (c.dielectric * kT) * kappa / (r.ka * r.ka);
     r.thermalVoltage = kT / k.ElectronVolt * 1000;
     // Gaussian cm^2/(statV s) into 10^-4 cm^2/(V s) with the program's volt.
-    r.mobilityUnit = c.dielectric * kT / (6 * k.Pi * c.viscosity * 0.01 * e) * k.ElectronVolt / e *
-                     1e4;
+    r.mobilityUnit =
+        c.dielectric * kT / (6 * k.Pi * c.viscosity * 0.01 * e) * k.ElectronVolt / e * 1e4;
     r.electrolyte = electrolyteOf(saltByName(c.salt), c.temperature, c.dielectric, k);
     return r;
 }
@@ -160,10 +163,13 @@ ValenceSolutions valenceFromMobility(const Conditions& c, double measured, Metho
     const double target = std::abs(measured) / r.mobilityUnit;
     // |E| against |zeta| in the measurement's direction, less the target.
     auto g = [&](double zeta) { return sign * mobilityAtZeta(r, sign * zeta, m); };
+    auto coarse = [&](double zeta) {
+        return sign * mobilityAtZeta(r, sign * zeta, m, kSearchGrid);
+    };
     std::vector<double> zs(kSamples + 1), gs(kSamples + 1);
     for (int k = 0; k <= kSamples; ++k) {
         zs[k] = kMaxReducedZeta * k / kSamples;
-        gs[k] = k == 0 ? 0 : g(zs[k]);
+        gs[k] = k == 0 ? 0 : coarse(zs[k]);
     }
     int top = 0;
     for (int k = 1; k <= kSamples; ++k) {
@@ -174,7 +180,9 @@ ValenceSolutions valenceFromMobility(const Conditions& c, double measured, Metho
     double peakZeta = zs[top], peak = gs[top];
     out.peakInside = top < kSamples;
     if (out.peakInside) {
-        peakZeta = bracketedMaximum(g, zs[top - 1], zs[top], zs[top + 1]);
+        peakZeta = bracketedMaximum(coarse, zs[top - 1], zs[top], zs[top + 1]);
+        peak = g(peakZeta);
+    } else {
         peak = g(peakZeta);
     }
     out.peakMobility = sign * peak * r.mobilityUnit;

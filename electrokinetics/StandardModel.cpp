@@ -9,6 +9,7 @@
 #include <cmath>
 #include <limits>
 #include <memory>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -101,10 +102,12 @@ int derivatives(double x, const double s[], double ds[], void* params) {
 std::vector<double> gridPoints(double ka, double delta, const Grid& grid) {
     const double far = ka + grid.extent;
     auto t = [&](double x) {
-        return kSurfaceWeight * std::log((x - ka + delta) / delta) + kCurvatureWeight * std::log(x / ka) +
-               (x - ka) / kDebyeStep;
+        return kSurfaceWeight * std::log((x - ka + delta) / delta) +
+               kCurvatureWeight * std::log(x / ka) + (x - ka) / kDebyeStep;
     };
-    auto slope = [&](double x) { return kSurfaceWeight / (x - ka + delta) + kCurvatureWeight / x + 1 / kDebyeStep; };
+    auto slope = [&](double x) {
+        return kSurfaceWeight / (x - ka + delta) + kCurvatureWeight / x + 1 / kDebyeStep;
+    };
     const double total = t(far);
     const int steps = std::max(16, static_cast<int>(std::ceil(total / grid.step)));
     std::vector<double> xs(steps + 1);
@@ -211,15 +214,17 @@ Shot shoot(double q, double sign, const Problem& p, Equations& eq, const std::ve
 
 // ln of the far-field amplitude |y(far)| that meets the surface condition,
 // by Newton's iteration on ln(value / wanted) kept inside a bracket.
-double tailAmplitude(const Problem& p, Equations& eq, const std::vector<double>& xs) {
+double tailAmplitude(const Problem& p, Equations& eq, const std::vector<double>& xs,
+                     std::optional<double> start, double tolerance) {
     const double sign = p.value > 0 ? 1 : -1;
     const double far = xs.back();
     const double potential =
         p.target == Target::Potential ? std::abs(p.value) : std::abs(p.value) * p.ka / (1 + p.ka);
     const double z = counterionValence(eq, sign);
     // The Gouy-Chapman tail 4/z tanh(z y / 4) never exceeds the sphere's.
-    double q = std::log(std::min(potential, 4 / z * std::tanh(z * potential / 4))) +
-               std::log(p.ka / far) - (far - p.ka);
+    double q = start ? *start
+                     : std::log(std::min(potential, 4 / z * std::tanh(z * potential / 4))) +
+                           std::log(p.ka / far) - (far - p.ka);
     double lo = -std::numeric_limits<double>::infinity();
     double hi = std::numeric_limits<double>::infinity();
     for (int it = 0; it < kMaxNewton; ++it) {
@@ -231,7 +236,7 @@ double tailAmplitude(const Problem& p, Equations& eq, const std::vector<double>&
             continue;
         }
         const double f = std::log(s.value / p.value);
-        if (std::abs(f) < 4e-15) {
+        if (std::abs(f) < tolerance) {
             return q;
         }
         (f > 0 ? hi : lo) = q;
@@ -261,7 +266,12 @@ Layer solveLayer(const Problem& p, const Electrolyte& e, const Grid& grid) {
     Layer layer;
     layer.xs = gridPoints(p.ka, surfaceLength(p, eq), grid);
     layer.sign = p.value > 0 ? 1 : -1;
-    layer.q = tailAmplitude(p, eq, layer.xs);
+    // Most of Newton's steps on a grid four times coarser, with the same far
+    // end, the last ones on the grid itself.
+    const std::vector<double> coarse =
+        gridPoints(p.ka, surfaceLength(p, eq), {4 * grid.step, grid.extent});
+    const double start = tailAmplitude(p, eq, coarse, std::nullopt, 1e-8);
+    layer.q = tailAmplitude(p, eq, layer.xs, start, 4e-15);
     return layer;
 }
 

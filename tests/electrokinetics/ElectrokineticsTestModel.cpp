@@ -25,7 +25,9 @@ double relative(double value, double reference) {
     return std::abs(value / reference - 1);
 }
 
-Electrolyte salt(const char* name) { return electrolyteOf(saltByName(name), 25, 78.3); }
+Electrolyte salt(const char* name) {
+    return electrolyteOf(saltByName(name), 25, 78.3);
+}
 
 const char* const kSalts[] = {"NaCl", "CaCl2", "NaPi-7.4"};
 
@@ -148,7 +150,8 @@ TEST(StandardModel, AgreesWithAnIndependentCollocation) {
                               &mobility),
                   5)
             << line;
-        const MobilityState m = mobilityForPotential(ka, zeta, electrolyteOf(saltByName(salt), 25, 78.3));
+        const MobilityState m =
+            mobilityForPotential(ka, zeta, electrolyteOf(saltByName(salt), 25, 78.3));
         EXPECT_LE(relative(m.surface.charge, charge), 1e-6) << line;
         EXPECT_LE(relative(m.mobility, mobility), 1e-6) << line;
     }

@@ -64,8 +64,8 @@ TEST(Sphere, GivesBackTheValenceOfAMobilityOnTheRisingSide) {
 // below, the second lies beyond the model's range and the caller hears so.
 TEST(Sphere, ReportsBothValencesOrNoneAroundTheMaximum) {
     const Conditions c = water(10.0, 0.1);
-    const ValenceSolutions low = valenceFromMobility(c, mobility(c, 800, Method::Standard),
-                                                     Method::Standard);
+    const ValenceSolutions low =
+        valenceFromMobility(c, mobility(c, 800, Method::Standard), Method::Standard);
     ASSERT_TRUE(low.peakInside);
     ASSERT_EQ(low.status, ValenceSolutions::Status::Two);
     EXPECT_FALSE(low.beyondRange);
@@ -73,8 +73,8 @@ TEST(Sphere, ReportsBothValencesOrNoneAroundTheMaximum) {
     EXPECT_GT(low.valences[1], low.peakValence);
     EXPECT_NEAR(mobility(c, low.valences[1], Method::Standard), mobility(c, 800, Method::Standard),
                 1e-8);
-    const ValenceSolutions lower = valenceFromMobility(c, mobility(c, 100, Method::Standard),
-                                                       Method::Standard);
+    const ValenceSolutions lower =
+        valenceFromMobility(c, mobility(c, 100, Method::Standard), Method::Standard);
     EXPECT_EQ(lower.status, ValenceSolutions::Status::One);
     EXPECT_TRUE(lower.beyondRange);
     const ValenceSolutions high = valenceFromMobility(c, 1.01 * low.peakMobility, Method::Standard);
