@@ -65,8 +65,9 @@ int derivatives(double x, const double s[], double ds[], void* params) {
     double source = 0, density = 0;
     double boltzmann[8];
     for (int i = 0; i < n; ++i) {
-        boltzmann[i] = std::exp(-q.valence[i] * y);
-        source -= q.weight[i] / q.valence[i] * std::expm1(-q.valence[i] * y);
+        const double excess = std::expm1(-q.valence[i] * y);
+        boltzmann[i] = 1 + excess;
+        source -= q.weight[i] / q.valence[i] * excess;
         density += q.weight[i] * boltzmann[i];
     }
     ds[0] = dy;
@@ -271,7 +272,7 @@ Layer solveLayer(const Problem& p, const Electrolyte& e, const Grid& grid) {
     const std::vector<double> coarse =
         gridPoints(p.ka, surfaceLength(p, eq), {4 * grid.step, grid.extent});
     const double start = tailAmplitude(p, eq, coarse, std::nullopt, 1e-8);
-    layer.q = tailAmplitude(p, eq, layer.xs, start, 4e-15);
+    layer.q = tailAmplitude(p, eq, layer.xs, start, 1e-13);
     return layer;
 }
 
