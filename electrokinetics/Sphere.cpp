@@ -135,6 +135,16 @@ double mobility(const Conditions& c, double valence, Method m) {
     return reduced * r.mobilityUnit;
 }
 
+double mobilityForZeta(const Conditions& c, double zeta, Method m) {
+    const Reduced r = reduce(c);
+    return mobilityAtZeta(r, zeta / r.thermalVoltage, m) * r.mobilityUnit;
+}
+
+double valenceForZeta(const Conditions& c, double zeta) {
+    const Reduced r = reduce(c);
+    return valenceAtZeta(r, zeta / r.thermalVoltage);
+}
+
 double henryMobility(const Conditions& c, double valence) {
     const Reduced r = reduce(c);
     // Debye-Hueckel: zeta = sigma ka / (1 + ka) in reduced units.

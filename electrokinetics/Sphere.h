@@ -50,6 +50,12 @@ Reduced reduce(const Conditions& c);
 // The mobility in 10^-4 cm^2/(V s) of the sphere carrying the valence.
 double mobility(const Conditions& c, double valence, Method m);
 
+// The mobility in 10^-4 cm^2/(V s) and the valence of the sphere whose
+// zeta potential (mV) is given, by the model: the points of a graph of the
+// mobility against zeta.
+double mobilityForZeta(const Conditions& c, double zeta, Method m);
+double valenceForZeta(const Conditions& c, double zeta);
+
 // The mobility by Debye-Hueckel-Henry theory (linear in the charge) with
 // Henry's exact function, at the same conditions: the reference for the
 // relaxation's share.

@@ -108,6 +108,9 @@ TEST(Sphere, ZetaPotentialIsThePoissonBoltzmannOne) {
     const Conditions c = water(2.0, 0.01);
     EXPECT_NEAR(zetaPotential(c, 20), 93.94, 0.01);
     EXPECT_NEAR(zetaPotential(c, -20), -93.94, 0.01);
+    EXPECT_NEAR(valenceForZeta(c, zetaPotential(c, 20)), 20, 1e-9);
+    EXPECT_NEAR(mobilityForZeta(c, zetaPotential(c, 20), Method::Standard),
+                mobility(c, 20, Method::Standard), 1e-9);
     Conditions bad = c;
     bad.radius = 0;
     EXPECT_THROW(zetaPotential(bad, 1), std::invalid_argument);
