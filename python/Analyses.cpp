@@ -136,7 +136,10 @@ fit::SigmaFit fitSigma(const std::vector<fit::Scan>& scans, std::optional<double
 }
 
 void defineCharge(py::module_& m) {
-    py::class_<charge::ProteinSequence>(m, "Sequence")
+    py::class_<charge::ProteinSequence>(
+        m, "Sequence",
+        "A protein sequence as read_sequence() reads it: name (the FASTA title), residues "
+        "(one-letter codes) and notes (what the reader passed over or read by a rule).")
         .def_readonly("name", &charge::ProteinSequence::name)
         .def_readonly("residues", &charge::ProteinSequence::residues)
         .def_readonly("notes", &charge::ProteinSequence::notes)
@@ -145,28 +148,36 @@ void defineCharge(py::module_& m) {
             return "Sequence(name=" + py::repr(py::str(s.name)).cast<std::string>() + ", " +
                    std::to_string(s.length()) + " residues)";
         });
-    m.def("read_sequence_text", &charge::readSequence);
-    m.def("read_sequence_file", &charge::readSequenceFile);
-    m.def("pka_sets", [] {
-        std::vector<py::dict> sets;
-        for (const charge::PkaSet& set : charge::pkaSets()) {
-            py::dict d;
-            d["name"] = std::string(set.name);
-            d["citation"] = std::string(set.citation);
-            py::dict pka;
-            for (int g = 0; g < charge::kGroupCount; ++g)
-                pka[charge::groupName(static_cast<charge::Group>(g))] = set.pKa[g];
-            d["pka"] = pka;
-            sets.push_back(d);
-        }
-        return sets;
-    });
-    m.def("net_charge", &netCharge);
-    m.def("isoelectric_point", &isoelectricPoint);
+    m.def("read_sequence_text", &charge::readSequence, "A sequence from its FASTA or plain text.");
+    m.def("read_sequence_file", &charge::readSequenceFile,
+          "A sequence from a FASTA or plain text file.");
+    m.def(
+        "pka_sets",
+        [] {
+            std::vector<py::dict> sets;
+            for (const charge::PkaSet& set : charge::pkaSets()) {
+                py::dict d;
+                d["name"] = std::string(set.name);
+                d["citation"] = std::string(set.citation);
+                py::dict pka;
+                for (int g = 0; g < charge::kGroupCount; ++g)
+                    pka[charge::groupName(static_cast<charge::Group>(g))] = set.pKa[g];
+                d["pka"] = pka;
+                sets.push_back(d);
+            }
+            return sets;
+        },
+        "The pKa sets; see quorvin.pka_sets.");
+    m.def("net_charge", &netCharge, "The net charge at each pH; see quorvin.net_charge.");
+    m.def("isoelectric_point", &isoelectricPoint,
+          "The isoelectric point; see quorvin.isoelectric_point.");
 }
 
 void defineFit(py::module_& m) {
-    py::class_<fit::Scan>(m, "Scan")
+    py::class_<fit::Scan>(m, "Scan",
+                          "A concentration profile as read_scan() reads it: x (cm), signal and "
+                          "sd (None without an SD column), with a radial scan's description, "
+                          "temperature (C) and elapsed_seconds.")
         .def_readonly("name", &fit::Scan::name)
         .def_property_readonly("x", [](const fit::Scan& s) { return arrayOf(s.x); })
         .def_property_readonly("signal", [](const fit::Scan& s) { return arrayOf(s.signal); })
@@ -184,7 +195,10 @@ void defineFit(py::module_& m) {
             return "Scan(name=" + py::repr(py::str(s.name)).cast<std::string>() + ", " +
                    std::to_string(s.x.size()) + " points)";
         });
-    py::class_<fit::ScanPart>(m, "ScanPart")
+    py::class_<fit::ScanPart>(m, "ScanPart",
+                              "One scan's part of a fit: the points used and above_max left out, "
+                              "x_ref (the middle of the x range used), amplitude and baseline "
+                              "with their standard errors.")
         .def_readonly("name", &fit::ScanPart::name)
         .def_readonly("points", &fit::ScanPart::points)
         .def_readonly("above_max", &fit::ScanPart::aboveMax)
@@ -195,7 +209,13 @@ void defineFit(py::module_& m) {
         .def_readonly("baseline_se", &fit::ScanPart::baselineSE)
         .def_readonly("temperature", &fit::ScanPart::temperature)
         .def_readonly("elapsed_seconds", &fit::ScanPart::elapsedSeconds);
-    py::class_<fit::SigmaFit>(m, "SigmaFit")
+    py::class_<fit::SigmaFit>(
+        m, "SigmaFit",
+        "A fit of Sigma (cm^-1): sigma, sigma_se (scaled by the reduced chi-square when "
+        "se_scaled), low95 and high95 (the Monte Carlo 95 % interval of draws refits, "
+        "failed_draws left out), points, chi_square, reduced_chi_square, runs_z (the runs "
+        "test of the residuals' signs), residual_x and residuals (signal minus curve at the "
+        "points used), warning and scans.")
         .def_readonly("sigma", &fit::SigmaFit::sigma)
         .def_readonly("sigma_se", &fit::SigmaFit::sigmaSE)
         .def_readonly("se_scaled", &fit::SigmaFit::seScaled)
@@ -214,9 +234,11 @@ void defineFit(py::module_& m) {
         .def_property_readonly("residuals",
                                [](const fit::SigmaFit& f) { return arrayOf(f.residuals); })
         .def_property_readonly("warning", &fit::SigmaFit::warning);
-    m.def("scan_of", &scanOf);
-    m.def("read_scan", [](const std::string& path) { return fit::readScanFile(path); });
-    m.def("fit_sigma", &fitSigma);
+    m.def("scan_of", &scanOf, "A Scan of x, signal and sd arrays.");
+    m.def(
+        "read_scan", [](const std::string& path) { return fit::readScanFile(path); },
+        "A scan file as quorvin-fit reads it.");
+    m.def("fit_sigma", &fitSigma, "The fit of Sigma to scans; see quorvin.fit_sigma.");
 }
 
 }  // namespace

@@ -211,16 +211,25 @@ py::array_t<double> dhhSlopeOf(const Array& ka, const std::string& modelName) {
 }  // namespace
 
 void defineArrays(py::module_& m) {
-    m.def("estimate", &estimate);
-    m.def("check_model", [](const std::string& name) { modelByName(name); });
-    m.def("henry_function", &henryFunctionOf);
-    m.def("dhh_slope", &dhhSlopeOf);
-    m.def("water_viscosity", [](const Array& t) {
-        return mapped(t, model::Quantity::Temperature, model::waterViscosity);
-    });
-    m.def("water_dielectric", [](const Array& t) {
-        return mapped(t, model::Quantity::Temperature, model::waterDielectric);
-    });
+    m.def("estimate", &estimate,
+          "The relations on flat arrays of inputs by quantity name; see quorvin.quantities.");
+    m.def(
+        "check_model", [](const std::string& name) { modelByName(name); },
+        "ValueError unless the model has that name.");
+    m.def("henry_function", &henryFunctionOf, "H(Ka) of the model on an array.");
+    m.def("dhh_slope", &dhhSlopeOf, "H(Ka) / (1 + Ka) of the model on an array.");
+    m.def(
+        "water_viscosity",
+        [](const Array& t) {
+            return mapped(t, model::Quantity::Temperature, model::waterViscosity);
+        },
+        "Water's viscosity (cP) at each temperature.");
+    m.def(
+        "water_dielectric",
+        [](const Array& t) {
+            return mapped(t, model::Quantity::Temperature, model::waterDielectric);
+        },
+        "Water's dielectric constant at each temperature.");
 }
 
 }  // namespace pyquorvin

@@ -333,13 +333,15 @@ py::tuple readCsv(const std::string& path) {
 }  // namespace
 
 void defineTables(py::module_& m) {
-    m.def("run_table", &runTable, py::arg("header"), py::arg("columns"), py::arg("texts"),
-          py::arg("draws"), py::arg("seed"));
-    m.def("run_csv", &runCsv, py::arg("path_or_text"), py::arg("is_path"), py::arg("texts"),
-          py::arg("draws"), py::arg("seed"));
-    m.def("read_csv", &readCsv);
-    m.def("input_columns", &inputColumns);
-    m.def("result_columns", &resultColumns);
+    m.def("run_table", &runTable, "quorvin-batch's run of a table's columns; see quorvin.evaluate.",
+          py::arg("header"), py::arg("columns"), py::arg("texts"), py::arg("draws"),
+          py::arg("seed"));
+    m.def("run_csv", &runCsv, "quorvin-batch's run of a CSV file or text; see quorvin.evaluate.",
+          py::arg("path_or_text"), py::arg("is_path"), py::arg("texts"), py::arg("draws"),
+          py::arg("seed"));
+    m.def("read_csv", &readCsv, "A CSV file's header, columns of texts and decimal mark.");
+    m.def("input_columns", &inputColumns, "quorvin-batch's input columns.");
+    m.def("result_columns", &resultColumns, "quorvin-batch's result columns.");
     m.attr("uncertainty_columns") = std::vector<std::string>(batch::kUncertaintyColumns.begin(),
                                                              batch::kUncertaintyColumns.end());
 }

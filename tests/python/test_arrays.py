@@ -95,3 +95,11 @@ def test_values_the_window_refuses_raise_value_errors(call, message):
 def test_an_unknown_keyword_is_a_type_error():
     with pytest.raises(TypeError, match="no condition is called mobilty"):
         quorvin.valence(mobilty=2.1)
+
+
+def test_every_function_has_help_and_type_hints():
+    stub = open(os.path.join(os.path.dirname(quorvin.__file__), "__init__.pyi")).read()
+    for name in quorvin.__all__:
+        assert len(getattr(quorvin, name).__doc__ or "") > 20, name
+        assert ("def %s(" % name in stub) or ("class %s:" % name in stub), name
+    assert quorvin.__version__ == "1.0"
