@@ -115,7 +115,8 @@ def _passed_originals(header, passed, names, columns):
 
 def _numeric_or_texts(texts):
     import pandas as pd
-    values = pd.to_numeric(pd.Series(texts, dtype=object).replace("", None), errors="coerce")
+    values = pd.to_numeric(pd.Series([t or None for t in texts], dtype=object),
+                           errors="coerce")
     converts = all(t == "" or not math.isnan(v) for t, v in zip(texts, values))
     return values.to_numpy() if converts else texts
 

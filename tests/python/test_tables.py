@@ -169,3 +169,14 @@ def test_uncertainty_has_the_digits_of_quorvin_batch_for_the_seed(tmp_path, batc
     for name in quorvin._q.uncertainty_columns:
         assert frame[name].tolist() == got[name].tolist()[:2], name
     assert got["Error"].iloc[2].startswith("StokesRadiusSD = 9999 is not between")
+
+
+def test_columns_copied_from_a_file_are_numbers_where_every_cell_is_one(tmp_path):
+    path = tmp_path / "notes.csv"
+    write_csv(path, ["Sample", "pH", "Sigma", "Note"],
+              [["A", "5.5", "22", "x"], ["B", "", "23", ""], ["C", "7", "24", "y"]])
+    frame = quorvin.evaluate(path)
+    assert frame["pH"].tolist()[::2] == [5.5, 7.0] and math.isnan(frame["pH"][1])
+    assert frame["Note"].tolist() == ["x", "", "y"]
+    table = pd.DataFrame({"Sigma": [22, 23], "pH": [6.5, 7.5]}, index=["a", "b"])
+    assert quorvin.evaluate(table)["pH"].to_dict() == {"a": 6.5, "b": 7.5}
