@@ -180,3 +180,30 @@ def test_columns_copied_from_a_file_are_numbers_where_every_cell_is_one(tmp_path
     assert frame["Note"].tolist() == ["x", "", "y"]
     table = pd.DataFrame({"Sigma": [22, 23], "pH": [6.5, 7.5]}, index=["a", "b"])
     assert quorvin.evaluate(table)["pH"].to_dict() == {"a": 6.5, "b": 7.5}
+
+
+# Rows at and beyond the limits, and numbers written as people write them.
+EXTREME = (["Sample", "Temperature", "IonicStrength", "StokesRadius", "SaltIonRadius",
+            "EField", "Mobility"],
+           [["low", "0", "0.0001", "0.1", "0", "0.001", "0.0001"],
+            ["high", "100", "5", "100", "5", "1000", "100"],
+            ["signed", "+25", ".05", "3.5", "0.127", "5.", "-100"],
+            ["zero", "-0", "0.1", "2.9", "0.127", "0.123", "0"],
+            ["tiny", "1e-320", "1E-4", "2.9", "0.127", "0.123", "1e-300"],
+            ["huge", "20", "1e308", "2.9", "0.127", "0.123", "1.2"],
+            ["spaces", " 25 ", "0.1", "2.9", "0.127", "0.123", "1.2"],
+            ["beyond", "100.0001", "0.1", "2.9", "0.127", "0.123", "-100.5"]])
+
+
+def test_extreme_rows_give_the_texts_of_quorvin_batch(tmp_path, batch):
+    header, rows = EXTREME
+    path = tmp_path / "extreme.csv"
+    write_csv(path, header, rows)
+    expected = records(batch(str(path)))
+    assert frame_records(quorvin.evaluate(path, texts=True)) == expected
+    as_texts = pd.DataFrame(rows, columns=header, dtype=str)
+    assert frame_records(quorvin.evaluate(as_texts, texts=True)) == expected
+    frame = quorvin.evaluate(as_texts)
+    refused = frame["Error"] != ""
+    assert refused.any() and frame.loc[refused, "Valence"].isna().all()
+    assert frame.loc[~refused, "Valence"].notna().all()
