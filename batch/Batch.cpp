@@ -120,6 +120,14 @@ Layout readHeader(const CsvRecord& header) {
     return layout;
 }
 
+void emit(const BatchOutput& out, const std::vector<std::string>& fields, const Outcome* outcome,
+          const series::Dialect& dialect) {
+    if (out.record)
+        out.record(fields, outcome);
+    if (out.write)
+        out.write(csvRecord(fields, dialect));
+}
+
 bool fileNameCharacter(unsigned char c) {
     return std::isalnum(c) || c == '.' || c == '-' || c == '_' || c >= 0x80;
 }
@@ -213,7 +221,7 @@ BatchSummary runBatch(std::istream& in, const BatchOutput& out) {
     if (layout.uncertainty)
         header.insert(header.end(), kUncertaintyColumns.begin(), kUncertaintyColumns.end());
     header.push_back("Error");
-    out.write(csvRecord(header, dialect));
+    emit(out, header, nullptr, dialect);
 
     BatchSummary summary;
     std::vector<std::string> row;
@@ -279,7 +287,7 @@ BatchSummary runBatch(std::istream& in, const BatchOutput& out) {
             for (const std::string& text : uncertainty.texts)
                 row.push_back(series::dialectNumber(text, dialect));
         row.push_back(outcome.error);
-        out.write(csvRecord(row, dialect));
+        emit(out, row, &outcome, dialect);
         if (out.logLine)
             for (const std::string& line : outcome.lastEntry)
                 out.logLine(line);

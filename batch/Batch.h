@@ -103,8 +103,11 @@ Outcome runSample(const Sample& sample, const std::filesystem::path& datFile = {
                   bool withLog = true);
 
 struct BatchOutput {
-    // Receives the output file in pieces.
+    // Receives the output file in pieces; may be empty.
     std::function<void(std::string_view)> write;
+    // Receives the fields of each output record before they are written,
+    // with the row's outcome (none for the header); may be empty.
+    std::function<void(const std::vector<std::string>&, const Outcome*)> record;
     // Receives each line of each row's last log entry; may be empty.
     std::function<void(const std::string&)> logLine;
     // Where the .DAT files go; empty for none.

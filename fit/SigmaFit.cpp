@@ -194,6 +194,9 @@ SigmaFit fitSigma(std::span<const Scan> scans, const SigmaFitOptions& options) {
     r.chiSquare = best.chiSquare;
     r.reducedChiSquare = best.reducedChiSquare();
     r.runsZ = runsTestZ(best.residuals);
+    r.residuals = best.residuals;
+    for (std::size_t i = 0; i < p.u.size(); ++i)
+        r.residualX.push_back(p.u[i] + r.scans[p.scan[i]].xRef);
     for (std::size_t s = 0; s < r.scans.size(); ++s) {
         const std::size_t a = 1 + perScan * s;
         r.scans[s].amplitude = best.parameters[a];

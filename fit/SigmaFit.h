@@ -61,6 +61,10 @@ struct SigmaFit {
     // after scan); none when every residual has the same sign.
     std::optional<double> runsZ;
     std::vector<ScanPart> scans;
+    // The residuals of the best fit, signal minus curve, at the points used
+    // in the order the runs test takes them, with their x (cm).
+    std::vector<double> residualX;
+    std::vector<double> residuals;
     // Empty, or why the model does not describe the data.
     std::string warning() const;
 };

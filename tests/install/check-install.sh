@@ -57,6 +57,15 @@ actual=$("$usr/bin/quorvin-batch" "$usr/share/doc/quorvin/examples/salt-series.c
 [ "$actual" = "$expected" ] || fail "quorvin-batch on the example differs from the README:
 $actual"
 
+# The Python module where Debian's Python 3 finds it, away from the build tree.
+if [ -d "$build/python" ]; then
+    [ -f "$usr/share/doc/quorvin/examples/z-against-ph.py" ] || fail "not installed: the Python example"
+    py_version=$(cd "$root" && PYTHONPATH="$usr/lib/python3/dist-packages" /usr/bin/python3 -c \
+        'import quorvin; print(quorvin.__version__, quorvin.__file__)')
+    [ "$py_version" = "1.0 $usr/lib/python3/dist-packages/quorvin/__init__.py" ] ||
+        fail "import quorvin from the installed files printed '$py_version'"
+fi
+
 for page in "$usr"/share/man/man1/*.1.gz; do
     warnings=$(MANWIDTH=80 man --warnings -l "$page" 2>&1 > /dev/null)
     [ -z "$warnings" ] || fail "man $(basename "$page"): $warnings"
