@@ -5,8 +5,8 @@
 #include <algorithm>
 #include <sstream>
 
-#include "forms/LogJournal.h"
 #include "forms/ChargeSequence.h"
+#include "forms/LogJournal.h"
 #include "forms/Mainfrm.h"
 #include "forms/Report.h"
 #include "forms/SeriesDialogs.h"
@@ -72,11 +72,7 @@ TSeriesFrm::TSeriesFrm(platform::Form* owner) : Form(owner, "SeriesFrm") {
     realign();
 
     OnCloseQuery = [this](platform::Form&, bool& canClose) { canClose = confirmDiscard(); };
-    // Closed, the window keeps nothing that needs a copy or a run.
-    OnClose = [this](platform::Form&, platform::CloseAction&) {
-        stopRun();
-        removeCopy();
-    };
+    OnClose = [this](platform::Form&, platform::CloseAction&) { closed(); };
     // Beside the log's copy, when the program keeps one.
     if (ReportFrm && ReportFrm->journal())
         m_copy = std::make_unique<journal::SeriesCopy>(ReportFrm->journal()->stateFolder());
@@ -269,7 +265,7 @@ bool TSeriesFrm::confirmDiscard() {
         case platform::ModalResult::Yes:
             return save();
         case platform::ModalResult::No:
-            removeCopy();
+            // The copy goes with the window, once it has really closed.
             return true;
         default:
             return false;

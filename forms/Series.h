@@ -57,7 +57,12 @@ class TSeriesFrm : public platform::Form {
     const series::Series& document() const { return m_series; }
     const std::filesystem::path& path() const { return m_path; }
     // Asks to save unsaved changes; false when the user kept the window.
+    // No removes nothing yet: the recovery copy goes when the window closes.
     bool confirmDiscard();
+    // Closed, the window keeps nothing that needs a copy or a run; hidden
+    // without a question (the program's exit has asked).
+    void closed();
+    void closeWithoutAsking();
 
     platform::Grid* Grid1;
     platform::Label* StatusLbl;
