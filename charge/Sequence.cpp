@@ -2,6 +2,7 @@
 
 #include "charge/Sequence.h"
 
+#include <algorithm>
 #include <cstring>
 #include <fstream>
 #include <sstream>
@@ -256,6 +257,32 @@ ProteinSequence readSequenceFile(const std::string& path) {
     std::ostringstream text;
     text << in.rdbuf();
     return readSequence(text.str());
+}
+
+TitrationOptions fittedTo(const ProteinSequence& sequence, TitrationOptions options) {
+    const std::array<int, 26> letters = sequence.composition();
+    const int cys = letters['C' - 'A'] + letters['U' - 'A'];
+    options.disulfideBridges = std::clamp(options.disulfideBridges, 0, cys / 2);
+    return options;
+}
+
+const char* terminusText(bool blocked) {
+    return blocked ? "blocked" : "free";
+}
+
+bool blockedFromText(std::string_view text) {
+    const auto is = [text](std::string_view word) {
+        return text.size() == word.size() &&
+               std::equal(text.begin(), text.end(), word.begin(), [](char a, char b) {
+                   return (a >= 'A' && a <= 'Z' ? a - 'A' + 'a' : a) == b;
+               });
+    };
+    if (is("blocked"))
+        return true;
+    if (is("free"))
+        return false;
+    throw platform::Exception("A terminus is \"free\" or \"blocked\", not " +
+                              platform::quotedForMessage(text));
 }
 
 }  // namespace charge

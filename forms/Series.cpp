@@ -134,6 +134,8 @@ void TSeriesFrm::buildMenu() {
     Analysis1 = menu->add("Analysis1", "&Analysis");
     AttachSequence1 = Analysis1->add("AttachSequence1", "Attach &sequence...",
                                      [this](MenuItem& m) { AttachSequence1Click(m); });
+    SequenceOptions1 = Analysis1->add("SequenceOptions1", "Sequence &options...",
+                                      [this](MenuItem& m) { SequenceOptions1Click(m); });
     DetachSequence1 = Analysis1->add("DetachSequence1", "&Detach sequence",
                                      [this](MenuItem& m) { DetachSequence1Click(m); });
 
@@ -203,6 +205,7 @@ void TSeriesFrm::refresh() {
         headers.push_back(m_series.headerText(c));
     for (const std::string& name : m_series.resultNames())
         headers.push_back(name);
+    followSettings();
     updateCharges();
     if (m_sequence)
         for (const std::string& name : chargeColumns())
@@ -227,6 +230,7 @@ void TSeriesFrm::updateMenu() {
     Redo1->setEnabled(m_series.canRedo());
     Save1->setEnabled(m_series.dirty() || m_path.empty());
     DetachSequence1->setEnabled(m_sequence.has_value());
+    SequenceOptions1->setEnabled(m_sequence.has_value());
 }
 
 void TSeriesFrm::updateStatus() {
@@ -296,6 +300,7 @@ bool TSeriesFrm::openFile(const std::filesystem::path& path) {
     series::Series opened;
     try {
         opened.open(path);
+        checkSettings(opened);
     } catch (const std::exception& e) {
         platform::app().ShowMessage("Cannot open \"" + path.string() + "\": " + e.what());
         return false;
