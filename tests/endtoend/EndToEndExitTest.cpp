@@ -3,7 +3,9 @@
 // File > Exit with two series windows holding unsaved changes, on the Qt
 // back end: each is asked about by name; Yes and No end the program with
 // every window gone, Cancel keeps the windows and their recovery copies.
+// And a series' sequence with its options, kept in its file.
 #include <QTableView>
+#include <algorithm>
 #include <fstream>
 #include <string>
 #include <vector>
@@ -128,6 +130,51 @@ TEST_F(Exit, CancelKeepsEveryWindowAndItsCopy) {
         answer("second.csv", "NoBtn");
         exitAndExpectTheEnd();
     });
+}
+
+using SeriesFile = Exit;
+
+// State: a titration opened. Action: Analysis > Attach sequence... with
+// lysozyme and its 4 bridges typed in the options, saved, closed, opened
+// again. Expected: the charge window's 6.72 at pH 9 before and after.
+TEST_F(SeriesFile, SequenceWithItsOptionsComesBackWithTheFile) {
+    std::ofstream(m_dir / "t.csv", std::ios::binary) << "Sample,IonicStrength,Mobility,pH\n"
+                                                        "a,0.1,1.2,5\n"
+                                                        "b,0.1,0.6,9\n";
+    std::ofstream(m_dir / "hel.fasta", std::ios::binary)
+        << ">lysozyme C\nKVFGRCELAAAMKRHGLDNYRGYSLGNWVCAAKFESNFNTQATNRNTDGSTDYGILQINSRWWCNDGRTP"
+           "GSRNLCNIPCSALLSSDITASVNCAKKIVSDGNGMNAWVAWRNRCKGTDVQAWIRGCRL\n";
+    const auto predicted = [](forms::TSeriesFrm& s) {
+        const auto& h = s.Grid1->headers();
+        const auto at = std::find(h.begin(), h.end(), "PredictedZ");
+        return at == h.end() ? std::string() : s.Grid1->cell(1, int(at - h.begin())).text;
+    };
+    runProgram([&] {
+        forms::TSeriesFrm* s = forms::OpeningForm->OpenFile((m_dir / "t.csv").string());
+        ASSERT_NE(s, nullptr);
+        QWidget* window = windowOfForm(*s);
+        expectDialog("SequenceDialog1", [](Dialog&) {
+            e2e::typeText("hel.fasta");
+            key(Qt::Key_Return);
+        });
+        expectDialog("SequenceOptions", [this](Dialog& d) {
+            expectDialog("NumberEntry", typeNumber("4"));
+            d.click("BridgesTxt");
+            EXPECT_EQ(d.text("BridgesTxt").toStdString(), "4");
+            d.click("OkBtn");
+        });
+        menu(window, "AttachSequence1");
+        EXPECT_EQ(predicted(*s), "6.72");
+        menu(window, "Save1");
+        menu(window, "Close1");
+        EXPECT_FALSE(window->isVisible());
+        forms::TSeriesFrm* again = forms::OpeningForm->OpenFile((m_dir / "t.csv").string());
+        ASSERT_NE(again, nullptr);
+        EXPECT_EQ(predicted(*again), "6.72");
+        EXPECT_EQ(again->chargeChoice().options.disulfideBridges, 4);
+        EXPECT_EQ(windowOfForm(*again)->windowTitle().toStdString(), "t.csv - Series");
+    });
+    EXPECT_NE(file("t.csv").find("Setting:Bridges"), std::string::npos);
 }
 
 }  // namespace
