@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cctype>
 
+#include "batch/BatchCharge.h"
 #include "batch/BatchUncertainty.h"
 #include "log/LogEntry.h"
 #include "model/FieldTable.h"
@@ -13,6 +14,7 @@
 #include "platform/base/AtomicFile.h"
 #include "platform/base/Exception.h"
 #include "platform/base/NumberText.h"
+#include "series/Settings.h"
 
 namespace batch {
 
@@ -72,6 +74,10 @@ Layout readHeader(const CsvRecord& header) {
     Layout layout;
     std::array<std::array<bool, 3>, kColumnCount> seen{};
     for (std::size_t i = 0; i < header.fields.size(); ++i) {
+        if (series::settingKey(header.fields[i])) {
+            layout.columns.push_back(std::nullopt);  // a series window's setting: neither
+            continue;                                // a quantity nor passed through
+        }
         const series::HeaderName name = series::splitHeader(header.fields[i]);
         const std::string where =
             "line " + std::to_string(header.line) + ", column " + std::to_string(i + 1);
@@ -220,6 +226,12 @@ BatchSummary runBatch(std::istream& in, const BatchOutput& out) {
         header.push_back(r.name());
     if (layout.uncertainty)
         header.insert(header.end(), kUncertaintyColumns.begin(), kUncertaintyColumns.end());
+    std::optional<std::size_t> phField;
+    if (out.sequence) {
+        phField = SequenceCharge::phField(record);
+        header.insert(header.end(), SequenceCharge::columnNames().begin(),
+                      SequenceCharge::columnNames().end());
+    }
     header.push_back("Error");
     emit(out, header, nullptr, dialect);
 
@@ -275,6 +287,12 @@ BatchSummary runBatch(std::istream& in, const BatchOutput& out) {
             if (!uncertainty.error.empty())
                 outcome = Outcome{{}, uncertainty.error, {}, {}, {}};
         }
+        SequenceCharge::RowTexts charges;
+        if (out.sequence) {
+            charges = out.sequence->row(record.fields[*phField], dialect, outcome);
+            if (!charges.error.empty())
+                outcome = Outcome{{}, charges.error, {}, {}, {}};
+        }
         if (!outcome.ok())
             ++summary.failedRows;
 
@@ -286,6 +304,8 @@ BatchSummary runBatch(std::istream& in, const BatchOutput& out) {
         if (layout.uncertainty)
             for (const std::string& text : uncertainty.texts)
                 row.push_back(series::dialectNumber(text, dialect));
+        if (out.sequence)
+            row.insert(row.end(), charges.texts.begin(), charges.texts.end());
         row.push_back(outcome.error);
         emit(out, row, &outcome, dialect);
         if (out.logLine)

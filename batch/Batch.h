@@ -102,6 +102,8 @@ class OutputError : public std::runtime_error {
 Outcome runSample(const Sample& sample, const std::filesystem::path& datFile = {},
                   bool withLog = true);
 
+class SequenceCharge;
+
 struct BatchOutput {
     // Receives the output file in pieces; may be empty.
     std::function<void(std::string_view)> write;
@@ -114,6 +116,8 @@ struct BatchOutput {
     std::filesystem::path datDir;
     // For the uncertainty columns of a file with SD columns.
     analysis::MonteCarloOptions monteCarlo;
+    // With a sequence (--sequence): its charge columns for a file with pH.
+    const SequenceCharge* sequence = nullptr;
 };
 
 struct BatchSummary {

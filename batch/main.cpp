@@ -15,6 +15,7 @@
 #include <string>
 
 #include "batch/Batch.h"
+#include "batch/BatchCharge.h"
 #include "batch/Options.h"
 #include "model/Quantities.h"
 #include "platform/base/AtomicFile.h"
@@ -117,6 +118,12 @@ std::string columnLine(model::Quantity q) {
            "\n";
 }
 
+// The sequence options after the others.
+std::string withSequenceOptions(std::string text) {
+    const std::string last = "show this text\n";
+    return text.insert(text.find(last) + last.size(), batch::sequenceHelp());
+}
+
 std::string helpText() {
     using model::Quantity;
     std::string text = kHelpStart;
@@ -144,7 +151,8 @@ std::string helpText() {
            start(Quantity::SaltIonRadius) + " nm, " + start(Quantity::Viscosity) +
            " cP, E calculated\nfrom " + start(Quantity::Current) + " mA, " +
            start(Quantity::Conductivity) + " mS/cm and " + start(Quantity::XSection) +
-           " cm^2, Sigma " + start(Quantity::Sigma) + " entered). A value\n" + kHelpEnd;
+           " cm^2, Sigma " + start(Quantity::Sigma) + " entered). A value\n" +
+           withSequenceOptions(kHelpEnd);
 }
 
 struct Arguments {
@@ -153,6 +161,7 @@ struct Arguments {
     std::optional<std::filesystem::path> log;
     std::optional<std::filesystem::path> datDir;
     analysis::MonteCarloOptions monteCarlo;
+    batch::SequenceArguments sequence;
     bool help = false;
 };
 
@@ -186,6 +195,7 @@ Arguments parseArguments(int argc, char** argv) {
         } else if (!optionsEnd && arg == "--seed") {
             args.monteCarlo.seed = wholeNumber("--seed", valueOf("--seed").string(), 0,
                                                std::numeric_limits<std::uint64_t>::max());
+        } else if (!optionsEnd && batch::takeSequenceOption(argc, argv, i, args.sequence)) {
         } else if (!optionsEnd && arg == "--") {
             optionsEnd = true;
         } else if (!optionsEnd && arg.size() > 1 && arg[0] == '-') {
@@ -220,6 +230,10 @@ int run(const Arguments& args) {
             throw batch::InputError("cannot read \"" + args.input + "\": " + std::strerror(errno));
         in = &file;
     }
+
+    // Before any file is opened: a sequence that cannot be used changes nothing.
+    const std::optional<batch::SequenceCharge> sequence =
+        batch::SequenceCharge::fromArguments(args.sequence);
 
     std::unique_ptr<platform::AtomicFileWriter> output;
     if (args.output)
@@ -258,6 +272,8 @@ int run(const Arguments& args) {
     if (args.datDir)
         out.datDir = *args.datDir;
     out.monteCarlo = args.monteCarlo;
+    if (sequence)
+        out.sequence = &*sequence;
 
     batch::BatchSummary summary;
     try {

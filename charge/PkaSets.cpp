@@ -72,11 +72,15 @@ const PkaSet kSets[] = {
      {9.564, 2.383, 3.887, 4.317, 8.297, 10.071, 6.018, 10.517, 12.503}},
 };
 
+char folded(char c) {
+    // ASCII case alone, whatever the locale; a command line's "-" for a space.
+    if (c == ' ')
+        return '-';
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
 bool sameName(std::string_view a, std::string_view b) {
-    // ASCII case alone, whatever the locale.
-    const auto lower = [](char c) {
-        return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-    };
+    const auto lower = folded;
     return std::ranges::equal(a, b, [&lower](char x, char y) { return lower(x) == lower(y); });
 }
 
@@ -118,6 +122,13 @@ double pKaOf(const PkaSet& set, Group g, const IonizableGroups& groups) {
         return terminalPka(set.cTerminal, groups.cTerminalResidue, general);
     }
     return general;
+}
+
+std::string commandLineName(const PkaSet& set) {
+    std::string name;
+    for (const char c : set.name)
+        name += folded(c);
+    return name;
 }
 
 }  // namespace charge

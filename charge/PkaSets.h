@@ -4,6 +4,7 @@
 
 #include <array>
 #include <span>
+#include <string>
 #include <string_view>
 
 #include "charge/Sequence.h"
@@ -31,8 +32,11 @@ struct PkaSet {
 // Every set, in the order the window lists them.
 std::span<const PkaSet> pkaSets();
 
-// The set of that name, in any case; refuses another name, listing the sets.
+// The set of that name, in any case, with "-" for a space ("ipc-protein");
+// refuses another name, listing the sets.
 const PkaSet& findPkaSet(std::string_view name);
+// The name on a command line: lower case, "-" for a space ("ipc-protein").
+std::string commandLineName(const PkaSet& set);
 
 // The set's pKa for the group of a sequence, the terminal residues applied.
 double pKaOf(const PkaSet& set, Group g, const IonizableGroups& groups);

@@ -2,8 +2,11 @@
 
 #include "charge/Sequence.h"
 
+#include <algorithm>
+#include <cerrno>
 #include <cstring>
 #include <fstream>
+#include <optional>
 #include <sstream>
 
 #include "platform/base/MessageText.h"
@@ -15,6 +18,12 @@ namespace {
 // A note names at most this many further records, so that a large file
 // gives a readable note.
 constexpr std::size_t kNamedRecords = 5;
+
+// Far beyond the longest protein (titin, some 35,000 residues) and any line
+// of a sequence file: a longer text is no sequence, and is refused before
+// it fills the memory.
+constexpr std::size_t kMaxResidues = 1'000'000;
+constexpr std::size_t kMaxLine = 1 << 22;
 
 // The letters of the titrating side chains, in the order of Group from Asp.
 constexpr char kSideChains[] = "DECYHKR";
@@ -90,15 +99,14 @@ class ResidueReader {
     std::size_t m_stopLine = 0;
 };
 
-std::string furtherRecordsNote(const std::vector<std::string>& titles) {
-    std::string note = std::to_string(titles.size()) +
-                       (titles.size() == 1 ? " further record" : " further records") +
-                       " not read: ";
+std::string furtherRecordsNote(const std::vector<std::string>& titles, std::size_t count) {
+    std::string note = std::to_string(count) +
+                       (count == 1 ? " further record" : " further records") + " not read: ";
     for (std::size_t k = 0; k < titles.size() && k < kNamedRecords; ++k) {
         note += (k == 0 ? "" : ", ") + platform::quotedForMessage(titles[k]);
     }
-    if (titles.size() > kNamedRecords) {
-        note += " and " + std::to_string(titles.size() - kNamedRecords) + " more";
+    if (count > kNamedRecords) {
+        note += " and " + std::to_string(count - kNamedRecords) + " more";
     }
     return note;
 }
@@ -138,47 +146,82 @@ std::array<int, 26> ProteinSequence::composition() const {
     return counts;
 }
 
+namespace {
+
+// The reader of either form, fed one line at a time, so that a file is read
+// without holding it whole.
+class SequenceParser {
+  public:
+    void line(std::string_view line) {
+        ++m_lineNumber;
+        if (!m_form) {
+            const std::string_view t = trimmed(line);
+            if (t.empty())
+                return;
+            m_form = t.starts_with('>') ? Form::Fasta : Form::Plain;
+            m_inFirstRecord = *m_form == Form::Plain;
+        }
+        if (*m_form == Form::Fasta && trimmed(line).starts_with('>')) {
+            const std::string_view title = trimmed(trimmed(line).substr(1));
+            if (!m_seenTitle) {
+                m_sequence.name = std::string(title);
+                m_inFirstRecord = m_seenTitle = true;
+            } else {
+                m_inFirstRecord = false;
+                if (m_furtherTitles.size() < kNamedRecords)
+                    m_furtherTitles.emplace_back(title);
+                ++m_furtherRecords;
+            }
+        } else if (m_inFirstRecord) {
+            m_reader.read(line, m_lineNumber);
+            if (m_reader.residues().size() > kMaxResidues)
+                throw SequenceError("Line " + std::to_string(m_lineNumber) +
+                                    ": the sequence runs past " + std::to_string(kMaxResidues) +
+                                    " residues, far beyond any protein");
+        }
+    }
+    std::size_t lineNumber() const { return m_lineNumber; }
+
+    ProteinSequence finish() {
+        const bool fasta = m_form == Form::Fasta;
+        m_sequence.residues = std::move(m_reader.residues());
+        if (m_sequence.residues.empty()) {
+            throw SequenceError(fasta ? "The first record, " +
+                                            platform::quotedForMessage(m_sequence.name) +
+                                            ", has no residues"
+                                      : std::string("The text holds no residues"));
+        }
+        if (m_furtherRecords > 0)
+            m_sequence.notes.push_back(furtherRecordsNote(m_furtherTitles, m_furtherRecords));
+        addLetterNotes(m_sequence);
+        return std::move(m_sequence);
+    }
+
+  private:
+    enum class Form { Fasta, Plain };
+    std::optional<Form> m_form;  // from the first line that is not blank
+    ProteinSequence m_sequence;
+    ResidueReader m_reader;
+    std::vector<std::string> m_furtherTitles;  // the first few
+    std::size_t m_furtherRecords = 0;
+    bool m_inFirstRecord = false;
+    bool m_seenTitle = false;
+    std::size_t m_lineNumber = 0;
+};
+
+}  // namespace
+
 ProteinSequence readSequence(std::string_view text) {
     if (text.starts_with("\xEF\xBB\xBF")) {
         text.remove_prefix(3);  // a byte-order mark some editors write
     }
-    const bool fasta = trimmed(text).starts_with('>');
-    ProteinSequence sequence;
-    ResidueReader reader;
-    std::vector<std::string> furtherTitles;
-    bool inFirstRecord = !fasta;
-    bool seenTitle = false;
-    std::size_t lineNumber = 0;
+    SequenceParser parser;
     while (!text.empty()) {
         const std::size_t end = text.find('\n');
-        const std::string_view line = text.substr(0, end);
+        parser.line(text.substr(0, end));
         text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
-        ++lineNumber;
-        if (fasta && trimmed(line).starts_with('>')) {
-            const std::string_view title = trimmed(trimmed(line).substr(1));
-            if (!seenTitle) {
-                sequence.name = std::string(title);
-                inFirstRecord = seenTitle = true;
-            } else {
-                inFirstRecord = false;
-                furtherTitles.emplace_back(title);
-            }
-        } else if (inFirstRecord) {
-            reader.read(line, lineNumber);
-        }
     }
-    sequence.residues = std::move(reader.residues());
-    if (sequence.residues.empty()) {
-        throw SequenceError(fasta
-                                ? "The first record, " + platform::quotedForMessage(sequence.name) +
-                                      ", has no residues"
-                                : std::string("The text holds no residues"));
-    }
-    if (!furtherTitles.empty()) {
-        sequence.notes.push_back(furtherRecordsNote(furtherTitles));
-    }
-    addLetterNotes(sequence);
-    return sequence;
+    return parser.finish();
 }
 
 int chargeSign(Group g) {
@@ -252,10 +295,55 @@ IonizableGroups countGroups(const ProteinSequence& sequence, const TitrationOpti
 ProteinSequence readSequenceFile(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     if (!in)
-        throw SequenceError("Cannot open \"" + path + "\"");
-    std::ostringstream text;
-    text << in.rdbuf();
-    return readSequence(text.str());
+        throw SequenceError("Cannot open \"" + path + "\": " + std::strerror(errno));
+    SequenceParser parser;
+    std::string line;
+    bool first = true;
+    // Line by line, each at most kMaxLine bytes: memory stays small however
+    // large the file, and a file that is no sequence is refused early.
+    while (in.peek() != std::char_traits<char>::eof()) {
+        line.clear();
+        for (int c; (c = in.get()) != std::char_traits<char>::eof() && c != '\n';) {
+            if (line.size() == kMaxLine)
+                throw SequenceError("\"" + path + "\", line " +
+                                    std::to_string(parser.lineNumber() + 1) + ": longer than " +
+                                    std::to_string(kMaxLine) + " characters, not a sequence");
+            line += static_cast<char>(c);
+        }
+        if (first && line.starts_with("\xEF\xBB\xBF"))
+            line.erase(0, 3);
+        first = false;
+        parser.line(line);
+    }
+    if (in.bad())
+        throw SequenceError("Cannot read \"" + path + "\": " + std::strerror(errno));
+    return parser.finish();
+}
+
+TitrationOptions fittedTo(const ProteinSequence& sequence, TitrationOptions options) {
+    const std::array<int, 26> letters = sequence.composition();
+    const int cys = letters['C' - 'A'] + letters['U' - 'A'];
+    options.disulfideBridges = std::clamp(options.disulfideBridges, 0, cys / 2);
+    return options;
+}
+
+const char* terminusText(bool blocked) {
+    return blocked ? "blocked" : "free";
+}
+
+bool blockedFromText(std::string_view text) {
+    const auto is = [text](std::string_view word) {
+        return text.size() == word.size() &&
+               std::equal(text.begin(), text.end(), word.begin(), [](char a, char b) {
+                   return (a >= 'A' && a <= 'Z' ? a - 'A' + 'a' : a) == b;
+               });
+    };
+    if (is("blocked"))
+        return true;
+    if (is("free"))
+        return false;
+    throw platform::Exception("A terminus is \"free\" or \"blocked\", not " +
+                              platform::quotedForMessage(text));
 }
 
 }  // namespace charge

@@ -73,4 +73,13 @@ struct IonizableGroups {
 // Refuses a negative number of bridges and more bridges than half the Cys.
 IonizableGroups countGroups(const ProteinSequence& sequence, const TitrationOptions& options);
 
+// The options kept for another sequence: the bridges it has no Cys for go,
+// the other choices stay.
+TitrationOptions fittedTo(const ProteinSequence& sequence, TitrationOptions options);
+
+// "free" or "blocked", as the windows and the series file write a terminus.
+const char* terminusText(bool blocked);
+// Reads that text back (any case); refuses any other.
+bool blockedFromText(std::string_view text);
+
 }  // namespace charge

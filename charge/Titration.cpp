@@ -124,4 +124,12 @@ ChargeCurve chargeCurve(std::span<const Site> sites, const model::ModelState& s,
     return curve;
 }
 
+SampleCharge sampleCharge(std::span<const Site> sites, double pH, const model::ModelState& s) {
+    SampleCharge c;
+    c.predicted = netCharge(sites, pH);
+    c.screened = screenedCharge(sites, pH, pkShiftPerCharge(s));
+    c.bound = boundCharge(s.Valence, 0, c.screened).value;
+    return c;
+}
+
 }  // namespace charge

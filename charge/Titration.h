@@ -53,6 +53,16 @@ struct BoundCharge {
 BoundCharge boundCharge(double valence, double valenceUncertainty, double predicted,
                         double predictedUncertainty = 0);
 
+// The charges of one measured sample at its pH: predicted, screened at its
+// state's conditions, and bound beyond the screened one (z - Z). Refuses
+// conditions without a meaning for the screening, as pkShiftPerCharge.
+struct SampleCharge {
+    double predicted = 0;
+    double screened = 0;
+    double bound = 0;
+};
+SampleCharge sampleCharge(std::span<const Site> sites, double pH, const model::ModelState& s);
+
 struct ChargePoint {
     double pH = 0;
     double charge = 0;    // Henderson-Hasselbalch

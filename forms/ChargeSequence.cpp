@@ -166,18 +166,14 @@ void TChargeFrm::takeSequence(const std::string& text) {
 }
 
 void TChargeFrm::takeSequence(charge::ProteinSequence read) {
-    charge::TitrationOptions options = m_options;
-    // Bridges the new sequence has no Cys for go; the choice stays otherwise.
-    const int cys = read.composition()['C' - 'A'] + read.composition()['U' - 'A'];
-    options.disulfideBridges = std::min(options.disulfideBridges, cys / 2);
+    m_choice.options = charge::fittedTo(read, m_choice.options);
     m_sequence = std::move(read);
-    m_options = options;
-    BridgesTxt->setText(std::to_string(m_options.disulfideBridges));
+    BridgesTxt->setText(std::to_string(m_choice.options.disulfideBridges));
     update();
 }
 
 void TChargeFrm::update() {
-    const charge::PkaSet& set = charge::pkaSets()[m_set];
+    const charge::PkaSet& set = m_choice.pkaSet();
     SetTxt->setText(std::string(set.name));
     CitationLbl->setText(std::string(set.citation));
     for (ResultRow& row : ResultRows) {
@@ -192,17 +188,9 @@ void TChargeFrm::update() {
         return;
     }
     const charge::ProteinSequence& seq = *m_sequence;
-    NameLbl->setText((seq.name.empty() ? std::string("Sequence") : seq.name) + ", " +
-                     std::to_string(seq.length()) + " residues");
-    const charge::IonizableGroups groups = charge::countGroups(seq, m_options);
-    std::string counted;
-    for (int g = 0; g < charge::kGroupCount; ++g) {
-        const auto group = static_cast<charge::Group>(g);
-        if (groups[group] > 0)
-            counted += std::string(counted.empty() ? "" : ", ") + charge::groupName(group) + " " +
-                       std::to_string(groups[group]);
-    }
-    GroupsLbl->setText("Groups: " + (counted.empty() ? std::string("none") : counted));
+    NameLbl->setText(sequenceTitle(seq));
+    const charge::IonizableGroups groups = charge::countGroups(seq, m_choice.options);
+    GroupsLbl->setText(groupsText(groups));
     std::string notes;
     for (const std::string& n : seq.notes)
         notes += (notes.empty() ? "" : " ") + n;
@@ -287,37 +275,22 @@ void TChargeFrm::PasteBtnClick(platform::Control&) {
 }
 
 void TChargeFrm::SetTxtClick(platform::Control&) {
-    m_set = (m_set + 1) % charge::pkaSets().size();
+    nextPkaSet(m_choice);
     update();
 }
 
 void TChargeFrm::BridgesTxtClick(platform::Control&) {
-    double bridges = m_options.disulfideBridges;
-    if (!enterNumberInto(this, *BridgesTxt, 0, 1000, bridges, true))
-        return;
-    charge::TitrationOptions options = m_options;
-    options.disulfideBridges = static_cast<int>(bridges);
-    if (m_sequence) {
-        try {
-            charge::countGroups(*m_sequence, options);
-        } catch (const platform::Exception&) {
-            BridgesTxt->setText(std::to_string(m_options.disulfideBridges));
-            throw;
-        }
-    }
-    m_options = options;
-    update();
+    if (enterBridges(this, *BridgesTxt, m_choice, m_sequence ? &*m_sequence : nullptr))
+        update();
 }
 
 void TChargeFrm::NTermTxtClick(platform::Control&) {
-    m_options.nTerminusBlocked = !m_options.nTerminusBlocked;
-    NTermTxt->setText(m_options.nTerminusBlocked ? "blocked" : "free");
+    toggleTerminus(m_choice.options.nTerminusBlocked, *NTermTxt);
     update();
 }
 
 void TChargeFrm::CTermTxtClick(platform::Control&) {
-    m_options.cTerminusBlocked = !m_options.cTerminusBlocked;
-    CTermTxt->setText(m_options.cTerminusBlocked ? "blocked" : "free");
+    toggleTerminus(m_choice.options.cTerminusBlocked, *CTermTxt);
     update();
 }
 

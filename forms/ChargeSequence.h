@@ -7,6 +7,7 @@
 #include <string>
 
 #include "charge/Titration.h"
+#include "forms/ChargeOptions.h"
 #include "forms/GraphExport.h"
 #include "model/ModelState.h"
 #include "platform/Dialogs.h"
@@ -80,8 +81,7 @@ class TChargeFrm : public platform::Form {
     void update();
 
     std::optional<charge::ProteinSequence> m_sequence;
-    charge::TitrationOptions m_options;
-    std::size_t m_set = 0;
+    ChargeChoice m_choice;
     double m_pH = 7;
     model::ModelState m_state;
     std::string m_zText;

@@ -64,11 +64,7 @@ TOpeningForm::TOpeningForm(platform::Form* owner) : Form(owner, "OpeningForm") {
     OnShow = [this](platform::Form& f) { FormShow(f); };
     OnClose = [this](platform::Form& f, platform::CloseAction& a) { FormClose(f, a); };
     // A series with unsaved changes is not lost with the program.
-    OnCloseQuery = [this](platform::Form&, bool& canClose) {
-        for (const auto& w : m_seriesWindows)
-            if (canClose && w->visible())
-                canClose = w->confirmDiscard();
-    };
+    OnCloseQuery = [this](platform::Form&, bool& canClose) { canClose = confirmSeriesAtExit(); };
     ZstarTxt->OnClick = [this](platform::Control& c) { ZstarTxtClick(c); };
     ZTxt->OnClick = [this](platform::Control& c) { ZTxtClick(c); };
     ITxt->OnClick = [this](platform::Control& c) { ITxtClick(c); };
@@ -386,6 +382,12 @@ void TOpeningForm::Exit1Click(platform::MenuItem&) {
 }
 
 void TOpeningForm::FormClose(platform::Form&, platform::CloseAction&) {
+    offerLogSave();
+    // Only once the log is settled: a failed save keeps every window as it was.
+    closeSeriesWindows();
+}
+
+void TOpeningForm::offerLogSave() {
     if (ReportFrm == nullptr)
         return;
     // The recovery copy goes when nothing is lost by it: after a save, or

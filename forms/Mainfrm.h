@@ -129,6 +129,7 @@ class TOpeningForm : public platform::Form, public model::ModelState {
     // Offers to save a log with unsaved entries; a failed save keeps the
     // program running.
     void FormClose(platform::Form& sender, platform::CloseAction& action);
+    void offerLogSave();
     void About1Click(platform::MenuItem& sender);
     // Opens the user guide in the desktop's web browser.
     void UserGuide1Click(platform::MenuItem& sender);
@@ -160,6 +161,13 @@ class TOpeningForm : public platform::Form, public model::ModelState {
     std::optional<std::string> EnterRow(const std::vector<model::Entry>& entries, bool water);
     // A hidden series window to reuse, or a new one.
     TSeriesFrm& seriesWindow();
+    // At exit: asks about every series window with unsaved changes (Yes
+    // saves, No lets it go, Cancel keeps everything); false when the
+    // program stays.
+    bool confirmSeriesAtExit();
+    // At exit, once nothing stops it: every series window closed, its run
+    // stopped and its recovery copy removed.
+    void closeSeriesWindows();
     // The series windows made so far, shown or not.
     const std::vector<std::unique_ptr<TSeriesFrm>>& seriesWindows() const {
         return m_seriesWindows;

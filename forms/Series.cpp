@@ -5,8 +5,8 @@
 #include <algorithm>
 #include <sstream>
 
-#include "forms/LogJournal.h"
 #include "forms/ChargeSequence.h"
+#include "forms/LogJournal.h"
 #include "forms/Mainfrm.h"
 #include "forms/Report.h"
 #include "forms/SeriesDialogs.h"
@@ -72,11 +72,7 @@ TSeriesFrm::TSeriesFrm(platform::Form* owner) : Form(owner, "SeriesFrm") {
     realign();
 
     OnCloseQuery = [this](platform::Form&, bool& canClose) { canClose = confirmDiscard(); };
-    // Closed, the window keeps nothing that needs a copy or a run.
-    OnClose = [this](platform::Form&, platform::CloseAction&) {
-        stopRun();
-        removeCopy();
-    };
+    OnClose = [this](platform::Form&, platform::CloseAction&) { closed(); };
     // Beside the log's copy, when the program keeps one.
     if (ReportFrm && ReportFrm->journal())
         m_copy = std::make_unique<journal::SeriesCopy>(ReportFrm->journal()->stateFolder());
@@ -138,6 +134,8 @@ void TSeriesFrm::buildMenu() {
     Analysis1 = menu->add("Analysis1", "&Analysis");
     AttachSequence1 = Analysis1->add("AttachSequence1", "Attach &sequence...",
                                      [this](MenuItem& m) { AttachSequence1Click(m); });
+    SequenceOptions1 = Analysis1->add("SequenceOptions1", "Sequence &options...",
+                                      [this](MenuItem& m) { SequenceOptions1Click(m); });
     DetachSequence1 = Analysis1->add("DetachSequence1", "&Detach sequence",
                                      [this](MenuItem& m) { DetachSequence1Click(m); });
 
@@ -207,6 +205,7 @@ void TSeriesFrm::refresh() {
         headers.push_back(m_series.headerText(c));
     for (const std::string& name : m_series.resultNames())
         headers.push_back(name);
+    followSettings();
     updateCharges();
     if (m_sequence)
         for (const std::string& name : chargeColumns())
@@ -231,6 +230,7 @@ void TSeriesFrm::updateMenu() {
     Redo1->setEnabled(m_series.canRedo());
     Save1->setEnabled(m_series.dirty() || m_path.empty());
     DetachSequence1->setEnabled(m_sequence.has_value());
+    SequenceOptions1->setEnabled(m_sequence.has_value());
 }
 
 void TSeriesFrm::updateStatus() {
@@ -269,7 +269,7 @@ bool TSeriesFrm::confirmDiscard() {
         case platform::ModalResult::Yes:
             return save();
         case platform::ModalResult::No:
-            removeCopy();
+            // The copy goes with the window, once it has really closed.
             return true;
         default:
             return false;
@@ -300,6 +300,7 @@ bool TSeriesFrm::openFile(const std::filesystem::path& path) {
     series::Series opened;
     try {
         opened.open(path);
+        checkSettings(opened);
     } catch (const std::exception& e) {
         platform::app().ShowMessage("Cannot open \"" + path.string() + "\": " + e.what());
         return false;

@@ -10,6 +10,7 @@
 
 #include "charge/Titration.h"
 #include "forms/GraphExport.h"
+#include "forms/SeriesSettings.h"
 #include "platform/Dialogs.h"
 #include "platform/Form.h"
 #include "platform/Grid.h"
@@ -57,7 +58,12 @@ class TSeriesFrm : public platform::Form {
     const series::Series& document() const { return m_series; }
     const std::filesystem::path& path() const { return m_path; }
     // Asks to save unsaved changes; false when the user kept the window.
+    // No removes nothing yet: the recovery copy goes when the window closes.
     bool confirmDiscard();
+    // Closed, the window keeps nothing that needs a copy or a run; hidden
+    // without a question (the program's exit has asked).
+    void closed();
+    void closeWithoutAsking();
 
     platform::Grid* Grid1;
     platform::Label* StatusLbl;
@@ -84,19 +90,27 @@ class TSeriesFrm : public platform::Form {
     platform::MenuItem *File1, *NewSeries1, *Open1, *Save1, *SaveAs1, *OpenInMain1, *Close1;
     platform::MenuItem *Edit1, *Undo1, *Redo1, *Copy1, *Paste1, *InsertRow1, *DeleteRow1,
         *MoveRowUp1, *MoveRowDown1, *AddColumn1, *RenameColumn1, *DeleteColumn1;
-    platform::MenuItem *Analysis1, *AttachSequence1, *DetachSequence1;
+    platform::MenuItem *Analysis1, *AttachSequence1, *SequenceOptions1, *DetachSequence1;
     std::unique_ptr<platform::OpenDialog> OpenDialog1;
     std::unique_ptr<platform::SaveDialog> SaveDialog1;
     std::unique_ptr<platform::OpenDialog> SequenceDialog1;
 
     // A protein sequence for the series: each row with a pH gets the charge
-    // it predicts there (EMBOSS pKa set), screened at the row's conditions,
-    // and the charge bound beyond it; the plot of z against pH draws both
-    // predicted curves under the measured points.
+    // it predicts there, screened at the row's conditions, and the charge
+    // bound beyond it; the plot of z against pH draws both predicted curves
+    // under the measured points. The pKa set, bridges and termini are asked
+    // as the charge window offers them; the series keeps all in its file.
     void attachSequence(const std::string& text);
     void attachSequence(charge::ProteinSequence read);
     void AttachSequence1Click(platform::MenuItem&);
+    void SequenceOptions1Click(platform::MenuItem&);
     void DetachSequence1Click(platform::MenuItem&);
+    // The sequence and its choices, as the settings keep them.
+    const std::optional<charge::ProteinSequence>& sequence() const { return m_sequence; }
+    const ChargeChoice& chargeChoice() const { return m_choice; }
+    // The settings of a series to open: a value the window cannot use is
+    // refused (platform::Exception naming its column).
+    static void checkSettings(const series::Series& s);
     // The charge columns' names, in order, while a sequence is attached.
     static const std::vector<std::string>& chargeColumns();
 
@@ -137,12 +151,13 @@ class TSeriesFrm : public platform::Form {
     void updateMenu();
     void buildPlotPanel();
     // The charges of each row for the attached sequence, and its curves.
-    struct RowCharge {
-        double predicted = 0;
-        double screened = 0;
-        double bound = 0;
-    };
+    using RowCharge = charge::SampleCharge;
     void updateCharges();
+    // The sequence and the plot's choices after a change of the settings.
+    void followSettings();
+    // A plot choice clicked, kept in the settings.
+    void plotChoiceChanged();
+    void attach(const std::optional<AttachedSequence>& attached);
     std::optional<std::size_t> phColumn() const;
     void addChargeCurves(std::vector<platform::LineSeries>& series, double from, double to) const;
     platform::GridCell cellAt(int row, int column) const;
@@ -166,6 +181,7 @@ class TSeriesFrm : public platform::Form {
     std::size_t m_bars = 0;
     bool m_logX = false;
     std::optional<charge::ProteinSequence> m_sequence;
+    ChargeChoice m_choice;
     std::vector<charge::Site> m_sites;
     std::vector<std::optional<RowCharge>> m_charges;
     std::optional<model::ModelState> m_chargeState;  // the first row's, for the curves

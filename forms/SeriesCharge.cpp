@@ -35,10 +35,10 @@ void TSeriesFrm::attachSequence(const std::string& text) {
 }
 
 void TSeriesFrm::attachSequence(charge::ProteinSequence read) {
-    const charge::IonizableGroups groups = charge::countGroups(read, {});
-    m_sites = charge::titrationSites(groups, charge::pkaSets().front());
-    m_sequence = std::move(read);
-    refresh();
+    TSequenceOptions ask(this, read, m_choice);
+    if (ask.ShowModal() != platform::ModalResult::Ok)
+        return;
+    attach(AttachedSequence{std::move(read), ask.choice()});
 }
 
 void TSeriesFrm::AttachSequence1Click(platform::MenuItem&) {
@@ -47,10 +47,16 @@ void TSeriesFrm::AttachSequence1Click(platform::MenuItem&) {
     attachSequence(charge::readSequenceFile(SequenceDialog1->FileName));
 }
 
+void TSeriesFrm::SequenceOptions1Click(platform::MenuItem&) {
+    if (!m_sequence)
+        return;
+    TSequenceOptions ask(this, *m_sequence, m_choice);
+    if (ask.ShowModal() == platform::ModalResult::Ok)
+        attach(AttachedSequence{*m_sequence, ask.choice()});
+}
+
 void TSeriesFrm::DetachSequence1Click(platform::MenuItem&) {
-    m_sequence.reset();
-    m_sites.clear();
-    refresh();
+    attach(std::nullopt);
 }
 
 void TSeriesFrm::updateCharges() {
@@ -69,12 +75,7 @@ void TSeriesFrm::updateCharges() {
             continue;
         const model::ModelState& s = row.sample->state;
         try {
-            const double shift = charge::pkShiftPerCharge(s);
-            RowCharge c;
-            c.predicted = charge::netCharge(m_sites, *(*pH)[r]);
-            c.screened = charge::screenedCharge(m_sites, *(*pH)[r], shift);
-            c.bound = charge::boundCharge(s.Valence, 0, c.screened).value;
-            m_charges[r] = c;
+            m_charges[r] = charge::sampleCharge(m_sites, *(*pH)[r], s);
             if (!m_chargeState)
                 m_chargeState = s;
         } catch (const platform::Exception&) {

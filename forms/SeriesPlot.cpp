@@ -109,19 +109,19 @@ void TSeriesFrm::buildPlotPanel() {
             return;
         const auto at = std::find(columns.begin(), columns.end(), m_xColumn);
         m_xColumn = at == columns.end() || at + 1 == columns.end() ? columns.front() : *(at + 1);
-        updatePlot();
+        plotChoiceChanged();
     };
     YTxt->OnClick = [this](platform::Control&) {
         m_y = (m_y + 1) % yChoices().size();
-        updatePlot();
+        plotChoiceChanged();
     };
     ScaleTxt->OnClick = [this](platform::Control&) {
         m_logX = !m_logX;
-        updatePlot();
+        plotChoiceChanged();
     };
     BarsTxt->OnClick = [this](platform::Control&) {
         m_bars = (m_bars + 1) % barChoices().size();
-        updatePlot();
+        plotChoiceChanged();
     };
 
     Chart1 = PlotPanel->add<platform::LineChart>("Chart1");

@@ -71,6 +71,7 @@ void offerSeriesRecovery(TOpeningForm& owner, const std::filesystem::path& state
             journal::SeriesCopyContent copy = journal::readSeriesCopy(found->folder());
             std::istringstream in(copy.csv);
             recovered.read(in);
+            TSeriesFrm::checkSettings(recovered);
             original = std::move(copy.original);
         } catch (const std::exception& e) {
             const std::string where = found->folder().string();

@@ -20,6 +20,22 @@ namespace {
 
 constexpr std::size_t kNone = static_cast<std::size_t>(-1);
 
+// A record's cells of the setting columns: the first data row holds the
+// values; a later row that holds one is refused, as it would be lost.
+void readSettings(const CsvRecord& record,
+                  const std::vector<std::pair<std::size_t, std::string>>& columns, bool first,
+                  Settings& settings) {
+    for (const auto& [at, key] : columns) {
+        const std::string& value = record.fields.at(at);
+        if (first)
+            settings.set(key, value);
+        else if (!value.empty())
+            throw InputError("line " + std::to_string(record.line) + ", column " +
+                             std::to_string(at + 1) + ": the setting " + key +
+                             " holds its value in the first row only");
+    }
+}
+
 // Beside the results of quorvin-batch, with SD columns: u of z by the GUM,
 // U = 2u, and the Monte Carlo 95 % interval; the same for z*.
 constexpr const char* kUncertaintyNames[] = {
@@ -420,6 +436,8 @@ Series::Edit Series::apply(Edit edit) {
                 for (Row& row : m_rows)
                     move(row.cells);
                 return MoveColumn{e.to, e.from};
+            } else if constexpr (std::is_same_v<T, ReplaceSettings>) {
+                return ReplaceSettings{std::exchange(m_settings, std::move(e.settings))};
             } else {
                 SeriesColumn& col = m_columns.at(e.column);
                 std::string old = col.header;
@@ -510,6 +528,11 @@ void Series::renameColumn(std::size_t c, const std::string& header) {
         run({RenameColumn{c, header}});
 }
 
+void Series::setSettings(const Settings& settings) {
+    if (settings != m_settings)
+        run({ReplaceSettings{settings}});
+}
+
 void Series::paste(std::size_t row, std::size_t c, const std::string& block) {
     std::vector<std::vector<std::string>> cells;
     std::istringstream lines(block);
@@ -556,8 +579,19 @@ void Series::read(std::istream& in) {
     // The results a file holds, from ClosestApproach to Error, are evaluated
     // again, never read.
     std::vector<bool> kept;
+    std::vector<std::pair<std::size_t, std::string>> settingColumns;
     bool inResults = false;
     for (std::size_t i = 0; i < record.fields.size(); ++i) {
+        if (std::optional<std::string> key = settingKey(record.fields[i])) {
+            kept.push_back(false);
+            for (const auto& [at, other] : settingColumns)
+                if (other == *key)
+                    throw InputError("line " + std::to_string(record.line) + ", column " +
+                                     std::to_string(i + 1) + ": the setting " + *key +
+                                     " appears twice");
+            settingColumns.emplace_back(i, std::move(*key));
+            continue;
+        }
         const HeaderName name = splitHeader(record.fields[i]);
         const bool resultStart = sameName(name.name, kResultColumns[0].name());
         const bool resultEnd = inResults && sameName(name.name, "Error");
@@ -582,12 +616,16 @@ void Series::read(std::istream& in) {
             throw InputError("line " + std::to_string(record.line) + ": " +
                              std::to_string(record.fields.size()) + " fields, but the header has " +
                              std::to_string(kept.size()));
+        readSettings(record, settingColumns, read.m_rows.empty(), read.m_settings);
         Row row;
         for (std::size_t i = 0; i < kept.size(); ++i)
             if (kept[i])
                 row.cells.push_back({std::move(record.fields[i]), {}});
         read.m_rows.push_back(std::move(row));
     }
+    // The row that only carries the settings of a series without rows.
+    if (read.m_rows.size() == 1 && blank(read.m_rows[0]) && !read.m_settings.empty())
+        read.m_rows.clear();
     read.m_dialect = reader.dialect();
     read.m_revision = m_revision;
     read.evaluateAll();
@@ -614,6 +652,8 @@ std::string Series::text() const {
     const std::vector<std::string> results = resultNames();
     fields.insert(fields.end(), results.begin(), results.end());
     fields.push_back("Error");
+    for (const auto& [key, value] : m_settings.entries())
+        fields.push_back(settingHeader(key));
     std::string header = csvRecord(fields, m_dialect);
     // A first field that starts like a byte order mark would be read back as
     // a broken one; in quotes it is data.
@@ -634,6 +674,14 @@ std::string Series::text() const {
             fields.push_back(
                 dialectNumber(i < row.results.size() ? row.results[i] : std::string(), m_dialect));
         fields.push_back(error);
+        for (const auto& [key, value] : m_settings.entries())
+            fields.push_back(&row == &m_rows.front() ? value : std::string());
+        out += csvRecord(fields, m_dialect);
+    }
+    if (m_rows.empty() && !m_settings.empty()) {
+        fields.assign(m_columns.size() + results.size() + 1, std::string());
+        for (const auto& [key, value] : m_settings.entries())
+            fields.push_back(value);
         out += csvRecord(fields, m_dialect);
     }
     return out;

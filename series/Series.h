@@ -15,6 +15,7 @@
 #include "model/Quantities.h"
 #include "series/Csv.h"
 #include "series/Row.h"
+#include "series/Settings.h"
 
 namespace series {
 
@@ -105,6 +106,11 @@ class Series {
     // rows and text columns are added where the block runs past the table.
     void paste(std::size_t row, std::size_t c, const std::string& block);
 
+    // What the series keeps beside its table (Settings); a change is a
+    // command, undone and saved as the cells are.
+    const Settings& settings() const { return m_settings; }
+    void setSettings(const Settings& settings);
+
     bool canUndo() const { return !m_undo.empty(); }
     bool canRedo() const { return !m_redo.empty(); }
     void undo();
@@ -169,8 +175,11 @@ class Series {
         std::size_t column;
         std::string header;
     };
+    struct ReplaceSettings {
+        Settings settings;
+    };
     using Edit = std::variant<SetCell, InsertRow, DeleteRow, MoveRow, InsertColumn, DeleteColumn,
-                              MoveColumn, RenameColumn>;
+                              MoveColumn, RenameColumn, ReplaceSettings>;
     using Command = std::vector<Edit>;  // the inverses of what a command did
 
     // Applies one edit and returns its inverse.
@@ -187,6 +196,7 @@ class Series {
 
     std::vector<SeriesColumn> m_columns;
     std::vector<Row> m_rows;
+    Settings m_settings;
     Dialect m_dialect;
     std::optional<analysis::MonteCarloOptions> m_monteCarlo;
     std::vector<Command> m_undo;

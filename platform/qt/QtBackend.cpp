@@ -3,13 +3,13 @@
 #include "platform/qt/QtBackend.h"
 
 #include <QApplication>
-#include <algorithm>
 #include <QMessageBox>
 #include <QPainter>
 #include <QProxyStyle>
 #include <QScreen>
 #include <QStyle>
 #include <QTimer>
+#include <algorithm>
 
 #include "platform/Form.h"
 #include "platform/Timer.h"
@@ -51,6 +51,9 @@ QtBackend::QtBackend() {
 }
 
 QtBackend::~QtBackend() {
+    // The windows of forms deleted during the run (a series window) went
+    // with deleteLater, which no loop runs once the program has ended.
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     for (auto& [timer, qtimer] : m_timers)
         delete qtimer;
     m_services.reset();
@@ -204,7 +207,9 @@ void QtBackend::post(std::function<void()> task) {
 
 void QtBackend::terminate() {
     m_quitting = true;
-    QApplication::quit();
+    // Not quit(): Qt would first send every window a close event, which a
+    // window still shown (a series) answers with its own close question.
+    QApplication::exit(0);
 }
 
 }  // namespace platform::qt

@@ -44,6 +44,11 @@ TEST(ReadSequence, ReadsOrRefusesEachText) {
         {"MK*\n\nV",
          "Line 1, column 3: \"*\" ends the sequence and may be followed by nothing else"},
         {"MK**", "Line 1, column 3: \"*\" ends the sequence and may be followed by nothing else"},
+        // No protein comes near a million residues: a text beyond is no sequence.
+        {std::string(999'999, 'A') + "\nK", "|" + std::string(999'999, 'A') + "K|1000000"},
+        {std::string(999'999, 'A') + "\nKK",
+         "Line 2: the sequence runs past 1000000 residues, "
+         "far beyond any protein"},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(outcome([&] {
@@ -54,7 +59,7 @@ TEST(ReadSequence, ReadsOrRefusesEachText) {
                       return text + "|" + std::to_string(s.length());
                   }),
                   c.expected)
-            << c.text;
+            << c.text.substr(0, 80);
     }
     EXPECT_EQ(charge::readSequence("ACDAZa").composition()['A' - 'A'], 3);
 }

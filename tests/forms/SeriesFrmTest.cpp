@@ -9,6 +9,7 @@
 #include <sstream>
 #include <string>
 
+#include "forms/ChargeOptions.h"
 #include "forms/Mainfrm.h"
 #include "forms/Report.h"
 #include "forms/Series.h"
@@ -246,6 +247,8 @@ TEST_F(SeriesWindow, AttachedSequenceGivesEachRowItsPredictedCharge) {
                                                    d.FileName = write("ubiquitin.fasta", ubiquitin);
                                                    return true;
                                                });
+    backend.expect<forms::TSequenceOptions>(
+        "TSequenceOptions", [](forms::TSequenceOptions& d) { d.OkBtn->userPress(); });
     w.AttachSequence1->userClick(&w);
     const double predicted = platform::StrToFloat(text(w, 0, "PredictedZ"));
     const double screened = platform::StrToFloat(text(w, 0, "ScreenedZ"));

@@ -47,5 +47,6 @@ fuzz strtofloat_fuzzer 1024 "$here/strtofloat.dict" "$here/corpus/strtofloat" ||
 fuzz entry_fuzzer 512 - "$here/corpus/entry" || status=1
 fuzz scan_fuzzer 4096 - "$here/corpus/scan" || status=1
 fuzz csv_fuzzer 4096 - "$here/corpus/csv" || status=1
+fuzz sequence_fuzzer 4096 - "$here/corpus/sequence" || status=1
 fuzz rtf_fuzzer 65536 "$here/rtf.dict" "$here/corpus/rtf" "$here/../data/rtf" || status=1
 exit $status

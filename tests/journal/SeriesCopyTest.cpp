@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "forms/ChargeOptions.h"
 #include "forms/LogJournal.h"
 #include "forms/Mainfrm.h"
 #include "forms/Recover.h"
@@ -129,6 +130,37 @@ TEST_F(SeriesCopy, LeftSeriesIsOfferedAndRecoveredUnsaved) {
     EXPECT_EQ(file.str(), kSalt);
     ASSERT_EQ(copies().size(), 1u);
     EXPECT_NE(copies()[0], left);
+}
+
+// State: a program ended with a series whose sequence, options and plot
+// axis were changed. Action: the next start recovers it. Expected: the
+// sequence with the same options, and the axis, come back with it.
+TEST_F(SeriesCopy, SequenceOptionsAndPlotChoicesAreRecovered) {
+    {
+        Program p(m_state);
+        TSeriesFrm& w = *OpeningForm->OpenFile(m_file.string());
+        p.backend.expect<forms::TSequenceOptions>("TSequenceOptions",
+                                                  [](forms::TSequenceOptions& d) {
+                                                      d.SetTxt->userClick();
+                                                      d.NTermTxt->userClick();
+                                                      d.OkBtn->userPress();
+                                                  });
+        w.attachSequence(">hel\nKVFGRCELAAAMKRHGLDNYRGYSLGNWVCAAKFESNFNTQATNRNTDGSTDYGIL\n");
+        w.ScaleTxt->userClick();
+        EXPECT_TRUE(w.flushCopy());
+    }
+    Program p(m_state);
+    p.backend.expect<forms::TRecoverLog>("TRecoverLog",
+                                         [](forms::TRecoverLog& d) { d.BitBtn1->userPress(); });
+    forms::offerSeriesRecovery(*OpeningForm, m_state);
+    ASSERT_EQ(OpeningForm->seriesWindows().size(), 1u);
+    const TSeriesFrm& w = *OpeningForm->seriesWindows()[0];
+    ASSERT_TRUE(w.sequence());
+    EXPECT_EQ(w.sequence()->name, "hel");
+    EXPECT_EQ(w.chargeChoice().pkaSet().name, "DTASelect");
+    EXPECT_TRUE(w.chargeChoice().options.nTerminusBlocked);
+    EXPECT_FALSE(w.chargeChoice().options.cTerminusBlocked);
+    EXPECT_EQ(w.ScaleTxt->text(), "logarithmic");
 }
 
 // A copy that cannot be read is kept aside and reported, never offered.
