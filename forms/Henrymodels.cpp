@@ -38,7 +38,8 @@ ModelLook lookOf(HenryModel m) {
         case HenryModel::Smoluchowski:
             return {platform::Color{128, 128, 128}, true};
     }
-    return {platform::clBlack, false};
+    // A model added to the table after these.
+    return {platform::Color{160, 32, 160}, false};
 }
 
 platform::Font boldFont() {
