@@ -5,8 +5,8 @@
 #include <algorithm>
 #include <sstream>
 
-#include "forms/LogJournal.h"
 #include "forms/ChargeSequence.h"
+#include "forms/LogJournal.h"
 #include "forms/Mainfrm.h"
 #include "forms/Report.h"
 #include "forms/SeriesDialogs.h"
@@ -362,7 +362,7 @@ void TSeriesFrm::OpenInMain1Click(platform::MenuItem&) {
             platform::app().ShowMessage(refused + *why + ".");
             return;
         }
-    if (auto why = OpeningForm->EnterRow(row.entries, row.water))
+    if (auto why = OpeningForm->EnterRow(row.entries, row.water, row.model))
         platform::app().ShowMessage(refused + *why + ".");
 }
 

@@ -15,7 +15,7 @@ namespace {
 
 // One row per model, in the order of ElectrokineticModel.
 constexpr ElectrokineticModelInfo kModels[kElectrokineticModelCount] = {
-    {ElectrokineticModel::Dhh, "dhh", "DHH fit (this program)", CalcHenryFunction},
+    {ElectrokineticModel::Dhh, "dhh", "DHH fit", CalcHenryFunction},
     {ElectrokineticModel::Henry, "henry", "Henry (exact)", henryExact},
     {ElectrokineticModel::Ohshima, "ohshima", "Ohshima (1994)", henryOhshima},
 };

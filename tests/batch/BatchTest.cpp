@@ -469,10 +469,10 @@ TEST(BatchFile, SolventWaterFollowsEachRowsTemperature) {
     }
 }
 
-// A quantity added to the table as a column needs its Column too; Sample and
-// Solvent are the columns that hold no quantity.
+// A quantity added to the table as a column needs its Column too; Sample,
+// Solvent and Model are the columns that hold no quantity.
 TEST(BatchFile, EveryColumnOfTheTableHasItsColumn) {
-    EXPECT_EQ(model::columnQuantities().size() + 2, batch::kColumnCount);
+    EXPECT_EQ(model::columnQuantities().size() + 3, batch::kColumnCount);
 }
 
 TEST(BatchFile, MalformedInputNamesTheLineAndColumn) {
