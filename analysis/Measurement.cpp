@@ -118,26 +118,20 @@ Estimate evaluate(const MeasurementModel& m, const InputValues& x) {
                    ? model::calcEField(at(x, Input::Current), at(x, Input::Conductivity),
                                        at(x, Input::XSection))
                    : at(x, Input::EField);
-    // Initialised in one go: a default set of constants would be made first.
-    const model::Conditions k{
-        .temperature = t,
-        .ionicStrength = at(x, Input::IonicStrength),
-        .dielectric = m.water ? model::waterDielectric(t) : at(x, Input::Dielectric),
-        .stokesRadius = e.stokesRadius,
-        .saltIonRadius = at(x, Input::SaltIonRadius),
-        .eField = e.eField,
-        .diffusion = e.diffusion,
-        .sigma = at(x, Input::Sigma),
-        .mobility = at(x, Input::Mobility),
-        .valence = 0,
-        .effectiveValence = 0,
-        .modes = {true, false, false},
-        .sigmaFromMobility = m.fromMobility,
-        .mobilityFromSigma = false,
-        .roundAsShown = false,
-        .model = m.electrokinetic,
-        .constants = c,
-    };
+    model::Conditions k;
+    k.temperature = t;
+    k.ionicStrength = at(x, Input::IonicStrength);
+    k.dielectric = m.water ? model::waterDielectric(t) : at(x, Input::Dielectric);
+    k.stokesRadius = e.stokesRadius;
+    k.saltIonRadius = at(x, Input::SaltIonRadius);
+    k.eField = e.eField;
+    k.diffusion = e.diffusion;
+    k.sigma = at(x, Input::Sigma);
+    k.mobility = at(x, Input::Mobility);
+    k.modes.fromSigma = true;
+    k.sigmaFromMobility = m.fromMobility;
+    k.model = m.electrokinetic;
+    k.constants = c;
     const model::Derived d = model::evaluateConditions(k);
     e.sigma = d.sigma;
     e.inverseDebyeLength = d.screening.inverseDebyeLength;
