@@ -28,8 +28,14 @@ class DrawStream {
         : m_state(mix(mixedSeed ^ (draw * 0xd1b54a32d192ed03ULL))) {}
 
     std::uint64_t next() {
-        m_state += 0x9e3779b97f4a7c15ULL;
+        m_state += kGamma;
         return mix(m_state);
+    }
+    // The word the (k + 1)-th next() from here gives, without moving on: the
+    // words of one draw do not depend on each other, so they can be worked
+    // out side by side.
+    std::uint64_t wordAhead(int k) const {
+        return mix(m_state + static_cast<std::uint64_t>(k + 1) * kGamma);
     }
     // Uniform in (0, 1), never 0 or 1, from the word's upper 53 bits.
     static double toUniform(std::uint64_t word) {
@@ -38,6 +44,7 @@ class DrawStream {
     double uniform() { return toUniform(next()); }
 
   private:
+    static constexpr std::uint64_t kGamma = 0x9e3779b97f4a7c15ULL;
     std::uint64_t m_state;
 };
 

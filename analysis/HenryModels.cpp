@@ -5,51 +5,33 @@
 #include <cmath>
 
 #include "model/Electrostatics.h"
+#include "model/HenryExact.h"
 #include "model/ValenceConversions.h"
 
 namespace analysis {
 
-double henryOhshima(double ka) {
-    if (std::isnan(ka))
-        return ka;
-    // No screening: the small-Ka limit, as the program's own function gives.
-    if (ka <= 0)
-        return 1.0;
-    const double delta = 2.5 / (1 + 2 * std::exp(-ka));
-    const double t = 1 + delta / ka;
-    return 1 + 1 / (2 * t * t * t);
+HenryModel henryModelOf(model::ElectrokineticModel m) {
+    return static_cast<HenryModel>(static_cast<int>(m));
+}
+
+std::optional<model::ElectrokineticModel> electrokineticModelOf(HenryModel m) {
+    if (static_cast<int>(m) >= model::kElectrokineticModelCount)
+        return std::nullopt;
+    return static_cast<model::ElectrokineticModel>(static_cast<int>(m));
 }
 
 const char* henryModelName(HenryModel m) {
-    switch (m) {
-        case HenryModel::Program:
-            return "This program";
-        case HenryModel::Exact:
-            return "Henry (exact)";
-        case HenryModel::Ohshima:
-            return "Ohshima (1994)";
-        case HenryModel::Huckel:
-            return "Hückel (1.0)";
-        case HenryModel::Smoluchowski:
-            return "Smoluchowski (1.5)";
-    }
-    return "";
+    if (m == HenryModel::Program)
+        return "This program";
+    if (const auto ek = electrokineticModelOf(m))
+        return model::electrokineticModelInfo(*ek).caption;
+    return m == HenryModel::Huckel ? "Hückel (1.0)" : "Smoluchowski (1.5)";
 }
 
 double henryFunction(HenryModel m, double ka) {
-    switch (m) {
-        case HenryModel::Program:
-            return model::CalcHenryFunction(ka);
-        case HenryModel::Exact:
-            return henryExact(ka);
-        case HenryModel::Ohshima:
-            return henryOhshima(ka);
-        case HenryModel::Huckel:
-            return 1.0;
-        case HenryModel::Smoluchowski:
-            return 1.5;
-    }
-    return 1.0;
+    if (const auto ek = electrokineticModelOf(m))
+        return model::electrokineticModelInfo(*ek).henry(ka);
+    return m == HenryModel::Huckel ? 1.0 : 1.5;
 }
 
 std::vector<HenryComparison> compareHenryModels(const model::ModelState& s) {

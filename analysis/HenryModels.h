@@ -6,28 +6,35 @@
 #include <utility>
 #include <vector>
 
+#include "model/Electrokinetic.h"
 #include "model/ModelState.h"
 
 namespace analysis {
 
-// Henry's function for a sphere, exact (Henry 1931, in Ohshima's closed form
-// with the exponential integral E1): from 1 at small Ka to 1.5. Exact to
-// double precision for every Ka > 0; 1 for Ka <= 0, NaN for NaN.
-double henryExact(double ka);
+// The rows of the comparison: every electrokinetic model the main window
+// can use, in the order of their table (the first three named here), then
+// Hückel's and Smoluchowski's limits.
+enum class HenryModel : int {
+    Program = static_cast<int>(model::ElectrokineticModel::Dhh),
+    Exact = static_cast<int>(model::ElectrokineticModel::Henry),
+    Ohshima = static_cast<int>(model::ElectrokineticModel::Ohshima),
+    Huckel = model::kElectrokineticModelCount,
+    Smoluchowski,
+};
+constexpr int kHenryModelCount = static_cast<int>(HenryModel::Smoluchowski) + 1;
 
-// Ohshima's approximation (J. Colloid Interface Sci. 168 (1994) 269):
-// 1 + 1 / (2 (1 + delta/Ka)^3), delta = 2.5 / (1 + 2 exp(-Ka)); 1 for Ka <= 0.
-double henryOhshima(double ka);
+// The row of a model of the main window's choice, and back (none for the
+// limits).
+HenryModel henryModelOf(model::ElectrokineticModel m);
+std::optional<model::ElectrokineticModel> electrokineticModelOf(HenryModel m);
 
-enum class HenryModel { Program, Exact, Ohshima, Huckel, Smoluchowski };
-constexpr int kHenryModelCount = 5;
-
-// The name the window shows for the model (UTF-8): "This program",
-// "Henry (exact)", "Ohshima (1994)", "Hückel (1.0)", "Smoluchowski (1.5)".
+// The name the window shows for the model (UTF-8): "This program" for the
+// program's own, the model's caption ("Henry (exact)", "Ohshima (1994)"),
+// "Hückel (1.0)", "Smoluchowski (1.5)".
 const char* henryModelName(HenryModel m);
 
-// H(Ka) under the model: CalcHenryFunction (the one every recalculation
-// uses), henryExact, henryOhshima, 1.0, 1.5.
+// H(Ka) under the model: the function of its row in the table of
+// electrokinetic models, 1.0 or 1.5.
 double henryFunction(HenryModel m, double ka);
 
 struct HenryComparison {

@@ -2,9 +2,8 @@
 
 #include "analysis/Measurement.h"
 
-#include "model/GeCurve.h"
+#include "model/Evaluation.h"
 #include "model/Solvent.h"
-#include "model/ValenceConversions.h"
 
 namespace analysis {
 
@@ -119,23 +118,29 @@ Estimate evaluate(const MeasurementModel& m, const InputValues& x) {
                    ? model::calcEField(at(x, Input::Current), at(x, Input::Conductivity),
                                        at(x, Input::XSection))
                    : at(x, Input::EField);
-    e.sigma = m.fromMobility
-                  ? model::sigmaFromMobility(at(x, Input::Mobility), e.eField, e.diffusion)
-                  : at(x, Input::Sigma);
-
-    const double saltIonRadius = at(x, Input::SaltIonRadius);
-    const double dielectric = m.water ? model::waterDielectric(t) : at(x, Input::Dielectric);
-    e.inverseDebyeLength =
-        model::CalcInverseDebyeLength(t, at(x, Input::IonicStrength), dielectric, c);
-    e.ka = model::calcKa(e.inverseDebyeLength,
-                         model::calcClosestApproach(e.stokesRadius, saltIonRadius));
-    e.henry = model::CalcHenryFunction(e.ka);
-    e.slope = model::dhhSlopeOf(e.henry, e.ka);
-    e.effectiveValence =
-        model::effectiveValenceFromSigma(e.sigma, t, e.eField, c.Boltzmann, c.ElectronVolt);
-    e.valence = model::valenceFromSigma(e.sigma, t, e.eField, e.slope, c);
-    e.geMax = model::CalcGe(e.valence, dielectric, e.stokesRadius, saltIonRadius,
-                            e.inverseDebyeLength, c);
+    model::Conditions k;
+    k.temperature = t;
+    k.ionicStrength = at(x, Input::IonicStrength);
+    k.dielectric = m.water ? model::waterDielectric(t) : at(x, Input::Dielectric);
+    k.stokesRadius = e.stokesRadius;
+    k.saltIonRadius = at(x, Input::SaltIonRadius);
+    k.eField = e.eField;
+    k.diffusion = e.diffusion;
+    k.sigma = at(x, Input::Sigma);
+    k.mobility = at(x, Input::Mobility);
+    k.modes.fromSigma = true;
+    k.sigmaFromMobility = m.fromMobility;
+    k.model = m.electrokinetic;
+    k.constants = c;
+    const model::Derived d = model::evaluateConditions(k);
+    e.sigma = d.sigma;
+    e.inverseDebyeLength = d.screening.inverseDebyeLength;
+    e.ka = d.screening.ka;
+    e.henry = d.screening.henry;
+    e.slope = d.screening.slope;
+    e.effectiveValence = d.effectiveValence;
+    e.valence = d.valence;
+    e.geMax = d.geMax;
     return e;
 }
 
@@ -155,6 +160,7 @@ std::optional<Measurement> measurementOf(const model::ModelState& s) {
         s.ECalculated && s.EField == model::calcEField(s.Current, s.Conductivity, s.XSection);
     m.model.fromMobility = s.SigmaFromMobility;
     m.model.water = s.SolventWater;
+    m.model.electrokinetic = s.Electrokinetic;
 
     for (int i = 0; i < kInputCount; ++i) {
         const auto input = static_cast<Input>(i);

@@ -52,6 +52,8 @@ struct MeasurementModel {
     // Water's viscosity (times the relative viscosity) and dielectric
     // constant at the temperature, instead of entered ones.
     bool water = false;
+    // How z follows from Sigma: the main window's choice.
+    model::ElectrokineticModel electrokinetic = model::ElectrokineticModel::Dhh;
     model::PhysicalConstants constants;
 
     bool uses(Input input) const;

@@ -59,6 +59,38 @@ std::vector<Drawn> drawnInputs(const Measurement& m, const Uncertainties& u) {
     return std::clamp(d.value, d.low, d.high);
 }
 
+// The common draw: every input within its limits from its first word (a
+// normal one by the ziggurat's fast path). Its words are worked out side by
+// side, not one after the other; false, with x unchanged, for any other
+// draw, which drawInputs then makes input by input from the same words.
+bool drawAtFirstWords(InputValues& x, const std::vector<Drawn>& drawn, const DrawStream& stream,
+                      const Ziggurat& normal) {
+    const auto count = static_cast<int>(drawn.size());
+    std::uint64_t words[kInputCount];
+    for (int k = 0; k < count; ++k)
+        words[k] = stream.wordAhead(k);
+    double values[kInputCount];
+    bool ok = true;
+    for (int k = 0; k < count; ++k) {
+        const Drawn& d = drawn[static_cast<std::size_t>(k)];
+        double v;
+        if (d.distribution == Distribution::Normal) {
+            double n;
+            ok &= normal.quick(words[k], n);
+            v = d.value + d.u * n;
+        } else {
+            v = d.value + d.u * kSqrt3 * (2 * DrawStream::toUniform(words[k]) - 1);
+        }
+        ok &= v >= d.low && v <= d.high;
+        values[k] = v;
+    }
+    if (!ok)
+        return false;
+    for (int k = 0; k < count; ++k)
+        x[drawn[static_cast<std::size_t>(k)].index] = values[k];
+    return true;
+}
+
 // Draws the inputs of draw i into x, which holds the values of the inputs
 // without uncertainty. The common case of a normal input, the ziggurat's
 // fast path within the limits, is taken here; drawOne starts from the same
@@ -66,6 +98,8 @@ std::vector<Drawn> drawnInputs(const Measurement& m, const Uncertainties& u) {
 void drawInputs(InputValues& x, const std::vector<Drawn>& drawn, std::uint64_t mixedSeed,
                 std::int64_t draw, const Ziggurat& normal, std::int64_t& rejected) {
     DrawStream stream(mixedSeed, static_cast<std::uint64_t>(draw));
+    if (drawAtFirstWords(x, drawn, stream, normal))
+        return;
     for (const Drawn& d : drawn) {
         if (d.distribution == Distribution::Normal) {
             DrawStream ahead = stream;

@@ -49,7 +49,7 @@ struct Layout {
 };
 
 bool writtenAsResult(const ColumnRef& c) {
-    if (c.role != ColumnRole::Value || c.column == Column::Sample || c.column == Column::Solvent)
+    if (c.role != ColumnRole::Value || !holdsQuantity(c.column))
         return false;
     const std::optional<model::FieldId> field = model::quantityInfo(quantityOf(c.column)).field;
     return std::any_of(kResultColumns.begin(), kResultColumns.end(),
@@ -60,7 +60,7 @@ void checkUnit(const ColumnRef& c, const std::optional<std::string>& unit,
                const std::string& where) {
     if (!unit)
         return;
-    if (c.column != Column::Sample && c.column != Column::Solvent && c.role != ColumnRole::Dist) {
+    if (holdsQuantity(c.column) && c.role != ColumnRole::Dist) {
         if (auto error = series::unitError(quantityOf(c.column), *unit))
             throw InputError(where + ": the column " + *error);
         return;
@@ -150,6 +150,8 @@ const char* columnName(Column column) {
         return "Sample";
     if (column == Column::Solvent)
         return "Solvent";
+    if (column == Column::Model)
+        return "Model";
     return model::quantityInfo(quantityOf(column)).name;
 }
 
@@ -166,12 +168,26 @@ std::optional<Column> columnByName(std::string_view name) {
     return std::nullopt;
 }
 
-Outcome runSample(const Sample& sample, const std::filesystem::path& datFile, bool withLog) {
+bool holdsQuantity(Column column) {
+    return column != Column::Sample && column != Column::Solvent && column != Column::Model;
+}
+
+Outcome runSample(const Sample& sample, const std::filesystem::path& datFile, bool withLog,
+                  model::ElectrokineticModel fallback) {
     Outcome outcome;
     std::vector<model::Entry> entries;
     for (std::size_t i = 1; i < kColumnCount; ++i)
-        if (sample.values[i] && static_cast<Column>(i) != Column::Solvent)
+        if (sample.values[i] && holdsQuantity(static_cast<Column>(i)))
             entries.push_back({quantityOf(static_cast<Column>(i)), *sample.values[i]});
+    model::ElectrokineticModel ek = fallback;
+    if (const std::optional<std::string>& name = sample[Column::Model]) {
+        const std::optional<model::ElectrokineticModel> m = model::electrokineticModelByName(*name);
+        if (!m) {
+            outcome.error = series::modelRefusal(*name);
+            return outcome;
+        }
+        ek = *m;
+    }
     bool water = false;
     if (const std::optional<std::string>& solvent = sample[Column::Solvent]) {
         std::string lower = *solvent;
@@ -183,7 +199,7 @@ Outcome runSample(const Sample& sample, const std::filesystem::path& datFile, bo
         }
         water = true;
     }
-    series::RowResult row = series::evaluateRow(entries, water);
+    series::RowResult row = series::evaluateRow(entries, water, ek);
     if (!row.ok()) {
         outcome.error = std::move(row.error);
         return outcome;
@@ -256,7 +272,7 @@ BatchSummary runBatch(std::istream& in, const BatchOutput& out) {
             if (text.empty())
                 continue;  // keeps the start-up value; no uncertainty
             const auto at = static_cast<std::size_t>(c);
-            if (c == Column::Solvent) {
+            if (!holdsQuantity(c)) {
                 sample[c] = std::move(text);  // a word, not a number
                 continue;
             }
@@ -279,7 +295,8 @@ BatchSummary runBatch(std::istream& in, const BatchOutput& out) {
         const std::filesystem::path dat =
             out.datDir.empty() ? std::filesystem::path()
                                : out.datDir / datFileName(summary.rows, sample.label);
-        Outcome outcome = runSample(sample, dat, static_cast<bool>(out.logLine));
+        Outcome outcome =
+            runSample(sample, dat, static_cast<bool>(out.logLine), out.electrokinetic);
         UncertaintyOutcome uncertainty;
         if (layout.uncertainty && outcome.ok()) {
             uncertainty = analyseSample(*outcome.row, sample, out.monteCarlo);

@@ -46,8 +46,14 @@ enum class Column {
     RelativeViscosity,
     // "water", or empty for the viscosity and dielectric constant as given.
     Solvent,
+    // The electrokinetic model by name; empty for the run's (--model).
+    Model,
 };
-inline constexpr std::size_t kColumnCount = 17;
+inline constexpr std::size_t kColumnCount = static_cast<std::size_t>(Column::Model) + 1;
+
+// Whether the column holds a quantity (not the label, the solvent or the
+// model, which are words).
+bool holdsQuantity(Column column);
 
 const char* columnName(Column column);
 // Case is ignored: "ionicstrength" names IonicStrength.
@@ -99,8 +105,10 @@ class OutputError : public std::runtime_error {
 // ends the row with an error naming it. With datFile set, a row without
 // error is exported there as the window's .DAT command does; lastEntry is
 // filled only with withLog.
+// A row without a Model takes fallback.
 Outcome runSample(const Sample& sample, const std::filesystem::path& datFile = {},
-                  bool withLog = true);
+                  bool withLog = true,
+                  model::ElectrokineticModel fallback = model::ElectrokineticModel::Dhh);
 
 class SequenceCharge;
 
@@ -118,6 +126,8 @@ struct BatchOutput {
     analysis::MonteCarloOptions monteCarlo;
     // With a sequence (--sequence): its charge columns for a file with pH.
     const SequenceCharge* sequence = nullptr;
+    // The model of the rows without a Model of their own.
+    model::ElectrokineticModel electrokinetic = model::ElectrokineticModel::Dhh;
 };
 
 struct BatchSummary {

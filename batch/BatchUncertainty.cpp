@@ -27,7 +27,7 @@ std::string number(double value) {
 }  // namespace
 
 std::optional<analysis::Input> inputOf(Column column) {
-    if (column == Column::Sample || column == Column::Solvent)
+    if (!holdsQuantity(column))
         return std::nullopt;
     const model::Quantity q = quantityOf(column);
     for (int i = 0; i < analysis::kInputCount; ++i)

@@ -50,6 +50,9 @@ Malmberg and Maryott 1956), the viscosity times RelativeViscosity, the
 buffer's viscosity relative to water's (1 when empty); such a row gives no
 Viscosity or Dielectric of its own. Empty: both as given.
 
+The electrokinetic model: a column Model holding dhh, henry or ohshima
+gives the row's model (see --model); empty: the run's.
+
 Sigma and Mobility may be negative (migration toward the anode): z, z*,
 Sigma and the mobility then take the sign, and 0 gives z = z* = 0. The main
 window takes only positive ones.
@@ -86,6 +89,12 @@ Options:
   --draws N          Monte Carlo draws per row, 10000 to 10000000 (200000)
   --seed S           the Monte Carlo seed, a whole number from 0 (1); the
                      same seed gives the same digits
+  --model M          the electrokinetic model of the rows without a Model:
+                     dhh, the program's fit of Henry's function (the
+                     default), henry, Henry's exact function for a sphere,
+                     or ohshima, Ohshima's approximation (1994); z and z*
+                     from Sigma or the mobility, Sigma from z or z*, and the
+                     uncertainty follow it
   -h, --help         show this text
 
 Files are replaced only when the run succeeds; a failed run leaves them as
@@ -142,6 +151,9 @@ std::string helpText() {
     text += "  and for the solvent\n";
     text += "  Solvent           water, or empty for the values given\n";
     text += columnLine(Quantity::RelativeViscosity);
+    text += "  and for the electrokinetic model\n";
+    text += std::string("  Model             ") + model::electrokineticModelNames() +
+            ", or empty for --model's\n";
     return text + "  Sample            a free label, copied to the output\n" +
            "Column names ignore case and may carry their unit in parentheses,\n" +
            "\"IonicStrength (M)\" (another unit is refused); other columns are copied\n" +
@@ -162,6 +174,7 @@ struct Arguments {
     std::optional<std::filesystem::path> datDir;
     analysis::MonteCarloOptions monteCarlo;
     batch::SequenceArguments sequence;
+    model::ElectrokineticModel electrokinetic = model::ElectrokineticModel::Dhh;
     bool help = false;
 };
 
@@ -196,6 +209,13 @@ Arguments parseArguments(int argc, char** argv) {
             args.monteCarlo.seed = wholeNumber("--seed", valueOf("--seed").string(), 0,
                                                std::numeric_limits<std::uint64_t>::max());
         } else if (!optionsEnd && batch::takeSequenceOption(argc, argv, i, args.sequence)) {
+        } else if (!optionsEnd && arg == "--model") {
+            const std::string name = valueOf("--model").string();
+            const auto m = model::electrokineticModelByName(name);
+            if (!m)
+                throw UsageError("--model " + name + " is not one of " +
+                                 model::electrokineticModelNames());
+            args.electrokinetic = *m;
         } else if (!optionsEnd && arg == "--") {
             optionsEnd = true;
         } else if (!optionsEnd && arg.size() > 1 && arg[0] == '-') {
@@ -274,6 +294,7 @@ int run(const Arguments& args) {
     out.monteCarlo = args.monteCarlo;
     if (sequence)
         out.sequence = &*sequence;
+    out.electrokinetic = args.electrokinetic;
 
     batch::BatchSummary summary;
     try {

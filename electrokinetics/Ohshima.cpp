@@ -6,12 +6,12 @@
 #include <cstdlib>
 #include <stdexcept>
 
-#include "analysis/HenryModels.h"
+#include "model/Electrokinetic.h"
 
 namespace electrokinetics {
 
 double ohshimaF1(double ka) {
-    return analysis::henryOhshima(ka);
+    return model::henryOhshima(ka);
 }
 
 double ohshimaF3(double ka) {

@@ -10,7 +10,8 @@
 #include <memory>
 #include <stdexcept>
 
-#include "analysis/HenryModels.h"
+#include "model/Electrokinetic.h"
+#include "model/HenryExact.h"
 #include "electrokinetics/Ohshima.h"
 #include "electrokinetics/Salts.h"
 #include "electrokinetics/StandardModel.h"
@@ -149,7 +150,7 @@ double henryMobility(const Conditions& c, double valence) {
     const Reduced r = reduce(c);
     // Debye-Hueckel: zeta = sigma ka / (1 + ka) in reduced units.
     const double zeta = valence * r.chargePerValence * r.ka / (1 + r.ka);
-    return zeta * analysis::henryExact(r.ka) * r.mobilityUnit;
+    return zeta * model::henryExact(r.ka) * r.mobilityUnit;
 }
 
 double zetaPotential(const Conditions& c, double valence) {
@@ -233,7 +234,7 @@ double mobilityFromZeta(const Conditions& c, double zeta, ZetaModel m) {
     const Reduced r = reduce(c);
     const double factor = m == ZetaModel::Smoluchowski ? 1.5
                           : m == ZetaModel::Huckel     ? 1.0
-                                                       : analysis::henryExact(r.ka);
+                                                       : model::henryExact(r.ka);
     return zeta / r.thermalVoltage * factor * r.mobilityUnit;
 }
 

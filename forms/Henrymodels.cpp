@@ -38,7 +38,8 @@ ModelLook lookOf(HenryModel m) {
         case HenryModel::Smoluchowski:
             return {platform::Color{128, 128, 128}, true};
     }
-    return {platform::clBlack, false};
+    // A model added to the table after these.
+    return {platform::Color{160, 32, 160}, false};
 }
 
 platform::Font boldFont() {
@@ -62,7 +63,8 @@ THenryModelsFrm::THenryModelsFrm(platform::Form* owner) : Form(owner, "HenryMode
 
     Panel1 = add<platform::Panel>("Panel1");
     Panel1->setBevels(platform::Bevel::None, platform::Bevel::None);
-    Panel1->setBounds(0, 0, clientWidth(), 196);
+    // The table's rows, the Close button and a margin.
+    Panel1->setBounds(0, 0, clientWidth(), 46 + kHenryModelCount * 22 + 40);
     Panel1->setAlign(platform::Align::Bottom);
     buildTable();
 
@@ -127,7 +129,10 @@ void THenryModelsFrm::buildTable() {
 void THenryModelsFrm::showFor(const model::ModelState& s, const std::string& kaText,
                               const std::string& sigmaText, const std::string& caption) {
     Chart1->caption = caption;
-    StateLbl->setRuns({{"At Ka = " + kaText + " and Sigma = " + sigmaText + " cm"}, {"-1", true}});
+    StateLbl->setRuns({{"At Ka = " + kaText + " and Sigma = " + sigmaText + " cm"},
+                       {"-1", true},
+                       {std::string("; the main window uses ") +
+                        analysis::henryModelName(analysis::henryModelOf(s.Electrokinetic))}});
     const std::vector<analysis::HenryComparison> rows = analysis::compareHenryModels(s);
     for (const analysis::HenryComparison& c : rows) {
         Row& row = Rows[static_cast<int>(c.model)];

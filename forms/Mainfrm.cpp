@@ -44,6 +44,11 @@ TOpeningForm* OpeningForm = nullptr;
 namespace {
 
 constexpr int kRowHeight = 19;
+constexpr int kRowPitch = 23;  // of the results
+
+const char* modelCaption(model::ElectrokineticModel m) {
+    return model::electrokineticModelInfo(m).caption;
+}
 
 Font boldFont() {
     Font f;
@@ -55,8 +60,9 @@ Font boldFont() {
 
 TOpeningForm::TOpeningForm(platform::Form* owner) : Form(owner, "OpeningForm") {
     setCaption("Quorvin");
-    // 755 x 438 outside; the frame and the menu bar take the rest.
-    setClientSize(747, 392);
+    // 755 x 438 outside, and a row for the model; the frame and the menu bar
+    // take the rest.
+    setClientSize(747, 392 + kRowPitch);
     buildMenu();
     buildExperimentPanel();
     buildResultsPanel();
@@ -67,6 +73,7 @@ TOpeningForm::TOpeningForm(platform::Form* owner) : Form(owner, "OpeningForm") {
     OnCloseQuery = [this](platform::Form&, bool& canClose) { canClose = confirmSeriesAtExit(); };
     ZstarTxt->OnClick = [this](platform::Control& c) { ZstarTxtClick(c); };
     ZTxt->OnClick = [this](platform::Control& c) { ZTxtClick(c); };
+    ModelTxt->OnClick = [this](platform::Control& c) { ModelTxtClick(c); };
     ITxt->OnClick = [this](platform::Control& c) { ITxtClick(c); };
     TTxt->OnClick = [this](platform::Control& c) { TTxtClick(c); };
     RiTxt->OnClick = [this](platform::Control& c) { RiTxtClick(c); };
@@ -253,8 +260,19 @@ void TOpeningForm::buildResultsPanel() {
     int top = 22;
     for (const auto& [quantity, member] : rows) {
         *member = addField(Panel2, quantity, clYellow, 2, 150, 70, 58, top);
-        top += 23;
+        top += kRowPitch;
     }
+    ModelLbl = Panel2->add<platform::Label>("ModelLbl", "Electrokinetic model");
+    ModelLbl->setFont(boldFont());
+    ModelLbl->setTextAlign(TextAlign::Right);
+    ModelLbl->setBounds(2, top + 2, 150, kRowHeight - 4);
+    ModelTxt = Panel2->add<StaticText>("ModelTxt", modelCaption(model::ElectrokineticModel::Dhh));
+    ModelTxt->setFont(boldFont());
+    ModelTxt->setColor(clLime);
+    ModelTxt->setBounds(156, top, 132, kRowHeight);
+    ModelTxt->setAccessibleName("Electrokinetic model");
+    ModelTxt->setTabStop(true);
+    top += kRowPitch;
 
     KeyLbl1 = Panel2->add<platform::Label>("KeyLbl1");
     KeyLbl1->setRuns(colourKeyRuns());
@@ -274,6 +292,7 @@ void TOpeningForm::ReadStartValues() {
 }
 
 void TOpeningForm::Recalculate() {
+    ModelTxt->setText(modelCaption(Electrokinetic));
     model::Recalculate(*this, m_fields, m_series, [this] { WriteLogEntry(); });
     Chart1->caption = graphCaption(*this, m_fields);
     if (m_henryModels && m_henryModels->visible())
@@ -317,6 +336,12 @@ void TOpeningForm::ZstarTxtClick(platform::Control&) {
 void TOpeningForm::ZTxtClick(platform::Control&) {
     if (enterNumber(model::Quantity::Valence))
         Recalculate();
+}
+
+void TOpeningForm::ModelTxtClick(platform::Control&) {
+    Electrokinetic = static_cast<model::ElectrokineticModel>(
+        (static_cast<int>(Electrokinetic) + 1) % model::kElectrokineticModelCount);
+    Recalculate();
 }
 
 void TOpeningForm::ITxtClick(platform::Control&) {
@@ -547,7 +572,7 @@ TSeriesFrm* TOpeningForm::OpenFile(const std::string& path) {
             if (!why)
                 why = series::mainWindowRefusal(e.quantity, e.text);
         if (!why)
-            why = EnterRow(row.entries, row.water);
+            why = EnterRow(row.entries, row.water, row.model);
         if (why)
             platform::app().ShowMessage("The sample in \"" + path +
                                         "\" cannot be opened in the main window: " + *why + ".");
@@ -561,10 +586,11 @@ TSeriesFrm* TOpeningForm::OpenFile(const std::string& path) {
 }
 
 std::optional<std::string> TOpeningForm::EnterRow(const std::vector<model::Entry>& entries,
-                                                  bool water) {
+                                                  bool water, model::ElectrokineticModel m) {
     // Tried on the start-up sample first, so that a refused row leaves the
     // window as it was.
     model::Sample s = model::startUpSample();
+    s.state.Electrokinetic = m;
     if (auto error = model::enterAll(s, entries, water))
         return error;
     static_cast<model::ModelState&>(*this) = s.state;
@@ -606,6 +632,10 @@ void TOpeningForm::SaveSample1Click(platform::MenuItem&) {
     if (SolventWater) {
         header += ",Solvent";
         values += ",water";
+    }
+    if (Electrokinetic != model::ElectrokineticModel::Dhh) {
+        header += ",Model";
+        values += std::string(",") + model::electrokineticModelInfo(Electrokinetic).name;
     }
     if (!SaveSampleDialog1->Execute())
         return;

@@ -61,6 +61,9 @@ class TOpeningForm : public platform::Form, public model::ModelState {
     platform::StaticText* HTxt;
     platform::StaticText* DHHTxt;
     platform::StaticText* WTxt;
+    // The electrokinetic model z follows from, chosen by a click.
+    platform::Label* ModelLbl;
+    platform::StaticText* ModelTxt;
     platform::Label* KeyLbl1;
     platform::Label* KeyLbl2;
     platform::Splitter* Splitter1;
@@ -109,6 +112,8 @@ class TOpeningForm : public platform::Form, public model::ModelState {
     // numbers) and one pass runs; Cancel changes nothing.
     void ZstarTxtClick(platform::Control& sender);
     void ZTxtClick(platform::Control& sender);
+    // Click, Space or Enter: the next electrokinetic model, and one pass.
+    void ModelTxtClick(platform::Control& sender);
     void ITxtClick(platform::Control& sender);
     void TTxtClick(platform::Control& sender);
     void RiTxtClick(platform::Control& sender);
@@ -158,7 +163,9 @@ class TOpeningForm : public platform::Form, public model::ModelState {
     // A series' row entered as if typed, from the start-up values: one pass
     // with its log entry. The window's refusal, with nothing changed, when
     // it would not take the row.
-    std::optional<std::string> EnterRow(const std::vector<model::Entry>& entries, bool water);
+    std::optional<std::string> EnterRow(
+        const std::vector<model::Entry>& entries, bool water,
+        model::ElectrokineticModel m = model::ElectrokineticModel::Dhh);
     // A hidden series window to reuse, or a new one.
     TSeriesFrm& seriesWindow();
     // At exit: asks about every series window with unsaved changes (Yes

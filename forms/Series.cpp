@@ -363,7 +363,7 @@ void TSeriesFrm::OpenInMain1Click(platform::MenuItem&) {
             platform::app().ShowMessage(refused + *why + ".");
             return;
         }
-    if (auto why = OpeningForm->EnterRow(row.entries, row.water))
+    if (auto why = OpeningForm->EnterRow(row.entries, row.water, row.model))
         platform::app().ShowMessage(refused + *why + ".");
 }
 

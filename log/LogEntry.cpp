@@ -63,6 +63,9 @@ void WriteLogEntry(const model::ModelState& s, const model::ValueFields& fields,
                     " cm^-1, Ka= " + text(FieldId::KaTxt));
     sink.AddLogLine("  Henry's function= " + text(FieldId::HTxt) +
                     ", and DHH slope (z*/z) = " + text(FieldId::DHHTxt));
+    if (s.Electrokinetic != model::ElectrokineticModel::Dhh)
+        sink.AddLogLine(std::string("  Electrokinetic model: ") +
+                        model::electrokineticModelInfo(s.Electrokinetic).caption);
 
     sink.AddLogLine("   z          We kJ/mol ");
     const model::PhysicalConstants c = model::physicalConstants(s);

@@ -19,13 +19,12 @@ std::string conditionsCaption(const ModelState& s, const ValueFields& fields) {
             text += " " + unit;
         return text;
     };
-    std::string caption = "T = " + value(Quantity::Temperature) +
-                          ", I = " + value(Quantity::IonicStrength) +
-                          ", Rs = " + value(Quantity::StokesRadius) +
-                          ", Ri = " + value(Quantity::SaltIonRadius) +
-                          ", dielectric constant " + value(Quantity::Dielectric) +
-                          ", viscosity " + value(Quantity::Viscosity) +
-                          (s.SolventWater ? " (water)" : "") + ", E = " + value(Quantity::EField);
+    std::string caption =
+        "T = " + value(Quantity::Temperature) + ", I = " + value(Quantity::IonicStrength) +
+        ", Rs = " + value(Quantity::StokesRadius) + ", Ri = " + value(Quantity::SaltIonRadius) +
+        ", dielectric constant " + value(Quantity::Dielectric) + ", viscosity " +
+        value(Quantity::Viscosity) + (s.SolventWater ? " (water)" : "") +
+        ", E = " + value(Quantity::EField);
     const ValenceModes modes = valenceModes(s);
     if (modes.fromZ)
         caption += ", z = " + value(Quantity::Valence);
@@ -35,7 +34,10 @@ std::string conditionsCaption(const ModelState& s, const ValueFields& fields) {
         caption += ", mobility = " + value(Quantity::Mobility);
     else
         caption += ", Sigma = " + value(Quantity::Sigma);
-    return caption + " entered";
+    caption += " entered";
+    if (s.Electrokinetic != ElectrokineticModel::Dhh)
+        caption += std::string(", model ") + electrokineticModelInfo(s.Electrokinetic).caption;
+    return caption;
 }
 
 }  // namespace model

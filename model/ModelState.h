@@ -2,6 +2,8 @@
 
 #pragma once
 
+#include "model/Electrokinetic.h"
+
 namespace model {
 
 // Every entered and calculated quantity of the main window, in the units the
@@ -45,6 +47,9 @@ struct ModelState {
     // viscosity.
     bool SolventWater = false;
     double RelativeViscosity = 1.0;
+    // How z* and Sigma follow from z: the program's fit of Henry's function
+    // unless another model is chosen.
+    ElectrokineticModel Electrokinetic = ElectrokineticModel::Dhh;
     // The model's own constants: every displayed result depends on these
     // exact values, not on more precise reference values.
     double ElementaryCharge = 4.8e-10;

@@ -2,9 +2,11 @@
 
 #include "model/Recalculate.h"
 
-#include "model/Electrostatics.h"
+#include <cmath>
+
+#include "model/Evaluation.h"
 #include "model/GeCurve.h"
-#include "model/ValenceConversions.h"
+#include "platform/base/Exception.h"
 #include "platform/base/NumberText.h"
 
 namespace model {
@@ -15,6 +17,11 @@ using platform::clLime;
 using platform::clRed;
 using platform::clYellow;
 using platform::FormatFloat;
+
+// As the fields show them: z, z* and a Sigma derived from z; Sigma and the
+// mobility derived from each other.
+constexpr const char* kValencePattern = "###.00";
+constexpr const char* kMeasuredPattern = "##0.0##";
 
 // Clears SkipLogEntry however the pass ends, so that a pass interrupted by an
 // error does not also suppress the log entry of the next one.
@@ -36,28 +43,41 @@ void colourValenceChain(ValueFields& fields, platform::Color sigma, platform::Co
     fields.setColor(FieldId::ZstarTxt, zstar);
 }
 
+// The evaluation of the pass. A Sigma from the mobility that its field
+// cannot show (an infinite one, from a diffusion coefficient rounded to 0)
+// stands in the field and the state as the error leaves them.
+Derived evaluate(ModelState& s, ValueFields& fields, const Conditions& conditions,
+                 const Screening& screening) {
+    try {
+        return evaluateConditions(conditions, screening);
+    } catch (const platform::EConvertError&) {
+        const double sigma = sigmaFromMobility(s.Mobility, s.EField, s.Diffusion);
+        if (s.SigmaFromMobility && !std::isfinite(sigma)) {
+            s.Sigma = sigma;
+            fields.setText(FieldId::SigTxt, FormatFloat(kMeasuredPattern, sigma));
+        }
+        throw;
+    }
+}
+
 }  // namespace
 
 void Recalculate(ModelState& s, ValueFields& fields, PointSeries& series,
                  const std::function<void()>& writeLogEntry) {
     SkipLogEntryReset reset(s);
-    const PhysicalConstants c = physicalConstants(s);
+    const Conditions conditions = conditionsOf(s);
+    const Screening screening = screeningOf(conditions);
 
-    s.ClosestApproach = calcClosestApproach(s.StokesRadius, s.SaltIonRadius);
+    s.ClosestApproach = screening.closestApproach;
     fields.setText(FieldId::ATxt, FormatFloat("###0.0##", s.ClosestApproach));
-
-    s.InverseDebyeLength = CalcInverseDebyeLength(s.Temperature, s.IonicStrength, s.Dielectric, c);
+    s.InverseDebyeLength = screening.inverseDebyeLength;
     fields.setText(FieldId::KTxt, FormatFloat("0.000E+00", s.InverseDebyeLength));
-
-    s.Ka = calcKa(s.InverseDebyeLength, s.ClosestApproach);
+    s.Ka = screening.ka;
     fields.setText(FieldId::KaTxt, FormatFloat("#0.0##", s.Ka));
-
-    s.HenryFunction = CalcHenryFunction(s.Ka);
+    s.HenryFunction = screening.henry;
     fields.setText(FieldId::HTxt, FormatFloat("0.0000", s.HenryFunction));
-
     fields.setText(FieldId::ETxt, FormatFloat("#0.00#", s.EField));
-
-    s.DhhSlope = CalcDhhSlope(s.Ka);
+    s.DhhSlope = screening.slope;
     fields.setText(FieldId::DHHTxt, FormatFloat("#0.00#", s.DhhSlope));
 
     const platform::Color inputs = s.ECalculated ? clLime : clRed;
@@ -66,8 +86,17 @@ void Recalculate(ModelState& s, ValueFields& fields, PointSeries& series,
     fields.setColor(FieldId::XTxt, inputs);
     fields.setColor(FieldId::ETxt, s.ECalculated ? clYellow : clLime);
 
+    const Derived d = evaluate(s, fields, conditions, screening);
+    s.Sigma = d.sigma;
+    s.Valence = d.valence;
+    s.EffectiveValence = d.effectiveValence;
+    s.Mobility = d.mobility;
+    const auto show = [&fields](FieldId id, const char* pattern, double value) {
+        fields.setText(id, FormatFloat(pattern, value));
+    };
+
     if (s.SigmaFromMobility) {
-        CalcSigmaFromMobility(s, fields);
+        show(FieldId::SigTxt, kMeasuredPattern, s.Sigma);
         fields.setColor(FieldId::SigTxt, clYellow);
         fields.setColor(FieldId::MuTxt, clLime);
     }
@@ -76,7 +105,7 @@ void Recalculate(ModelState& s, ValueFields& fields, PointSeries& series,
         fields.setColor(FieldId::MuTxt, clYellow);
     }
 
-    const ValenceModes modes = valenceModes(s);
+    const ValenceModes& modes = conditions.modes;
     if (modes.fromSigma) {
         // With all three flags set Sigma keeps the colour the mobility pair
         // gave it: it may itself be derived from the mobility.
@@ -85,27 +114,25 @@ void Recalculate(ModelState& s, ValueFields& fields, PointSeries& series,
         }
         fields.setColor(FieldId::ZTxt, clYellow);
         fields.setColor(FieldId::ZstarTxt, clYellow);
-        CalcZFromSigma(s, fields);
-        CalcZstarFromSigma(s, fields);
+        show(FieldId::ZTxt, kValencePattern, s.Valence);
     }
     if (modes.fromZ) {
         colourValenceChain(fields, clYellow, clLime, clYellow);
-        CalcSigmaFromZ(s, fields);
-        CalcZstarFromZ(s, fields);
     }
     if (modes.fromZstar) {
         colourValenceChain(fields, clYellow, clYellow, clLime);
-        CalcZFromZstar(s, fields);
-        CalcSigmaFromZ(s, fields);
-        CalcZstarFromZ(s, fields);
+        show(FieldId::ZTxt, kValencePattern, s.Valence);
     }
+    if (modes.fromZ || modes.fromZstar)
+        show(FieldId::SigTxt, kValencePattern, s.Sigma);
+    if (modes.fromSigma || modes.fromZ || modes.fromZstar)
+        show(FieldId::ZstarTxt, kValencePattern, s.EffectiveValence);
 
     if (s.MobilityFromSigma) {
-        CalcMobilityFromSigma(s, fields);
+        show(FieldId::MuTxt, kMeasuredPattern, s.Mobility);
     }
 
-    s.GeMax =
-        CalcGe(s.Valence, s.Dielectric, s.StokesRadius, s.SaltIonRadius, s.InverseDebyeLength, c);
+    s.GeMax = d.geMax;
     fields.setText(FieldId::WTxt, FormatFloat("#0.0##", s.GeMax));
 
     fields.setColor(FieldId::RsTxt, s.StokesRadiusEntered ? clLime : clYellow);

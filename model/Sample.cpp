@@ -3,6 +3,7 @@
 #include "model/Sample.h"
 
 #include "model/Electrostatics.h"
+#include "model/Evaluation.h"
 #include "model/GeCurve.h"
 #include "model/Recalculate.h"
 #include "model/Sampling.h"
@@ -23,12 +24,12 @@ void readStartValues(SampleRef s) {
     // The pass computes these again; they are set here so that the state is
     // complete before it runs.
     ModelState& m = s.state;
-    const PhysicalConstants c = physicalConstants(m);
-    m.InverseDebyeLength = CalcInverseDebyeLength(m.Temperature, m.IonicStrength, m.Dielectric, c);
-    m.ClosestApproach = calcClosestApproach(m.StokesRadius, m.SaltIonRadius);
-    m.Ka = calcKa(m.InverseDebyeLength, m.ClosestApproach);
-    m.HenryFunction = CalcHenryFunction(m.Ka);
-    m.DhhSlope = CalcDhhSlope(m.Ka);
+    const Screening screening = screeningOf(conditionsOf(m));
+    m.InverseDebyeLength = screening.inverseDebyeLength;
+    m.ClosestApproach = screening.closestApproach;
+    m.Ka = screening.ka;
+    m.HenryFunction = screening.henry;
+    m.DhhSlope = screening.slope;
 }
 
 const Sample& startUpSample() {

@@ -26,6 +26,19 @@ double effectiveValenceFromSigma(double sigma, double temperature, double eField
     return sigma * boltzmann * (273 + temperature) / (electronVolt * eField);
 }
 
+double sigmaFromValence(double valence, double temperature, double eField, double slope,
+                        const PhysicalConstants& c) {
+    return (valence * slope) / ((273 + temperature) * c.Boltzmann / (c.ElectronVolt * eField));
+}
+
+double effectiveValenceFromValence(double valence, double slope) {
+    return valence * slope;
+}
+
+double valenceFromEffectiveValence(double effectiveValence, double slope) {
+    return effectiveValence / slope;
+}
+
 double mobilityFromSigma(double sigma, double eField, double diffusion) {
     const double mobility = sigma * diffusion * 1e-7 / eField;
     return mobility * 10000;
@@ -48,18 +61,18 @@ void CalcZstarFromSigma(ModelState& s, ValueFields& fields) {
 }
 
 void CalcSigmaFromZ(ModelState& s, ValueFields& fields) {
-    s.Sigma = (s.Valence * s.DhhSlope) /
-              ((273 + s.Temperature) * s.Boltzmann / (s.ElectronVolt * s.EField));
+    s.Sigma =
+        sigmaFromValence(s.Valence, s.Temperature, s.EField, s.DhhSlope, physicalConstants(s));
     fields.setText(FieldId::SigTxt, platform::FormatFloat(kValencePattern, s.Sigma));
 }
 
 void CalcZstarFromZ(ModelState& s, ValueFields& fields) {
-    s.EffectiveValence = s.Valence * s.DhhSlope;
+    s.EffectiveValence = effectiveValenceFromValence(s.Valence, s.DhhSlope);
     fields.setText(FieldId::ZstarTxt, platform::FormatFloat(kValencePattern, s.EffectiveValence));
 }
 
 void CalcZFromZstar(ModelState& s, ValueFields& fields) {
-    s.Valence = s.EffectiveValence / s.DhhSlope;
+    s.Valence = valenceFromEffectiveValence(s.EffectiveValence, s.DhhSlope);
     fields.setText(FieldId::ZTxt, platform::FormatFloat(kValencePattern, s.Valence));
 }
 

@@ -18,6 +18,14 @@ double valenceFromSigma(double sigma, double temperature, double eField, double 
 double effectiveValenceFromSigma(double sigma, double temperature, double eField, double boltzmann,
                                  double electronVolt);
 
+// Sigma (1/cm) from z, the slope z*/z, the temperature and E: z slope over
+// the thermal length.
+double sigmaFromValence(double valence, double temperature, double eField, double slope,
+                        const PhysicalConstants& c);
+// z* = z slope, and back.
+double effectiveValenceFromValence(double valence, double slope);
+double valenceFromEffectiveValence(double effectiveValence, double slope);
+
 // The mobility in 10^-4 cm^2/(V s) from Sigma (1/cm), E (V/cm) and the
 // diffusion coefficient (10^-7 cm^2/s), and back.
 double mobilityFromSigma(double sigma, double eField, double diffusion);

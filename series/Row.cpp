@@ -71,7 +71,13 @@ std::optional<std::string> mainWindowRefusal(model::Quantity q, const std::strin
            (v < 0 ? "a negative one" : "this one");
 }
 
-RowResult evaluateRow(const std::vector<model::Entry>& entries, bool water) {
+std::string modelRefusal(const std::string& text) {
+    return "Model = " + quotedForMessage(text) + " is not one of " +
+           model::electrokineticModelNames();
+}
+
+RowResult evaluateRow(const std::vector<model::Entry>& entries, bool water,
+                      model::ElectrokineticModel m) {
     RowResult r;
     std::vector<model::Entry> magnitudes = entries;
     std::vector<std::pair<std::string, std::string>> refusals;
@@ -95,6 +101,7 @@ RowResult evaluateRow(const std::vector<model::Entry>& entries, bool water) {
         }
     }
     model::Sample s = model::startUpSample();
+    s.state.Electrokinetic = m;
     if (std::optional<std::string> error = model::enterAll(s, magnitudes, water)) {
         r.error = std::move(*error);
         for (auto& [windowText, signedText] : refusals)
@@ -102,7 +109,7 @@ RowResult evaluateRow(const std::vector<model::Entry>& entries, bool water) {
                 r.error = signedText;
         return r;
     }
-    if (!entries.empty() || water) {
+    if (!entries.empty() || water || m != model::ElectrokineticModel::Dhh) {
         model::PointList points;
         model::Recalculate(s.state, s.fields, points, [&r] { r.logEntry = true; });
     }

@@ -48,6 +48,10 @@ std::optional<std::string> valueError(model::Quantity q, const std::string& text
 // when it can.
 std::optional<std::string> mainWindowRefusal(model::Quantity q, const std::string& text);
 
+// Why a Model cell or option is refused: "Model = \"x\" is not one of dhh,
+// henry, ohshima".
+std::string modelRefusal(const std::string& text);
+
 // One row entered into the main window's start-up sample and evaluated
 // once. A negative measurement goes in as its magnitude through the
 // window's own rules and its sign is given to Sigma, the mobility, z* and z
@@ -63,7 +67,9 @@ struct RowResult {
     bool logEntry = false;
     bool ok() const { return error.empty(); }
 };
-RowResult evaluateRow(const std::vector<model::Entry>& entries, bool water);
+// m: the electrokinetic model the window uses for the row.
+RowResult evaluateRow(const std::vector<model::Entry>& entries, bool water,
+                      model::ElectrokineticModel m = model::ElectrokineticModel::Dhh);
 
 // Why a header's unit does not suit q, or nothing when it is q's own (in
 // the program's letters or the log's plain ones): a value in other units

@@ -178,6 +178,8 @@ Series::RowEntries Series::rowEntries(std::size_t row) const {
             out.entries.push_back({m_columns[c].quantity, programNumber(text, m_dialect)});
         else if (m_columns[c].kind == ColumnKind::Solvent)
             out.water = sameName(text, "water");
+        else if (m_columns[c].kind == ColumnKind::Model)
+            out.model = model::electrokineticModelByName(text).value_or(out.model);
     }
     return out;
 }
@@ -189,6 +191,8 @@ SeriesColumn Series::classify(const std::string& header, std::size_t except) con
     const HeaderName name = splitHeader(header);
     if (sameName(name.name, "Solvent")) {
         col.kind = ColumnKind::Solvent;
+    } else if (sameName(name.name, "Model")) {
+        col.kind = ColumnKind::Model;
     } else if (const std::optional<SeriesColumn> q = quantityColumn(name.name)) {
         col.kind = q->kind;
         col.quantity = q->quantity;
@@ -218,6 +222,7 @@ void Series::evaluate(Row& row) const {
     std::vector<model::Entry> entries;
     std::vector<std::size_t> entryColumns;
     bool water = false;
+    model::ElectrokineticModel ek = model::ElectrokineticModel::Dhh;
     bool refused = false;
     struct UncertaintyTexts {
         const std::string* sd = nullptr;
@@ -254,6 +259,12 @@ void Series::evaluate(Row& row) const {
                 if (!water)
                     error = "Solvent = " + quotedForMessage(trimmed(row.cells[c].text)) +
                             " is not water";
+                break;
+            case ColumnKind::Model:
+                if (const auto m = model::electrokineticModelByName(trimmed(row.cells[c].text)))
+                    ek = *m;
+                else
+                    error = modelRefusal(trimmed(row.cells[c].text));
                 break;
             case ColumnKind::Text:
                 break;
@@ -301,7 +312,7 @@ void Series::evaluate(Row& row) const {
         }
     if (refused)
         return;
-    const RowResult result = evaluateRow(entries, water);
+    const RowResult result = evaluateRow(entries, water, ek);
     if (!result.ok()) {
         // The window's refusals start with the quantity's name.
         for (std::size_t i = 0; i < entries.size(); ++i) {

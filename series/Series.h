@@ -22,7 +22,8 @@ namespace series {
 // What a column holds: an input of the table of quantities, its standard
 // uncertainty or distribution, the solvent ("water" or empty), or text the
 // user keeps beside them (a label, pH, the buffer, notes).
-enum class ColumnKind { Input, SD, Dist, Solvent, Text };
+// The electrokinetic model ("dhh", "henry", "ohshima", or empty for dhh).
+enum class ColumnKind { Input, SD, Dist, Solvent, Model, Text };
 
 struct SeriesColumn {
     std::string header;  // as in the file or as typed
@@ -82,6 +83,7 @@ class Series {
     struct RowEntries {
         std::vector<model::Entry> entries;
         bool water = false;
+        model::ElectrokineticModel model = model::ElectrokineticModel::Dhh;
     };
     RowEntries rowEntries(std::size_t row) const;
 

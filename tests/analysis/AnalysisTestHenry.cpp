@@ -8,9 +8,10 @@
 #include <fstream>
 #include <limits>
 
-#include "analysis/HenryExact.h"
 #include "analysis/HenryModels.h"
+#include "model/Electrokinetic.h"
 #include "model/FieldTable.h"
+#include "model/HenryExact.h"
 #include "model/Recalculate.h"
 
 using analysis::HenryModel;
@@ -29,12 +30,12 @@ TEST(HenryExact, MatchesTheReferenceOverTheWholeAxis) {
     double ka, exact, ohshima;
     int rows = 0;
     for (char comma; in >> ka >> comma >> exact >> comma >> ohshima; ++rows) {
-        EXPECT_LE(relativeError(analysis::henryExact(ka), exact), 1e-14) << "Ka = " << ka;
-        EXPECT_LE(relativeError(analysis::henryOhshima(ka), ohshima), 1e-14) << "Ka = " << ka;
+        EXPECT_LE(relativeError(model::henryExact(ka), exact), 1e-14) << "Ka = " << ka;
+        EXPECT_LE(relativeError(model::henryOhshima(ka), ohshima), 1e-14) << "Ka = " << ka;
     }
     EXPECT_GT(rows, 270);
-    EXPECT_NEAR(analysis::henryExact(1), 1.0266648, 5e-8);
-    EXPECT_NEAR(analysis::henryExact(10), 1.2527722, 5e-8);
+    EXPECT_NEAR(model::henryExact(1), 1.0266648, 5e-8);
+    EXPECT_NEAR(model::henryExact(10), 1.2527722, 5e-8);
 }
 
 // At each seam, and one step either side of it, both methods give the same.
@@ -44,9 +45,9 @@ TEST(HenryExact, IsContinuousAtTheSeams) {
         double (*below)(double);
         double (*above)(double);
     } seams[] = {
-        {analysis::kHenrySeriesTo, analysis::henryBySeries, analysis::henryByContinuedFraction},
-        {analysis::kHenryAsymptoticFrom, analysis::henryByContinuedFraction,
-         analysis::henryByAsymptoticSeries},
+        {model::kHenrySeriesTo, model::henryBySeries, model::henryByContinuedFraction},
+        {model::kHenryAsymptoticFrom, model::henryByContinuedFraction,
+         model::henryByAsymptoticSeries},
     };
     for (const auto& s : seams) {
         for (const double ka : {std::nextafter(s.ka, 0.0), s.ka, std::nextafter(s.ka, 2 * s.ka)})
@@ -56,7 +57,7 @@ TEST(HenryExact, IsContinuousAtTheSeams) {
 
 // No screening gives 1, as the program's own function does.
 TEST(HenryExact, ApproximationsAreDefinedOffTheAxis) {
-    for (double (*h)(double) : {analysis::henryExact, analysis::henryOhshima}) {
+    for (double (*h)(double) : {model::henryExact, model::henryOhshima}) {
         EXPECT_EQ(h(0), 1.0);
         EXPECT_EQ(h(-3), 1.0);
         EXPECT_EQ(h(std::numeric_limits<double>::infinity()), 1.5);

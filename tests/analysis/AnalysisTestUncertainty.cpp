@@ -214,6 +214,30 @@ TEST(Uncertainty, InputsThatCancelHaveNoSensitivity) {
     EXPECT_EQ(onlyE.uGeMax, 0.0);
 }
 
+// The uncertainty follows the main window's electrokinetic model: under each
+// model the GUM's estimate and the Monte Carlo mean of z are the z the pass
+// gives under it, at the start-up values with u(Sigma) = 0.5.
+TEST(Uncertainty, FollowsTheElectrokineticModel) {
+    analysis::MonteCarloOptions options;
+    options.draws = 20000;
+    for (int k = 0; k < model::kElectrokineticModelCount; ++k) {
+        model::Sample s = model::startUpSample();
+        s.state.Electrokinetic = static_cast<model::ElectrokineticModel>(k);
+        const model::Evaluation pass = model::evaluate(s);
+        const std::optional<analysis::Measurement> m = analysis::measurementOf(pass.sample.state);
+        ASSERT_TRUE(m);
+        analysis::Uncertainties u{};
+        u[static_cast<int>(analysis::Input::Sigma)].u = 0.5;
+        const char* name = model::electrokineticModelInfo(s.state.Electrokinetic).name;
+        EXPECT_DOUBLE_EQ(analysis::gumBudget(*m, u).estimate.valence, pass.sample.state.Valence)
+            << name;
+        const auto mc = analysis::monteCarlo(*m, u, options);
+        ASSERT_TRUE(mc);
+        // z is linear in Sigma: the mean within a few standard errors.
+        EXPECT_NEAR(mc->valence.mean, pass.sample.state.Valence, 0.01) << name;
+    }
+}
+
 // A result is quoted to the decimals of its uncertainty in two significant
 // digits, including where rounding u adds a digit or u is in the hundreds.
 TEST(Uncertainty, QuotedTextTakesTheDecimalsOfUInTwoDigits) {
@@ -221,13 +245,15 @@ TEST(Uncertainty, QuotedTextTakesTheDecimalsOfUInTwoDigits) {
         double value, u;
         const char* text;
     } cases[] = {
-        {17.1308, 0.0195527, "17.131"}, {0.0195527, 0.0195527, "0.020"},
-        {1.23456, 0.0996, "1.23"},      {12344, 243, "12340"},
-        {4.5, 2.4, "4.5"},              {17.1308, 0, "17.1308"},
+        {17.1308, 0.0195527, "17.131"},
+        {0.0195527, 0.0195527, "0.020"},
+        {1.23456, 0.0996, "1.23"},
+        {12344, 243, "12340"},
+        {4.5, 2.4, "4.5"},
+        {17.1308, 0, "17.1308"},
     };
     for (const auto& c : cases)
         EXPECT_EQ(analysis::quotedText(c.value, c.u), c.text) << c.value << " " << c.u;
 }
 
 }  // namespace
-

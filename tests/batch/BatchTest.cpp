@@ -469,10 +469,10 @@ TEST(BatchFile, SolventWaterFollowsEachRowsTemperature) {
     }
 }
 
-// A quantity added to the table as a column needs its Column too; Sample and
-// Solvent are the columns that hold no quantity.
+// A quantity added to the table as a column needs its Column too; Sample,
+// Solvent and Model are the columns that hold no quantity.
 TEST(BatchFile, EveryColumnOfTheTableHasItsColumn) {
-    EXPECT_EQ(model::columnQuantities().size() + 2, batch::kColumnCount);
+    EXPECT_EQ(model::columnQuantities().size() + 3, batch::kColumnCount);
 }
 
 TEST(BatchFile, MalformedInputNamesTheLineAndColumn) {
@@ -588,6 +588,39 @@ TEST_F(BatchProgram, ExitStatusTellsWhetherEveryRowWasCalculated) {
     EXPECT_NE(read("stderr").find("unknown option --frobnicate"), std::string::npos);
     EXPECT_EQ(run("'" + (dir() / "missing.csv").string() + "'"), 2);
     EXPECT_NE(read("stderr").find("cannot read"), std::string::npos);
+}
+
+// --model gives the rows without a Model their electrokinetic model; a Model
+// cell goes first; without the option nothing changes.
+TEST_F(BatchProgram, ModelOptionAndColumnChooseTheElectrokineticModel) {
+    const fs::path in = file("in.csv", "Sample,Sigma,Model\na,22,\nb,22,dhh\n");
+    const auto valences = [&](const std::string& options) {
+        EXPECT_EQ(run(options + " '" + in.string() + "' -o '" + (dir() / "out.csv").string() + "'"),
+                  0);
+        const auto fields = [](const std::string& line) {
+            std::vector<std::string> f(1);
+            for (char c : line)
+                if (c == ',')
+                    f.emplace_back();
+                else
+                    f.back().push_back(c);
+            return f;
+        };
+        const std::vector<std::string> lines = records(read("out.csv"));
+        const std::vector<std::string> header = fields(lines.front());
+        const auto at = static_cast<std::size_t>(
+            std::find(header.begin(), header.end(), "Valence") - header.begin());
+        std::vector<std::string> z;
+        for (std::size_t r = 1; r < lines.size(); ++r)
+            z.push_back(fields(lines[r]).at(at));
+        return z;
+    };
+    EXPECT_EQ(valences(""), (std::vector<std::string>{"17.13", "17.13"}));
+    EXPECT_EQ(valences("--model henry"), (std::vector<std::string>{"17.06", "17.13"}));
+    EXPECT_EQ(valences("--model OHSHIMA"), (std::vector<std::string>{"17.21", "17.13"}));
+    EXPECT_EQ(run("--model huckel"), 2);
+    EXPECT_NE(read("stderr").find("--model huckel is not one of dhh, henry, ohshima"),
+              std::string::npos);
 }
 
 TEST_F(BatchProgram, AFailedRunLeavesTheOldFilesAsTheyWere) {

@@ -18,12 +18,12 @@
 #include <algorithm>
 #include <set>
 
+#include "forms/ChargeSequence.h"
 #include "forms/Dcalc.h"
 #include "forms/Efield.h"
 #include "forms/Henrymodels.h"
 #include "forms/Mucalc.h"
 #include "forms/Report.h"
-#include "forms/ChargeSequence.h"
 #include "forms/Series.h"
 #include "forms/SigmaProfile.h"
 #include "forms/Uncertainty.h"
@@ -86,8 +86,8 @@ void expectNothingClipped(QWidget* window) {
                    lw && lw->control() &&
                    static_cast<platform::Label*>(lw->control())->wordWrap()) {
             auto* label = static_cast<platform::Label*>(lw->control());
-            const QRect needed = fm.boundingRect(w->rect(), platform::qt::wrapFlags(*label),
-                                                 e2e::qs(label->text()));
+            const QRect needed =
+                fm.boundingRect(w->rect(), platform::qt::wrapFlags(*label), e2e::qs(label->text()));
             EXPECT_TRUE(w->rect().contains(needed)) << name << " \"" << label->text() << "\"";
         } else if (auto* lw = dynamic_cast<platform::qt::LabelWidget*>(w); lw && lw->control()) {
             auto* label = static_cast<platform::Label*>(lw->control());
@@ -700,10 +700,17 @@ TEST_F(EndToEnd, KeyboardReachesAndOpensEveryField) {
     runProgram([&] {
         EXPECT_EQ(focusName(), "SigTxt");
         EXPECT_EQ(tabCycle(),
-                  (std::vector<std::string>{"SigTxt", "MuTxt", "RsTxt",    "RiTxt",   "ITxt",
-                                            "TTxt",   "DTxt",  "VTxt",     "CurrTxt", "CondTxt",
-                                            "XTxt",   "ETxt",  "ZstarTxt", "ZTxt",    "ATxt",
-                                            "KTxt",   "KaTxt", "HTxt",     "DHHTxt",  "WTxt"}));
+                  (std::vector<std::string>{
+                      "SigTxt", "MuTxt",   "RsTxt",   "RiTxt", "ITxt",   "TTxt",     "DTxt",
+                      "VTxt",   "CurrTxt", "CondTxt", "XTxt",  "ETxt",   "ZstarTxt", "ZTxt",
+                      "ATxt",   "KTxt",    "KaTxt",   "HTxt",  "DHHTxt", "WTxt",     "ModelTxt"}));
+        // Space steps through the electrokinetic models and back.
+        tabTo("ModelTxt");
+        for (const char* model : {"Henry (exact)", "Ohshima (1994)", "DHH fit"}) {
+            key(Qt::Key_Space);
+            expectField("ModelTxt", model, kLime);
+        }
+        expectField("ZTxt", "17.13", kYellow);
         tabTo("ZTxt");
         expectDialog("NumberEntry", [&](Dialog& d) {
             EXPECT_EQ(tabCycle(), (std::vector<std::string>{"Value", "BitBtn2", "BitBtn1"}));
@@ -773,7 +780,8 @@ TEST_F(EndToEnd, KeyboardReachesAndOpensEveryField) {
         });
         key(Qt::Key_Space);
         expectField("TTxt", "25", kLime);
-        EXPECT_EQ(logEntries(), 4);  // z, E, the solvent and the mobility calculator
+        // Three models, z, E, the solvent and the mobility calculator.
+        EXPECT_EQ(logEntries(), 7);
 
         expectDialog("AboutBox", [&](Dialog&) {
             EXPECT_EQ(tabCycle(), std::vector<std::string>{"OKButton"});
@@ -999,7 +1007,8 @@ TEST_F(EndToEnd, ChargeFromSequenceShowsAPastedSequence) {
         QWidget* w = windowOf(forms::ChargeFrm);
         ASSERT_TRUE(w && w->isVisible());
         QApplication::clipboard()->setText(
-            ">ubiquitin\nMQIFVKTLTGKTITLEVEPSDTIENVKAKIQDKEGIPPDQQRLIFAGKQLEDGRTLSDYNIQKESTLHLVLRLRGG");
+            ">ubiquitin\nMQIFVKTLTGKTITLEVEPSDTIENVKAKIQDKEGIPPDQQRLIFAGKQLEDGRTLSDYNIQKESTLHLVLRLR"
+            "GG");
         e2e::click(e2e::find<QWidget>(w, "PasteBtn"));
         EXPECT_EQ(forms::ChargeFrm->NameLbl->text(), "ubiquitin, 76 residues");
         expectNothingClipped(w);

@@ -4,13 +4,16 @@
 // state, and that it follows every recalculation while it is shown.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
+#include "batch/Batch.h"
 #include "forms/Enternumber.h"
 #include "forms/Henrymodels.h"
 #include "forms/Mainfrm.h"
 #include "forms/Report.h"
+#include "platform/base/NumberText.h"
 #include "tests/support/MainWindowSession.h"
 
 using forms::HenryModelsFrm;
@@ -56,7 +59,8 @@ TEST_F(HenryModels, ShowsEachModelForTheStartUpState) {
     THenryModelsFrm& w = open();
     EXPECT_TRUE(w.visible());
     EXPECT_EQ(w.caption(), "Henry's function models");
-    EXPECT_EQ(w.StateLbl->text(), "At Ka = 3.183 and Sigma = 22.00 cm-1");
+    EXPECT_EQ(w.StateLbl->text(),
+              "At Ka = 3.183 and Sigma = 22.00 cm-1; the main window uses This program");
     const std::vector<std::vector<std::string>> expected = {
         {"This program", "1.10258", "0.26361", "17.13", "0.00"},
         {"Henry (exact)", "1.10696", "0.26466", "17.06", "-0.40"},
@@ -88,9 +92,12 @@ TEST_F(HenryModels, FollowsEveryRecalculation) {
         const char* exactZ;
     };
     const Case cases[] = {
-        {OpeningForm->ITxt, "0.0001", "At Ka = 0.101 and Sigma = 22.00 cm-1", "4.97"},
-        {OpeningForm->ITxt, "6.5", "At Ka = 25.658 and Sigma = 22.00 cm-1", "88.05"},
-        {OpeningForm->RiTxt, "10", "At Ka = 109.347 and Sigma = 22.00 cm-1", "340.90"},
+        {OpeningForm->ITxt, "0.0001",
+         "At Ka = 0.101 and Sigma = 22.00 cm-1; the main window uses This program", "4.97"},
+        {OpeningForm->ITxt, "6.5",
+         "At Ka = 25.658 and Sigma = 22.00 cm-1; the main window uses This program", "88.05"},
+        {OpeningForm->RiTxt, "10",
+         "At Ka = 109.347 and Sigma = 22.00 cm-1; the main window uses This program", "340.90"},
     };
     for (const Case& c : cases) {
         enter(c.field, c.typed);
@@ -100,6 +107,66 @@ TEST_F(HenryModels, FollowsEveryRecalculation) {
     }
     w.CloseBtn->userPress();
     EXPECT_FALSE(w.visible());
+}
+
+// For each electrokinetic model and each way of entering the valence chain,
+// the z the main window shows, the z quorvin-batch writes for the same row
+// and the z of the model's row in this window agree (to the two decimals
+// shown; an entered z stands as typed).
+TEST_F(HenryModels, ModelChoiceGivesOneValenceEverywhere) {
+    THenryModelsFrm& w = open();
+    using batch::Column;
+    using model::Quantity;
+    const struct {
+        Quantity quantity;
+        Column column;
+        const char* text;
+    } entries[] = {
+        {Quantity::Sigma, Column::Sigma, "22"},
+        {Quantity::Mobility, Column::Mobility, "1.2"},
+        {Quantity::Valence, Column::Valence, "10"},
+        {Quantity::EffectiveValence, Column::EffectiveValence, "3"},
+    };
+    const auto valenceColumn =
+        std::find_if(batch::kResultColumns.begin(), batch::kResultColumns.end(),
+                     [](const batch::ResultColumn& r) { return r.field == model::FieldId::ZTxt; });
+    const auto z = [](const std::string& text) { return platform::StrToFloat(text); };
+    for (int m = 0; m < model::kElectrokineticModelCount; ++m) {
+        const auto ek = static_cast<model::ElectrokineticModel>(m);
+        const model::ElectrokineticModelInfo& info = model::electrokineticModelInfo(ek);
+        for (const auto& e : entries) {
+            ASSERT_FALSE(OpeningForm->EnterRow({{e.quantity, e.text}}, false, ek));
+            EXPECT_EQ(OpeningForm->ModelTxt->text(), info.caption);
+            batch::Sample row;
+            row[e.column] = e.text;
+            row[Column::Model] = info.name;
+            const batch::Outcome batchRow = batch::runSample(row, {}, false);
+            ASSERT_TRUE(batchRow.ok()) << batchRow.error;
+            const std::string windowZ = OpeningForm->ZTxt->text();
+            const std::string batchZ =
+                batchRow
+                    .texts[static_cast<std::size_t>(valenceColumn - batch::kResultColumns.begin())];
+            EXPECT_EQ(batchZ, windowZ) << info.name << " " << e.text;
+            EXPECT_NEAR(z(w.Rows[m].valence->text()), z(windowZ), 0.0051)
+                << info.name << " " << e.text;
+        }
+    }
+    // The model's field steps through the models on a click, and the log
+    // entry and the graph name every model but the program's own.
+    ASSERT_FALSE(OpeningForm->EnterRow({}, false));
+    for (const char* caption : {"Henry (exact)", "Ohshima (1994)", "DHH fit"}) {
+        OpeningForm->ModelTxt->userClick();
+        EXPECT_EQ(OpeningForm->ModelTxt->text(), caption);
+        const bool named = std::string(caption) != "DHH fit";
+        EXPECT_EQ(OpeningForm->Chart1->caption.find(std::string(", model ") + caption) !=
+                      std::string::npos,
+                  named);
+        const auto& log = forms::ReportFrm->document().paragraphs();
+        const std::string line = std::string("  Electrokinetic model: ") + caption;
+        EXPECT_EQ(std::any_of(log.begin(), log.end(),
+                              [&](const platform::Paragraph& p) { return p.text() == line; }),
+                  named);
+    }
 }
 
 }  // namespace

@@ -193,6 +193,25 @@ TEST(SeriesRow, ARefusedCellLeavesTheOtherRowsEvaluated) {
     EXPECT_NE(valence(s, 0), "");
 }
 
+// A Model column gives each row its electrokinetic model (empty: the
+// program's own), and the main window takes the row with it; an unknown
+// model is refused in its cell.
+TEST(SeriesRow, AModelColumnChoosesEachRowsModel) {
+    const Series s = seriesOf(
+        "Sample,Sigma,Model\n"
+        "a,22,\n"
+        "b,22,henry\n"
+        "c,22,Ohshima\n"
+        "d,22,huckel\n");
+    EXPECT_EQ(valence(s, 0), "17.13");
+    EXPECT_EQ(valence(s, 1), "17.06");
+    EXPECT_EQ(valence(s, 2), "17.21");
+    EXPECT_EQ(s.cellError(3, 2), "Model = \"huckel\" is not one of dhh, henry, ohshima");
+    EXPECT_EQ(valence(s, 3), "");
+    EXPECT_EQ(s.rowEntries(2).model, model::ElectrokineticModel::Ohshima);
+    EXPECT_EQ(s.rowEntries(0).model, model::ElectrokineticModel::Dhh);
+}
+
 // Each kind of command is undone to the table before it and redone to the
 // table after it, with the results of each.
 TEST(SeriesCommands, EveryCommandIsUndoneAndRedone) {

@@ -1,13 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 
-#include "analysis/HenryExact.h"
+#include "model/HenryExact.h"
 
 #include <cmath>
 #include <limits>
 
-#include "analysis/HenryModels.h"
-
-namespace analysis {
+namespace model {
 
 // Henry's function in Ohshima's closed form, x = Ka:
 // f(x) = 1 + x^2/16 - 5x^3/48 - x^4/96 + x^5/96 + (x^4/8 - x^6/96) e^x E1(x).
@@ -114,4 +112,4 @@ double henryExact(double ka) {
     return henryByAsymptoticSeries(ka);
 }
 
-}  // namespace analysis
+}  // namespace model

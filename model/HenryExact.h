@@ -2,7 +2,12 @@
 
 #pragma once
 
-namespace analysis {
+namespace model {
+
+// Henry's function for a sphere, exact (Henry 1931, in Ohshima's closed form
+// with the exponential integral E1): from 1 at small Ka to 1.5. Exact to
+// double precision for every Ka > 0; 1 for Ka <= 0, NaN for NaN.
+double henryExact(double ka);
 
 // The three methods behind henryExact, each exact to double precision on its
 // own range, and the seams between them. Exposed so that their agreement at
@@ -21,4 +26,4 @@ double henryByContinuedFraction(double ka);
 // 1.5 - 9/(2 Ka) + ..., 20 terms.
 double henryByAsymptoticSeries(double ka);
 
-}  // namespace analysis
+}  // namespace model

@@ -1,0 +1,75 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
+#pragma once
+
+#include "model/Electrokinetic.h"
+#include "model/Electrostatics.h"
+#include "model/ValenceConversions.h"
+
+namespace model {
+
+// The conditions of one sample and what is entered of it, in the main
+// window's units: everything one evaluation needs, and nothing of fields,
+// texts or colours.
+struct Conditions {
+    double temperature = 0;    // degrees Celsius
+    double ionicStrength = 0;  // M
+    double dielectric = 0;
+    double stokesRadius = 0;   // nm
+    double saltIonRadius = 0;  // nm
+    double eField = 0;         // V/cm
+    double diffusion = 0;      // 10^-7 cm^2/s
+    // The entered one of each pair is used, the others are derived.
+    double sigma = 0;             // 1/cm
+    double mobility = 0;          // 10^-4 cm^2/(V s)
+    double valence = 0;           // z
+    double effectiveValence = 0;  // z*
+    ValenceModes modes;           // which of Sigma, z and z* the others follow from
+    bool sigmaFromMobility = false;
+    bool mobilityFromSigma = false;
+    // As the main window keeps them: a Sigma derived from the mobility, and
+    // a derived mobility, rounded to the digits their fields show.
+    bool roundAsShown = false;
+    ElectrokineticModel model = ElectrokineticModel::Dhh;
+    PhysicalConstants constants;
+};
+
+// The conditions as the main window's state holds them.
+Conditions conditionsOf(const ModelState& s);
+
+// The screening of the solution around the sphere: a, K, Ka, Henry's
+// function and the slope z*/z of a model linear in z.
+struct Screening {
+    double closestApproach = 0;     // nm
+    double inverseDebyeLength = 0;  // 1/cm
+    double ka = 0;
+    double henry = 0;
+    double slope = 0;
+};
+Screening screeningOf(const Conditions& c);
+
+// How many valences give the entered Sigma or mobility. A model linear in z
+// has always one; one whose mobility has a maximum against z has none above
+// it and two below it, of which the lower is taken.
+enum class Solutions { One, None, TwoLowerTaken };
+
+// Every derived quantity of one sample.
+struct Derived {
+    Screening screening;
+    double sigma = 0;
+    double mobility = 0;
+    double effectiveValence = 0;
+    double valence = 0;
+    double geMax = 0;  // kJ/mol, Ge at the valence
+    Solutions solutions = Solutions::One;
+};
+
+// The one evaluation: the screening, then the valence chain from its
+// entered quantity under the model, then Ge at the valence. A Sigma that
+// cannot be rounded as shown (an infinite one) throws as the window's
+// re-reading of its field does.
+Derived evaluateConditions(const Conditions& c);
+// The same with the screening already worked out for c.
+Derived evaluateConditions(const Conditions& c, const Screening& screening);
+
+}  // namespace model
