@@ -12,7 +12,7 @@
 #include <limits>
 #include <string>
 
-#include "analysis/HenryModels.h"
+#include "model/HenryExact.h"
 #include "electrokinetics/Ohshima.h"
 #include "electrokinetics/Salts.h"
 #include "electrokinetics/StandardModel.h"
@@ -35,7 +35,7 @@ TEST(StandardModel, TendsToHenrysFunctionAtVanishingCharge) {
     for (const char* name : kSalts) {
         for (double ka : {0.01, 0.03, 0.1, 0.3, 1.0, 3.0, 10.0, 30.0, 100.0}) {
             const MobilityState m = mobilityForPotential(ka, 1e-7, salt(name));
-            EXPECT_LE(relative(m.mobility / m.surface.potential, analysis::henryExact(ka)), 1e-6)
+            EXPECT_LE(relative(m.mobility / m.surface.potential, model::henryExact(ka)), 1e-6)
                 << name << " Ka " << ka;
         }
     }
@@ -100,7 +100,7 @@ TEST(Ohshima2001, CubicCoefficientMatchesTheModel) {
             const double odd = (mobilityForPotential(ka, zeta, e).mobility -
                                 mobilityForPotential(ka, -zeta, e).mobility) /
                                2;
-            c[i] = (zeta * analysis::henryExact(ka) - odd) / (zeta * zeta * zeta);
+            c[i] = (zeta * model::henryExact(ka) - odd) / (zeta * zeta * zeta);
         }
         const double cubic = (4 * c[0] - c[1]) / 3;
         EXPECT_LE(relative(ohshimaF3(ka) + m * ohshimaF4(ka), cubic), 0.015) << "Ka " << ka;
