@@ -74,15 +74,15 @@ TEST_F(SeriesWindow, TypedPastedEditedAndUndone) {
     w.Grid1->userKeyDown('V', true);
     ASSERT_EQ(w.document().rowCount(), 3u);
     EXPECT_EQ(w.Grid1->rowCount(), 4) << "an empty row to type a new one into";
-    const std::string z = text(w, 1, "Valence");
+    const std::string z = text(w, 1, "ValenceResult");
     EXPECT_FALSE(z.empty());
     EXPECT_EQ(w.caption(), "Untitled * - Series");
 
     w.Grid1->userEdit(1, column(w, "Mobility"), "2.62");
-    EXPECT_NE(text(w, 1, "Valence"), z);
+    EXPECT_NE(text(w, 1, "ValenceResult"), z);
     w.Undo1->userClick(&w);
     EXPECT_EQ(text(w, 1, "Mobility"), "1.31");
-    EXPECT_EQ(text(w, 1, "Valence"), z);
+    EXPECT_EQ(text(w, 1, "ValenceResult"), z);
     w.Redo1->userClick(&w);
     EXPECT_EQ(text(w, 1, "Mobility"), "2.62");
 }
@@ -95,10 +95,10 @@ TEST_F(SeriesWindow, BadCellIsRedWithItsReason) {
     const platform::GridCell bad = w.Grid1->cell(3, ionic);
     EXPECT_EQ(bad.background, clRed);
     EXPECT_NE(bad.tooltip.find("IonicStrength"), std::string::npos) << bad.tooltip;
-    EXPECT_TRUE(text(w, 3, "Valence").empty());
-    EXPECT_FALSE(text(w, 2, "Valence").empty());
-    EXPECT_EQ(w.Grid1->cell(2, column(w, "Valence")).background, clYellow);
-    EXPECT_TRUE(w.Grid1->cell(2, column(w, "Valence")).readOnly);
+    EXPECT_TRUE(text(w, 3, "ValenceResult").empty());
+    EXPECT_FALSE(text(w, 2, "ValenceResult").empty());
+    EXPECT_EQ(w.Grid1->cell(2, column(w, "ValenceResult")).background, clYellow);
+    EXPECT_TRUE(w.Grid1->cell(2, column(w, "ValenceResult")).readOnly);
     w.Grid1->userSetCurrent(3, ionic);
     EXPECT_EQ(w.StatusLbl->text(), "Row 4, IonicStrength (M): " + bad.tooltip);
 }
@@ -116,7 +116,7 @@ TEST_F(SeriesWindow, PlotShowsRowsWithTheirErrorBars) {
     const platform::LineSeries& points = w.Chart1->series()[0];
     ASSERT_EQ(points.points.size(), 2u);
     EXPECT_DOUBLE_EQ(points.points[1].x, 0.05);
-    EXPECT_EQ(platform::FloatToStr(points.points[1].y), text(w, 1, "Valence"));
+    EXPECT_EQ(platform::FloatToStr(points.points[1].y), text(w, 1, "ValenceResult"));
     EXPECT_EQ(points.labels, (std::vector<std::string>{"A", "B"}));
     EXPECT_TRUE(points.errors.empty()) << "none until chosen";
 
@@ -141,7 +141,7 @@ TEST_F(SeriesWindow, SavesAndOpensBothDialects) {
     };
     for (const std::string& file : files) {
         TSeriesFrm& w = open(file, "in.csv");
-        const std::string z = text(w, 1, "Valence");
+        const std::string z = text(w, 1, "ValenceResult");
         w.Grid1->userEdit(0, 0, "first");
         EXPECT_EQ(w.caption(), "in.csv * - Series");
         backend.expectDialog<platform::SaveDialog>("TSaveDialog", [this](platform::SaveDialog& d) {
@@ -153,7 +153,7 @@ TEST_F(SeriesWindow, SavesAndOpensBothDialects) {
         w.Close();
         TSeriesFrm& again = *OpeningForm->OpenFile((dir() / "out.csv").string());
         EXPECT_EQ(text(again, 0, "Sample"), "first");
-        EXPECT_EQ(text(again, 1, "Valence"), z);
+        EXPECT_EQ(text(again, 1, "ValenceResult"), z);
         EXPECT_EQ(again.document().dialect().separator, file == kSalt ? ',' : ';');
         again.Close();
     }
@@ -162,7 +162,7 @@ TEST_F(SeriesWindow, SavesAndOpensBothDialects) {
 TEST_F(SeriesWindow, FailedOpenChangesNothingAndSaysWhere) {
     TSeriesFrm& w = open(kSalt);
     backend.expectDialog<platform::OpenDialog>("TOpenDialog", [this](platform::OpenDialog& d) {
-        d.FileName = write("bad.csv", "Sample,IonicStrength (mM)\nA,1\n");
+        d.FileName = write("bad.csv", "Sample,IonicStrength (mg)\nA,1\n");
         return true;
     });
     w.Open1->userClick(&w);
@@ -180,8 +180,8 @@ TEST_F(SeriesWindow, RowOpenedInTheMainWindowShowsTheRowsTexts) {
     const std::size_t logLines = forms::ReportFrm->document().paragraphs().size();
     w.Grid1->userSetCurrent(1, 0);
     w.OpenInMain1->userClick(&w);
-    EXPECT_EQ(OpeningForm->ZTxt->text(), text(w, 1, "Valence"));
-    EXPECT_EQ(OpeningForm->ZstarTxt->text(), text(w, 1, "EffectiveValence"));
+    EXPECT_EQ(OpeningForm->ZTxt->text(), text(w, 1, "ValenceResult"));
+    EXPECT_EQ(OpeningForm->ZstarTxt->text(), text(w, 1, "EffectiveValenceResult"));
     EXPECT_EQ(OpeningForm->KaTxt->text(), text(w, 1, "Ka"));
     EXPECT_EQ(OpeningForm->ITxt->text(), "0.050");
     EXPECT_GT(forms::ReportFrm->document().paragraphs().size(), logLines);
@@ -251,9 +251,9 @@ TEST_F(SeriesWindow, AttachedSequenceGivesEachRowItsPredictedCharge) {
     const double screened = platform::StrToFloat(text(w, 0, "ScreenedZ"));
     EXPECT_GT(predicted, screened) << "screening flattens a positive charge";
     EXPECT_GT(screened, 0);
-    EXPECT_EQ(
-        text(w, 0, "BoundCharge"),
-        platform::FormatFloat("0.00", platform::StrToFloat(text(w, 0, "Valence")) - screened));
+    EXPECT_EQ(text(w, 0, "BoundCharge"),
+              platform::FormatFloat("0.00",
+                                    platform::StrToFloat(text(w, 0, "ValenceResult")) - screened));
     EXPECT_LT(platform::StrToFloat(text(w, 2, "PredictedZ")), 0) << "above the pI";
 
     while (w.XTxt->text() != "pH")
