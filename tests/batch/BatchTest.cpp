@@ -31,6 +31,7 @@
 #include "platform/headless/Headless.h"
 #include "platform/richtext/Rtf.h"
 #include "series/Csv.h"
+#include "series/Series.h"
 #include "tests/support/Files.h"
 
 namespace fs = std::filesystem;
@@ -676,3 +677,93 @@ TEST(AtomicFileWriter, ReplacesTheFileOnlyOnCommit) {
 }
 
 }  // namespace
+
+// ------------------------------------------------------------ round trip
+
+namespace {
+
+// A random series as a spreadsheet or Quorvin writes it: either dialect,
+// with or without a byte order mark, units in some headers, labels and
+// notes a spreadsheet would take for formulas, signed measurements.
+std::string randomSeries(std::mt19937& random) {
+    const auto pick = [&](std::vector<std::string> v) { return v[random() % v.size()]; };
+    const bool semicolon = random() % 2;
+    std::vector<std::vector<std::string>> columns = {
+        {"Sample", "=1+1", "-", "a, b", "+NaCl", "@x", "'=y", "lysozyme"},
+        {pick({"IonicStrength", "Ionic strength (mM)", "I [\u00b5M]"}), "0.01", "0.05", "0.1"},
+        {pick({"Temperature", "Temp (\u00b0C)", "T"}), "20", "25", "37.5", ""},
+        {pick({"StokesRadius", "Rs (nm)"}), "2.1", "3.5"},
+        {"pH", "7.4", "-", "8"},
+        {"Notes", "", "=cmd|' /C calc'!A0", "kept"},
+    };
+    const std::string chain = pick({"Sigma", "Mobility (10^-4 cm^2/(V s))", "Valence", "z*"});
+    columns.push_back(chain[0] == 'S'   ? std::vector<std::string>{chain, "18.5", "-22", "0"}
+                      : chain[0] == 'M' ? std::vector<std::string>{chain, "1.31", "-0.95", "2.1"}
+                                        : std::vector<std::string>{chain, "12", "-4", "7"});
+    std::shuffle(columns.begin() + 1, columns.end(), random);
+    const series::Dialect dialect =
+        semicolon ? series::Dialect::semicolon() : series::Dialect{',', '.', false, "\n"};
+    std::vector<std::string> fields;
+    for (const auto& c : columns)
+        fields.push_back(c[0]);
+    std::string csv = (random() % 2 ? "\xEF\xBB\xBF" : "") + series::csvRecord(fields, dialect);
+    const std::size_t rows = 1 + random() % 6;
+    for (std::size_t r = 0; r < rows; ++r) {
+        fields.clear();
+        for (const auto& c : columns) {
+            std::string cell = c[1 + random() % (c.size() - 1)];
+            if (c[0] != "Sample" && c[0] != "Notes")
+                cell = series::dialectNumber(cell, dialect);
+            fields.push_back(cell);
+        }
+        csv += series::csvRecord(fields, dialect);
+    }
+    return csv;
+}
+
+series::Series seriesOf(const std::string& csv) {
+    series::Series s;
+    std::istringstream in(csv);
+    s.read(in);
+    return s;
+}
+
+}  // namespace
+
+// For random series: saved, reopened and saved again gives the same bytes;
+// quorvin-batch on the saved file gives the window's results and names no
+// difference, and its output opened in the window gives them again.
+TEST(RoundTrip, SavedSeriesReadBackAndQuorvinBatchGivesTheWindowsResults) {
+    std::mt19937 random(32);
+    for (int i = 0; i < 60; ++i) {
+        const std::string csv = randomSeries(random);
+        const series::Series window = seriesOf(csv);
+        const std::string saved = window.text();
+        EXPECT_EQ(seriesOf(saved).text(), saved) << csv;
+
+        std::istringstream in(saved);
+        std::string output;
+        std::vector<std::string> notices;
+        batch::BatchOutput out;
+        out.write = [&](std::string_view d) { output.append(d); };
+        out.notice = [&](const std::string& line) { notices.push_back(line); };
+        batch::runBatch(in, out);
+        for (const std::string& n : notices)
+            EXPECT_EQ(n.rfind("taken from the start-up values: ", 0), 0u) << n << "\n" << saved;
+
+        const series::Series fromBatch = seriesOf(output);
+        ASSERT_EQ(fromBatch.rowCount(), window.rowCount());
+        EXPECT_EQ(fromBatch.resultDifferences(), 0u) << output;
+        for (std::size_t r = 0; r < window.rowCount(); ++r)
+            for (std::size_t k = 0; k < batch::kResultColumns.size(); ++k)
+                EXPECT_EQ(fromBatch.resultText(r, k), window.resultText(r, k)) << saved;
+        for (std::size_t c = 0; c < window.columnCount(); ++c)
+            EXPECT_EQ(fromBatch.cellText(0, c), window.cellText(0, c)) << "the texts as typed";
+
+        std::istringstream again(output);
+        std::string second;
+        out.write = [&](std::string_view d) { second.append(d); };
+        batch::runBatch(again, out);
+        EXPECT_EQ(second, output) << "quorvin-batch reads its own output as it wrote it";
+    }
+}

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <random>
 #include <sstream>
 #include <string>
 
@@ -335,3 +336,75 @@ TEST_F(SeriesWindow, MenuItemsFollowWhatTheyCanDo) {
 }
 
 }  // namespace
+
+// State: random samples entered in the main window, E entered or calculated,
+// water or not, each quantity of the valence chain. Action: File > Save
+// sample as..., the window reset, the file opened. Expected: each column
+// once with Sample, and the same texts, colours and choices.
+TEST_F(SeriesWindow, SavedSamplesReopenWithTheirTextsColoursAndChoices) {
+    using model::Quantity;
+    std::mt19937 random(32);
+    const auto pick = [&](std::vector<std::string> v) { return v[random() % v.size()]; };
+    const std::vector<platform::StaticText*> fields = {
+        OpeningForm->SigTxt,   OpeningForm->MuTxt,   OpeningForm->RsTxt, OpeningForm->RiTxt,
+        OpeningForm->ITxt,     OpeningForm->TTxt,    OpeningForm->DTxt,  OpeningForm->VTxt,
+        OpeningForm->CurrTxt,  OpeningForm->CondTxt, OpeningForm->XTxt,  OpeningForm->ETxt,
+        OpeningForm->ZstarTxt, OpeningForm->ZTxt,    OpeningForm->ATxt,  OpeningForm->KTxt,
+        OpeningForm->KaTxt,    OpeningForm->HTxt,    OpeningForm->DHHTxt};
+    const auto shown = [&] {
+        std::vector<std::string> out;
+        for (const platform::StaticText* f : fields)
+            out.push_back(f->name() + " " + f->text() + " " + std::to_string(f->color().r) +
+                          std::to_string(f->color().g));
+        const model::ModelState& s = *OpeningForm;
+        out.push_back(std::to_string(s.ECalculated) + std::to_string(s.SolventWater) +
+                      std::to_string(s.SigmaFromMobility) + std::to_string(s.ZCalculated) +
+                      std::to_string(s.ZstarCalculated) +
+                      platform::FloatToStr(s.RelativeViscosity));
+        return out;
+    };
+    const std::string path = (dir() / "sample.csv").string();
+    for (int i = 0; i < 16; ++i) {
+        std::vector<model::Entry> entries = {
+            {Quantity::IonicStrength, pick({"0.01", "0.050", "0.15"})},
+            {Quantity::Temperature, pick({"20", "25", "37.5"})},
+            {Quantity::StokesRadius, pick({"2.1", "3.5"})},
+        };
+        const bool water = random() % 2;
+        if (water && random() % 2)
+            entries.push_back({Quantity::RelativeViscosity, "1.1"});
+        switch (random() % 3) {
+            case 0:
+                entries.push_back({Quantity::EField, "0.2"});
+                break;
+            case 1:
+                entries.push_back({Quantity::Current, pick({"0.5", "0.25"})});
+                entries.push_back({Quantity::Conductivity, "10"});
+                entries.push_back({Quantity::XSection, "0.05"});
+                break;
+            default:
+                break;
+        }
+        entries.push_back(random() % 4 == 0   ? model::Entry{Quantity::Sigma, "18.5"}
+                          : random() % 3 == 0 ? model::Entry{Quantity::Valence, "12"}
+                          : random() % 2 == 0 ? model::Entry{Quantity::EffectiveValence, "4"}
+                                              : model::Entry{Quantity::Mobility, "1.31"});
+        ASSERT_EQ(OpeningForm->EnterRow(entries, water), std::nullopt) << i;
+        const std::vector<std::string> before = shown();
+        backend.expectDialog<platform::SaveDialog>("TSaveDialog", [&](platform::SaveDialog& d) {
+            d.FileName = path;
+            return true;
+        });
+        OpeningForm->SaveSample1->userClick(OpeningForm);
+        backend.takeMessages();
+        series::Series saved;
+        saved.open(path);
+        EXPECT_EQ(saved.headerText(0), "Sample");
+        for (std::size_t c = 1; c < saved.columnCount(); ++c)
+            EXPECT_NE(saved.column(c).kind, series::ColumnKind::Text) << saved.headerText(c);
+        ASSERT_EQ(OpeningForm->EnterRow({}, false), std::nullopt);
+        EXPECT_EQ(OpeningForm->OpenFile(path), nullptr);
+        EXPECT_TRUE(backend.takeMessages().empty()) << i;
+        EXPECT_EQ(shown(), before) << i;
+    }
+}
