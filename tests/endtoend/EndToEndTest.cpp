@@ -14,16 +14,17 @@
 #include <QPushButton>
 #include <QTableView>
 #include <QTextEdit>
+#include <fstream>
 
 #include <algorithm>
 #include <set>
 
+#include "forms/ChargeSequence.h"
 #include "forms/Dcalc.h"
 #include "forms/Efield.h"
 #include "forms/Henrymodels.h"
 #include "forms/Mucalc.h"
 #include "forms/Report.h"
-#include "forms/ChargeSequence.h"
 #include "forms/Series.h"
 #include "forms/SigmaProfile.h"
 #include "forms/Uncertainty.h"
@@ -86,8 +87,8 @@ void expectNothingClipped(QWidget* window) {
                    lw && lw->control() &&
                    static_cast<platform::Label*>(lw->control())->wordWrap()) {
             auto* label = static_cast<platform::Label*>(lw->control());
-            const QRect needed = fm.boundingRect(w->rect(), platform::qt::wrapFlags(*label),
-                                                 e2e::qs(label->text()));
+            const QRect needed =
+                fm.boundingRect(w->rect(), platform::qt::wrapFlags(*label), e2e::qs(label->text()));
             EXPECT_TRUE(w->rect().contains(needed)) << name << " \"" << label->text() << "\"";
         } else if (auto* lw = dynamic_cast<platform::qt::LabelWidget*>(w); lw && lw->control()) {
             auto* label = static_cast<platform::Label*>(lw->control());
@@ -999,7 +1000,8 @@ TEST_F(EndToEnd, ChargeFromSequenceShowsAPastedSequence) {
         QWidget* w = windowOf(forms::ChargeFrm);
         ASSERT_TRUE(w && w->isVisible());
         QApplication::clipboard()->setText(
-            ">ubiquitin\nMQIFVKTLTGKTITLEVEPSDTIENVKAKIQDKEGIPPDQQRLIFAGKQLEDGRTLSDYNIQKESTLHLVLRLRGG");
+            ">ubiquitin\nMQIFVKTLTGKTITLEVEPSDTIENVKAKIQDKEGIPPDQQRLIFAGKQLEDGRTLSDYNIQKESTLHLVLRLR"
+            "GG");
         e2e::click(e2e::find<QWidget>(w, "PasteBtn"));
         EXPECT_EQ(forms::ChargeFrm->NameLbl->text(), "ubiquitin, 76 residues");
         expectNothingClipped(w);
@@ -1109,6 +1111,54 @@ TEST_F(EndToEnd, SaltSeriesFromTheCommandLine) {
             expectDialog("SaveSeries", [](Dialog& d) { d.click("NoBtn"); });
             menu(window, "Close1");
             EXPECT_FALSE(window->isVisible());
+        },
+        file.string());
+}
+
+}  // namespace
+
+namespace {
+
+// A spreadsheet's file with the mobility's unit in its header, in the ";"
+// dialect with decimal commas and a byte order mark: the window shows the
+// file's z (that of 1.31 at 0.050 M), not the start-up Sigma's, names the
+// conditions left to the start-up values, and reads its own save back.
+TEST_F(EndToEnd, MobilityWithItsUnitOpensWithTheFilesZ) {
+    const std::filesystem::path file = m_dir / "lysozyme.csv";
+    std::ofstream(file, std::ios::binary)
+        << "\xEF\xBB\xBFSample;IonicStrength [mM];Temperature (\xC2\xB0"
+           "C);Stokes radius (nm);Mobility (10^-4 cm^2/(V s))\r\n"
+           "A;50;25;3,5;1,31\r\n"
+           "B;100;25;3,5;1,12\r\n";
+    runProgram(
+        [&] {
+            ASSERT_FALSE(forms::OpeningForm->seriesWindows().empty());
+            forms::TSeriesFrm& series = *forms::OpeningForm->seriesWindows().front();
+            QWidget* window = windowOf(&series);
+            ASSERT_TRUE(window && window->isVisible());
+            auto* view = e2e::find<QTableView>(window, "Grid1");
+            ASSERT_NE(view, nullptr);
+            int z = -1;
+            for (int c = 0; c < view->model()->columnCount(); ++c)
+                if (view->model()->headerData(c, Qt::Horizontal).toString() == "ValenceResult")
+                    z = c;
+            ASSERT_GE(z, 0);
+            EXPECT_EQ(view->model()->index(0, z).data().toString().toStdString(), "18.27");
+            const std::string tip = view->model()
+                                        ->headerData(z, Qt::Horizontal, Qt::ToolTipRole)
+                                        .toString()
+                                        .toStdString();
+            EXPECT_NE(tip.find("SaltIonRadius 0.127 nm"), std::string::npos) << tip;
+            const std::string status = series.StatusLbl->text();
+            EXPECT_NE(status.find("from the start-up values: Dielectric 78"), std::string::npos)
+                << status;
+            screenshot(window, "series-units");
+            std::ofstream(m_dir / "again.csv", std::ios::binary) << series.document().text();
+            series::Series again;
+            again.open(m_dir / "again.csv");
+            EXPECT_EQ(again.resultText(0, 9), "18.27");
+            EXPECT_EQ(again.resultDifferences(), 0u);
+            menu(window, "Close1");
         },
         file.string());
 }
