@@ -154,15 +154,15 @@ std::string helpText() {
     text += "  Solvent           water, or empty for the values given\n";
     text += columnLine(Quantity::RelativeViscosity);
     return text + "  Sample            a free label, copied to the output\n" + kHelpHeaders +
-           "A condition left out, or an empty field, keeps the start-up value (" +
+           "A condition left out, or an empty field, keeps the start-up value\n(" +
            start(Quantity::Temperature) + " C, " + start(Quantity::IonicStrength) + " M, " +
            start(Quantity::Dielectric) + ", " + start(Quantity::StokesRadius) + " nm, " +
            start(Quantity::SaltIonRadius) + " nm, " + start(Quantity::Viscosity) +
-           " cP, E calculated\nfrom " + start(Quantity::Current) + " mA, " +
+           " cP, E calculated from " + start(Quantity::Current) + " mA,\n" +
            start(Quantity::Conductivity) + " mS/cm and " + start(Quantity::XSection) +
-           " cm^2), which one line on standard error names. A file without any of\n"
-           "Sigma, Mobility, Valence and EffectiveValence is refused, and a row that\n"
-           "leaves them empty reports an error. A value\n" +
+           " cm^2), which one line on standard error names. A file\n"
+           "without any of Sigma, Mobility, Valence and EffectiveValence is refused,\n"
+           "and a row that leaves them empty reports an error. A value\n" +
            kHelpEnd;
 }
 

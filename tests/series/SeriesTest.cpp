@@ -265,3 +265,22 @@ TEST(SeriesFile, AFailedSaveOrOpenChangesNothing) {
     EXPECT_EQ(s.text(), before);
     EXPECT_TRUE(s.dirty());
 }
+
+// State: quorvin-batch's output opened. Action: a label edited, saved.
+// Expected: only the label changed; the measured mobility and the results
+// stay as the file had them.
+TEST(SeriesFile, AnEditedLabelLeavesTheMeasuredValues) {
+    const std::string output =
+        "Sample,IonicStrength,Temperature,StokesRadius,Mobility,ClosestApproach,"
+        "InverseDebyeLength,Ka,HenryFunction,DhhSlope,EFieldResult,SigmaResult,MobilityResult,"
+        "EffectiveValenceResult,ValenceResult,GeMax,ViscosityResult,DielectricResult,Error\r\n"
+        "BSA,0.010,25,3.5,1.80,3.627,3.297E+06,1.196,1.0271,0.468,0.123,35.504,1.8,7.41,15.85,"
+        "30.281,1,78,\r\n";
+    Series s = seriesOf(output);
+    EXPECT_EQ(s.text(), output);
+    EXPECT_EQ(s.resultDifferences(), 0u);
+    s.setCell(0, 0, "BSA 1");
+    std::string expected = output;
+    expected.replace(expected.find("BSA,"), 4, "BSA 1,");
+    EXPECT_EQ(s.text(), expected);
+}
