@@ -9,6 +9,7 @@
 #include "batch/BatchUncertainty.h"
 #include "log/LogEntry.h"
 #include "model/FieldTable.h"
+#include "model/InputRule.h"
 #include "model/Recalculate.h"
 #include "model/Sample.h"
 #include "platform/base/AtomicFile.h"
@@ -38,91 +39,101 @@ void exportDat(const model::ModelState& s, const std::filesystem::path& datFile)
 }
 
 struct Layout {
-    // Per field of a record; none for a column passed through.
+    // Per field of a record; none for a column not entered (text, results).
     std::vector<std::optional<ColumnRef>> columns;
-    // The fields the output copies after Sample: the inputs it does not
-    // write as results and the columns it does not know, in file order.
+    std::vector<series::Header> headers;
+    // The fields the output copies after Sample: all but the results Quorvin
+    // writes, in file order.
     std::vector<std::size_t> passed;
     std::vector<std::string> passedHeaders;
-    bool hasSample = false;
-    bool uncertainty = false;  // some SD column
+    bool uncertainty = false;              // some SD column
+    std::vector<model::Quantity> startUp;  // conditions without a column
 };
 
-bool writtenAsResult(const ColumnRef& c) {
-    if (c.role != ColumnRole::Value || !holdsQuantity(c.column))
-        return false;
-    const std::optional<model::FieldId> field = model::quantityInfo(quantityOf(c.column)).field;
-    return std::any_of(kResultColumns.begin(), kResultColumns.end(),
-                       [&](const ResultColumn& r) { return r.field == field; });
+std::optional<ColumnRef> columnRefOf(const series::Header& h) {
+    using series::HeaderRole;
+    switch (h.role) {
+        case HeaderRole::Sample:
+            return ColumnRef{Column::Sample};
+        case HeaderRole::Solvent:
+            return ColumnRef{Column::Solvent};
+        case HeaderRole::Model:
+            return ColumnRef{Column::Model};
+        case HeaderRole::Input:
+        case HeaderRole::SD:
+        case HeaderRole::Dist:
+            break;
+        default:
+            return std::nullopt;
+    }
+    const std::vector<model::Quantity>& inputs = model::columnQuantities();
+    const auto at = std::find(inputs.begin(), inputs.end(), h.quantity);
+    const auto column = static_cast<Column>(at - inputs.begin() + 1);
+    return ColumnRef{column, h.role == HeaderRole::SD     ? ColumnRole::SD
+                             : h.role == HeaderRole::Dist ? ColumnRole::Dist
+                                                          : ColumnRole::Value};
 }
 
-void checkUnit(const ColumnRef& c, const std::optional<std::string>& unit,
-               const std::string& where) {
-    if (!unit)
-        return;
-    if (holdsQuantity(c.column) && c.role != ColumnRole::Dist) {
-        if (auto error = series::unitError(quantityOf(c.column), *unit))
-            throw InputError(where + ": the column " + *error);
-        return;
+// Why a row's (or a file's) inputs cannot stand together.
+std::optional<std::string> conflictText(const std::vector<model::Quantity>& given,
+                                        const std::string& whose) {
+    const std::optional<model::InputConflict> c = model::inputConflict(given);
+    if (!c)
+        return std::nullopt;
+    const std::string first = model::quantityInfo(c->first).name;
+    const std::string second = model::quantityInfo(c->second).name;
+    switch (c->kind) {
+        case model::InputConflict::Kind::Chain:
+            return "the " + whose + " " + first + " and " + second +
+                   " cannot both be given: " + c->reason();
+        case model::InputConflict::Kind::FieldTwice:
+            return c->reason();
+        case model::InputConflict::Kind::FieldIncomplete:
+            break;
     }
-    throw InputError(where + ": the column " + columnName(c.column) +
-                     (c.role == ColumnRole::Dist ? "Dist" : "") +
-                     " has no unit, but the header gives " + quotedForMessage(*unit));
+    return c->reason() + "; give all three " + whose;
+}
+
+bool chainGiven(const std::vector<model::Quantity>& given) {
+    return std::any_of(given.begin(), given.end(), [](model::Quantity q) {
+        return std::find(model::kValenceChain.begin(), model::kValenceChain.end(), q) !=
+               model::kValenceChain.end();
+    });
 }
 
 Layout readHeader(const CsvRecord& header) {
     Layout layout;
-    std::array<std::array<bool, 3>, kColumnCount> seen{};
-    for (std::size_t i = 0; i < header.fields.size(); ++i) {
-        if (series::settingKey(header.fields[i])) {
-            layout.columns.push_back(std::nullopt);  // a series window's setting: neither
-            continue;                                // a quantity nor passed through
-        }
-        const series::HeaderName name = series::splitHeader(header.fields[i]);
-        const std::string where =
-            "line " + std::to_string(header.line) + ", column " + std::to_string(i + 1);
-        const std::optional<ColumnRef> c = columnRefByName(name.name);
+    layout.headers = series::readHeaderRow(header);
+    std::vector<model::Quantity> given;
+    bool solvent = false;
+    for (std::size_t i = 0; i < layout.headers.size(); ++i) {
+        const series::Header& h = layout.headers[i];
+        const std::optional<ColumnRef> c = columnRefOf(h);
         layout.columns.push_back(c);
-        if (!c || !writtenAsResult(*c)) {
-            if (!c || c->column != Column::Sample) {
-                layout.passed.push_back(i);
-                layout.passedHeaders.push_back(header.fields[i]);
-            }
+        const bool result = h.role == series::HeaderRole::Result ||
+                            h.role == series::HeaderRole::Uncertainty ||
+                            h.role == series::HeaderRole::Error;
+        // A series window's settings are neither entered nor passed through.
+        if (!result && h.role != series::HeaderRole::Sample &&
+            h.role != series::HeaderRole::Setting) {
+            layout.passed.push_back(i);
+            layout.passedHeaders.push_back(header.fields[i]);
         }
-        if (!c)
-            continue;  // passed through as it came
-        checkUnit(*c, name.unit, where);
-        bool& already = seen[static_cast<std::size_t>(c->column)][static_cast<int>(c->role)];
-        if (already)
-            throw InputError(where + ": the column " + columnName(c->column) +
-                             (c->role == ColumnRole::SD     ? "SD"
-                              : c->role == ColumnRole::Dist ? "Dist"
-                                                            : "") +
-                             " appears twice");
-        already = true;
-        layout.uncertainty = layout.uncertainty || c->role == ColumnRole::SD;
+        if (h.role == series::HeaderRole::Input)
+            given.push_back(h.quantity);
+        solvent = solvent || h.role == series::HeaderRole::Solvent;
+        layout.uncertainty = layout.uncertainty || h.role == series::HeaderRole::SD;
     }
-    const auto has = [&](Column c) { return seen[static_cast<std::size_t>(c)][0]; };
-    layout.hasSample = has(Column::Sample);
-
-    std::vector<std::string> chain;
-    for (Column c : {Column::Sigma, Column::Mobility, Column::Valence, Column::EffectiveValence})
-        if (has(c))
-            chain.push_back(columnName(c));
     const std::string line = "line " + std::to_string(header.line);
-    if (chain.size() > 1)
-        throw InputError(line + ": the columns " + chain[0] + " and " + chain[1] +
-                         " cannot both be given: use one of Sigma, Mobility, Valence and "
-                         "EffectiveValence");
-    const int calculated = has(Column::Current) + has(Column::Conductivity) + has(Column::XSection);
-    if (has(Column::EField) && calculated > 0)
+    if (auto error = conflictText(given, "columns"))
+        throw InputError(line + ": " + *error);
+    if (!chainGiven(given))
         throw InputError(line +
-                         ": give either EField or Current, Conductivity and XSection, "
-                         "not both");
-    if (calculated > 0 && calculated < 3)
-        throw InputError(line +
-                         ": E is calculated from all of Current, Conductivity and "
-                         "XSection; give all three columns");
+                         ": the file has none of the columns Sigma, Mobility, Valence and "
+                         "EffectiveValence; every row would be calculated from the start-up "
+                         "Sigma " +
+                         model::quantityInfo(model::Quantity::Sigma).startText);
+    layout.startUp = model::startUpConditions(given, solvent);
     return layout;
 }
 
@@ -252,6 +263,8 @@ BatchSummary runBatch(std::istream& in, const BatchOutput& out) {
     emit(out, header, nullptr, dialect);
 
     BatchSummary summary;
+    // The rows that left each condition empty, and so took its start-up value.
+    std::array<std::size_t, model::kQuantityCount> emptyRows{};
     std::vector<std::string> row;
     while (reader.next(record)) {
         if (record.fields.size() != layout.columns.size())
@@ -259,6 +272,7 @@ BatchSummary runBatch(std::istream& in, const BatchOutput& out) {
                              std::to_string(record.fields.size()) + " fields, but the header has " +
                              std::to_string(layout.columns.size()));
         Sample sample;
+        std::vector<model::Quantity> given;
         for (std::size_t i = 0; i < record.fields.size(); ++i) {
             if (!layout.columns[i])
                 continue;
@@ -269,8 +283,11 @@ BatchSummary runBatch(std::istream& in, const BatchOutput& out) {
                 continue;
             }
             std::string text = trimmed(record.fields[i]);
-            if (text.empty())
+            if (text.empty()) {
+                if (role == ColumnRole::Value && holdsQuantity(c))
+                    ++emptyRows[static_cast<std::size_t>(quantityOf(c))];
                 continue;  // keeps the start-up value; no uncertainty
+            }
             const auto at = static_cast<std::size_t>(c);
             if (!holdsQuantity(c)) {
                 sample[c] = std::move(text);  // a word, not a number
@@ -289,14 +306,27 @@ BatchSummary runBatch(std::istream& in, const BatchOutput& out) {
                                  (role == ColumnRole::SD ? "SD" : "") +
                                  "): " + quotedForMessage(text) + " is not a number");
             }
+            number = series::programUnitText(number, layout.headers[i]);
+            if (role == ColumnRole::Value)
+                given.push_back(quantityOf(c));
             (role == ColumnRole::SD ? sample.sd[at] : sample[c]) = std::move(number);
         }
         ++summary.rows;
         const std::filesystem::path dat =
             out.datDir.empty() ? std::filesystem::path()
                                : out.datDir / datFileName(summary.rows, sample.label);
-        Outcome outcome =
-            runSample(sample, dat, static_cast<bool>(out.logLine), out.electrokinetic);
+        Outcome outcome;
+        // An empty field may leave the row without a measurement, or with a
+        // part of the current's three: not filled from the start-up values.
+        if (auto error = conflictText(given, "fields"))
+            outcome.error = *error;
+        else if (!chainGiven(given))
+            outcome.error =
+                "the row gives none of Sigma, Mobility, Valence and EffectiveValence, and is "
+                "not calculated from the start-up Sigma " +
+                std::string(model::quantityInfo(model::Quantity::Sigma).startText);
+        else
+            outcome = runSample(sample, dat, static_cast<bool>(out.logLine), out.electrokinetic);
         UncertaintyOutcome uncertainty;
         if (layout.uncertainty && outcome.ok()) {
             uncertainty = analyseSample(*outcome.row, sample, out.monteCarlo);
@@ -312,6 +342,19 @@ BatchSummary runBatch(std::istream& in, const BatchOutput& out) {
         }
         if (!outcome.ok())
             ++summary.failedRows;
+        // The results the file held are compared, never taken.
+        for (std::size_t i = 0; i < layout.headers.size() && out.notice; ++i) {
+            const series::Header& h = layout.headers[i];
+            if (h.role != series::HeaderRole::Result)
+                continue;
+            const std::string said = series::programNumber(trimmed(record.fields[i]), dialect);
+            const std::string& now = outcome.texts[h.result];
+            if (said != now)
+                out.notice("line " + std::to_string(record.line) + ": " +
+                           kResultColumns[h.result].name() + ": the file says " +
+                           quotedForMessage(record.fields[i]) +
+                           "; calculated: " + (now.empty() ? std::string("none") : now));
+        }
 
         row.assign(1, sample.label);
         for (std::size_t i : layout.passed)
@@ -328,6 +371,22 @@ BatchSummary runBatch(std::istream& in, const BatchOutput& out) {
         if (out.logLine)
             for (const std::string& line : outcome.lastEntry)
                 out.logLine(line);
+    }
+    if (out.notice) {
+        std::string taken;
+        for (model::Quantity q : layout.startUp)
+            taken += (taken.empty() ? "" : ", ") + series::startUpText({q}) + " (no column)";
+        for (int i = 0; i < model::kQuantityCount; ++i)
+            if (const std::size_t n = emptyRows[static_cast<std::size_t>(i)]) {
+                const auto q = static_cast<model::Quantity>(i);
+                if (std::find(model::kValenceChain.begin(), model::kValenceChain.end(), q) !=
+                    model::kValenceChain.end())
+                    continue;  // such a row is refused, not filled
+                taken += (taken.empty() ? "" : ", ") + series::startUpText({q}) + " (empty in " +
+                         std::to_string(n) + (n == 1 ? " row)" : " rows)");
+            }
+        if (!taken.empty())
+            out.notice("taken from the start-up values: " + taken);
     }
     return summary;
 }

@@ -128,6 +128,10 @@ struct BatchOutput {
     const SequenceCharge* sequence = nullptr;
     // The model of the rows without a Model of their own.
     model::ElectrokineticModel electrokinetic = model::ElectrokineticModel::Dhh;
+    // Receives what the user should know beside the output, a line each: a
+    // result the file held that the calculation does not give, and once,
+    // the conditions taken from the start-up values; may be empty.
+    std::function<void(const std::string&)> notice;
 };
 
 struct BatchSummary {
@@ -136,10 +140,13 @@ struct BatchSummary {
 };
 
 // Reads the rows one at a time, runs each and writes its output row at
-// once, so that memory stays the same however long the file is. The output
-// has the label, the input columns that are not results and the columns the
-// program does not know, as they came, then the results; it is written in
-// the file's dialect. Throws
+// once, so that memory stays the same however long the file is. The columns
+// are read by series::readHeaderRow; the output has the label, the input
+// columns and the columns the program does not know, as they came, then the
+// results (series::resultColumnName), in the file's dialect. Results the
+// file holds are calculated again and compared (notice). A file without any
+// of Sigma, Mobility, Valence and EffectiveValence is refused, and a row
+// that leaves them empty reports an error. Throws
 // series::InputError for a file that is not a valid table of numbers (the message
 // names the line and column) and OutputError when a .DAT file cannot be
 // written.

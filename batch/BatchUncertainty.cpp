@@ -2,23 +2,11 @@
 
 #include "batch/BatchUncertainty.h"
 
-#include <cctype>
-
 #include "platform/base/NumberText.h"
 
 namespace batch {
 
 namespace {
-
-bool endsWithNoCase(std::string_view text, std::string_view suffix) {
-    if (text.size() < suffix.size())
-        return false;
-    for (std::size_t i = 0; i < suffix.size(); ++i)
-        if (std::tolower(static_cast<unsigned char>(text[text.size() - suffix.size() + i])) !=
-            std::tolower(static_cast<unsigned char>(suffix[i])))
-            return false;
-    return true;
-}
 
 std::string number(double value) {
     return analysis::significantText(value);
@@ -33,23 +21,6 @@ std::optional<analysis::Input> inputOf(Column column) {
     for (int i = 0; i < analysis::kInputCount; ++i)
         if (analysis::quantityOf(static_cast<analysis::Input>(i)) == q)
             return static_cast<analysis::Input>(i);
-    return std::nullopt;
-}
-
-std::optional<ColumnRef> columnRefByName(std::string_view name) {
-    if (const std::optional<Column> c = columnByName(name))
-        return ColumnRef{*c};
-    const struct {
-        std::string_view suffix;
-        ColumnRole role;
-    } roles[] = {{"SD", ColumnRole::SD}, {"Dist", ColumnRole::Dist}};
-    for (const auto& r : roles) {
-        if (!endsWithNoCase(name, r.suffix))
-            continue;
-        const std::optional<Column> c = columnByName(name.substr(0, name.size() - r.suffix.size()));
-        if (c && inputOf(*c))
-            return ColumnRef{*c, r.role};
-    }
     return std::nullopt;
 }
 

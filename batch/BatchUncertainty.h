@@ -21,20 +21,13 @@ struct ColumnRef {
     Column column;
     ColumnRole role = ColumnRole::Value;
 };
-// Case is ignored. SD and Dist columns exist for the measured inputs only.
-std::optional<ColumnRef> columnRefByName(std::string_view name);
 
 // The input of the measurement a column holds; none for Sample, Valence and
 // EffectiveValence.
 std::optional<analysis::Input> inputOf(Column column);
 
 // The columns a file with uncertainties gains, before Error.
-inline constexpr std::array<const char*, 11> kUncertaintyColumns{
-    "ValenceGumU",          "ValenceMean",         "ValenceU",
-    "ValenceLow",           "ValenceHigh",         "EffectiveValenceGumU",
-    "EffectiveValenceMean", "EffectiveValenceU",   "EffectiveValenceLow",
-    "EffectiveValenceHigh", "UncertaintyRejected",
-};
+inline constexpr const auto& kUncertaintyColumns = series::kBatchUncertaintyNames;
 
 struct UncertaintyOutcome {
     std::array<std::string, kUncertaintyColumns.size()> texts;

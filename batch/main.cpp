@@ -17,6 +17,7 @@
 #include "batch/Batch.h"
 #include "batch/BatchCharge.h"
 #include "batch/Options.h"
+#include "model/InputRule.h"
 #include "model/Quantities.h"
 #include "platform/base/AtomicFile.h"
 #include "platform/base/Exception.h"
@@ -40,6 +41,19 @@ Each row starts from the program's start-up values and enters its values as
 a user would in the window, with the same limits:
 )";
 
+constexpr const char* kHelpHeaders =
+    R"help(Column names ignore case, spaces, "_" and "-" and take common synonyms
+("Ionic strength", "Temp", "T", "I", "Rs", "Electrophoretic mobility", "z").
+A header may carry its unit in parentheses or brackets, in its usual
+spellings: "Mobility (10^-4 cm^2/(V s))", "Mobility [um cm/(V s)]",
+"Temperature (degC)", "IonicStrength (mol/L)"; mM and uM, Angstrom, uS/cm,
+S/m, uA and mm^2 are converted. Temperature in K is refused (the program
+takes the absolute temperature as C + 273), as is any other unit, and a
+header that resembles a column without naming one ("Mobilty", "Sigma
+value"); the message names the column. Other columns (pH, a buffer, notes)
+are copied to the output.
+)help";
+
 constexpr const char* kHelpEnd =
     R"(outside its limits gives that row an error in the Error column; the other
 rows go on.
@@ -57,14 +71,17 @@ Sigma and Mobility may be negative (migration toward the anode): z, z*,
 Sigma and the mobility then take the sign, and 0 gives z = z* = 0. The main
 window takes only positive ones.
 
-The output has the columns Sample, then the input columns that are not
-results (the conditions: IonicStrength, Temperature, StokesRadius, ...) and
-the columns the program does not know (pH, a buffer, notes), as they came
-and in their order, then ClosestApproach (a, nm),
-InverseDebyeLength (K, cm^-1), Ka, HenryFunction, DhhSlope (z*/z), EField,
-Sigma, Mobility, EffectiveValence, Valence, GeMax (Ge at z, kJ/mol),
-Viscosity (cP) and Dielectric (the solvent's values the row used) and
-Error, holding the texts the window shows after the row's last entry.
+The output has the columns Sample, then the input columns and the columns
+the program does not know (pH, a buffer, notes), as they came and in their
+order, then the results: ClosestApproach (a, nm), InverseDebyeLength (K,
+cm^-1), Ka, HenryFunction, DhhSlope (z*/z), EFieldResult, SigmaResult,
+MobilityResult, EffectiveValenceResult, ValenceResult, GeMax (Ge at z,
+kJ/mol), ViscosityResult (cP) and DielectricResult (the solvent's values the
+row used) and Error, holding the texts the window shows after the row's
+last entry. A result that is also an input carries "Result" after its name,
+so that the output, or a series the window saved, reads back with its
+inputs as inputs: its results are calculated again, and a result that
+differs from the file's is named on standard error.
 
 Uncertainty: beside any column X of Temperature to RelativeViscosity
 (Valence and EffectiveValence excepted), a column XSD
@@ -98,7 +115,9 @@ Options:
   -h, --help         show this text
 
 Files are replaced only when the run succeeds; a failed run leaves them as
-they were.
+they were. A text field that starts with =, +, -, @, a tab or a CR (a
+formula to a spreadsheet; signed numbers excepted) is written after a
+single quote, which Quorvin takes off again when it reads the file.
 
 Exit status: 0 when every row was calculated, 1 when some rows report an
 error, 2 for a bad command line or input (the message names the line and
@@ -141,11 +160,10 @@ std::string helpText() {
           Quantity::Temperature, Quantity::StokesRadius, Quantity::Viscosity, Quantity::EField})
         text += columnLine(q);
     text += "  or all three of\n";
-    for (Quantity q : {Quantity::Current, Quantity::Conductivity, Quantity::XSection})
+    for (Quantity q : model::kFieldFromCurrent)
         text += columnLine(q);
-    text += "  and at most one of\n";
-    for (Quantity q :
-         {Quantity::Sigma, Quantity::Mobility, Quantity::Valence, Quantity::EffectiveValence})
+    text += "  and one of\n";
+    for (Quantity q : model::kValenceChain)
         text += columnLine(q);
     const auto start = [](Quantity q) { return std::string(model::quantityInfo(q).startText); };
     text += "  and for the solvent\n";
@@ -154,16 +172,16 @@ std::string helpText() {
     text += "  and for the electrokinetic model\n";
     text += std::string("  Model             ") + model::electrokineticModelNames() +
             ", or empty for --model's\n";
-    return text + "  Sample            a free label, copied to the output\n" +
-           "Column names ignore case and may carry their unit in parentheses,\n" +
-           "\"IonicStrength (M)\" (another unit is refused); other columns are copied\n" +
-           "to the output. A column left out, or an empty field, keeps the\n" + "start-up value (" +
+    return text + "  Sample            a free label, copied to the output\n" + kHelpHeaders +
+           "A condition left out, or an empty field, keeps the start-up value\n(" +
            start(Quantity::Temperature) + " C, " + start(Quantity::IonicStrength) + " M, " +
            start(Quantity::Dielectric) + ", " + start(Quantity::StokesRadius) + " nm, " +
            start(Quantity::SaltIonRadius) + " nm, " + start(Quantity::Viscosity) +
-           " cP, E calculated\nfrom " + start(Quantity::Current) + " mA, " +
+           " cP, E calculated from " + start(Quantity::Current) + " mA,\n" +
            start(Quantity::Conductivity) + " mS/cm and " + start(Quantity::XSection) +
-           " cm^2, Sigma " + start(Quantity::Sigma) + " entered). A value\n" +
+           " cm^2), which one line on standard error names. A file\n"
+           "without any of Sigma, Mobility, Valence and EffectiveValence is refused,\n"
+           "and a row that leaves them empty reports an error. A value\n" +
            withSequenceOptions(kHelpEnd);
 }
 
@@ -291,6 +309,7 @@ int run(const Arguments& args) {
     }
     if (args.datDir)
         out.datDir = *args.datDir;
+    out.notice = [](const std::string& line) { std::cerr << "quorvin-batch: " << line << "\n"; };
     out.monteCarlo = args.monteCarlo;
     if (sequence)
         out.sequence = &*sequence;

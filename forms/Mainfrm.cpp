@@ -22,6 +22,7 @@
 #include "model/Electrostatics.h"
 #include "model/FieldTable.h"
 #include "model/GeCurve.h"
+#include "model/InputRule.h"
 #include "model/Recalculate.h"
 #include "model/Sampling.h"
 #include "platform/Application.h"
@@ -605,42 +606,63 @@ std::optional<std::string> TOpeningForm::EnterRow(const std::vector<model::Entry
 
 void TOpeningForm::SaveSample1Click(platform::MenuItem&) {
     using model::Quantity;
+    // Each input once, as its field shows it, so that opening the file
+    // enters the same sample with the same choices.
     std::vector<Quantity> inputs = {Quantity::IonicStrength, Quantity::Temperature,
                                     Quantity::StokesRadius, Quantity::SaltIonRadius};
     if (!SolventWater) {
         inputs.push_back(Quantity::Dielectric);
         inputs.push_back(Quantity::Viscosity);
     }
-    // E as its field shows it: at start-up it is not the one that the
-    // current, conductivity and cross-section fields would give.
-    inputs.push_back(Quantity::EField);
+    // E calculated stays calculated: from the current, conductivity and
+    // cross-section when they give the E the field shows; left out while
+    // all four are the start-up ones (which do not agree), so that opening
+    // the file keeps them as they are; otherwise E as its field shows it.
+    std::vector<model::Entry> current;
+    for (Quantity q : model::kFieldFromCurrent)
+        current.push_back({q, m_fields.text(*model::quantityInfo(q).field)});
+    const model::Sample startUp = model::startUpSample();
+    model::Sample fromCurrent = startUp;
+    const bool asAtStartUp =
+        std::all_of(current.begin(), current.end(),
+                    [&](const model::Entry& e) {
+                        return startUp.fields.text(*model::quantityInfo(e.quantity).field) ==
+                               e.text;
+                    }) &&
+        startUp.fields.text(FieldId::ETxt) == m_fields.text(FieldId::ETxt);
+    if (!ECalculated || !asAtStartUp) {
+        if (ECalculated && !model::enterAll(fromCurrent, current, false) &&
+            fromCurrent.fields.text(FieldId::ETxt) == m_fields.text(FieldId::ETxt))
+            inputs.insert(inputs.end(), model::kFieldFromCurrent.begin(),
+                          model::kFieldFromCurrent.end());
+        else
+            inputs.push_back(Quantity::EField);
+    }
     // The one of the valence chain the window holds as entered.
     inputs.push_back(!ZCalculated        ? Quantity::Valence
                      : !ZstarCalculated  ? Quantity::EffectiveValence
                      : SigmaFromMobility ? Quantity::Mobility
                                          : Quantity::Sigma);
-    std::string header, values;
+    std::vector<std::string> header{"Sample"}, values{""};
     for (Quantity q : inputs) {
         const model::QuantityInfo& info = model::quantityInfo(q);
-        if (!header.empty()) {
-            header += ',';
-            values += ',';
-        }
-        header += info.name;
-        values += m_fields.text(*info.field);
+        header.push_back(info.name);
+        values.push_back(m_fields.text(*info.field));
     }
     if (SolventWater) {
-        header += ",Solvent";
-        values += ",water";
+        header.push_back("Solvent");
+        values.push_back("water");
+        header.push_back(model::quantityInfo(Quantity::RelativeViscosity).name);
+        values.push_back(platform::FloatToStr(RelativeViscosity));
     }
     if (Electrokinetic != model::ElectrokineticModel::Dhh) {
-        header += ",Model";
-        values += std::string(",") + model::electrokineticModelInfo(Electrokinetic).name;
+        header.push_back("Model");
+        values.push_back(model::electrokineticModelInfo(Electrokinetic).name);
     }
     if (!SaveSampleDialog1->Execute())
         return;
     series::Series sample;
-    std::istringstream text(header + "\n" + values + "\n");
+    std::istringstream text(series::csvRecord(header) + series::csvRecord(values));
     sample.read(text);
     sample.save(SaveSampleDialog1->FileName);
     platform::app().ShowInformation("The sample was saved to \"" + SaveSampleDialog1->FileName +

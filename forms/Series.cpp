@@ -157,7 +157,10 @@ platform::GridCell TSeriesFrm::cellAt(int row, int column) const {
         const std::size_t results = m_series.resultNames().size();
         if (r < m_series.rowCount() && result < results) {
             cell.text = m_series.resultText(r, result);
-            cell.tooltip = m_series.rowError(r);
+            // A result the file said otherwise is shown, not passed over.
+            cell.tooltip = m_series.resultNote(r, result);
+            if (cell.tooltip.empty())
+                cell.tooltip = m_series.rowError(r);
         } else if (r < m_charges.size() && m_charges[r]) {
             const RowCharge& c = *m_charges[r];
             const double values[] = {c.predicted, c.screened, c.bound};
@@ -172,6 +175,8 @@ platform::GridCell TSeriesFrm::cellAt(int row, int column) const {
     cell.tooltip = m_series.cellError(r, c);
     if (!cell.tooltip.empty())
         cell.background = kErrorColor;
+    else
+        cell.tooltip = m_series.cellNote(r, c);
     return cell;
 }
 
@@ -215,6 +220,18 @@ void TSeriesFrm::refresh() {
         Grid1->setShape(std::move(headers), static_cast<int>(m_series.rowCount()) + 1);
         Grid1->setCurrent(row, column);
     }
+    // The results' headers name the conditions that no column gives.
+    const std::string startUp = m_series.startUpNotice();
+    std::vector<std::string> tips(Grid1->headers().size());
+    for (std::size_t c = 0; c < m_series.columnCount() && c < tips.size(); ++c)
+        if (!m_series.column(c).unit.empty())
+            tips[c] = "In " + m_series.column(c).unit + ", entered converted to " +
+                      model::quantityInfo(m_series.column(c).quantity).logUnit;
+    if (!startUp.empty())
+        for (std::size_t c = m_series.columnCount(); c < tips.size(); ++c)
+            tips[c] = "Calculated with the start-up values of " + startUp +
+                      ": the series has no column for them";
+    Grid1->setHeaderTooltips(std::move(tips));
     Grid1->invalidate();
     setCaption((m_path.empty() ? std::string("Untitled") : fileName()) +
                (m_series.dirty() ? " *" : "") + " - Series");
@@ -242,6 +259,11 @@ void TSeriesFrm::updateStatus() {
             text = rowName(r) + ", " + m_series.headerText(c) + ": " + m_series.cellError(r, c);
         else if (!m_series.rowError(r).empty())
             text = rowName(r) + ": " + m_series.rowError(r);
+        else if (c >= m_series.columnCount() &&
+                 c - m_series.columnCount() < m_series.resultNames().size() &&
+                 !m_series.resultNote(r, c - m_series.columnCount()).empty())
+            text = rowName(r) + ", " + m_series.resultNames()[c - m_series.columnCount()] + ": " +
+                   m_series.resultNote(r, c - m_series.columnCount());
     }
     if (text.empty()) {
         std::size_t refused = 0;
@@ -250,6 +272,11 @@ void TSeriesFrm::updateStatus() {
         text = std::to_string(m_series.rowCount()) + " rows";
         if (refused)
             text += ", " + std::to_string(refused) + " without results";
+        if (const std::size_t d = m_series.resultDifferences())
+            text += ", " + std::to_string(d) + (d == 1 ? " result differs" : " results differ") +
+                    " from the file's";
+        if (const std::string startUp = m_series.startUpNotice(); !startUp.empty())
+            text += "; from the start-up values: " + startUp;
     }
     StatusLbl->setText(text);
 }

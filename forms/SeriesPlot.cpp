@@ -155,7 +155,8 @@ void TSeriesFrm::updatePlot() {
     BarsTxt->setText(u ? barChoices()[m_bars] : "none");
 
     platform::LineSeries points{"", platform::clBlue, {}, false, true};
-    const std::optional<series::Series::Values> y = m_series.yValues(model::quantityInfo(yq).name);
+    const std::optional<series::Series::Values> y =
+        m_series.yValues(series::resultColumnName(*model::quantityInfo(yq).field));
     const std::optional<series::Series::Values> x =
         columns.empty() ? std::nullopt : m_series.xValues(m_xColumn);
     std::optional<series::Series::Values> low, high, expanded;

@@ -24,6 +24,19 @@ void Grid::setShape(std::vector<std::string> headers, int rows) {
     notify(Property::Layout);
 }
 
+void Grid::setHeaderTooltips(std::vector<std::string> tooltips) {
+    if (tooltips == m_headerTooltips)
+        return;
+    m_headerTooltips = std::move(tooltips);
+    notify(Property::Content);
+}
+
+std::string Grid::headerTooltip(int column) const {
+    return column >= 0 && static_cast<std::size_t>(column) < m_headerTooltips.size()
+               ? m_headerTooltips[static_cast<std::size_t>(column)]
+               : std::string();
+}
+
 GridCell Grid::cell(int row, int column) const {
     if (!OnGetCell || row < 0 || row >= m_rows || column < 0 || column >= columnCount())
         return {};

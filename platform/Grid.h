@@ -42,6 +42,10 @@ class Grid : public Control {
     // The column headers (which set the column count) and the row count;
     // the current cell and the selection stay inside.
     void setShape(std::vector<std::string> headers, int rows);
+    // What a column header says when the pointer rests on it; empty for
+    // nothing. Set after setShape, one per column (missing ones are empty).
+    void setHeaderTooltips(std::vector<std::string> tooltips);
+    std::string headerTooltip(int column) const;
     // Cells changed: the peer asks again for those it shows.
     void invalidate() { notify(Property::Content); }
 
@@ -79,6 +83,7 @@ class Grid : public Control {
   private:
     void run(const std::function<void()>& action);
     std::vector<std::string> m_headers;
+    std::vector<std::string> m_headerTooltips;
     int m_rows = 0;
     int m_row = 0;
     int m_column = 0;

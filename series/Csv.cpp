@@ -2,6 +2,8 @@
 
 #include "series/Csv.h"
 
+#include "platform/base/NumberText.h"
+
 namespace series {
 
 namespace {
@@ -137,7 +139,7 @@ bool CsvReader::next(CsvRecord& record) {
                     c = get();
                 }
             }
-            record.fields.push_back(std::move(field));
+            record.fields.push_back(unprotected(std::move(field)));
             field.clear();
             if (c == separator)
                 continue;
@@ -148,7 +150,10 @@ bool CsvReader::next(CsvRecord& record) {
     }
 }
 
-std::string csvField(std::string_view text, char separator) {
+std::string csvField(std::string_view given, char separator) {
+    const std::string protectedText =
+        needsProtection(given, separator) ? "'" + std::string(given) : std::string();
+    const std::string_view text = protectedText.empty() ? given : protectedText;
     const bool quote = text.find_first_of("\"\r\n") != std::string_view::npos ||
                        text.find(separator) != std::string_view::npos ||
                        (!text.empty() && (text.front() == ' ' || text.back() == ' '));
@@ -203,11 +208,54 @@ std::string trimmed(std::string_view text) {
 
 HeaderName splitHeader(std::string_view header) {
     const std::string text = trimmed(header);
-    const std::size_t open = text.rfind('(');
-    if (text.empty() || text.back() != ')' || open == std::string::npos)
+    if (text.empty() || (text.back() != ')' && text.back() != ']'))
         return {text, std::nullopt};
-    return {trimmed(std::string_view(text).substr(0, open)),
-            trimmed(std::string_view(text).substr(open + 1, text.size() - open - 2))};
+    // The bracket that opens the last one, over any nested inside it:
+    // "Mobility (10^-4 cm^2/(V s))".
+    const char close = text.back();
+    const char open = close == ')' ? '(' : '[';
+    int depth = 0;
+    for (std::size_t i = text.size(); i-- > 0;) {
+        depth += text[i] == close ? 1 : text[i] == open ? -1 : 0;
+        if (depth == 0)
+            return {trimmed(std::string_view(text).substr(0, i)),
+                    trimmed(std::string_view(text).substr(i + 1, text.size() - i - 2))};
+    }
+    return {text, std::nullopt};
+}
+
+namespace {
+
+// A spreadsheet takes a cell that starts with one of these for a formula.
+bool formulaStart(char c) {
+    return c == '=' || c == '+' || c == '-' || c == '@' || c == '\t' || c == '\r';
+}
+
+// Text that starts with the quote a protected cell is given.
+bool quoteBeforeProtected(std::string_view text) {
+    return text.size() > 1 && text[0] == '\'' && (formulaStart(text[1]) || text[1] == '\'');
+}
+
+}  // namespace
+
+bool needsProtection(std::string_view text, char separator) {
+    if (text.empty() || !(formulaStart(text[0]) || quoteBeforeProtected(text)))
+        return false;
+    // A signed number stays a number.
+    if (text[0] == '+' || text[0] == '-') {
+        try {
+            platform::StrToFloat(programNumber(text, {separator, separator == ';' ? ',' : '.'}));
+            return false;
+        } catch (const std::exception&) {
+        }
+    }
+    return true;
+}
+
+std::string unprotected(std::string text) {
+    if (quoteBeforeProtected(text))
+        text.erase(0, 1);
+    return text;
 }
 
 }  // namespace series

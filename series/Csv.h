@@ -43,8 +43,8 @@ struct CsvRecord {
 // Reads separated records (RFC 4180) one at a time from a stream: fields in
 // double quotes may hold separators, line breaks and doubled quotes; records
 // end with CR LF, LF or CR. A UTF-8 byte order mark at the start and blank
-// lines are skipped. The dialect is told by the first line: ";" when it has
-// more semicolons than commas outside quotes, else ",".
+// lines are skipped; a protected text loses its quote (csvField). The dialect is told by the first
+// line: ";" when it has more semicolons than commas outside quotes, else ",".
 class CsvReader {
   public:
     explicit CsvReader(std::istream& in);
@@ -70,8 +70,18 @@ class CsvReader {
     Dialect m_dialect;
 };
 
-// One field as written into a record: quoted when it holds the separator, a
-// quote, a line break or leading or trailing spaces.
+// Spreadsheets run a cell that starts with "=", "+", "-", "@", a tab or a
+// CR as a formula. Such a text (but not a signed number) is written after a
+// single quote, as OWASP recommends, and so is a text that already starts
+// with a quote before one of these or another quote; the reader takes that
+// quote off again, so that every text reads back as it was.
+bool needsProtection(std::string_view text, char separator = ',');
+// A field as read: without the quote of a protected text.
+std::string unprotected(std::string text);
+
+// One field as written into a record: protected against formulas, and
+// quoted when it holds the separator, a quote, a line break or leading or
+// trailing spaces.
 std::string csvField(std::string_view text, char separator = ',');
 
 // Fields joined into one record with the dialect's line end (CR LF unless
@@ -86,8 +96,9 @@ std::string dialectNumber(std::string text, const Dialect& dialect);
 // The text without the spaces and tabs around it.
 std::string trimmed(std::string_view text);
 
-// A header "IonicStrength (M)": the name and the unit in parentheses at its
-// end, both trimmed; no unit when there are no parentheses.
+// A header "IonicStrength (M)": the name and the unit in parentheses or
+// brackets at its end (nested parentheses inside: "Mobility (10^-4
+// cm^2/(V s))"), both trimmed; no unit when there are none.
 struct HeaderName {
     std::string name;
     std::optional<std::string> unit;

@@ -132,16 +132,6 @@ analysis::Summary signedSummary(const analysis::Summary& s, int sign) {
 
 }  // namespace
 
-std::optional<std::string> unitError(model::Quantity q, const std::string& unit) {
-    const model::QuantityInfo& info = model::quantityInfo(q);
-    if (unit == info.unit || unit == info.logUnit)
-        return std::nullopt;
-    if (!*info.unit)
-        return std::string(info.name) + " has no unit, but the header gives " +
-               quotedForMessage(unit);
-    return std::string(info.name) + " is in " + info.logUnit + ", not " + quotedForMessage(unit);
-}
-
 std::optional<std::string> inputUncertainty(analysis::Input input, const std::string& columnName,
                                             const std::string* sd, const std::string* dist,
                                             analysis::InputUncertainty& out) {

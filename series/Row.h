@@ -10,30 +10,22 @@
 #include "analysis/Uncertainty.h"
 #include "model/Quantities.h"
 #include "model/Sample.h"
+#include "series/Headers.h"
 
 namespace series {
 
-// The result columns of a series and of quorvin-batch's output: the value
-// fields whose texts they hold, each named after its quantity.
+// The result columns of a series and of quorvin-batch's output, named by
+// resultColumnName().
 struct ResultColumn {
     model::FieldId field;
-    const char* name() const { return model::quantityInfo(model::quantityOf(field)).name; }
+    std::string name() const { return resultColumnName(field); }
 };
-inline constexpr std::array<ResultColumn, 13> kResultColumns{{
-    {model::FieldId::ATxt},
-    {model::FieldId::KTxt},
-    {model::FieldId::KaTxt},
-    {model::FieldId::HTxt},
-    {model::FieldId::DHHTxt},
-    {model::FieldId::ETxt},
-    {model::FieldId::SigTxt},
-    {model::FieldId::MuTxt},
-    {model::FieldId::ZstarTxt},
-    {model::FieldId::ZTxt},
-    {model::FieldId::WTxt},
-    {model::FieldId::VTxt},
-    {model::FieldId::DTxt},
-}};
+inline constexpr std::array<ResultColumn, kResultFields.size()> kResultColumns = [] {
+    std::array<ResultColumn, kResultFields.size()> c{};
+    for (std::size_t i = 0; i < c.size(); ++i)
+        c[i].field = kResultFields[i];
+    return c;
+}();
 
 // Sigma and the mobility may be negative in a series (migration toward the
 // anode): the main window's limits mirrored, and zero.
@@ -70,11 +62,6 @@ struct RowResult {
 // m: the electrokinetic model the window uses for the row.
 RowResult evaluateRow(const std::vector<model::Entry>& entries, bool water,
                       model::ElectrokineticModel m = model::ElectrokineticModel::Dhh);
-
-// Why a header's unit does not suit q, or nothing when it is q's own (in
-// the program's letters or the log's plain ones): a value in other units
-// would be taken silently as a wrong one.
-std::optional<std::string> unitError(model::Quantity q, const std::string& unit);
 
 // The standard uncertainty and distribution of input from the texts of its
 // SD and Dist columns (each may be missing), or why they are refused. The

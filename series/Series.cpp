@@ -10,6 +10,7 @@
 #include <sstream>
 #include <utility>
 
+#include "model/InputRule.h"
 #include "platform/base/AtomicFile.h"
 #include "platform/base/Exception.h"
 #include "platform/base/NumberText.h"
@@ -36,14 +37,6 @@ void readSettings(const CsvRecord& record,
     }
 }
 
-// Beside the results of quorvin-batch, with SD columns: u of z by the GUM,
-// U = 2u, and the Monte Carlo 95 % interval; the same for z*.
-constexpr const char* kUncertaintyNames[] = {
-    "ValenceGumU",         "ValenceExpandedU",     "ValenceLow",
-    "ValenceHigh",         "EffectiveValenceGumU", "EffectiveValenceExpandedU",
-    "EffectiveValenceLow", "EffectiveValenceHigh",
-};
-
 bool sameName(std::string_view a, std::string_view b) {
     return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
                return std::tolower(static_cast<unsigned char>(x)) ==
@@ -58,26 +51,36 @@ std::optional<analysis::Input> inputOf(model::Quantity q) {
     return std::nullopt;
 }
 
-// An input column of the table of quantities named name, or its SD or Dist.
-std::optional<SeriesColumn> quantityColumn(std::string_view name) {
-    const auto input = [](std::string_view n) -> std::optional<model::Quantity> {
-        const std::optional<model::Quantity> q = model::quantityByName(n);
-        if (q && model::quantityInfo(*q).column)
-            return q;
-        return std::nullopt;
-    };
-    if (const auto q = input(name))
-        return SeriesColumn{{}, ColumnKind::Input, *q};
-    for (const auto& [suffix, kind] : {std::pair{std::string_view("SD"), ColumnKind::SD},
-                                       std::pair{std::string_view("Dist"), ColumnKind::Dist}}) {
-        if (name.size() <= suffix.size() ||
-            !sameName(name.substr(name.size() - suffix.size()), suffix))
-            continue;
-        const auto q = input(name.substr(0, name.size() - suffix.size()));
-        if (q && inputOf(*q))
-            return SeriesColumn{{}, kind, *q};
+// A column as a header names it; a result, an uncertainty result and Error
+// are read as text (the caller refuses them where they cannot stand).
+SeriesColumn columnOf(const std::string& text, const Header& h) {
+    SeriesColumn col{text, ColumnKind::Text, {}};
+    switch (h.role) {
+        case HeaderRole::Input:
+            col.kind = ColumnKind::Input;
+            break;
+        case HeaderRole::SD:
+            col.kind = ColumnKind::SD;
+            break;
+        case HeaderRole::Dist:
+            col.kind = ColumnKind::Dist;
+            break;
+        case HeaderRole::Solvent:
+            col.kind = ColumnKind::Solvent;
+            return col;
+        case HeaderRole::Model:
+            col.kind = ColumnKind::Model;
+            return col;
+        default:
+            return col;
     }
-    return std::nullopt;
+    col.quantity = h.quantity;
+    if (h.converted()) {
+        col.unit = h.unit;
+        col.multiply = h.multiply;
+        col.divide = h.divide;
+    }
+    return col;
 }
 
 std::optional<double> number(const std::string& text, const Dialect& dialect) {
@@ -100,7 +103,8 @@ std::string Series::headerText(std::size_t c) const {
         return col.header;
     const model::QuantityInfo& info = model::quantityInfo(col.quantity);
     std::string text = std::string(info.name) + (col.kind == ColumnKind::SD ? "SD" : "");
-    return *info.unit ? text + " (" + info.unit + ")" : text;
+    const std::string unit = col.unit.empty() ? info.unit : col.unit;
+    return unit.empty() ? text : text + " (" + unit + ")";
 }
 
 const std::string& Series::cellText(std::size_t row, std::size_t c) const {
@@ -125,7 +129,8 @@ std::vector<std::string> Series::resultNames() const {
     for (const ResultColumn& r : kResultColumns)
         names.push_back(r.name());
     if (hasUncertainty())
-        names.insert(names.end(), std::begin(kUncertaintyNames), std::end(kUncertaintyNames));
+        names.insert(names.end(), std::begin(kSeriesUncertaintyNames),
+                     std::end(kSeriesUncertaintyNames));
     return names;
 }
 
@@ -175,7 +180,7 @@ Series::RowEntries Series::rowEntries(std::size_t row) const {
         if (text.empty())
             continue;
         if (m_columns[c].kind == ColumnKind::Input)
-            out.entries.push_back({m_columns[c].quantity, programNumber(text, m_dialect)});
+            out.entries.push_back({m_columns[c].quantity, programText(r, c)});
         else if (m_columns[c].kind == ColumnKind::Solvent)
             out.water = sameName(text, "water");
         else if (m_columns[c].kind == ColumnKind::Model)
@@ -187,22 +192,85 @@ Series::RowEntries Series::rowEntries(std::size_t row) const {
 // ------------------------------------------------------------ evaluation
 
 SeriesColumn Series::classify(const std::string& header, std::size_t except) const {
-    SeriesColumn col{header, ColumnKind::Text, {}};
-    const HeaderName name = splitHeader(header);
-    if (sameName(name.name, "Solvent")) {
-        col.kind = ColumnKind::Solvent;
-    } else if (sameName(name.name, "Model")) {
-        col.kind = ColumnKind::Model;
-    } else if (const std::optional<SeriesColumn> q = quantityColumn(name.name)) {
-        col.kind = q->kind;
-        col.quantity = q->quantity;
-    }
+    const HeaderReading read = readHeader(header);
+    SeriesColumn col = columnOf(header, read.header);
+    if (!read.refusal.empty())
+        col = SeriesColumn{header, ColumnKind::Text, {}};
     // A second column of the same input is kept as text: one value per row.
     for (std::size_t c = 0; c < m_columns.size(); ++c)
         if (c != except && col.kind != ColumnKind::Text && m_columns[c].kind == col.kind &&
             m_columns[c].quantity == col.quantity)
             col.kind = ColumnKind::Text;
     return col;
+}
+
+SeriesColumn Series::checkedColumn(const std::string& header, std::size_t except) const {
+    const HeaderReading read = readHeader(header);
+    if (!read.refusal.empty())
+        throw InputError("The column " + read.refusal);
+    const HeaderRole role = read.header.role;
+    if (role == HeaderRole::Result || role == HeaderRole::Uncertainty || role == HeaderRole::Error)
+        throw InputError("The column " + quotedForMessage(trimmed(header)) +
+                         " is the name of a result, which the series calculates");
+    SeriesColumn col = classify(header, except);
+    if (col.kind == ColumnKind::Text && role != HeaderRole::Text && role != HeaderRole::Sample)
+        throw InputError("The column " + quotedForMessage(trimmed(header)) +
+                         " is there already: a row holds one value of each input");
+    return col;
+}
+
+std::string Series::programText(const Row& row, std::size_t c) const {
+    const SeriesColumn& col = m_columns[c];
+    const std::string text = programNumber(trimmed(row.cells[c].text), m_dialect);
+    if (col.multiply == 1 && col.divide == 1)
+        return text;
+    Header h;
+    h.multiply = col.multiply;
+    h.divide = col.divide;
+    return programUnitText(text, h);
+}
+
+std::vector<model::Quantity> Series::startUpConditions() const {
+    std::vector<model::Quantity> given;
+    bool solvent = false;
+    for (const SeriesColumn& c : m_columns) {
+        if (c.kind == ColumnKind::Input)
+            given.push_back(c.quantity);
+        solvent = solvent || c.kind == ColumnKind::Solvent;
+    }
+    return model::startUpConditions(given, solvent);
+}
+
+std::string Series::startUpNotice() const {
+    return startUpText(startUpConditions());
+}
+
+std::string Series::cellNote(std::size_t row, std::size_t c) const {
+    const Row& r = m_rows.at(row);
+    const SeriesColumn& col = m_columns.at(c);
+    if (col.kind != ColumnKind::Input || r.results.empty() || !trimmed(r.cells[c].text).empty())
+        return {};
+    return "Empty: the row takes the start-up value " + startUpText({col.quantity});
+}
+
+std::string Series::resultNote(std::size_t row, std::size_t result) const {
+    const Row& r = m_rows.at(row);
+    if (result >= r.fileResults.size() || r.fileResults[result].empty())
+        return {};
+    const std::string said = programNumber(trimmed(r.fileResults[result]), m_dialect);
+    const std::string now = resultText(row, result);
+    if (said == now)
+        return {};
+    return "The file says " + quotedForMessage(r.fileResults[result]) +
+           "; calculated: " + (now.empty() ? std::string("none") : now);
+}
+
+std::size_t Series::resultDifferences() const {
+    std::size_t n = 0;
+    for (std::size_t r = 0; r < m_rows.size(); ++r)
+        for (std::size_t i = 0; i < m_rows[r].fileResults.size(); ++i)
+            n += !resultNote(r, i).empty();
+    return n;
 }
 
 // A row without any text has no results.
@@ -233,7 +301,7 @@ void Series::evaluate(Row& row) const {
     std::array<UncertaintyTexts, model::kQuantityCount> uncertainty{};
     for (std::size_t c = 0; c < m_columns.size(); ++c) {
         const SeriesColumn& col = m_columns[c];
-        texts[c] = programNumber(trimmed(row.cells[c].text), m_dialect);
+        texts[c] = programText(row, c);
         if (texts[c].empty() || col.kind == ColumnKind::Text)
             continue;
         std::string& error = row.cells[c].error;
@@ -272,29 +340,31 @@ void Series::evaluate(Row& row) const {
         refused = refused || !error.empty();
     }
     // The window holds one of the valence chain and one way to E; a row that
-    // gives two would silently lose one.
-    using Q = model::Quantity;
-    const std::vector<std::vector<Q>> exclusive = {
-        {Q::Sigma, Q::Mobility, Q::Valence, Q::EffectiveValence},
-        {Q::EField, Q::Current},
-        {Q::EField, Q::Conductivity},
-        {Q::EField, Q::XSection},
-    };
-    for (const std::vector<Q>& group : exclusive) {
-        std::optional<std::size_t> first;
-        for (std::size_t i = 0; i < entries.size(); ++i) {
-            if (std::find(group.begin(), group.end(), entries[i].quantity) == group.end())
-                continue;
-            if (!first) {
-                first = i;
-            } else if (row.cells[entryColumns[i]].error.empty()) {
-                row.cells[entryColumns[i]].error =
-                    std::string(model::quantityInfo(entries[i].quantity).name) +
-                    " cannot be given with " + model::quantityInfo(entries[*first].quantity).name +
-                    " in the same row";
-                refused = true;
-            }
-        }
+    // gives two would silently lose one, and one with a part of the current's
+    // three would take the rest from the start-up values.
+    std::vector<model::Quantity> given;
+    for (const model::Entry& e : entries)
+        given.push_back(e.quantity);
+    if (const std::optional<model::InputConflict> conflict = model::inputConflict(given)) {
+        const auto at = std::find(given.begin(), given.end(), conflict->second);
+        const std::string first = model::quantityInfo(conflict->first).name;
+        const std::string second = model::quantityInfo(conflict->second).name;
+        if (at == given.end())
+            row.error =
+                "this row gives " + first + " but not " + second + ": " + conflict->reason();
+        else if (std::string& e = row.cells[entryColumns[at - given.begin()]].error; e.empty())
+            e = second + " cannot be given with " + first + " in the same row";
+        return;
+    }
+    if (std::none_of(given.begin(), given.end(), [](model::Quantity q) {
+            return std::find(model::kValenceChain.begin(), model::kValenceChain.end(), q) !=
+                   model::kValenceChain.end();
+        })) {
+        row.error =
+            "the row gives none of Sigma, Mobility, Valence and EffectiveValence, "
+            "and is not calculated from the start-up Sigma " +
+            std::string(model::quantityInfo(model::Quantity::Sigma).startText);
+        return;
     }
     const bool withUncertainty = hasUncertainty();
     analysis::Uncertainties u{};
@@ -347,7 +417,7 @@ void Series::evaluate(Row& row) const {
 // The 95 % intervals of z and z* into their columns, after u and U.
 void Series::putInterval(Row& row, const analysis::MonteCarloResult& r) {
     const std::size_t valence = kResultColumns.size() + 2;
-    const std::size_t effective = valence + std::size(kUncertaintyNames) / 2;
+    const std::size_t effective = valence + std::size(kSeriesUncertaintyNames) / 2;
     row.results.at(valence) = analysis::significantText(r.valence.low);
     row.results.at(valence + 1) = analysis::significantText(r.valence.high);
     row.results.at(effective) = analysis::significantText(r.effectiveValence.low);
@@ -399,6 +469,7 @@ Series::Edit Series::apply(Edit edit) {
                 std::string old = std::exchange(row.cells.at(e.column).text, e.text);
                 // A text cell counts only for whether the row is blank.
                 if (m_columns[e.column].kind != ColumnKind::Text || wasBlank != blank(row)) {
+                    row.fileResults.clear();  // they held the row before the edit
                     evaluate(row);
                     ++m_revision;
                 }
@@ -521,7 +592,7 @@ void Series::moveRow(std::size_t from, std::size_t to) {
 }
 
 void Series::addColumn(std::size_t at, const std::string& header) {
-    run({InsertColumn{std::min(at, m_columns.size()), classify(header, kNone), {}}});
+    run({InsertColumn{std::min(at, m_columns.size()), checkedColumn(header, kNone), {}}});
 }
 
 void Series::deleteColumn(std::size_t c) {
@@ -535,8 +606,10 @@ void Series::moveColumn(std::size_t from, std::size_t to) {
 }
 
 void Series::renameColumn(std::size_t c, const std::string& header) {
-    if (m_columns.at(c).header != header)
-        run({RenameColumn{c, header}});
+    if (m_columns.at(c).header == header)
+        return;
+    checkedColumn(header, c);
+    run({RenameColumn{c, header}});
 }
 
 void Series::setSettings(const Settings& settings) {
@@ -587,40 +660,26 @@ void Series::read(std::istream& in) {
         throw InputError("line 1: the input is empty; it needs a header row naming the columns");
     Series read;
     read.m_monteCarlo = m_monteCarlo;
-    // The results a file holds, from ClosestApproach to Error, are evaluated
-    // again, never read.
+    // The results a file holds are evaluated again and compared, never
+    // taken as inputs.
+    const std::vector<Header> headers = readHeaderRow(record);
     std::vector<bool> kept;
     std::vector<std::pair<std::size_t, std::string>> settingColumns;
-    bool inResults = false;
-    for (std::size_t i = 0; i < record.fields.size(); ++i) {
-        if (std::optional<std::string> key = settingKey(record.fields[i])) {
-            kept.push_back(false);
+    for (std::size_t i = 0; i < headers.size(); ++i) {
+        const HeaderRole role = headers[i].role;
+        if (role == HeaderRole::Setting) {
+            std::optional<std::string> key = settingKey(record.fields[i]);
             for (const auto& [at, other] : settingColumns)
                 if (other == *key)
                     throw InputError("line " + std::to_string(record.line) + ", column " +
                                      std::to_string(i + 1) + ": the setting " + *key +
                                      " appears twice");
             settingColumns.emplace_back(i, std::move(*key));
-            continue;
         }
-        const HeaderName name = splitHeader(record.fields[i]);
-        const bool resultStart = sameName(name.name, kResultColumns[0].name());
-        const bool resultEnd = inResults && sameName(name.name, "Error");
-        inResults = inResults || resultStart;
-        kept.push_back(!inResults);
-        if (resultEnd)
-            inResults = false;
-        if (!kept.back())
-            continue;
-        const std::string where =
-            "line " + std::to_string(record.line) + ", column " + std::to_string(i + 1);
-        SeriesColumn col = read.classify(record.fields[i], kNone);
-        if (col.kind == ColumnKind::Text && quantityColumn(name.name))
-            throw InputError(where + ": the column " + name.name + " appears twice");
-        if (name.unit && (col.kind == ColumnKind::Input || col.kind == ColumnKind::SD))
-            if (auto e = unitError(col.quantity, *name.unit))
-                throw InputError(where + ": " + *e);
-        read.m_columns.push_back(std::move(col));
+        kept.push_back(role != HeaderRole::Result && role != HeaderRole::Uncertainty &&
+                       role != HeaderRole::Error && role != HeaderRole::Setting);
+        if (kept.back())
+            read.m_columns.push_back(columnOf(record.fields[i], headers[i]));
     }
     while (reader.next(record)) {
         if (record.fields.size() != kept.size())
@@ -629,9 +688,14 @@ void Series::read(std::istream& in) {
                              std::to_string(kept.size()));
         readSettings(record, settingColumns, read.m_rows.empty(), read.m_settings);
         Row row;
-        for (std::size_t i = 0; i < kept.size(); ++i)
-            if (kept[i])
+        for (std::size_t i = 0; i < kept.size(); ++i) {
+            if (kept[i]) {
                 row.cells.push_back({std::move(record.fields[i]), {}});
+            } else if (headers[i].role == HeaderRole::Result) {
+                row.fileResults.resize(kResultColumns.size());
+                row.fileResults[headers[i].result] = std::move(record.fields[i]);
+            }
+        }
         read.m_rows.push_back(std::move(row));
     }
     // The row that only carries the settings of a series without rows.

@@ -29,6 +29,11 @@ struct SeriesColumn {
     std::string header;  // as in the file or as typed
     ColumnKind kind = ColumnKind::Text;
     model::Quantity quantity{};  // for Input, SD and Dist
+    // An Input's or SD's unit when it is converted (mM): the cells keep the
+    // file's numbers, and enter the row times multiply / divide.
+    std::string unit;
+    double multiply = 1;
+    double divide = 1;
 };
 
 // A series of samples: a table of cell texts as typed, with each row
@@ -54,12 +59,27 @@ class Series {
     // otherwise.
     const std::string& rowError(std::size_t row) const;
 
+    // What an empty input cell of a row with results stands for ("empty:
+    // the start-up value Temperature 20.0 °C"); empty otherwise.
+    std::string cellNote(std::size_t row, std::size_t c) const;
+    // The conditions every row takes from the start-up values because the
+    // series has no column for them, and the same in words for a status line
+    // ("Temperature 20.0 °C, ..."); empty when there are none.
+    std::vector<model::Quantity> startUpConditions() const;
+    std::string startUpNotice() const;
+
     // --- the results of the last evaluation
     // The result columns: those of quorvin-batch, and with SD columns the
     // uncertainty of z and z*.
     std::vector<std::string> resultNames() const;
     // Empty for a row without results.
     std::string resultText(std::size_t row, std::size_t result) const;
+    // Where a file opened held another text for a result of a row than the
+    // one evaluated again: "the file says 15.85; calculated: 15.86"; empty
+    // otherwise, and once the row's inputs are edited.
+    std::string resultNote(std::size_t row, std::size_t result) const;
+    // The number of results that differ so, over the series.
+    std::size_t resultDifferences() const;
     // The Monte Carlo run of rows with SD columns; none leaves it out (the
     // GUM's u and U still come).
     void setMonteCarlo(std::optional<analysis::MonteCarloOptions> options);
@@ -100,6 +120,8 @@ class Series {
     void insertRows(std::size_t at, std::size_t count);
     void deleteRows(std::size_t at, std::size_t count);
     void moveRow(std::size_t from, std::size_t to);
+    // A header that readHeader refuses, names a result or a second column
+    // of the same input throws InputError and changes nothing.
     void addColumn(std::size_t at, const std::string& header);
     void deleteColumn(std::size_t c);
     void moveColumn(std::size_t from, std::size_t to);
@@ -125,8 +147,9 @@ class Series {
     // recovered after a crash).
     void markUnsaved() { m_clean = kUnsaved; }
     const Dialect& dialect() const { return m_dialect; }
-    // Replaces the series with a file's (its result columns are evaluated
-    // again, never read); a file that cannot be read throws InputError with
+    // Replaces the series with a file's: its result columns (as Quorvin
+    // names them, series/Headers.h) are evaluated again and compared with
+    // what the file says (resultNote); a file that cannot be read throws InputError with
     // the line and column, or platform::Exception, and changes nothing.
     void open(const std::filesystem::path& path);
     void read(std::istream& in);
@@ -146,7 +169,10 @@ class Series {
         std::vector<Cell> cells;
         std::string error;
         std::vector<std::string> results;  // empty without results
-        std::optional<RowDraws> draws;     // with SD columns and results
+        // What the file opened said for the results, by index; empty where
+        // it had no such column, and after an edit of the inputs.
+        std::vector<std::string> fileResults;
+        std::optional<RowDraws> draws;  // with SD columns and results
     };
     struct SetCell {
         std::size_t row, column;
@@ -193,6 +219,9 @@ class Series {
     static void putInterval(Row& row, const analysis::MonteCarloResult& r);
     void evaluateAll();
     SeriesColumn classify(const std::string& header, std::size_t except) const;
+    // What a column that header names would be, or why it is refused.
+    SeriesColumn checkedColumn(const std::string& header, std::size_t except) const;
+    std::string programText(const Row& row, std::size_t c) const;
     bool hasUncertainty() const;
     Row emptyRow() const;
 

@@ -48,8 +48,12 @@ class GridModel : public QAbstractTableModel {
     }
 
     QVariant headerData(int section, Qt::Orientation o, int role) const override {
-        if (!grid || role != Qt::DisplayRole)
+        if (!grid || (role != Qt::DisplayRole && role != Qt::ToolTipRole))
             return {};
+        if (role == Qt::ToolTipRole) {
+            const std::string tip = o == Qt::Horizontal ? grid->headerTooltip(section) : "";
+            return tip.empty() ? QVariant() : QVariant(qs(tip));
+        }
         if (o == Qt::Vertical)
             return section + 1;
         return section < grid->columnCount() ? qs(grid->headers()[section]) : QVariant();
@@ -96,6 +100,8 @@ class GridModel : public QAbstractTableModel {
     void refresh() {
         if (rows > 0 && columns > 0)
             emit dataChanged(index(0, 0), index(rows - 1, columns - 1));
+        if (columns > 0)
+            emit headerDataChanged(Qt::Horizontal, 0, columns - 1);
     }
 };
 

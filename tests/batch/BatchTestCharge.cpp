@@ -94,7 +94,7 @@ TEST_F(BatchSequence, ChargeColumnsAgreeWithEmbossAndBiopython) {
             << line;
         EXPECT_NEAR(platform::StrToFloat(field("IsoelectricPoint")), platform::StrToFloat(pI), 1e-3)
             << line;
-        const double z = platform::StrToFloat(field("Valence"));
+        const double z = platform::StrToFloat(field("ValenceResult"));
         EXPECT_NEAR(platform::StrToFloat(field("BoundCharge")),
                     z - platform::StrToFloat(field("ScreenedCharge")), 0.0052)  // z to 0.01
             << line;

@@ -111,7 +111,7 @@ TEST(BatchUncertainty, RefusedRowsAndTheSeed) {
     }
     EXPECT_EQ(out[0].at("UncertaintyRejected"), "0");
 
-    EXPECT_EQ(runBatch("Valence,TemperatureSD\n10,0.5\n").at(0).at("Error"),
+    EXPECT_EQ(runBatch("Valence,Temperature,TemperatureSD\n10,25,0.5\n").at(0).at("Error"),
               "the uncertainty needs a measured Sigma or Mobility, but this row enters Valence or "
               "EffectiveValence");
 

@@ -14,6 +14,7 @@
 #include <QPushButton>
 #include <QTableView>
 #include <QTextEdit>
+#include <fstream>
 
 #include <algorithm>
 #include <set>
@@ -1118,6 +1119,54 @@ TEST_F(EndToEnd, SaltSeriesFromTheCommandLine) {
             expectDialog("SaveSeries", [](Dialog& d) { d.click("NoBtn"); });
             menu(window, "Close1");
             EXPECT_FALSE(window->isVisible());
+        },
+        file.string());
+}
+
+}  // namespace
+
+namespace {
+
+// A spreadsheet's file with the mobility's unit in its header, in the ";"
+// dialect with decimal commas and a byte order mark: the window shows the
+// file's z (that of 1.31 at 0.050 M), not the start-up Sigma's, names the
+// conditions left to the start-up values, and reads its own save back.
+TEST_F(EndToEnd, MobilityWithItsUnitOpensWithTheFilesZ) {
+    const std::filesystem::path file = m_dir / "lysozyme.csv";
+    std::ofstream(file, std::ios::binary)
+        << "\xEF\xBB\xBFSample;IonicStrength [mM];Temperature (\xC2\xB0"
+           "C);Stokes radius (nm);Mobility (10^-4 cm^2/(V s))\r\n"
+           "A;50;25;3,5;1,31\r\n"
+           "B;100;25;3,5;1,12\r\n";
+    runProgram(
+        [&] {
+            ASSERT_FALSE(forms::OpeningForm->seriesWindows().empty());
+            forms::TSeriesFrm& series = *forms::OpeningForm->seriesWindows().front();
+            QWidget* window = windowOf(&series);
+            ASSERT_TRUE(window && window->isVisible());
+            auto* view = e2e::find<QTableView>(window, "Grid1");
+            ASSERT_NE(view, nullptr);
+            int z = -1;
+            for (int c = 0; c < view->model()->columnCount(); ++c)
+                if (view->model()->headerData(c, Qt::Horizontal).toString() == "ValenceResult")
+                    z = c;
+            ASSERT_GE(z, 0);
+            EXPECT_EQ(view->model()->index(0, z).data().toString().toStdString(), "18.27");
+            const std::string tip = view->model()
+                                        ->headerData(z, Qt::Horizontal, Qt::ToolTipRole)
+                                        .toString()
+                                        .toStdString();
+            EXPECT_NE(tip.find("SaltIonRadius 0.127 nm"), std::string::npos) << tip;
+            const std::string status = series.StatusLbl->text();
+            EXPECT_NE(status.find("from the start-up values: Dielectric 78"), std::string::npos)
+                << status;
+            screenshot(window, "series-units");
+            std::ofstream(m_dir / "again.csv", std::ios::binary) << series.document().text();
+            series::Series again;
+            again.open(m_dir / "again.csv");
+            EXPECT_EQ(again.resultText(0, 9), "18.27");
+            EXPECT_EQ(again.resultDifferences(), 0u);
+            menu(window, "Close1");
         },
         file.string());
 }

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <random>
 #include <sstream>
 #include <string>
 
@@ -75,15 +76,15 @@ TEST_F(SeriesWindow, TypedPastedEditedAndUndone) {
     w.Grid1->userKeyDown('V', true);
     ASSERT_EQ(w.document().rowCount(), 3u);
     EXPECT_EQ(w.Grid1->rowCount(), 4) << "an empty row to type a new one into";
-    const std::string z = text(w, 1, "Valence");
+    const std::string z = text(w, 1, "ValenceResult");
     EXPECT_FALSE(z.empty());
     EXPECT_EQ(w.caption(), "Untitled * - Series");
 
     w.Grid1->userEdit(1, column(w, "Mobility"), "2.62");
-    EXPECT_NE(text(w, 1, "Valence"), z);
+    EXPECT_NE(text(w, 1, "ValenceResult"), z);
     w.Undo1->userClick(&w);
     EXPECT_EQ(text(w, 1, "Mobility"), "1.31");
-    EXPECT_EQ(text(w, 1, "Valence"), z);
+    EXPECT_EQ(text(w, 1, "ValenceResult"), z);
     w.Redo1->userClick(&w);
     EXPECT_EQ(text(w, 1, "Mobility"), "2.62");
 }
@@ -96,10 +97,10 @@ TEST_F(SeriesWindow, BadCellIsRedWithItsReason) {
     const platform::GridCell bad = w.Grid1->cell(3, ionic);
     EXPECT_EQ(bad.background, clRed);
     EXPECT_NE(bad.tooltip.find("IonicStrength"), std::string::npos) << bad.tooltip;
-    EXPECT_TRUE(text(w, 3, "Valence").empty());
-    EXPECT_FALSE(text(w, 2, "Valence").empty());
-    EXPECT_EQ(w.Grid1->cell(2, column(w, "Valence")).background, clYellow);
-    EXPECT_TRUE(w.Grid1->cell(2, column(w, "Valence")).readOnly);
+    EXPECT_TRUE(text(w, 3, "ValenceResult").empty());
+    EXPECT_FALSE(text(w, 2, "ValenceResult").empty());
+    EXPECT_EQ(w.Grid1->cell(2, column(w, "ValenceResult")).background, clYellow);
+    EXPECT_TRUE(w.Grid1->cell(2, column(w, "ValenceResult")).readOnly);
     w.Grid1->userSetCurrent(3, ionic);
     EXPECT_EQ(w.StatusLbl->text(), "Row 4, IonicStrength (M): " + bad.tooltip);
 }
@@ -117,7 +118,7 @@ TEST_F(SeriesWindow, PlotShowsRowsWithTheirErrorBars) {
     const platform::LineSeries& points = w.Chart1->series()[0];
     ASSERT_EQ(points.points.size(), 2u);
     EXPECT_DOUBLE_EQ(points.points[1].x, 0.05);
-    EXPECT_EQ(platform::FloatToStr(points.points[1].y), text(w, 1, "Valence"));
+    EXPECT_EQ(platform::FloatToStr(points.points[1].y), text(w, 1, "ValenceResult"));
     EXPECT_EQ(points.labels, (std::vector<std::string>{"A", "B"}));
     EXPECT_TRUE(points.errors.empty()) << "none until chosen";
 
@@ -142,7 +143,7 @@ TEST_F(SeriesWindow, SavesAndOpensBothDialects) {
     };
     for (const std::string& file : files) {
         TSeriesFrm& w = open(file, "in.csv");
-        const std::string z = text(w, 1, "Valence");
+        const std::string z = text(w, 1, "ValenceResult");
         w.Grid1->userEdit(0, 0, "first");
         EXPECT_EQ(w.caption(), "in.csv * - Series");
         backend.expectDialog<platform::SaveDialog>("TSaveDialog", [this](platform::SaveDialog& d) {
@@ -154,7 +155,7 @@ TEST_F(SeriesWindow, SavesAndOpensBothDialects) {
         w.Close();
         TSeriesFrm& again = *OpeningForm->OpenFile((dir() / "out.csv").string());
         EXPECT_EQ(text(again, 0, "Sample"), "first");
-        EXPECT_EQ(text(again, 1, "Valence"), z);
+        EXPECT_EQ(text(again, 1, "ValenceResult"), z);
         EXPECT_EQ(again.document().dialect().separator, file == kSalt ? ',' : ';');
         again.Close();
     }
@@ -163,7 +164,7 @@ TEST_F(SeriesWindow, SavesAndOpensBothDialects) {
 TEST_F(SeriesWindow, FailedOpenChangesNothingAndSaysWhere) {
     TSeriesFrm& w = open(kSalt);
     backend.expectDialog<platform::OpenDialog>("TOpenDialog", [this](platform::OpenDialog& d) {
-        d.FileName = write("bad.csv", "Sample,IonicStrength (mM)\nA,1\n");
+        d.FileName = write("bad.csv", "Sample,IonicStrength (mg)\nA,1\n");
         return true;
     });
     w.Open1->userClick(&w);
@@ -181,8 +182,8 @@ TEST_F(SeriesWindow, RowOpenedInTheMainWindowShowsTheRowsTexts) {
     const std::size_t logLines = forms::ReportFrm->document().paragraphs().size();
     w.Grid1->userSetCurrent(1, 0);
     w.OpenInMain1->userClick(&w);
-    EXPECT_EQ(OpeningForm->ZTxt->text(), text(w, 1, "Valence"));
-    EXPECT_EQ(OpeningForm->ZstarTxt->text(), text(w, 1, "EffectiveValence"));
+    EXPECT_EQ(OpeningForm->ZTxt->text(), text(w, 1, "ValenceResult"));
+    EXPECT_EQ(OpeningForm->ZstarTxt->text(), text(w, 1, "EffectiveValenceResult"));
     EXPECT_EQ(OpeningForm->KaTxt->text(), text(w, 1, "Ka"));
     EXPECT_EQ(OpeningForm->ITxt->text(), "0.050");
     EXPECT_GT(forms::ReportFrm->document().paragraphs().size(), logLines);
@@ -254,9 +255,9 @@ TEST_F(SeriesWindow, AttachedSequenceGivesEachRowItsPredictedCharge) {
     const double screened = platform::StrToFloat(text(w, 0, "ScreenedZ"));
     EXPECT_GT(predicted, screened) << "screening flattens a positive charge";
     EXPECT_GT(screened, 0);
-    EXPECT_EQ(
-        text(w, 0, "BoundCharge"),
-        platform::FormatFloat("0.00", platform::StrToFloat(text(w, 0, "Valence")) - screened));
+    EXPECT_EQ(text(w, 0, "BoundCharge"),
+              platform::FormatFloat("0.00",
+                                    platform::StrToFloat(text(w, 0, "ValenceResult")) - screened));
     EXPECT_LT(platform::StrToFloat(text(w, 2, "PredictedZ")), 0) << "above the pI";
 
     while (w.XTxt->text() != "pH")
@@ -338,3 +339,75 @@ TEST_F(SeriesWindow, MenuItemsFollowWhatTheyCanDo) {
 }
 
 }  // namespace
+
+// State: random samples entered in the main window, E entered or calculated,
+// water or not, each quantity of the valence chain. Action: File > Save
+// sample as..., the window reset, the file opened. Expected: each column
+// once with Sample, and the same texts, colours and choices.
+TEST_F(SeriesWindow, SavedSamplesReopenWithTheirTextsColoursAndChoices) {
+    using model::Quantity;
+    std::mt19937 random(32);
+    const auto pick = [&](std::vector<std::string> v) { return v[random() % v.size()]; };
+    const std::vector<platform::StaticText*> fields = {
+        OpeningForm->SigTxt,   OpeningForm->MuTxt,   OpeningForm->RsTxt, OpeningForm->RiTxt,
+        OpeningForm->ITxt,     OpeningForm->TTxt,    OpeningForm->DTxt,  OpeningForm->VTxt,
+        OpeningForm->CurrTxt,  OpeningForm->CondTxt, OpeningForm->XTxt,  OpeningForm->ETxt,
+        OpeningForm->ZstarTxt, OpeningForm->ZTxt,    OpeningForm->ATxt,  OpeningForm->KTxt,
+        OpeningForm->KaTxt,    OpeningForm->HTxt,    OpeningForm->DHHTxt};
+    const auto shown = [&] {
+        std::vector<std::string> out;
+        for (const platform::StaticText* f : fields)
+            out.push_back(f->name() + " " + f->text() + " " + std::to_string(f->color().r) +
+                          std::to_string(f->color().g));
+        const model::ModelState& s = *OpeningForm;
+        out.push_back(std::to_string(s.ECalculated) + std::to_string(s.SolventWater) +
+                      std::to_string(s.SigmaFromMobility) + std::to_string(s.ZCalculated) +
+                      std::to_string(s.ZstarCalculated) +
+                      platform::FloatToStr(s.RelativeViscosity));
+        return out;
+    };
+    const std::string path = (dir() / "sample.csv").string();
+    for (int i = 0; i < 16; ++i) {
+        std::vector<model::Entry> entries = {
+            {Quantity::IonicStrength, pick({"0.01", "0.050", "0.15"})},
+            {Quantity::Temperature, pick({"20", "25", "37.5"})},
+            {Quantity::StokesRadius, pick({"2.1", "3.5"})},
+        };
+        const bool water = random() % 2;
+        if (water && random() % 2)
+            entries.push_back({Quantity::RelativeViscosity, "1.1"});
+        switch (random() % 3) {
+            case 0:
+                entries.push_back({Quantity::EField, "0.2"});
+                break;
+            case 1:
+                entries.push_back({Quantity::Current, pick({"0.5", "0.25"})});
+                entries.push_back({Quantity::Conductivity, "10"});
+                entries.push_back({Quantity::XSection, "0.05"});
+                break;
+            default:
+                break;
+        }
+        entries.push_back(random() % 4 == 0   ? model::Entry{Quantity::Sigma, "18.5"}
+                          : random() % 3 == 0 ? model::Entry{Quantity::Valence, "12"}
+                          : random() % 2 == 0 ? model::Entry{Quantity::EffectiveValence, "4"}
+                                              : model::Entry{Quantity::Mobility, "1.31"});
+        ASSERT_EQ(OpeningForm->EnterRow(entries, water), std::nullopt) << i;
+        const std::vector<std::string> before = shown();
+        backend.expectDialog<platform::SaveDialog>("TSaveDialog", [&](platform::SaveDialog& d) {
+            d.FileName = path;
+            return true;
+        });
+        OpeningForm->SaveSample1->userClick(OpeningForm);
+        backend.takeMessages();
+        series::Series saved;
+        saved.open(path);
+        EXPECT_EQ(saved.headerText(0), "Sample");
+        for (std::size_t c = 1; c < saved.columnCount(); ++c)
+            EXPECT_NE(saved.column(c).kind, series::ColumnKind::Text) << saved.headerText(c);
+        ASSERT_EQ(OpeningForm->EnterRow({}, false), std::nullopt);
+        EXPECT_EQ(OpeningForm->OpenFile(path), nullptr);
+        EXPECT_TRUE(backend.takeMessages().empty()) << i;
+        EXPECT_EQ(shown(), before) << i;
+    }
+}
