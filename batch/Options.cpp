@@ -7,6 +7,7 @@
 #include <iostream>
 
 #include "platform/base/Exception.h"
+#include "platform/base/MessageText.h"
 #include "platform/base/NumberText.h"
 
 namespace batch {
@@ -35,9 +36,10 @@ int runCommand(const char* program, const std::function<int()>& body) {
     try {
         return body();
     } catch (const UsageError& e) {
-        std::cerr << program << ": " << e.what() << "\nTry " << program << " --help.\n";
+        std::cerr << program << ": " << platform::safeForTerminal(e.what()) << "\nTry " << program
+                  << " --help.\n";
     } catch (const std::exception& e) {
-        std::cerr << program << ": " << e.what() << "\n";
+        std::cerr << program << ": " << platform::safeForTerminal(e.what()) << "\n";
     }
     return 2;
 }

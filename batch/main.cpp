@@ -22,6 +22,7 @@
 #include "model/Quantities.h"
 #include "platform/base/AtomicFile.h"
 #include "platform/base/Exception.h"
+#include "platform/base/MessageText.h"
 #include "platform/base/NumberText.h"
 #include "platform/base/TempFiles.h"
 #include "platform/richtext/Rtf.h"
@@ -276,10 +277,12 @@ int run(const Arguments& args) {
     if (args.input != "-") {
         inputName = args.input;
         if (std::filesystem::is_directory(args.input))
-            throw batch::InputError("cannot read \"" + args.input + "\": it is a folder");
+            throw batch::InputError("cannot read " + platform::quotedForMessage(args.input) +
+                                    ": it is a folder");
         file.open(args.input, std::ios::binary);
         if (!file)
-            throw batch::InputError("cannot read \"" + args.input + "\": " + std::strerror(errno));
+            throw batch::InputError("cannot read " + platform::quotedForMessage(args.input) + ": " +
+                                    std::strerror(errno));
         in = &file;
     }
 
@@ -314,7 +317,8 @@ int run(const Arguments& args) {
         throw batch::InputError(inputName + ", " + e.what());
     }
     if (args.input != "-" && file.bad())
-        throw batch::InputError("cannot read \"" + args.input + "\": " + std::strerror(errno));
+        throw batch::InputError("cannot read " + platform::quotedForMessage(args.input) + ": " +
+                                std::strerror(errno));
 
     if (rtfLog)
         files.log->write(platform::RtfLineWriter::end());

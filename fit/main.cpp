@@ -180,8 +180,8 @@ std::function<void(std::int64_t, std::int64_t)> progressFor(const std::string& l
         if (now - *started < std::chrono::seconds(1) || now - *shown < std::chrono::seconds(1))
             return;
         *shown = now;
-        std::cerr << "quorvin-fit: " << label << ": Monte Carlo refits " << done << " of " << of
-                  << "\n";
+        std::cerr << "quorvin-fit: " << platform::safeForTerminal(label) << ": Monte Carlo refits "
+                  << done << " of " << of << "\n";
     };
 }
 
@@ -196,7 +196,7 @@ bool report(const std::vector<fit::Scan>& scans, fit::SigmaFitOptions options, b
         if (result.problem.empty()) {
             std::cout << fit::csvRow(result, global);
             for (const std::string& note : fit::fitNotes(result, global))
-                std::cerr << "quorvin-fit: " << note << "\n";
+                std::cerr << "quorvin-fit: " << platform::safeForTerminal(note) << "\n";
             return true;
         }
         failure = label + ": not credible: " + result.problem;
@@ -207,7 +207,7 @@ bool report(const std::vector<fit::Scan>& scans, fit::SigmaFitOptions options, b
             label + ": not enough memory for the fit of " + std::to_string(points) + " points";
     }
     std::cout << fit::csvFailedRow(global ? "global" : scans.front().name, points);
-    std::cerr << "quorvin-fit: " << failure << "\n";
+    std::cerr << "quorvin-fit: " << platform::safeForTerminal(failure) << "\n";
     return false;
 }
 

@@ -119,6 +119,23 @@ TEST_F(BatchRun, AnOutputThatIsTheInputOrAnotherOutputIsRefused) {
     EXPECT_EQ(run("-o /dev/null --log /dev/null in.csv"), 0) << "a device may be shared";
 }
 
+TEST_F(BatchRun, NamesAndOptionsReachTheTerminalEscaped) {
+    // printf makes the bytes: ESC is \033, U+202E is \342\200\256.
+    const std::pair<const char*, const char*> cases[] = {
+        {"\"$(printf 'evil\\033[2Jname\\342\\200\\256txt.csv')\"",
+         "\"evil\\x1b[2Jname\\u202etxt.csv\""},
+        {"\"$(printf -- '--bad\\033]0;title\\007')\"", "unknown option --bad\\x1b]0;title\\x07"},
+        {"--draws \"$(printf '1\\033[1m')\"", "not \"1\\x1b[1m\""},
+    };
+    for (const auto& [arguments, shown] : cases) {
+        EXPECT_EQ(run(std::string("-o out.csv ") + arguments), 2) << arguments;
+        const std::string err = read("stderr");
+        EXPECT_NE(err.find(shown), std::string::npos) << err;
+        EXPECT_EQ(err.find('\x1b'), std::string::npos) << arguments;
+        EXPECT_EQ(err.find("\xE2\x80\xAE"), std::string::npos) << arguments;
+    }
+}
+
 // A run of many Monte Carlo rows, ended by a signal once its temporary
 // files exist.
 TEST_F(BatchRun, SigintAndSigtermRemoveTheTemporaryFiles) {
