@@ -12,7 +12,7 @@
 #include <optional>
 
 #include "batch/Batch.h"
-#include "batch/Options.h"
+#include "cli/Options.h"
 #include "platform/base/MessageText.h"
 #include "platform/base/TempFiles.h"
 
@@ -185,12 +185,13 @@ void refuseSharedPaths(const fs::path& input, const std::vector<RunPath>& output
         const std::string what =
             outputs[i].option + " " + platform::quotedForMessage(outputs[i].path.string());
         if (sameFile(ids[i], in) && (input != "-" || in.status))
-            throw UsageError(what + " is the input" + (input == "-" ? " (standard input)" : "") +
-                             ": it would be overwritten");
+            throw cli::UsageError(what + " is the input" +
+                                  (input == "-" ? " (standard input)" : "") +
+                                  ": it would be overwritten");
         for (std::size_t k = 0; k < i; ++k)
             if (sameFile(ids[i], ids[k]))
-                throw UsageError(what + " is also the file of " + outputs[k].option +
-                                 ": give each output a file of its own");
+                throw cli::UsageError(what + " is also the file of " + outputs[k].option +
+                                      ": give each output a file of its own");
     }
 }
 

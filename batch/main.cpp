@@ -17,8 +17,8 @@
 #include <vector>
 
 #include "batch/Batch.h"
-#include "batch/Options.h"
 #include "batch/RunFiles.h"
+#include "cli/Options.h"
 #include "model/Quantities.h"
 #include "platform/base/AtomicFile.h"
 #include "platform/base/Exception.h"
@@ -167,8 +167,8 @@ struct Arguments {
     bool help = false;
 };
 
-using batch::UsageError;
-using batch::wholeNumber;
+using cli::UsageError;
+using cli::wholeNumber;
 
 Arguments parseArguments(int argc, char** argv) {
     Arguments args;
@@ -333,7 +333,7 @@ int run(const Arguments& args) {
 
 int main(int argc, char** argv) {
     std::ios::sync_with_stdio(false);
-    return batch::runCommand("quorvin-batch", [&] {
+    return cli::runCommand("quorvin-batch", [&] {
         const Arguments args = parseArguments(argc, argv);
         if (args.help) {
             std::cout << helpText();

@@ -15,7 +15,7 @@
 #include <string>
 #include <vector>
 
-#include "batch/Options.h"
+#include "cli/Options.h"
 #include "fit/FitReport.h"
 #include "fit/LeastSquares.h"
 #include "fit/SigmaFit.h"
@@ -95,9 +95,9 @@ Example, three scans of the same cell an hour apart:
   quorvin-fit --global --from 6.2 --to 7.1 scan1.txt scan2.txt scan3.txt
 )";
 
-using batch::realNumber;
-using batch::UsageError;
-using batch::wholeNumber;
+using cli::realNumber;
+using cli::UsageError;
+using cli::wholeNumber;
 
 struct Arguments {
     std::vector<std::string> scans;
@@ -232,7 +232,7 @@ int run(const Arguments& args) {
 
 int main(int argc, char** argv) {
     std::ios::sync_with_stdio(false);
-    return batch::runCommand("quorvin-fit", [&] {
+    return cli::runCommand("quorvin-fit", [&] {
         const Arguments args = parseArguments(argc, argv);
         if (args.help) {
             std::cout << kHelp;

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 
-#include "batch/Options.h"
+#include "cli/Options.h"
 
 #include <charconv>
 #include <cmath>
@@ -10,7 +10,7 @@
 #include "platform/base/MessageText.h"
 #include "platform/base/NumberText.h"
 
-namespace batch {
+namespace cli {
 
 std::uint64_t wholeNumber(const std::string& option, const std::string& text, std::uint64_t low,
                           std::uint64_t high) {
@@ -44,4 +44,4 @@ int runCommand(const char* program, const std::function<int()>& body) {
     return 2;
 }
 
-}  // namespace batch
+}  // namespace cli
