@@ -229,12 +229,22 @@ Outcome runSample(const Sample& sample, const std::filesystem::path& datFile, bo
     return outcome;
 }
 
-std::string datFileName(std::size_t row, const std::string& label) {
+std::string datFileName(std::size_t row, const std::string& label, std::size_t maxBytes) {
     std::string name = std::to_string(row);
     if (!label.empty()) {
         name += '-';
         for (unsigned char c : label)
             name += fileNameCharacter(c) ? static_cast<char>(c) : '_';
+    }
+    constexpr std::size_t kExtension = 4;  // ".DAT"
+    if (name.size() + kExtension > maxBytes) {
+        std::size_t cut = std::max(maxBytes, std::to_string(row).size() + kExtension) - kExtension;
+        // UTF-8 continuation bytes are 10xxxxxx: a name ends before a character.
+        while (cut > 0 && (static_cast<unsigned char>(name[cut]) & 0xC0) == 0x80)
+            --cut;
+        name.resize(cut);
+        if (name.back() == '-')
+            name.pop_back();
     }
     return name + ".DAT";
 }
@@ -313,8 +323,9 @@ BatchSummary runBatch(std::istream& in, const BatchOutput& out) {
         }
         ++summary.rows;
         const std::filesystem::path dat =
-            out.datDir.empty() ? std::filesystem::path()
-                               : out.datDir / datFileName(summary.rows, sample.label);
+            out.datPath          ? out.datPath(summary.rows, sample.label)
+            : out.datDir.empty() ? std::filesystem::path()
+                                 : out.datDir / datFileName(summary.rows, sample.label);
         Outcome outcome;
         // An empty field may leave the row without a measurement, or with a
         // part of the current's three: not filled from the start-up values.

@@ -122,6 +122,9 @@ struct BatchOutput {
     std::function<void(const std::string&)> logLine;
     // Where the .DAT files go; empty for none.
     std::filesystem::path datDir;
+    // When set, where the .DAT file of a row (counted from 1) with its label
+    // is written instead (a staging place, see batch/RunFiles).
+    std::function<std::filesystem::path(std::size_t row, const std::string& label)> datPath;
     // For the uncertainty columns of a file with SD columns.
     analysis::MonteCarloOptions monteCarlo;
     // With a sequence (--sequence): its charge columns for a file with pH.
@@ -154,7 +157,8 @@ BatchSummary runBatch(std::istream& in, const BatchOutput& out);
 
 // The .DAT file name of a data row (counted from 1): "3.DAT", or with a
 // label "3-NaCl_0.05M.DAT"; characters that do not belong in a file name
-// become "_".
-std::string datFileName(std::size_t row, const std::string& label);
+// become "_". A name longer than maxBytes has its label cut (at a
+// character's start) to fit; the row number keeps it unique.
+std::string datFileName(std::size_t row, const std::string& label, std::size_t maxBytes = 255);
 
 }  // namespace batch

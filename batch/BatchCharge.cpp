@@ -3,7 +3,7 @@
 #include "batch/BatchCharge.h"
 
 #include "batch/Batch.h"
-#include "batch/Options.h"
+#include "cli/Options.h"
 #include "platform/base/Exception.h"
 #include "platform/base/MessageText.h"
 #include "platform/base/NumberText.h"
@@ -11,6 +11,9 @@
 namespace batch {
 
 namespace {
+
+using cli::UsageError;
+using cli::wholeNumber;
 
 constexpr double kPhLow = 0;
 constexpr double kPhHigh = 14;

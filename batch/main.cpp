@@ -13,15 +13,20 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "batch/Batch.h"
 #include "batch/BatchCharge.h"
-#include "batch/Options.h"
+#include "batch/RunFiles.h"
+#include "cli/Options.h"
 #include "model/InputRule.h"
 #include "model/Quantities.h"
 #include "platform/base/AtomicFile.h"
 #include "platform/base/Exception.h"
+#include "platform/base/MessageText.h"
 #include "platform/base/NumberText.h"
+#include "platform/base/TempFiles.h"
 #include "platform/richtext/Rtf.h"
 #include "series/Csv.h"
 #include "series/Row.h"
@@ -118,6 +123,13 @@ Files are replaced only when the run succeeds; a failed run leaves them as
 they were. A text field that starts with =, +, -, @, a tab or a CR (a
 formula to a spreadsheet; signed numbers excepted) is written after a
 single quote, which Quorvin takes off again when it reads the file.
+they were. The .DAT files are written into a hidden folder inside DIR and
+moved into place at the end; a name longer than the file system allows is
+shortened (its row number keeps it unique). The output, the log and the
+input must be different files. Standard output is held back in an unnamed
+temporary file (in $TMPDIR, else /tmp) and written out only when the whole
+input was read and calculated, so a failed run (exit 2) prints nothing.
+Ctrl+C or SIGTERM removes the temporary files.
 
 Exit status: 0 when every row was calculated, 1 when some rows report an
 error, 2 for a bad command line or input (the message names the line and
@@ -196,8 +208,8 @@ struct Arguments {
     bool help = false;
 };
 
-using batch::UsageError;
-using batch::wholeNumber;
+using cli::UsageError;
+using cli::wholeNumber;
 
 Arguments parseArguments(int argc, char** argv) {
     Arguments args;
@@ -255,17 +267,71 @@ bool isRtfName(const std::filesystem::path& path) {
     return ext == ".rtf";
 }
 
+// No output may overwrite the input or another output.
+void refuseSharedPaths(const Arguments& args) {
+    std::vector<batch::RunPath> outputs;
+    if (args.output)
+        outputs.push_back({"--output", *args.output});
+    if (args.log)
+        outputs.push_back({"--log", *args.log});
+    batch::refuseSharedPaths(args.input, outputs);
+}
+
+// Where the run's output goes until it has succeeded: an atomic file, or
+// standard output held back in a temporary file.
+struct RunOutputs {
+    std::unique_ptr<platform::AtomicFileWriter> output;
+    std::unique_ptr<batch::HeldOutput> held;
+    std::unique_ptr<platform::AtomicFileWriter> log;
+    std::unique_ptr<batch::DatFolder> dat;
+
+    explicit RunOutputs(const Arguments& args) {
+        platform::removeTemporariesOnSignal();
+        if (args.output)
+            output = std::make_unique<platform::AtomicFileWriter>(*args.output);
+        else
+            held = std::make_unique<batch::HeldOutput>();
+        if (args.log)
+            log = std::make_unique<platform::AtomicFileWriter>(*args.log);
+        if (args.datDir)
+            dat = std::make_unique<batch::DatFolder>(*args.datDir);
+    }
+    void write(std::string_view data) {
+        if (output)
+            output->write(data);
+        else
+            held->write(data);
+    }
+    // Everything in place at once, only after the whole run succeeded.
+    void commit() {
+        if (dat) {
+            if (const std::size_t shortened = dat->commit(); shortened > 0)
+                std::cerr << "quorvin-batch: " << shortened
+                          << " .DAT file names were shortened to fit the file system\n";
+        }
+        if (log)
+            log->commit();
+        if (output)
+            output->commit();
+        else
+            held->commit();
+    }
+};
+
 int run(const Arguments& args) {
+    refuseSharedPaths(args);
     std::ifstream file;
     std::istream* in = &std::cin;
     std::string inputName = "standard input";
     if (args.input != "-") {
         inputName = args.input;
         if (std::filesystem::is_directory(args.input))
-            throw batch::InputError("cannot read \"" + args.input + "\": it is a folder");
+            throw batch::InputError("cannot read " + platform::quotedForMessage(args.input) +
+                                    ": it is a folder");
         file.open(args.input, std::ios::binary);
         if (!file)
-            throw batch::InputError("cannot read \"" + args.input + "\": " + std::strerror(errno));
+            throw batch::InputError("cannot read " + platform::quotedForMessage(args.input) + ": " +
+                                    std::strerror(errno));
         in = &file;
     }
 
@@ -273,42 +339,28 @@ int run(const Arguments& args) {
     const std::optional<batch::SequenceCharge> sequence =
         batch::SequenceCharge::fromArguments(args.sequence);
 
-    std::unique_ptr<platform::AtomicFileWriter> output;
-    if (args.output)
-        output = std::make_unique<platform::AtomicFileWriter>(*args.output);
-    std::unique_ptr<platform::AtomicFileWriter> log;
+    RunOutputs files(args);
     platform::RtfLineWriter rtf;
     const bool rtfLog = args.log && isRtfName(*args.log);
-    if (args.log) {
-        log = std::make_unique<platform::AtomicFileWriter>(*args.log);
-        if (rtfLog)
-            log->write(rtf.begin());
-    }
-    if (args.datDir) {
-        std::error_code ec;
-        std::filesystem::create_directories(*args.datDir, ec);
-        if (ec || !std::filesystem::is_directory(*args.datDir))
-            throw batch::OutputError("cannot write into the folder \"" + args.datDir->string() +
-                                     "\": " + (ec ? ec.message() : "it is not a folder"));
-    }
+    if (rtfLog)
+        files.log->write(rtf.begin());
 
     batch::BatchOutput out;
-    if (output)
-        out.write = [&](std::string_view data) { output->write(data); };
-    else
-        out.write = [](std::string_view data) { std::cout.write(data.data(), data.size()); };
-    if (log) {
+    out.write = [&](std::string_view data) { files.write(data); };
+    if (files.log) {
         out.logLine = [&](const std::string& line) {
             if (rtfLog) {
-                log->write(rtf.line(line));
+                files.log->write(rtf.line(line));
             } else {
-                log->write(line);
-                log->write("\n");
+                files.log->write(line);
+                files.log->write("\n");
             }
         };
     }
-    if (args.datDir)
-        out.datDir = *args.datDir;
+    if (files.dat)
+        out.datPath = [&](std::size_t row, const std::string& label) {
+            return files.dat->stage(row, label);
+        };
     out.notice = [](const std::string& line) { std::cerr << "quorvin-batch: " << line << "\n"; };
     out.monteCarlo = args.monteCarlo;
     if (sequence)
@@ -322,18 +374,12 @@ int run(const Arguments& args) {
         throw batch::InputError(inputName + ", " + e.what());
     }
     if (args.input != "-" && file.bad())
-        throw batch::InputError("cannot read \"" + args.input + "\": " + std::strerror(errno));
+        throw batch::InputError("cannot read " + platform::quotedForMessage(args.input) + ": " +
+                                std::strerror(errno));
 
-    if (log) {
-        if (rtfLog)
-            log->write(platform::RtfLineWriter::end());
-        log->commit();
-    }
-    if (output)
-        output->commit();
-    std::cout.flush();
-    if (!std::cout)
-        throw batch::OutputError("cannot write the output");
+    if (rtfLog)
+        files.log->write(platform::RtfLineWriter::end());
+    files.commit();
     if (summary.failedRows > 0)
         std::cerr << "quorvin-batch: " << summary.failedRows << " of " << summary.rows
                   << " rows report an error\n";
@@ -344,7 +390,7 @@ int run(const Arguments& args) {
 
 int main(int argc, char** argv) {
     std::ios::sync_with_stdio(false);
-    return batch::runCommand("quorvin-batch", [&] {
+    return cli::runCommand("quorvin-batch", [&] {
         const Arguments args = parseArguments(argc, argv);
         if (args.help) {
             std::cout << helpText();

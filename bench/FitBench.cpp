@@ -51,4 +51,37 @@ BENCHMARK(BM_MonteCarloRefits1000)
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime();
 
+// A scan of 10^6 points: the fit, and 1,000 refits on its thinned points
+// (target: bounded by the thinning, a few seconds on one thread). The
+// memory of the fit is measured as the peak resident size of
+// `quorvin-fit --draws 0` on such a file (see bench/README.md).
+fit::Scan scanOf(int points) {
+    analysis::DrawStream stream(analysis::mix(3), 0);
+    fit::Scan scan;
+    scan.name = "bench";
+    for (int i = 0; i < points; ++i) {
+        const double x = 6.0 + 1.0 * i / points;
+        scan.x.push_back(x);
+        scan.signal.push_back(0.4 * std::exp(2.5 * (x - 6.5)) + 0.05 +
+                              0.004 * analysis::ziggurat().normal(stream));
+    }
+    return scan;
+}
+
+void BM_FitScanMillion(benchmark::State& state) {
+    const std::vector scans = {scanOf(1000000)};
+    fit::SigmaFitOptions options;
+    options.draws = state.range(0);
+    options.threads = 1;
+    for (auto _ : state)
+        benchmark::DoNotOptimize(fit::fitSigma(scans, options));
+}
+BENCHMARK(BM_FitScanMillion)
+    ->ArgNames({"draws"})
+    ->Arg(0)
+    ->Arg(1000)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1)
+    ->UseRealTime();
+
 }  // namespace

@@ -57,6 +57,10 @@ std::vector<std::string> fitNotes(const SigmaFit& fit, bool global) {
     if (fit.sigmaBaselineCorrelation)
         notes.push_back(label + ": correlation of Sigma with the baseline " +
                         platform::FormatFloat("0.000", *fit.sigmaBaselineCorrelation));
+    if (fit.refitPoints > 0)
+        notes.push_back(label + ": the Monte Carlo refits use " + std::to_string(fit.refitPoints) +
+                        " of the " + std::to_string(fit.points) +
+                        " points, their spread scaled by the square root of that share");
     if (fit.failedDraws > 0)
         notes.push_back(label + ": " + std::to_string(fit.failedDraws) + " of " +
                         std::to_string(fit.draws) +

@@ -10,11 +10,14 @@
 
 #include <cmath>
 #include <mutex>
+#include <new>
 #include <optional>
 
 namespace fit {
 
 namespace {
+
+constexpr std::size_t kNormalEquationsFrom = 20000;
 
 // GSL's default handler aborts the program on any error; every status is
 // checked here instead.
@@ -69,6 +72,11 @@ LeastSquaresSolver::LeastSquaresSolver(std::size_t points, std::size_t parameter
     }
     gsl_multifit_nlinear_parameters params = gsl_multifit_nlinear_default_parameters();
     params.trs = gsl_multifit_nlinear_trs_lm;
+    // A long scan is solved through the normal equations, whose workspace is
+    // p x p, not a QR copy of its n x p Jacobian; a short one by QR, the
+    // more accurate.
+    if (points > kNormalEquationsFrom)
+        params.solver = gsl_multifit_nlinear_solver_cholesky;
     params.scale = scaling == Scaling::More ? gsl_multifit_nlinear_scale_more
                                             : gsl_multifit_nlinear_scale_levenberg;
     m_workspace->w =
@@ -78,14 +86,25 @@ LeastSquaresSolver::LeastSquaresSolver(std::size_t points, std::size_t parameter
     m_workspace->covariance = gsl_matrix_alloc(parameters, parameters);
     m_workspace->n = points;
     m_workspace->p = parameters;
+    // With its error handler off GSL answers a failed allocation with null.
+    if (!m_workspace->w || !m_workspace->start || !m_workspace->weights ||
+        !m_workspace->covariance) {
+        freeWorkspace(m_workspace);
+        throw std::bad_alloc();
+    }
 }
 
 LeastSquaresSolver::~LeastSquaresSolver() {
-    gsl_multifit_nlinear_free(m_workspace->w);
-    gsl_vector_free(m_workspace->start);
-    gsl_vector_free(m_workspace->weights);
-    gsl_matrix_free(m_workspace->covariance);
-    delete m_workspace;
+    freeWorkspace(m_workspace);
+}
+
+void LeastSquaresSolver::freeWorkspace(Workspace* ws) {
+    if (ws->w)
+        gsl_multifit_nlinear_free(ws->w);
+    gsl_vector_free(ws->start);
+    gsl_vector_free(ws->weights);
+    gsl_matrix_free(ws->covariance);
+    delete ws;
 }
 
 LeastSquaresResult LeastSquaresSolver::solve(const Model& model, std::span<const double> y,
@@ -122,7 +141,12 @@ LeastSquaresResult LeastSquaresSolver::solve(const Model& model, std::span<const
     // GSL_ENOPROG: no step, however short, lowers chi^2 any more: Levenberg-
     // Marquardt's steps turn to the gradient as they shorten, so this is a
     // minimum to double precision.
-    if (status != GSL_SUCCESS && status != GSL_ENOPROG)
+    // GSL gives GSL_EMAXITER with info GSL_ENOPROG when not even the first
+    // step lowers chi^2: the start is such a minimum already, as a start from
+    // the linear fit of each Sigma can be.
+    const bool noProgress =
+        status == GSL_ENOPROG || (status == GSL_EMAXITER && info == GSL_ENOPROG);
+    if (status != GSL_SUCCESS && !noProgress)
         throw FitError(status == GSL_EMAXITER
                            ? "the fit did not converge in " +
                                  std::to_string(options.maxIterations) + " iterations"

@@ -78,6 +78,7 @@ class LeastSquaresSolver {
 
   private:
     struct Workspace;
+    static void freeWorkspace(Workspace* ws);
     Workspace* m_workspace;
 };
 

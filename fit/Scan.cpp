@@ -172,6 +172,11 @@ bool isHeader(const std::vector<Field>& f) {
 Scan readScan(std::string_view text, const std::string& name) {
     Scan scan;
     scan.name = name;
+    // One row a line at most: reserved at once, the vectors never hold twice
+    // the room they need.
+    const auto lines = static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n')) + 1;
+    scan.x.reserve(lines);
+    scan.signal.reserve(lines);
     Reader reader(text, name);
     std::string_view first;
     std::string_view second;
@@ -235,10 +240,16 @@ Scan readScanFile(const std::filesystem::path& path) {
     std::ifstream in(path, std::ios::binary);
     if (!in)
         throw ScanError("cannot read \"" + name + "\": " + std::strerror(errno));
-    const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (in.bad())
-        throw ScanError("cannot read \"" + name + "\": " + std::strerror(errno));
-    return readScan(text, name);
+    try {
+        const std::string text((std::istreambuf_iterator<char>(in)),
+                               std::istreambuf_iterator<char>());
+        if (in.bad())
+            throw ScanError("cannot read \"" + name + "\": " + std::strerror(errno));
+        return readScan(text, name);
+    } catch (const std::bad_alloc&) {
+        throw ScanError("cannot read \"" + name +
+                        "\" whole: there is not enough memory for its points");
+    }
 }
 
 }  // namespace fit

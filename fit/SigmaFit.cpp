@@ -8,6 +8,7 @@
 #include <numeric>
 
 #include "analysis/Draws.h"
+#include "analysis/Uncertainty.h"
 #include "fit/LeastSquares.h"
 #include "platform/base/NumberText.h"
 
@@ -25,7 +26,49 @@ struct Points {
     std::vector<double> sd;       // empty without SDs
     std::vector<std::size_t> scan;
     std::vector<std::size_t> firstOf;  // each scan's first point, and the end
+    double scale = 1;                  // the signals and SDs are divided by it
+    double range = 0;                  // the widest x range of a scan
 };
+
+// A scan's points in the range that no fit can use: too few distinct
+// positions, a flat signal or none above zero.
+void refuseUnfittable(const Scan& scan, const std::vector<std::size_t>& used) {
+    std::size_t distinct = 0;
+    for (std::size_t k = 0; k < used.size(); ++k)
+        distinct += k == 0 || scan.x[used[k]] != scan.x[used[k - 1]] ? 1 : 0;
+    if (distinct < 3)
+        throw FitError(scan.name + ": " + std::to_string(distinct) +
+                       " distinct positions in the range used; a curve needs at least 3");
+    double low = scan.signal[used.front()], high = low, largest = 0;
+    for (std::size_t i : used) {
+        low = std::min(low, scan.signal[i]);
+        high = std::max(high, scan.signal[i]);
+        largest = std::max(largest, std::fabs(scan.signal[i]));
+    }
+    if (!(high > 0))
+        throw FitError(scan.name +
+                       ": every signal in the range used is zero or negative; a concentration "
+                       "profile needs a positive signal");
+    if (!(high - low > 1e-12 * largest))
+        throw FitError(scan.name +
+                       ": the signal is the same at every point in the range used; a flat "
+                       "profile has no Sigma");
+}
+
+// Signals of any unit fit alike: divided by the largest magnitude, they
+// meet the engine's tolerances as signals near 1 do.
+void scaleSignals(Points& p) {
+    double largest = 0;
+    for (double y : p.y)
+        largest = std::max(largest, std::fabs(y));
+    p.scale = largest;
+    for (double& y : p.y)
+        y /= largest;
+    for (std::size_t i = 0; i < p.sd.size(); ++i) {
+        p.sd[i] /= largest;
+        p.weights[i] = 1 / (p.sd[i] * p.sd[i]);
+    }
+}
 
 Points select(std::span<const Scan> scans, const SigmaFitOptions& o, std::vector<ScanPart>& parts) {
     Points p;
@@ -55,7 +98,9 @@ Points select(std::span<const Scan> scans, const SigmaFitOptions& o, std::vector
         if (used.size() < needed + (scans.size() == 1 ? 1 : 0))
             throw FitError(scan.name + ": " + std::to_string(used.size()) +
                            " points in the range used, too few for the fit");
+        refuseUnfittable(scan, used);
         part.xRef = (scan.x[used.front()] + scan.x[used.back()]) / 2;
+        p.range = std::max(p.range, scan.x[used.back()] - scan.x[used.front()]);
         p.firstOf.push_back(p.y.size());
         for (std::size_t i : used) {
             p.u.push_back(scan.x[i] - part.xRef);
@@ -69,6 +114,7 @@ Points select(std::span<const Scan> scans, const SigmaFitOptions& o, std::vector
         parts.push_back(part);
     }
     p.firstOf.push_back(p.y.size());
+    scaleSignals(p);
     return p;
 }
 
@@ -99,43 +145,150 @@ Model sigmaModel(const Points& p, bool baseline) {
     return m;
 }
 
-// Starting values from a straight line through ln(signal - delta0), delta0
-// a tenth of the signal's span below its least value (0 without a
-// baseline); points at or below delta0 have no logarithm and are skipped.
-std::vector<double> startValues(const Points& p, bool baseline,
-                                const std::vector<ScanPart>& parts) {
-    std::vector<double> start = {0};
-    double slopes = 0;
+// The best amplitudes and baselines for one Sigma, by a weighted linear fit
+// of each scan (every step-th point), and the chi^2 they leave; infinite
+// when the columns cannot be told apart.
+struct Profile {
+    double chiSquare = 0;
+    std::vector<double> parameters;  // Sigma, then A (and delta) of each scan
+};
+
+Profile profileAt(const Points& p, bool baseline, double sigma, std::size_t step) {
+    Profile r{0, {sigma}};
     for (std::size_t s = 0; s + 1 < p.firstOf.size(); ++s) {
-        const auto first = p.y.begin() + static_cast<std::ptrdiff_t>(p.firstOf[s]);
-        const auto end = p.y.begin() + static_cast<std::ptrdiff_t>(p.firstOf[s + 1]);
-        const auto [low, high] = std::minmax_element(first, end);
-        const double span = std::max(*high - *low, std::fabs(*high) * 1e-6);
-        const double delta0 = baseline ? *low - 0.1 * span : 0.0;
-        double su = 0, sl = 0, suu = 0, sul = 0, count = 0;
-        for (std::size_t i = p.firstOf[s]; i < p.firstOf[s + 1]; ++i) {
-            if (!(p.y[i] - delta0 > 0))
-                continue;
-            const double l = std::log(p.y[i] - delta0);
-            su += p.u[i];
-            sl += l;
-            suu += p.u[i] * p.u[i];
-            sul += p.u[i] * l;
-            ++count;
+        const std::size_t first = p.firstOf[s], end = p.firstOf[s + 1];
+        // exp(sigma u - c) stays at most 1, so a steep curve does not overflow.
+        const double c = sigma * (sigma > 0 ? p.u[end - 1] : p.u[first]);
+        double sw = 0, se = 0, see = 0, sy = 0, sey = 0, syy = 0;
+        for (std::size_t i = first; i < end; i += step) {
+            const double w = p.weights.empty() ? 1.0 : p.weights[i];
+            const double e = std::exp(sigma * p.u[i] - c);
+            sw += w;
+            se += w * e;
+            see += w * e * e;
+            sy += w * p.y[i];
+            sey += w * e * p.y[i];
+            syy += w * p.y[i] * p.y[i];
         }
-        const double denominator = count * suu - su * su;
-        if (count < 2 || !(denominator > 0))
-            throw FitError(parts[s].name +
-                           ": fewer than two points with a signal above the baseline, so no "
-                           "starting values");
-        const double slope = (count * sul - su * sl) / denominator;
-        slopes += slope * static_cast<double>(parts[s].points);
-        start.push_back(std::exp((sl - slope * su) / count));
+        double a = 0, d = 0;
+        const double det = see * sw - se * se;
+        if (baseline && det > 1e-12 * see * sw) {
+            a = (sey * sw - se * sy) / det;
+            d = (see * sy - se * sey) / det;
+        } else if (!baseline && see > 0) {
+            a = sey / see;
+        } else {
+            r.chiSquare = std::numeric_limits<double>::infinity();
+        }
+        r.chiSquare += std::max(0.0, syy - a * sey - d * sy);
+        r.parameters.push_back(a * std::exp(-c));
         if (baseline)
-            start.push_back(delta0);
+            r.parameters.push_back(d);
     }
-    start[0] = slopes / static_cast<double>(p.y.size());
-    return start;
+    return r;
+}
+
+// The start: the Sigma of least chi^2 on a grid of |Sigma| (x range) from
+// 0.01 to kMaxSigmaRange of either sign, refined by golden section, so that
+// a steep profile is started at its Sigma and not at the straight line's.
+// On at most kMaxRefitPoints points: for a start, not for the result.
+Profile startValues(const Points& p, bool baseline, const std::vector<ScanPart>& parts) {
+    constexpr int kSteps = 100;
+    const std::size_t step = std::max<std::size_t>(1, p.y.size() / kMaxRefitPoints);
+    const double lowest = 0.01 / p.range;
+    const double ratio = std::pow(kMaxSigmaRange / 0.01, 1.0 / (kSteps - 1));
+    const auto sigmaAt = [&](double sign, double k) { return sign * lowest * std::pow(ratio, k); };
+    double bestSign = 1, bestK = 0, bestChi = std::numeric_limits<double>::infinity();
+    for (double sign : {1.0, -1.0})
+        for (int k = 0; k < kSteps; ++k)
+            if (const double chi = profileAt(p, baseline, sigmaAt(sign, k), step).chiSquare;
+                chi < bestChi) {
+                bestChi = chi;
+                bestSign = sign;
+                bestK = k;
+            }
+    if (!std::isfinite(bestChi))
+        throw FitError(parts.front().name + ": no Sigma fits the signal, so no starting values");
+    if (bestK == kSteps - 1)
+        throw FitError((parts.size() == 1 ? parts.front().name : std::string("global fit")) +
+                       ": Sigma would be at the edge of the values searched (|Sigma| times the x "
+                       "range above " +
+                       platform::FormatFloat("0", kMaxSigmaRange) +
+                       "): the profile rises as a step, not as an exponential");
+    double lo = std::max(0.0, bestK - 1), hi = std::min<double>(kSteps - 1, bestK + 1);
+    const double golden = (std::sqrt(5.0) - 1) / 2;
+    const auto chiAt = [&](double k) {
+        return profileAt(p, baseline, sigmaAt(bestSign, k), step).chiSquare;
+    };
+    double m1 = hi - golden * (hi - lo), m2 = lo + golden * (hi - lo);
+    double c1 = chiAt(m1), c2 = chiAt(m2);
+    for (int i = 0; i < 40; ++i) {
+        if (c1 < c2) {
+            hi = m2;
+            m2 = m1;
+            c2 = c1;
+            m1 = hi - golden * (hi - lo);
+            c1 = chiAt(m1);
+        } else {
+            lo = m1;
+            m1 = m2;
+            c1 = c2;
+            m2 = lo + golden * (hi - lo);
+            c2 = chiAt(m2);
+        }
+    }
+    return profileAt(p, baseline, sigmaAt(bestSign, (lo + hi) / 2), 1);
+}
+
+// Why the fit's numbers are not to be trusted, or empty.
+std::string credibilityProblem(const SigmaFit& r, const Profile& start, double range) {
+    const auto text = [](double v) { return analysis::significantText(v, 3); };
+    if (std::fabs(r.sigma) * range > kMaxSigmaRange)
+        return "Sigma " + text(r.sigma) + " is at the edge of the values searched";
+    if (r.chiSquare > start.chiSquare * (1 + 1e-6) + 1e-300)
+        return "the fit ended away from its best starting value (Sigma " +
+               text(start.parameters[0]) + "), at a higher chi-square";
+    if (!(r.sigmaSE <= std::fabs(r.sigma)))
+        return "SigmaSE " + text(r.sigmaSE) + " is larger than Sigma " + text(r.sigma) +
+               " itself: the data do not determine Sigma";
+    if (!r.seScaled && (r.reducedChiSquare > 10 || r.reducedChiSquare < 0.1))
+        return "the reduced chi-square " + text(r.reducedChiSquare) +
+               " is far from 1 although the SDs are given: the SDs or the model do not fit the "
+               "data";
+    return {};
+}
+
+// Every k-th point of each scan, so that the refits use at most
+// kMaxRefitPoints; a short scan keeps its points.
+std::vector<std::size_t> thinned(const Points& p) {
+    const std::size_t k = (p.y.size() + kMaxRefitPoints - 1) / kMaxRefitPoints;
+    std::vector<std::size_t> kept;
+    for (std::size_t s = 0; s + 1 < p.firstOf.size(); ++s) {
+        const std::size_t n = p.firstOf[s + 1] - p.firstOf[s];
+        const std::size_t step = n / k >= 10 ? k : 1;
+        for (std::size_t i = p.firstOf[s]; i < p.firstOf[s + 1]; i += step)
+            kept.push_back(i);
+    }
+    return kept;
+}
+
+Points subset(const Points& p, const std::vector<std::size_t>& kept) {
+    Points q;
+    q.scale = p.scale;
+    q.range = p.range;
+    for (std::size_t i : kept) {
+        if (q.firstOf.size() <= p.scan[i])
+            q.firstOf.push_back(q.y.size());
+        q.u.push_back(p.u[i]);
+        q.y.push_back(p.y[i]);
+        q.scan.push_back(p.scan[i]);
+        if (!p.sd.empty()) {
+            q.sd.push_back(p.sd[i]);
+            q.weights.push_back(p.weights[i]);
+        }
+    }
+    q.firstOf.push_back(q.y.size());
+    return q;
 }
 
 }  // namespace
@@ -167,73 +320,55 @@ std::string SigmaFit::warning() const {
     return {};
 }
 
-SigmaFit fitSigma(std::span<const Scan> scans, const SigmaFitOptions& options) {
-    if (scans.empty())
-        throw FitError("no scan to fit");
-    SigmaFit r;
-    const Points p = select(scans, options, r.scans);
-    const Model model = sigmaModel(p, options.baseline);
+namespace {
+
+// The Monte Carlo 95 % interval of Sigma: refits of the best-fit curve plus
+// normal noise, on the thinned points when the fit has many.
+void refitInterval(const Points& all, const Model& fullModel, const LeastSquaresResult& best,
+                   bool baseline, const SigmaFitOptions& options, SigmaFit& r) {
     LeastSquaresOptions ls;
-    ls.scaleByReducedChiSquare = p.sd.empty();
-    const LeastSquaresResult best = [&] {
-        try {
-            return leastSquares(model, p.y, p.weights, startValues(p, options.baseline, r.scans),
-                                ls);
-        } catch (const FitError& e) {
-            if (scans.size() == 1 && std::string(e.what()).rfind(scans[0].name, 0) != 0)
-                throw FitError(scans[0].name + ": " + e.what());
-            throw;
-        }
-    }();
-
-    const std::size_t perScan = options.baseline ? 2 : 1;
-    r.sigma = best.parameters[0];
-    r.sigmaSE = best.standardErrors[0];
-    r.seScaled = ls.scaleByReducedChiSquare;
-    r.points = p.y.size();
-    r.chiSquare = best.chiSquare;
-    r.reducedChiSquare = best.reducedChiSquare();
-    r.runsZ = runsTestZ(best.residuals);
-    r.residuals = best.residuals;
-    for (std::size_t i = 0; i < p.u.size(); ++i)
-        r.residualX.push_back(p.u[i] + r.scans[p.scan[i]].xRef);
-    for (std::size_t s = 0; s < r.scans.size(); ++s) {
-        const std::size_t a = 1 + perScan * s;
-        r.scans[s].amplitude = best.parameters[a];
-        r.scans[s].amplitudeSE = best.standardErrors[a];
-        if (options.baseline) {
-            r.scans[s].baseline = best.parameters[a + 1];
-            r.scans[s].baselineSE = best.standardErrors[a + 1];
-        }
-    }
-    if (options.baseline && scans.size() == 1)
-        r.sigmaBaselineCorrelation = best.correlation(0, 2);
-    if (options.draws <= 0)
-        return r;
-
+    ls.scaleByReducedChiSquare = all.sd.empty();
     // The noise of each point: its SD, or the spread of its scan's residuals
     // about the curve, each scan with its share of the degrees of freedom.
-    std::vector<double> fitted(p.y.size());
-    std::vector<double> noise(p.y.size());
-    for (std::size_t i = 0; i < p.y.size(); ++i)
-        fitted[i] = p.y[i] - best.residuals[i];
-    for (std::size_t s = 0; s + 1 < p.firstOf.size(); ++s) {
+    std::vector<double> noise(all.y.size());
+    for (std::size_t s = 0; s + 1 < all.firstOf.size(); ++s) {
         double squares = 0;
-        for (std::size_t i = p.firstOf[s]; i < p.firstOf[s + 1]; ++i)
+        for (std::size_t i = all.firstOf[s]; i < all.firstOf[s + 1]; ++i)
             squares += best.residuals[i] * best.residuals[i];
         const double dof =
-            static_cast<double>(p.firstOf[s + 1] - p.firstOf[s]) -
-            static_cast<double>(model.parameters) / static_cast<double>(r.scans.size());
-        for (std::size_t i = p.firstOf[s]; i < p.firstOf[s + 1]; ++i)
-            noise[i] = p.sd.empty() ? std::sqrt(squares / dof) : p.sd[i];
+            static_cast<double>(all.firstOf[s + 1] - all.firstOf[s]) -
+            static_cast<double>(fullModel.parameters) / static_cast<double>(r.scans.size());
+        for (std::size_t i = all.firstOf[s]; i < all.firstOf[s + 1]; ++i)
+            noise[i] = all.sd.empty() ? std::sqrt(squares / dof) : all.sd[i];
     }
+    const bool thin = all.y.size() > kMaxRefitPoints;
+    const std::vector<std::size_t> kept = thin ? thinned(all) : std::vector<std::size_t>();
+    const Points thinPoints = thin ? subset(all, kept) : Points();
+    const Points& p = thin ? thinPoints : all;
+    const Model model = thin ? sigmaModel(p, baseline) : fullModel;
+    std::vector<double> fitted(p.y.size()), pointNoise(p.y.size());
+    for (std::size_t j = 0; j < p.y.size(); ++j) {
+        const std::size_t i = thin ? kept[j] : j;
+        fitted[j] = all.y[i] - best.residuals[i];
+        pointNoise[j] = noise[i];
+    }
+    // The refits' data are the best-fit curve plus noise, so their Sigmas
+    // spread about the best fit's; thinned, that spread is wider by
+    // sqrt(all / used) and is narrowed back.
+    const double centre = best.parameters[0];
+    const double shrink =
+        std::sqrt(static_cast<double>(p.y.size()) / static_cast<double>(all.y.size()));
+    r.refitPoints = thin ? p.y.size() : 0;
 
     const std::int64_t n = options.draws;
     std::vector<double> sigmas(static_cast<std::size_t>(n));
     const std::uint64_t mixedSeed = analysis::mix(options.seed);
     const analysis::Ziggurat& normal = analysis::ziggurat();
     const std::int64_t blocks = (n + kDrawsPerBlock - 1) / kDrawsPerBlock;
-    analysis::runBlocks(blocks, options.threads, nullptr, [&](std::int64_t b) {
+    analysis::MonteCarloControl control;
+    if (options.progress)
+        control.progress = [&] { options.progress(control.done.load(), n); };
+    analysis::runBlocks(blocks, options.threads, &control, [&](std::int64_t b) {
         LeastSquaresSolver solver(p.y.size(), model.parameters);
         std::vector<double> y(p.y.size());
         const std::int64_t first = b * kDrawsPerBlock;
@@ -241,12 +376,14 @@ SigmaFit fitSigma(std::span<const Scan> scans, const SigmaFitOptions& options) {
         for (std::int64_t d = first; d < end; ++d) {
             analysis::DrawStream stream(mixedSeed, static_cast<std::uint64_t>(d));
             for (std::size_t i = 0; i < y.size(); ++i)
-                y[i] = fitted[i] + noise[i] * normal.normal(stream);
+                y[i] = fitted[i] + pointNoise[i] * normal.normal(stream);
+            double& sigma = sigmas[static_cast<std::size_t>(d)];
             try {
-                sigmas[static_cast<std::size_t>(d)] =
+                const double refit =
                     solver.solve(model, y, p.weights, best.parameters, ls).parameters[0];
+                sigma = best.parameters[0] + (refit - centre) * shrink;
             } catch (const FitError&) {
-                sigmas[static_cast<std::size_t>(d)] = std::numeric_limits<double>::quiet_NaN();
+                sigma = std::numeric_limits<double>::quiet_NaN();
             }
         }
         return end - first;
@@ -263,6 +400,65 @@ SigmaFit fitSigma(std::span<const Scan> scans, const SigmaFitOptions& options) {
         r.low95 = sigmas[static_cast<std::size_t>(std::max<std::int64_t>(k.r - 1, 0))];
         r.high95 = sigmas[static_cast<std::size_t>(std::min(k.r + k.q - 1, m - 1))];
     }
+}
+
+}  // namespace
+
+SigmaFit fitSigma(std::span<const Scan> scans, const SigmaFitOptions& options) {
+    if (scans.empty())
+        throw FitError("no scan to fit");
+    SigmaFit r;
+    const Points p = select(scans, options, r.scans);
+    const Model model = sigmaModel(p, options.baseline);
+    LeastSquaresOptions ls;
+    ls.scaleByReducedChiSquare = p.sd.empty();
+    const auto named = [&](const FitError& e) {
+        if (scans.size() == 1 && std::string(e.what()).rfind(scans[0].name, 0) != 0)
+            return FitError(scans[0].name + ": " + e.what());
+        return e;
+    };
+    Profile start;
+    const LeastSquaresResult best = [&] {
+        try {
+            start = startValues(p, options.baseline, r.scans);
+            return leastSquares(model, p.y, p.weights, start.parameters, ls);
+        } catch (const FitError& e) {
+            throw named(e);
+        }
+    }();
+
+    // Back from the scaled signals: the amplitudes and baselines scale with
+    // them, chi^2 of equal weights with their square.
+    const double scale = p.scale;
+    const double chiScale = p.sd.empty() ? scale * scale : 1.0;
+    const std::size_t perScan = options.baseline ? 2 : 1;
+    r.sigma = best.parameters[0];
+    r.sigmaSE = best.standardErrors[0];
+    r.seScaled = ls.scaleByReducedChiSquare;
+    r.points = p.y.size();
+    r.chiSquare = best.chiSquare * chiScale;
+    r.reducedChiSquare = best.reducedChiSquare() * chiScale;
+    r.runsZ = runsTestZ(best.residuals);
+    r.residuals.reserve(best.residuals.size());
+    for (double d : best.residuals)
+        r.residuals.push_back(d * scale);
+    for (std::size_t i = 0; i < p.u.size(); ++i)
+        r.residualX.push_back(p.u[i] + r.scans[p.scan[i]].xRef);
+    for (std::size_t s = 0; s < r.scans.size(); ++s) {
+        const std::size_t a = 1 + perScan * s;
+        r.scans[s].amplitude = best.parameters[a] * scale;
+        r.scans[s].amplitudeSE = best.standardErrors[a] * scale;
+        if (options.baseline) {
+            r.scans[s].baseline = best.parameters[a + 1] * scale;
+            r.scans[s].baselineSE = best.standardErrors[a + 1] * scale;
+        }
+    }
+    if (options.baseline && scans.size() == 1)
+        r.sigmaBaselineCorrelation = best.correlation(0, 2);
+    start.chiSquare *= chiScale;
+    r.problem = credibilityProblem(r, start, p.range);
+    if (options.draws > 0)
+        refitInterval(p, model, best, options.baseline, options, r);
     return r;
 }
 

@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <span>
 #include <string>
@@ -22,7 +23,17 @@ struct SigmaFitOptions {
     std::int64_t draws = 1000;
     std::uint64_t seed = 1;
     int threads = 0;  // 0: one per core
+    // Called now and then during the refits with the refits done and asked.
+    std::function<void(std::int64_t done, std::int64_t of)> progress;
 };
+
+// Refits of a larger fit use every k-th point of each scan, at most this
+// many in all, and their spread about the thinned fit is scaled by
+// sqrt(used / all): the time of the refits stays bounded however long the
+// scan.
+inline constexpr std::size_t kMaxRefitPoints = 2000;
+// |Sigma| times the x range at most: beyond it the profile is a step.
+inline constexpr double kMaxSigmaRange = 1000;
 
 // One scan's part of a fit.
 struct ScanPart {
@@ -52,6 +63,7 @@ struct SigmaFit {
     std::optional<double> high95;
     std::int64_t draws = 0;
     std::int64_t failedDraws = 0;  // refits that did not converge, left out
+    std::size_t refitPoints = 0;   // the points of each refit, when thinned
     // Of Sigma with the baseline, for a fit of one scan with a baseline.
     std::optional<double> sigmaBaselineCorrelation;
     std::size_t points = 0;
@@ -67,11 +79,20 @@ struct SigmaFit {
     std::vector<double> residuals;
     // Empty, or why the model does not describe the data.
     std::string warning() const;
+    // Empty, or why the numbers are not to be trusted: Sigma at the edge of
+    // the values searched, its SE larger than itself, with SDs a reduced
+    // chi-square far from 1, or a fit that ended away from the best start.
+    std::string problem;
 };
 
 // One scan alone, or several with one Sigma and an amplitude and baseline
-// for each. Throws FitError with the scan's name when there are too few
-// points, when only some scans give an SD, or when the fit fails.
+// for each. The signals are scaled to a largest magnitude of 1 for the fit,
+// so any unit gives the same Sigma; the start is the best Sigma of a search
+// over |Sigma| (x range) from 0.01 to kMaxSigmaRange, each with its best
+// amplitudes and baselines. Throws FitError with the scan's name when there
+// are too few points or fewer than 3 distinct positions, when the signal is
+// flat or nowhere positive, when only some scans give an SD, or when the
+// fit fails.
 SigmaFit fitSigma(std::span<const Scan> scans, const SigmaFitOptions& options);
 
 // The Wald-Wolfowitz runs test z score of the signs of the values, zeros

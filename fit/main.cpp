@@ -2,19 +2,24 @@
 
 // quorvin-fit: Sigma fitted to measured concentration profiles.
 
+#include <chrono>
 #include <cstdint>
+#include <functional>
 #include <iostream>
 #include <iterator>
 #include <limits>
+#include <memory>
+#include <new>
 #include <optional>
 #include <stdexcept>
 #include <string>
 #include <vector>
 
-#include "batch/Options.h"
+#include "cli/Options.h"
 #include "fit/FitReport.h"
 #include "fit/LeastSquares.h"
 #include "fit/SigmaFit.h"
+#include "platform/base/MessageText.h"
 
 namespace {
 
@@ -67,9 +72,22 @@ Options:
   -h, --help      show this text
   -v, --version   show the version and licence
 
-Exit status: 0 when every fit succeeded, 1 when some fit failed (its row
-holds only the scan and the points of its file, the message goes to
-standard error), 2
+The signals may be in any unit: they are divided by their largest
+magnitude for the fit. The fit starts from the best Sigma of a search over
+|Sigma| times the x range from 0.01 to 1000, either sign. A scan is refused
+with the reason when it has fewer than 3 distinct positions in the range
+used, when its signal is the same everywhere or nowhere above 0. A fit is
+reported as failed when it is not credible: Sigma at the edge of the values
+searched, SigmaSE larger than Sigma, with an SD column a reduced chi-square
+below 0.1 or above 10, or a fit that ended at a higher chi-square than its
+start. Refits that take longer than a second say how far they are on
+standard error; for a fit of more than 2000 points they use every k-th point
+of each scan (at most 2000) and their spread is scaled by the square root of
+the share used, which a note says.
+
+Exit status: 0 when every fit succeeded, 1 when some fit failed or is not
+credible (its row holds only the scan and the points of its file, the
+reason goes to standard error), 2
 for a bad command line or a scan that cannot be read (the message names the
 file, line and column).
 
@@ -77,9 +95,9 @@ Example, three scans of the same cell an hour apart:
   quorvin-fit --global --from 6.2 --to 7.1 scan1.txt scan2.txt scan3.txt
 )";
 
-using batch::realNumber;
-using batch::UsageError;
-using batch::wholeNumber;
+using cli::realNumber;
+using cli::UsageError;
+using cli::wholeNumber;
 
 struct Arguments {
     std::vector<std::string> scans;
@@ -151,20 +169,46 @@ std::vector<fit::Scan> readScans(const std::vector<std::string>& names) {
     return scans;
 }
 
-// Writes the fit's row and notes; false when it failed.
-bool report(const std::vector<fit::Scan>& scans, const fit::SigmaFitOptions& options, bool global,
+// Refits that take longer than a second say how far they are, at most once
+// a second, on standard error.
+std::function<void(std::int64_t, std::int64_t)> progressFor(const std::string& label) {
+    using Clock = std::chrono::steady_clock;
+    const auto started = std::make_shared<Clock::time_point>(Clock::now());
+    const auto shown = std::make_shared<Clock::time_point>(*started);
+    return [=](std::int64_t done, std::int64_t of) {
+        const Clock::time_point now = Clock::now();
+        if (now - *started < std::chrono::seconds(1) || now - *shown < std::chrono::seconds(1))
+            return;
+        *shown = now;
+        std::cerr << "quorvin-fit: " << platform::safeForTerminal(label) << ": Monte Carlo refits "
+                  << done << " of " << of << "\n";
+    };
+}
+
+// Writes the fit's row and notes; false when it failed or is not credible.
+bool report(const std::vector<fit::Scan>& scans, fit::SigmaFitOptions options, bool global,
             std::size_t points) {
+    const std::string label = global ? "global fit" : scans.front().name;
+    options.progress = progressFor(label);
+    std::string failure;
     try {
         const fit::SigmaFit result = fit::fitSigma(scans, options);
-        std::cout << fit::csvRow(result, global);
-        for (const std::string& note : fit::fitNotes(result, global))
-            std::cerr << "quorvin-fit: " << note << "\n";
-        return true;
+        if (result.problem.empty()) {
+            std::cout << fit::csvRow(result, global);
+            for (const std::string& note : fit::fitNotes(result, global))
+                std::cerr << "quorvin-fit: " << platform::safeForTerminal(note) << "\n";
+            return true;
+        }
+        failure = label + ": not credible: " + result.problem;
     } catch (const fit::FitError& e) {
-        std::cout << fit::csvFailedRow(global ? "global" : scans.front().name, points);
-        std::cerr << "quorvin-fit: " << (global ? "global fit: " : "") << e.what() << "\n";
-        return false;
+        failure = (global ? "global fit: " : "") + std::string(e.what());
+    } catch (const std::bad_alloc&) {
+        failure =
+            label + ": not enough memory for the fit of " + std::to_string(points) + " points";
     }
+    std::cout << fit::csvFailedRow(global ? "global" : scans.front().name, points);
+    std::cerr << "quorvin-fit: " << platform::safeForTerminal(failure) << "\n";
+    return false;
 }
 
 int run(const Arguments& args) {
@@ -188,7 +232,7 @@ int run(const Arguments& args) {
 
 int main(int argc, char** argv) {
     std::ios::sync_with_stdio(false);
-    return batch::runCommand("quorvin-fit", [&] {
+    return cli::runCommand("quorvin-fit", [&] {
         const Arguments args = parseArguments(argc, argv);
         if (args.help) {
             std::cout << kHelp;

@@ -91,6 +91,11 @@ bool recoverAsked(platform::Form& owner, const std::string& question) {
 }  // namespace
 
 void offerRecovery(platform::Form& owner, TReportFrm& report, LogJournal& journal) {
+    if (const std::string problem = journal::stateFolderProblem(journal.stateFolder());
+        !problem.empty())
+        platform::app().ShowMessage("The folder of the recovery copies " + problem +
+                                    ". No recovery copy of the log or of a series can be kept "
+                                    "now; copies found there are offered and kept.");
     for (const auto& found : journal::findAbandoned(journal.stateFolder())) {
         platform::RichDocument doc;
         try {

@@ -21,6 +21,7 @@
 #include "log/EntrySeparator.h"
 #include "platform/base/AtomicFile.h"
 #include "platform/base/Exception.h"
+#include "platform/base/MessageText.h"
 #include "platform/richtext/Rtf.h"
 
 namespace journal {
@@ -129,6 +130,29 @@ fs::path stateFolder() {
         return fs::path(state) / "quorvin";
     const char* home = std::getenv("HOME");
     return fs::path(home && *home ? home : "/") / ".local" / "state" / "quorvin";
+}
+
+std::string stateFolderProblem(const fs::path& state) {
+    // The folder is made at the first write; until then its nearest existing
+    // parent answers for it.
+    fs::path existing = state;
+    std::error_code ec;
+    while (!fs::exists(existing, ec) && existing.has_parent_path() &&
+           existing.parent_path() != existing)
+        existing = existing.parent_path();
+    if (!fs::is_directory(existing, ec))
+        return platform::quotedForMessage(state.string()) +
+               " cannot be made: " + platform::quotedForMessage(existing.string()) +
+               " is not a folder";
+    // A probe, not access(): it answers for read-only mounts and ACLs alike.
+    std::string probe = (existing / ".probe-XXXXXX").string();
+    const int fd = ::mkstemp(probe.data());
+    if (fd < 0)
+        return platform::quotedForMessage(state.string()) +
+               " cannot be written: " + std::system_category().message(errno);
+    ::close(fd);
+    ::unlink(probe.c_str());
+    return {};
 }
 
 // Made under a name no reader takes, locked, then renamed into view, so
@@ -389,8 +413,8 @@ void Journal::run() {
     }
 }
 
-AbandonedJournal::AbandonedJournal(fs::path folder, int lockFd)
-    : m_folder(std::move(folder)), m_lockFd(lockFd) {
+AbandonedJournal::AbandonedJournal(fs::path folder, int lockFd, bool readOnly)
+    : m_folder(std::move(folder)), m_lockFd(lockFd), m_readOnly(readOnly) {
     // The folder's own time changes with every file made in it, the last
     // write's too; the files' times are those of the writes alone.
     struct stat st {};
@@ -432,6 +456,8 @@ RichDocument AbandonedJournal::load() const {
 }
 
 void AbandonedJournal::discard() {
+    if (m_readOnly)
+        return;
     std::error_code ec;
     fs::remove_all(m_folder, ec);
     if (ec)
@@ -439,6 +465,8 @@ void AbandonedJournal::discard() {
 }
 
 fs::path AbandonedJournal::setAside() {
+    if (m_readOnly)
+        return m_folder;
     std::string name = m_folder.filename().string();
     if (name.rfind(kLogPrefix, 0) == 0)
         name = name.substr(std::string_view(kLogPrefix).size());
@@ -460,7 +488,12 @@ std::vector<std::unique_ptr<AbandonedJournal>> findAbandoned(const fs::path& sta
         const bool half = name.rfind(".new-", 0) == 0;
         if (!made && !half)
             continue;
-        const int fd = ::open((entry.path() / "lock").c_str(), O_RDWR | O_CLOEXEC);
+        int fd = ::open((entry.path() / "lock").c_str(), O_RDWR | O_CLOEXEC);
+        bool readOnly = false;
+        if (fd < 0 && (errno == EACCES || errno == EROFS || errno == EPERM) && made) {
+            fd = ::open((entry.path() / "lock").c_str(), O_RDONLY | O_CLOEXEC);
+            readOnly = fd >= 0;
+        }
         if (fd < 0) {
             // Being made or removed; a half-made one still without its lock
             // a minute later was left by a program killed in between.
@@ -472,7 +505,11 @@ std::vector<std::unique_ptr<AbandonedJournal>> findAbandoned(const fs::path& sta
             }
             continue;
         }
-        if (::flock(fd, LOCK_EX | LOCK_NB) != 0 || !fs::exists(entry.path() / "lock")) {
+        // A folder whose lock file can be written but not the folder itself
+        // is read-only too: its copy could not be removed.
+        readOnly = readOnly || ::access(entry.path().c_str(), W_OK) != 0;
+        if (::flock(fd, (readOnly ? LOCK_SH : LOCK_EX) | LOCK_NB) != 0 ||
+            !fs::exists(entry.path() / "lock")) {
             ::close(fd);
             continue;  // its program runs, or has just removed it
         }
@@ -483,7 +520,7 @@ std::vector<std::unique_ptr<AbandonedJournal>> findAbandoned(const fs::path& sta
             ::close(fd);
             continue;
         }
-        found.push_back(std::make_unique<AbandonedJournal>(entry.path(), fd));
+        found.push_back(std::make_unique<AbandonedJournal>(entry.path(), fd, readOnly));
     }
     std::sort(found.begin(), found.end(), [](const auto& a, const auto& b) {
         return a->lastChanged() != b->lastChanged() ? a->lastChanged() < b->lastChanged()

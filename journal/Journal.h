@@ -21,6 +21,11 @@ namespace journal {
 // ~/.local/state/quorvin when that is not set (or not an absolute path).
 std::filesystem::path stateFolder();
 
+// Empty when the state folder can be written (or made), else why not, for
+// a message at start-up: no copy is kept then, and copies found in it are
+// offered but kept.
+std::string stateFolderProblem(const std::filesystem::path& stateFolder);
+
 // The names of the folders under the state folder: a log's, a series'.
 inline constexpr const char* kLogPrefix = "log-";
 inline constexpr const char* kSeriesPrefix = "series-";
@@ -92,7 +97,9 @@ class Journal {
 // object while it exists so that no other program offers it meanwhile.
 class AbandonedJournal {
   public:
-    AbandonedJournal(std::filesystem::path folder, int lockFd);
+    // readOnly: in a folder this program cannot write; it is read, never
+    // deleted or renamed.
+    AbandonedJournal(std::filesystem::path folder, int lockFd, bool readOnly = false);
     ~AbandonedJournal();
     AbandonedJournal(const AbandonedJournal&) = delete;
     AbandonedJournal& operator=(const AbandonedJournal&) = delete;
@@ -103,19 +110,24 @@ class AbandonedJournal {
     // The log as the last completed write left it; throws platform::Exception
     // with the reason when the files cannot be read.
     platform::RichDocument load() const;
-    // Deletes it.
+    // Deletes it; a read-only one is kept.
     void discard();
-    // Keeps it under a name that is never offered again; returns that path.
+    // Keeps it under a name that is never offered again; returns that path
+    // (a read-only one keeps its own).
     std::filesystem::path setAside();
+    bool readOnly() const { return m_readOnly; }
 
   private:
     std::filesystem::path m_folder;
     int m_lockFd;
+    bool m_readOnly = false;
     std::time_t m_changed = 0;
 };
 
 // The copies in the state folder whose programs have ended, oldest first:
-// the logs', or with kSeriesPrefix the series'.
+// the logs', or with kSeriesPrefix the series'. In a folder that cannot be
+// written a copy is opened for reading and locked shared, so that a copy
+// whose program still runs (locked exclusively) is still left alone.
 std::vector<std::unique_ptr<AbandonedJournal>> findAbandoned(
     const std::filesystem::path& stateFolder, const std::string& prefix = kLogPrefix);
 

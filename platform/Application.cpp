@@ -3,6 +3,7 @@
 #include "platform/Application.h"
 
 #include "platform/Form.h"
+#include "platform/base/MessageText.h"
 
 namespace platform {
 
@@ -50,11 +51,11 @@ void Application::Terminate() {
 }
 
 void Application::ShowException(const std::exception& e) {
-    m_backend.showMessage(e.what());
+    m_backend.showMessage(safeForTerminal(e.what()));
 }
 
 void Application::ShowMessage(const std::string& text) {
-    m_backend.showMessage(text);
+    m_backend.showMessage(safeForTerminal(text));
 }
 
 void Application::dispatch(Form* form, const std::function<void()>& action) {

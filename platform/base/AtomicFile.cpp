@@ -12,6 +12,7 @@
 #include <system_error>
 
 #include "platform/base/Exception.h"
+#include "platform/base/TempFiles.h"
 
 namespace platform {
 
@@ -65,6 +66,7 @@ AtomicFileWriter::AtomicFileWriter(const std::filesystem::path& path)
             fail(errno);
         }
     }
+    m_slot = registerTemporary(m_temp);
     struct stat old {};
     if (::stat(m_target.c_str(), &old) == 0 && S_ISREG(old.st_mode) &&
         ::fchmod(m_fd, old.st_mode & 07777) != 0)
@@ -76,6 +78,7 @@ AtomicFileWriter::~AtomicFileWriter() {
         ::close(m_fd);
     if (!m_done && !m_temp.empty())
         ::unlink(m_temp.c_str());
+    unregisterTemporary(m_slot);
 }
 
 void AtomicFileWriter::write(std::string_view data) {
@@ -111,6 +114,8 @@ void AtomicFileWriter::commit() {
     if (!m_temp.empty() && ::rename(m_temp.c_str(), m_target.c_str()) != 0)
         abandon(errno);
     m_done = true;
+    unregisterTemporary(m_slot);
+    m_slot = -1;
 }
 
 void AtomicFileWriter::fail(int error) {
@@ -124,6 +129,8 @@ void AtomicFileWriter::abandon(int error) {
     m_fd = -1;
     if (!m_temp.empty())
         ::unlink(m_temp.c_str());
+    unregisterTemporary(m_slot);
+    m_slot = -1;
     m_done = true;  // nothing left to remove
     m_temp.clear();
     fail(error);

@@ -18,7 +18,9 @@ void replaceFile(const std::filesystem::path& path, std::string_view data);
 // The same replacement for output that is written in pieces: the pieces go
 // to the temporary file, and only commit() puts it in place. A writer
 // destroyed without commit() removes its temporary file, so the target never
-// holds half the output. Errors throw as replaceFile does.
+// holds half the output. The temporary file is registered with
+// platform/base/TempFiles, so a run ended by SIGINT or SIGTERM removes it
+// too. Errors throw as replaceFile does.
 class AtomicFileWriter {
   public:
     explicit AtomicFileWriter(const std::filesystem::path& path);
@@ -40,6 +42,7 @@ class AtomicFileWriter {
     std::filesystem::path m_temp;    // empty when writing into a device
     std::string m_buffer;
     int m_fd = -1;
+    int m_slot = -1;  // in the registry of temporary files
     bool m_done = false;
 };
 

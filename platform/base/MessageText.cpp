@@ -41,14 +41,40 @@ void appendEscape(std::string& out, unsigned char byte) {
     out += digits[byte & 15];
 }
 
-}  // namespace
+// The bidirectional controls: U+061C, U+200E, U+200F, U+202A to U+202E and
+// U+2066 to U+2069.
+bool bidiControl(std::string_view c) {
+    const auto b = [&](std::size_t i) { return static_cast<unsigned char>(c[i]); };
+    if (c.size() == 2)
+        return b(0) == 0xD8 && b(1) == 0x9C;
+    if (c.size() != 3 || b(0) != 0xE2)
+        return false;
+    return (b(1) == 0x80 && (b(2) == 0x8E || b(2) == 0x8F || (b(2) >= 0xAA && b(2) <= 0xAE))) ||
+           (b(1) == 0x81 && b(2) >= 0xA6 && b(2) <= 0xA9);
+}
 
-std::string quotedForMessage(std::string_view text) {
+void appendCodePoint(std::string& out, std::string_view c) {
+    static const char digits[] = "0123456789abcdef";
+    unsigned code = c.size() == 2 ? ((static_cast<unsigned char>(c[0]) & 0x1Fu) << 6) |
+                                        (static_cast<unsigned char>(c[1]) & 0x3Fu)
+                                  : ((static_cast<unsigned char>(c[0]) & 0x0Fu) << 12) |
+                                        ((static_cast<unsigned char>(c[1]) & 0x3Fu) << 6) |
+                                        (static_cast<unsigned char>(c[2]) & 0x3Fu);
+    out += "\\u";
+    for (int shift = 12; shift >= 0; shift -= 4)
+        out += digits[(code >> shift) & 15];
+}
+
+struct EscapeRules {
+    bool quoted;  // a piece in quotes: line breaks escaped, backslashes doubled, cut at 80
+};
+
+std::string escaped(std::string_view text, EscapeRules rules) {
     constexpr std::size_t kMaxCharacters = 80;
-    std::string out = "\"";
+    std::string out;
     std::size_t characters = 0;
     for (std::size_t i = 0; i < text.size(); ++characters) {
-        if (characters == kMaxCharacters) {
+        if (rules.quoted && characters == kMaxCharacters) {
             out += "...";
             break;
         }
@@ -62,12 +88,19 @@ std::string quotedForMessage(std::string_view text) {
                     appendEscape(out, static_cast<unsigned char>(text[i + k]));
                 i += std::max<std::size_t>(n, 1);
             } else {
-                out.append(text.substr(i, n));
+                if (bidiControl(text.substr(i, n)))
+                    appendCodePoint(out, text.substr(i, n));
+                else
+                    out.append(text.substr(i, n));
                 i += n;
             }
             continue;
         }
         ++i;
+        if (!rules.quoted && (c == '\n' || c == '\t' || c == '\\')) {
+            out += static_cast<char>(c);
+            continue;
+        }
         switch (c) {
             case '\n':
                 out += "\\n";
@@ -88,7 +121,20 @@ std::string quotedForMessage(std::string_view text) {
                     out += static_cast<char>(c);
         }
     }
-    return out + "\"";
+    return out;
+}
+
+}  // namespace
+
+std::string quotedForMessage(std::string_view text) {
+    std::string out = "\"";
+    out += escaped(text, {true});
+    out += '"';
+    return out;
+}
+
+std::string safeForTerminal(std::string_view text) {
+    return escaped(text, {false});
 }
 
 }  // namespace platform

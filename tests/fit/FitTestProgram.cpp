@@ -83,4 +83,25 @@ TEST_F(FitProgram, ExitStatusTellsWhetherEveryFitSucceeded) {
     EXPECT_EQ(out().rfind("quorvin-fit 1.0\nLicense GPL-3.0-or-later", 0), 0u);
 }
 
+TEST_F(FitProgram, AFitThatIsNotCredibleOrAScanNoFitCanUseExitsWithOneAndTheReason) {
+    std::string flat, two, noisy;
+    for (int i = 0; i < 40; ++i) {
+        const std::string x = "6." + std::to_string(10 + i);
+        flat += x + " 0.5\n";
+        two += std::string(i % 2 ? "6.1" : "6.2") + " 0." + std::to_string(10 + i) + "\n";
+        noisy += x + " 0.5" + std::to_string(i * 7919 % 13) + " 0.00001\n";
+    }
+    const std::pair<std::string, const char*> cases[] = {
+        {flat, "flat.txt: the signal is the same at every point"},
+        {two, "flat.txt: 2 distinct positions"},
+        {noisy, "flat.txt: not credible: "},
+    };
+    for (const auto& [text, reason] : cases) {
+        const fs::path scanFile = file("flat.txt", text);
+        EXPECT_EQ(run("--draws 0 '" + scanFile.string() + "'"), 1) << reason;
+        EXPECT_NE(err().find(reason), std::string::npos) << err();
+        EXPECT_NE(out().find("flat.txt,40,,,,,,,,\r\n"), std::string::npos) << out();
+    }
+}
+
 }  // namespace

@@ -7,7 +7,7 @@
 #include <stdexcept>
 #include <string>
 
-namespace batch {
+namespace cli {
 
 // A command line that cannot be used as given.
 class UsageError : public std::runtime_error {
@@ -27,4 +27,4 @@ double realNumber(const std::string& option, const std::string& text);
 // program's name (a usage error with a pointer to --help) and gives 2.
 int runCommand(const char* program, const std::function<int()>& body);
 
-}  // namespace batch
+}  // namespace cli

@@ -1,15 +1,16 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 
-#include "batch/Options.h"
+#include "cli/Options.h"
 
 #include <charconv>
 #include <cmath>
 #include <iostream>
 
 #include "platform/base/Exception.h"
+#include "platform/base/MessageText.h"
 #include "platform/base/NumberText.h"
 
-namespace batch {
+namespace cli {
 
 std::uint64_t wholeNumber(const std::string& option, const std::string& text, std::uint64_t low,
                           std::uint64_t high) {
@@ -35,11 +36,12 @@ int runCommand(const char* program, const std::function<int()>& body) {
     try {
         return body();
     } catch (const UsageError& e) {
-        std::cerr << program << ": " << e.what() << "\nTry " << program << " --help.\n";
+        std::cerr << program << ": " << platform::safeForTerminal(e.what()) << "\nTry " << program
+                  << " --help.\n";
     } catch (const std::exception& e) {
-        std::cerr << program << ": " << e.what() << "\n";
+        std::cerr << program << ": " << platform::safeForTerminal(e.what()) << "\n";
     }
     return 2;
 }
 
-}  // namespace batch
+}  // namespace cli
