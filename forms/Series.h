@@ -84,6 +84,7 @@ class TSeriesFrm : public platform::Form {
     platform::MenuItem *File1, *NewSeries1, *Open1, *Save1, *SaveAs1, *OpenInMain1, *Close1;
     platform::MenuItem *Edit1, *Undo1, *Redo1, *Copy1, *Paste1, *InsertRow1, *DeleteRow1,
         *MoveRowUp1, *MoveRowDown1, *AddColumn1, *RenameColumn1, *DeleteColumn1;
+    platform::MenuItem *View1, *HideIntermediate1, *ShowIntermediate1;
     platform::MenuItem *Analysis1, *AttachSequence1, *DetachSequence1;
     std::unique_ptr<platform::OpenDialog> OpenDialog1;
     std::unique_ptr<platform::SaveDialog> SaveDialog1;
@@ -97,8 +98,19 @@ class TSeriesFrm : public platform::Form {
     void attachSequence(charge::ProteinSequence read);
     void AttachSequence1Click(platform::MenuItem&);
     void DetachSequence1Click(platform::MenuItem&);
-    // The charge columns' names, in order, while a sequence is attached.
+    // The charge columns' names, in order, while a sequence is attached,
+    // and their captions in the table.
     static const std::vector<std::string>& chargeColumns();
+    static const std::vector<std::string>& chargeCaptions();
+
+    // The table's column of an input (its header), a result (its name in
+    // the file) or a charge, or of a caption the table shows; -1 for none.
+    int viewColumnOf(const std::string& name) const;
+    // The intermediate results (a, K, Ka, H, slope, E, Ge(max), the
+    // solvent's) in the table after z, z*, the charges, Sigma and the
+    // mobility, or left out.
+    void showIntermediate(bool show);
+    bool intermediateShown() const { return m_showIntermediate; }
 
     void NewSeries1Click(platform::MenuItem&);
     void Open1Click(platform::MenuItem&);
@@ -145,6 +157,17 @@ class TSeriesFrm : public platform::Form {
     void updateCharges();
     std::optional<std::size_t> phColumn() const;
     void addChargeCurves(std::vector<platform::LineSeries>& series, double from, double to) const;
+    // What a column of the table shows: an input of the document, one of
+    // its results, or a charge of the attached sequence; one mapping, so
+    // that the file keeps its order and names.
+    struct ViewColumn {
+        enum class Source { Input, Result, Charge } source;
+        std::size_t index;
+        std::string header;
+    };
+    void buildView();
+    // After a sequence is attached: its columns in view, and a word on it.
+    void showChargeColumns();
     platform::GridCell cellAt(int row, int column) const;
     void cellEdited(int row, int column, const std::string& text);
     // The table, title, status line and plot after a change.
@@ -160,6 +183,8 @@ class TSeriesFrm : public platform::Form {
     void change(const std::function<void()>& command);
 
     series::Series m_series;
+    std::vector<ViewColumn> m_view;
+    bool m_showIntermediate = true;
     std::filesystem::path m_path;
     std::size_t m_xColumn = 0;
     std::size_t m_y = 0;

@@ -39,6 +39,7 @@ void TSeriesFrm::attachSequence(charge::ProteinSequence read) {
     m_sites = charge::titrationSites(groups, charge::pkaSets().front());
     m_sequence = std::move(read);
     refresh();
+    showChargeColumns();
 }
 
 void TSeriesFrm::AttachSequence1Click(platform::MenuItem&) {

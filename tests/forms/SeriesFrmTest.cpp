@@ -5,6 +5,7 @@
 // taking a row, and the prompt for unsaved changes.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -44,8 +45,11 @@ class SeriesWindow : public testing_support::MainWindowSession {
         OpeningForm->NewSeries1->userClick(OpeningForm);
         return *OpeningForm->seriesWindows().back();
     }
-    // The grid's column of a header or result name.
+    // The grid's column of a header, a result's name in the file or a
+    // caption.
     static int column(TSeriesFrm& w, const std::string& name) {
+        if (const int c = w.viewColumnOf(name); c >= 0)
+            return c;
         const auto& h = w.Grid1->headers();
         for (std::size_t c = 0; c < h.size(); ++c)
             if (h[c] == name || h[c].rfind(name + " (", 0) == 0)
@@ -255,6 +259,10 @@ TEST_F(SeriesWindow, AttachedSequenceGivesEachRowItsPredictedCharge) {
         text(w, 0, "BoundCharge"),
         platform::FormatFloat("0.00", platform::StrToFloat(text(w, 0, "Valence")) - screened));
     EXPECT_LT(platform::StrToFloat(text(w, 2, "PredictedZ")), 0) << "above the pI";
+    // The view stands on them and says so; they follow z and z*.
+    EXPECT_EQ(w.Grid1->currentColumn(), column(w, "PredictedZ"));
+    EXPECT_NE(w.StatusLbl->text().find("Predicted z"), std::string::npos);
+    EXPECT_EQ(column(w, "PredictedZ"), column(w, "EffectiveValence") + 1);
 
     while (w.XTxt->text() != "pH")
         w.XTxt->userClick();
@@ -283,7 +291,10 @@ TEST_F(SeriesWindow, MonteCarloIntervalsFillInAfterTheRun) {
     reference.read(in);
     TSeriesFrm& w = open(kWithSd);
     const auto expected = [&](const char* name) {
-        return reference.resultText(1, column(w, name) - w.document().columnCount());
+        const std::vector<std::string> names = reference.resultNames();
+        return reference.resultText(
+            1,
+            static_cast<std::size_t>(std::find(names.begin(), names.end(), name) - names.begin()));
     };
     w.setMonteCarloOptions(options);
     ASSERT_TRUE(backend.runPostedUntil([&] { return !w.running(); }));
@@ -335,3 +346,48 @@ TEST_F(SeriesWindow, MenuItemsFollowWhatTheyCanDo) {
 }
 
 }  // namespace
+
+// State: series with and without SD columns, in both dialects. Action:
+// opened, the intermediate results hidden and shown again. Expected: z (with
+// its u), z*, Sigma and the mobility follow the inputs under their captions
+// and units, the others after them or left out, every number in the file's
+// decimal mark.
+TEST_F(SeriesWindow, ResultsFollowTheInputsUnderTheirCaptions) {
+    struct Case {
+        const char* file;
+        std::vector<std::string> after;  // the headers after the inputs
+        char decimal;
+    };
+    const Case cases[] = {
+        {kSalt, {"z", "z*", "Sigma (cm\u207b\u00b9)"}, '.'},
+        {"Sample;IonicStrength;Temperature;StokesRadius;Mobility\n"
+         "A;0,010;25;3,5;1,80\nB;0,050;25;3,5;1,31\n",
+         {"z", "z*"},
+         ','},
+        {"Sample,IonicStrength,IonicStrengthSD,StokesRadius,Mobility\n"
+         "A,0.01,0.001,3.5,1.8\nB,0.05,0.001,3.5,1.3\n",
+         {"z", "u(z)", "U(z) = 2u", "z 95 % low", "z 95 % high", "z*", "u(z*)"},
+         '.'},
+    };
+    for (const Case& c : cases) {
+        TSeriesFrm& w = open(c.file);
+        const auto& h = w.Grid1->headers();
+        const std::size_t inputs = w.document().columnCount();
+        ASSERT_GE(h.size(), inputs + c.after.size());
+        for (std::size_t k = 0; k < c.after.size(); ++k)
+            EXPECT_EQ(h[inputs + k], c.after[k]) << c.file;
+        for (const char* caption : {"Rs + Ri (a) (nm)", "Ge(max) (kJ/mol)", "E (V/cm)"})
+            EXPECT_GE(column(w, caption), int(inputs)) << caption;
+        const std::string z = text(w, 0, "Valence");
+        EXPECT_NE(z.find(c.decimal), std::string::npos) << z;
+        EXPECT_EQ(text(w, 0, "Ka").find(c.decimal == ',' ? '.' : ','), std::string::npos);
+
+        w.HideIntermediate1->userClick(&w);
+        EXPECT_EQ(w.viewColumnOf("Ka"), -1);
+        EXPECT_EQ(text(w, 0, "Valence"), z);
+        EXPECT_GE(w.viewColumnOf("Mobility"), 0);
+        EXPECT_FALSE(w.HideIntermediate1->enabled());
+        w.ShowIntermediate1->userClick(&w);
+        EXPECT_GE(w.viewColumnOf("Ka"), int(inputs));
+    }
+}
