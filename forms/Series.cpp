@@ -258,7 +258,7 @@ void TSeriesFrm::NewSeries1Click(platform::MenuItem&) {
     fresh.read(header);
     m_series = std::move(fresh);
     m_path.clear();
-    m_xColumn = 0;
+    m_plot.xColumn = 0;
     refresh();
 }
 
@@ -278,7 +278,7 @@ bool TSeriesFrm::openFile(const std::filesystem::path& path) {
     }
     m_series = std::move(opened);
     m_path = path;
-    m_xColumn = 0;
+    m_plot.xColumn = 0;
     Grid1->setCurrent(0, 0);
     refresh();
     return true;

@@ -28,6 +28,26 @@ std::unique_ptr<platform::OpenDialog> csvOpenDialog(platform::Form* owner, const
 std::unique_ptr<platform::SaveDialog> csvSaveDialog(platform::Form* owner, const std::string& name,
                                                     const std::string& title);
 
+// What the series plot shows and how, in plain values so that they can be
+// kept by key beside the series.
+struct SeriesPlotSettings {
+    std::size_t xColumn = 0;  // a numeric column of the document
+    std::size_t y = 0;        // of TSeriesFrm::yChoices()
+    bool logX = false;
+    std::size_t bars = 0;  // of TSeriesFrm::barChoices()
+    // The points grouped by a column, each group with its symbol, colour
+    // and legend entry; Automatic takes the column other than x that varies
+    // least (and does vary).
+    enum class Grouping { Automatic, None, Column };
+    Grouping grouping = Grouping::Automatic;
+    std::size_t groupColumn = 0;  // with Column
+    bool joinGroups = false;      // a line through each group's points
+    // Default: the corner that covers no data, else beside the plot.
+    platform::LineChart::LegendPlace legend = platform::LineChart::LegendPlace::Default;
+    std::string title;  // none when empty
+    friend bool operator==(const SeriesPlotSettings&, const SeriesPlotSettings&) = default;
+};
+
 // A series of samples as a table, one row per sample: the inputs as typed
 // and the results of each row, which follow every edit; beside it a plot
 // of a result against a numeric column. Modeless; several may be open.
@@ -78,6 +98,14 @@ class TSeriesFrm : public platform::Form {
     platform::StaticText* ScaleTxt;  // linear or logarithmic x
     platform::Label* BarsLbl;
     platform::StaticText* BarsTxt;  // none, u, U = 2u or the 95 % interval
+    platform::Label* GroupLbl;
+    platform::StaticText* GroupTxt;  // the column the points are grouped by
+    platform::Label* LinesLbl;
+    platform::StaticText* LinesTxt;  // a line through each group's points
+    platform::Label* LegendLbl;
+    platform::StaticText* LegendTxt;  // where the legend stands
+    platform::Label* TitleLbl;
+    platform::StaticText* TitleTxt;  // a click asks for the title
     platform::LineChart* Chart1;
     std::unique_ptr<GraphExport> Chart1Export;
 
@@ -131,6 +159,13 @@ class TSeriesFrm : public platform::Form {
     // them.
     static const std::vector<std::string>& yChoices();
     static const std::vector<std::string>& barChoices();
+    static const std::vector<std::string>& legendChoices();
+
+    const SeriesPlotSettings& plotSettings() const { return m_plot; }
+    void setPlotSettings(const SeriesPlotSettings& settings);
+    // The column the points are grouped by now, if any.
+    std::optional<std::size_t> groupColumn() const;
+    void TitleTxtClick(platform::Control&);
 
   private:
     struct Run;
@@ -153,10 +188,20 @@ class TSeriesFrm : public platform::Form {
         double predicted = 0;
         double screened = 0;
         double bound = 0;
+        double shift = 0;  // of the pK per charge, at the row's conditions
     };
     void updateCharges();
     std::optional<std::size_t> phColumn() const;
-    void addChargeCurves(std::vector<platform::LineSeries>& series, double from, double to) const;
+    // The predicted curve, and the screened one at the pK shift of each
+    // group's conditions, in the group's colour.
+    struct CurveGroup {
+        double shift;
+        platform::Color color;
+    };
+    void addChargeCurves(std::vector<platform::LineSeries>& series, double from, double to,
+                         const std::vector<CurveGroup>& groups) const;
+    // The screened curve's pK shift of a row, where it has its charges.
+    std::optional<double> rowShift(std::size_t row) const;
     // What a column of the table shows: an input of the document, one of
     // its results, or a charge of the attached sequence; one mapping, so
     // that the file keeps its order and names.
@@ -175,6 +220,11 @@ class TSeriesFrm : public platform::Form {
     void updateStatus();
     void updatePlot();
     std::string plotCaption() const;
+    // An input's caption and unit as the main window writes them, else the
+    // header.
+    std::string xAxisTitle(std::size_t column) const;
+    platform::LineChart::LegendPlace freeLegendPlace(
+        const std::vector<platform::LineSeries>& drawn) const;
     // Numeric columns usable as x.
     std::vector<std::size_t> xColumns() const;
     std::string fileName() const;
@@ -186,14 +236,10 @@ class TSeriesFrm : public platform::Form {
     std::vector<ViewColumn> m_view;
     bool m_showIntermediate = true;
     std::filesystem::path m_path;
-    std::size_t m_xColumn = 0;
-    std::size_t m_y = 0;
-    std::size_t m_bars = 0;
-    bool m_logX = false;
+    SeriesPlotSettings m_plot;
     std::optional<charge::ProteinSequence> m_sequence;
     std::vector<charge::Site> m_sites;
     std::vector<std::optional<RowCharge>> m_charges;
-    std::optional<model::ModelState> m_chargeState;  // the first row's, for the curves
     analysis::MonteCarloOptions m_runOptions;
     std::shared_ptr<Run> m_run;
     std::unique_ptr<journal::SeriesCopy> m_copy;  // none without the log's copy

@@ -56,7 +56,6 @@ void TSeriesFrm::DetachSequence1Click(platform::MenuItem&) {
 
 void TSeriesFrm::updateCharges() {
     m_charges.assign(m_series.rowCount(), std::nullopt);
-    m_chargeState.reset();
     const std::optional<std::size_t> ph = phColumn();
     if (!m_sequence || !ph)
         return;
@@ -75,29 +74,42 @@ void TSeriesFrm::updateCharges() {
             c.predicted = charge::netCharge(m_sites, *(*pH)[r]);
             c.screened = charge::screenedCharge(m_sites, *(*pH)[r], shift);
             c.bound = charge::boundCharge(s.Valence, 0, c.screened).value;
+            c.shift = shift;
             m_charges[r] = c;
-            if (!m_chargeState)
-                m_chargeState = s;
         } catch (const platform::Exception&) {
             // Conditions without a meaning for the screening: no charges.
         }
     }
 }
 
-void TSeriesFrm::addChargeCurves(std::vector<platform::LineSeries>& series, double from,
-                                 double to) const {
-    if (!m_sequence || !m_chargeState || !(to > from))
+std::optional<double> TSeriesFrm::rowShift(std::size_t row) const {
+    if (row < m_charges.size() && m_charges[row])
+        return m_charges[row]->shift;
+    return std::nullopt;
+}
+
+void TSeriesFrm::addChargeCurves(std::vector<platform::LineSeries>& series, double from, double to,
+                                 const std::vector<CurveGroup>& groups) const {
+    if (!m_sequence || groups.empty() || !(to > from))
         return;
     platform::LineSeries hh{"Predicted", platform::Color{128, 128, 128}, {}};
-    platform::LineSeries screened{"Screened", platform::clRed, {}, true};
-    const double shift = charge::pkShiftPerCharge(*m_chargeState);
     for (int k = 0; k <= 100; ++k) {
         const double pH = from + (to - from) * k / 100;
         hh.points.push_back({pH, charge::netCharge(m_sites, pH)});
-        screened.points.push_back({pH, charge::screenedCharge(m_sites, pH, shift)});
     }
     series.push_back(std::move(hh));
-    series.push_back(std::move(screened));
+    for (const CurveGroup& g : groups) {
+        // One group: named itself; several: a key entry below names them.
+        platform::LineSeries screened{groups.size() == 1 ? "Screened" : "", g.color, {}, true};
+        for (int k = 0; k <= 100; ++k) {
+            const double pH = from + (to - from) * k / 100;
+            screened.points.push_back({pH, charge::screenedCharge(m_sites, pH, g.shift)});
+        }
+        series.push_back(std::move(screened));
+    }
+    if (groups.size() > 1)
+        series.push_back(
+            {"Screened at each group's conditions", platform::Color{64, 64, 64}, {}, true});
 }
 
 }  // namespace forms

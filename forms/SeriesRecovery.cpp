@@ -58,7 +58,7 @@ void TSeriesFrm::recover(series::Series recovered, const std::filesystem::path& 
     m_series = std::move(recovered);
     m_series.markUnsaved();
     m_path = original;
-    m_xColumn = 0;
+    m_plot.xColumn = 0;
     Grid1->setCurrent(0, 0);
     refresh();
 }

@@ -391,3 +391,86 @@ TEST_F(SeriesWindow, ResultsFollowTheInputsUnderTheirCaptions) {
         EXPECT_GE(w.viewColumnOf("Ka"), int(inputs));
     }
 }
+
+// State: a titration at three ionic strengths with SD columns, a sequence
+// attached. Action: z against the pH with u bars. Expected: the points
+// grouped by ionic strength (chosen by default), each group with its own
+// symbol, colour and legend entry; one predicted curve and a screened one
+// per group at its own conditions; every point with its bar and every
+// curve inside the axes; the title left out until one is given.
+TEST_F(SeriesWindow, PlotGroupsByConditionWithCurvesAtEachGroupsConditions) {
+    std::string file = "Sample,IonicStrength,Mobility,MobilitySD,pH\n";
+    const char* strengths[] = {"0.010", "0.050", "0.150"};
+    for (int i = 0; i < 3; ++i)
+        for (int k = 0; k < 4; ++k)
+            file += std::string("s,") + strengths[i] + "," +
+                    std::to_string(1.6 - 0.7 * k - 0.2 * i) + ",0.05," +
+                    std::to_string(4.5 + 1.5 * k) + "\n";
+    TSeriesFrm& w = open(file);
+    backend.expectDialog<platform::OpenDialog>("TOpenDialog", [this](platform::OpenDialog& d) {
+        d.FileName = write(
+            "u.fasta", ">u\nMQIFVKTLTGKTITLEVEPSDTIENVKAKIQDKEGIPPDQQRLIFAGKQLEDGRTLSDYNIQKE\n");
+        return true;
+    });
+    w.AttachSequence1->userClick(&w);
+    while (w.XTxt->text() != "pH")
+        w.XTxt->userClick();
+    w.BarsTxt->userClick();
+    EXPECT_EQ(w.BarsTxt->text(), "u");
+    EXPECT_EQ(w.groupColumn(), std::optional<std::size_t>(1));
+    EXPECT_TRUE(w.Chart1->title.text.empty());
+    EXPECT_EQ(w.Chart1->bottomAxisTitle.text, "pH");
+    EXPECT_EQ(w.Chart1->leftAxisTitle.text, "z");
+
+    std::vector<const platform::LineSeries*> groups, screened;
+    int predicted = 0;
+    for (const platform::LineSeries& s : w.Chart1->series()) {
+        if (s.markers)
+            groups.push_back(&s);
+        else if (s.name == "Predicted")
+            ++predicted;
+        else if (s.dashed && !s.points.empty())
+            screened.push_back(&s);
+        const auto& x = w.Chart1->bottomAxis;
+        const auto& y = w.Chart1->leftAxis;
+        for (std::size_t k = 0; k < s.points.size(); ++k) {
+            const platform::ErrorBar bar = k < s.errors.size() ? s.errors[k] : platform::ErrorBar{};
+            EXPECT_GE(s.points[k].x, x.min) << s.name;
+            EXPECT_LE(s.points[k].x, x.max) << s.name;
+            EXPECT_GE(s.points[k].y - bar.below, y.min) << s.name;
+            EXPECT_LE(s.points[k].y + bar.above, y.max) << s.name;
+        }
+    }
+    ASSERT_EQ(groups.size(), 3u);
+    EXPECT_EQ(groups[0]->name, "Ionic strength = 0.010 M");
+    EXPECT_EQ(groups[2]->name, "Ionic strength = 0.150 M");
+    EXPECT_EQ(predicted, 1);
+    ASSERT_EQ(screened.size(), 3u);
+    for (std::size_t i = 0; i < 3; ++i) {
+        EXPECT_EQ(groups[i]->points.size(), 4u);
+        EXPECT_EQ(groups[i]->errors.size(), 4u);
+        EXPECT_EQ(screened[i]->color, groups[i]->color);
+        EXPECT_DOUBLE_EQ(screened[i]->points.front().x, 4.5);
+        EXPECT_DOUBLE_EQ(screened[i]->points.back().x, 9.0);
+        for (std::size_t j = 0; j < i; ++j) {
+            EXPECT_NE(groups[i]->color, groups[j]->color);
+            EXPECT_NE(groups[i]->marker, groups[j]->marker);
+        }
+    }
+    // More salt screens more: the screened charge lies nearer the predicted.
+    EXPECT_GT(screened[2]->points.front().y, screened[0]->points.front().y);
+
+    // Groups by hand, and none; a title given.
+    w.GroupTxt->userClick();
+    EXPECT_EQ(w.groupColumn(), std::optional<std::size_t>(0));
+    backend.expect<forms::TColumnName>("TColumnName", [](forms::TColumnName& d) {
+        d.NameEdit->setText("BSA titration");
+        d.OkBtn->userPress();
+    });
+    w.TitleTxt->userClick();
+    EXPECT_EQ(w.Chart1->title.text, "BSA titration");
+    forms::SeriesPlotSettings none = w.plotSettings();
+    none.grouping = forms::SeriesPlotSettings::Grouping::None;
+    w.setPlotSettings(none);
+    EXPECT_EQ(w.GroupTxt->text(), "none");
+}
