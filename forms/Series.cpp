@@ -158,10 +158,12 @@ void TSeriesFrm::cellEdited(int row, int column, const std::string& text) {
         return;
     // Typing into the empty row adds it, as one step to undo.
     change([&] {
-        if (r < m_series.rowCount())
+        if (r < m_series.rowCount()) {
             m_series.setCell(r, c, text);
-        else
+            m_typed = journal::CellEdit{r, c, text};
+        } else {
             m_series.paste(r, c, text);
+        }
     });
 }
 
@@ -169,9 +171,11 @@ void TSeriesFrm::change(const std::function<void()>& command) {
     try {
         command();
     } catch (...) {
+        m_typed.reset();
         refresh();
         throw;
     }
+    ++m_changes;
     refresh();
 }
 
@@ -257,6 +261,7 @@ void TSeriesFrm::NewSeries1Click(platform::MenuItem&) {
     std::istringstream header("Sample,IonicStrength,Temperature,StokesRadius,Mobility\n");
     fresh.read(header);
     m_series = std::move(fresh);
+    ++m_changes;
     m_path.clear();
     m_plot.xColumn = 0;
     refresh();
@@ -277,6 +282,7 @@ bool TSeriesFrm::openFile(const std::filesystem::path& path) {
         return false;
     }
     m_series = std::move(opened);
+    ++m_changes;
     m_path = path;
     m_plot.xColumn = 0;
     Grid1->setCurrent(0, 0);

@@ -16,9 +16,7 @@
 #include "platform/LineChart.h"
 #include "series/Series.h"
 
-namespace journal {
-class SeriesCopy;
-}
+#include "journal/SeriesCopy.h"
 
 namespace forms {
 
@@ -243,8 +241,20 @@ class TSeriesFrm : public platform::Form {
     analysis::MonteCarloOptions m_runOptions;
     std::shared_ptr<Run> m_run;
     std::unique_ptr<journal::SeriesCopy> m_copy;  // none without the log's copy
-    std::optional<std::string> m_copied;          // asked to be on disk
-    std::optional<std::uint64_t> m_cancelledAt;   // the revision a Cancel left
+    // The changes made through change() and replacements of the series:
+    // which state the copy holds.
+    struct CopyState {
+        std::uint64_t changes = 0;
+        std::filesystem::path path;
+        bool operator==(const CopyState&) const = default;
+    };
+    static constexpr std::uint64_t kNotWritten = static_cast<std::uint64_t>(-1);
+    std::uint64_t m_changes = 0;
+    std::optional<CopyState> m_copied;  // asked to be on disk
+    std::size_t m_copyEdits = 0;        // cells written after its snapshot
+    // The cell a typed edit changed, for the copy to take alone.
+    std::optional<journal::CellEdit> m_typed;
+    std::optional<std::uint64_t> m_cancelledAt;  // the revision a Cancel left
 };
 
 }  // namespace forms

@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
+#include <memory>
 #include <optional>
 #include <string>
 #include <variant>
@@ -138,7 +139,8 @@ class Series {
         std::vector<Cell> cells;
         std::string error;
         std::vector<std::string> results;  // empty without results
-        std::optional<RowDraws> draws;     // with SD columns and results
+        // With SD columns and results; apart, as most rows have none.
+        std::shared_ptr<const RowDraws> draws;
     };
     struct SetCell {
         std::size_t row, column;
