@@ -281,13 +281,17 @@ bool TSeriesFrm::openFile(const std::filesystem::path& path) {
         platform::app().ShowMessage("Cannot open \"" + path.string() + "\": " + e.what());
         return false;
     }
+    openDocument(std::move(opened), path);
+    return true;
+}
+
+void TSeriesFrm::openDocument(series::Series opened, const std::filesystem::path& path) {
     m_series = std::move(opened);
     ++m_changes;
     m_path = path;
     m_plot.xColumn = 0;
     Grid1->setCurrent(0, 0);
     refresh();
-    return true;
 }
 
 bool TSeriesFrm::save() {

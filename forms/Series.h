@@ -72,6 +72,8 @@ class TSeriesFrm : public platform::Form {
     // Opens a file in this window; the error, with its line and column, is
     // shown and nothing changes when it cannot be read. True when opened.
     bool openFile(const std::filesystem::path& path);
+    // A series read from path already.
+    void openDocument(series::Series opened, const std::filesystem::path& path);
     const series::Series& document() const { return m_series; }
     const std::filesystem::path& path() const { return m_path; }
     // Asks to save unsaved changes; false when the user kept the window.
