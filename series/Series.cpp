@@ -9,8 +9,8 @@
 #include <exception>
 #include <fstream>
 #include <mutex>
-#include <thread>
 #include <sstream>
+#include <thread>
 #include <utility>
 
 #include "platform/base/AtomicFile.h"
@@ -360,8 +360,10 @@ void Series::evaluateAll() {
     // Each row on its own, the rows shared out among the cores: a long
     // series opens in a fraction of the time. A Monte Carlo run per row
     // takes every core itself.
-    const std::size_t threads = m_monteCarlo ? 1 : std::min<std::size_t>(
-        std::max(1u, std::thread::hardware_concurrency()), m_rows.size() / kRowsPerThread);
+    const std::size_t threads =
+        m_monteCarlo ? 1
+                     : std::min<std::size_t>(std::max(1u, std::thread::hardware_concurrency()),
+                                             m_rows.size() / kRowsPerThread);
     if (threads < 2) {
         for (Row& row : m_rows)
             evaluate(row);
