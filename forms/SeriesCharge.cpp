@@ -55,10 +55,11 @@ void TSeriesFrm::DetachSequence1Click(platform::MenuItem&) {
 }
 
 void TSeriesFrm::updateCharges() {
-    m_charges.assign(m_series.rowCount(), std::nullopt);
+    m_charges.clear();
     const std::optional<std::size_t> ph = phColumn();
     if (!m_sequence || !ph)
         return;
+    m_charges.assign(m_series.rowCount(), std::nullopt);
     const std::optional<series::Series::Values> pH = m_series.xValues(*ph);
     for (std::size_t r = 0; pH && r < m_series.rowCount(); ++r) {
         if (!(*pH)[r] || m_series.resultText(r, 0).empty())

@@ -10,6 +10,7 @@
 #include <fstream>
 #include <mutex>
 #include <sstream>
+#include <stdexcept>
 #include <thread>
 #include <utility>
 
@@ -82,6 +83,22 @@ std::optional<double> number(const std::string& text, const Dialect& dialect) {
 
 Series::Series() = default;
 
+std::string_view Series::Texts::operator[](std::size_t i) const {
+    std::size_t from = 0;
+    for (; i > 0; --i)
+        from = m_packed.find('\0', from) + 1;
+    return std::string_view(m_packed).substr(from, m_packed.find('\0', from) - from);
+}
+
+void Series::Texts::set(std::size_t i, std::string_view text) {
+    if (i >= m_count)
+        throw std::out_of_range("Series::Texts::set");
+    std::size_t from = 0;
+    for (std::size_t k = i; k > 0; --k)
+        from = m_packed.find('\0', from) + 1;
+    m_packed.replace(from, m_packed.find('\0', from) - from, text);
+}
+
 // ------------------------------------------------------------ the table
 
 std::string Series::headerText(std::size_t c) const {
@@ -121,7 +138,7 @@ std::vector<std::string> Series::resultNames() const {
 
 std::string Series::resultText(std::size_t row, std::size_t result) const {
     const Row& r = m_rows.at(row);
-    return result < r.results.size() ? r.results[result] : std::string();
+    return result < r.results.size() ? std::string(r.results[result]) : std::string();
 }
 
 void Series::setMonteCarlo(std::optional<analysis::MonteCarloOptions> options) {
@@ -304,7 +321,8 @@ void Series::evaluate(Row& row) const {
         row.error = result.error;
         return;
     }
-    row.results.assign(result.texts.begin(), result.texts.end());
+    for (const std::string& t : result.texts)
+        row.results.push_back(t);
     if (!withUncertainty)
         return;
     const RowUncertainty ru = rowUncertainty(result, u, m_monteCarlo ? &*m_monteCarlo : nullptr);
@@ -316,7 +334,8 @@ void Series::evaluate(Row& row) const {
     for (const double gumU : {ru.uValence, ru.uEffectiveValence}) {
         row.results.push_back(analysis::significantText(gumU));
         row.results.push_back(analysis::significantText(analysis::kCoverageFactor * gumU));
-        row.results.insert(row.results.end(), 2, std::string());
+        row.results.push_back({});
+        row.results.push_back({});
     }
     if (ru.draws)
         row.draws = std::make_shared<const RowDraws>(*ru.draws);
@@ -328,10 +347,10 @@ void Series::evaluate(Row& row) const {
 void Series::putInterval(Row& row, const analysis::MonteCarloResult& r) {
     const std::size_t valence = kResultColumns.size() + 2;
     const std::size_t effective = valence + std::size(kUncertaintyNames) / 2;
-    row.results.at(valence) = analysis::significantText(r.valence.low);
-    row.results.at(valence + 1) = analysis::significantText(r.valence.high);
-    row.results.at(effective) = analysis::significantText(r.effectiveValence.low);
-    row.results.at(effective + 1) = analysis::significantText(r.effectiveValence.high);
+    row.results.set(valence, analysis::significantText(r.valence.low));
+    row.results.set(valence + 1, analysis::significantText(r.valence.high));
+    row.results.set(effective, analysis::significantText(r.effectiveValence.low));
+    row.results.set(effective + 1, analysis::significantText(r.effectiveValence.high));
 }
 
 std::vector<Series::PendingDraws> Series::pendingMonteCarlo() const {
@@ -667,8 +686,8 @@ std::string Series::text() const {
                 error += (error.empty() ? "" : "; ") + cell.error;
         }
         for (std::size_t i = 0; i < results.size(); ++i)
-            fields.push_back(
-                dialectNumber(i < row.results.size() ? row.results[i] : std::string(), m_dialect));
+            fields.push_back(dialectNumber(
+                i < row.results.size() ? std::string(row.results[i]) : std::string(), m_dialect));
         fields.push_back(error);
         out += csvRecord(fields, m_dialect);
     }
