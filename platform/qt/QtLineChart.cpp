@@ -151,21 +151,26 @@ class LineChartWidget : public QWidget, public GraphPeer {
         QCPLayoutInset* inset = m_plot->axisRect()->insetLayout();
         QCPLayoutGrid* layout = m_plot->plotLayout();
         const bool outside = chart.legendPlace == Place::Outside;
-        const bool isOutside = layout->hasElement(1, 1) && layout->element(1, 1) == m_plot->legend;
-        if (outside && !isOutside) {
+        if (outside && !m_side) {
+            // Beside the axes at their top, its own height: a column
+            // whose lower part is empty.
             inset->take(m_plot->legend);
-            layout->addElement(1, 1, m_plot->legend);
+            m_side = new QCPLayoutGrid;
+            layout->addElement(1, 1, m_side);
             layout->setColumnStretchFactor(1, 0.001);
+            m_side->addElement(0, 0, m_plot->legend);
+            m_side->addElement(1, 0, new QCPLayoutElement(m_plot));
+            m_side->setRowStretchFactor(0, 0.001);
             m_plot->legend->setMargins(QMargins(4, 0, 4, 0));
-        } else if (!outside && isOutside) {
-            layout->take(m_plot->legend);
+        } else if (!outside && m_side) {
+            m_side->take(m_plot->legend);
+            layout->remove(m_side);
+            m_side = nullptr;
             layout->simplify();
             inset->addElement(m_plot->legend, Qt::AlignRight | Qt::AlignBottom);
         }
-        if (outside) {
-            m_plot->legend->setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+        if (outside)
             return;
-        }
         Qt::Alignment at = Qt::AlignRight | (chart.legendAtTop ? Qt::AlignTop : Qt::AlignBottom);
         switch (chart.legendPlace) {
             case Place::TopLeft:
@@ -213,6 +218,7 @@ class LineChartWidget : public QWidget, public GraphPeer {
     }
 
     QCustomPlot* m_plot;
+    QCPLayoutGrid* m_side = nullptr;  // the legend's column beside the axes
 };
 
 }  // namespace
