@@ -579,9 +579,9 @@ TSeriesFrm* TOpeningForm::OpenFile(const std::string& path) {
                                         "\" cannot be opened in the main window: " + *why + ".");
         return nullptr;
     }
+    // Read once: a long series costs its evaluation and its memory once.
     TSeriesFrm& w = seriesWindow();
-    if (!w.openFile(path))
-        return nullptr;
+    w.openDocument(std::move(file), path);
     w.Show();
     return &w;
 }

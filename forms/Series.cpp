@@ -21,9 +21,6 @@ namespace {
 constexpr int kPlotWidth = 400;
 constexpr int kStatusHeight = 20;
 
-// A refused cell: red, as the main window shows no such colour.
-constexpr platform::Color kErrorColor = platform::clRed;
-
 std::string rowName(std::size_t row) {
     return "Row " + std::to_string(row + 1);
 }
@@ -131,6 +128,12 @@ void TSeriesFrm::buildMenu() {
     DeleteColumn1 = Edit1->add("DeleteColumn1", "Delete co&lumn",
                                [this](MenuItem& m) { DeleteColumn1Click(m); });
 
+    View1 = menu->add("View1", "&View");
+    HideIntermediate1 = View1->add("HideIntermediate1", "&Hide intermediate results",
+                                   [this](MenuItem&) { showIntermediate(false); });
+    ShowIntermediate1 = View1->add("ShowIntermediate1", "&Show intermediate results",
+                                   [this](MenuItem&) { showIntermediate(true); });
+
     Analysis1 = menu->add("Analysis1", "&Analysis");
     AttachSequence1 = Analysis1->add("AttachSequence1", "Attach &sequence...",
                                      [this](MenuItem& m) { AttachSequence1Click(m); });
@@ -146,40 +149,6 @@ void TSeriesFrm::buildMenu() {
 
 // ------------------------------------------------------------ the table
 
-platform::GridCell TSeriesFrm::cellAt(int row, int column) const {
-    platform::GridCell cell;
-    const auto r = static_cast<std::size_t>(row);
-    const int inputs = inputColumns();
-    if (column >= inputs) {
-        cell.readOnly = true;
-        cell.background = platform::clYellow;
-        const auto result = static_cast<std::size_t>(column - inputs);
-        const std::size_t results = m_series.resultNames().size();
-        if (r < m_series.rowCount() && result < results) {
-            cell.text = m_series.resultText(r, result);
-            // A result the file said otherwise is shown, not passed over.
-            cell.tooltip = m_series.resultNote(r, result);
-            if (cell.tooltip.empty())
-                cell.tooltip = m_series.rowError(r);
-        } else if (r < m_charges.size() && m_charges[r]) {
-            const RowCharge& c = *m_charges[r];
-            const double values[] = {c.predicted, c.screened, c.bound};
-            cell.text = platform::FormatFloat("0.00", values[result - results]);
-        }
-        return cell;
-    }
-    if (r >= m_series.rowCount())
-        return cell;  // the empty row below the table, to type a new one into
-    const auto c = static_cast<std::size_t>(column);
-    cell.text = m_series.cellText(r, c);
-    cell.tooltip = m_series.cellError(r, c);
-    if (!cell.tooltip.empty())
-        cell.background = kErrorColor;
-    else
-        cell.tooltip = m_series.cellNote(r, c);
-    return cell;
-}
-
 void TSeriesFrm::cellEdited(int row, int column, const std::string& text) {
     const auto r = static_cast<std::size_t>(row);
     const auto c = static_cast<std::size_t>(column);
@@ -187,10 +156,12 @@ void TSeriesFrm::cellEdited(int row, int column, const std::string& text) {
         return;
     // Typing into the empty row adds it, as one step to undo.
     change([&] {
-        if (r < m_series.rowCount())
+        if (r < m_series.rowCount()) {
             m_series.setCell(r, c, text);
-        else
+            m_typed = journal::CellEdit{r, c, text};
+        } else {
             m_series.paste(r, c, text);
+        }
     });
 }
 
@@ -198,23 +169,21 @@ void TSeriesFrm::change(const std::function<void()>& command) {
     try {
         command();
     } catch (...) {
+        m_typed.reset();
         refresh();
         throw;
     }
+    ++m_changes;
     refresh();
 }
 
 void TSeriesFrm::refresh() {
-    std::vector<std::string> headers;
-    for (std::size_t c = 0; c < m_series.columnCount(); ++c)
-        headers.push_back(m_series.headerText(c));
-    for (const std::string& name : m_series.resultNames())
-        headers.push_back(name);
     followSettings();
     updateCharges();
-    if (m_sequence)
-        for (const std::string& name : chargeColumns())
-            headers.push_back(name);
+    buildView();
+    std::vector<std::string> headers;
+    for (const ViewColumn& c : m_view)
+        headers.push_back(c.header);
     const int row = Grid1->currentRow(), column = Grid1->currentColumn();
     if (headers != Grid1->headers() || Grid1->rowCount() != int(m_series.rowCount()) + 1) {
         Grid1->setShape(std::move(headers), static_cast<int>(m_series.rowCount()) + 1);
@@ -248,6 +217,8 @@ void TSeriesFrm::updateMenu() {
     Save1->setEnabled(m_series.dirty() || m_path.empty());
     DetachSequence1->setEnabled(m_sequence.has_value());
     SequenceOptions1->setEnabled(m_sequence.has_value());
+    HideIntermediate1->setEnabled(m_showIntermediate);
+    ShowIntermediate1->setEnabled(!m_showIntermediate);
 }
 
 void TSeriesFrm::updateStatus() {
@@ -312,8 +283,9 @@ void TSeriesFrm::NewSeries1Click(platform::MenuItem&) {
     std::istringstream header("Sample,IonicStrength,Temperature,StokesRadius,Mobility\n");
     fresh.read(header);
     m_series = std::move(fresh);
+    ++m_changes;
     m_path.clear();
-    m_xColumn = 0;
+    m_plot.xColumn = 0;
     refresh();
 }
 
@@ -332,12 +304,17 @@ bool TSeriesFrm::openFile(const std::filesystem::path& path) {
         platform::app().ShowMessage("Cannot open \"" + path.string() + "\": " + e.what());
         return false;
     }
+    openDocument(std::move(opened), path);
+    return true;
+}
+
+void TSeriesFrm::openDocument(series::Series opened, const std::filesystem::path& path) {
     m_series = std::move(opened);
+    ++m_changes;
     m_path = path;
-    m_xColumn = 0;
+    m_plot.xColumn = 0;
     Grid1->setCurrent(0, 0);
     refresh();
-    return true;
 }
 
 bool TSeriesFrm::save() {

@@ -17,9 +17,7 @@
 #include "platform/LineChart.h"
 #include "series/Series.h"
 
-namespace journal {
-class SeriesCopy;
-}
+#include "journal/SeriesCopy.h"
 
 namespace forms {
 
@@ -28,6 +26,26 @@ std::unique_ptr<platform::OpenDialog> csvOpenDialog(platform::Form* owner, const
                                                     const std::string& title);
 std::unique_ptr<platform::SaveDialog> csvSaveDialog(platform::Form* owner, const std::string& name,
                                                     const std::string& title);
+
+// What the series plot shows and how, in plain values so that they can be
+// kept by key beside the series.
+struct SeriesPlotSettings {
+    std::size_t xColumn = 0;  // a numeric column of the document
+    std::size_t y = 0;        // of TSeriesFrm::yChoices()
+    bool logX = false;
+    std::size_t bars = 0;  // of TSeriesFrm::barChoices()
+    // The points grouped by a column, each group with its symbol, colour
+    // and legend entry; Automatic takes the column other than x that varies
+    // least (and does vary).
+    enum class Grouping { Automatic, None, Column };
+    Grouping grouping = Grouping::Automatic;
+    std::size_t groupColumn = 0;  // with Column
+    bool joinGroups = false;      // a line through each group's points
+    // Default: the corner that covers no data, else beside the plot.
+    platform::LineChart::LegendPlace legend = platform::LineChart::LegendPlace::Default;
+    std::string title;  // none when empty
+    friend bool operator==(const SeriesPlotSettings&, const SeriesPlotSettings&) = default;
+};
 
 // A series of samples as a table, one row per sample: the inputs as typed
 // and the results of each row, which follow every edit; beside it a plot
@@ -55,6 +73,8 @@ class TSeriesFrm : public platform::Form {
     // Opens a file in this window; the error, with its line and column, is
     // shown and nothing changes when it cannot be read. True when opened.
     bool openFile(const std::filesystem::path& path);
+    // A series read from path already.
+    void openDocument(series::Series opened, const std::filesystem::path& path);
     const series::Series& document() const { return m_series; }
     const std::filesystem::path& path() const { return m_path; }
     // Asks to save unsaved changes; false when the user kept the window.
@@ -84,12 +104,21 @@ class TSeriesFrm : public platform::Form {
     platform::StaticText* ScaleTxt;  // linear or logarithmic x
     platform::Label* BarsLbl;
     platform::StaticText* BarsTxt;  // none, u, U = 2u or the 95 % interval
+    platform::Label* GroupLbl;
+    platform::StaticText* GroupTxt;  // the column the points are grouped by
+    platform::Label* LinesLbl;
+    platform::StaticText* LinesTxt;  // a line through each group's points
+    platform::Label* LegendLbl;
+    platform::StaticText* LegendTxt;  // where the legend stands
+    platform::Label* TitleLbl;
+    platform::StaticText* TitleTxt;  // a click asks for the title
     platform::LineChart* Chart1;
     std::unique_ptr<GraphExport> Chart1Export;
 
     platform::MenuItem *File1, *NewSeries1, *Open1, *Save1, *SaveAs1, *OpenInMain1, *Close1;
     platform::MenuItem *Edit1, *Undo1, *Redo1, *Copy1, *Paste1, *InsertRow1, *DeleteRow1,
         *MoveRowUp1, *MoveRowDown1, *AddColumn1, *RenameColumn1, *DeleteColumn1;
+    platform::MenuItem *View1, *HideIntermediate1, *ShowIntermediate1;
     platform::MenuItem *Analysis1, *AttachSequence1, *SequenceOptions1, *DetachSequence1;
     std::unique_ptr<platform::OpenDialog> OpenDialog1;
     std::unique_ptr<platform::SaveDialog> SaveDialog1;
@@ -111,8 +140,19 @@ class TSeriesFrm : public platform::Form {
     // The settings of a series to open: a value the window cannot use is
     // refused (platform::Exception naming its column).
     static void checkSettings(const series::Series& s);
-    // The charge columns' names, in order, while a sequence is attached.
+    // The charge columns' names, in order, while a sequence is attached,
+    // and their captions in the table.
     static const std::vector<std::string>& chargeColumns();
+    static const std::vector<std::string>& chargeCaptions();
+
+    // The table's column of an input (its header), a result (its name in
+    // the file) or a charge, or of a caption the table shows; -1 for none.
+    int viewColumnOf(const std::string& name) const;
+    // The intermediate results (a, K, Ka, H, slope, E, Ge(max), the
+    // solvent's) in the table after z, z*, the charges, Sigma and the
+    // mobility, or left out.
+    void showIntermediate(bool show);
+    bool intermediateShown() const { return m_showIntermediate; }
 
     void NewSeries1Click(platform::MenuItem&);
     void Open1Click(platform::MenuItem&);
@@ -133,6 +173,13 @@ class TSeriesFrm : public platform::Form {
     // them.
     static const std::vector<std::string>& yChoices();
     static const std::vector<std::string>& barChoices();
+    static const std::vector<std::string>& legendChoices();
+
+    const SeriesPlotSettings& plotSettings() const { return m_plot; }
+    void setPlotSettings(const SeriesPlotSettings& settings);
+    // The column the points are grouped by now, if any.
+    std::optional<std::size_t> groupColumn() const;
+    void TitleTxtClick(platform::Control&);
 
   private:
     struct Run;
@@ -151,7 +198,12 @@ class TSeriesFrm : public platform::Form {
     void updateMenu();
     void buildPlotPanel();
     // The charges of each row for the attached sequence, and its curves.
-    using RowCharge = charge::SampleCharge;
+    struct RowCharge {
+        double predicted = 0;
+        double screened = 0;
+        double bound = 0;
+        double shift = 0;  // of the pK per charge, at the row's conditions
+    };
     void updateCharges();
     // The sequence and the plot's choices after a change of the settings.
     void followSettings();
@@ -159,7 +211,27 @@ class TSeriesFrm : public platform::Form {
     void plotChoiceChanged();
     void attach(const std::optional<AttachedSequence>& attached);
     std::optional<std::size_t> phColumn() const;
-    void addChargeCurves(std::vector<platform::LineSeries>& series, double from, double to) const;
+    // The predicted curve, and the screened one at the pK shift of each
+    // group's conditions, in the group's colour.
+    struct CurveGroup {
+        double shift;
+        platform::Color color;
+    };
+    void addChargeCurves(std::vector<platform::LineSeries>& series, double from, double to,
+                         const std::vector<CurveGroup>& groups) const;
+    // The screened curve's pK shift of a row, where it has its charges.
+    std::optional<double> rowShift(std::size_t row) const;
+    // What a column of the table shows: an input of the document, one of
+    // its results, or a charge of the attached sequence; one mapping, so
+    // that the file keeps its order and names.
+    struct ViewColumn {
+        enum class Source { Input, Result, Charge } source;
+        std::size_t index;
+        std::string header;
+    };
+    void buildView();
+    // After a sequence is attached: its columns in view, and a word on it.
+    void showChargeColumns();
     platform::GridCell cellAt(int row, int column) const;
     void cellEdited(int row, int column, const std::string& text);
     // The table, title, status line and plot after a change.
@@ -167,6 +239,11 @@ class TSeriesFrm : public platform::Form {
     void updateStatus();
     void updatePlot();
     std::string plotCaption() const;
+    // An input's caption and unit as the main window writes them, else the
+    // header.
+    std::string xAxisTitle(std::size_t column) const;
+    platform::LineChart::LegendPlace freeLegendPlace(
+        const std::vector<platform::LineSeries>& drawn) const;
     // Numeric columns usable as x.
     std::vector<std::size_t> xColumns() const;
     std::string fileName() const;
@@ -175,21 +252,31 @@ class TSeriesFrm : public platform::Form {
     void change(const std::function<void()>& command);
 
     series::Series m_series;
+    std::vector<ViewColumn> m_view;
+    bool m_showIntermediate = true;
     std::filesystem::path m_path;
-    std::size_t m_xColumn = 0;
-    std::size_t m_y = 0;
-    std::size_t m_bars = 0;
-    bool m_logX = false;
+    SeriesPlotSettings m_plot;
     std::optional<charge::ProteinSequence> m_sequence;
     ChargeChoice m_choice;
     std::vector<charge::Site> m_sites;
     std::vector<std::optional<RowCharge>> m_charges;
-    std::optional<model::ModelState> m_chargeState;  // the first row's, for the curves
     analysis::MonteCarloOptions m_runOptions;
     std::shared_ptr<Run> m_run;
     std::unique_ptr<journal::SeriesCopy> m_copy;  // none without the log's copy
-    std::optional<std::string> m_copied;          // asked to be on disk
-    std::optional<std::uint64_t> m_cancelledAt;   // the revision a Cancel left
+    // The changes made through change() and replacements of the series:
+    // which state the copy holds.
+    struct CopyState {
+        std::uint64_t changes = 0;
+        std::filesystem::path path;
+        bool operator==(const CopyState&) const = default;
+    };
+    static constexpr std::uint64_t kNotWritten = static_cast<std::uint64_t>(-1);
+    std::uint64_t m_changes = 0;
+    std::optional<CopyState> m_copied;  // asked to be on disk
+    std::size_t m_copyEdits = 0;        // cells written after its snapshot
+    // The cell a typed edit changed, for the copy to take alone.
+    std::optional<journal::CellEdit> m_typed;
+    std::optional<std::uint64_t> m_cancelledAt;  // the revision a Cancel left
 };
 
 }  // namespace forms

@@ -60,11 +60,11 @@ void TSeriesFrm::DetachSequence1Click(platform::MenuItem&) {
 }
 
 void TSeriesFrm::updateCharges() {
-    m_charges.assign(m_series.rowCount(), std::nullopt);
-    m_chargeState.reset();
+    m_charges.clear();
     const std::optional<std::size_t> ph = phColumn();
     if (!m_sequence || !ph)
         return;
+    m_charges.assign(m_series.rowCount(), std::nullopt);
     const std::optional<series::Series::Values> pH = m_series.xValues(*ph);
     for (std::size_t r = 0; pH && r < m_series.rowCount(); ++r) {
         if (!(*pH)[r] || m_series.resultText(r, 0).empty())
@@ -75,29 +75,42 @@ void TSeriesFrm::updateCharges() {
             continue;
         const model::ModelState& s = row.sample->state;
         try {
-            m_charges[r] = charge::sampleCharge(m_sites, *(*pH)[r], s);
-            if (!m_chargeState)
-                m_chargeState = s;
+            const charge::SampleCharge c = charge::sampleCharge(m_sites, *(*pH)[r], s);
+            m_charges[r] = RowCharge{c.predicted, c.screened, c.bound, charge::pkShiftPerCharge(s)};
         } catch (const platform::Exception&) {
             // Conditions without a meaning for the screening: no charges.
         }
     }
 }
 
-void TSeriesFrm::addChargeCurves(std::vector<platform::LineSeries>& series, double from,
-                                 double to) const {
-    if (!m_sequence || !m_chargeState || !(to > from))
+std::optional<double> TSeriesFrm::rowShift(std::size_t row) const {
+    if (row < m_charges.size() && m_charges[row])
+        return m_charges[row]->shift;
+    return std::nullopt;
+}
+
+void TSeriesFrm::addChargeCurves(std::vector<platform::LineSeries>& series, double from, double to,
+                                 const std::vector<CurveGroup>& groups) const {
+    if (!m_sequence || groups.empty() || !(to > from))
         return;
     platform::LineSeries hh{"Predicted", platform::Color{128, 128, 128}, {}};
-    platform::LineSeries screened{"Screened", platform::clRed, {}, true};
-    const double shift = charge::pkShiftPerCharge(*m_chargeState);
     for (int k = 0; k <= 100; ++k) {
         const double pH = from + (to - from) * k / 100;
         hh.points.push_back({pH, charge::netCharge(m_sites, pH)});
-        screened.points.push_back({pH, charge::screenedCharge(m_sites, pH, shift)});
     }
     series.push_back(std::move(hh));
-    series.push_back(std::move(screened));
+    for (const CurveGroup& g : groups) {
+        // One group: named itself; several: a key entry below names them.
+        platform::LineSeries screened{groups.size() == 1 ? "Screened" : "", g.color, {}, true};
+        for (int k = 0; k <= 100; ++k) {
+            const double pH = from + (to - from) * k / 100;
+            screened.points.push_back({pH, charge::screenedCharge(m_sites, pH, g.shift)});
+        }
+        series.push_back(std::move(screened));
+    }
+    if (groups.size() > 1)
+        series.push_back(
+            {"Screened at each group's conditions", platform::Color{64, 64, 64}, {}, true});
 }
 
 }  // namespace forms

@@ -1,12 +1,18 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 
 // The series window's plot: a result against a numeric column, with the
-// uncertainty of z and z* as error bars where the series has SD columns.
+// uncertainty of z and z* as error bars where the series has SD columns,
+// the points grouped by a condition, each group with its own symbol and
+// colour, and the sequence's curves at each group's conditions.
 #include <algorithm>
 #include <cmath>
 
+#include <map>
+
 #include "forms/Series.h"
+#include "forms/SeriesDialogs.h"
 #include "model/Quantities.h"
+#include "platform/base/NumberText.h"
 
 namespace forms {
 
@@ -15,6 +21,37 @@ using model::Quantity;
 namespace {
 
 constexpr int kChoiceHeight = 19;
+constexpr int kChoiceRows = 4;
+constexpr int kMinPlotWidth = 400;
+
+// Colours that readers with any common colour vision deficiency tell
+// apart (Okabe and Ito), and symbols that differ in shape as well.
+constexpr platform::Color kGroupColors[] = {
+    {0, 114, 178}, {213, 94, 0},   {0, 158, 115}, {204, 121, 167},
+    {230, 159, 0}, {86, 180, 233}, {0, 0, 0},     {240, 228, 66},
+};
+constexpr platform::Marker kGroupMarkers[] = {
+    platform::Marker::Circle,
+    platform::Marker::Square,
+    platform::Marker::Triangle,
+    platform::Marker::Diamond,
+    platform::Marker::InvertedTriangle,
+    platform::Marker::Cross,
+    platform::Marker::Plus,
+    platform::Marker::Star,
+};
+constexpr std::size_t kStyles = std::size(kGroupColors);
+
+// Beyond this many points the plot leaves out the names shown under the
+// pointer, which would cost more than the points themselves.
+constexpr std::size_t kLabelledPoints = 20000;
+
+// The measured quantities: they differ from row to row by nature and
+// would make a group of every row.
+bool measured(model::Quantity q) {
+    return q == Quantity::Sigma || q == Quantity::Mobility || q == Quantity::Valence ||
+           q == Quantity::EffectiveValence;
+}
 
 constexpr Quantity kYQuantities[] = {Quantity::Valence, Quantity::EffectiveValence, Quantity::Sigma,
                                      Quantity::Mobility, Quantity::GeMax};
@@ -65,15 +102,27 @@ const std::vector<std::string>& TSeriesFrm::barChoices() {
     return names;
 }
 
+const std::vector<std::string>& TSeriesFrm::legendChoices() {
+    static const std::vector<std::string> names = {"automatic",   "top left",     "top right",
+                                                   "bottom left", "bottom right", "outside"};
+    return names;
+}
+
 void TSeriesFrm::buildPlotPanel() {
     PlotPanel = add<platform::Panel>("PlotPanel");
     PlotPanel->setBevels(platform::Bevel::None, platform::Bevel::None);
-    PlotPanel->setBounds(clientWidth() - 400, 0, 400, clientHeight() - 20);
+    PlotPanel->setBounds(clientWidth() - kMinPlotWidth, 0, kMinPlotWidth, clientHeight() - 20);
     PlotPanel->setAlign(platform::Align::Right);
+    // The plot takes half of a larger window.
+    OnResize = [this](platform::Control&) {
+        const int width = std::max(kMinPlotWidth, clientWidth() / 2);
+        if (width != PlotPanel->bounds().width)
+            PlotPanel->setWidth(width);
+    };
 
     platform::Panel* choices = PlotPanel->add<platform::Panel>("ChoicePanel");
     choices->setBevels(platform::Bevel::None, platform::Bevel::None);
-    choices->setBounds(0, 0, 400, 2 * (kChoiceHeight + 6) + 8);
+    choices->setBounds(0, 0, kMinPlotWidth, kChoiceRows * (kChoiceHeight + 6) + 8);
     choices->setAlign(platform::Align::Top);
     struct Choice {
         platform::Label** label;
@@ -86,8 +135,12 @@ void TSeriesFrm::buildPlotPanel() {
         {&ScaleLbl, &ScaleTxt, "Scale", "x axis:"},
         {&YLbl, &YTxt, "Y", "y:"},
         {&BarsLbl, &BarsTxt, "Bars", "Error bars:"},
+        {&GroupLbl, &GroupTxt, "Group", "Groups:"},
+        {&LinesLbl, &LinesTxt, "Lines", "Lines:"},
+        {&LegendLbl, &LegendTxt, "Legend", "Legend:"},
+        {&TitleLbl, &TitleTxt, "Title", "Title:"},
     };
-    for (int k = 0; k < 4; ++k) {
+    for (int k = 0; k < 2 * kChoiceRows; ++k) {
         const int left = (k % 2) * 196 + 8;
         const int top = 6 + (k / 2) * (kChoiceHeight + 6);
         *fields[k].label =
@@ -107,27 +160,68 @@ void TSeriesFrm::buildPlotPanel() {
         const std::vector<std::size_t> columns = xColumns();
         if (columns.empty())
             return;
-        const auto at = std::find(columns.begin(), columns.end(), m_xColumn);
-        m_xColumn = at == columns.end() || at + 1 == columns.end() ? columns.front() : *(at + 1);
+        const auto at = std::find(columns.begin(), columns.end(), m_plot.xColumn);
+        m_plot.xColumn =
+            at == columns.end() || at + 1 == columns.end() ? columns.front() : *(at + 1);
         plotChoiceChanged();
     };
     YTxt->OnClick = [this](platform::Control&) {
-        m_y = (m_y + 1) % yChoices().size();
+        m_plot.y = (m_plot.y + 1) % yChoices().size();
         plotChoiceChanged();
     };
     ScaleTxt->OnClick = [this](platform::Control&) {
-        m_logX = !m_logX;
+        m_plot.logX = !m_plot.logX;
         plotChoiceChanged();
     };
     BarsTxt->OnClick = [this](platform::Control&) {
-        m_bars = (m_bars + 1) % barChoices().size();
+        m_plot.bars = (m_plot.bars + 1) % barChoices().size();
         plotChoiceChanged();
     };
+    // Automatic, then every column but x in turn, then none.
+    GroupTxt->OnClick = [this](platform::Control&) {
+        using G = SeriesPlotSettings::Grouping;
+        std::size_t next = m_plot.grouping == G::Column ? m_plot.groupColumn + 1 : 0;
+        if (m_plot.grouping == G::None) {
+            m_plot.grouping = G::Automatic;
+        } else {
+            while (next < m_series.columnCount() && next == m_plot.xColumn)
+                ++next;
+            m_plot.grouping = next < m_series.columnCount() ? G::Column : G::None;
+            m_plot.groupColumn = next;
+        }
+        plotChoiceChanged();
+    };
+    LinesTxt->OnClick = [this](platform::Control&) {
+        m_plot.joinGroups = !m_plot.joinGroups;
+        plotChoiceChanged();
+    };
+    LegendTxt->OnClick = [this](platform::Control&) {
+        m_plot.legend = static_cast<platform::LineChart::LegendPlace>(
+            (static_cast<int>(m_plot.legend) + 1) % legendChoices().size());
+        plotChoiceChanged();
+    };
+    TitleTxt->OnClick = [this](platform::Control& c) { TitleTxtClick(c); };
 
     Chart1 = PlotPanel->add<platform::LineChart>("Chart1");
     Chart1->setAlign(platform::Align::Client);
     Chart1->setAccessibleName("Graph of the series");
     Chart1Export = std::make_unique<GraphExport>(*this, *Chart1);
+}
+
+void TSeriesFrm::TitleTxtClick(platform::Control&) {
+    TColumnName prompt(this, "Plot title", m_plot.title);
+    prompt.Label1->setText("Title above the plot (none when empty):");
+    if (prompt.ShowModal() != platform::ModalResult::Ok)
+        return;
+    m_plot.title = prompt.NameEdit->text();
+    plotChoiceChanged();
+}
+
+void TSeriesFrm::setPlotSettings(const SeriesPlotSettings& settings) {
+    m_plot = settings;
+    m_plot.y %= yChoices().size();
+    m_plot.bars %= barChoices().size();
+    plotChoiceChanged();
 }
 
 std::vector<std::size_t> TSeriesFrm::xColumns() const {
@@ -138,27 +232,94 @@ std::vector<std::size_t> TSeriesFrm::xColumns() const {
     return columns;
 }
 
+namespace {
+
+// A cell's group: numbers by value (0.05 and 0.050 alike), text as typed.
+struct GroupKey {
+    bool number = false;
+    double value = 0;
+    std::string text;
+    bool operator<(const GroupKey& o) const {
+        if (number != o.number)
+            return number;
+        return number ? value < o.value : text < o.text;
+    }
+};
+
+GroupKey keyOf(const std::string& cell, const series::Dialect& dialect) {
+    const std::string text = series::trimmed(cell);
+    try {
+        return {true, platform::StrToFloat(series::programNumber(text, dialect)), text};
+    } catch (const std::exception&) {
+        return {false, 0, text};
+    }
+}
+
+}  // namespace
+
+std::optional<std::size_t> TSeriesFrm::groupColumn() const {
+    using G = SeriesPlotSettings::Grouping;
+    if (m_plot.grouping == G::None || m_series.rowCount() == 0)
+        return std::nullopt;
+    if (m_plot.grouping == G::Column)
+        return m_plot.groupColumn < m_series.columnCount() && m_plot.groupColumn != m_plot.xColumn
+                   ? std::optional(m_plot.groupColumn)
+                   : std::nullopt;
+    // The condition other than x that varies least, and does vary, with
+    // groups of more than one row on average.
+    std::optional<std::size_t> best;
+    std::size_t fewest = 0;
+    for (std::size_t c = 0; c < m_series.columnCount(); ++c) {
+        const series::SeriesColumn& col = m_series.column(c);
+        const bool condition = (col.kind == series::ColumnKind::Input && !measured(col.quantity)) ||
+                               col.kind == series::ColumnKind::Solvent ||
+                               (col.kind == series::ColumnKind::Text && m_series.xValues(c));
+        if (c == m_plot.xColumn || !condition)
+            continue;
+        std::map<GroupKey, bool> keys;
+        std::size_t given = 0;
+        for (std::size_t r = 0; r < m_series.rowCount() && keys.size() <= kStyles; ++r)
+            if (!series::trimmed(m_series.cellText(r, c)).empty()) {
+                keys[keyOf(m_series.cellText(r, c), m_series.dialect())] = true;
+                ++given;
+            }
+        if (keys.size() < 2 || keys.size() > kStyles || keys.size() * 2 > given)
+            continue;
+        if (!best || keys.size() < fewest) {
+            best = c;
+            fewest = keys.size();
+        }
+    }
+    return best;
+}
+
 void TSeriesFrm::updatePlot() {
     const std::vector<std::size_t> columns = xColumns();
-    if (std::find(columns.begin(), columns.end(), m_xColumn) == columns.end())
-        m_xColumn = columns.empty() ? 0 : columns.front();
-    const Quantity yq = kYQuantities[m_y];
-    XTxt->setText(columns.empty() ? "none" : m_series.column(m_xColumn).header);
-    YTxt->setText(yChoices()[m_y]);
-    ScaleTxt->setText(m_logX ? "logarithmic" : "linear");
+    if (std::find(columns.begin(), columns.end(), m_plot.xColumn) == columns.end())
+        m_plot.xColumn = columns.empty() ? 0 : columns.front();
+    const Quantity yq = kYQuantities[m_plot.y];
+    XTxt->setText(columns.empty() ? "none" : m_series.column(m_plot.xColumn).header);
+    YTxt->setText(yChoices()[m_plot.y]);
+    ScaleTxt->setText(m_plot.logX ? "logarithmic" : "linear");
     // Bars only where the series has them: the uncertainty of z and z*.
     const Bars* bars = yq == Quantity::Valence            ? &kValenceBars
                        : yq == Quantity::EffectiveValence ? &kEffectiveBars
                                                           : nullptr;
     const std::optional<series::Series::Values> u = bars ? m_series.yValues(bars->u) : std::nullopt;
-    const bool withBars = u && m_bars != 0;
-    BarsTxt->setText(u ? barChoices()[m_bars] : "none");
+    const bool withBars = u && m_plot.bars != 0;
+    BarsTxt->setText(u ? barChoices()[m_plot.bars] : "none");
+    const std::optional<std::size_t> grouping = columns.empty() ? std::nullopt : groupColumn();
+    const bool grouped = grouping.has_value();
+    const std::size_t gc = grouping.value_or(0);
+    GroupTxt->setText(grouped ? m_series.column(gc).header : "none");
+    LinesTxt->setText(m_plot.joinGroups ? "through points" : "none");
+    LegendTxt->setText(legendChoices()[static_cast<std::size_t>(m_plot.legend)]);
+    TitleTxt->setText(m_plot.title.empty() ? "none" : m_plot.title);
 
-    platform::LineSeries points{"", platform::clBlue, {}, false, true};
     const std::optional<series::Series::Values> y =
         m_series.yValues(series::resultColumnName(*model::quantityInfo(yq).field));
     const std::optional<series::Series::Values> x =
-        columns.empty() ? std::nullopt : m_series.xValues(m_xColumn);
+        columns.empty() ? std::nullopt : m_series.xValues(m_plot.xColumn);
     std::optional<series::Series::Values> low, high, expanded;
     if (withBars) {
         expanded = m_series.yValues(bars->expanded);
@@ -170,49 +331,163 @@ void TSeriesFrm::updatePlot() {
     for (std::size_t c = 0; c < m_series.columnCount() && !nameColumn; ++c)
         if (m_series.column(c).kind == series::ColumnKind::Text)
             nameColumn = c;
+
+    // The groups in the order of their values, each a series of markers.
+    std::map<GroupKey, std::size_t> groupOf;
+    if (grouped)
+        for (std::size_t r = 0; r < m_series.rowCount(); ++r)
+            groupOf.emplace(keyOf(m_series.cellText(r, gc), m_series.dialect()), 0);
+    std::vector<platform::LineSeries> groups;
+    for (auto& [key, index] : groupOf) {
+        index = groups.size();
+        const std::size_t style = index % kStyles;
+        platform::LineSeries g{"", kGroupColors[style], {}, false, true};
+        g.marker = kGroupMarkers[(style + index / kStyles) % kStyles];
+        g.joined = m_plot.joinGroups;
+        const series::SeriesColumn& col = m_series.column(gc);
+        const std::string value = key.text.empty()
+                                      ? std::string("not given")
+                                      : series::programNumber(key.text, m_series.dialect());
+        if (col.kind == series::ColumnKind::Input) {
+            const model::QuantityInfo& info = model::quantityInfo(col.quantity);
+            g.name = std::string(info.windowCaption) + " = " + value +
+                     (*info.unit && !key.text.empty() ? std::string(" ") + info.unit : "");
+        } else {
+            g.name = series::splitHeader(col.header).name + " = " + value;
+        }
+        groups.push_back(std::move(g));
+    }
+    if (groups.empty()) {
+        groups.push_back({"", platform::clBlue, {}, false, true});
+        groups.back().joined = m_plot.joinGroups;
+    }
+    std::vector<std::optional<double>> shifts(groups.size());
+    std::vector<std::vector<std::size_t>> rowsOf(groups.size());
+    const bool labelled = m_series.rowCount() <= kLabelledPoints;
     std::vector<double> xs, ys;
     for (std::size_t r = 0; x && y && r < m_series.rowCount(); ++r) {
-        if (!(*x)[r] || !(*y)[r] || (m_logX && *(*x)[r] <= 0))
+        if (!(*x)[r] || !(*y)[r] || (m_plot.logX && *(*x)[r] <= 0))
             continue;
-        const double yv = *(*y)[r];
-        points.points.push_back({*(*x)[r], yv});
-        std::string name = nameColumn ? m_series.cellText(r, *nameColumn) : std::string();
-        points.labels.push_back(name.empty() ? "Row " + std::to_string(r + 1) : name);
-        platform::ErrorBar bar;
-        if (withBars && m_bars == 1 && (*u)[r])
-            bar = {*(*u)[r], *(*u)[r]};
-        else if (withBars && m_bars == 2 && (*expanded)[r])
-            bar = {*(*expanded)[r], *(*expanded)[r]};
-        else if (withBars && m_bars == 3 && (*low)[r] && (*high)[r])
-            bar = {yv - *(*low)[r], *(*high)[r] - yv};
-        points.errors.push_back(bar);
+        const std::size_t gi =
+            grouped ? groupOf.at(keyOf(m_series.cellText(r, gc), m_series.dialect())) : 0;
+        rowsOf[gi].push_back(r);
+        if (!shifts[gi])
+            shifts[gi] = rowShift(r);
         xs.push_back(*(*x)[r]);
-        ys.push_back(yv - bar.below);
-        ys.push_back(yv + bar.above);
     }
-    if (!withBars)
-        points.errors.clear();
-    Chart1->setTitles(axisTitle(yq) + " of the series",
-                      columns.empty() ? std::string() : m_series.headerText(m_xColumn),
+    for (std::size_t gi = 0; gi < groups.size(); ++gi) {
+        platform::LineSeries& points = groups[gi];
+        std::vector<std::size_t>& rows = rowsOf[gi];
+        // In order along x, for the line through them.
+        if (m_plot.joinGroups)
+            std::stable_sort(rows.begin(), rows.end(),
+                             [&](std::size_t a, std::size_t b) { return *(*x)[a] < *(*x)[b]; });
+        for (const std::size_t r : rows) {
+            const double yv = *(*y)[r];
+            points.points.push_back({*(*x)[r], yv});
+            if (labelled) {
+                std::string name = nameColumn ? m_series.cellText(r, *nameColumn) : std::string();
+                points.labels.push_back(name.empty() ? "Row " + std::to_string(r + 1) : name);
+            }
+            platform::ErrorBar bar;
+            if (withBars && m_plot.bars == 1 && (*u)[r])
+                bar = {*(*u)[r], *(*u)[r]};
+            else if (withBars && m_plot.bars == 2 && (*expanded)[r])
+                bar = {*(*expanded)[r], *(*expanded)[r]};
+            else if (withBars && m_plot.bars == 3 && (*low)[r] && (*high)[r])
+                bar = {yv - *(*low)[r], *(*high)[r] - yv};
+            if (withBars)
+                points.errors.push_back(bar);
+            ys.push_back(yv - bar.below);
+            ys.push_back(yv + bar.above);
+        }
+    }
+    Chart1->setTitles(m_plot.title, columns.empty() ? std::string() : xAxisTitle(m_plot.xColumn),
                       axisTitle(yq));
-    Chart1->bottomAxis = rangeOf(xs, m_logX);
-    Chart1->leftAxis = rangeOf(ys, false);
+    Chart1->bottomAxis = rangeOf(xs, m_plot.logX);
     Chart1->caption = plotCaption();
-    Chart1->appearanceChanged();
-    // z against the pH: the sequence's predicted curves under the points.
+    // z against the pH: the sequence's predicted curves under the points,
+    // the screened one at each group's conditions.
     std::vector<platform::LineSeries> drawn;
-    if (yq == Quantity::Valence && !columns.empty() && phColumn() == m_xColumn && !xs.empty()) {
+    if (yq == Quantity::Valence && !columns.empty() && phColumn() == m_plot.xColumn &&
+        !xs.empty()) {
         const auto [lo, hi] = std::minmax_element(xs.begin(), xs.end());
-        addChargeCurves(drawn, *lo, *hi);
+        std::vector<CurveGroup> curves;
+        for (std::size_t gi = 0; gi < groups.size(); ++gi)
+            if (shifts[gi])
+                curves.push_back({*shifts[gi], grouped ? groups[gi].color : platform::clRed});
+        addChargeCurves(drawn, *lo, *hi, curves);
         for (const platform::LineSeries& curve : drawn)
             for (const platform::ChartPoint& p : curve.points)
                 ys.push_back(p.y);
-        Chart1->leftAxis = rangeOf(ys, false);
-        if (!drawn.empty())
-            points.name = "Measured z";
+        if (!drawn.empty() && !grouped)
+            groups.front().name = "Measured z";
     }
-    drawn.push_back(std::move(points));
+    Chart1->leftAxis = rangeOf(ys, false);
+    for (platform::LineSeries& g : groups)
+        if (!g.points.empty() || !grouped)
+            drawn.push_back(std::move(g));
+    Chart1->legendPlace = m_plot.legend == platform::LineChart::LegendPlace::Default
+                              ? freeLegendPlace(drawn)
+                              : m_plot.legend;
+    Chart1->appearanceChanged();
     Chart1->setSeries(std::move(drawn));
+}
+
+std::string TSeriesFrm::xAxisTitle(std::size_t column) const {
+    const series::SeriesColumn& col = m_series.column(column);
+    return col.kind == series::ColumnKind::Input ? axisTitle(col.quantity)
+                                                 : m_series.headerText(column);
+}
+
+// The corner whose share of the plot that the legend takes holds no point
+// or curve; beside the plot when every corner does.
+platform::LineChart::LegendPlace TSeriesFrm::freeLegendPlace(
+    const std::vector<platform::LineSeries>& drawn) const {
+    using Place = platform::LineChart::LegendPlace;
+    std::size_t entries = 0, longest = 0;
+    for (const platform::LineSeries& s : drawn)
+        if (!s.name.empty()) {
+            ++entries;
+            longest = std::max(longest, s.name.size());
+        }
+    if (entries == 0)
+        return Place::BottomRight;
+    // The legend's size as a share of the axes, from the font's usual
+    // measures and the room the axes leave inside the chart.
+    const double plotWidth = std::max(100, Chart1->bounds().width - 80);
+    const double plotHeight = std::max(100, Chart1->bounds().height - 90);
+    const double w = std::min(1.0, (30.0 + 6.5 * double(longest)) / plotWidth);
+    const double h = std::min(1.0, (8.0 + 16.0 * double(entries)) / plotHeight);
+    const auto share = [](double v, const platform::AxisRange& a) {
+        if (a.logarithmic)
+            return v > 0 ? (std::log(v) - std::log(a.min)) / (std::log(a.max) - std::log(a.min))
+                         : -1.0;
+        return (v - a.min) / (a.max - a.min);
+    };
+    const Place corners[] = {Place::BottomRight, Place::TopRight, Place::TopLeft,
+                             Place::BottomLeft};
+    for (const Place corner : corners) {
+        const bool right = corner == Place::BottomRight || corner == Place::TopRight;
+        const bool top = corner == Place::TopRight || corner == Place::TopLeft;
+        bool free = true;
+        for (std::size_t i = 0; i < drawn.size() && free; ++i)
+            for (std::size_t k = 0; k < drawn[i].points.size() && free; ++k) {
+                const platform::ChartPoint& p = drawn[i].points[k];
+                const double sx = share(p.x, Chart1->bottomAxis);
+                const platform::ErrorBar bar =
+                    k < drawn[i].errors.size() ? drawn[i].errors[k] : platform::ErrorBar{};
+                // The point with its bar, as a span of y.
+                const double lo = share(p.y - bar.below, Chart1->leftAxis);
+                const double hi = share(p.y + bar.above, Chart1->leftAxis);
+                const bool inX = right ? sx >= 1 - w - 0.02 : sx <= w + 0.02;
+                const bool inY = top ? hi >= 1 - h - 0.02 : lo <= h + 0.02;
+                free = !(inX && inY);
+            }
+        if (free)
+            return corner;
+    }
+    return Place::Outside;
 }
 
 // The inputs every row gives alike, then the program and its version.

@@ -6,6 +6,7 @@
 #include "forms/SeriesRecovery.h"
 
 #include <sstream>
+#include <utility>
 
 #include "forms/Mainfrm.h"
 #include "forms/Recover.h"
@@ -13,24 +14,39 @@
 #include "journal/Journal.h"
 #include "journal/SeriesCopy.h"
 #include "platform/Application.h"
+#include "platform/base/Exception.h"
 
 namespace forms {
 
+namespace {
+
+// Cells typed after a snapshot before the next one takes them in.
+constexpr std::size_t kEditsPerSnapshot = 256;
+
+}  // namespace
+
 void TSeriesFrm::updateCopy() {
+    const std::optional<journal::CellEdit> typed = std::exchange(m_typed, std::nullopt);
     if (!m_copy)
         return;
     if (!m_series.dirty()) {
         removeCopy();
         return;
     }
-    const std::string csv = m_series.text();
-    std::string key = m_path.string() + '\n' + csv;
-    if (m_copied == key)
+    const CopyState now{m_changes, m_path};
+    if (m_copied && *m_copied == now)
         return;
     if (const auto error = m_copy->takeError())
         platform::app().ShowMessage("The recovery copy of the series cannot be written: " + *error);
-    m_copy->write(m_path, csv);
-    m_copied = std::move(key);
+    // One cell typed since the copy was last written: that cell alone.
+    const bool follows = m_copied && m_copied->path == m_path && m_copied->changes + 1 == m_changes;
+    if (typed && follows && m_copyEdits < kEditsPerSnapshot && m_copy->writeEdit(*typed)) {
+        ++m_copyEdits;
+    } else {
+        m_copy->write(m_path, m_series.text());
+        m_copyEdits = 0;
+    }
+    m_copied = now;
 }
 
 void TSeriesFrm::removeCopy() {
@@ -48,7 +64,8 @@ bool TSeriesFrm::flushCopy() {
     const auto error = m_copy->takeError();
     if (!error)
         return m_copied.has_value();
-    m_copied = std::string();  // written again at the next change
+    if (m_copied)
+        m_copied->changes = kNotWritten;  // written again at the next change
     platform::app().ShowMessage("The recovery copy of the series cannot be written: " + *error);
     return false;
 }
@@ -57,8 +74,9 @@ void TSeriesFrm::recover(series::Series recovered, const std::filesystem::path& 
     stopRun();
     m_series = std::move(recovered);
     m_series.markUnsaved();
+    ++m_changes;
     m_path = original;
-    m_xColumn = 0;
+    m_plot.xColumn = 0;
     Grid1->setCurrent(0, 0);
     refresh();
 }
@@ -71,6 +89,12 @@ void offerSeriesRecovery(TOpeningForm& owner, const std::filesystem::path& state
             journal::SeriesCopyContent copy = journal::readSeriesCopy(found->folder());
             std::istringstream in(copy.csv);
             recovered.read(in);
+            // The cells typed after the snapshot, each one undoable again.
+            for (const journal::CellEdit& e : copy.edits) {
+                if (e.row >= recovered.rowCount() || e.column >= recovered.columnCount())
+                    throw platform::Exception("an edit after the snapshot names no cell of it");
+                recovered.setCell(e.row, e.column, e.text);
+            }
             TSeriesFrm::checkSettings(recovered);
             original = std::move(copy.original);
         } catch (const std::exception& e) {

@@ -26,6 +26,14 @@ constexpr const char* kPlotX = "PlotX";
 constexpr const char* kPlotY = "PlotY";
 constexpr const char* kPlotBars = "PlotBars";
 constexpr const char* kPlotScale = "PlotScale";
+constexpr const char* kPlotGroups = "PlotGroups";
+constexpr const char* kPlotLines = "PlotLines";
+constexpr const char* kPlotLegend = "PlotLegend";
+constexpr const char* kPlotTitle = "PlotTitle";
+constexpr const char* kAutomatic = "automatic";
+constexpr const char* kNone = "none";
+constexpr const char* kYes = "yes";
+constexpr const char* kNo = "no";
 constexpr const char* kLinear = "linear";
 constexpr const char* kLogarithmic = "logarithmic";
 
@@ -110,6 +118,10 @@ void TSeriesFrm::checkSettings(const series::Series& s) {
         indexIn(barChoices(), *bars, kPlotBars);
     if (const auto scale = settings.get(kPlotScale))
         indexIn({kLinear, kLogarithmic}, *scale, kPlotScale);
+    if (const auto lines = settings.get(kPlotLines))
+        indexIn({kNo, kYes}, *lines, kPlotLines);
+    if (const auto legend = settings.get(kPlotLegend))
+        indexIn(legendChoices(), *legend, kPlotLegend);
 }
 
 void TSeriesFrm::followSettings() {
@@ -126,32 +138,66 @@ void TSeriesFrm::followSettings() {
         m_sequence.reset();
         m_sites.clear();
     }
-    if (const auto x = settings.get(kPlotX))
+    const auto columnNamed = [&](const std::string& header) -> std::optional<std::size_t> {
         for (std::size_t c = 0; c < m_series.columnCount(); ++c)
-            if (m_series.column(c).header == *x)
-                m_xColumn = c;
+            if (m_series.column(c).header == header)
+                return c;
+        return std::nullopt;
+    };
+    if (const auto x = settings.get(kPlotX))
+        if (const auto c = columnNamed(*x))
+            m_plot.xColumn = *c;
     if (const auto y = settings.get(kPlotY))
-        m_y = indexIn(yChoices(), *y, kPlotY);
+        m_plot.y = indexIn(yChoices(), *y, kPlotY);
     if (const auto bars = settings.get(kPlotBars))
-        m_bars = indexIn(barChoices(), *bars, kPlotBars);
+        m_plot.bars = indexIn(barChoices(), *bars, kPlotBars);
     if (const auto scale = settings.get(kPlotScale))
-        m_logX = *scale == kLogarithmic;
+        m_plot.logX = *scale == kLogarithmic;
+    using G = SeriesPlotSettings::Grouping;
+    if (const auto groups = settings.get(kPlotGroups)) {
+        // A column renamed or deleted since: grouped as by default.
+        const std::optional<std::size_t> c = columnNamed(*groups);
+        m_plot.grouping = *groups == kNone ? G::None : c ? G::Column : G::Automatic;
+        m_plot.groupColumn = c.value_or(0);
+    }
+    if (const auto lines = settings.get(kPlotLines))
+        m_plot.joinGroups = *lines == kYes;
+    if (const auto legend = settings.get(kPlotLegend))
+        m_plot.legend = static_cast<platform::LineChart::LegendPlace>(
+            indexIn(legendChoices(), *legend, kPlotLegend));
+    if (const auto title = settings.get(kPlotTitle))
+        m_plot.title = *title;
 }
 
 void TSeriesFrm::plotChoiceChanged() {
     series::Settings settings = m_series.settings();
-    if (m_xColumn < m_series.columnCount())
-        settings.set(kPlotX, m_series.column(m_xColumn).header);
-    settings.set(kPlotY, yChoices()[m_y]);
-    settings.set(kPlotBars, barChoices()[m_bars]);
-    settings.set(kPlotScale, m_logX ? kLogarithmic : kLinear);
+    if (m_plot.xColumn < m_series.columnCount())
+        settings.set(kPlotX, m_series.column(m_plot.xColumn).header);
+    settings.set(kPlotY, yChoices()[m_plot.y]);
+    settings.set(kPlotBars, barChoices()[m_plot.bars]);
+    settings.set(kPlotScale, m_plot.logX ? kLogarithmic : kLinear);
+    using G = SeriesPlotSettings::Grouping;
+    if (m_plot.grouping == G::Column && m_plot.groupColumn < m_series.columnCount())
+        settings.set(kPlotGroups, m_series.column(m_plot.groupColumn).header);
+    else
+        settings.set(kPlotGroups, m_plot.grouping == G::None ? kNone : kAutomatic);
+    settings.set(kPlotLines, m_plot.joinGroups ? kYes : kNo);
+    settings.set(kPlotLegend, legendChoices()[static_cast<std::size_t>(m_plot.legend)]);
+    if (m_plot.title.empty())
+        settings.erase(kPlotTitle);
+    else
+        settings.set(kPlotTitle, m_plot.title);
     change([&] { m_series.setSettings(settings); });
+    // A choice that leaves the settings as they were still redraws.
+    updatePlot();
 }
 
 void TSeriesFrm::attach(const std::optional<AttachedSequence>& attached) {
     series::Settings settings = m_series.settings();
     putSequence(settings, attached);
     change([&] { m_series.setSettings(settings); });
+    if (attached)
+        showChargeColumns();
 }
 
 }  // namespace forms

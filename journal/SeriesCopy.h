@@ -3,19 +3,35 @@
 #pragma once
 
 #include <condition_variable>
+#include <cstddef>
+#include <cstdint>
+#include <deque>
 #include <filesystem>
 #include <mutex>
 #include <optional>
 #include <string>
 #include <thread>
+#include <vector>
 
 namespace journal {
 
+// One cell typed anew, as the copy keeps it after its snapshot.
+struct CellEdit {
+    std::size_t row = 0;
+    std::size_t column = 0;
+    std::string text;
+    friend bool operator==(const CellEdit&, const CellEdit&) = default;
+};
+
 // The recovery copy of one series window's unsaved series: a locked folder
-// "series-ID" under the state folder, beside the logs' copies, holding one
-// file replaced atomically and flushed at each write, so that a kill leaves
-// the last completed write. Written by a thread of its own; of the writes
-// asked for while one goes on, only the last is made.
+// "series-ID" under the state folder, beside the logs' copies, holding a
+// snapshot of the whole series and, after it, one small file per cell typed
+// since, so that an edit costs what the edit holds, not what the series
+// does. Each file is replaced atomically and flushed, so that a kill
+// leaves the last completed write: a new snapshot carries a number that
+// its edits' names repeat, and edits of an older snapshot are never read.
+// Written by a thread of its own; a snapshot asked for while earlier writes
+// wait makes them unnecessary.
 class SeriesCopy {
   public:
     explicit SeriesCopy(std::filesystem::path stateFolder);
@@ -28,6 +44,9 @@ class SeriesCopy {
     // The series' CSV text anew, with the file it was opened from or saved
     // to (empty for a series never saved).
     void write(const std::filesystem::path& original, const std::string& csv);
+    // One cell typed after the last write(); false (and nothing asked)
+    // before there is a snapshot to follow.
+    bool writeEdit(CellEdit edit);
     // Removes the copy from disk; a later write starts a new one.
     void remove();
     // Waits until everything asked for so far has been written or failed.
@@ -37,11 +56,12 @@ class SeriesCopy {
 
   private:
     struct Job {
-        bool remove = false;
+        enum class Kind { Snapshot, Edit, Remove } kind;
         std::string content;
     };
     void post(Job job);
     void run();
+    void perform(const Job& job);
 
     std::filesystem::path m_state;
     std::filesystem::path m_dir;  // touched by the thread only
@@ -49,17 +69,22 @@ class SeriesCopy {
     std::mutex m_mutex;
     std::condition_variable m_wake;
     std::condition_variable m_idle;
-    std::optional<Job> m_job;
+    std::deque<Job> m_jobs;
+    bool m_snapshotAsked = false;
+    std::uint64_t m_snapshot = 0;  // the thread's: the number on disk
+    std::size_t m_edits = 0;       // the thread's: edits after it
     bool m_busy = false;
     bool m_stop = false;
     std::optional<std::string> m_error;
     std::thread m_thread;
 };
 
-// What a series' copy holds.
+// What a series' copy holds: the snapshot, and the cells typed after it
+// in order.
 struct SeriesCopyContent {
     std::filesystem::path original;
     std::string csv;
+    std::vector<CellEdit> edits;
 };
 // The copy in a series' folder that a program left; throws
 // platform::Exception with the reason when it cannot be read.

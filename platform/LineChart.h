@@ -17,6 +17,9 @@ struct ErrorBar {
     friend bool operator==(const ErrorBar&, const ErrorBar&) = default;
 };
 
+// The symbol of a series' points.
+enum class Marker { Circle, Square, Triangle, Diamond, InvertedTriangle, Cross, Plus, Star };
+
 // One curve of a line chart, drawn through its points in order, or its
 // points alone as markers.
 struct LineSeries {
@@ -29,6 +32,8 @@ struct LineSeries {
     // pointer rests on the point.
     std::vector<ErrorBar> errors{};
     std::vector<std::string> labels{};
+    Marker marker = Marker::Circle;
+    bool joined = false;  // markers with a line through them, in order
     friend bool operator==(const LineSeries&, const LineSeries&) = default;
 };
 
@@ -50,6 +55,10 @@ class LineChart : public Graph {
     // Where the legend sits inside the plot; at the top over curves that
     // leave room there.
     bool legendAtTop = false;
+    // A corner of the plot for the legend, or beside the plot (Outside);
+    // Default follows legendAtTop at the right.
+    enum class LegendPlace { Default, TopLeft, TopRight, BottomLeft, BottomRight, Outside };
+    LegendPlace legendPlace = LegendPlace::Default;
     // The three titles in the charts' own fonts: the title bold blue, the
     // axis titles bold black, both Arial.
     void setTitles(const std::string& chartTitle, const std::string& bottom,

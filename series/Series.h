@@ -6,8 +6,10 @@
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
+#include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <variant>
 #include <vector>
 
@@ -165,14 +167,38 @@ class Series {
         std::string text;
         std::string error;
     };
+    // A row's result texts in one string, each ended by a NUL: a long
+    // series holds its results in a third of the room separate strings take.
+    class Texts {
+      public:
+        std::size_t size() const { return m_count; }
+        bool empty() const { return m_count == 0; }
+        void clear() {
+            m_packed.clear();
+            m_count = 0;
+        }
+        void push_back(std::string_view text) {
+            m_packed.append(text);
+            m_packed.push_back('\0');
+            ++m_count;
+        }
+        std::string_view operator[](std::size_t i) const;
+        // Throws std::out_of_range past the end.
+        void set(std::size_t i, std::string_view text);
+
+      private:
+        std::string m_packed;
+        std::size_t m_count = 0;
+    };
     struct Row {
         std::vector<Cell> cells;
         std::string error;
-        std::vector<std::string> results;  // empty without results
+        Texts results;  // empty without results
         // What the file opened said for the results, by index; empty where
         // it had no such column, and after an edit of the inputs.
         std::vector<std::string> fileResults;
-        std::optional<RowDraws> draws;  // with SD columns and results
+        // With SD columns and results; apart, as most rows have none.
+        std::shared_ptr<const RowDraws> draws;
     };
     struct SetCell {
         std::size_t row, column;

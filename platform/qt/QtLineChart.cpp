@@ -38,6 +38,28 @@ void applyAxis(QCPAxis& axis, const AxisRange& range, const ChartText& title) {
     axis.setRange(range.min, range.max);
 }
 
+QCPScatterStyle::ScatterShape shapeOf(Marker m) {
+    switch (m) {
+        case Marker::Square:
+            return QCPScatterStyle::ssSquare;
+        case Marker::Triangle:
+            return QCPScatterStyle::ssTriangle;
+        case Marker::Diamond:
+            return QCPScatterStyle::ssDiamond;
+        case Marker::InvertedTriangle:
+            return QCPScatterStyle::ssTriangleInverted;
+        case Marker::Cross:
+            return QCPScatterStyle::ssCross;
+        case Marker::Plus:
+            return QCPScatterStyle::ssPlus;
+        case Marker::Star:
+            return QCPScatterStyle::ssStar;
+        case Marker::Circle:
+            break;
+    }
+    return QCPScatterStyle::ssCircle;
+}
+
 class LineChartWidget : public QWidget, public GraphPeer {
   public:
     LineChartWidget(LineChart& chart, QWidget* parent)
@@ -67,8 +89,7 @@ class LineChartWidget : public QWidget, public GraphPeer {
             applyAxis(*m_plot->xAxis, chart.bottomAxis, chart.bottomAxisTitle);
             applyAxis(*m_plot->yAxis, chart.leftAxis, chart.leftAxisTitle);
             m_plot->legend->setFont(toQFont(chart.font()));
-            m_plot->axisRect()->insetLayout()->setInsetAlignment(
-                0, Qt::AlignRight | (chart.legendAtTop ? Qt::AlignTop : Qt::AlignBottom));
+            placeLegend(chart);
         }
         if (what == Property::Content)
             loadSeries(chart);
@@ -100,8 +121,12 @@ class LineChartWidget : public QWidget, public GraphPeer {
                 pen.setStyle(Qt::DashLine);
             graph->setPen(pen);
             if (s.markers) {
-                graph->setLineStyle(QCPGraph::lsNone);
-                graph->setScatterStyle(QCPScatterStyle(QCPScatterStyle::ssCircle, colour, 8));
+                graph->setLineStyle(s.joined ? QCPGraph::lsLine : QCPGraph::lsNone);
+                // Filled shapes, but the line-drawn ones stay lines.
+                const bool open = s.marker == Marker::Cross || s.marker == Marker::Plus ||
+                                  s.marker == Marker::Star;
+                graph->setScatterStyle(QCPScatterStyle(shapeOf(s.marker), QPen(colour, 1.5),
+                                                       open ? QBrush() : QBrush(colour), 8));
             }
             if (!s.name.empty())
                 graph->addToLegend();
@@ -119,6 +144,51 @@ class LineChartWidget : public QWidget, public GraphPeer {
         }
         // No empty frame where no curve has a name.
         m_plot->legend->setVisible(m_plot->legend->itemCount() > 0);
+    }
+
+    void placeLegend(const LineChart& chart) {
+        using Place = LineChart::LegendPlace;
+        QCPLayoutInset* inset = m_plot->axisRect()->insetLayout();
+        QCPLayoutGrid* layout = m_plot->plotLayout();
+        const bool outside = chart.legendPlace == Place::Outside;
+        if (outside && !m_side) {
+            // Beside the axes at their top, its own height: a column
+            // whose lower part is empty.
+            inset->take(m_plot->legend);
+            m_side = new QCPLayoutGrid;
+            layout->addElement(1, 1, m_side);
+            layout->setColumnStretchFactor(1, 0.001);
+            m_side->addElement(0, 0, m_plot->legend);
+            m_side->addElement(1, 0, new QCPLayoutElement(m_plot));
+            m_side->setRowStretchFactor(0, 0.001);
+            m_plot->legend->setMargins(QMargins(4, 0, 4, 0));
+        } else if (!outside && m_side) {
+            m_side->take(m_plot->legend);
+            layout->remove(m_side);
+            m_side = nullptr;
+            layout->simplify();
+            inset->addElement(m_plot->legend, Qt::AlignRight | Qt::AlignBottom);
+        }
+        if (outside)
+            return;
+        Qt::Alignment at = Qt::AlignRight | (chart.legendAtTop ? Qt::AlignTop : Qt::AlignBottom);
+        switch (chart.legendPlace) {
+            case Place::TopLeft:
+                at = Qt::AlignLeft | Qt::AlignTop;
+                break;
+            case Place::TopRight:
+                at = Qt::AlignRight | Qt::AlignTop;
+                break;
+            case Place::BottomLeft:
+                at = Qt::AlignLeft | Qt::AlignBottom;
+                break;
+            case Place::BottomRight:
+                at = Qt::AlignRight | Qt::AlignBottom;
+                break;
+            default:
+                break;
+        }
+        inset->setInsetAlignment(0, at);
     }
 
     // The label of the point nearest the pointer, within a marker's reach.
@@ -148,6 +218,7 @@ class LineChartWidget : public QWidget, public GraphPeer {
     }
 
     QCustomPlot* m_plot;
+    QCPLayoutGrid* m_side = nullptr;  // the legend's column beside the axes
 };
 
 }  // namespace

@@ -17,6 +17,7 @@
 #include <fstream>
 
 #include <algorithm>
+#include <fstream>
 #include <set>
 
 #include "forms/ChargeSequence.h"
@@ -1114,11 +1115,48 @@ TEST_F(EndToEnd, SaltSeriesFromTheCommandLine) {
                 ++markers;
             EXPECT_EQ(markers, static_cast<std::size_t>(rows));
             EXPECT_NE(drawing.find("Quorvin " QUORVIN_VERSION), std::string::npos);
+            // The axis as the main window names the quantity, with its unit.
+            EXPECT_NE(drawing.find("Ionic strength (M)"), std::string::npos);
             EXPECT_EQ(testing_support::readFile(m_dir / "series.pdf").rfind("%PDF", 0), 0u);
 
             expectDialog("SaveSeries", [](Dialog& d) { d.click("NoBtn"); });
             menu(window, "Close1");
             EXPECT_FALSE(window->isVisible());
+        },
+        file.string());
+}
+
+// A titration at three ionic strengths: the plot's groups, each in its own
+// symbol and with its legend entry, go into the saved SVG, PNG and PDF.
+TEST_F(EndToEnd, GroupedSeriesPlotIsSavedWhole) {
+    const std::filesystem::path file = m_dir / "titration.csv";
+    {
+        std::ofstream out(file, std::ios::binary);
+        out << "Sample,IonicStrength,Mobility,pH\n";
+        for (const char* i : {"0.010", "0.050", "0.150"})
+            for (int k = 0; k < 3; ++k)
+                out << "s," << i << "," << 1.5 - 0.8 * k << "," << 5 + k << "\n";
+    }
+    runProgram(
+        [&] {
+            ASSERT_FALSE(forms::OpeningForm->seriesWindows().empty());
+            forms::TSeriesFrm& series = *forms::OpeningForm->seriesWindows().front();
+            while (series.XTxt->text() != "pH")
+                series.XTxt->userClick();
+            screenshot(windowOf(&series), "series-grouped");
+            const std::string svg = (m_dir / "grouped.svg").string();
+            series.Chart1->SaveImage({svg, platform::ImageFormat::Svg, 300});
+            series.Chart1->SaveImage(
+                {(m_dir / "grouped.png").string(), platform::ImageFormat::Png, 150});
+            series.Chart1->SaveImage(
+                {(m_dir / "grouped.pdf").string(), platform::ImageFormat::Pdf, 300});
+            const std::string drawing = testing_support::readFile(svg);
+            for (const char* text : {"Ionic strength = 0.010 M", "Ionic strength = 0.050 M",
+                                     "Ionic strength = 0.150 M", ">pH<", ">z<"})
+                EXPECT_NE(drawing.find(text), std::string::npos) << text;
+            EXPECT_EQ(testing_support::readFile(m_dir / "grouped.png").substr(1, 3), "PNG");
+            EXPECT_EQ(testing_support::readFile(m_dir / "grouped.pdf").rfind("%PDF", 0), 0u);
+            menu(windowOf(&series), "Close1");
         },
         file.string());
 }

@@ -5,6 +5,7 @@
 // taking a row, and the prompt for unsaved changes.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fstream>
 #include <random>
 #include <sstream>
@@ -46,8 +47,11 @@ class SeriesWindow : public testing_support::MainWindowSession {
         OpeningForm->NewSeries1->userClick(OpeningForm);
         return *OpeningForm->seriesWindows().back();
     }
-    // The grid's column of a header or result name.
+    // The grid's column of a header, a result's name in the file or a
+    // caption.
     static int column(TSeriesFrm& w, const std::string& name) {
+        if (const int c = w.viewColumnOf(name); c >= 0)
+            return c;
         const auto& h = w.Grid1->headers();
         for (std::size_t c = 0; c < h.size(); ++c)
             if (h[c] == name || h[c].rfind(name + " (", 0) == 0)
@@ -259,6 +263,10 @@ TEST_F(SeriesWindow, AttachedSequenceGivesEachRowItsPredictedCharge) {
               platform::FormatFloat("0.00",
                                     platform::StrToFloat(text(w, 0, "ValenceResult")) - screened));
     EXPECT_LT(platform::StrToFloat(text(w, 2, "PredictedZ")), 0) << "above the pI";
+    // The view stands on them and says so; they follow z and z*.
+    EXPECT_EQ(w.Grid1->currentColumn(), column(w, "PredictedZ"));
+    EXPECT_NE(w.StatusLbl->text().find("Predicted z"), std::string::npos);
+    EXPECT_EQ(column(w, "PredictedZ"), column(w, "EffectiveValence") + 1);
 
     while (w.XTxt->text() != "pH")
         w.XTxt->userClick();
@@ -287,7 +295,10 @@ TEST_F(SeriesWindow, MonteCarloIntervalsFillInAfterTheRun) {
     reference.read(in);
     TSeriesFrm& w = open(kWithSd);
     const auto expected = [&](const char* name) {
-        return reference.resultText(1, column(w, name) - w.document().columnCount());
+        const std::vector<std::string> names = reference.resultNames();
+        return reference.resultText(
+            1,
+            static_cast<std::size_t>(std::find(names.begin(), names.end(), name) - names.begin()));
     };
     w.setMonteCarloOptions(options);
     ASSERT_TRUE(backend.runPostedUntil([&] { return !w.running(); }));
@@ -410,4 +421,132 @@ TEST_F(SeriesWindow, SavedSamplesReopenWithTheirTextsColoursAndChoices) {
         EXPECT_TRUE(backend.takeMessages().empty()) << i;
         EXPECT_EQ(shown(), before) << i;
     }
+}
+
+// State: series with and without SD columns, in both dialects. Action:
+// opened, the intermediate results hidden and shown again. Expected: z (with
+// its u), z*, Sigma and the mobility follow the inputs under their captions
+// and units, the others after them or left out, every number in the file's
+// decimal mark.
+TEST_F(SeriesWindow, ResultsFollowTheInputsUnderTheirCaptions) {
+    struct Case {
+        const char* file;
+        std::vector<std::string> after;  // the headers after the inputs
+        char decimal;
+    };
+    const Case cases[] = {
+        {kSalt, {"z", "z*", "Sigma (cm\u207b\u00b9)"}, '.'},
+        {"Sample;IonicStrength;Temperature;StokesRadius;Mobility\n"
+         "A;0,010;25;3,5;1,80\nB;0,050;25;3,5;1,31\n",
+         {"z", "z*"},
+         ','},
+        {"Sample,IonicStrength,IonicStrengthSD,StokesRadius,Mobility\n"
+         "A,0.01,0.001,3.5,1.8\nB,0.05,0.001,3.5,1.3\n",
+         {"z", "u(z)", "U(z) = 2u", "z 95 % low", "z 95 % high", "z*", "u(z*)"},
+         '.'},
+    };
+    for (const Case& c : cases) {
+        TSeriesFrm& w = open(c.file);
+        const auto& h = w.Grid1->headers();
+        const std::size_t inputs = w.document().columnCount();
+        ASSERT_GE(h.size(), inputs + c.after.size());
+        for (std::size_t k = 0; k < c.after.size(); ++k)
+            EXPECT_EQ(h[inputs + k], c.after[k]) << c.file;
+        for (const char* caption : {"Rs + Ri (a) (nm)", "Ge(max) (kJ/mol)", "E (V/cm)"})
+            EXPECT_GE(column(w, caption), int(inputs)) << caption;
+        const std::string z = text(w, 0, "Valence");
+        EXPECT_NE(z.find(c.decimal), std::string::npos) << z;
+        EXPECT_EQ(text(w, 0, "Ka").find(c.decimal == ',' ? '.' : ','), std::string::npos);
+
+        w.HideIntermediate1->userClick(&w);
+        EXPECT_EQ(w.viewColumnOf("Ka"), -1);
+        EXPECT_EQ(text(w, 0, "Valence"), z);
+        EXPECT_GE(w.viewColumnOf("Mobility"), 0);
+        EXPECT_FALSE(w.HideIntermediate1->enabled());
+        w.ShowIntermediate1->userClick(&w);
+        EXPECT_GE(w.viewColumnOf("Ka"), int(inputs));
+    }
+}
+
+// State: a titration at three ionic strengths with SD columns, a sequence
+// attached. Action: z against the pH with u bars. Expected: the points
+// grouped by ionic strength (chosen by default), each group with its own
+// symbol, colour and legend entry; one predicted curve and a screened one
+// per group at its own conditions; every point with its bar and every
+// curve inside the axes; the title left out until one is given.
+TEST_F(SeriesWindow, PlotGroupsByConditionWithCurvesAtEachGroupsConditions) {
+    std::string file = "Sample,IonicStrength,Mobility,MobilitySD,pH\n";
+    const char* strengths[] = {"0.010", "0.050", "0.150"};
+    for (int i = 0; i < 3; ++i)
+        for (int k = 0; k < 4; ++k)
+            file += std::string("s,") + strengths[i] + "," +
+                    std::to_string(1.6 - 0.7 * k - 0.2 * i) + ",0.05," +
+                    std::to_string(4.5 + 1.5 * k) + "\n";
+    TSeriesFrm& w = open(file);
+    backend.expectDialog<platform::OpenDialog>("TOpenDialog", [this](platform::OpenDialog& d) {
+        d.FileName = write(
+            "u.fasta", ">u\nMQIFVKTLTGKTITLEVEPSDTIENVKAKIQDKEGIPPDQQRLIFAGKQLEDGRTLSDYNIQKE\n");
+        return true;
+    });
+    w.AttachSequence1->userClick(&w);
+    while (w.XTxt->text() != "pH")
+        w.XTxt->userClick();
+    w.BarsTxt->userClick();
+    EXPECT_EQ(w.BarsTxt->text(), "u");
+    EXPECT_EQ(w.groupColumn(), std::optional<std::size_t>(1));
+    EXPECT_TRUE(w.Chart1->title.text.empty());
+    EXPECT_EQ(w.Chart1->bottomAxisTitle.text, "pH");
+    EXPECT_EQ(w.Chart1->leftAxisTitle.text, "z");
+
+    std::vector<const platform::LineSeries*> groups, screened;
+    int predicted = 0;
+    for (const platform::LineSeries& s : w.Chart1->series()) {
+        if (s.markers)
+            groups.push_back(&s);
+        else if (s.name == "Predicted")
+            ++predicted;
+        else if (s.dashed && !s.points.empty())
+            screened.push_back(&s);
+        const auto& x = w.Chart1->bottomAxis;
+        const auto& y = w.Chart1->leftAxis;
+        for (std::size_t k = 0; k < s.points.size(); ++k) {
+            const platform::ErrorBar bar = k < s.errors.size() ? s.errors[k] : platform::ErrorBar{};
+            EXPECT_GE(s.points[k].x, x.min) << s.name;
+            EXPECT_LE(s.points[k].x, x.max) << s.name;
+            EXPECT_GE(s.points[k].y - bar.below, y.min) << s.name;
+            EXPECT_LE(s.points[k].y + bar.above, y.max) << s.name;
+        }
+    }
+    ASSERT_EQ(groups.size(), 3u);
+    EXPECT_EQ(groups[0]->name, "Ionic strength = 0.010 M");
+    EXPECT_EQ(groups[2]->name, "Ionic strength = 0.150 M");
+    EXPECT_EQ(predicted, 1);
+    ASSERT_EQ(screened.size(), 3u);
+    for (std::size_t i = 0; i < 3; ++i) {
+        EXPECT_EQ(groups[i]->points.size(), 4u);
+        EXPECT_EQ(groups[i]->errors.size(), 4u);
+        EXPECT_EQ(screened[i]->color, groups[i]->color);
+        EXPECT_DOUBLE_EQ(screened[i]->points.front().x, 4.5);
+        EXPECT_DOUBLE_EQ(screened[i]->points.back().x, 9.0);
+        for (std::size_t j = 0; j < i; ++j) {
+            EXPECT_NE(groups[i]->color, groups[j]->color);
+            EXPECT_NE(groups[i]->marker, groups[j]->marker);
+        }
+    }
+    // More salt screens more: the screened charge lies nearer the predicted.
+    EXPECT_GT(screened[2]->points.front().y, screened[0]->points.front().y);
+
+    // Groups by hand, and none; a title given.
+    w.GroupTxt->userClick();
+    EXPECT_EQ(w.groupColumn(), std::optional<std::size_t>(0));
+    backend.expect<forms::TColumnName>("TColumnName", [](forms::TColumnName& d) {
+        d.NameEdit->setText("BSA titration");
+        d.OkBtn->userPress();
+    });
+    w.TitleTxt->userClick();
+    EXPECT_EQ(w.Chart1->title.text, "BSA titration");
+    forms::SeriesPlotSettings none = w.plotSettings();
+    none.grouping = forms::SeriesPlotSettings::Grouping::None;
+    w.setPlotSettings(none);
+    EXPECT_EQ(w.GroupTxt->text(), "none");
 }

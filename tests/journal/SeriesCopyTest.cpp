@@ -179,3 +179,64 @@ TEST_F(SeriesCopy, UnreadableCopyIsKeptAside) {
 }
 
 }  // namespace
+
+namespace {
+
+std::vector<std::string> editFiles(const fs::path& folder) {
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(folder))
+        if (entry.path().filename().string().rfind("edit-", 0) == 0)
+            names.push_back(entry.path().filename().string());
+    return names;
+}
+
+}  // namespace
+
+// State: a series with unsaved changes. Action: cells typed, then a row
+// inserted, then a program ending with typed cells. Expected: each typed
+// cell adds one small file beside the snapshot, which stays as it was; a
+// change of the rows writes a new snapshot and the edits go; the next
+// start recovers the snapshot with its edits replayed.
+TEST_F(SeriesCopy, TypedCellsFollowTheSnapshotAndAreReplayed) {
+    std::string left;
+    {
+        Program p(m_state);
+        TSeriesFrm& w = *OpeningForm->OpenFile(m_file.string());
+        w.Grid1->userEdit(0, 0, "first");
+        ASSERT_TRUE(w.flushCopy());
+        const std::string snapshot = journal::readSeriesCopy(copies()[0]).csv;
+        w.Grid1->userEdit(1, 0, "second");
+        w.Grid1->userEdit(1, 4, "1.4");
+        ASSERT_TRUE(w.flushCopy());
+        journal::SeriesCopyContent copy = journal::readSeriesCopy(copies()[0]);
+        EXPECT_EQ(copy.csv, snapshot);
+        const std::vector<journal::CellEdit> typed{{1, 0, "second"}, {1, 4, "1.4"}};
+        EXPECT_EQ(copy.edits, typed);
+        EXPECT_EQ(editFiles(copies()[0]).size(), 2u);
+
+        w.InsertRow1->userClick(&w);
+        ASSERT_TRUE(w.flushCopy());
+        copy = journal::readSeriesCopy(copies()[0]);
+        EXPECT_EQ(copy.csv, w.document().text());
+        EXPECT_TRUE(copy.edits.empty());
+        EXPECT_TRUE(editFiles(copies()[0]).empty());
+        w.Grid1->userEdit(2, 0, "third");
+        w.Grid1->userEdit(1, 0, "fourth");
+        ASSERT_TRUE(w.flushCopy());
+        left = w.document().text();
+    }
+    ASSERT_EQ(copies().size(), 1u);
+    // An edit of an older snapshot, as a kill between two writes leaves it,
+    // is never read.
+    std::ofstream(copies()[0] / "edit-1-1.qs", std::ios::binary)
+        << "quorvin series edit 1\n0\n0\n5\nstale";
+    Program p(m_state);
+    p.backend.expect<forms::TRecoverLog>("TRecoverLog",
+                                         [](forms::TRecoverLog& d) { d.BitBtn1->userPress(); });
+    forms::offerSeriesRecovery(*OpeningForm, m_state);
+    ASSERT_EQ(OpeningForm->seriesWindows().size(), 1u);
+    const series::Series& s = OpeningForm->seriesWindows()[0]->document();
+    EXPECT_EQ(s.text(), left);
+    EXPECT_EQ(s.cellText(1, 0), "fourth");
+    EXPECT_EQ(s.rowCount(), 3u);
+}
