@@ -266,7 +266,7 @@ TEST_F(SeriesWindow, AttachedSequenceGivesEachRowItsPredictedCharge) {
     // The view stands on them and says so; they follow z and z*.
     EXPECT_EQ(w.Grid1->currentColumn(), column(w, "PredictedZ"));
     EXPECT_NE(w.StatusLbl->text().find("Predicted z"), std::string::npos);
-    EXPECT_EQ(column(w, "PredictedZ"), column(w, "EffectiveValence") + 1);
+    EXPECT_EQ(column(w, "PredictedZ"), column(w, "EffectiveValenceResult") + 1);
 
     while (w.XTxt->text() != "pH")
         w.XTxt->userClick();
@@ -454,14 +454,14 @@ TEST_F(SeriesWindow, ResultsFollowTheInputsUnderTheirCaptions) {
             EXPECT_EQ(h[inputs + k], c.after[k]) << c.file;
         for (const char* caption : {"Rs + Ri (a) (nm)", "Ge(max) (kJ/mol)", "E (V/cm)"})
             EXPECT_GE(column(w, caption), int(inputs)) << caption;
-        const std::string z = text(w, 0, "Valence");
+        const std::string z = text(w, 0, "ValenceResult");
         EXPECT_NE(z.find(c.decimal), std::string::npos) << z;
         EXPECT_EQ(text(w, 0, "Ka").find(c.decimal == ',' ? '.' : ','), std::string::npos);
 
         w.HideIntermediate1->userClick(&w);
         EXPECT_EQ(w.viewColumnOf("Ka"), -1);
-        EXPECT_EQ(text(w, 0, "Valence"), z);
-        EXPECT_GE(w.viewColumnOf("Mobility"), 0);
+        EXPECT_EQ(text(w, 0, "ValenceResult"), z);
+        EXPECT_GE(w.viewColumnOf("MobilityResult"), 0);
         EXPECT_FALSE(w.HideIntermediate1->enabled());
         w.ShowIntermediate1->userClick(&w);
         EXPECT_GE(w.viewColumnOf("Ka"), int(inputs));

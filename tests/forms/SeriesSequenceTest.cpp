@@ -37,12 +37,12 @@ class SeriesSequence : public testing_support::MainWindowSession {
         return (dir() / name).string();
     }
     static std::string cell(TSeriesFrm& w, int row, const std::string& name) {
-        const auto& h = w.Grid1->headers();
-        for (std::size_t c = 0; c < h.size(); ++c)
-            if (h[c] == name)
-                return w.Grid1->cell(row, static_cast<int>(c)).text;
-        ADD_FAILURE() << "no column " << name;
-        return {};
+        const int c = w.viewColumnOf(name);
+        if (c < 0) {
+            ADD_FAILURE() << "no column " << name;
+            return {};
+        }
+        return w.Grid1->cell(row, c).text;
     }
     // Lysozyme attached with its 4 bridges typed into the options.
     void attachLysozyme(TSeriesFrm& w) {
