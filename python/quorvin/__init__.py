@@ -21,11 +21,18 @@ from . import _quorvin as _q
 __version__ = _q.__version__
 
 __all__ = [
-    "evaluate", "uncertainty", "valence", "effective_valence", "ge_max", "quantities",
+    "QuorvinNotice", "evaluate", "uncertainty", "valence", "effective_valence", "ge_max", "quantities",
     "henry_function", "dhh_slope", "inverse_debye_length", "debye_length",
     "water_viscosity", "water_dielectric", "read_sequence", "pka_sets", "net_charge",
     "isoelectric_point", "read_scan", "fit_sigma", "Sequence", "Scan", "SigmaFit",
 ]
+
+class QuorvinNotice(UserWarning):
+    """What quorvin-batch says on stderr beside its output: the conditions
+    taken from the start-up values, a result the table held that the
+    calculation does not give. evaluate() also keeps them, a line each, in
+    the DataFrame's attrs["notices"]."""
+
 
 Sequence = _q.Sequence
 Scan = _q.Scan
@@ -96,20 +103,24 @@ def _run(table, texts, draws, seed, model):
     _q.check_model(model)
     source = _table_input(table)
     if isinstance(source, str):
-        return _q.run_csv(source, True, texts, draws, seed), None, None
+        return _q.run_csv(source, True, texts, draws, seed, model), None, None
     names, columns, index = source
-    result = _q.run_table(names, [_column(c) for c in columns], texts, draws, seed)
+    result = _q.run_table(names, [_column(c) for c in columns], texts, draws, seed, model)
     return result, (names, columns), index
 
 
-def _passed_originals(header, passed, names, columns):
-    """The input columns the output copies, by the headers it gives them."""
-    wanted = header[1:1 + passed]
-    taken, j = [], 0
-    for name, column in zip(names, columns):
-        if j < len(wanted) and name == wanted[j]:
-            taken.append(getattr(column, "values", column))
-            j += 1
+def _passed_originals(header, numbers, names, columns):
+    """The caller's own columns of texts the output copies, found by name in
+    order (the output keeps their headers); None where the run gives numbers."""
+    taken, at = [], 0
+    for wanted, number in zip(header[1:1 + len(numbers)], numbers):
+        if number is not None:
+            taken.append(None)
+            continue
+        while names[at] != wanted:
+            at += 1
+        taken.append(getattr(columns[at], "values", columns[at]))
+        at += 1
     return taken
 
 
@@ -122,15 +133,19 @@ def _numeric_or_texts(texts):
 
 
 def _frame(result, inputs, index):
+    import warnings
     import pandas as pd
     header = result["header"]
     if "texts" in result:
         frame = pd.DataFrame(dict(enumerate(result["texts"])))
     else:
+        numbers = result["passed_numbers"]
         if inputs is None:
             passed = [_numeric_or_texts(t) for t in result["passed_texts"]]
         else:
-            passed = _passed_originals(header, result["passed"], *inputs)
+            passed = _passed_originals(header, numbers, *inputs)
+        # The inputs and their SDs as the run entered them, in the program's units.
+        passed = [n if n is not None else p for n, p in zip(numbers, passed)]
         columns = [result["sample"], *passed, *result["numbers"], result["error"]]
         frame = pd.DataFrame(dict(enumerate(columns)))
     if len(frame.columns) == 0:
@@ -138,6 +153,9 @@ def _frame(result, inputs, index):
     frame.columns = header
     if index is not None and len(index) == len(frame):
         frame.index = index
+    frame.attrs["notices"] = list(result["notices"])
+    for notice in result["notices"]:
+        warnings.warn(notice, QuorvinNotice, stacklevel=3)
     return frame
 
 
