@@ -182,6 +182,7 @@ class Collector {
                 passedNumbers.append(py::none());
         }
         out["passed_numbers"] = passedNumbers;
+        out["decimal"] = std::string(1, m_dialect.decimal);
         out["passed_texts"] = m_passedTexts;
         py::list results;
         for (auto& column : m_results)

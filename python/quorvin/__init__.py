@@ -124,9 +124,12 @@ def _passed_originals(header, numbers, names, columns):
     return taken
 
 
-def _numeric_or_texts(texts):
+def _numeric_or_texts(texts, decimal="."):
+    """Numbers where every cell of the column is one (or empty), in the
+    file's decimal mark; else the texts as they came."""
     import pandas as pd
-    values = pd.to_numeric(pd.Series([t or None for t in texts], dtype=object),
+    numbers = texts if decimal == "." else [t.replace(decimal, ".") for t in texts]
+    values = pd.to_numeric(pd.Series([t or None for t in numbers], dtype=object),
                            errors="coerce")
     converts = all(t == "" or not math.isnan(v) for t, v in zip(texts, values))
     return values.to_numpy() if converts else texts
@@ -141,7 +144,7 @@ def _frame(result, inputs, index):
     else:
         numbers = result["passed_numbers"]
         if inputs is None:
-            passed = [_numeric_or_texts(t) for t in result["passed_texts"]]
+            passed = [_numeric_or_texts(t, result["decimal"]) for t in result["passed_texts"]]
         else:
             passed = _passed_originals(header, numbers, *inputs)
         # The inputs and their SDs as the run entered them, in the program's units.
@@ -167,24 +170,36 @@ def evaluate(table, *, model="dhh", texts=False, draws=200000, seed=1):
     (Sample, Temperature, IonicStrength, Dielectric, StokesRadius,
     SaltIonRadius, Viscosity, EField or Current, Conductivity and XSection,
     one of Sigma, Mobility, Valence and EffectiveValence, Solvent,
-    RelativeViscosity; case ignored, a unit in parentheses allowed where it
-    is the column's own, "IonicStrength (M)"; the keyword names
-    "ionic_strength" ... are taken for dict keys). Other columns are copied.
+    RelativeViscosity, Model; read as quorvin-batch reads its header: case,
+    spaces and "_" ignored, common synonyms, a unit in parentheses, mM and
+    the like converted, a near-miss such as "Mobilty" refused; the keyword
+    names "ionic_strength" ... are taken for dict keys). Other columns are
+    copied. A table with none of Sigma, Mobility, Valence and
+    EffectiveValence is refused.
     A missing column or an empty cell (NaN, None) keeps the start-up value;
     a number goes in as the shortest text that reads back as it, a text as
     it is. Columns XSD and XDist add the uncertainty columns, with draws
     Monte Carlo draws per row from seed.
 
-    Returns a DataFrame with quorvin-batch's columns: Sample, the copied
-    columns, ClosestApproach, InverseDebyeLength, Ka, HenryFunction,
-    DhhSlope, EField, Sigma, Mobility, EffectiveValence, Valence, GeMax,
-    Viscosity, Dielectric, the uncertainty columns if any, and Error. The
+    Returns a DataFrame with quorvin-batch's columns: Sample, every input
+    and other column as it came, ClosestApproach, InverseDebyeLength, Ka,
+    HenryFunction, DhhSlope, EFieldResult, SigmaResult, MobilityResult,
+    EffectiveValenceResult, ValenceResult, GeMax, ViscosityResult,
+    DielectricResult, the uncertainty columns if any, and Error. The
     results are the window's values as floats (the mobility and a Sigma
     derived from it rounded as the window rounds them); a refused row gives
-    NaN and its reason in Error, never an exception. With texts=True every
-    field is the text quorvin-batch prints.
+    NaN and its reason in Error, never an exception. The copied inputs and
+    SDs are floats in the program's units, a column converted from another
+    unit named by the program ("IonicStrength (mM)" becomes IonicStrength,
+    in M); other columns are floats where every cell is a number. With
+    texts=True every field is the text quorvin-batch prints. What
+    quorvin-batch says on stderr (the conditions taken from the start-up
+    values, a result the table held that is calculated otherwise) is a
+    QuorvinNotice warning each and the list attrs["notices"].
 
-    model: the electrokinetic model; "dhh" (Debye-Hueckel-Henry) today.
+    model: the electrokinetic model of the rows without a Model of their
+    own, as quorvin-batch's --model: "dhh" (the default), "henry" or
+    "ohshima", any case; another name is a ValueError listing them.
     ValueError for a table quorvin-batch refuses as a whole (a header it
     cannot use, a cell that is not a number: the message names the line,
     the header being line 1 and the first row line 2, and the column).
@@ -306,7 +321,8 @@ def _measurement_doc(quantity):
     e_field (V/cm), or current (mA), conductivity (mS/cm) and x_section
     (cm^2); solvent "water" (the default: water's viscosity, times
     relative_viscosity, and dielectric constant at the temperature) or None
-    with viscosity (cP) and dielectric. model: "dhh".
+    with viscosity (cP) and dielectric. model: "dhh", "henry" or "ohshima",
+    as for evaluate().
 
     The model's relations at the given values, without the rounding of the
     window's texts (evaluate() gives the window's). A value outside the
@@ -368,7 +384,8 @@ def debye_length(*, ionic_strength=None, temperature=None, dielectric=None, solv
 def henry_function(ka, *, model="dhh"):
     """Henry's function H(Ka) of the model, between 1.0 and 1.5, on a number or array.
 
-    model: "dhh", the program's Henry's function. The loop runs without the GIL.
+    model: "dhh" (the program's fit), "henry" (exact) or "ohshima", as for
+    evaluate(). The loop runs without the GIL.
     """
     import numpy as np
     a = np.asarray(ka, dtype=float)

@@ -136,15 +136,16 @@ def test_example_series_and_semicolon_files_as_quorvin_batch(tmp_path, batch):
 def test_inputs_in_other_units_come_back_in_the_programs(tmp_path, batch):
     path = tmp_path / "mM.csv"
     write_csv(path, ["Sample", "Ionic strength (mM)", "IonicStrengthSD (mM)", "T (°C)",
-                     "Sigma", "SigmaSD"],
-              [["A", "50", "1", "25", "22", "0,5"], ["B", "", "2", "25", "23", "0,5"]],
-              delimiter=";")
+                     "Sigma", "SigmaSD", "pH"],
+              [["A", "50", "1", "25", "22", "0,5", "5,5"],
+               ["B", "", "2", "25", "23", "0,5", "7"]], delimiter=";")
     expected = records(batch(str(path)), delimiter=";")
     assert frame_records(quorvin.evaluate(path, texts=True)) == expected
     frame = quorvin.evaluate(path)
     assert frame["IonicStrength"].tolist()[0] == 0.05 and math.isnan(frame["IonicStrength"][1])
     assert frame["IonicStrengthSD"].tolist() == [0.001, 0.002]
     assert frame["T (°C)"].tolist() == [25.0, 25.0] and frame["SigmaSD"].tolist() == [0.5, 0.5]
+    assert frame["pH"].tolist() == [5.5, 7.0]
     header = expected[0]
     for row, (_, got) in zip(expected[1:], frame.iterrows()):
         assert got["ValenceGumU"] == float(row[header.index("ValenceGumU")].replace(",", "."))
