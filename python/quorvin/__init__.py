@@ -21,8 +21,8 @@ from . import _quorvin as _q
 __version__ = _q.__version__
 
 __all__ = [
-    "QuorvinNotice", "evaluate", "uncertainty", "valence", "effective_valence", "ge_max", "quantities",
-    "henry_function", "dhh_slope", "inverse_debye_length", "debye_length",
+    "QuorvinNotice", "evaluate", "uncertainty", "valence", "effective_valence", "ge_max",
+    "quantities", "henry_function", "dhh_slope", "inverse_debye_length", "debye_length",
     "water_viscosity", "water_dielectric", "read_sequence", "pka_sets", "net_charge",
     "isoelectric_point", "read_scan", "fit_sigma", "Sequence", "Scan", "SigmaFit",
 ]
@@ -135,6 +135,9 @@ def _numeric_or_texts(texts, decimal="."):
     return values.to_numpy() if converts else texts
 
 
+_WARNED_NOTICES = 10
+
+
 def _frame(result, inputs, index):
     import warnings
     import pandas as pd
@@ -156,9 +159,14 @@ def _frame(result, inputs, index):
     frame.columns = header
     if index is not None and len(index) == len(frame):
         frame.index = index
-    frame.attrs["notices"] = list(result["notices"])
-    for notice in result["notices"]:
+    notices = list(result["notices"])
+    frame.attrs["notices"] = notices
+    # A table of a thousand results held otherwise warns a few times, not a thousand.
+    for notice in notices[:_WARNED_NOTICES]:
         warnings.warn(notice, QuorvinNotice, stacklevel=3)
+    if len(notices) > _WARNED_NOTICES:
+        warnings.warn("%d more notices in the DataFrame's attrs[\"notices\"]"
+                      % (len(notices) - _WARNED_NOTICES), QuorvinNotice, stacklevel=3)
     return frame
 
 
