@@ -116,8 +116,8 @@ analysis::MeasurementModel measurementModel(const std::map<std::string, Array>& 
 std::vector<py::array_t<double>> estimate(const std::map<std::string, Array>& given, bool water,
                                           const std::vector<std::string>& outputs,
                                           const std::string& modelName, std::size_t n) {
-    modelByName(modelName);
-    const analysis::MeasurementModel m = measurementModel(given, water);
+    analysis::MeasurementModel m = measurementModel(given, water);
+    m.electrokinetic = modelByName(modelName);
     std::vector<Argument> args(analysis::kInputCount);
     std::vector<double> startValues(analysis::kInputCount);
     std::vector<LimitCheck> checks;
@@ -198,12 +198,12 @@ py::array_t<double> mapped(const Array& values, std::optional<model::Quantity> q
 }
 
 py::array_t<double> henryFunctionOf(const Array& ka, const std::string& modelName) {
-    const Model m = modelByName(modelName);
+    const model::ElectrokineticModel m = modelByName(modelName);
     return mapped(ka, std::nullopt, [m](double v) { return henryFunction(m, v); });
 }
 
 py::array_t<double> dhhSlopeOf(const Array& ka, const std::string& modelName) {
-    const Model m = modelByName(modelName);
+    const model::ElectrokineticModel m = modelByName(modelName);
     return mapped(ka, std::nullopt,
                   [m](double v) { return model::dhhSlopeOf(henryFunction(m, v), v); });
 }

@@ -27,7 +27,9 @@
 #include "batch/BatchUncertainty.h"
 #include "model/Quantities.h"
 #include "platform/base/NumberText.h"
+#include "python/Models.h"
 #include "series/Csv.h"
+#include "series/Headers.h"
 
 namespace py = pybind11;
 
@@ -117,10 +119,15 @@ class TableSource : public std::streambuf {
 // The records batch::runBatch answers with, as columns. With texts, every
 // field as quorvin-batch prints it, handed to Python lists now and then so
 // that a long table is not held twice; else the results as the window's
-// doubles and the other fields as texts.
+// doubles, the copied inputs and their SDs as numbers in the program's
+// units (named by the program when their unit was converted), and the
+// other fields as texts. The notices are kept for the caller.
 class Collector {
   public:
-    Collector(bool texts, bool keepPassed) : m_texts(texts), m_keepPassed(keepPassed) {}
+    Collector(bool texts, bool keepPassed, series::Dialect dialect)
+        : m_texts(texts), m_keepPassed(keepPassed), m_dialect(std::move(dialect)) {}
+
+    void notice(const std::string& line) { m_notices.push_back(line); }
 
     void record(const std::vector<std::string>& fields, const batch::Outcome* outcome) {
         if (!outcome) {
@@ -135,9 +142,12 @@ class Collector {
             return;
         }
         m_labels.push_back(fields[0]);
-        if (m_keepPassed)
-            for (std::size_t i = 0; i < m_passed; ++i)
+        for (std::size_t i = 0; i < m_passed; ++i) {
+            if (m_passedHeaders[i])
+                m_passedNumbers[i].push_back(inputNumber(fields[1 + i], *m_passedHeaders[i]));
+            else if (m_keepPassed)
                 m_passedTexts[i].push_back(fields[1 + i]);
+        }
         for (std::size_t r = 0; r < batch::kResultColumns.size(); ++r) {
             const model::Quantity q = model::quantityOf(batch::kResultColumns[r].field);
             m_results[r].push_back(outcome->state ? (*outcome->state).*model::stateMember(q)
@@ -155,11 +165,24 @@ class Collector {
         py::dict out;
         out["header"] = m_header;
         out["passed"] = m_passed;
+        out["notices"] = m_notices;
         if (m_texts) {
             out["texts"] = m_lists;
             return out;
         }
         out["sample"] = m_labels;
+        // Per copied column, its numbers, or None for a column of texts
+        // (which passed_texts holds when kept).
+        py::list passedNumbers;
+        for (std::size_t i = 0; i < m_passed; ++i) {
+            if (m_passedHeaders[i])
+                passedNumbers.append(
+                    py::array_t<double>(m_passedNumbers[i].size(), m_passedNumbers[i].data()));
+            else
+                passedNumbers.append(py::none());
+        }
+        out["passed_numbers"] = passedNumbers;
+        out["decimal"] = std::string(1, m_dialect.decimal);
         out["passed_texts"] = m_passedTexts;
         py::list results;
         for (auto& column : m_results)
@@ -183,12 +206,36 @@ class Collector {
         m_passedTexts.resize(m_keepPassed ? m_passed : 0);
         m_uncertainty.resize(uncertainty ? batch::kUncertaintyColumns.size() : 0);
         m_pending.resize(m_texts ? header.size() : 0);
+        m_passedHeaders.assign(m_passed, std::nullopt);
+        m_passedNumbers.resize(m_passed);
+        if (m_texts)
+            return;
+        for (std::size_t i = 0; i < m_passed; ++i) {
+            // The batch has read these headers already: none is refused.
+            const series::Header h = series::readHeader(header[1 + i]).header;
+            if (h.role != series::HeaderRole::Input && h.role != series::HeaderRole::SD)
+                continue;
+            m_passedHeaders[i] = h;
+            if (h.converted())
+                m_header[1 + i] = std::string(model::quantityInfo(h.quantity).name) +
+                                  (h.role == series::HeaderRole::SD ? "SD" : "");
+        }
     }
 
-    static double number(const std::string& text) {
-        if (text.empty())
+    double number(const std::string& text) const {
+        const std::string t = series::trimmed(text);
+        if (t.empty())
             return kNaN;
-        return platform::StrToFloat(text);
+        return platform::StrToFloat(series::programNumber(t, m_dialect));
+    }
+
+    // A copied input as the batch entered it: in the program's unit.
+    double inputNumber(const std::string& text, const series::Header& h) const {
+        const std::string t = series::trimmed(text);
+        if (t.empty())
+            return kNaN;
+        return platform::StrToFloat(
+            series::programUnitText(series::programNumber(t, m_dialect), h));
     }
 
     void flush() {
@@ -206,11 +253,15 @@ class Collector {
 
     bool m_texts;
     bool m_keepPassed;
+    series::Dialect m_dialect;
+    std::vector<std::string> m_notices;
     std::vector<std::string> m_header;
     std::size_t m_resultsAt = 1;
     std::size_t m_passed = 0;
     std::vector<std::string> m_labels;
     std::vector<std::vector<std::string>> m_passedTexts;
+    std::vector<std::optional<series::Header>> m_passedHeaders;  // inputs and SDs
+    std::vector<std::vector<double>> m_passedNumbers;
     std::array<std::vector<double>, batch::kResultColumns.size()> m_results;
     std::vector<std::vector<double>> m_uncertainty;
     std::vector<std::string> m_errors;
@@ -218,7 +269,8 @@ class Collector {
     std::vector<py::list> m_lists;
 };
 
-batch::BatchOutput outputTo(Collector& collector, std::int64_t draws, std::uint64_t seed) {
+batch::BatchOutput outputTo(Collector& collector, std::int64_t draws, std::uint64_t seed,
+                            const std::string& modelName) {
     if (draws < analysis::kMinDraws || draws > analysis::kMaxDraws)
         throw py::value_error("draws = " + std::to_string(draws) + " is not between " +
                               std::to_string(analysis::kMinDraws) + " and " +
@@ -226,8 +278,10 @@ batch::BatchOutput outputTo(Collector& collector, std::int64_t draws, std::uint6
     batch::BatchOutput out;
     out.record = [&collector](const std::vector<std::string>& fields,
                               const batch::Outcome* outcome) { collector.record(fields, outcome); };
+    out.notice = [&collector](const std::string& line) { collector.notice(line); };
     out.monteCarlo.draws = draws;
     out.monteCarlo.seed = seed;
+    out.electrokinetic = modelByName(modelName);
     return out;
 }
 
@@ -243,7 +297,8 @@ void runWithoutGil(std::istream& in, const batch::BatchOutput& out, const std::s
 }
 
 py::dict runTable(const std::vector<std::string>& header, const std::vector<py::object>& columns,
-                  bool texts, std::int64_t draws, std::uint64_t seed) {
+                  bool texts, std::int64_t draws, std::uint64_t seed,
+                  const std::string& modelName) {
     if (header.size() != columns.size())
         throw py::value_error("the table has " + std::to_string(header.size()) + " names for " +
                               std::to_string(columns.size()) + " columns");
@@ -266,20 +321,38 @@ py::dict runTable(const std::vector<std::string>& header, const std::vector<py::
             throw py::value_error("the column " + header[c] + " has " + std::to_string(n) +
                                   " rows, but the first has " + std::to_string(rows));
     }
-    Collector collector(texts, false);
-    const batch::BatchOutput out = outputTo(collector, draws, seed);
+    Collector collector(texts, false, series::Dialect{});
+    const batch::BatchOutput out = outputTo(collector, draws, seed, modelName);
     TableSource source(header, input, rows);
     std::istream in(&source);
     runWithoutGil(in, out, "the table");
     return collector.result();
 }
 
+// The dialect the batch will find in the input, from its first record;
+// the input is read again from its start.
+series::Dialect dialectOf(std::istream& in) {
+    series::Dialect dialect;
+    try {
+        series::CsvReader reader(in);
+        series::CsvRecord record;
+        if (reader.next(record))
+            dialect = reader.dialect();
+    } catch (const series::InputError&) {
+        // The batch's own reading says what is wrong.
+    }
+    in.clear();
+    in.seekg(0);
+    return dialect;
+}
+
 py::dict runCsv(const std::string& pathOrText, bool isPath, bool texts, std::int64_t draws,
-                std::uint64_t seed) {
-    Collector collector(texts, true);
-    const batch::BatchOutput out = outputTo(collector, draws, seed);
+                std::uint64_t seed, const std::string& modelName) {
+    modelByName(modelName);
     if (!isPath) {
         std::istringstream in(pathOrText);
+        Collector collector(texts, true, dialectOf(in));
+        const batch::BatchOutput out = outputTo(collector, draws, seed, modelName);
         runWithoutGil(in, out, "the text");
         return collector.result();
     }
@@ -288,6 +361,8 @@ py::dict runCsv(const std::string& pathOrText, bool isPath, bool texts, std::int
     std::ifstream file(pathOrText, std::ios::binary);
     if (!file)
         throw batch::InputError("cannot read \"" + pathOrText + "\": " + std::strerror(errno));
+    Collector collector(texts, true, dialectOf(file));
+    const batch::BatchOutput out = outputTo(collector, draws, seed, modelName);
     runWithoutGil(file, out, pathOrText);
     if (file.bad())
         throw batch::InputError("cannot read \"" + pathOrText + "\": " + std::strerror(errno));
@@ -335,10 +410,10 @@ py::tuple readCsv(const std::string& path) {
 void defineTables(py::module_& m) {
     m.def("run_table", &runTable, "quorvin-batch's run of a table's columns; see quorvin.evaluate.",
           py::arg("header"), py::arg("columns"), py::arg("texts"), py::arg("draws"),
-          py::arg("seed"));
+          py::arg("seed"), py::arg("model"));
     m.def("run_csv", &runCsv, "quorvin-batch's run of a CSV file or text; see quorvin.evaluate.",
           py::arg("path_or_text"), py::arg("is_path"), py::arg("texts"), py::arg("draws"),
-          py::arg("seed"));
+          py::arg("seed"), py::arg("model"));
     m.def("read_csv", &readCsv, "A CSV file's header, columns of texts and decimal mark.");
     m.def("input_columns", &inputColumns, "quorvin-batch's input columns.");
     m.def("result_columns", &resultColumns, "quorvin-batch's result columns.");

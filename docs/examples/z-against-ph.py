@@ -27,7 +27,8 @@ out_path = sys.argv[3] if len(sys.argv) > 3 else "z-against-ph.png"
 # column names and units as quorvin-batch.
 series = pd.read_csv(series_path)
 
-# z for every row, and its uncertainty from those of the mobility and the
+# z for every row (ValenceResult: Valence would be an input column), and
+# its uncertainty from those of the mobility and the
 # temperature (standard uncertainties in their units), by Monte Carlo.
 results = quorvin.uncertainty(series, sd={"mobility": 0.03, "temperature": 0.1},
                               draws=100000, seed=1)
@@ -48,13 +49,14 @@ screened = quorvin.net_charge(sequence, pH, screened_at=conditions, **options)
 for (_, row), p in zip(ok.iterrows(), ok["pH"]):
     Z = quorvin.net_charge(sequence, p, screened_at=conditions, **options)
     print("pH %4.1f  z = %6.2f  (95 %%: %6.2f to %6.2f)  predicted %6.2f  bound %6.2f" % (
-        p, row["Valence"], row["ValenceLow"], row["ValenceHigh"], Z, row["Valence"] - Z))
+        p, row["ValenceResult"], row["ValenceLow"], row["ValenceHigh"], Z,
+        row["ValenceResult"] - Z))
 
 fig, ax = plt.subplots(figsize=(7, 4.5), dpi=120)
 ax.plot(pH, predicted, color="0.5", linestyle="--", label="predicted (Henderson-Hasselbalch)")
 ax.plot(pH, screened, color="tab:blue", label="predicted, screened at 0.05 M")
-ax.errorbar(ok["pH"], ok["Valence"],
-            yerr=[ok["Valence"] - ok["ValenceLow"], ok["ValenceHigh"] - ok["Valence"]],
+z = ok["ValenceResult"]
+ax.errorbar(ok["pH"], z, yerr=[z - ok["ValenceLow"], ok["ValenceHigh"] - z],
             fmt="o", color="tab:red", capsize=3, label="z measured (95 % interval)")
 ax.axhline(0, color="black", linewidth=0.6)
 ax.set_xlabel("pH")

@@ -21,11 +21,18 @@ from . import _quorvin as _q
 __version__ = _q.__version__
 
 __all__ = [
-    "evaluate", "uncertainty", "valence", "effective_valence", "ge_max", "quantities",
-    "henry_function", "dhh_slope", "inverse_debye_length", "debye_length",
+    "QuorvinNotice", "evaluate", "uncertainty", "valence", "effective_valence", "ge_max",
+    "quantities", "henry_function", "dhh_slope", "inverse_debye_length", "debye_length",
     "water_viscosity", "water_dielectric", "read_sequence", "pka_sets", "net_charge",
     "isoelectric_point", "read_scan", "fit_sigma", "Sequence", "Scan", "SigmaFit",
 ]
+
+class QuorvinNotice(UserWarning):
+    """What quorvin-batch says on stderr beside its output: the conditions
+    taken from the start-up values, a result the table held that the
+    calculation does not give. evaluate() also keeps them, a line each, in
+    the DataFrame's attrs["notices"]."""
+
 
 Sequence = _q.Sequence
 Scan = _q.Scan
@@ -96,41 +103,55 @@ def _run(table, texts, draws, seed, model):
     _q.check_model(model)
     source = _table_input(table)
     if isinstance(source, str):
-        return _q.run_csv(source, True, texts, draws, seed), None, None
+        return _q.run_csv(source, True, texts, draws, seed, model), None, None
     names, columns, index = source
-    result = _q.run_table(names, [_column(c) for c in columns], texts, draws, seed)
+    result = _q.run_table(names, [_column(c) for c in columns], texts, draws, seed, model)
     return result, (names, columns), index
 
 
-def _passed_originals(header, passed, names, columns):
-    """The input columns the output copies, by the headers it gives them."""
-    wanted = header[1:1 + passed]
-    taken, j = [], 0
-    for name, column in zip(names, columns):
-        if j < len(wanted) and name == wanted[j]:
-            taken.append(getattr(column, "values", column))
-            j += 1
+def _passed_originals(header, numbers, names, columns):
+    """The caller's own columns of texts the output copies, found by name in
+    order (the output keeps their headers); None where the run gives numbers."""
+    taken, at = [], 0
+    for wanted, number in zip(header[1:1 + len(numbers)], numbers):
+        if number is not None:
+            taken.append(None)
+            continue
+        while names[at] != wanted:
+            at += 1
+        taken.append(getattr(columns[at], "values", columns[at]))
+        at += 1
     return taken
 
 
-def _numeric_or_texts(texts):
+def _numeric_or_texts(texts, decimal="."):
+    """Numbers where every cell of the column is one (or empty), in the
+    file's decimal mark; else the texts as they came."""
     import pandas as pd
-    values = pd.to_numeric(pd.Series([t or None for t in texts], dtype=object),
+    numbers = texts if decimal == "." else [t.replace(decimal, ".") for t in texts]
+    values = pd.to_numeric(pd.Series([t or None for t in numbers], dtype=object),
                            errors="coerce")
     converts = all(t == "" or not math.isnan(v) for t, v in zip(texts, values))
     return values.to_numpy() if converts else texts
 
 
+_WARNED_NOTICES = 10
+
+
 def _frame(result, inputs, index):
+    import warnings
     import pandas as pd
     header = result["header"]
     if "texts" in result:
         frame = pd.DataFrame(dict(enumerate(result["texts"])))
     else:
+        numbers = result["passed_numbers"]
         if inputs is None:
-            passed = [_numeric_or_texts(t) for t in result["passed_texts"]]
+            passed = [_numeric_or_texts(t, result["decimal"]) for t in result["passed_texts"]]
         else:
-            passed = _passed_originals(header, result["passed"], *inputs)
+            passed = _passed_originals(header, numbers, *inputs)
+        # The inputs and their SDs as the run entered them, in the program's units.
+        passed = [n if n is not None else p for n, p in zip(numbers, passed)]
         columns = [result["sample"], *passed, *result["numbers"], result["error"]]
         frame = pd.DataFrame(dict(enumerate(columns)))
     if len(frame.columns) == 0:
@@ -138,6 +159,14 @@ def _frame(result, inputs, index):
     frame.columns = header
     if index is not None and len(index) == len(frame):
         frame.index = index
+    notices = list(result["notices"])
+    frame.attrs["notices"] = notices
+    # A table of a thousand results held otherwise warns a few times, not a thousand.
+    for notice in notices[:_WARNED_NOTICES]:
+        warnings.warn(notice, QuorvinNotice, stacklevel=3)
+    if len(notices) > _WARNED_NOTICES:
+        warnings.warn("%d more notices in the DataFrame's attrs[\"notices\"]"
+                      % (len(notices) - _WARNED_NOTICES), QuorvinNotice, stacklevel=3)
     return frame
 
 
@@ -149,24 +178,36 @@ def evaluate(table, *, model="dhh", texts=False, draws=200000, seed=1):
     (Sample, Temperature, IonicStrength, Dielectric, StokesRadius,
     SaltIonRadius, Viscosity, EField or Current, Conductivity and XSection,
     one of Sigma, Mobility, Valence and EffectiveValence, Solvent,
-    RelativeViscosity; case ignored, a unit in parentheses allowed where it
-    is the column's own, "IonicStrength (M)"; the keyword names
-    "ionic_strength" ... are taken for dict keys). Other columns are copied.
+    RelativeViscosity, Model; read as quorvin-batch reads its header: case,
+    spaces and "_" ignored, common synonyms, a unit in parentheses, mM and
+    the like converted, a near-miss such as "Mobilty" refused; the keyword
+    names "ionic_strength" ... are taken for dict keys). Other columns are
+    copied. A table with none of Sigma, Mobility, Valence and
+    EffectiveValence is refused.
     A missing column or an empty cell (NaN, None) keeps the start-up value;
     a number goes in as the shortest text that reads back as it, a text as
     it is. Columns XSD and XDist add the uncertainty columns, with draws
     Monte Carlo draws per row from seed.
 
-    Returns a DataFrame with quorvin-batch's columns: Sample, the copied
-    columns, ClosestApproach, InverseDebyeLength, Ka, HenryFunction,
-    DhhSlope, EField, Sigma, Mobility, EffectiveValence, Valence, GeMax,
-    Viscosity, Dielectric, the uncertainty columns if any, and Error. The
+    Returns a DataFrame with quorvin-batch's columns: Sample, every input
+    and other column as it came, ClosestApproach, InverseDebyeLength, Ka,
+    HenryFunction, DhhSlope, EFieldResult, SigmaResult, MobilityResult,
+    EffectiveValenceResult, ValenceResult, GeMax, ViscosityResult,
+    DielectricResult, the uncertainty columns if any, and Error. The
     results are the window's values as floats (the mobility and a Sigma
     derived from it rounded as the window rounds them); a refused row gives
-    NaN and its reason in Error, never an exception. With texts=True every
-    field is the text quorvin-batch prints.
+    NaN and its reason in Error, never an exception. The copied inputs and
+    SDs are floats in the program's units, a column converted from another
+    unit named by the program ("IonicStrength (mM)" becomes IonicStrength,
+    in M); other columns are floats where every cell is a number. With
+    texts=True every field is the text quorvin-batch prints. What
+    quorvin-batch says on stderr (the conditions taken from the start-up
+    values, a result the table held that is calculated otherwise) is a
+    QuorvinNotice warning each and the list attrs["notices"].
 
-    model: the electrokinetic model; "dhh" (Debye-Hueckel-Henry) today.
+    model: the electrokinetic model of the rows without a Model of their
+    own, as quorvin-batch's --model: "dhh" (the default), "henry" or
+    "ohshima", any case; another name is a ValueError listing them.
     ValueError for a table quorvin-batch refuses as a whole (a header it
     cannot use, a cell that is not a number: the message names the line,
     the header being line 1 and the first row line 2, and the column).
@@ -288,7 +329,8 @@ def _measurement_doc(quantity):
     e_field (V/cm), or current (mA), conductivity (mS/cm) and x_section
     (cm^2); solvent "water" (the default: water's viscosity, times
     relative_viscosity, and dielectric constant at the temperature) or None
-    with viscosity (cP) and dielectric. model: "dhh".
+    with viscosity (cP) and dielectric. model: "dhh", "henry" or "ohshima",
+    as for evaluate().
 
     The model's relations at the given values, without the rounding of the
     window's texts (evaluate() gives the window's). A value outside the
@@ -350,7 +392,8 @@ def debye_length(*, ionic_strength=None, temperature=None, dielectric=None, solv
 def henry_function(ka, *, model="dhh"):
     """Henry's function H(Ka) of the model, between 1.0 and 1.5, on a number or array.
 
-    model: "dhh", the program's Henry's function. The loop runs without the GIL.
+    model: "dhh" (the program's fit), "henry" (exact) or "ohshima", as for
+    evaluate(). The loop runs without the GIL.
     """
     import numpy as np
     a = np.asarray(ka, dtype=float)

@@ -12,7 +12,12 @@ __version__: str
 
 ArrayLike = npt.ArrayLike
 FloatOrArray = Union[float, npt.NDArray[np.float64]]
+# model=: a name of the program's table of electrokinetic models, any case:
+# "dhh", "henry", "ohshima".
 Table = Union[pd.DataFrame, Mapping[str, Any], str, os.PathLike[str]]
+
+# What quorvin-batch says on stderr beside its output.
+class QuorvinNotice(UserWarning): ...
 
 class Sequence:
     name: str

@@ -108,12 +108,15 @@ def test_numbers_enter_as_their_shortest_text(tmp_path, batch):
     header = expected[0]
     for row, (_, got) in zip(expected[1:], frame.iterrows()):
         if row[-1]:
-            assert got["Error"] == row[-1] and math.isnan(got["Valence"])
+            assert got["Error"] == row[-1] and math.isnan(got["ValenceResult"])
             continue
-        for name in ("Ka", "Sigma", "Mobility", "Valence", "GeMax", "Viscosity"):
+        for name in ("Ka", "SigmaResult", "MobilityResult", "ValenceResult", "GeMax",
+                     "ViscosityResult"):
             shown = float(row[header.index(name)])
             assert abs(got[name] - shown) <= 0.0051 * max(1, abs(shown)), (name, row)
     assert frame["Error"].iloc[5].startswith("Mobility = 1e-05 is not between")
+    # The copied inputs are the caller's numbers.
+    np.testing.assert_array_equal(frame["Mobility"], table["Mobility"])
 
 
 def test_example_series_and_semicolon_files_as_quorvin_batch(tmp_path, batch):
@@ -125,16 +128,51 @@ def test_example_series_and_semicolon_files_as_quorvin_batch(tmp_path, batch):
               rows, delimiter=";")
     expected = records(batch(str(path)), delimiter=";")
     assert frame_records(quorvin.evaluate(path, texts=True)) == expected
-    assert quorvin.evaluate(path)["Mobility"].tolist() == [2.1, -1.75]
+    frame = quorvin.evaluate(path)
+    assert frame["Mobility"].tolist() == [2.1, -1.75]
+    assert frame["MobilityResult"].tolist() == [2.1, -1.75]
+
+
+def test_inputs_in_other_units_come_back_in_the_programs(tmp_path, batch):
+    path = tmp_path / "mM.csv"
+    write_csv(path, ["Sample", "Ionic strength (mM)", "IonicStrengthSD (mM)", "T (°C)",
+                     "Sigma", "SigmaSD", "pH"],
+              [["A", "50", "1", "25", "22", "0,5", "5,5"],
+               ["B", "", "2", "25", "23", "0,5", "7"]], delimiter=";")
+    expected = records(batch(str(path)), delimiter=";")
+    assert frame_records(quorvin.evaluate(path, texts=True)) == expected
+    frame = quorvin.evaluate(path)
+    assert frame["IonicStrength"].tolist()[0] == 0.05 and math.isnan(frame["IonicStrength"][1])
+    assert frame["IonicStrengthSD"].tolist() == [0.001, 0.002]
+    assert frame["T (°C)"].tolist() == [25.0, 25.0] and frame["SigmaSD"].tolist() == [0.5, 0.5]
+    assert frame["pH"].tolist() == [5.5, 7.0]
+    header = expected[0]
+    for row, (_, got) in zip(expected[1:], frame.iterrows()):
+        assert got["ValenceGumU"] == float(row[header.index("ValenceGumU")].replace(",", "."))
+
+
+def test_notices_are_quorvin_batchs(tmp_path, batch_stderr):
+    path = tmp_path / "notice.csv"
+    write_csv(path, ["Sample", "Temperature", "Sigma", "ValenceResult"],
+              [["A", "", "22", "1"], ["B", "25", "23", ""]])
+    said = [line[len("quorvin-batch: "):] for line in batch_stderr(str(path)).splitlines()]
+    assert len(said) == 3, said
+    for texts in (False, True):
+        with pytest.warns(quorvin.QuorvinNotice) as warned:
+            frame = quorvin.evaluate(path, texts=texts)
+        assert frame.attrs["notices"] == said == [str(w.message) for w in warned]
 
 
 @pytest.mark.parametrize("table, message", [
     ({"Sigma": [1], "Mobility": [2]}, "the table, line 1: the columns Sigma and Mobility "
                                       "cannot both be given"),
-    ({"IonicStrength (mM)": [1]}, "the table, line 1, column 1: the column IonicStrength is in "
-                                  'M, not "mM"'),
-    ({"Temperature": ["warm"]}, 'the table, line 2, column 1 (Temperature): "warm" is not a '
-                                "number"),
+    ({"Mobilty": [1]}, 'the table, line 1, column 1: the column "Mobilty" is not a column '
+                       "Quorvin knows, but resembles Mobility"),
+    ({"Sigma": [1], "IonicStrength (mol)": [1]}, "the table, line 1, column 2: the column "),
+    ({"Temperature": [25]}, "the table, line 1: the file has none of the columns Sigma, "
+                            "Mobility, Valence and EffectiveValence"),
+    ({"Sigma": [22], "Temperature": ["warm"]}, 'the table, line 2, column 2 (Temperature): '
+                                               '"warm" is not a number'),
 ])
 def test_tables_quorvin_batch_refuses_raise_its_message(table, message):
     with pytest.raises(ValueError) as error:
@@ -142,9 +180,26 @@ def test_tables_quorvin_batch_refuses_raise_its_message(table, message):
     assert str(error.value).startswith(message)
 
 
+@pytest.mark.parametrize("model", ["dhh", "Henry", "ohshima"])
+def test_each_model_gives_quorvin_batchs_texts(tmp_path, batch, model):
+    header, rows = EXTREME
+    path = tmp_path / "models.csv"
+    write_csv(path, header + ["Model"], [r + [m] for r, m in zip(rows, ["", "dhh", "henry"] * 3)])
+    expected = records(batch("--model", model, str(path)))
+    assert frame_records(quorvin.evaluate(path, texts=True, model=model)) == expected
+    frame = quorvin.evaluate(path, model=model)
+    for name in ("", "henry"):  # the run's model, and the row's own
+        rows = (frame["Model"] == name) & (frame["Error"] == "")
+        assert rows.any()
+        np.testing.assert_allclose(frame["HenryFunction"][rows],
+                                   quorvin.henry_function(frame["Ka"][rows], model=name or model),
+                                   rtol=1e-5)
+
+
 def test_unknown_model_and_missing_file_raise_value_errors(tmp_path):
-    with pytest.raises(ValueError, match='model = "ohshima" is not one of "dhh"'):
-        quorvin.evaluate({"Sigma": [22]}, model="ohshima")
+    with pytest.raises(ValueError, match='model = "smoluchowski" is not one of dhh, henry, '
+                                         'ohshima'):
+        quorvin.evaluate({"Sigma": [22]}, model="smoluchowski")
     with pytest.raises(ValueError, match="cannot read"):
         quorvin.evaluate(tmp_path / "none.csv")
 
@@ -205,5 +260,5 @@ def test_extreme_rows_give_the_texts_of_quorvin_batch(tmp_path, batch):
     assert frame_records(quorvin.evaluate(as_texts, texts=True)) == expected
     frame = quorvin.evaluate(as_texts)
     refused = frame["Error"] != ""
-    assert refused.any() and frame.loc[refused, "Valence"].isna().all()
-    assert frame.loc[~refused, "Valence"].notna().all()
+    assert refused.any() and frame.loc[refused, "ValenceResult"].isna().all()
+    assert frame.loc[~refused, "ValenceResult"].notna().all()
