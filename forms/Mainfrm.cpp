@@ -559,6 +559,8 @@ TSeriesFrm* TOpeningForm::OpenFile(const std::string& path) {
     series::Series file;
     try {
         file.open(path);
+        // A setting the series window cannot use refuses the file as a whole.
+        TSeriesFrm::checkSettings(file);
     } catch (const std::exception& e) {
         platform::app().ShowMessage("Cannot open \"" + path + "\": " + e.what());
         return nullptr;

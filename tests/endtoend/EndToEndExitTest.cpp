@@ -146,7 +146,7 @@ TEST_F(SeriesFile, SequenceWithItsOptionsComesBackWithTheFile) {
            "GSRNLCNIPCSALLSSDITASVNCAKKIVSDGNGMNAWVAWRNRCKGTDVQAWIRGCRL\n";
     const auto predicted = [](forms::TSeriesFrm& s) {
         const auto& h = s.Grid1->headers();
-        const auto at = std::find(h.begin(), h.end(), "PredictedZ");
+        const auto at = std::find(h.begin(), h.end(), "Predicted z");
         return at == h.end() ? std::string() : s.Grid1->cell(1, int(at - h.begin())).text;
     };
     runProgram([&] {

@@ -1156,6 +1156,8 @@ TEST_F(EndToEnd, GroupedSeriesPlotIsSavedWhole) {
                 EXPECT_NE(drawing.find(text), std::string::npos) << text;
             EXPECT_EQ(testing_support::readFile(m_dir / "grouped.png").substr(1, 3), "PNG");
             EXPECT_EQ(testing_support::readFile(m_dir / "grouped.pdf").rfind("%PDF", 0), 0u);
+            // The plot's choices are kept with the series: closing asks.
+            expectDialog("SaveSeries", [](Dialog& d) { d.click("NoBtn"); });
             menu(windowOf(&series), "Close1");
         },
         file.string());
@@ -1186,10 +1188,10 @@ TEST_F(EndToEnd, MobilityWithItsUnitOpensWithTheFilesZ) {
             ASSERT_NE(view, nullptr);
             int z = -1;
             for (int c = 0; c < view->model()->columnCount(); ++c)
-                if (view->model()->headerData(c, Qt::Horizontal).toString() == "ValenceResult")
+                if (view->model()->headerData(c, Qt::Horizontal).toString() == "z")
                     z = c;
             ASSERT_GE(z, 0);
-            EXPECT_EQ(view->model()->index(0, z).data().toString().toStdString(), "18.27");
+            EXPECT_EQ(view->model()->index(0, z).data().toString().toStdString(), "18,27");
             const std::string tip = view->model()
                                         ->headerData(z, Qt::Horizontal, Qt::ToolTipRole)
                                         .toString()

@@ -488,6 +488,8 @@ TEST_F(SeriesWindow, PlotGroupsByConditionWithCurvesAtEachGroupsConditions) {
             "u.fasta", ">u\nMQIFVKTLTGKTITLEVEPSDTIENVKAKIQDKEGIPPDQQRLIFAGKQLEDGRTLSDYNIQKE\n");
         return true;
     });
+    backend.expect<forms::TSequenceOptions>(
+        "TSequenceOptions", [](forms::TSequenceOptions& d) { d.OkBtn->userPress(); });
     w.AttachSequence1->userClick(&w);
     while (w.XTxt->text() != "pH")
         w.XTxt->userClick();
