@@ -74,6 +74,34 @@ FormWindow::FormWindow(Form& form, QWidget* ownerWindow)
     }
 }
 
+namespace {
+
+QKeySequence::StandardKey toQKey(StandardKey key) {
+    switch (key) {
+        case StandardKey::None:
+            break;
+        case StandardKey::Undo:
+            return QKeySequence::Undo;
+        case StandardKey::Redo:
+            return QKeySequence::Redo;
+        case StandardKey::Cut:
+            return QKeySequence::Cut;
+        case StandardKey::Copy:
+            return QKeySequence::Copy;
+        case StandardKey::Paste:
+            return QKeySequence::Paste;
+        case StandardKey::Delete:
+            return QKeySequence::Delete;
+        case StandardKey::SelectAll:
+            return QKeySequence::SelectAll;
+        case StandardKey::Save:
+            return QKeySequence::Save;
+    }
+    return QKeySequence::UnknownKey;
+}
+
+}  // namespace
+
 void addMenuItems(QWidget* into, MenuItem& menu, PeerBase& peer) {
     for (const auto& item : menu.items()) {
         MenuItem* mi = item.get();
@@ -93,6 +121,9 @@ void addMenuItems(QWidget* into, MenuItem& menu, PeerBase& peer) {
         auto* action = new QAction(qs(mi->caption()), into);
         action->setObjectName(qs(mi->name()));
         action->setEnabled(mi->enabled());
+        // All of the desktop's keys for the command; the menu shows the first.
+        if (mi->shortcut() != StandardKey::None)
+            action->setShortcuts(toQKey(mi->shortcut()));
         mi->setPeerListener([action = QPointer<QAction>(action), mi] {
             if (action)
                 action->setEnabled(mi->enabled());

@@ -695,15 +695,15 @@ TEST_F(EndToEnd, SolventDialogChoosesWaterAtTheTemperature) {
 }
 
 // The whole program by keyboard: Tab reaches every value field in reading
-// order, Space and Enter open it, in the dialogs as well.
+// order and then the graph, Space and Enter open it, in the dialogs as well.
 TEST_F(EndToEnd, KeyboardReachesAndOpensEveryField) {
     runProgram([&] {
         EXPECT_EQ(focusName(), "SigTxt");
         EXPECT_EQ(tabCycle(),
-                  (std::vector<std::string>{"SigTxt", "MuTxt", "RsTxt",    "RiTxt",   "ITxt",
-                                            "TTxt",   "DTxt",  "VTxt",     "CurrTxt", "CondTxt",
-                                            "XTxt",   "ETxt",  "ZstarTxt", "ZTxt",    "ATxt",
-                                            "KTxt",   "KaTxt", "HTxt",     "DHHTxt",  "WTxt"}));
+                  (std::vector<std::string>{
+                      "SigTxt", "MuTxt",   "RsTxt",   "RiTxt", "ITxt",   "TTxt",     "DTxt",
+                      "VTxt",   "CurrTxt", "CondTxt", "XTxt",  "ETxt",   "ZstarTxt", "ZTxt",
+                      "ATxt",   "KTxt",    "KaTxt",   "HTxt",  "DHHTxt", "WTxt",     "plot"}));
         tabTo("ZTxt");
         expectDialog("NumberEntry", [&](Dialog& d) {
             EXPECT_EQ(tabCycle(), (std::vector<std::string>{"Value", "BitBtn2", "BitBtn1"}));
