@@ -122,8 +122,13 @@ void addMenuItems(QWidget* into, MenuItem& menu, PeerBase& peer) {
         action->setObjectName(qs(mi->name()));
         action->setEnabled(mi->enabled());
         // All of the desktop's keys for the command; the menu shows the first.
-        if (mi->shortcut() != StandardKey::None)
-            action->setShortcuts(toQKey(mi->shortcut()));
+        if (mi->shortcut() != StandardKey::None) {
+            QList<QKeySequence> keys = QKeySequence::keyBindings(toQKey(mi->shortcut()));
+            // Ctrl+Y redoes on every desktop, as in the office programs.
+            if (mi->shortcut() == StandardKey::Redo && !keys.contains(QKeySequence("Ctrl+Y")))
+                keys.append(QKeySequence("Ctrl+Y"));
+            action->setShortcuts(keys);
+        }
         mi->setPeerListener([action = QPointer<QAction>(action), mi] {
             if (action)
                 action->setEnabled(mi->enabled());
