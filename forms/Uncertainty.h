@@ -2,6 +2,7 @@
 
 #pragma once
 
+#include <array>
 #include <memory>
 #include <optional>
 #include <string>
@@ -144,6 +145,8 @@ class TUncertaintyFrm : public platform::Form {
 
     std::optional<analysis::Measurement> m_measurement;
     analysis::Uncertainties m_u{};
+    // Which u came from a fit rather than typed.
+    std::array<bool, analysis::kInputCount> m_fittedU{};
     analysis::MonteCarloOptions m_options;
     std::optional<analysis::GumResult> m_gum;
     std::optional<analysis::MonteCarloResult> m_result;

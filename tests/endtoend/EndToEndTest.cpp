@@ -984,7 +984,7 @@ TEST_F(EndToEnd, SigmaFromAProfileIsFittedAndUsed) {
         const forms::TSigmaProfileFrm& fit = *forms::SigmaProfileFrm;
         EXPECT_EQ(forms::OpeningForm->Sigma, platform::StrToFloat(fit.sigmaText()));
         EXPECT_EQ(forms::UncertaintyFrm->Rows[6].u->text(),
-                  platform::FloatToStr(fit.result()->sigmaSE));
+                  analysis::quotedText(fit.result()->sigmaSE, fit.result()->sigmaSE));
         forms::ReportFrm->LogUnsaved = false;
         e2e::click(e2e::find<QWidget>(w, "CloseBtn"));
         e2e::click(e2e::find<QWidget>(windowOf(forms::UncertaintyFrm), "CloseBtn"));
