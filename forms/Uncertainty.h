@@ -29,8 +29,7 @@ class TUncertaintyFrm : public platform::Form {
 
     // Takes the inputs from the state; zText is z as the main window shows
     // it, caption the conditions line under the histogram in its images.
-    void showFor(const model::ModelState& s, const std::string& zText,
-                 const std::string& caption);
+    void showFor(const model::ModelState& s, const std::string& zText, const std::string& caption);
 
     // The standard uncertainty of an input, normally distributed, as if
     // typed in its row.

@@ -199,8 +199,12 @@ bool FormWindow::eventFilter(QObject* watched, QEvent* e) {
         return false;
     if (form().userDialogKey(code))
         return true;
-    // Escape does what the close box does, also where no Cancel button is.
-    if (code == VK_ESCAPE && form().isModal() && form().borderStyle() != BorderStyle::NoIcons) {
+    // Escape does what the close box does, also where no Cancel button is,
+    // and closes an analysis window (a modeless one of its owner's, without
+    // a menu bar: those hold documents).
+    const bool analysisWindow = !form().isModal() && form().owner() && !form().menu();
+    if (code == VK_ESCAPE && (form().isModal() || analysisWindow) &&
+        form().borderStyle() != BorderStyle::NoIcons) {
         form().userCloseRequest();
         return true;
     }
