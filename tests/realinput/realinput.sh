@@ -227,5 +227,14 @@ case_TableDragSelectsBlock() {
         fail "the drag did not select a block of two columns and rows: $copied"
 }
 
+# Escape closes a modeless analysis window opened from the main window's menu.
+case_EscapeClosesAnalysisWindow() {
+    start
+    xdotool key alt+a u
+    window "Uncertainty of z" >/dev/null
+    xdotool key Escape
+    gone "Uncertainty of z"
+}
+
 "case_$case"
 echo "PASSED ($case)"
