@@ -50,7 +50,8 @@ void TReportFrm::buildMenu() {
         return [this, handler](MenuItem& m) { (this->*handler)(m); };
     };
     File1 = menu->add("File1", "&File");
-    Save1 = File1->add("Save1", "&Save", bind(&TReportFrm::Save1Click));
+    Save1 = File1->add("Save1", "&Save", bind(&TReportFrm::Save1Click))
+                ->setShortcut(platform::StandardKey::Save);
     Open1 = File1->add("Open1", "&Open", bind(&TReportFrm::Open1Click));
     File1->addSeparator();
     PrintSetup1 = File1->add("PrintSetup1", "P&rint setup...", bind(&TReportFrm::PrintSetup1Click));
@@ -59,9 +60,12 @@ void TReportFrm::buildMenu() {
     Exit1 = File1->add("Exit1", "&Exit", bind(&TReportFrm::Exit1Click));
 
     Edit1 = menu->add("Edit1", "&Edit");
-    Cut1 = Edit1->add("Cut1", "C&ut", bind(&TReportFrm::Cut1Click));
-    Copy1 = Edit1->add("Copy1", "&Copy", bind(&TReportFrm::Copy1Click));
-    Paste1 = Edit1->add("Paste1", "&Paste", bind(&TReportFrm::Paste1Click));
+    Cut1 = Edit1->add("Cut1", "C&ut", bind(&TReportFrm::Cut1Click))
+               ->setShortcut(platform::StandardKey::Cut);
+    Copy1 = Edit1->add("Copy1", "&Copy", bind(&TReportFrm::Copy1Click))
+                ->setShortcut(platform::StandardKey::Copy);
+    Paste1 = Edit1->add("Paste1", "&Paste", bind(&TReportFrm::Paste1Click))
+                 ->setShortcut(platform::StandardKey::Paste);
     Edit1->addSeparator();
     Find1 = Edit1->add("Find1", "&Find...", bind(&TReportFrm::Find1Click));
     Replace1 = Edit1->add("Replace1", "&Replace...", bind(&TReportFrm::Replace1Click));

@@ -87,8 +87,11 @@ void TSeriesFrm::buildMenu() {
     NewSeries1 =
         File1->add("NewSeries1", "&New series", [this](MenuItem& m) { NewSeries1Click(m); });
     Open1 = File1->add("Open1", "&Open...", [this](MenuItem& m) { Open1Click(m); });
-    Save1 = File1->add("Save1", "&Save", [this](MenuItem&) { save(); });
+    Save1 = File1->add("Save1", "&Save", [this](MenuItem&) { save(); })
+                ->setShortcut(platform::StandardKey::Save);
     SaveAs1 = File1->add("SaveAs1", "Save &as...", [this](MenuItem&) { saveAs(); });
+    SaveGraphAs1 = File1->add("SaveGraphAs1", "Save &graph as...",
+                              [this](MenuItem&) { Chart1Export->SaveImageAs(); });
     File1->addSeparator();
     OpenInMain1 = File1->add("OpenInMain1", "Open in &main window",
                              [this](MenuItem& m) { OpenInMain1Click(m); });
@@ -102,15 +105,19 @@ void TSeriesFrm::buildMenu() {
                 m_series.undo();
         });
     });
+    Undo1->setShortcut(platform::StandardKey::Undo);
     Redo1 = Edit1->add("Redo1", "&Redo", [this](MenuItem&) {
         change([this] {
             if (m_series.canRedo())
                 m_series.redo();
         });
     });
+    Redo1->setShortcut(platform::StandardKey::Redo);
     Edit1->addSeparator();
-    Copy1 = Edit1->add("Copy1", "&Copy", [this](MenuItem& m) { Copy1Click(m); });
-    Paste1 = Edit1->add("Paste1", "&Paste", [this](MenuItem& m) { Paste1Click(m); });
+    Copy1 = Edit1->add("Copy1", "&Copy", [this](MenuItem& m) { Copy1Click(m); })
+                ->setShortcut(platform::StandardKey::Copy);
+    Paste1 = Edit1->add("Paste1", "&Paste", [this](MenuItem& m) { Paste1Click(m); })
+                 ->setShortcut(platform::StandardKey::Paste);
     Edit1->addSeparator();
     InsertRow1 = Edit1->add("InsertRow1", "&Insert row", [this](MenuItem&) {
         const auto at = std::min<std::size_t>(Grid1->currentRow(), m_series.rowCount());

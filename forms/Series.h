@@ -115,7 +115,8 @@ class TSeriesFrm : public platform::Form {
     platform::LineChart* Chart1;
     std::unique_ptr<GraphExport> Chart1Export;
 
-    platform::MenuItem *File1, *NewSeries1, *Open1, *Save1, *SaveAs1, *OpenInMain1, *Close1;
+    platform::MenuItem *File1, *NewSeries1, *Open1, *Save1, *SaveAs1, *SaveGraphAs1, *OpenInMain1,
+        *Close1;
     platform::MenuItem *Edit1, *Undo1, *Redo1, *Copy1, *Paste1, *InsertRow1, *DeleteRow1,
         *MoveRowUp1, *MoveRowDown1, *AddColumn1, *RenameColumn1, *DeleteColumn1;
     platform::MenuItem *View1, *HideIntermediate1, *ShowIntermediate1;

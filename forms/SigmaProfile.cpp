@@ -2,6 +2,8 @@
 
 #include "forms/SigmaProfile.h"
 
+#include "forms/Report.h"
+
 #include <algorithm>
 #include <cmath>
 
@@ -424,6 +426,22 @@ void TSigmaProfileFrm::UseBtnClick(platform::Control&) {
         return;
     }
     OpeningForm->setInputUncertainty(analysis::Input::Sigma, m_fit->sigmaSE);
+    if (ReportFrm)
+        ReportFrm->AddLogLine(fitLogLine());
+}
+
+// Where the Sigma just entered came from: the scans, the fitted Sigma with
+// its standard error and the model that was fitted.
+std::string TSigmaProfileFrm::fitLogLine() const {
+    std::string scans;
+    for (const fit::Scan& scan : m_scans)
+        scans += (scans.empty() ? "" : ", ") + scan.name;
+    const std::string model = m_options.baseline ? "signal = A exp(Sigma (x - xref)) + delta"
+                                                 : "signal = A exp(Sigma (x - xref))";
+    return "Sigma from a fit of " + std::to_string(m_scans.size()) +
+           (m_scans.size() == 1 ? " scan (" : " scans (") + scans + "): Sigma = " + sigmaText() +
+           " +- " + analysis::quotedText(m_fit->sigmaSE, m_fit->sigmaSE) + " cm-1 (SE), " + model +
+           (m_scans.size() > 1 ? ", one Sigma for all scans" : "");
 }
 
 }  // namespace forms

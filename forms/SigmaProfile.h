@@ -63,6 +63,8 @@ class TSigmaProfileFrm : public platform::Form {
     const std::optional<fit::SigmaFit>& result() const { return m_fit; }
     // The text "Use this Sigma" enters: Sigma to the decimals of its SE.
     std::string sigmaText() const;
+    // The log's line of "Use this Sigma".
+    std::string fitLogLine() const;
 
     void OpenBtnClick(platform::Control& sender);
     void FromTxtClick(platform::Control& sender);

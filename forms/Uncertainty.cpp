@@ -378,7 +378,8 @@ void TUncertaintyFrm::update() {
         const std::string caption = captionOf(input);
         row.name->setText(caption);
         row.value->setText(platform::FloatToStr(m_measurement->values[i]));
-        row.u->setText(platform::FloatToStr(m_u[i].u));
+        // A u that a fit gave is shown as the results' are; a typed one as typed.
+        row.u->setText(m_fittedU[i] ? uncertaintyText(m_u[i].u) : platform::FloatToStr(m_u[i].u));
         row.distribution->setText(analysis::distributionName(m_u[i].distribution));
         row.sensitivity->setText(m_allDigits ? number(b.sensitivity)
                                              : analysis::significantText(b.sensitivity, 3));
@@ -571,12 +572,15 @@ void TUncertaintyFrm::UTxtClick(platform::Control& sender) {
         return;
     const Input input = m_measurement->model.inputs()[static_cast<std::size_t>(r)];
     double& u = m_u[static_cast<int>(input)].u;
-    if (enterNumberInto(this, *Rows[r].u, 0, analysis::uncertaintyLimit(input), u))
+    if (enterNumberInto(this, *Rows[r].u, 0, analysis::uncertaintyLimit(input), u)) {
+        m_fittedU[static_cast<int>(input)] = false;
         update();
+    }
 }
 
 void TUncertaintyFrm::setUncertainty(Input input, double u) {
     m_u[static_cast<int>(input)] = {u, analysis::Distribution::Normal};
+    m_fittedU[static_cast<int>(input)] = true;
     if (visible())
         update();
 }

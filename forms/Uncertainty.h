@@ -2,6 +2,7 @@
 
 #pragma once
 
+#include <array>
 #include <memory>
 #include <optional>
 #include <string>
@@ -28,8 +29,7 @@ class TUncertaintyFrm : public platform::Form {
 
     // Takes the inputs from the state; zText is z as the main window shows
     // it, caption the conditions line under the histogram in its images.
-    void showFor(const model::ModelState& s, const std::string& zText,
-                 const std::string& caption);
+    void showFor(const model::ModelState& s, const std::string& zText, const std::string& caption);
 
     // The standard uncertainty of an input, normally distributed, as if
     // typed in its row.
@@ -144,6 +144,8 @@ class TUncertaintyFrm : public platform::Form {
 
     std::optional<analysis::Measurement> m_measurement;
     analysis::Uncertainties m_u{};
+    // Which u came from a fit rather than typed.
+    std::array<bool, analysis::kInputCount> m_fittedU{};
     analysis::MonteCarloOptions m_options;
     std::optional<analysis::GumResult> m_gum;
     std::optional<analysis::MonteCarloResult> m_result;

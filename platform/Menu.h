@@ -11,6 +11,10 @@ namespace platform {
 
 class Form;
 
+// The commands whose keys the desktop sets (Ctrl+Z, Ctrl+Shift+Z or Ctrl+Y,
+// ...): the back end binds each to the platform's own keys and shows them.
+enum class StandardKey { None, Undo, Redo, Cut, Copy, Paste, Delete, SelectAll, Save };
+
 // A menu item; "-" as caption makes a separator. "&" marks the access key.
 class MenuItem {
   public:
@@ -39,6 +43,14 @@ class MenuItem {
     // unless the item is disabled.
     void userClick(Form* form);
 
+    // The keys that choose it while its window is active; set before the
+    // window shows.
+    StandardKey shortcut() const { return m_shortcut; }
+    MenuItem* setShortcut(StandardKey key) {
+        m_shortcut = key;
+        return this;
+    }
+
     // Whether the user can choose it; the form decides.
     bool enabled() const { return m_enabled; }
     void setEnabled(bool enabled);
@@ -52,6 +64,7 @@ class MenuItem {
     std::vector<std::unique_ptr<MenuItem>> m_items;
     int m_separators = 0;
     bool m_enabled = true;
+    StandardKey m_shortcut = StandardKey::None;
     std::function<void()> m_peerChanged;
 };
 

@@ -8,6 +8,8 @@
 #include <QBuffer>
 #include <QClipboard>
 #include <QContextMenuEvent>
+#include <QCursor>
+#include <QKeyEvent>
 #include <QMenu>
 #include <QMimeData>
 #include <QPainter>
@@ -15,6 +17,7 @@
 #include <QPrinter>
 #include <QSvgGenerator>
 #include <cmath>
+#include <functional>
 
 #include "platform/Chart.h"
 #include "platform/Graph.h"
@@ -145,9 +148,7 @@ class OutputDrawing {
     OutputDrawing& operator=(const OutputDrawing&) = delete;
 
     // The height the caption takes under a plot of the given height.
-    int heightWith(int plotHeight) const {
-        return plotHeight + m_captionHeight;
-    }
+    int heightWith(int plotHeight) const { return plotHeight + m_captionHeight; }
     void draw(QPaintDevice& device, int width, int height) {
         QCPPainter painter;
         if (!painter.begin(&device))
@@ -223,6 +224,92 @@ QByteArray svgOf(OutputDrawing& drawing, const Graph& graph, int width, int heig
 
 }  // namespace
 
+namespace {
+
+// QCustomPlot stops mouse events at itself (Qt::WA_NoMousePropagation), so a
+// right click's context menu event never reaches the graph's own widget: the
+// plot is watched instead. The keys open the menu where the focus is, under
+// the plot's middle when the pointer is elsewhere. A dotted frame shows
+// that the plot has the focus.
+class PopupMenuKeys : public QObject {
+  public:
+    PopupMenuKeys(QCustomPlot& plot, std::function<void(const QPoint&)> open)
+        : QObject(&plot), m_plot(plot), m_open(std::move(open)), m_frame(new FocusFrame(&plot)) {
+        plot.installEventFilter(this);
+    }
+
+  protected:
+    bool eventFilter(QObject*, QEvent* e) override {
+        // Tab reaches a window's graphs after its fields, whatever the
+        // order the controls were made in.
+        if (e->type() == QEvent::Show && !m_ordered) {
+            m_ordered = true;
+            QWidget* last = m_plot.window()->previousInFocusChain();
+            while (last != m_plot.window() &&
+                   (!(last->focusPolicy() & Qt::TabFocus) || m_plot.isAncestorOf(last)))
+                last = last->previousInFocusChain();
+            if (last != &m_plot && last != m_plot.window())
+                QWidget::setTabOrder(last, &m_plot);
+        }
+        if (e->type() == QEvent::FocusIn || e->type() == QEvent::FocusOut) {
+            m_frame->setGeometry(m_plot.rect());
+            m_frame->setVisible(m_plot.hasFocus());
+            m_frame->raise();
+            return false;
+        }
+        if (e->type() == QEvent::ContextMenu) {
+            auto* menu = static_cast<QContextMenuEvent*>(e);
+            // The Menu key's own event comes beside its key press, which
+            // opens the menu below.
+            if (menu->reason() == QContextMenuEvent::Mouse)
+                m_open(menu->globalPos());
+            menu->accept();
+            return true;
+        }
+        if (e->type() == QEvent::KeyPress) {
+            auto* key = static_cast<QKeyEvent*>(e);
+            const bool shiftF10 = key->key() == Qt::Key_F10 &&
+                                  (key->modifiers() & ~Qt::KeypadModifier) == Qt::ShiftModifier;
+            if (key->key() != Qt::Key_Menu && !shiftF10)
+                return false;
+            const QPoint pointer = m_plot.mapFromGlobal(QCursor::pos());
+            m_open(m_plot.mapToGlobal(m_plot.rect().contains(pointer) ? pointer
+                                                                      : m_plot.rect().center()));
+            return true;
+        }
+        return false;
+    }
+
+  private:
+    class FocusFrame : public QWidget {
+      public:
+        explicit FocusFrame(QWidget* parent) : QWidget(parent) {
+            setAttribute(Qt::WA_TransparentForMouseEvents);
+            hide();
+        }
+
+      protected:
+        void paintEvent(QPaintEvent*) override {
+            QPainter p(this);
+            p.setPen(QPen(palette().color(QPalette::Highlight), 1, Qt::DotLine));
+            p.drawRect(rect().adjusted(1, 1, -2, -2));
+        }
+    };
+
+    QCustomPlot& m_plot;
+    std::function<void(const QPoint&)> m_open;
+    FocusFrame* m_frame;
+    bool m_ordered = false;
+};
+
+}  // namespace
+
+void GraphPeer::watchPlot(QWidget& over, QCustomPlot& plot) {
+    // Tab reaches the graph, so that its menu is there without a mouse.
+    plot.setFocusPolicy(Qt::StrongFocus);
+    new PopupMenuKeys(plot, [this, &over](const QPoint& at) { showPopupMenu(over, at); });
+}
+
 void GraphPeer::showPopupMenu(QWidget& over, const QPoint& globalPos) {
     if (!m_control)
         return;
@@ -233,10 +320,6 @@ void GraphPeer::showPopupMenu(QWidget& over, const QPoint& globalPos) {
     popup.setObjectName(qs(menu->name()));
     addMenuItems(&popup, *menu, *this);
     popup.exec(globalPos);
-}
-
-void ChartWidget::contextMenuEvent(QContextMenuEvent* e) {
-    showPopupMenu(*this, e->globalPos());
 }
 
 void QtServices::printGraph(Graph& graph, bool landscape) {

@@ -56,6 +56,7 @@ ChartWidget::ChartWidget(Chart& chart, QWidget* parent)
     m_plot->plotLayout()->insertRow(0);
     m_plot->plotLayout()->addElement(0, 0, new QCPTextElement(m_plot, QString()));
     connect(m_plot, &QCustomPlot::beforeReplot, this, [this] { loadSeries(); });
+    watchPlot(*this, *m_plot);
     applyAppearance();
 }
 

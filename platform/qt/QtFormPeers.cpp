@@ -74,6 +74,34 @@ FormWindow::FormWindow(Form& form, QWidget* ownerWindow)
     }
 }
 
+namespace {
+
+QKeySequence::StandardKey toQKey(StandardKey key) {
+    switch (key) {
+        case StandardKey::None:
+            break;
+        case StandardKey::Undo:
+            return QKeySequence::Undo;
+        case StandardKey::Redo:
+            return QKeySequence::Redo;
+        case StandardKey::Cut:
+            return QKeySequence::Cut;
+        case StandardKey::Copy:
+            return QKeySequence::Copy;
+        case StandardKey::Paste:
+            return QKeySequence::Paste;
+        case StandardKey::Delete:
+            return QKeySequence::Delete;
+        case StandardKey::SelectAll:
+            return QKeySequence::SelectAll;
+        case StandardKey::Save:
+            return QKeySequence::Save;
+    }
+    return QKeySequence::UnknownKey;
+}
+
+}  // namespace
+
 void addMenuItems(QWidget* into, MenuItem& menu, PeerBase& peer) {
     for (const auto& item : menu.items()) {
         MenuItem* mi = item.get();
@@ -93,6 +121,14 @@ void addMenuItems(QWidget* into, MenuItem& menu, PeerBase& peer) {
         auto* action = new QAction(qs(mi->caption()), into);
         action->setObjectName(qs(mi->name()));
         action->setEnabled(mi->enabled());
+        // All of the desktop's keys for the command; the menu shows the first.
+        if (mi->shortcut() != StandardKey::None) {
+            QList<QKeySequence> keys = QKeySequence::keyBindings(toQKey(mi->shortcut()));
+            // Ctrl+Y redoes on every desktop, as in the office programs.
+            if (mi->shortcut() == StandardKey::Redo && !keys.contains(QKeySequence("Ctrl+Y")))
+                keys.append(QKeySequence("Ctrl+Y"));
+            action->setShortcuts(keys);
+        }
         mi->setPeerListener([action = QPointer<QAction>(action), mi] {
             if (action)
                 action->setEnabled(mi->enabled());
@@ -163,8 +199,12 @@ bool FormWindow::eventFilter(QObject* watched, QEvent* e) {
         return false;
     if (form().userDialogKey(code))
         return true;
-    // Escape does what the close box does, also where no Cancel button is.
-    if (code == VK_ESCAPE && form().isModal() && form().borderStyle() != BorderStyle::NoIcons) {
+    // Escape does what the close box does, also where no Cancel button is,
+    // and closes an analysis window (a modeless one of its owner's, without
+    // a menu bar: those hold documents).
+    const bool analysisWindow = !form().isModal() && form().owner() && !form().menu();
+    if (code == VK_ESCAPE && (form().isModal() || analysisWindow) &&
+        form().borderStyle() != BorderStyle::NoIcons) {
         form().userCloseRequest();
         return true;
     }

@@ -2,7 +2,6 @@
 
 #include <qcustomplot.h>
 
-#include <QContextMenuEvent>
 #include <QMouseEvent>
 #include <QToolTip>
 
@@ -72,6 +71,7 @@ class LineChartWidget : public QWidget, public GraphPeer {
         m_plot->legend->setVisible(true);
         m_plot->axisRect()->insetLayout()->setInsetAlignment(0, Qt::AlignRight | Qt::AlignBottom);
         m_plot->setMouseTracking(true);
+        watchPlot(*this, *m_plot);
         QObject::connect(m_plot, &QCustomPlot::mouseMove, m_plot,
                          [this](QMouseEvent* e) { showPointLabel(e->pos(), e->globalPosition()); });
     }
@@ -101,7 +101,6 @@ class LineChartWidget : public QWidget, public GraphPeer {
 
   protected:
     void resizeEvent(QResizeEvent*) override { m_plot->setGeometry(rect()); }
-    void contextMenuEvent(QContextMenuEvent* e) override { showPopupMenu(*this, e->globalPos()); }
 
   private:
     void loadSeries(const LineChart& chart) {

@@ -43,14 +43,17 @@ class PeerBase : public ControlPeer {
     Control* m_control;
 };
 
-// The widget of a graph: its plot, up to date, for output; a right click
-// over it opens the graph's popup menu (QtChartOutput.cpp).
+// The widget of a graph: its plot, up to date, for output; a right click,
+// the Menu key or Shift+F10 over the plot opens the graph's popup menu
+// (QtChartOutput.cpp).
 class GraphPeer : public PeerBase {
   public:
     using PeerBase::PeerBase;
     virtual QCustomPlot* outputPlot() = 0;
 
   protected:
+    // Opens the menu from the plot that fills the widget.
+    void watchPlot(QWidget& over, QCustomPlot& plot);
     void showPopupMenu(QWidget& over, const QPoint& globalPos);
 };
 
@@ -234,7 +237,6 @@ class ChartWidget : public QWidget, public GraphPeer {
 
   protected:
     void resizeEvent(QResizeEvent*) override;
-    void contextMenuEvent(QContextMenuEvent* e) override;
 
   private:
     void applyAppearance();

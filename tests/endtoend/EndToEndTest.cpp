@@ -697,7 +697,7 @@ TEST_F(EndToEnd, SolventDialogChoosesWaterAtTheTemperature) {
 }
 
 // The whole program by keyboard: Tab reaches every value field in reading
-// order, Space and Enter open it, in the dialogs as well.
+// order and then the graph, Space and Enter open it, in the dialogs as well.
 TEST_F(EndToEnd, KeyboardReachesAndOpensEveryField) {
     runProgram([&] {
         EXPECT_EQ(focusName(), "SigTxt");
@@ -705,7 +705,8 @@ TEST_F(EndToEnd, KeyboardReachesAndOpensEveryField) {
                   (std::vector<std::string>{
                       "SigTxt", "MuTxt",   "RsTxt",   "RiTxt", "ITxt",   "TTxt",     "DTxt",
                       "VTxt",   "CurrTxt", "CondTxt", "XTxt",  "ETxt",   "ZstarTxt", "ZTxt",
-                      "ATxt",   "KTxt",    "KaTxt",   "HTxt",  "DHHTxt", "WTxt",     "ModelTxt"}));
+                      "ATxt",   "KTxt",    "KaTxt",   "HTxt",  "DHHTxt", "WTxt",     "ModelTxt",
+                      "plot"}));
         // Space steps through the electrokinetic models and back.
         tabTo("ModelTxt");
         for (const char* model : {"Henry (exact)", "Ohshima (1994)", "DHH fit"}) {
@@ -994,7 +995,7 @@ TEST_F(EndToEnd, SigmaFromAProfileIsFittedAndUsed) {
         const forms::TSigmaProfileFrm& fit = *forms::SigmaProfileFrm;
         EXPECT_EQ(forms::OpeningForm->Sigma, platform::StrToFloat(fit.sigmaText()));
         EXPECT_EQ(forms::UncertaintyFrm->Rows[6].u->text(),
-                  platform::FloatToStr(fit.result()->sigmaSE));
+                  analysis::quotedText(fit.result()->sigmaSE, fit.result()->sigmaSE));
         forms::ReportFrm->LogUnsaved = false;
         e2e::click(e2e::find<QWidget>(w, "CloseBtn"));
         e2e::click(e2e::find<QWidget>(windowOf(forms::UncertaintyFrm), "CloseBtn"));

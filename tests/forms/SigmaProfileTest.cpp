@@ -66,8 +66,19 @@ TEST_F(SigmaProfileWindow, FitsScansTogetherAndHandsSigmaOn) {
     EXPECT_NE(forms::ReportFrm->RichEdit1->Text().find("Z and Z* calculated from Sigma: " +
                                                        OpeningForm->SigTxt->text() + " cm^-1"),
               std::string::npos);
-    EXPECT_EQ(forms::UncertaintyFrm->Rows[6].u->text(),
-              platform::FloatToStr(w.result()->sigmaSE));
+    // u(Sigma) to two significant digits like the results, in its own row;
+    // the log says where Sigma came from.
+    const std::string u = analysis::quotedText(w.result()->sigmaSE, w.result()->sigmaSE);
+    EXPECT_EQ(forms::UncertaintyFrm->Rows[6].u->text(), u);
+    EXPECT_EQ(forms::UncertaintyFrm->Rows[6].u->accessibleName(),
+              forms::UncertaintyFrm->Rows[6].name->text() + ", standard uncertainty");
+    EXPECT_EQ(forms::UncertaintyFrm->Rows[6].name->text().rfind("Sigma", 0), 0u);
+    EXPECT_NE(forms::ReportFrm->RichEdit1->Text().find("Sigma from a fit of " +
+                                                       std::to_string(w.result()->scans.size())),
+              std::string::npos);
+    EXPECT_NE(forms::ReportFrm->RichEdit1->Text().find("Sigma = " + w.sigmaText() + " +- " + u +
+                                                       " cm-1 (SE), signal = A exp("),
+              std::string::npos);
 
     // Held at zero, the baseline leaves the table and the fit changes.
     const double withBaseline = w.result()->sigma;

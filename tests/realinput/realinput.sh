@@ -1,0 +1,240 @@
+#!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
+# The real program on a virtual X server with a window manager, driven by
+# real key presses and mouse clicks (xdotool, through XTest): what only real
+# input reaches, the way a user's hand reaches it.
+#   realinput.sh PROGRAM EXAMPLES CASE
+# Exit status 0 passed, 1 failed, 77 skipped (no X server could start).
+set -euo pipefail
+
+program=$1 examples=$2 case=$3
+# Generous: the machine may be slow and shared; every wait polls.
+timeout_s=${QUORVIN_REALINPUT_TIMEOUT:-60}
+
+fail() {
+    echo "FAILED ($case): $*" >&2
+    # Also from inside $(...): the mark outlives the subshell.
+    if [ -n "${work:-}" ] && [ ! -e "$work/keep" ]; then
+        touch "$work/keep"
+        import -window root "$work/failed.png" 2>/dev/null || true
+        echo "The screen, the program's output and the X logs: $work (kept)" >&2
+    fi
+    exit 1
+}
+
+for tool in Xvfb openbox xdotool xprop xclip; do
+    command -v "$tool" >/dev/null || fail "$tool is missing (debian-packages.txt lists it)"
+done
+
+work=$(mktemp -d "${TMPDIR:-/tmp}/quorvin-realinput.XXXXXX")
+pids=()
+cleanup() {
+    local pid
+    for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
+    for pid in "${pids[@]}"; do wait "$pid" 2>/dev/null || true; done
+    [ -e "$work/keep" ] || rm -rf "$work"
+}
+trap cleanup EXIT
+
+# A display of its own, whichever number is free.
+exec 3> "$work/display"
+Xvfb -displayfd 3 -screen 0 1600x1000x24 -nolisten tcp > "$work/xvfb.log" 2>&1 &
+pids+=($!)
+exec 3>&-
+for _ in $(seq $((timeout_s * 10))); do
+    [ -s "$work/display" ] && break
+    kill -0 "${pids[0]}" 2>/dev/null || break
+    sleep 0.1
+done
+if [ ! -s "$work/display" ]; then
+    echo "SKIPPED ($case): no X server could start; Xvfb said:" >&2
+    cat "$work/xvfb.log" >&2
+    exit 77
+fi
+export DISPLAY=":$(head -n1 "$work/display")"
+export HOME="$work/home" XDG_RUNTIME_DIR="$work/runtime" XDG_CONFIG_HOME="$work/home/.config"
+mkdir -p "$HOME" && mkdir -m 700 "$XDG_RUNTIME_DIR"
+unset WAYLAND_DISPLAY QT_QPA_PLATFORM QT_SCALE_FACTOR
+openbox > "$work/openbox.log" 2>&1 &
+pids+=($!)
+
+# Polls a command until it succeeds.
+until_true() {
+    local what=$1
+    shift
+    for _ in $(seq $((timeout_s * 10))); do
+        "$@" >/dev/null 2>&1 && return 0
+        sleep 0.1
+    done
+    fail "timed out waiting for $what"
+}
+# Only once it manages windows: a window mapped while it starts may be lost.
+until_true "the window manager" bash -c "xprop -root _NET_SUPPORTING_WM_CHECK | grep -q 'window id'"
+
+start() {
+    "$program" "$@" > "$work/program.log" 2>&1 &
+    pids+=($!)
+    main=$(window "^Quorvin$")
+}
+
+# The program's message after a command, a window apart from the main one
+# with the same title: answered with Enter.
+message_ok() {
+    until_true "the program's message" bash -c \
+        "xdotool search --onlyvisible --name '^Quorvin\$' | grep -vx '$main'"
+    local box
+    box=$(xdotool search --onlyvisible --name '^Quorvin$' | grep -vx "$main" | head -n1)
+    xdotool windowactivate --sync "$box" >/dev/null 2>&1 || true
+    xdotool key Return
+    until_true "the message to close" bash -c "! xdotool search --onlyvisible --name '^Quorvin\$' | grep -vx '$main'"
+}
+
+# The visible window whose title matches, once it is there and has the keyboard.
+window() {
+    local id=""
+    for _ in $(seq $((timeout_s * 10))); do
+        id=$(xdotool search --onlyvisible --name "$1" 2>/dev/null | head -n1 || true)
+        [ -n "$id" ] && break
+        sleep 0.1
+    done
+    [ -n "$id" ] || fail "no window \"$1\" appeared"
+    xdotool windowactivate --sync "$id" >/dev/null 2>&1 || true
+    until_true "window \"$1\" to have the keyboard" test "$(xdotool getactivewindow)" = "$id"
+    echo "$id"
+}
+
+gone() {
+    until_true "window \"$1\" to close" bash -c "! xdotool search --onlyvisible --name '$1'"
+}
+
+# How many of the program's windows show: a menu that opens is one more.
+windows() {
+    xdotool search --onlyvisible --classname '^quorvin$' 2>/dev/null | wc -l
+}
+
+# A point of a window, at fractions of its width and height.
+point() {
+    local x y w h
+    eval "$(xdotool getwindowgeometry --shell "$1")"
+    x=$X y=$Y w=$WIDTH h=$HEIGHT
+    echo "$((x + w * $2 / 100)) $((y + h * $3 / 100))"
+}
+
+# Types a path into the file dialog of that title and accepts it, then
+# answers the message that the program shows after saving.
+save_through_dialog() {
+    window "$1" >/dev/null
+    xdotool key --clearmodifiers ctrl+a
+    xdotool type --delay 20 "$2"
+    xdotool key Return
+    gone "$1"
+}
+
+# The real right click on the series plot, its menu's Save image as... by
+# its access key, and the PNG written.
+case_SeriesPlotRightClickSavesImage() {
+    cp "$examples/salt-series.csv" "$work/salt.csv"
+    start "$work/salt.csv"
+    local series
+    series=$(window "salt.csv - Series")
+    # The plot fills the window's right part.
+    local before
+    before=$(windows)
+    xdotool mousemove $(point "$series" 85 60) click 3
+    until_true "the graph's menu" test "$(windows)" -gt "$before"
+    xdotool key s
+    save_through_dialog "Save image" "$work/figure.png"
+    message_ok  # where it went
+    until_true "the PNG" test -s "$work/figure.png"
+    [ "$(head -c 8 "$work/figure.png" | od -An -tx1 | tr -d ' \n')" = 89504e470d0a1a0a ] ||
+        fail "figure.png is not a PNG"
+}
+
+# A typed cell, Ctrl+Z, the desktop's Redo and Save keys, read in the file.
+case_SeriesUndoRedoSaveKeys() {
+    cp "$examples/salt-series.csv" "$work/salt.csv"
+    start "$work/salt.csv"
+    local series
+    series=$(window "salt.csv - Series")
+    # A click on the first Sample cell; typing replaces it.
+    eval "$(xdotool getwindowgeometry --shell "$series")"
+    xdotool mousemove $((X + 60)) $((Y + 45)) click 1
+    xdotool type --delay 20 "Typed sample"
+    xdotool key Return
+    xdotool key ctrl+z
+    xdotool key ctrl+s
+    # Undone, the series is as it was: no save, and the file as it was.
+    cmp -s "$examples/salt-series.csv" "$work/salt.csv" || fail "Ctrl+Z did not undo the typed cell"
+    xdotool key ctrl+y
+    xdotool key ctrl+s
+    until_true "the redone cell saved" grep -q "Typed sample" "$work/salt.csv"
+    xdotool key ctrl+z ctrl+shift+z ctrl+z ctrl+s
+    until_true "the undone cell saved" bash -c "! grep -q 'Typed sample' '$work/salt.csv'"
+}
+
+# Shift+F10 on the main window's graph, after a click there gave it the
+# keyboard, opens its menu.
+case_MainGraphShiftF10() {
+    start
+    xdotool mousemove $(point "$main" 75 70) click 1
+    local before
+    before=$(windows)
+    xdotool key shift+F10
+    until_true "the graph's menu" test "$(windows)" -gt "$before"
+    xdotool key s
+    save_through_dialog "Save image" "$work/graph.svg"
+    message_ok
+    until_true "the SVG" grep -q "<svg" "$work/graph.svg"
+}
+
+# The focus comes back to the field a dialog was opened from: Space opens it
+# again; and File > Save sample as... by its access keys writes the sample.
+case_FocusAfterDialog() {
+    start
+    xdotool key space  # the Sigma field has the focus at start
+    window "Mobility calculator" >/dev/null
+    xdotool key Escape
+    gone "Mobility calculator"
+    xdotool key space
+    window "Mobility calculator" >/dev/null
+    xdotool key Escape
+    gone "Mobility calculator"
+    xdotool key alt+f m
+    save_through_dialog "Save sample" "$work/sample.csv"
+    until_true "the sample file" grep -q "22" "$work/sample.csv"
+}
+
+# A drag over the table selects a block, which Ctrl+C copies as text.
+case_TableDragSelectsBlock() {
+    cp "$examples/salt-series.csv" "$work/salt.csv"
+    start "$work/salt.csv"
+    local series x y w h
+    series=$(window "salt.csv - Series")
+    eval "$(xdotool getwindowgeometry --shell "$series")"
+    x=$X y=$Y
+    # From a Sample cell down and one column across.
+    xdotool mousemove $((x + 60)) $((y + 45)) mousedown 1
+    for step in 1 2 3 4 5 6; do
+        xdotool mousemove $((x + 60 + step * 25)) $((y + 45 + step * 7))
+    done
+    xdotool mouseup 1
+    xdotool key ctrl+c
+    until_true "the copied block" bash -c "xclip -o -selection clipboard | grep -q 'BSA in NaCl'"
+    local copied
+    copied=$(xclip -o -selection clipboard)
+    # Rows of two cells each: Sample and IonicStrength.
+    [ "$(grep -c $'^BSA in NaCl [0-9.]* M\t0\.[0-9]*$' <<<"$copied")" -ge 2 ] ||
+        fail "the drag did not select a block of two columns and rows: $copied"
+}
+
+# Escape closes a modeless analysis window opened from the main window's menu.
+case_EscapeClosesAnalysisWindow() {
+    start
+    xdotool key alt+a u
+    window "Uncertainty of z" >/dev/null
+    xdotool key Escape
+    gone "Uncertainty of z"
+}
+
+"case_$case"
+echo "PASSED ($case)"
