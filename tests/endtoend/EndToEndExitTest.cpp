@@ -30,7 +30,7 @@ class Exit : public e2e::ProgramSession {
   protected:
     static QWidget* windowOfForm(const platform::Form& form) {
         for (QWidget* w : QApplication::topLevelWidgets())
-            if (auto* f = dynamic_cast<platform::qt::FormWindow*>(w); f && &f->form() == &form)
+            if (auto* f = dynamic_cast<platform::qt::FormWindow*>(w); f && f->control() == &form)
                 return w;
         return nullptr;
     }
