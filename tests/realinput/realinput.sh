@@ -55,8 +55,6 @@ export DISPLAY=":$(head -n1 "$work/display")"
 export HOME="$work/home" XDG_RUNTIME_DIR="$work/runtime" XDG_CONFIG_HOME="$work/home/.config"
 mkdir -p "$HOME" && mkdir -m 700 "$XDG_RUNTIME_DIR"
 unset WAYLAND_DISPLAY QT_QPA_PLATFORM QT_SCALE_FACTOR
-openbox > "$work/openbox.log" 2>&1 &
-pids+=($!)
 
 # Polls a command until it succeeds.
 until_true() {
@@ -68,6 +66,11 @@ until_true() {
     done
     fail "timed out waiting for $what"
 }
+# The server may name its display before it takes connections, and a busy
+# machine widens that gap: the window manager starts once a client gets in.
+until_true "the X server" xdpyinfo
+openbox > "$work/openbox.log" 2>&1 &
+pids+=($!)
 # Only once it manages windows: a window mapped while it starts may be lost.
 until_true "the window manager" bash -c "xprop -root _NET_SUPPORTING_WM_CHECK | grep -q 'window id'"
 
