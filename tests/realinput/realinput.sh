@@ -69,8 +69,21 @@ until_true() {
 # The server may name its display before it takes connections, and a busy
 # machine widens that gap: the window manager starts once a client gets in.
 until_true "the X server" xdpyinfo
-openbox > "$work/openbox.log" 2>&1 &
-pids+=($!)
+# Now and then openbox still fails to open the display: started again.
+wm_running() { xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'; }
+for _ in 1 2 3 4 5; do
+    openbox >> "$work/openbox.log" 2>&1 &
+    wm=$!
+    for _ in $(seq 50); do
+        wm_running && break 2
+        kill -0 "$wm" 2>/dev/null || break
+        sleep 0.1
+    done
+    kill "$wm" 2>/dev/null || true
+    wait "$wm" 2>/dev/null || true
+    sleep 0.5
+done
+pids+=("$wm")
 # Only once it manages windows: a window mapped while it starts may be lost.
 until_true "the window manager" bash -c "xprop -root _NET_SUPPORTING_WM_CHECK | grep -q 'window id'"
 
