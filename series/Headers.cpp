@@ -233,15 +233,6 @@ bool uncertaintyName(const std::string& k) {
            std::any_of(kBatchUncertaintyNames.begin(), kBatchUncertaintyNames.end(), is);
 }
 
-// Whether q is an input of the measurement function, which alone has an
-// uncertainty.
-bool measured(Quantity q) {
-    for (int i = 0; i < analysis::kInputCount; ++i)
-        if (analysis::quantityOf(static_cast<analysis::Input>(i)) == q)
-            return true;
-    return false;
-}
-
 }  // namespace
 
 std::string resultColumnName(model::FieldId field) {
@@ -311,7 +302,7 @@ HeaderReading readHeader(std::string_view text) {
             const std::optional<Quantity> q = inputByKey(k.substr(0, k.size() - suffix.size()));
             if (!q)
                 continue;
-            if (!measured(*q)) {
+            if (!analysis::inputOf(*q)) {
                 out.refusal = std::string(model::quantityInfo(*q).name) +
                               " is not measured and has no " +
                               (role == HeaderRole::SD ? "SD" : "Dist") + " column";
@@ -362,8 +353,8 @@ std::vector<Header> readHeaderRow(const CsvRecord& record) {
             throw InputError(where + ": the column " + read.refusal);
         for (const Header& before : headers)
             if (h.role != HeaderRole::Text && h.role != HeaderRole::Uncertainty &&
-                h.role != HeaderRole::Setting &&
-                before.role == h.role && before.quantity == h.quantity && before.result == h.result)
+                h.role != HeaderRole::Setting && before.role == h.role &&
+                before.quantity == h.quantity && before.result == h.result)
                 throw InputError(where + ": the column " +
                                  quotedForMessage(trimmed(record.fields[i])) + " appears twice");
         headers.push_back(std::move(h));
