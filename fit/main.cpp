@@ -39,12 +39,15 @@ else equal. "-" reads a scan from standard input.
 
 A scan is either
   columns x, signal and optionally SD, separated by spaces, tabs, commas or
-  semicolons, "#" starting a comment, a header row of names allowed; or
+  semicolons, "#" starting a comment, a header row of names allowed, with
+  units in () or [] (x in cm, or mm, um or m converted to cm; the signal in
+  any unit, the SD in the signal's: Position (mm), x [cm]); or
   the radial scan layout of ultracentrifuge optics: line 1 a description,
   line 2 type, cell, temperature (C), speed, elapsed time (s), omega^2 t,
   wavelength and count (for example "R 1 20.0 3000 7200 7.1E+08 280 1"),
   then rows "x value [SD]".
-Numbers are written with "." as the decimal separator.
+Numbers are written with "." as the decimal separator; a file whose first
+row has a ";" may write them with "," (as spreadsheets do).
 
 The output, CSV on standard output, has one row per scan, and with --global
 a row "global", with the columns Scan, Points (used in the fit), Sigma,
