@@ -211,7 +211,7 @@ void TSigmaProfileFrm::refit() {
     try {
         m_fit = fit::fitSigma(m_scans, m_options);
     } catch (const std::exception& e) {
-        clearFit(std::string("No fit: ") + e.what());
+        clearFit("No fit:", shortNames(e.what()));
         return;
     }
     m_each.clear();
@@ -229,14 +229,24 @@ void TSigmaProfileFrm::refit() {
     showFit();
 }
 
-void TSigmaProfileFrm::clearFit(const std::string& why) {
+// A message with the scans' paths cut to their file names, as the window
+// names them, so that the reason fits its box.
+std::string TSigmaProfileFrm::shortNames(std::string message) const {
+    for (const fit::Scan& s : m_scans)
+        for (std::size_t at = message.find(s.name); at != std::string::npos;
+             at = message.find(s.name, at + 1))
+            message.replace(at, s.name.size(), s.name.substr(s.name.find_last_of('/') + 1));
+    return message;
+}
+
+void TSigmaProfileFrm::clearFit(const std::string& why, const std::string& reason) {
     m_fit.reset();
     m_each.clear();
     for (ParameterRow& row : ParameterRows)
         for (StaticText* cell : row.cells)
             cell->setText("");
     FitLbl->setText(why);
-    NoteLbl->setText("");
+    NoteLbl->setText(reason);
     for (Label* l : ScanLbls)
         l->setText("");
     Chart1->setSeries({});
@@ -279,11 +289,12 @@ void TSigmaProfileFrm::showFit() {
         " points used" +
         (aboveMax ? ", " + std::to_string(aboveMax) + " above the limit left out" : "") +
         (f.runsZ ? ", runs test z = " + platform::FormatFloat("0.00", *f.runsZ) : ""));
-    std::string note = f.warning();
+    // Numbers not to be trusted say why before anything else.
+    std::string note = f.problem.empty() ? f.warning() : "Not credible: " + f.problem + ".";
     const auto add = [&note](const std::string& s) { note += (note.empty() ? "" : " ") + s; };
-    if (f.seScaled)
+    if (f.seScaled && f.problem.empty())
         add("No SDs given: the SEs are scaled by \u03c7\u00b2/\u03bd.");
-    if (f.sigmaBaselineCorrelation)
+    if (f.sigmaBaselineCorrelation && f.problem.empty())
         add("Correlation of Sigma with the baseline: " +
             platform::FormatFloat("0.00", *f.sigmaBaselineCorrelation) + ".");
     if (f.failedDraws > 0)
@@ -307,7 +318,8 @@ void TSigmaProfileFrm::showFit() {
             text = s.name.substr(s.name.find_last_of('/') + 1) + ": ";
             if (const auto& alone = m_each[i])
                 text += "Sigma = " + analysis::quotedText(alone->sigma, alone->sigmaSE) +
-                        " \u00b1 " + u(alone->sigmaSE) + " cm\u207b\u00b9";
+                        " \u00b1 " + u(alone->sigmaSE) + " cm\u207b\u00b9" +
+                        (alone->problem.empty() ? "" : " (not credible)");
             else
                 text += "no fit";
             if (s.elapsedSeconds)
@@ -421,6 +433,11 @@ void TSigmaProfileFrm::AxisTxtClick(platform::Control&) {
 void TSigmaProfileFrm::UseBtnClick(platform::Control&) {
     if (!m_fit || OpeningForm == nullptr)
         return;
+    if (!m_fit->problem.empty()) {
+        platform::app().ShowMessage(
+            "Sigma was not entered: the fit is not credible: " + m_fit->problem + ".");
+        return;
+    }
     if (const auto refusal = OpeningForm->EnterSigma(sigmaText())) {
         platform::app().ShowMessage("Sigma was not entered: " + *refusal);
         return;
