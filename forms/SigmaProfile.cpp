@@ -289,17 +289,18 @@ void TSigmaProfileFrm::showFit() {
         " points used" +
         (aboveMax ? ", " + std::to_string(aboveMax) + " above the limit left out" : "") +
         (f.runsZ ? ", runs test z = " + platform::FormatFloat("0.00", *f.runsZ) : ""));
-    // Numbers not to be trusted say why before anything else.
-    std::string note = f.problem.empty() ? f.warning() : "Not credible: " + f.problem + ".";
+    std::string note = f.warning();
     const auto add = [&note](const std::string& s) { note += (note.empty() ? "" : " ") + s; };
-    if (f.seScaled && f.problem.empty())
+    if (f.seScaled)
         add("No SDs given: the SEs are scaled by \u03c7\u00b2/\u03bd.");
-    if (f.sigmaBaselineCorrelation && f.problem.empty())
+    if (f.sigmaBaselineCorrelation)
         add("Correlation of Sigma with the baseline: " +
             platform::FormatFloat("0.00", *f.sigmaBaselineCorrelation) + ".");
     if (f.failedDraws > 0)
         add(std::to_string(f.failedDraws) + " Monte Carlo refits failed and were left out.");
-    NoteLbl->setText(note);
+    // Numbers not to be trusted say why, alone: the other notes matter
+    // little for a Sigma that is not to be used.
+    NoteLbl->setText(f.problem.empty() ? note : "Not credible: " + f.problem + ".");
 
     // Each scan alone, in the order of its time, so that a steady state
     // shows as the last values agreeing.
