@@ -191,9 +191,11 @@ class Reader {
             fail(f.size() < 2 ? f.size() + 1 : 4,
                  f.size() < 2 ? "a row needs the position and the signal"
                               : "a row has at most three columns: position, signal and SD");
-        if (m_columns == 0)
+        if (m_columns == 0) {
             m_columns = f.size();
-        else if (f.size() != m_columns)
+            if (m_columns == 3)
+                scan.sd.reserve(scan.x.capacity());
+        } else if (f.size() != m_columns)
             fail(std::min(f.size(), m_columns) + 1, "this row has " + std::to_string(f.size()) +
                                                         " columns, the first row " +
                                                         std::to_string(m_columns));
@@ -408,8 +410,19 @@ Scan readScanFile(const std::filesystem::path& path) {
     if (!in)
         throw ScanError("cannot read \"" + name + "\": " + std::strerror(errno));
     try {
-        const std::string text((std::istreambuf_iterator<char>(in)),
-                               std::istreambuf_iterator<char>());
+        // Read at its size in one go: a string grown as it is read would hold
+        // up to three times the file while it moves.
+        std::string text;
+        const std::uintmax_t size = std::filesystem::file_size(path, ec);
+        if (!ec && std::filesystem::is_regular_file(path, ec)) {
+            text.resize(static_cast<std::size_t>(size));
+            in.read(text.data(), static_cast<std::streamsize>(size));
+            text.resize(static_cast<std::size_t>(in.gcount()));
+            if (in.gcount() == static_cast<std::streamsize>(size))
+                text.append(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+        } else {
+            text.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+        }
         if (in.bad())
             throw ScanError("cannot read \"" + name + "\": " + std::strerror(errno));
         return readScan(text, name);

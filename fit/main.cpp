@@ -11,6 +11,7 @@
 #include <memory>
 #include <new>
 #include <optional>
+#include <span>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -189,10 +190,11 @@ std::function<void(std::int64_t, std::int64_t)> progressFor(const std::string& l
 }
 
 // Writes the fit's row and notes; false when it failed or is not credible.
-bool report(const std::vector<fit::Scan>& scans, fit::SigmaFitOptions options, bool global,
+bool report(std::span<const fit::Scan> scans, fit::SigmaFitOptions options, bool global,
             std::size_t points) {
     const std::string label = global ? "global fit" : scans.front().name;
     options.progress = progressFor(label);
+    options.keepResiduals = false;  // not written: a long scan's fit holds less
     std::string failure;
     try {
         const fit::SigmaFit result = fit::fitSigma(scans, options);
@@ -221,7 +223,8 @@ int run(const Arguments& args) {
     std::size_t allPoints = 0;
     for (const fit::Scan& scan : scans) {
         allPoints += scan.x.size();
-        failed += report({scan}, args.options, false, scan.x.size()) ? 0 : 1;
+        // The scan itself, not a copy: a long one is most of the memory.
+        failed += report(std::span(&scan, 1), args.options, false, scan.x.size()) ? 0 : 1;
     }
     if (args.global)
         failed += report(scans, args.options, true, allPoints) ? 0 : 1;
