@@ -44,8 +44,9 @@ struct Scan {
 //   line 2 type, cell, temperature, speed, elapsed time, omega^2 t,
 //   wavelength and count ("R 1 20.0 3000 7200 7.1E+08 280 1"), then rows
 //   "x value [sd]".
-// Numbers use "." whatever the locale (or "," in the ";" dialect). Throws ScanError naming name,
-// the line and the column (the field's number) of the first thing it cannot read.
+// Numbers use "." whatever the locale (or "," in the ";" dialect). Throws
+// ScanError naming name, the line and the column (the field's number) of the
+// first thing it cannot read.
 Scan readScan(std::string_view text, const std::string& name);
 
 // The whole file; ScanError when it cannot be read.
