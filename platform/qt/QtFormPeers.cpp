@@ -157,6 +157,8 @@ void FormWindow::fitTo(const QSize& room) {
         m_scroll = new QScrollArea(this);
         m_scroll->setObjectName("scroll");
         m_scroll->setFrameShape(QFrame::NoFrame);
+        // Tab goes from control to control; the view follows the focus.
+        m_scroll->setFocusPolicy(Qt::NoFocus);
         m_scroll->setWidgetResizable(true);
         m_scroll->setWidget(m_client);
         box->addWidget(m_scroll);
