@@ -996,6 +996,17 @@ TEST_F(EndToEnd, SigmaFromAProfileIsFittedAndUsed) {
         e2e::click(e2e::find<QWidget>(w, "OpenBtn"));
         ASSERT_TRUE(e2e::waitFor([] { return forms::SigmaProfileFrm->result().has_value(); }));
         EXPECT_EQ(forms::SigmaProfileFrm->result()->scans.size(), 2u);
+        // The residuals under the profile on its x axis: the same range, the
+        // plots' edges in the same screen columns once both are drawn.
+        auto* profile = e2e::find<QWidget>(w, "Chart1")->findChild<QCustomPlot*>("plot");
+        auto* residuals = e2e::find<QWidget>(w, "Chart2")->findChild<QCustomPlot*>("plot");
+        ASSERT_TRUE(profile && residuals);
+        const auto edges = [](const QCustomPlot* plot) {
+            const QRect r = plot->axisRect()->rect().translated(plot->mapToGlobal(QPoint()));
+            return std::pair{r.left(), r.right()};
+        };
+        EXPECT_TRUE(e2e::waitFor([&] { return edges(profile) == edges(residuals); }));
+        EXPECT_EQ(profile->xAxis->range(), residuals->xAxis->range());
         expectNothingClipped(w);
         screenshot(w, "sigma-profile");
         e2e::click(e2e::find<QWidget>(w, "UseBtn"));
