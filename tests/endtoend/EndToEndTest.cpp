@@ -996,17 +996,27 @@ TEST_F(EndToEnd, SigmaFromAProfileIsFittedAndUsed) {
         e2e::click(e2e::find<QWidget>(w, "OpenBtn"));
         ASSERT_TRUE(e2e::waitFor([] { return forms::SigmaProfileFrm->result().has_value(); }));
         EXPECT_EQ(forms::SigmaProfileFrm->result()->scans.size(), 2u);
-        // The residuals under the profile on its x axis: the same range, the
-        // plots' edges in the same screen columns once both are drawn.
+        // The residuals under the profile on its x axis: the same range and
+        // the plots' edges in the same screen columns, after the fit, with a
+        // logarithmic signal axis and in a larger window.
         auto* profile = e2e::find<QWidget>(w, "Chart1")->findChild<QCustomPlot*>("plot");
         auto* residuals = e2e::find<QWidget>(w, "Chart2")->findChild<QCustomPlot*>("plot");
         ASSERT_TRUE(profile && residuals);
-        const auto edges = [](const QCustomPlot* plot) {
-            const QRect r = plot->axisRect()->rect().translated(plot->mapToGlobal(QPoint()));
+        const auto edges = [](const QCustomPlot* p) {
+            const QRect r = p->axisRect()->rect().translated(p->mapToGlobal(QPoint()));
             return std::pair{r.left(), r.right()};
         };
-        EXPECT_TRUE(e2e::waitFor([&] { return edges(profile) == edges(residuals); }));
-        EXPECT_EQ(profile->xAxis->range(), residuals->xAxis->range());
+        for (int change = 0; change < 3; ++change) {
+            if (change == 1)
+                e2e::click(e2e::find<QWidget>(w, "AxisTxt"));
+            if (change == 2)
+                w->resize(w->width() + 100, w->height() + 60);
+            for (int i = 0; i < 5; ++i)
+                QApplication::processEvents();
+            EXPECT_EQ(edges(profile), edges(residuals)) << "change " << change;
+            EXPECT_EQ(profile->xAxis->range(), residuals->xAxis->range());
+        }
+        EXPECT_EQ(profile->yAxis->scaleType(), QCPAxis::stLogarithmic);
         expectNothingClipped(w);
         screenshot(w, "sigma-profile");
         e2e::click(e2e::find<QWidget>(w, "UseBtn"));
