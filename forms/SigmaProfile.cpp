@@ -160,6 +160,7 @@ void TSigmaProfileFrm::build() {
     Chart2->setTitles("", "x (cm)", "Residual");
     Chart2->appearanceChanged();
     Chart2Export = std::make_unique<GraphExport>(*this, *Chart2);
+    Chart2->shareBottomAxisWith(*Chart1);
 
     UseBtn = add<platform::Button>("UseBtn");
     UseBtn->setText("&Use this Sigma");
