@@ -53,8 +53,8 @@ BENCHMARK(BM_MonteCarloRefits1000)
 
 // A scan of 10^6 points: the fit, and 1,000 refits on its thinned points
 // (target: bounded by the thinning, a few seconds on one thread). The
-// memory of the fit is measured as the peak resident size of
-// `quorvin-fit --draws 0` on such a file (see bench/README.md).
+// memory of the fit (target: at most 64 bytes a point) is measured as the
+// peak resident size of `quorvin-fit` on such a file (see bench/README.md).
 fit::Scan scanOf(int points) {
     analysis::DrawStream stream(analysis::mix(3), 0);
     fit::Scan scan;

@@ -4,10 +4,12 @@
 
 #include <gsl/gsl_blas.h>
 #include <gsl/gsl_errno.h>
+#include <gsl/gsl_linalg.h>
 #include <gsl/gsl_matrix.h>
 #include <gsl/gsl_multifit_nlinear.h>
 #include <gsl/gsl_vector.h>
 
+#include <algorithm>
 #include <cmath>
 #include <mutex>
 #include <new>
@@ -17,7 +19,7 @@ namespace fit {
 
 namespace {
 
-constexpr std::size_t kNormalEquationsFrom = 20000;
+constexpr std::size_t kNormalEquationsFrom = kByPointsFrom;
 
 // GSL's default handler aborts the program on any error; every status is
 // checked here instead.
@@ -199,6 +201,148 @@ LeastSquaresResult leastSquares(const Model& model, std::span<const double> y,
         try {
             LeastSquaresSolver solver(y.size(), model.parameters, scaling);
             LeastSquaresResult r = solver.solve(model, y, weights, start, options);
+            if (!best || r.chiSquare < best->chiSquare)
+                best = std::move(r);
+        } catch (const FitError& e) {
+            if (!firstError)
+                firstError = e;
+        }
+    }
+    if (!best)
+        throw *firstError;
+    return *best;
+}
+
+namespace {
+
+// J^T J, J^T r and chi^2 of a model at p, summed over its points.
+struct NormalEquations {
+    std::vector<double> jtj;  // p x p, row by row
+    std::vector<double> jtr;
+    double chiSquare = 0;
+};
+
+NormalEquations normalEquations(const PointModel& model, std::span<const double> p) {
+    const std::size_t n = model.parameters;
+    NormalEquations e{std::vector<double>(n * n), std::vector<double>(n), 0};
+    std::vector<double> row(n);
+    std::vector<std::size_t> nonzero;
+    nonzero.reserve(n);
+    for (std::size_t i = 0; i < model.points; ++i) {
+        const double r = model.point(p, i, row);
+        e.chiSquare += r * r;
+        // A point depends on few of the parameters (Sigma and its scan's).
+        nonzero.clear();
+        for (std::size_t a = 0; a < n; ++a)
+            if (row[a] != 0)
+                nonzero.push_back(a);
+        for (std::size_t a : nonzero) {
+            e.jtr[a] += row[a] * r;
+            for (std::size_t b : nonzero)
+                if (b >= a)
+                    e.jtj[a * n + b] += row[a] * row[b];
+        }
+    }
+    for (std::size_t a = 0; a < n; ++a)
+        for (std::size_t b = 0; b < a; ++b)
+            e.jtj[a * n + b] = e.jtj[b * n + a];
+    return e;
+}
+
+// The step of (J^T J + lambda D) step = J^T r, D diag(J^T J) by More's
+// scaling or 1 by Levenberg's; none when the matrix is not positive
+// definite.
+std::optional<std::vector<double>> dampedStep(const NormalEquations& e, double lambda,
+                                              Scaling scaling) {
+    const std::size_t n = e.jtr.size();
+    std::vector<double> a = e.jtj;
+    for (std::size_t j = 0; j < n; ++j)
+        a[j * n + j] +=
+            lambda * (scaling == Scaling::More ? std::max(e.jtj[j * n + j], 1e-300) : 1.0);
+    std::vector<double> step(n);
+    gsl_matrix_view m = gsl_matrix_view_array(a.data(), n, n);
+    gsl_vector_const_view b = gsl_vector_const_view_array(e.jtr.data(), n);
+    gsl_vector_view x = gsl_vector_view_array(step.data(), n);
+    if (gsl_linalg_cholesky_decomp1(&m.matrix) != GSL_SUCCESS ||
+        gsl_linalg_cholesky_solve(&m.matrix, &b.vector, &x.vector) != GSL_SUCCESS)
+        return std::nullopt;
+    return step;
+}
+
+LeastSquaresResult byPoints(const PointModel& model, std::vector<double> p,
+                            const LeastSquaresOptions& options, Scaling scaling) {
+    const std::size_t n = model.parameters;
+    NormalEquations e = normalEquations(model, p);
+    if (!std::isfinite(e.chiSquare))
+        throw FitError("the model cannot be evaluated at the starting values");
+    double largest = 0;
+    for (std::size_t j = 0; j < n; ++j)
+        largest = std::max(largest, e.jtj[j * n + j]);
+    double lambda = scaling == Scaling::More ? 1e-3 : 1e-3 * largest;
+    int iterations = 0;
+    // Steps that no longer lower chi^2 however short, or that change no
+    // parameter beyond 1e-12 of itself, end at a minimum to double precision.
+    for (bool done = false; !done;) {
+        if (iterations == options.maxIterations)
+            throw FitError("the fit did not converge in " + std::to_string(options.maxIterations) +
+                           " iterations");
+        ++iterations;
+        const std::optional<std::vector<double>> step = dampedStep(e, lambda, scaling);
+        std::vector<double> trial = p;
+        bool small = true;
+        for (std::size_t j = 0; step && j < n; ++j) {
+            trial[j] += (*step)[j];
+            small = small && std::fabs((*step)[j]) <= 1e-12 * (std::fabs(p[j]) + 1e-12);
+        }
+        NormalEquations t = step ? normalEquations(model, trial) : NormalEquations{};
+        if (step && std::isfinite(t.chiSquare) && t.chiSquare <= e.chiSquare) {
+            done = small || t.chiSquare == e.chiSquare;
+            p = std::move(trial);
+            e = std::move(t);
+            lambda /= 10;
+        } else {
+            lambda = std::max(lambda * 10, 1e-300);
+            done = small || lambda > 1e16 * std::max(largest, 1.0);
+        }
+    }
+
+    LeastSquaresResult r;
+    r.parameters = p;
+    r.chiSquare = e.chiSquare;
+    r.degreesOfFreedom = model.points - n;
+    r.iterations = iterations;
+    gsl_matrix_view m = gsl_matrix_view_array(e.jtj.data(), n, n);
+    if (gsl_linalg_cholesky_decomp1(&m.matrix) != GSL_SUCCESS ||
+        gsl_linalg_cholesky_invert(&m.matrix) != GSL_SUCCESS)
+        throw FitError("the parameters cannot be told apart: the problem is singular");
+    const double scale = options.scaleByReducedChiSquare ? r.reducedChiSquare() : 1.0;
+    r.covariance.resize(n * n);
+    r.standardErrors.resize(n);
+    for (std::size_t a = 0; a < n; ++a) {
+        for (std::size_t b = 0; b < n; ++b)
+            r.covariance[a * n + b] = e.jtj[a * n + b] * scale;
+        r.standardErrors[a] = std::sqrt(r.covariance[a * n + a]);
+        if (!std::isfinite(r.standardErrors[a]))
+            throw FitError("the parameters cannot be told apart: the problem is singular");
+    }
+    return r;
+}
+
+}  // namespace
+
+LeastSquaresResult leastSquaresByPoints(const PointModel& model, std::vector<double> start,
+                                        const LeastSquaresOptions& options) {
+    quietGsl();
+    if (model.parameters == 0 || model.points <= model.parameters ||
+        start.size() != model.parameters)
+        throw FitError(std::to_string(model.points) + " points are too few for " +
+                       std::to_string(model.parameters) + " parameters: more are needed");
+    // Both scalings, the lower chi^2 winning, as leastSquares does.
+    std::optional<LeastSquaresResult> best;
+    std::optional<FitError> firstError;
+    for (Scaling scaling : {Scaling::More, Scaling::Levenberg}) {
+        try {
+            LeastSquaresResult r = byPoints(model, start, options, scaling);
             if (!best || r.chiSquare < best->chiSquare)
                 best = std::move(r);
         } catch (const FitError& e) {

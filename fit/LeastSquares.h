@@ -59,6 +59,28 @@ LeastSquaresResult leastSquares(const Model& model, std::span<const double> y,
                                 std::span<const double> weights, std::vector<double> start,
                                 const LeastSquaresOptions& options = {});
 
+// A problem of many points read one at a time, so that no n x p Jacobian is
+// held: point(p, i, row) returns the weighted residual sqrt(w_i) (y_i -
+// model_i) and sets row (p entries) to sqrt(w_i) d model_i / d p. The points
+// are asked for in order, 0 to points - 1, again at every step.
+struct PointModel {
+    std::size_t points = 0;
+    std::size_t parameters = 0;
+    std::function<double(std::span<const double> p, std::size_t i, std::span<double> row)> point;
+};
+
+// Beyond this many points a fit is better made by leastSquaresByPoints:
+// its memory does not grow with the points.
+inline constexpr std::size_t kByPointsFrom = 20000;
+
+// The same least squares for a long series of points, by Levenberg-
+// Marquardt steps on the normal equations summed point by point (memory of
+// p x p), the covariance their inverse at the minimum. The result's
+// residuals are left empty: the model gives them. Throws FitError as
+// leastSquares does.
+LeastSquaresResult leastSquaresByPoints(const PointModel& model, std::vector<double> start,
+                                        const LeastSquaresOptions& options = {});
+
 // The scaling of the trust region: More's, by the Jacobian's columns, or
 // Levenberg's, none.
 enum class Scaling { More, Levenberg };

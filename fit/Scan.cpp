@@ -10,9 +10,11 @@
 #include <fstream>
 #include <iterator>
 
+#include "platform/base/Csv.h"
 #include "platform/base/Exception.h"
 #include "platform/base/MessageText.h"
 #include "platform/base/NumberText.h"
+#include "series/Headers.h"
 
 namespace fit {
 
@@ -52,12 +54,81 @@ class Reader {
                         std::to_string(column) + ": " + why);
     }
 
+    // Files in the ";" dialect of spreadsheets: ";" alone parts the fields
+    // and "," is the decimal mark.
+    void setSemicolon(bool on) { m_semicolon = on; }
+
+    // A unit of x in the header: the positions read are converted to cm.
+    void setPositionUnit(double multiply, double divide) {
+        m_xMultiply = multiply;
+        m_xDivide = divide;
+    }
+
+    // The fields of a line parted by one separator alone, each without the
+    // blanks around it.
+    std::vector<Field> split(std::string_view line, char separator) const {
+        std::vector<Field> out;
+        if (line.find_first_not_of(" \t") == std::string_view::npos)
+            return out;
+        for (std::size_t start = 0;;) {
+            const std::size_t end = line.find(separator, start);
+            const std::string_view text = line.substr(start, end - start);
+            const std::size_t first = text.find_first_not_of(" \t");
+            out.push_back({first == std::string_view::npos
+                               ? text.substr(0, 0)
+                               : text.substr(first, text.find_last_not_of(" \t") - first + 1),
+                           out.size() + 1});
+            if (out.back().text.empty())
+                fail(out.size(), end == std::string_view::npos
+                                     ? "an empty field after the last separator"
+                                     : "an empty field");
+            if (end == std::string_view::npos)
+                return out;
+            start = end + 1;
+        }
+    }
+
+    // A header row's names, up to any "#": parted by ";" in that dialect,
+    // else by "," or tabs where the row has them, else by blanks, a unit in
+    // brackets after a blank staying with its name ("Position (mm) Signal").
+    std::vector<Field> headerFields(std::string_view line) const {
+        line = line.substr(0, line.find('#'));
+        if (m_semicolon)
+            return split(line, ';');
+        for (char separator : {',', '\t'})
+            if (line.find(separator) != std::string_view::npos)
+                return split(line, separator);
+        std::vector<Field> out;
+        for (std::size_t i = 0;;) {
+            i = line.find_first_not_of(" \t", i);
+            if (i == std::string_view::npos)
+                return out;
+            const bool unit = !out.empty() && (line[i] == '(' || line[i] == '[');
+            std::size_t end = i;
+            for (int depth = 0;
+                 end < line.size() && (depth > 0 || (line[end] != ' ' && line[end] != '\t')); ++end)
+                depth += line[end] == '(' || line[end] == '['   ? 1
+                         : line[end] == ')' || line[end] == ']' ? -1
+                                                                : 0;
+            if (unit) {
+                const char* from = out.back().text.data();
+                out.back().text =
+                    std::string_view(from, static_cast<std::size_t>(line.data() + end - from));
+            } else {
+                out.push_back({line.substr(i, end - i), out.size() + 1});
+            }
+            i = end;
+        }
+    }
+
     // The fields of a line up to any "#": runs of spaces and tabs part them,
     // or one comma or semicolon with the blanks around it, one kind in a
     // row: "6.0 0,1" is more likely a decimal comma than three columns. Two
     // separators with nothing between leave an empty field, which is refused.
     std::vector<Field> fields(std::string_view line) const {
         line = line.substr(0, line.find('#'));
+        if (m_semicolon)
+            return split(line, ';');
         std::vector<Field> out;
         const auto blank = [](char c) { return c == ' ' || c == '\t'; };
         const auto separator = [](char c) { return c == ',' || c == ';'; };
@@ -97,15 +168,17 @@ class Reader {
 
     double number(const Field& f, const char* what) const {
         double value = 0;
-        if (!parse(f.text, value))
+        if (!parse(f.text, value, m_semicolon))
             fail(f.column, std::string("the ").append(what).append(" ") +
                                platform::quotedForMessage(f.text) + " is not a number");
         return value;
     }
 
-    static bool parse(std::string_view text, double& value) {
+    static bool parse(std::string_view text, double& value, bool decimalComma = false) {
         try {
-            value = platform::StrToFloat(text);
+            value = platform::StrToFloat(
+                decimalComma ? platform::programNumber(text, platform::Dialect::semicolon())
+                             : text);
             return std::isfinite(value);
         } catch (const platform::EConvertError&) {
             return false;
@@ -119,13 +192,15 @@ class Reader {
             fail(f.size() < 2 ? f.size() + 1 : 4,
                  f.size() < 2 ? "a row needs the position and the signal"
                               : "a row has at most three columns: position, signal and SD");
-        if (m_columns == 0)
+        if (m_columns == 0) {
             m_columns = f.size();
-        else if (f.size() != m_columns)
+            if (m_columns == 3)
+                scan.sd.reserve(scan.x.capacity());
+        } else if (f.size() != m_columns)
             fail(std::min(f.size(), m_columns) + 1, "this row has " + std::to_string(f.size()) +
                                                         " columns, the first row " +
                                                         std::to_string(m_columns));
-        scan.x.push_back(number(f[0], "position"));
+        scan.x.push_back(number(f[0], "position") * m_xMultiply / m_xDivide);
         scan.signal.push_back(number(f[1], "signal"));
         if (f.size() == 3) {
             const double sd = number(f[2], "standard deviation");
@@ -137,11 +212,25 @@ class Reader {
 
     std::size_t line() const { return m_line; }
 
+    // Column names: a row of which no field is a number. A row with a number
+    // in it is data, and a typing error there is reported, not skipped as a
+    // header.
+    bool isHeader(const std::vector<Field>& f) const {
+        double value = 0;
+        for (const Field& field : f)
+            if (parse(field.text, value, m_semicolon))
+                return false;
+        return true;
+    }
+
   private:
     std::string_view m_rest;
     const std::string& m_name;
     std::size_t m_line = 0;
     std::size_t m_columns = 0;
+    bool m_semicolon = false;
+    double m_xMultiply = 1;
+    double m_xDivide = 1;
 };
 
 // Line 2 of a radial scan: a type letter, then seven numbers, the cell and
@@ -157,14 +246,88 @@ bool isRadialHeader(const std::vector<Field>& f) {
     return true;
 }
 
-// Column names: a row of which no field is a number. A row with a number in
-// it is data, and a typing error there is reported, not skipped as a header.
-bool isHeader(const std::vector<Field>& f) {
-    double value = 0;
-    for (const Field& field : f)
-        if (Reader::parse(field.text, value))
-            return false;
-    return true;
+// What a header names: the position, the signal or its SD, in this order.
+enum class Role { Position, Signal, SD };
+const char* const kRoleNames[] = {"the position x", "the signal", "the SD"};
+
+// The names of the position and of the SD, as headerKey gives them; any
+// other name may be the signal's.
+std::optional<Role> namedRole(const std::string& key) {
+    static const std::pair<const char*, Role> names[] = {
+        {"x", Role::Position},
+        {"r", Role::Position},
+        {"position", Role::Position},
+        {"radius", Role::Position},
+        {"radialposition", Role::Position},
+        {"distance", Role::Position},
+        {"sd", Role::SD},
+        {"std", Role::SD},
+        {"stdev", Role::SD},
+        {"stddev", Role::SD},
+        {"standarddeviation", Role::SD},
+        {"error", Role::SD},
+        {"uncertainty", Role::SD},
+    };
+    for (const auto& [name, role] : names)
+        if (key == name)
+            return role;
+    if (key.size() > 2 && key.ends_with("sd"))  // "AbsorbanceSD"
+        return Role::SD;
+    // One letter off a name of five or more ("Postion") is a near-miss.
+    for (const auto& [name, role] : names)
+        if (std::strlen(name) >= 5 && series::editDistance(key, name) <= 1)
+            return role;
+    return std::nullopt;
+}
+
+struct LengthUnit {
+    const char* key;  // as unitKey gives it
+    double multiply;  // a value in the unit times multiply / divide is in cm
+    double divide;
+};
+constexpr LengthUnit kLengthUnits[] = {{"cm", 1, 1}, {"mm", 1, 10}, {"um", 1, 1e4}, {"m", 100, 1}};
+
+// A header row read for the units of its columns: x in cm, mm, um or m,
+// converted to cm; the signal in any unit; the SD in the signal's. A column
+// whose name belongs in another place is refused: read by its place, it
+// would be taken for what it is not.
+void readColumns(const std::vector<Field>& f, Reader& reader) {
+    std::optional<std::string> signalUnit;
+    for (std::size_t i = 0; i < std::min<std::size_t>(f.size(), 3); ++i) {
+        const series::HeaderName header = series::splitHeader(f[i].text);
+        const auto expected = static_cast<Role>(i);
+        const std::optional<Role> named = namedRole(series::headerKey(header.name));
+        if (named && *named != expected)
+            reader.fail(f[i].column,
+                        "the header " + platform::quotedForMessage(f[i].text) + " reads as " +
+                            kRoleNames[static_cast<int>(*named)] + ", but column " +
+                            std::to_string(f[i].column) + " holds " + kRoleNames[i] +
+                            ": a scan's columns are the position x, the signal and its SD, in "
+                            "this order");
+        if (!header.unit)
+            continue;
+        const std::string unit = series::unitKey(*header.unit);
+        if (expected == Role::Position) {
+            const auto* known = std::find_if(std::begin(kLengthUnits), std::end(kLengthUnits),
+                                             [&](const LengthUnit& u) { return unit == u.key; });
+            if (known == std::end(kLengthUnits))
+                reader.fail(f[i].column, "the position x is read in cm, mm, \u00b5m or m, not " +
+                                             platform::quotedForMessage(*header.unit));
+            reader.setPositionUnit(known->multiply, known->divide);
+        } else if (expected == Role::Signal) {
+            signalUnit = unit;
+        } else if (!signalUnit) {
+            reader.fail(f[i].column, "the SD is in " + platform::quotedForMessage(*header.unit) +
+                                         ", but the signal's header gives no unit: the SD must "
+                                         "be in the signal's unit, given in both headers");
+        } else if (unit != *signalUnit) {
+            reader.fail(f[i].column,
+                        "the SD is in " + platform::quotedForMessage(*header.unit) +
+                            ", the signal in " +
+                            platform::quotedForMessage(*series::splitHeader(f[1].text).unit) +
+                            ": the SD must be in the signal's unit");
+        }
+    }
 }
 
 }  // namespace
@@ -215,15 +378,22 @@ Scan readScan(std::string_view text, const std::string& name) {
     } else {
         bool headerAllowed = true;
         while (rows.nextLine(line)) {
-            const std::vector<Field> f = rows.fields(line);
-            if (f.empty())
-                continue;
-            if (headerAllowed && isHeader(f)) {
-                headerAllowed = false;  // column names, at most one row of them
-                continue;
+            if (headerAllowed) {
+                // The first line with fields tells the dialect.
+                const std::string_view content = line.substr(0, line.find('#'));
+                if (content.find_first_not_of(" \t") == std::string_view::npos)
+                    continue;
+                rows.setSemicolon(content.find(';') != std::string_view::npos);
+                headerAllowed = false;
+                if (const std::vector<Field> names = rows.headerFields(line);
+                    rows.isHeader(names)) {
+                    readColumns(names, rows);  // column names, at most one row of them
+                    continue;
+                }
             }
-            headerAllowed = false;
-            rows.row(f, scan);
+            const std::vector<Field> f = rows.fields(line);
+            if (!f.empty())
+                rows.row(f, scan);
         }
     }
     if (scan.x.empty())
@@ -241,8 +411,19 @@ Scan readScanFile(const std::filesystem::path& path) {
     if (!in)
         throw ScanError("cannot read \"" + name + "\": " + std::strerror(errno));
     try {
-        const std::string text((std::istreambuf_iterator<char>(in)),
-                               std::istreambuf_iterator<char>());
+        // Read at its size in one go: a string grown as it is read would hold
+        // up to three times the file while it moves.
+        std::string text;
+        const std::uintmax_t size = std::filesystem::file_size(path, ec);
+        if (!ec && std::filesystem::is_regular_file(path, ec)) {
+            text.resize(static_cast<std::size_t>(size));
+            in.read(text.data(), static_cast<std::streamsize>(size));
+            text.resize(static_cast<std::size_t>(in.gcount()));
+            if (in.gcount() == static_cast<std::streamsize>(size))
+                text.append(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+        } else {
+            text.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+        }
         if (in.bad())
             throw ScanError("cannot read \"" + name + "\": " + std::strerror(errno));
         return readScan(text, name);

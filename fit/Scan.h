@@ -35,13 +35,18 @@ struct Scan {
 // Reads a scan in either layout:
 // - columns x, signal and optionally sd, separated by spaces, tabs, commas or
 //   semicolons, "#" starting a comment, a header row of names allowed before
-//   the first number;
+//   the first number; a file whose first row has a ";" is in the dialect of
+//   spreadsheets, ";" parting the fields and "," the decimal mark. Units in
+//   the header in () or [] are read: x in cm, or in mm, um or m converted to
+//   cm, never another unit; the signal in any; the SD in the signal's. A
+//   header naming the position or the SD in another column is refused;
 // - the radial scan layout of ultracentrifuge optics: line 1 a description,
 //   line 2 type, cell, temperature, speed, elapsed time, omega^2 t,
 //   wavelength and count ("R 1 20.0 3000 7200 7.1E+08 280 1"), then rows
 //   "x value [sd]".
-// Numbers use "." whatever the locale. Throws ScanError naming name, the line
-// and the column (the field's number) of the first thing it cannot read.
+// Numbers use "." whatever the locale (or "," in the ";" dialect). Throws
+// ScanError naming name, the line and the column (the field's number) of the
+// first thing it cannot read.
 Scan readScan(std::string_view text, const std::string& name);
 
 // The whole file; ScanError when it cannot be read.

@@ -18,17 +18,30 @@ namespace {
 
 constexpr std::int64_t kDrawsPerBlock = 8;
 
-// The points of all scans in one fit, each scan's in x order.
+// The points of all scans in one fit, each scan's in x order: for a long
+// scan the most it holds, so nothing beside them that grows with the points.
 struct Points {
     std::vector<double> u;  // x - xRef of its scan
     std::vector<double> y;
-    std::vector<double> weights;  // empty for equal weights
-    std::vector<double> sd;       // empty without SDs
-    std::vector<std::size_t> scan;
+    std::vector<double> sd;            // empty without SDs
     std::vector<std::size_t> firstOf;  // each scan's first point, and the end
     double scale = 1;                  // the signals and SDs are divided by it
     double range = 0;                  // the widest x range of a scan
+    std::size_t scanOf(std::size_t i) const {
+        return static_cast<std::size_t>(std::upper_bound(firstOf.begin(), firstOf.end(), i) -
+                                        firstOf.begin()) -
+               1;
+    }
+    double weight(std::size_t i) const { return sd.empty() ? 1.0 : 1 / (sd[i] * sd[i]); }
 };
+
+// The weights 1/sd^2 for the engine on GSL, or none for equal weights.
+std::vector<double> weightsOf(const Points& p) {
+    std::vector<double> w;
+    for (std::size_t i = 0; i < p.sd.size(); ++i)
+        w.push_back(p.weight(i));
+    return w;
+}
 
 // A scan's points in the range that no fit can use: too few distinct
 // positions, a flat signal or none above zero.
@@ -64,10 +77,8 @@ void scaleSignals(Points& p) {
     p.scale = largest;
     for (double& y : p.y)
         y /= largest;
-    for (std::size_t i = 0; i < p.sd.size(); ++i) {
-        p.sd[i] /= largest;
-        p.weights[i] = 1 / (p.sd[i] * p.sd[i]);
-    }
+    for (double& sd : p.sd)
+        sd /= largest;
 }
 
 Points select(std::span<const Scan> scans, const SigmaFitOptions& o, std::vector<ScanPart>& parts) {
@@ -91,8 +102,9 @@ Points select(std::span<const Scan> scans, const SigmaFitOptions& o, std::vector
             }
             used.push_back(i);
         }
-        std::stable_sort(used.begin(), used.end(),
-                         [&](std::size_t a, std::size_t b) { return scan.x[a] < scan.x[b]; });
+        const auto byX = [&](std::size_t a, std::size_t b) { return scan.x[a] < scan.x[b]; };
+        if (!std::is_sorted(used.begin(), used.end(), byX))
+            std::stable_sort(used.begin(), used.end(), byX);
         part.points = used.size();
         const std::size_t needed = o.baseline ? 3 : 2;
         if (used.size() < needed + (scans.size() == 1 ? 1 : 0))
@@ -102,14 +114,15 @@ Points select(std::span<const Scan> scans, const SigmaFitOptions& o, std::vector
         part.xRef = (scan.x[used.front()] + scan.x[used.back()]) / 2;
         p.range = std::max(p.range, scan.x[used.back()] - scan.x[used.front()]);
         p.firstOf.push_back(p.y.size());
+        p.u.reserve(p.u.size() + used.size());
+        p.y.reserve(p.y.size() + used.size());
+        if (withSd)
+            p.sd.reserve(p.sd.size() + used.size());
         for (std::size_t i : used) {
             p.u.push_back(scan.x[i] - part.xRef);
             p.y.push_back(scan.signal[i]);
-            p.scan.push_back(s);
-            if (withSd) {
+            if (withSd)
                 p.sd.push_back(scan.sd[i]);
-                p.weights.push_back(1 / (scan.sd[i] * scan.sd[i]));
-            }
         }
         parts.push_back(part);
     }
@@ -129,18 +142,45 @@ Model sigmaModel(const Points& p, bool baseline) {
         const double sigma = q[0];
         if (!jacobian.empty())
             std::fill(jacobian.begin(), jacobian.end(), 0.0);
-        for (std::size_t i = 0; i < p.y.size(); ++i) {
-            const std::size_t a = 1 + perScan * p.scan[i];
-            const double e = std::exp(sigma * p.u[i]);
-            values[i] = q[a] * e + (baseline ? q[a + 1] : 0.0);
-            if (jacobian.empty())
-                continue;
-            double* row = &jacobian[i * n];
-            row[0] = q[a] * p.u[i] * e;
-            row[a] = e;
-            if (baseline)
-                row[a + 1] = 1;
+        for (std::size_t s = 0; s + 1 < p.firstOf.size(); ++s) {
+            const std::size_t a = 1 + perScan * s;
+            for (std::size_t i = p.firstOf[s]; i < p.firstOf[s + 1]; ++i) {
+                const double e = std::exp(sigma * p.u[i]);
+                values[i] = q[a] * e + (baseline ? q[a + 1] : 0.0);
+                if (jacobian.empty())
+                    continue;
+                double* row = &jacobian[i * n];
+                row[0] = q[a] * p.u[i] * e;
+                row[a] = e;
+                if (baseline)
+                    row[a + 1] = 1;
+            }
         }
+    };
+    return m;
+}
+
+// The curve at point i for the parameters q.
+double curveAt(const Points& p, bool baseline, std::span<const double> q, std::size_t i) {
+    const std::size_t a = 1 + (baseline ? 2 : 1) * p.scanOf(i);
+    return q[a] * std::exp(q[0] * p.u[i]) + (baseline ? q[a + 1] : 0.0);
+}
+
+// The same model point by point, weighted, for a long scan.
+PointModel sigmaPointModel(const Points& p, bool baseline) {
+    PointModel m;
+    m.points = p.y.size();
+    m.parameters = 1 + (baseline ? 2 : 1) * (p.firstOf.size() - 1);
+    m.point = [&p, baseline](std::span<const double> q, std::size_t i, std::span<double> row) {
+        const std::size_t a = 1 + (baseline ? 2 : 1) * p.scanOf(i);
+        const double root = p.sd.empty() ? 1.0 : 1 / p.sd[i];  // sqrt(w)
+        const double e = std::exp(q[0] * p.u[i]);
+        std::fill(row.begin(), row.end(), 0.0);
+        row[0] = root * q[a] * p.u[i] * e;
+        row[a] = root * e;
+        if (baseline)
+            row[a + 1] = root;
+        return root * (p.y[i] - (q[a] * e + (baseline ? q[a + 1] : 0.0)));
     };
     return m;
 }
@@ -161,7 +201,7 @@ Profile profileAt(const Points& p, bool baseline, double sigma, std::size_t step
         const double c = sigma * (sigma > 0 ? p.u[end - 1] : p.u[first]);
         double sw = 0, se = 0, see = 0, sy = 0, sey = 0, syy = 0;
         for (std::size_t i = first; i < end; i += step) {
-            const double w = p.weights.empty() ? 1.0 : p.weights[i];
+            const double w = p.weight(i);
             const double e = std::exp(sigma * p.u[i] - c);
             sw += w;
             se += w * e;
@@ -277,15 +317,12 @@ Points subset(const Points& p, const std::vector<std::size_t>& kept) {
     q.scale = p.scale;
     q.range = p.range;
     for (std::size_t i : kept) {
-        if (q.firstOf.size() <= p.scan[i])
+        if (q.firstOf.size() <= p.scanOf(i))
             q.firstOf.push_back(q.y.size());
         q.u.push_back(p.u[i]);
         q.y.push_back(p.y[i]);
-        q.scan.push_back(p.scan[i]);
-        if (!p.sd.empty()) {
+        if (!p.sd.empty())
             q.sd.push_back(p.sd[i]);
-            q.weights.push_back(p.weights[i]);
-        }
     }
     q.firstOf.push_back(q.y.size());
     return q;
@@ -293,18 +330,34 @@ Points subset(const Points& p, const std::vector<std::size_t>& kept) {
 
 }  // namespace
 
-std::optional<double> runsTestZ(std::span<const double> values) {
+namespace {
+
+// The runs of the signs of values given one at a time.
+struct Runs {
     double plus = 0, minus = 0, runs = 0;
     int last = 0;
-    for (double v : values) {
+    void add(double v) {
         const int sign = v > 0 ? 1 : v < 0 ? -1 : 0;
         if (sign == 0)
-            continue;
+            return;
         (sign > 0 ? plus : minus) += 1;
         if (sign != last)
             ++runs;
         last = sign;
     }
+    std::optional<double> z() const;
+};
+
+}  // namespace
+
+std::optional<double> runsTestZ(std::span<const double> values) {
+    Runs r;
+    for (double v : values)
+        r.add(v);
+    return r.z();
+}
+
+std::optional<double> Runs::z() const {
     const double n = plus + minus;
     const double product = 2 * plus * minus;
     const double variance = product * (product - n) / (n * n * (n - 1));
@@ -324,33 +377,34 @@ namespace {
 
 // The Monte Carlo 95 % interval of Sigma: refits of the best-fit curve plus
 // normal noise, on the thinned points when the fit has many.
-void refitInterval(const Points& all, const Model& fullModel, const LeastSquaresResult& best,
-                   bool baseline, const SigmaFitOptions& options, SigmaFit& r) {
+void refitInterval(const Points& all, const std::function<double(std::size_t)>& residual,
+                   const LeastSquaresResult& best, bool baseline, const SigmaFitOptions& options,
+                   SigmaFit& r) {
     LeastSquaresOptions ls;
     ls.scaleByReducedChiSquare = all.sd.empty();
     // The noise of each point: its SD, or the spread of its scan's residuals
     // about the curve, each scan with its share of the degrees of freedom.
-    std::vector<double> noise(all.y.size());
-    for (std::size_t s = 0; s + 1 < all.firstOf.size(); ++s) {
+    std::vector<double> spread;
+    for (std::size_t s = 0; s + 1 < all.firstOf.size() && all.sd.empty(); ++s) {
         double squares = 0;
         for (std::size_t i = all.firstOf[s]; i < all.firstOf[s + 1]; ++i)
-            squares += best.residuals[i] * best.residuals[i];
+            squares += residual(i) * residual(i);
         const double dof =
             static_cast<double>(all.firstOf[s + 1] - all.firstOf[s]) -
-            static_cast<double>(fullModel.parameters) / static_cast<double>(r.scans.size());
-        for (std::size_t i = all.firstOf[s]; i < all.firstOf[s + 1]; ++i)
-            noise[i] = all.sd.empty() ? std::sqrt(squares / dof) : all.sd[i];
+            static_cast<double>(best.parameters.size()) / static_cast<double>(r.scans.size());
+        spread.push_back(std::sqrt(squares / dof));
     }
     const bool thin = all.y.size() > kMaxRefitPoints;
     const std::vector<std::size_t> kept = thin ? thinned(all) : std::vector<std::size_t>();
     const Points thinPoints = thin ? subset(all, kept) : Points();
     const Points& p = thin ? thinPoints : all;
-    const Model model = thin ? sigmaModel(p, baseline) : fullModel;
+    const Model model = sigmaModel(p, baseline);
+    const std::vector<double> weights = weightsOf(p);
     std::vector<double> fitted(p.y.size()), pointNoise(p.y.size());
     for (std::size_t j = 0; j < p.y.size(); ++j) {
         const std::size_t i = thin ? kept[j] : j;
-        fitted[j] = all.y[i] - best.residuals[i];
-        pointNoise[j] = noise[i];
+        fitted[j] = all.y[i] - residual(i);
+        pointNoise[j] = all.sd.empty() ? spread[all.scanOf(i)] : all.sd[i];
     }
     // The refits' data are the best-fit curve plus noise, so their Sigmas
     // spread about the best fit's; thinned, that spread is wider by
@@ -380,7 +434,7 @@ void refitInterval(const Points& all, const Model& fullModel, const LeastSquares
             double& sigma = sigmas[static_cast<std::size_t>(d)];
             try {
                 const double refit =
-                    solver.solve(model, y, p.weights, best.parameters, ls).parameters[0];
+                    solver.solve(model, y, weights, best.parameters, ls).parameters[0];
                 sigma = best.parameters[0] + (refit - centre) * shrink;
             } catch (const FitError&) {
                 sigma = std::numeric_limits<double>::quiet_NaN();
@@ -409,7 +463,8 @@ SigmaFit fitSigma(std::span<const Scan> scans, const SigmaFitOptions& options) {
         throw FitError("no scan to fit");
     SigmaFit r;
     const Points p = select(scans, options, r.scans);
-    const Model model = sigmaModel(p, options.baseline);
+    // A long scan is fitted point by point: no n x p Jacobian, no copies.
+    const bool byPoints = p.y.size() > kByPointsFrom;
     LeastSquaresOptions ls;
     ls.scaleByReducedChiSquare = p.sd.empty();
     const auto named = [&](const FitError& e) {
@@ -421,7 +476,11 @@ SigmaFit fitSigma(std::span<const Scan> scans, const SigmaFitOptions& options) {
     const LeastSquaresResult best = [&] {
         try {
             start = startValues(p, options.baseline, r.scans);
-            return leastSquares(model, p.y, p.weights, start.parameters, ls);
+            if (byPoints)
+                return leastSquaresByPoints(sigmaPointModel(p, options.baseline), start.parameters,
+                                            ls);
+            return leastSquares(sigmaModel(p, options.baseline), p.y, weightsOf(p),
+                                start.parameters, ls);
         } catch (const FitError& e) {
             throw named(e);
         }
@@ -438,12 +497,24 @@ SigmaFit fitSigma(std::span<const Scan> scans, const SigmaFitOptions& options) {
     r.points = p.y.size();
     r.chiSquare = best.chiSquare * chiScale;
     r.reducedChiSquare = best.reducedChiSquare() * chiScale;
-    r.runsZ = runsTestZ(best.residuals);
-    r.residuals.reserve(best.residuals.size());
-    for (double d : best.residuals)
-        r.residuals.push_back(d * scale);
-    for (std::size_t i = 0; i < p.u.size(); ++i)
-        r.residualX.push_back(p.u[i] + r.scans[p.scan[i]].xRef);
+    // Signal minus curve, scaled: held by the engine on GSL, computed again
+    // for a long scan.
+    const std::function<double(std::size_t)> residual = [&](std::size_t i) {
+        return byPoints ? p.y[i] - curveAt(p, options.baseline, best.parameters, i)
+                        : best.residuals[i];
+    };
+    Runs runs;
+    for (std::size_t i = 0; i < p.y.size(); ++i)
+        runs.add(residual(i));
+    r.runsZ = runs.z();
+    if (options.keepResiduals) {
+        r.residuals.reserve(p.y.size());
+        r.residualX.reserve(p.y.size());
+        for (std::size_t i = 0; i < p.y.size(); ++i) {
+            r.residuals.push_back(residual(i) * scale);
+            r.residualX.push_back(p.u[i] + r.scans[p.scanOf(i)].xRef);
+        }
+    }
     for (std::size_t s = 0; s < r.scans.size(); ++s) {
         const std::size_t a = 1 + perScan * s;
         r.scans[s].amplitude = best.parameters[a] * scale;
@@ -458,7 +529,7 @@ SigmaFit fitSigma(std::span<const Scan> scans, const SigmaFitOptions& options) {
     start.chiSquare *= chiScale;
     r.problem = credibilityProblem(r, start, p.range);
     if (options.draws > 0)
-        refitInterval(p, model, best, options.baseline, options, r);
+        refitInterval(p, residual, best, options.baseline, options, r);
     return r;
 }
 

@@ -23,6 +23,8 @@ struct SigmaFitOptions {
     std::int64_t draws = 1000;
     std::uint64_t seed = 1;
     int threads = 0;  // 0: one per core
+    // Whether the result keeps the residuals and their x (16 bytes a point).
+    bool keepResiduals = true;
     // Called now and then during the refits with the refits done and asked.
     std::function<void(std::int64_t done, std::int64_t of)> progress;
 };
@@ -74,7 +76,8 @@ struct SigmaFit {
     std::optional<double> runsZ;
     std::vector<ScanPart> scans;
     // The residuals of the best fit, signal minus curve, at the points used
-    // in the order the runs test takes them, with their x (cm).
+    // in the order the runs test takes them, with their x (cm); empty
+    // unless the options keep them.
     std::vector<double> residualX;
     std::vector<double> residuals;
     // Empty, or why the model does not describe the data.

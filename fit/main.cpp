@@ -11,6 +11,7 @@
 #include <memory>
 #include <new>
 #include <optional>
+#include <span>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -39,12 +40,15 @@ else equal. "-" reads a scan from standard input.
 
 A scan is either
   columns x, signal and optionally SD, separated by spaces, tabs, commas or
-  semicolons, "#" starting a comment, a header row of names allowed; or
+  semicolons, "#" starting a comment, a header row of names allowed, with
+  units in () or [] (x in cm, or mm, um or m converted to cm; the signal in
+  any unit, the SD in the signal's: Position (mm), x [cm]); or
   the radial scan layout of ultracentrifuge optics: line 1 a description,
   line 2 type, cell, temperature (C), speed, elapsed time (s), omega^2 t,
   wavelength and count (for example "R 1 20.0 3000 7200 7.1E+08 280 1"),
   then rows "x value [SD]".
-Numbers are written with "." as the decimal separator.
+Numbers are written with "." as the decimal separator; a file whose first
+row has a ";" may write them with "," (as spreadsheets do).
 
 The output, CSV on standard output, has one row per scan, and with --global
 a row "global", with the columns Scan, Points (used in the fit), Sigma,
@@ -186,10 +190,11 @@ std::function<void(std::int64_t, std::int64_t)> progressFor(const std::string& l
 }
 
 // Writes the fit's row and notes; false when it failed or is not credible.
-bool report(const std::vector<fit::Scan>& scans, fit::SigmaFitOptions options, bool global,
+bool report(std::span<const fit::Scan> scans, fit::SigmaFitOptions options, bool global,
             std::size_t points) {
     const std::string label = global ? "global fit" : scans.front().name;
     options.progress = progressFor(label);
+    options.keepResiduals = false;  // not written: a long scan's fit holds less
     std::string failure;
     try {
         const fit::SigmaFit result = fit::fitSigma(scans, options);
@@ -218,7 +223,8 @@ int run(const Arguments& args) {
     std::size_t allPoints = 0;
     for (const fit::Scan& scan : scans) {
         allPoints += scan.x.size();
-        failed += report({scan}, args.options, false, scan.x.size()) ? 0 : 1;
+        // The scan itself, not a copy: a long one is most of the memory.
+        failed += report(std::span(&scan, 1), args.options, false, scan.x.size()) ? 0 : 1;
     }
     if (args.global)
         failed += report(scans, args.options, true, allPoints) ? 0 : 1;

@@ -66,6 +66,8 @@ THenryModelsFrm::THenryModelsFrm(platform::Form* owner) : Form(owner, "HenryMode
     // The table's rows, the Close button and a margin.
     Panel1->setBounds(0, 0, clientWidth(), 46 + kHenryModelCount * 22 + 40);
     Panel1->setAlign(platform::Align::Bottom);
+    // The table whole; the graph gives way down to a small plot.
+    setMinClientSize(clientWidth(), Panel1->bounds().height + 160);
     buildTable();
 
     Chart1 = add<platform::LineChart>("Chart1");

@@ -160,6 +160,7 @@ void TSigmaProfileFrm::build() {
     Chart2->setTitles("", "x (cm)", "Residual");
     Chart2->appearanceChanged();
     Chart2Export = std::make_unique<GraphExport>(*this, *Chart2);
+    Chart2->shareBottomAxisWith(*Chart1);
 
     UseBtn = add<platform::Button>("UseBtn");
     UseBtn->setText("&Use this Sigma");
@@ -211,7 +212,7 @@ void TSigmaProfileFrm::refit() {
     try {
         m_fit = fit::fitSigma(m_scans, m_options);
     } catch (const std::exception& e) {
-        clearFit(std::string("No fit: ") + e.what());
+        clearFit("No fit:", shortNames(e.what()));
         return;
     }
     m_each.clear();
@@ -229,14 +230,24 @@ void TSigmaProfileFrm::refit() {
     showFit();
 }
 
-void TSigmaProfileFrm::clearFit(const std::string& why) {
+// A message with the scans' paths cut to their file names, as the window
+// names them, so that the reason fits its box.
+std::string TSigmaProfileFrm::shortNames(std::string message) const {
+    for (const fit::Scan& s : m_scans)
+        for (std::size_t at = message.find(s.name); at != std::string::npos;
+             at = message.find(s.name, at + 1))
+            message.replace(at, s.name.size(), s.name.substr(s.name.find_last_of('/') + 1));
+    return message;
+}
+
+void TSigmaProfileFrm::clearFit(const std::string& why, const std::string& reason) {
     m_fit.reset();
     m_each.clear();
     for (ParameterRow& row : ParameterRows)
         for (StaticText* cell : row.cells)
             cell->setText("");
     FitLbl->setText(why);
-    NoteLbl->setText("");
+    NoteLbl->setText(reason);
     for (Label* l : ScanLbls)
         l->setText("");
     Chart1->setSeries({});
@@ -288,7 +299,9 @@ void TSigmaProfileFrm::showFit() {
             platform::FormatFloat("0.00", *f.sigmaBaselineCorrelation) + ".");
     if (f.failedDraws > 0)
         add(std::to_string(f.failedDraws) + " Monte Carlo refits failed and were left out.");
-    NoteLbl->setText(note);
+    // Numbers not to be trusted say why, alone: the other notes matter
+    // little for a Sigma that is not to be used.
+    NoteLbl->setText(f.problem.empty() ? note : "Not credible: " + f.problem + ".");
 
     // Each scan alone, in the order of its time, so that a steady state
     // shows as the last values agreeing.
@@ -307,7 +320,8 @@ void TSigmaProfileFrm::showFit() {
             text = s.name.substr(s.name.find_last_of('/') + 1) + ": ";
             if (const auto& alone = m_each[i])
                 text += "Sigma = " + analysis::quotedText(alone->sigma, alone->sigmaSE) +
-                        " \u00b1 " + u(alone->sigmaSE) + " cm\u207b\u00b9";
+                        " \u00b1 " + u(alone->sigmaSE) + " cm\u207b\u00b9" +
+                        (alone->problem.empty() ? "" : " (not credible)");
             else
                 text += "no fit";
             if (s.elapsedSeconds)
@@ -421,6 +435,11 @@ void TSigmaProfileFrm::AxisTxtClick(platform::Control&) {
 void TSigmaProfileFrm::UseBtnClick(platform::Control&) {
     if (!m_fit || OpeningForm == nullptr)
         return;
+    if (!m_fit->problem.empty()) {
+        platform::app().ShowMessage(
+            "Sigma was not entered: the fit is not credible: " + m_fit->problem + ".");
+        return;
+    }
     if (const auto refusal = OpeningForm->EnterSigma(sigmaText())) {
         platform::app().ShowMessage("Sigma was not entered: " + *refusal);
         return;

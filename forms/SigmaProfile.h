@@ -19,7 +19,8 @@ namespace forms {
 // the exponential with its baseline fitted to them (one Sigma for all), the
 // parameters with their standard errors and 95 % intervals, the data with
 // the curve and the residuals beneath. "Use this Sigma" enters it in the
-// main window and gives its u to the uncertainty window. Modeless.
+// main window and gives its u to the uncertainty window; a fit that is not
+// credible says why in the notes and is refused. Modeless.
 class TSigmaProfileFrm : public platform::Form {
   public:
     explicit TSigmaProfileFrm(platform::Form* owner);
@@ -79,7 +80,8 @@ class TSigmaProfileFrm : public platform::Form {
     void refit();
     void showFit();
     void showCharts();
-    void clearFit(const std::string& why);
+    void clearFit(const std::string& why, const std::string& reason = "");
+    std::string shortNames(std::string message) const;
 
     std::vector<fit::Scan> m_scans;
     fit::SigmaFitOptions m_options;

@@ -48,6 +48,7 @@ struct AxisRange {
 class LineChart : public Graph {
   public:
     LineChart(Control* parent, std::string name);
+    ~LineChart() override;
     std::string className() const override { return "TLineChart"; }
 
     AxisRange bottomAxis;
@@ -64,13 +65,22 @@ class LineChart : public Graph {
     void setTitles(const std::string& chartTitle, const std::string& bottom,
                    const std::string& left);
     // Set the texts and axes above, then tell the peer.
-    void appearanceChanged() { notify(Property::Layout); }
+    void appearanceChanged();
+
+    // A graph under another one with the same x axis: its bottom axis
+    // follows above's range, and both plots' left and right edges line up,
+    // each giving room to the wider of the two axes' labels.
+    void shareBottomAxisWith(LineChart& above);
+    // The other graph of the pair, if any.
+    LineChart* axisPartner() const { return m_above ? m_above : m_below; }
 
     const std::vector<LineSeries>& series() const { return m_series; }
     void setSeries(std::vector<LineSeries> series);
 
   private:
     std::vector<LineSeries> m_series;
+    LineChart* m_above = nullptr;
+    LineChart* m_below = nullptr;
 };
 
 }  // namespace platform

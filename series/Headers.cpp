@@ -73,6 +73,8 @@ std::optional<Quantity> inputByKey(const std::string& k) {
     return std::nullopt;
 }
 
+}  // namespace
+
 // A unit as compared: the superscripts, µ and ° in plain letters, without
 // spaces, "*", "·", "^", braces and parentheses; "1e-4" and "x10^-4" as
 // "10-4".
@@ -107,6 +109,8 @@ std::string unitKey(std::string_view unit) {
             out.replace(0, 3, "10-");
     return out;
 }
+
+namespace {
 
 struct UnitSpelling {
     const char* key;  // in unitKey form
@@ -234,6 +238,14 @@ bool uncertaintyName(const std::string& k) {
 }
 
 }  // namespace
+
+std::string headerKey(std::string_view name) {
+    return key(name);
+}
+
+std::size_t editDistance(std::string_view a, std::string_view b) {
+    return distance(a, b);
+}
 
 std::string resultColumnName(model::FieldId field) {
     const model::QuantityInfo& info = model::quantityInfo(model::quantityOf(field));

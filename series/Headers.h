@@ -105,6 +105,15 @@ struct HeaderReading {
 };
 HeaderReading readHeader(std::string_view text);
 
+// The pieces of readHeader for readers of other columns (a scan's position
+// and signal): a name as compared (lower case, without spaces, "_" and
+// "-"), a unit as compared (superscripts, µ and ° in letters, without
+// spaces, "*", "^" and brackets: "µm" and "um" alike, "cm⁻¹" and "cm^-1"),
+// and the edit distance by which a near-miss of a name is told.
+std::string headerKey(std::string_view name);
+std::string unitKey(std::string_view unit);
+std::size_t editDistance(std::string_view a, std::string_view b);
+
 // The header row of a file, each column read by readHeader, with the
 // columns Quorvin writes taken for what they are: from ClosestApproach to
 // Error are results, also under their names of before the Result suffix.

@@ -3,6 +3,7 @@
 #include "platform/qt/QtBackend.h"
 
 #include <QApplication>
+#include <QMenuBar>
 #include <QMessageBox>
 #include <QPainter>
 #include <QProxyStyle>
@@ -13,6 +14,7 @@
 
 #include "platform/Form.h"
 #include "platform/Timer.h"
+#include "platform/WindowPlacement.h"
 #include "platform/qt/QtPeers.h"
 #include "platform/qt/QtServices.h"
 
@@ -98,25 +100,51 @@ void QtBackend::formDestroyed(Form& form) {
 
 namespace {
 
+Rect toRect(const QRect& r) {
+    return {r.left(), r.top(), r.width(), r.height()};
+}
+
+// The title bar and borders around a window: its own once it has shown,
+// else its owner's, else the style's title bar.
+QMargins frameOf(const QWidget& w, const QWidget* owner) {
+    for (const QWidget* shown : {&w, owner}) {
+        if (!shown || !shown->isVisible())
+            continue;
+        const QRect frame = shown->frameGeometry();
+        const QRect inside = shown->geometry();
+        return {inside.left() - frame.left(), inside.top() - frame.top(),
+                frame.right() - inside.right(), frame.bottom() - inside.bottom()};
+    }
+    return {0, w.style()->pixelMetric(QStyle::PM_TitleBarHeight), 0, 0};
+}
+
+// Sized to the screen and placed by the platform's rule: a modeless window
+// beside its owner, clear of the owner's menu bar.
 void placeWindow(FormWindow& w, Form& form) {
-    if (form.borderStyle() != BorderStyle::Sizeable)
+    if (form.borderStyle() != BorderStyle::Sizeable && !w.scrolls())
         w.adjustSize();
-    QWidget* anchor = w.parentWidget();
-    QRect area = anchor && !form.centered() ? anchor->frameGeometry()
-                                            : QApplication::primaryScreen()->availableGeometry();
-    QRect frame = w.frameGeometry();
-    frame.moveCenter(area.center());
-    // Whole on the screen it opens on, or at least its title bar when it is
-    // larger: the frame's title bar is not known before the window shows,
-    // so it is reckoned from the style.
-    const QScreen* screen = QApplication::screenAt(area.center());
-    const QRect room = (screen ? screen : QApplication::primaryScreen())->availableGeometry();
-    const int titleBar = w.isVisible() ? 0 : w.style()->pixelMetric(QStyle::PM_TitleBarHeight);
-    frame.moveLeft(std::clamp(frame.left(), room.left(),
-                              std::max(room.left(), room.right() + 1 - frame.width())));
-    frame.moveTop(std::clamp(frame.top(), room.top() + titleBar,
-                             std::max(room.top() + titleBar, room.bottom() + 1 - frame.height())));
-    w.move(frame.topLeft());
+    auto* owner = form.centered() ? nullptr : dynamic_cast<FormWindow*>(w.parentWidget());
+    const QMargins frame = frameOf(w, owner);
+    const QScreen* screen = owner ? owner->screen() : QApplication::primaryScreen();
+    PlacementRequest request;
+    request.screen = toRect(screen->availableGeometry());
+    if (owner && owner->isVisible()) {
+        request.owner = toRect(owner->frameGeometry());
+        request.ownerMenuBottom =
+            owner->menuBar()
+                ? owner->menuBar()->mapToGlobal(QPoint(0, owner->menuBar()->height())).y()
+                : request.owner.top;
+    }
+    request.width = w.width() + frame.left() + frame.right();
+    request.height = w.height() + frame.top() + frame.bottom();
+    request.beside = !form.isModal();
+    const Rect r = platform::placeWindow(request);
+    // The main window keeps its size: it fits the screens the program is
+    // made for, and its graph would give way to nothing at all.
+    if (form.owner())
+        w.fitTo(
+            QSize(r.width - frame.left() - frame.right(), r.height - frame.top() - frame.bottom()));
+    w.move(r.left, r.top);
 }
 
 }  // namespace

@@ -10,7 +10,10 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPointer>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "platform/qt/QtPeerSupport.h"
 #include "platform/qt/QtPeers.h"
@@ -139,6 +142,36 @@ void addMenuItems(QWidget* into, MenuItem& menu, PeerBase& peer) {
         });
         into->addAction(action);
     }
+}
+
+void FormWindow::fitTo(const QSize& room) {
+    const int menu = m_menuBar ? m_menuBar->sizeHint().height() : 0;
+    const bool sizeable = form().borderStyle() == BorderStyle::Sizeable;
+    const QSize least = sizeable ? m_client->minimumSize() : m_client->size();
+    QSize wanted = size();
+    if (!m_scroll && (least.width() > room.width() || least.height() + menu > room.height())) {
+        // The client keeps its size and layout inside a view that scrolls,
+        // so that rows never overlap and every button can be reached.
+        auto* box = static_cast<QVBoxLayout*>(layout());
+        box->removeWidget(m_client);
+        m_scroll = new QScrollArea(this);
+        m_scroll->setObjectName("scroll");
+        m_scroll->setFrameShape(QFrame::NoFrame);
+        // Tab goes from control to control; the view follows the focus.
+        m_scroll->setFocusPolicy(Qt::NoFocus);
+        m_scroll->setWidgetResizable(true);
+        m_scroll->setWidget(m_client);
+        box->addWidget(m_scroll);
+        box->setSizeConstraint(QLayout::SetDefaultConstraint);
+        setMinimumSize(0, 0);
+        // A fixed form grows no larger than all of it.
+        if (!sizeable) {
+            wanted = QSize(least.width(), least.height() + menu);
+            setMaximumSize(wanted + QSize(m_scroll->verticalScrollBar()->sizeHint().width(),
+                                          m_scroll->horizontalScrollBar()->sizeHint().height()));
+        }
+    }
+    resize(std::min(wanted.width(), room.width()), std::min(wanted.height(), room.height()));
 }
 
 void FormWindow::buildMenu(QMenuBar* bar) {

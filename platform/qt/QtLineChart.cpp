@@ -3,6 +3,7 @@
 #include <qcustomplot.h>
 
 #include <QMouseEvent>
+#include <QPointer>
 #include <QToolTip>
 
 #include "platform/LineChart.h"
@@ -90,6 +91,7 @@ class LineChartWidget : public QWidget, public GraphPeer {
             applyAxis(*m_plot->yAxis, chart.leftAxis, chart.leftAxisTitle);
             m_plot->legend->setFont(toQFont(chart.font()));
             placeLegend(chart);
+            joinPartner(chart);
         }
         if (what == Property::Content)
             loadSeries(chart);
@@ -103,6 +105,32 @@ class LineChartWidget : public QWidget, public GraphPeer {
     void resizeEvent(QResizeEvent*) override { m_plot->setGeometry(rect()); }
 
   private:
+    // One margin group across both plots gives each the wider of their
+    // labels' margins; it is worked out when a plot lays itself out, so
+    // the other one lays itself out again when its edges differ.
+    void joinPartner(const LineChart& chart) {
+        const LineChart* other = chart.axisPartner();
+        auto* peer = other ? dynamic_cast<LineChartWidget*>(other->peer()) : nullptr;
+        if (!peer || m_partner == peer->m_plot)
+            return;
+        m_partner = peer->m_plot;
+        peer->m_partner = m_plot;
+        auto* group = new QCPMarginGroup(m_plot);
+        m_plot->axisRect()->setMarginGroup(QCP::msLeft | QCP::msRight, group);
+        peer->m_plot->axisRect()->setMarginGroup(QCP::msLeft | QCP::msRight, group);
+        for (auto [plot, partner] :
+             {std::pair{m_plot, &m_partner}, {peer->m_plot, &peer->m_partner}})
+            QObject::connect(plot, &QCustomPlot::afterLayout, plot, [plot, partner] {
+                const QCustomPlot* p = *partner;
+                const QMargins mine = plot->axisRect()->margins();
+                if (!p)
+                    return;
+                const QMargins theirs = p->axisRect()->margins();
+                if (theirs.left() != mine.left() || theirs.right() != mine.right())
+                    (*partner)->replot(QCustomPlot::rpQueuedReplot);
+            });
+    }
+
     void loadSeries(const LineChart& chart) {
         m_plot->clearPlottables();
         m_plot->legend->clearItems();
@@ -218,6 +246,7 @@ class LineChartWidget : public QWidget, public GraphPeer {
 
     QCustomPlot* m_plot;
     QCPLayoutGrid* m_side = nullptr;  // the legend's column beside the axes
+    QPointer<QCustomPlot> m_partner;  // the plot whose x axis this one shares
 };
 
 }  // namespace

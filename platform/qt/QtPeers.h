@@ -13,6 +13,7 @@
 
 class QCustomPlot;
 class QMenuBar;
+class QScrollArea;
 
 namespace platform {
 class Grid;
@@ -84,7 +85,13 @@ class FormWindow : public QWidget, public PeerBase {
     FormWindow(Form& form, QWidget* ownerWindow);
     Form& form() const { return static_cast<Form&>(*m_control); }
     QWidget* clientArea() const { return m_client; }
+    QMenuBar* menuBar() const { return m_menuBar; }
     void changed(Property what) override;
+    // Takes at most this size (menu bar and client): a client that the
+    // room cannot hold keeps its layout and scrolls, a sizeable one that
+    // may shrink that far gives way.
+    void fitTo(const QSize& room);
+    bool scrolls() const { return m_scroll != nullptr; }
 
   protected:
     void closeEvent(QCloseEvent* e) override;
@@ -94,6 +101,7 @@ class FormWindow : public QWidget, public PeerBase {
     void buildMenu(QMenuBar* bar);
     QWidget* m_client = nullptr;
     QMenuBar* m_menuBar = nullptr;
+    QScrollArea* m_scroll = nullptr;  // around the client once it has to scroll
 };
 
 // How a label with word wrap breaks and aligns its caption.

@@ -12,6 +12,7 @@
 #include <QLineEdit>
 #include <QMimeData>
 #include <QPushButton>
+#include <QScrollArea>
 #include <QTableView>
 #include <QTextEdit>
 #include <fstream>
@@ -703,10 +704,9 @@ TEST_F(EndToEnd, KeyboardReachesAndOpensEveryField) {
         EXPECT_EQ(focusName(), "SigTxt");
         EXPECT_EQ(tabCycle(),
                   (std::vector<std::string>{
-                      "SigTxt", "MuTxt",   "RsTxt",   "RiTxt", "ITxt",   "TTxt",     "DTxt",
-                      "VTxt",   "CurrTxt", "CondTxt", "XTxt",  "ETxt",   "ZstarTxt", "ZTxt",
-                      "ATxt",   "KTxt",    "KaTxt",   "HTxt",  "DHHTxt", "WTxt",     "ModelTxt",
-                      "plot"}));
+                      "SigTxt",  "MuTxt",   "RsTxt",  "RiTxt", "ITxt",     "TTxt", "DTxt", "VTxt",
+                      "CurrTxt", "CondTxt", "XTxt",   "ETxt",  "ZstarTxt", "ZTxt", "ATxt", "KTxt",
+                      "KaTxt",   "HTxt",    "DHHTxt", "WTxt",  "ModelTxt", "plot"}));
         // Space steps through the electrokinetic models and back.
         tabTo("ModelTxt");
         for (const char* model : {"Henry (exact)", "Ohshima (1994)", "DHH fit"}) {
@@ -952,12 +952,19 @@ TEST_F(EndToEnd, UncertaintyWindowRunsAndAddsItsBlockToTheLog) {
                   std::string::npos);
         expectNothingClipped(w);  // the status says what was added
         screenshot(w, "uncertainty-added");
-        // Its smallest size is the one it opens at; enlarged, the room goes
-        // to the graph and the buttons keep to the corner.
+        // Its smallest size is the one it opens at, scrolled on a screen
+        // too small for it; enlarged, the room goes to the graph and the
+        // buttons keep to the corner.
+        QWidget* client = e2e::find<QWidget>(w, "client");
+        EXPECT_EQ(client->minimumSize(), client->size());
+        if (auto* scroll = w->findChild<QScrollArea*>("scroll")) {
+            EXPECT_GT(client->width() + client->height(),
+                      scroll->viewport()->width() + scroll->viewport()->height());
+            w->resize(client->size());
+            EXPECT_TRUE(e2e::waitFor([&] { return scroll->viewport()->size() == client->size(); }));
+        }
         QWidget* chart = e2e::find<QWidget>(w, "Chart1");
         const QSize before = chart->size();
-        EXPECT_EQ(e2e::find<QWidget>(w, "client")->minimumSize(),
-                  e2e::find<QWidget>(w, "client")->size());
         w->resize(w->width() + 200, w->height() + 120);
         EXPECT_TRUE(e2e::waitFor([&] { return chart->width() == before.width() + 200; }));
         EXPECT_EQ(chart->height(), before.height() + 120);
@@ -989,6 +996,27 @@ TEST_F(EndToEnd, SigmaFromAProfileIsFittedAndUsed) {
         e2e::click(e2e::find<QWidget>(w, "OpenBtn"));
         ASSERT_TRUE(e2e::waitFor([] { return forms::SigmaProfileFrm->result().has_value(); }));
         EXPECT_EQ(forms::SigmaProfileFrm->result()->scans.size(), 2u);
+        // The residuals under the profile on its x axis: the same range and
+        // the plots' edges in the same screen columns, after the fit, with a
+        // logarithmic signal axis and in a larger window.
+        auto* profile = e2e::find<QWidget>(w, "Chart1")->findChild<QCustomPlot*>("plot");
+        auto* residuals = e2e::find<QWidget>(w, "Chart2")->findChild<QCustomPlot*>("plot");
+        ASSERT_TRUE(profile && residuals);
+        const auto edges = [](const QCustomPlot* p) {
+            const QRect r = p->axisRect()->rect().translated(p->mapToGlobal(QPoint()));
+            return std::pair{r.left(), r.right()};
+        };
+        for (int change = 0; change < 3; ++change) {
+            if (change == 1)
+                e2e::click(e2e::find<QWidget>(w, "AxisTxt"));
+            if (change == 2)
+                w->resize(w->width() + 100, w->height() + 60);
+            for (int i = 0; i < 5; ++i)
+                QApplication::processEvents();
+            EXPECT_EQ(edges(profile), edges(residuals)) << "change " << change;
+            EXPECT_EQ(profile->xAxis->range(), residuals->xAxis->range());
+        }
+        EXPECT_EQ(profile->yAxis->scaleType(), QCPAxis::stLogarithmic);
         expectNothingClipped(w);
         screenshot(w, "sigma-profile");
         e2e::click(e2e::find<QWidget>(w, "UseBtn"));

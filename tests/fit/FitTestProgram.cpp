@@ -83,6 +83,27 @@ TEST_F(FitProgram, ExitStatusTellsWhetherEveryFitSucceeded) {
     EXPECT_EQ(out().rfind("quorvin-fit 1.0\nLicense GPL-3.0-or-later", 0), 0u);
 }
 
+// A spreadsheet's file with x in mm gives the digits of the same scan in
+// cm; x in a unit that is not a length stops the run with its place.
+TEST_F(FitProgram, ReadsTheUnitsOfASpreadsheetsHeader) {
+    std::string cm = "x signal\n", mm = "\xEF\xBB\xBFPosition (mm);Absorbance (AU)\r\n";
+    for (int i = 0; i < 40; ++i) {
+        const std::string y = "0," + std::to_string(100 + i * i + i * 7919 % 13);
+        cm += "6." + std::to_string(10 + i) + " " + y.substr(0, 1) + "." + y.substr(2) + "\n";
+        mm += "6" + std::to_string(1 + i / 10) + "," + std::to_string(i % 10) + ";" + y + "\r\n";
+    }
+    ASSERT_EQ(run("--draws 0 '" + file("cm.txt", cm).string() + "'"), 0) << err();
+    const std::string inCm = out();
+    ASSERT_EQ(run("--draws 0 '" + file("mm.csv", mm).string() + "'"), 0) << err();
+    EXPECT_EQ(out().substr(out().find(",40,")), inCm.substr(inCm.find(",40,")));
+
+    const fs::path px = file("px.csv", "Position (px);Absorbance\r\n61;0,1\r\n");
+    EXPECT_EQ(run("'" + px.string() + "'"), 2);
+    EXPECT_NE(err().find("px.csv, line 1, column 1: the position x is read in cm, mm"),
+              std::string::npos)
+        << err();
+}
+
 TEST_F(FitProgram, AFitThatIsNotCredibleOrAScanNoFitCanUseExitsWithOneAndTheReason) {
     std::string flat, two, noisy;
     for (int i = 0; i < 40; ++i) {

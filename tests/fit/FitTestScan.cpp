@@ -20,6 +20,30 @@ TEST(ScanReader, ReadsEitherLayout) {
     };
     const std::vector<Case> cases = {
         {"6.0 0.10\n6.1\t0.20\n", {6.0, 6.1}, {0.10, 0.20}, {}, {}, {}},
+        // Spreadsheets' ";" with decimal commas; a unit of x converted to cm,
+        // a blank before a bracketed unit kept with its name.
+        {"6,0;0,1\n6,1 ; 0,2\n", {6.0, 6.1}, {0.1, 0.2}, {}, {}, {}},
+        {"\xEF\xBB\xBFPosition (mm);Absorbance (AU);SD (AU)\r\n60,0;0,10;0,01\r\n"
+         "61,5;0,20;0,02\r\n",
+         {6.0, 6.15},
+         {0.1, 0.2},
+         {0.01, 0.02},
+         {},
+         {}},
+        {"x [cm]\tsignal\n6.0\t0.1\n6.1\t0.2\n", {6.0, 6.1}, {0.1, 0.2}, {}, {}, {}},
+        {"Radius (cm) Absorbance (OD) SD (OD)\n6.0 0.1 0.01\n6.1 0.2 0.02\n",
+         {6.0, 6.1},
+         {0.1, 0.2},
+         {0.01, 0.02},
+         {},
+         {}},
+        {"x (\u00b5m),c (g/L),c SD (g / L)\n60000,1,0.1\n61000,2,0.2\n",
+         {6.0, 6.1},
+         {1, 2},
+         {0.1, 0.2},
+         {},
+         {}},
+        {"r (m);Fluorescence\n0,0625;1200\n", {6.25}, {1200}, {}, {}, {}},
         {"\xEF\xBB\xBFx,signal,sd\r\n6.0, 0.1 ,0.01\r\n# a comment\r\n\r\n6.1;0.2;0.02 # note\r\n",
          {6.0, 6.1},
          {0.1, 0.2},
@@ -63,7 +87,25 @@ TEST(ScanReader, RefusesWithTheFileLineAndColumn) {
         {"# only a comment\nx y\n", "s.txt, line 2, column 1: the file holds no data rows"},
         {"6.0 0.1 0.01 1\n", "s.txt, line 1, column 4: a row has at most three columns"},
         {"6.0 0,1\n", "s.txt, line 1, column 3: \",\" after \" \" in one row"},
-        {"6,0;0,1\n", "s.txt, line 1, column 3: \";\" after \",\" in one row"},
+        {"6,0;0,1 2\n", "s.txt, line 1, column 2: the signal \"0,1 2\" is not a number"},
+        // A unit of x that is not a length, never taken as cm; columns out of
+        // place; an SD in another unit than the signal's.
+        {"Position (px);Absorbance\n1;2\n",
+         "s.txt, line 1, column 1: the position x is read in cm, mm, \u00b5m or m, not \"px\""},
+        {"Absorbance (AU),Position (mm)\n1,2\n",
+         "s.txt, line 1, column 1: the position x is read in cm, mm, \u00b5m or m, not \"AU\""},
+        {"Signal\tRadius (cm)\n1\t2\n",
+         "s.txt, line 1, column 2: the header \"Radius (cm)\" reads as the position x, but "
+         "column 2 holds the signal"},
+        {"x sd signal\n", "s.txt, line 1, column 2: the header \"sd\" reads as the SD"},
+        {"x,Postion,sd\n",
+         "s.txt, line 1, column 2: the header \"Postion\" reads as the "
+         "position x"},
+        {"x;signal (AU);SD (%)\n1;2;3\n",
+         "s.txt, line 1, column 3: the SD is in \"%\", the signal in \"AU\": the SD must be in "
+         "the signal's unit"},
+        {"x;signal;SD (AU)\n1;2;3\n",
+         "s.txt, line 1, column 3: the SD is in \"AU\", but the signal's header gives no unit"},
         {"6.0 0.1\n6.1 O.2\n", "s.txt, line 2, column 2: the signal \"O.2\" is not a number"},
         {"6.0 0.1\n6.1\n", "s.txt, line 2, column 2: a row needs the position and the signal"},
         {"6.0 0.1\n6.1 0.2 0.01\n",

@@ -5,6 +5,7 @@
 // Sigma with its u handed to the main and uncertainty windows.
 #include <gtest/gtest.h>
 
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -13,6 +14,7 @@
 #include "forms/SigmaProfile.h"
 #include "forms/Uncertainty.h"
 #include "platform/base/NumberText.h"
+#include "tests/support/Files.h"
 #include "tests/support/MainWindowSession.h"
 
 using forms::OpeningForm;
@@ -29,13 +31,12 @@ class SigmaProfileWindow : public testing_support::MainWindowSession {
     TSigmaProfileFrm& open(std::vector<std::string> files) {
         OpeningForm->SigmaProfile1->userClick(OpeningForm);
         TSigmaProfileFrm& w = *forms::SigmaProfileFrm;
-        backend.expectDialog<platform::OpenDialog>(
-            "TOpenDialog", [files](platform::OpenDialog& d) {
-                EXPECT_TRUE(d.AllowMultiSelect);
-                d.FileName = files.front();
-                d.Files = files;
-                return true;
-            });
+        backend.expectDialog<platform::OpenDialog>("TOpenDialog", [files](platform::OpenDialog& d) {
+            EXPECT_TRUE(d.AllowMultiSelect);
+            d.FileName = files.front();
+            d.Files = files;
+            return true;
+        });
         w.OpenBtn->userPress();
         return w;
     }
@@ -63,8 +64,8 @@ TEST_F(SigmaProfileWindow, FitsScansTogetherAndHandsSigmaOn) {
     // field rounded.
     EXPECT_EQ(OpeningForm->Sigma, platform::StrToFloat(w.sigmaText()));
     EXPECT_TRUE(forms::ReportFrm->LogUnsaved);
-    EXPECT_NE(forms::ReportFrm->RichEdit1->Text().find("Z and Z* calculated from Sigma: " +
-                                                       OpeningForm->SigTxt->text() + " cm^-1"),
+    EXPECT_NE(forms::ReportFrm->RichEdit1->Text().find(
+                  "Z and Z* calculated from Sigma: " + OpeningForm->SigTxt->text() + " cm^-1"),
               std::string::npos);
     // u(Sigma) to two significant digits like the results, in its own row;
     // the log says where Sigma came from.
@@ -85,6 +86,58 @@ TEST_F(SigmaProfileWindow, FitsScansTogetherAndHandsSigmaOn) {
     w.BaselineTxt->userClick();
     EXPECT_EQ(w.ParameterRows[2].cells[0]->text(), "held at 0");
     EXPECT_NE(w.result()->sigma, withBaseline);
+}
+
+// State: start-up. Action: a scan whose fit is not credible opened, or one
+// no fit can use. Expected: the notes say why (the file named without its
+// folder), and "Use this Sigma" does not enter such a Sigma but says why.
+TEST_F(SigmaProfileWindow, SaysWhyAFitIsNotCredibleAndRefusesToUseIt) {
+    std::string flat, two, negative, tightSds, noise;
+    for (int i = 0; i < 40; ++i) {
+        const std::string x = "6." + std::to_string(10 + i) + " ";
+        const std::string wobble = "0.5" + std::to_string(i * 7919 % 13);
+        flat += x + "0.5\n";
+        two += std::string(i % 2 ? "6.1 " : "6.2 ") + "0." + std::to_string(10 + i) + "\n";
+        negative += x + "-0." + std::to_string(10 + i) + "\n";
+        tightSds += x + wobble + " 0.00001\n";
+        noise += x + wobble + "\n";
+    }
+    struct Case {
+        const std::string& text;
+        const char* fitLabel;  // its start
+        const char* note;      // its start
+    };
+    const Case cases[] = {
+        {tightSds, "\u03c7\u00b2/\u03bd = 8804000",
+         "Not credible: the reduced chi-square 8800000 is far from 1 although the SDs are given"},
+        {noise, "\u03c7\u00b2/\u03bd = ", "Not credible: SigmaSE 296 is larger than Sigma -142"},
+        {flat, "No fit:", "scan.txt: the signal is the same at every point in the range used"},
+        {two, "No fit:", "scan.txt: 2 distinct positions in the range used"},
+        {negative, "No fit:", "scan.txt: every signal in the range used is zero or negative"},
+    };
+    const testing_support::TempFolder folder("sigma-profile");
+    const std::string path = (folder.path() / "scan.txt").string();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.note);
+        std::ofstream(path, std::ios::binary | std::ios::trunc) << c.text;
+        TSigmaProfileFrm& w = open({path});
+        EXPECT_EQ(w.FitLbl->text().rfind(c.fitLabel, 0), 0u) << w.FitLbl->text();
+        EXPECT_EQ(w.NoteLbl->text().rfind(c.note, 0), 0u) << w.NoteLbl->text();
+        const double before = OpeningForm->Sigma;
+        w.UseBtn->userPress();
+        EXPECT_EQ(OpeningForm->Sigma, before);
+        const std::vector<std::string> said = backend.takeMessages();
+        if (w.result()) {
+            ASSERT_EQ(said.size(), 1u);
+            EXPECT_EQ(
+                said[0].rfind(
+                    "Sigma was not entered: the fit is not credible: " + w.result()->problem, 0),
+                0u)
+                << said[0];
+        } else {
+            EXPECT_FALSE(w.UseBtn->enabled());
+        }
+    }
 }
 
 // A file that is no scan is refused with where it fails; the scans shown

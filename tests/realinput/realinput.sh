@@ -22,7 +22,7 @@ fail() {
     exit 1
 }
 
-for tool in Xvfb openbox xdotool xprop xclip; do
+for tool in Xvfb openbox xdotool xprop xclip xwininfo; do
     command -v "$tool" >/dev/null || fail "$tool is missing (debian-packages.txt lists it)"
 done
 
@@ -249,6 +249,41 @@ case_EscapeClosesAnalysisWindow() {
     xdotool key alt+a u
     window "Uncertainty of z" >/dev/null
     xdotool key Escape
+    gone "Uncertainty of z"
+}
+
+# A window's inside on the screen: x, y, width and height. From xwininfo, as
+# xdotool counts the frame's title bar twice under openbox.
+inside() {
+    xwininfo -id "$1" | awk '/Absolute upper-left X/ {x = $4} /Absolute upper-left Y/ {y = $4}
+        /Width:/ {w = $2} /Height:/ {h = $2} END {print x, y, w, h}'
+}
+
+# At twice the scale on the 1600 x 1000 screen, the uncertainty window, larger
+# than the screen, opens whole on it and leaves the main window's menu bar
+# free to click; its contents scroll to its Close button, which a click
+# reaches.
+case_AnalysisWindowFitsTheScreen() {
+    QT_SCALE_FACTOR=2 start
+    xdotool key alt+a u
+    local id X Y WIDTH HEIGHT mx my
+    id=$(window "Uncertainty of z")
+    read -r X Y WIDTH HEIGHT <<<"$(inside "$id")"
+    [ "$X" -ge 0 ] && [ "$Y" -ge 0 ] && [ $((X + WIDTH)) -le 1600 ] && [ $((Y + HEIGHT)) -le 1000 ] ||
+        fail "the window is not whole on the screen: ${WIDTH}x${HEIGHT} at $X,$Y"
+    local before
+    before=$(windows)
+    read -r mx my _ <<<"$(inside "$main")"
+    xdotool mousemove $((mx + 150)) $((my + 20)) click 1
+    until_true "the main window's Analysis menu to open" test "$(windows)" -gt "$before"
+    xdotool key Escape
+    until_true "the menu to close" test "$(windows)" -eq "$before"
+    xdotool windowactivate --sync "$id" >/dev/null 2>&1 || true
+    xdotool mousemove $((X + WIDTH / 3)) $((Y + HEIGHT / 2))
+    xdotool click --repeat 30 5 click --repeat 30 7
+    # Close is 46 x 21 scaled pixels from the client's corner, which stands at
+    # the view's corner inside the scroll bars once scrolled to the end.
+    xdotool mousemove $((X + WIDTH - 30 - 92)) $((Y + HEIGHT - 30 - 42)) click 1
     gone "Uncertainty of z"
 }
 
