@@ -13,68 +13,54 @@ using Hydrodynamic = MeasurementModel::Hydrodynamic;
 
 using model::Quantity;
 
-// The inputs in the order of Input.
-constexpr Quantity kInputQuantities[kInputCount] = {
-    Quantity::Temperature,   Quantity::IonicStrength, Quantity::Dielectric,
-    Quantity::SaltIonRadius, Quantity::Viscosity,     Quantity::StokesRadius,
-    Quantity::Diffusion,     Quantity::Friction,      Quantity::EField,
-    Quantity::Current,       Quantity::Conductivity,  Quantity::XSection,
-    Quantity::Sigma,         Quantity::Mobility,      Quantity::RelativeViscosity,
-};
-
-double at(const InputValues& x, Input i) {
-    return x[static_cast<int>(i)];
+// The index in InputValues of q, which the code names as an input.
+consteval std::size_t slot(Quantity q) {
+    return static_cast<std::size_t>(input(q));
 }
 
 }  // namespace
 
-model::Quantity quantityOf(Input input) {
-    return kInputQuantities[static_cast<int>(input)];
-}
-
-const InputInfo& inputInfo(Input input) {
-    return model::quantityInfo(quantityOf(input));
-}
-
 bool MeasurementModel::uses(Input input) const {
-    switch (input) {
-        case Input::Temperature:
-        case Input::IonicStrength:
-        case Input::SaltIonRadius:
+    const Quantity q = quantityOf(input);
+    switch (q) {
+        case Quantity::Temperature:
+        case Quantity::IonicStrength:
+        case Quantity::SaltIonRadius:
             return true;
-        case Input::Dielectric:
+        case Quantity::Dielectric:
             return !water;
-        case Input::Viscosity:
-        case Input::RelativeViscosity:
+        case Quantity::Viscosity:
+        case Quantity::RelativeViscosity:
             // The Stokes radius itself needs no viscosity; D for the mobility does.
-            return (input == Input::Viscosity) != water &&
+            return (q == Quantity::Viscosity) != water &&
                    (hydrodynamic != Hydrodynamic::StokesRadius || fromMobility);
-        case Input::StokesRadius:
+        case Quantity::StokesRadius:
             return hydrodynamic == Hydrodynamic::StokesRadius;
-        case Input::Diffusion:
+        case Quantity::Diffusion:
             return hydrodynamic == Hydrodynamic::Diffusion;
-        case Input::Friction:
+        case Quantity::Friction:
             return hydrodynamic == Hydrodynamic::Friction;
-        case Input::EField:
+        case Quantity::EField:
             return !fieldFromCurrent;
-        case Input::Current:
-        case Input::Conductivity:
-        case Input::XSection:
+        case Quantity::Current:
+        case Quantity::Conductivity:
+        case Quantity::XSection:
             return fieldFromCurrent;
-        case Input::Sigma:
+        case Quantity::Sigma:
             return !fromMobility;
-        case Input::Mobility:
+        case Quantity::Mobility:
             return fromMobility;
+        default:
+            return false;
     }
-    return false;
 }
 
 bool MeasurementModel::affectsResults(Input input) const {
-    switch (input) {
-        case Input::EField:
-        case Input::Current:
-        case Input::Conductivity:
-        case Input::XSection:
+    switch (quantityOf(input)) {
+        case Quantity::EField:
+        case Quantity::Current:
+        case Quantity::Conductivity:
+        case Quantity::XSection:
             return uses(input) && !fromMobility;
         default:
             return uses(input);
@@ -91,43 +77,43 @@ std::vector<Input> MeasurementModel::inputs() const {
 
 Estimate evaluate(const MeasurementModel& m, const InputValues& x) {
     const model::PhysicalConstants& c = m.constants;
-    const double t = at(x, Input::Temperature);
-    const double viscosity = m.water
-                                 ? model::waterSolventViscosity(t, at(x, Input::RelativeViscosity))
-                                 : at(x, Input::Viscosity);
+    const double t = x[slot(Quantity::Temperature)];
+    const double viscosity =
+        m.water ? model::waterSolventViscosity(t, x[slot(Quantity::RelativeViscosity)])
+                : x[slot(Quantity::Viscosity)];
     Estimate e;
     switch (m.hydrodynamic) {
         case Hydrodynamic::StokesRadius:
-            e.stokesRadius = at(x, Input::StokesRadius);
+            e.stokesRadius = x[slot(Quantity::StokesRadius)];
             e.diffusion = model::calcDiffusionFromStokesRadius(t, viscosity, e.stokesRadius,
                                                                c.Boltzmann, c.Pi);
             break;
         case Hydrodynamic::Diffusion:
-            e.diffusion = at(x, Input::Diffusion);
+            e.diffusion = x[slot(Quantity::Diffusion)];
             e.stokesRadius =
                 model::calcStokesRadiusFromDiffusion(t, viscosity, e.diffusion, c.Boltzmann, c.Pi);
             break;
         case Hydrodynamic::Friction: {
-            const double friction = at(x, Input::Friction);
+            const double friction = x[slot(Quantity::Friction)];
             e.stokesRadius = model::calcStokesRadiusFromFriction(viscosity, friction, c.Pi);
             e.diffusion = model::calcDiffusionFromFriction(t, friction, c.Boltzmann);
             break;
         }
     }
     e.eField = m.fieldFromCurrent
-                   ? model::calcEField(at(x, Input::Current), at(x, Input::Conductivity),
-                                       at(x, Input::XSection))
-                   : at(x, Input::EField);
+                   ? model::calcEField(x[slot(Quantity::Current)], x[slot(Quantity::Conductivity)],
+                                       x[slot(Quantity::XSection)])
+                   : x[slot(Quantity::EField)];
     model::Conditions k;
     k.temperature = t;
-    k.ionicStrength = at(x, Input::IonicStrength);
-    k.dielectric = m.water ? model::waterDielectric(t) : at(x, Input::Dielectric);
+    k.ionicStrength = x[slot(Quantity::IonicStrength)];
+    k.dielectric = m.water ? model::waterDielectric(t) : x[slot(Quantity::Dielectric)];
     k.stokesRadius = e.stokesRadius;
-    k.saltIonRadius = at(x, Input::SaltIonRadius);
+    k.saltIonRadius = x[slot(Quantity::SaltIonRadius)];
     k.eField = e.eField;
     k.diffusion = e.diffusion;
-    k.sigma = at(x, Input::Sigma);
-    k.mobility = at(x, Input::Mobility);
+    k.sigma = x[slot(Quantity::Sigma)];
+    k.mobility = x[slot(Quantity::Mobility)];
     k.modes.fromSigma = true;
     k.sigmaFromMobility = m.fromMobility;
     k.model = m.electrokinetic;

@@ -2,7 +2,9 @@
 
 #pragma once
 
+#include <algorithm>
 #include <array>
+#include <cstddef>
 #include <optional>
 #include <vector>
 
@@ -13,30 +15,53 @@
 
 namespace analysis {
 
-// The quantities z can be computed from, in the main window's units.
-enum class Input {
-    Temperature,
-    IonicStrength,
-    Dielectric,
-    SaltIonRadius,
-    Viscosity,
-    StokesRadius,
-    Diffusion,
-    Friction,
-    EField,
-    Current,
-    Conductivity,
-    XSection,
-    Sigma,
-    Mobility,
-    RelativeViscosity,
-};
-inline constexpr int kInputCount = static_cast<int>(Input::RelativeViscosity) + 1;
+// A quantity z is computed from, in the main window's units: one of the
+// table of quantities with a measured place, which is its index here.
+enum class Input : int {};
+
+// How many there are, and which quantity stands at each place.
+inline constexpr int kInputCount = static_cast<int>(std::count_if(
+    model::quantityTable().begin(), model::quantityTable().end(),
+    [](const model::QuantityInfo& info) { return info.measuredPlace != model::kNotMeasured; }));
+inline constexpr std::array<model::Quantity, kInputCount> kInputQuantities = [] {
+    std::array<model::Quantity, kInputCount> byPlace{};
+    std::array<bool, kInputCount> taken{};
+    for (const model::QuantityInfo& info : model::quantityTable()) {
+        if (info.measuredPlace == model::kNotMeasured)
+            continue;
+        // A place outside the count, or taken twice, stops the compilation.
+        if (info.measuredPlace < 0 || info.measuredPlace >= kInputCount ||
+            taken[static_cast<std::size_t>(info.measuredPlace)])
+            throw "the measured places are not 0, 1, 2, ... each once";
+        taken[static_cast<std::size_t>(info.measuredPlace)] = true;
+        byPlace[static_cast<std::size_t>(info.measuredPlace)] = info.quantity;
+    }
+    return byPlace;
+}();
+
+constexpr model::Quantity quantityOf(Input input) {
+    return kInputQuantities[static_cast<std::size_t>(input)];
+}
+// The input that is q; none when z is not computed from q.
+constexpr std::optional<Input> inputOf(model::Quantity q) {
+    const int place = model::quantityInfo(q).measuredPlace;
+    if (place == model::kNotMeasured)
+        return std::nullopt;
+    return static_cast<Input>(place);
+}
+// The input that is q, which the code names as one: anything else stops the
+// compilation.
+consteval Input input(model::Quantity q) {
+    if (!inputOf(q))
+        throw "not a measured quantity";
+    return *inputOf(q);
+}
 
 // Its row in the model's table of quantities.
 using InputInfo = model::QuantityInfo;
-const InputInfo& inputInfo(Input input);
-model::Quantity quantityOf(Input input);
+constexpr const InputInfo& inputInfo(Input input) {
+    return model::quantityInfo(quantityOf(input));
+}
 
 using InputValues = std::array<double, kInputCount>;
 

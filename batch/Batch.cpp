@@ -19,11 +19,11 @@
 
 namespace batch {
 
-using series::CsvReader;
-using series::CsvRecord;
-using series::InputError;
-using series::quotedForMessage;
-using series::trimmed;
+using platform::CsvReader;
+using platform::CsvRecord;
+using platform::InputError;
+using platform::quotedForMessage;
+using platform::trimmed;
 
 namespace {
 
@@ -66,12 +66,9 @@ std::optional<ColumnRef> columnRefOf(const series::Header& h) {
         default:
             return std::nullopt;
     }
-    const std::vector<model::Quantity>& inputs = model::columnQuantities();
-    const auto at = std::find(inputs.begin(), inputs.end(), h.quantity);
-    const auto column = static_cast<Column>(at - inputs.begin() + 1);
-    return ColumnRef{column, h.role == HeaderRole::SD     ? ColumnRole::SD
-                             : h.role == HeaderRole::Dist ? ColumnRole::Dist
-                                                          : ColumnRole::Value};
+    return ColumnRef{h.quantity, h.role == HeaderRole::SD     ? ColumnRole::SD
+                                 : h.role == HeaderRole::Dist ? ColumnRole::Dist
+                                                              : ColumnRole::Value};
 }
 
 // Why a row's (or a file's) inputs cannot stand together.
@@ -138,7 +135,7 @@ Layout readHeader(const CsvRecord& header) {
 }
 
 void emit(const BatchOutput& out, const std::vector<std::string>& fields, const Outcome* outcome,
-          const series::Dialect& dialect) {
+          const platform::Dialect& dialect) {
     if (out.record)
         out.record(fields, outcome);
     if (out.write)
@@ -151,47 +148,61 @@ bool fileNameCharacter(unsigned char c) {
 
 }  // namespace
 
-model::Quantity quantityOf(Column column) {
-    // The table lists the columns' quantities first, in the order of Column.
-    return model::columnQuantities().at(static_cast<std::size_t>(column) - 1);
+const std::vector<Column>& columns() {
+    static const std::vector<Column> all = [] {
+        std::vector<Column> c{Column::Sample};
+        c.insert(c.end(), model::columnQuantities().begin(), model::columnQuantities().end());
+        c.push_back(Column::Solvent);
+        c.push_back(Column::Model);
+        return c;
+    }();
+    return all;
 }
 
 const char* columnName(Column column) {
+    if (const std::optional<model::Quantity> q = column.quantity())
+        return model::quantityInfo(*q).name;
     if (column == Column::Sample)
         return "Sample";
-    if (column == Column::Solvent)
-        return "Solvent";
-    if (column == Column::Model)
-        return "Model";
-    return model::quantityInfo(quantityOf(column)).name;
+    return column == Column::Solvent ? "Solvent" : "Model";
 }
 
 std::optional<Column> columnByName(std::string_view name) {
-    for (std::size_t i = 0; i < kColumnCount; ++i) {
-        const std::string_view known = columnName(static_cast<Column>(i));
+    for (const Column c : columns()) {
+        const std::string_view known = columnName(c);
         if (known.size() == name.size() &&
             std::equal(known.begin(), known.end(), name.begin(), [](char a, char b) {
                 return std::tolower(static_cast<unsigned char>(a)) ==
                        std::tolower(static_cast<unsigned char>(b));
             }))
-            return static_cast<Column>(i);
+            return c;
     }
     return std::nullopt;
 }
 
-bool holdsQuantity(Column column) {
-    return column != Column::Sample && column != Column::Solvent && column != Column::Model;
+std::optional<std::string>& Sample::operator[](Column c) {
+    return const_cast<std::optional<std::string>&>(std::as_const(*this)[c]);
+}
+
+const std::optional<std::string>& Sample::operator[](Column c) const {
+    if (const std::optional<model::Quantity> q = c.quantity())
+        return values[static_cast<std::size_t>(*q)];
+    if (c == Column::Solvent)
+        return solvent;
+    if (c == Column::Model)
+        return modelName;
+    throw std::logic_error("the label of a sample is its label");
 }
 
 Outcome runSample(const Sample& sample, const std::filesystem::path& datFile, bool withLog,
                   model::ElectrokineticModel fallback) {
     Outcome outcome;
     std::vector<model::Entry> entries;
-    for (std::size_t i = 1; i < kColumnCount; ++i)
-        if (sample.values[i] && holdsQuantity(static_cast<Column>(i)))
-            entries.push_back({quantityOf(static_cast<Column>(i)), *sample.values[i]});
+    for (const model::Quantity q : model::columnQuantities())
+        if (const std::optional<std::string>& text = sample[q])
+            entries.push_back({q, *text});
     model::ElectrokineticModel ek = fallback;
-    if (const std::optional<std::string>& name = sample[Column::Model]) {
+    if (const std::optional<std::string>& name = sample.modelName) {
         const std::optional<model::ElectrokineticModel> m = model::electrokineticModelByName(*name);
         if (!m) {
             outcome.error = series::modelRefusal(*name);
@@ -200,7 +211,7 @@ Outcome runSample(const Sample& sample, const std::filesystem::path& datFile, bo
         ek = *m;
     }
     bool water = false;
-    if (const std::optional<std::string>& solvent = sample[Column::Solvent]) {
+    if (const std::optional<std::string>& solvent = sample.solvent) {
         std::string lower = *solvent;
         for (char& c : lower)
             c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
@@ -254,7 +265,7 @@ BatchSummary runBatch(std::istream& in, const BatchOutput& out) {
     CsvRecord record;
     if (!reader.next(record))
         throw InputError("line 1: the input is empty; it needs a header row naming the columns");
-    const series::Dialect dialect{reader.dialect().separator, reader.dialect().decimal};
+    const platform::Dialect dialect{reader.dialect().separator, reader.dialect().decimal};
     const Layout layout = readHeader(record);
 
     std::vector<std::string> header{"Sample"};
@@ -293,21 +304,22 @@ BatchSummary runBatch(std::istream& in, const BatchOutput& out) {
                 continue;
             }
             std::string text = trimmed(record.fields[i]);
+            const std::optional<model::Quantity> q = c.quantity();
             if (text.empty()) {
-                if (role == ColumnRole::Value && holdsQuantity(c))
-                    ++emptyRows[static_cast<std::size_t>(quantityOf(c))];
+                if (role == ColumnRole::Value && q)
+                    ++emptyRows[static_cast<std::size_t>(*q)];
                 continue;  // keeps the start-up value; no uncertainty
             }
-            const auto at = static_cast<std::size_t>(c);
-            if (!holdsQuantity(c)) {
+            if (!q) {
                 sample[c] = std::move(text);  // a word, not a number
                 continue;
             }
+            const auto at = static_cast<std::size_t>(*q);
             if (role == ColumnRole::Dist) {
                 sample.dist[at] = std::move(text);
                 continue;
             }
-            std::string number = series::programNumber(text, dialect);
+            std::string number = platform::programNumber(text, dialect);
             try {
                 platform::StrToFloat(number);
             } catch (const platform::EConvertError&) {
@@ -318,7 +330,7 @@ BatchSummary runBatch(std::istream& in, const BatchOutput& out) {
             }
             number = series::programUnitText(number, layout.headers[i]);
             if (role == ColumnRole::Value)
-                given.push_back(quantityOf(c));
+                given.push_back(*q);
             (role == ColumnRole::SD ? sample.sd[at] : sample[c]) = std::move(number);
         }
         ++summary.rows;
@@ -358,7 +370,7 @@ BatchSummary runBatch(std::istream& in, const BatchOutput& out) {
             const series::Header& h = layout.headers[i];
             if (h.role != series::HeaderRole::Result)
                 continue;
-            const std::string said = series::programNumber(trimmed(record.fields[i]), dialect);
+            const std::string said = platform::programNumber(trimmed(record.fields[i]), dialect);
             const std::string& now = outcome.texts[h.result];
             if (said != now)
                 out.notice("line " + std::to_string(record.line) + ": " +
@@ -371,10 +383,10 @@ BatchSummary runBatch(std::istream& in, const BatchOutput& out) {
         for (std::size_t i : layout.passed)
             row.push_back(record.fields[i]);
         for (const std::string& text : outcome.texts)
-            row.push_back(series::dialectNumber(text, dialect));
+            row.push_back(platform::dialectNumber(text, dialect));
         if (layout.uncertainty)
             for (const std::string& text : uncertainty.texts)
-                row.push_back(series::dialectNumber(text, dialect));
+                row.push_back(platform::dialectNumber(text, dialect));
         if (out.sequence)
             row.insert(row.end(), charges.texts.begin(), charges.texts.end());
         row.push_back(outcome.error);

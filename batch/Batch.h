@@ -17,62 +17,57 @@
 #include "model/ModelState.h"
 #include "model/Outputs.h"
 #include "model/Quantities.h"
-#include "series/Csv.h"
+#include "platform/base/Csv.h"
 #include "series/Row.h"
 
 namespace batch {
 
 // A file that cannot be read as a table of samples.
-using series::InputError;
+using platform::InputError;
 
-// The columns of an input file: the label, then the entered quantities of
-// the table of quantities in its order, named and limited there.
-enum class Column {
-    Sample,
-    Temperature,
-    IonicStrength,
-    Dielectric,
-    StokesRadius,
-    SaltIonRadius,
-    Viscosity,
-    EField,
-    Current,
-    Conductivity,
-    XSection,
-    Sigma,
-    Mobility,
-    Valence,
-    EffectiveValence,
-    RelativeViscosity,
-    // "water", or empty for the viscosity and dielectric constant as given.
-    Solvent,
-    // The electrokinetic model by name; empty for the run's (--model).
-    Model,
+// A column of an input file: the label, a quantity of the table of
+// quantities that is a column (QuantityInfo::column), the solvent ("water",
+// or empty for the viscosity and dielectric constant as given) or the
+// electrokinetic model by name (empty for the run's, --model).
+class Column {
+  public:
+    enum class Word { Sample, Solvent, Model };
+    using enum Word;
+
+    constexpr Column(Word word) : m_word(word) {}
+    constexpr Column(model::Quantity quantity) : m_quantity(quantity) {}
+
+    // The quantity it holds; none for the words.
+    constexpr std::optional<model::Quantity> quantity() const { return m_quantity; }
+    bool operator==(const Column&) const = default;
+
+  private:
+    Word m_word = Word::Sample;
+    std::optional<model::Quantity> m_quantity;
 };
-inline constexpr std::size_t kColumnCount = static_cast<std::size_t>(Column::Model) + 1;
 
-// Whether the column holds a quantity (not the label, the solvent or the
-// model, which are words).
-bool holdsQuantity(Column column);
-
+// The columns in their order: the label, the table's columns in its order,
+// the solvent and the model.
+const std::vector<Column>& columns();
 const char* columnName(Column column);
 // Case is ignored: "ionicstrength" names IonicStrength.
 std::optional<Column> columnByName(std::string_view name);
-// The quantity a column other than Sample and Solvent holds.
-model::Quantity quantityOf(Column column);
 
 // One row: the label and each value as it is typed into the window. A value
-// left out keeps the start-up value of the window. Beside a value, the texts
-// of its standard uncertainty and distribution, if the file has them.
+// left out keeps the start-up value of the window. Beside a quantity's
+// value, the texts of its standard uncertainty and distribution, if the file
+// has them.
 struct Sample {
+    using Texts = std::array<std::optional<std::string>, model::kQuantityCount>;
     std::string label;
-    std::array<std::optional<std::string>, kColumnCount> values;
-    std::array<std::optional<std::string>, kColumnCount> sd;
-    std::array<std::optional<std::string>, kColumnCount> dist;
-    std::optional<std::string>& operator[](Column c) { return values[static_cast<std::size_t>(c)]; }
-    const std::optional<std::string>& operator[](Column c) const {
-        return values[static_cast<std::size_t>(c)];
-    }
+    Texts values;  // by quantity
+    Texts sd;
+    Texts dist;
+    std::optional<std::string> solvent;
+    std::optional<std::string> modelName;
+    // The text of a column other than Sample.
+    std::optional<std::string>& operator[](Column c);
+    const std::optional<std::string>& operator[](Column c) const;
 };
 
 // The result columns of the output, those of a series.
@@ -150,7 +145,7 @@ struct BatchSummary {
 // file holds are calculated again and compared (notice). A file without any
 // of Sigma, Mobility, Valence and EffectiveValence is refused, and a row
 // that leaves them empty reports an error. Throws
-// series::InputError for a file that is not a valid table of numbers (the message
+// platform::InputError for a file that is not a valid table of numbers (the message
 // names the line and column) and OutputError when a .DAT file cannot be
 // written.
 BatchSummary runBatch(std::istream& in, const BatchOutput& out);

@@ -20,7 +20,7 @@ constexpr double kPhHigh = 14;
 constexpr const char* kPattern = "0.0000";
 
 bool isPh(const std::string& header) {
-    const std::string name = series::splitHeader(header).name;
+    const std::string name = platform::splitHeader(header).name;
     return name.size() == 2 && (name[0] == 'p' || name[0] == 'P') &&
            (name[1] == 'h' || name[1] == 'H');
 }
@@ -39,7 +39,7 @@ const std::array<const char*, 4>& SequenceCharge::columnNames() {
     return names;
 }
 
-std::size_t SequenceCharge::phField(const series::CsvRecord& header) {
+std::size_t SequenceCharge::phField(const platform::CsvRecord& header) {
     for (std::size_t i = 0; i < header.fields.size(); ++i)
         if (isPh(header.fields[i]))
             return i;
@@ -48,7 +48,7 @@ std::size_t SequenceCharge::phField(const series::CsvRecord& header) {
 }
 
 SequenceCharge::RowTexts SequenceCharge::row(const std::string& pHField,
-                                             const series::Dialect& dialect,
+                                             const platform::Dialect& dialect,
                                              const Outcome& outcome) const {
     RowTexts out;
     const std::size_t from = pHField.find_first_not_of(" \t");
@@ -56,7 +56,8 @@ SequenceCharge::RowTexts SequenceCharge::row(const std::string& pHField,
     const std::string text =
         from == std::string::npos
             ? std::string()
-            : series::programNumber(std::string_view(pHField).substr(from, to - from + 1), dialect);
+            : platform::programNumber(std::string_view(pHField).substr(from, to - from + 1),
+                                      dialect);
     if (text.empty() || !outcome.ok() || !outcome.row || !outcome.row->sample)
         return out;
     double pH = 0;
@@ -71,7 +72,7 @@ SequenceCharge::RowTexts SequenceCharge::row(const std::string& pHField,
         return out;
     }
     const auto put = [&](std::size_t k, double v) {
-        out.texts[k] = series::dialectNumber(platform::FormatFloat(kPattern, v), dialect);
+        out.texts[k] = platform::dialectNumber(platform::FormatFloat(kPattern, v), dialect);
     };
     put(0, charge::netCharge(m_sites, pH));
     try {

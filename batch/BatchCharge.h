@@ -9,7 +9,7 @@
 
 #include "charge/PkaSets.h"
 #include "charge/Titration.h"
-#include "series/Csv.h"
+#include "platform/base/Csv.h"
 
 namespace batch {
 
@@ -45,7 +45,7 @@ class SequenceCharge {
     static const std::array<const char*, 4>& columnNames();
 
     // The field of the header row that holds the pH; InputError when none.
-    static std::size_t phField(const series::CsvRecord& header);
+    static std::size_t phField(const platform::CsvRecord& header);
     // The row's four texts, in the output's decimal mark; empty for a row
     // without results or without a pH. A pH that is no number from 0 to 14
     // gives the row's error instead.
@@ -53,7 +53,7 @@ class SequenceCharge {
         std::array<std::string, 4> texts;
         std::string error;
     };
-    RowTexts row(const std::string& pHField, const series::Dialect& dialect,
+    RowTexts row(const std::string& pHField, const platform::Dialect& dialect,
                  const Outcome& outcome) const;
 
     // From the command line; none without --sequence. The file's refusal

@@ -14,26 +14,17 @@ std::string number(double value) {
 
 }  // namespace
 
-std::optional<analysis::Input> inputOf(Column column) {
-    if (!holdsQuantity(column))
-        return std::nullopt;
-    const model::Quantity q = quantityOf(column);
-    for (int i = 0; i < analysis::kInputCount; ++i)
-        if (analysis::quantityOf(static_cast<analysis::Input>(i)) == q)
-            return static_cast<analysis::Input>(i);
-    return std::nullopt;
-}
-
 UncertaintyOutcome analyseSample(const series::RowResult& row, const Sample& sample,
                                  const analysis::MonteCarloOptions& options) {
     UncertaintyOutcome out;
     analysis::Uncertainties u{};
-    for (std::size_t i = 0; i < kColumnCount; ++i) {
-        const auto column = static_cast<Column>(i);
-        if (const std::optional<analysis::Input> input = inputOf(column))
-            if (auto error = series::inputUncertainty(*input, columnName(column),
-                                                      sample.sd[i] ? &*sample.sd[i] : nullptr,
-                                                      sample.dist[i] ? &*sample.dist[i] : nullptr,
+    for (const model::Quantity q : model::columnQuantities()) {
+        const std::optional<analysis::Input> input = analysis::inputOf(q);
+        const auto at = static_cast<std::size_t>(q);
+        if (input)
+            if (auto error = series::inputUncertainty(*input, model::quantityInfo(q).name,
+                                                      sample.sd[at] ? &*sample.sd[at] : nullptr,
+                                                      sample.dist[at] ? &*sample.dist[at] : nullptr,
                                                       u[static_cast<std::size_t>(*input)])) {
                 out.error = std::move(*error);
                 return out;

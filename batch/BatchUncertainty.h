@@ -22,10 +22,6 @@ struct ColumnRef {
     ColumnRole role = ColumnRole::Value;
 };
 
-// The input of the measurement a column holds; none for Sample, Valence and
-// EffectiveValence.
-std::optional<analysis::Input> inputOf(Column column);
-
 // The columns a file with uncertainties gains, before Error.
 inline constexpr const auto& kUncertaintyColumns = series::kBatchUncertaintyNames;
 

@@ -23,12 +23,12 @@
 #include "model/InputRule.h"
 #include "model/Quantities.h"
 #include "platform/base/AtomicFile.h"
+#include "platform/base/Csv.h"
 #include "platform/base/Exception.h"
 #include "platform/base/MessageText.h"
 #include "platform/base/NumberText.h"
 #include "platform/base/TempFiles.h"
 #include "platform/richtext/Rtf.h"
-#include "series/Csv.h"
 #include "series/Row.h"
 
 namespace {

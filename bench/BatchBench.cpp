@@ -41,13 +41,13 @@ const char* const kHeader =
 batch::Sample sampleOf(const Row& r) {
     batch::Sample s;
     s.label = r.label;
-    const std::pair<batch::Column, const char*> values[] = {
-        {batch::Column::IonicStrength, r.ionicStrength},
-        {batch::Column::Temperature, r.temperature},
-        {batch::Column::StokesRadius, r.stokesRadius},
-        {batch::Column::EField, r.eField},
-        {batch::Column::Mobility, r.mobility},
-        {batch::Column::Dielectric, r.dielectric},
+    const std::pair<model::Quantity, const char*> values[] = {
+        {model::Quantity::IonicStrength, r.ionicStrength},
+        {model::Quantity::Temperature, r.temperature},
+        {model::Quantity::StokesRadius, r.stokesRadius},
+        {model::Quantity::EField, r.eField},
+        {model::Quantity::Mobility, r.mobility},
+        {model::Quantity::Dielectric, r.dielectric},
     };
     for (const auto& [c, text] : values)
         if (*text)
@@ -138,10 +138,9 @@ void BareEvaluation(benchmark::State& state) {
     for (const Row& r : kRows) {
         const batch::Sample row = sampleOf(r);
         std::vector<model::Entry> entries;
-        for (std::size_t c = 1; c < batch::kColumnCount; ++c)
-            if (row.values[c])
-                entries.push_back(
-                    {batch::quantityOf(static_cast<batch::Column>(c)), *row.values[c]});
+        for (const model::Quantity q : model::columnQuantities())
+            if (row[q])
+                entries.push_back({q, *row[q]});
         model::Sample s = model::startUpSample();
         if (model::enterAll(s, entries))
             state.SkipWithError("a row was refused");

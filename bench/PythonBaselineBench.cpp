@@ -51,10 +51,11 @@ void BareValence(benchmark::State& state) {
     std::vector<double> z(kElements);
     for (auto _ : state) {
         for (std::size_t i = 0; i < kElements; ++i) {
-            x[static_cast<int>(analysis::Input::Mobility)] = c.mobility[i];
-            x[static_cast<int>(analysis::Input::StokesRadius)] = c.stokesRadius[i];
-            x[static_cast<int>(analysis::Input::IonicStrength)] = c.ionicStrength[i];
-            x[static_cast<int>(analysis::Input::Temperature)] = c.temperature[i];
+            x[static_cast<int>(analysis::input(model::Quantity::Mobility))] = c.mobility[i];
+            x[static_cast<int>(analysis::input(model::Quantity::StokesRadius))] = c.stokesRadius[i];
+            x[static_cast<int>(analysis::input(model::Quantity::IonicStrength))] =
+                c.ionicStrength[i];
+            x[static_cast<int>(analysis::input(model::Quantity::Temperature))] = c.temperature[i];
             z[i] = analysis::evaluate(m, x).valence;
         }
         benchmark::DoNotOptimize(z.data());

@@ -3,8 +3,8 @@
 #include "fit/FitReport.h"
 
 #include "analysis/Uncertainty.h"
+#include "platform/base/Csv.h"
 #include "platform/base/NumberText.h"
-#include "series/Csv.h"
 
 namespace fit {
 
@@ -21,24 +21,24 @@ std::string number(const std::optional<double>& value) {
 }  // namespace
 
 std::string csvHeader() {
-    return series::csvRecord({"Scan", "Points", "Sigma", "SigmaSE", "SigmaLow95", "SigmaHigh95",
-                              "Amplitude", "Baseline", "ReducedChiSquare", "RunsZ"});
+    return platform::csvRecord({"Scan", "Points", "Sigma", "SigmaSE", "SigmaLow95", "SigmaHigh95",
+                                "Amplitude", "Baseline", "ReducedChiSquare", "RunsZ"});
 }
 
 std::string csvRow(const SigmaFit& fit, bool global) {
     const ScanPart* part = global ? nullptr : &fit.scans.front();
-    return series::csvRecord({global ? "global" : part->name, std::to_string(fit.points),
-                              number(fit.sigma), number(fit.sigmaSE), number(fit.low95),
-                              number(fit.high95), global ? "" : number(part->amplitude),
-                              global ? "" : number(part->baseline), number(fit.reducedChiSquare),
-                              number(fit.runsZ)});
+    return platform::csvRecord({global ? "global" : part->name, std::to_string(fit.points),
+                                number(fit.sigma), number(fit.sigmaSE), number(fit.low95),
+                                number(fit.high95), global ? "" : number(part->amplitude),
+                                global ? "" : number(part->baseline), number(fit.reducedChiSquare),
+                                number(fit.runsZ)});
 }
 
 std::string csvFailedRow(const std::string& label, std::size_t points) {
     std::vector<std::string> fields(10);
     fields[0] = label;
     fields[1] = std::to_string(points);
-    return series::csvRecord(fields);
+    return platform::csvRecord(fields);
 }
 
 std::vector<std::string> fitNotes(const SigmaFit& fit, bool global) {

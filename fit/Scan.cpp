@@ -10,10 +10,10 @@
 #include <fstream>
 #include <iterator>
 
+#include "platform/base/Csv.h"
 #include "platform/base/Exception.h"
 #include "platform/base/MessageText.h"
 #include "platform/base/NumberText.h"
-#include "series/Csv.h"
 #include "series/Headers.h"
 
 namespace fit {
@@ -177,7 +177,8 @@ class Reader {
     static bool parse(std::string_view text, double& value, bool decimalComma = false) {
         try {
             value = platform::StrToFloat(
-                decimalComma ? series::programNumber(text, series::Dialect::semicolon()) : text);
+                decimalComma ? platform::programNumber(text, platform::Dialect::semicolon())
+                             : text);
             return std::isfinite(value);
         } catch (const platform::EConvertError&) {
             return false;

@@ -664,7 +664,7 @@ void TOpeningForm::SaveSample1Click(platform::MenuItem&) {
     if (!SaveSampleDialog1->Execute())
         return;
     series::Series sample;
-    std::istringstream text(series::csvRecord(header) + series::csvRecord(values));
+    std::istringstream text(platform::csvRecord(header) + platform::csvRecord(values));
     sample.read(text);
     sample.save(SaveSampleDialog1->FileName);
     platform::app().ShowInformation("The sample was saved to \"" + SaveSampleDialog1->FileName +

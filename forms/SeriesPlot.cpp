@@ -246,10 +246,10 @@ struct GroupKey {
     }
 };
 
-GroupKey keyOf(const std::string& cell, const series::Dialect& dialect) {
-    const std::string text = series::trimmed(cell);
+GroupKey keyOf(const std::string& cell, const platform::Dialect& dialect) {
+    const std::string text = platform::trimmed(cell);
     try {
-        return {true, platform::StrToFloat(series::programNumber(text, dialect)), text};
+        return {true, platform::StrToFloat(platform::programNumber(text, dialect)), text};
     } catch (const std::exception&) {
         return {false, 0, text};
     }
@@ -279,7 +279,7 @@ std::optional<std::size_t> TSeriesFrm::groupColumn() const {
         std::map<GroupKey, bool> keys;
         std::size_t given = 0;
         for (std::size_t r = 0; r < m_series.rowCount() && keys.size() <= kStyles; ++r)
-            if (!series::trimmed(m_series.cellText(r, c)).empty()) {
+            if (!platform::trimmed(m_series.cellText(r, c)).empty()) {
                 keys[keyOf(m_series.cellText(r, c), m_series.dialect())] = true;
                 ++given;
             }
@@ -347,13 +347,13 @@ void TSeriesFrm::updatePlot() {
         const series::SeriesColumn& col = m_series.column(gc);
         const std::string value = key.text.empty()
                                       ? std::string("not given")
-                                      : series::programNumber(key.text, m_series.dialect());
+                                      : platform::programNumber(key.text, m_series.dialect());
         if (col.kind == series::ColumnKind::Input) {
             const model::QuantityInfo& info = model::quantityInfo(col.quantity);
             g.name = std::string(info.windowCaption) + " = " + value +
                      (*info.unit && !key.text.empty() ? std::string(" ") + info.unit : "");
         } else {
-            g.name = series::splitHeader(col.header).name + " = " + value;
+            g.name = platform::splitHeader(col.header).name + " = " + value;
         }
         groups.push_back(std::move(g));
     }

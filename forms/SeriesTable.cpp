@@ -128,14 +128,14 @@ platform::GridCell TSeriesFrm::cellAt(int row, int column) const {
         // Results in the file's decimal mark, as its inputs are.
         if (col.source == ViewColumn::Source::Result && r < m_series.rowCount()) {
             cell.text =
-                series::dialectNumber(m_series.resultText(r, col.index), m_series.dialect());
+                platform::dialectNumber(m_series.resultText(r, col.index), m_series.dialect());
             cell.tooltip = m_series.rowError(r);
         } else if (col.source == ViewColumn::Source::Charge && r < m_charges.size() &&
                    m_charges[r]) {
             const RowCharge& c = *m_charges[r];
             const double values[] = {c.predicted, c.screened, c.bound};
-            cell.text = series::dialectNumber(platform::FormatFloat("0.00", values[col.index]),
-                                              m_series.dialect());
+            cell.text = platform::dialectNumber(platform::FormatFloat("0.00", values[col.index]),
+                                                m_series.dialect());
         }
         return cell;
     }

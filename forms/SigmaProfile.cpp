@@ -444,7 +444,7 @@ void TSigmaProfileFrm::UseBtnClick(platform::Control&) {
         platform::app().ShowMessage("Sigma was not entered: " + *refusal);
         return;
     }
-    OpeningForm->setInputUncertainty(analysis::Input::Sigma, m_fit->sigmaSE);
+    OpeningForm->setInputUncertainty(analysis::input(model::Quantity::Sigma), m_fit->sigmaSE);
     if (ReportFrm)
         ReportFrm->AddLogLine(fitLogLine());
 }

@@ -4,7 +4,6 @@
 
 #include <fcntl.h>
 #include <sys/file.h>
-#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -14,12 +13,10 @@
 #include <chrono>
 #include <cstdlib>
 #include <fstream>
-#include <random>
 #include <sstream>
 #include <system_error>
 
 #include "log/EntrySeparator.h"
-#include "platform/base/AtomicFile.h"
 #include "platform/base/Exception.h"
 #include "platform/base/MessageText.h"
 #include "platform/richtext/Rtf.h"
@@ -91,35 +88,20 @@ std::optional<FileName> parseName(const std::string& name) {
     return f;
 }
 
+std::string baseName(long generation) {
+    return std::to_string(generation) + ".qj";
+}
+
+std::string segmentName(long generation, long segment) {
+    return std::to_string(generation) + "-" + std::to_string(segment) + ".qj";
+}
+
 fs::path baseFile(const fs::path& dir, long generation) {
-    return dir / (std::to_string(generation) + ".qj");
+    return dir / baseName(generation);
 }
 
 fs::path segmentFile(const fs::path& dir, long generation, long segment) {
-    return dir / (std::to_string(generation) + "-" + std::to_string(segment) + ".qj");
-}
-
-// Removes the files of the generations before this one.
-void removeOlder(const fs::path& dir, long generation) {
-    std::error_code ec;
-    for (const auto& entry : fs::directory_iterator(dir, ec)) {
-        const auto f = parseName(entry.path().filename().string());
-        if (f && f->generation < generation)
-            fs::remove(entry.path(), ec);
-    }
-}
-
-[[noreturn]] void failIn(const fs::path& where, int error) {
-    throw platform::Exception("Cannot write in \"" + where.string() +
-                              "\": " + std::system_category().message(error));
-}
-
-std::string uniqueId() {
-    std::random_device random;
-    const unsigned long long bits = (static_cast<unsigned long long>(random()) << 32) ^ random();
-    char hex[17];
-    std::snprintf(hex, sizeof hex, "%016llx", bits);
-    return std::to_string(::getpid()) + "-" + hex;
+    return dir / segmentName(generation, segment);
 }
 
 }  // namespace
@@ -155,30 +137,6 @@ std::string stateFolderProblem(const fs::path& state) {
     return {};
 }
 
-// Made under a name no reader takes, locked, then renamed into view, so
-// that a reader never finds it unlocked while this program runs.
-LockedFolder createLockedFolder(const fs::path& state, const std::string& prefix) {
-    std::error_code ec;
-    fs::create_directories(state, ec);
-    if (ec)
-        failIn(state, ec.value());
-    ::chmod(state.c_str(), 0700);
-    const std::string id = uniqueId();
-    const fs::path fresh = state / (".new-" + id);
-    if (::mkdir(fresh.c_str(), 0700) != 0)
-        failIn(state, errno);
-    const int fd = ::open((fresh / "lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
-    if (fd < 0 || ::flock(fd, LOCK_EX | LOCK_NB) != 0 ||
-        ::rename(fresh.c_str(), (state / (prefix + id)).c_str()) != 0) {
-        const int error = errno;
-        if (fd >= 0)
-            ::close(fd);
-        fs::remove_all(fresh, ec);
-        failIn(state, error);
-    }
-    return {state / (prefix + id), fd};
-}
-
 std::string readWhole(const fs::path& path) {
     std::ifstream in(path, std::ios::binary);
     if (!in)
@@ -201,55 +159,41 @@ struct Journal::Job {
     RichDocument doc;
 };
 
-// The files as the writing thread keeps them.
+// The generations and segments as the writing thread keeps them.
 struct Journal::Disk {
-    fs::path state;
-    fs::path dir;  // empty until the first write
-    int lockFd = -1;
     long generation = 0;
     long segments = 0;
     int mergeAfter = 256;
     bool broken = false;  // a write failed: appending would leave a gap
 
-    ~Disk() {
-        if (lockFd >= 0)
-            ::close(lockFd);
-    }
-
-    fs::path open() {
-        if (!dir.empty())
-            return dir;
-        const LockedFolder made = createLockedFolder(state, kLogPrefix);
-        lockFd = made.lockFd;
-        dir = made.dir;
-        generation = 0;
-        segments = 0;
-        return dir;
-    }
-
-    void writeBase(const std::string& content) {
-        platform::replaceFile(baseFile(dir, generation + 1), content);
-        ++generation;
-        segments = 0;
-        // The new base's name on disk before the files it replaces go, so
-        // that a power cut cannot take both.
-        if (const int fd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC); fd >= 0) {
-            ::fsync(fd);
-            ::close(fd);
+    void open(CopyFolder& folder) {
+        if (folder.dir().empty()) {
+            folder.open();
+            generation = 0;
+            segments = 0;
         }
-        removeOlder(dir, generation);
     }
 
-    void append(const RichDocument& lines) {
+    void writeBase(CopyFolder& folder, const std::string& content) {
+        const long next = generation + 1;
+        folder.supersede(baseName(next), content, [next](const std::string& name) {
+            const auto f = parseName(name);
+            return f && f->generation < next;
+        });
+        generation = next;
+        segments = 0;
+    }
+
+    void append(CopyFolder& folder, const RichDocument& lines) {
         if (broken)
             return;
         try {
-            open();
-            platform::replaceFile(segmentFile(dir, generation, segments + 1),
-                                  std::string(kMagic) + record(lines));
+            open(folder);
+            folder.write(segmentName(generation, segments + 1),
+                         std::string(kMagic) + record(lines));
             ++segments;
             if (segments >= mergeAfter)
-                merge();
+                merge(folder);
         } catch (...) {
             broken = true;
             throw;
@@ -257,22 +201,23 @@ struct Journal::Disk {
     }
 
     // The base and the segments as one file: their records put together.
-    void merge() {
+    void merge(CopyFolder& folder) {
         std::string content(kMagic);
         for (long n = 0; n <= segments; ++n) {
             if (n == 0 && generation == 0)
                 continue;
-            const fs::path p = n == 0 ? baseFile(dir, generation) : segmentFile(dir, generation, n);
+            const fs::path p = n == 0 ? baseFile(folder.dir(), generation)
+                                      : segmentFile(folder.dir(), generation, n);
             const std::string bytes = readWhole(p);
             content += recordsOf(bytes, p);
         }
-        writeBase(content);
+        writeBase(folder, content);
     }
 
-    void replace(const RichDocument& doc) {
+    void replace(CopyFolder& folder, const RichDocument& doc) {
         try {
-            open();
-            writeBase(std::string(kMagic) + record(doc));
+            open(folder);
+            writeBase(folder, std::string(kMagic) + record(doc));
             broken = false;
         } catch (...) {
             broken = true;
@@ -280,46 +225,26 @@ struct Journal::Disk {
         }
     }
 
-    void remove() {
-        if (dir.empty())
-            return;
-        std::error_code ec;
-        fs::remove_all(dir, ec);
-        ::close(lockFd);
-        lockFd = -1;
-        const fs::path gone = std::move(dir);
-        dir.clear();
+    void remove(CopyFolder& folder) {
         broken = false;
-        if (ec)
-            throw platform::Exception("Cannot delete \"" + gone.string() + "\": " + ec.message());
+        folder.remove();
     }
 };
 
 Journal::Journal(fs::path stateFolder, int mergeAfter) : m_disk(std::make_unique<Disk>()) {
-    m_disk->state = std::move(stateFolder);
     m_disk->mergeAfter = std::max(1, mergeAfter);
-    m_thread = std::thread([this] { run(); });
+    m_writer = std::make_unique<Writer>(
+        std::move(stateFolder), kLogPrefix,
+        Writer::Copy{
+            [](Writer::Queue& queued) { return std::exchange(queued, {}); },
+            [this](Writer::Queue& jobs, CopyFolder& folder) { return write(jobs, folder); },
+            [](Writer::Queue&, const Writer::Queue&) {}});
 }
 
-Journal::~Journal() {
-    {
-        std::lock_guard lock(m_mutex);
-        m_stop = true;
-    }
-    m_wake.notify_all();
-    m_thread.join();
-}
+Journal::~Journal() = default;
 
 void Journal::post(Job job) {
-    bool first = false;
-    {
-        std::lock_guard lock(m_mutex);
-        first = m_jobs.empty();
-        m_jobs.push_back(std::move(job));
-    }
-    // A writer with jobs queued takes this one in the same round unasked.
-    if (first)
-        m_wake.notify_all();
+    m_writer->post([&job](Writer::Queue& queued) { queued.push_back(std::move(job)); });
 }
 
 void Journal::append(std::vector<Paragraph> lines) {
@@ -337,80 +262,53 @@ void Journal::remove() {
 }
 
 void Journal::sync() {
-    std::unique_lock lock(m_mutex);
-    m_idle.wait(lock, [this] { return m_jobs.empty() && !m_busy; });
+    m_writer->sync();
 }
 
 std::optional<std::string> Journal::takeError() {
-    std::lock_guard lock(m_mutex);
-    std::optional<std::string> e = std::move(m_error);
-    m_error.reset();
-    return e;
+    return m_writer->takeError();
 }
 
 fs::path Journal::folder() const {
-    std::lock_guard lock(m_mutex);
-    return m_folder;
+    return m_writer->folder();
 }
 
-void Journal::run() {
-    // Below the user-interface thread, which must not wait for this one when
-    // the cores are busy.
-    ::setpriority(PRIO_PROCESS, static_cast<id_t>(::gettid()), 10);
-    bool failing = false;
-    std::unique_lock lock(m_mutex);
-    for (;;) {
-        m_wake.wait(lock, [this] { return m_stop || !m_jobs.empty(); });
-        if (m_jobs.empty())
-            return;  // stopping, and everything written
-        // All that is queued in one round: a replace or a removal makes the
-        // jobs before it pointless, and lines appended one after another go
-        // into one segment, so that a slow disk is not asked once per entry.
-        std::deque<Job> jobs;
-        jobs.swap(m_jobs);
-        m_busy = true;
-        lock.unlock();
-        auto last = std::find_if(jobs.rbegin(), jobs.rend(),
-                                 [](const Job& j) { return j.kind != Job::Append; });
-        if (last != jobs.rend())
-            jobs.erase(jobs.begin(), std::prev(last.base()));
-        std::optional<std::string> error;
-        bool ok = false;
-        for (std::size_t i = 0; i < jobs.size(); ++i) {
-            Job& job = jobs[i];
-            if (job.kind == Job::Append)
-                for (; i + 1 < jobs.size() && jobs[i + 1].kind == Job::Append; ++i) {
-                    std::vector<Paragraph> more = jobs[i + 1].doc.paragraphs();
-                    job.doc.replaceParagraphs(job.doc.paragraphs().size(), 0, std::move(more));
-                }
-            try {
-                switch (job.kind) {
-                    case Job::Append:
-                        m_disk->append(job.doc);
-                        break;
-                    case Job::Replace:
-                        m_disk->replace(job.doc);
-                        break;
-                    case Job::Remove:
-                        m_disk->remove();
-                        break;
-                }
-                ok = ok || job.kind != Job::Append || !m_disk->broken;
-            } catch (const std::exception& e) {
-                if (!error)
-                    error = e.what();
-                ok = false;
+// All that is queued in one round: a replace or a removal makes the jobs
+// before it pointless, and lines appended one after another go into one
+// segment, so that a slow disk is not asked once per entry.
+Journal::Writer::Round Journal::write(Writer::Queue& jobs, CopyFolder& folder) {
+    auto last = std::find_if(jobs.rbegin(), jobs.rend(),
+                             [](const Job& j) { return j.kind != Job::Append; });
+    if (last != jobs.rend())
+        jobs.erase(jobs.begin(), std::prev(last.base()));
+    Writer::Round round;
+    for (std::size_t i = 0; i < jobs.size(); ++i) {
+        Job& job = jobs[i];
+        if (job.kind == Job::Append)
+            for (; i + 1 < jobs.size() && jobs[i + 1].kind == Job::Append; ++i) {
+                std::vector<Paragraph> more = jobs[i + 1].doc.paragraphs();
+                job.doc.replaceParagraphs(job.doc.paragraphs().size(), 0, std::move(more));
             }
+        try {
+            switch (job.kind) {
+                case Job::Append:
+                    m_disk->append(folder, job.doc);
+                    break;
+                case Job::Replace:
+                    m_disk->replace(folder, job.doc);
+                    break;
+                case Job::Remove:
+                    m_disk->remove(folder);
+                    break;
+            }
+            round.wrote = round.wrote || job.kind != Job::Append || !m_disk->broken;
+        } catch (const std::exception& e) {
+            if (!round.error)
+                round.error = e.what();
+            round.wrote = false;
         }
-        lock.lock();
-        m_folder = m_disk->dir;
-        if (error && !failing)
-            m_error = error;
-        failing = error.has_value() || (failing && !ok);
-        m_busy = false;
-        if (m_jobs.empty())
-            m_idle.notify_all();
     }
+    return round;
 }
 
 AbandonedJournal::AbandonedJournal(fs::path folder, int lockFd, bool readOnly)

@@ -2,17 +2,14 @@
 
 #pragma once
 
-#include <condition_variable>
 #include <ctime>
-#include <deque>
 #include <filesystem>
 #include <memory>
-#include <mutex>
 #include <optional>
 #include <string>
-#include <thread>
 #include <vector>
 
+#include "journal/CopyWriter.h"
 #include "platform/richtext/RichText.h"
 
 namespace journal {
@@ -30,15 +27,6 @@ std::string stateFolderProblem(const std::filesystem::path& stateFolder);
 inline constexpr const char* kLogPrefix = "log-";
 inline constexpr const char* kSeriesPrefix = "series-";
 
-// A folder of this program's own under the state folder, named prefix and a
-// unique id, locked (flock) through lockFd for as long as that stays open.
-// Throws platform::Exception when it cannot be made.
-struct LockedFolder {
-    std::filesystem::path dir;
-    int lockFd = -1;
-};
-LockedFolder createLockedFolder(const std::filesystem::path& state, const std::string& prefix);
-
 // The recovery copy of one running program's log, in a folder of its own
 // under the state folder, locked (flock) for as long as the program runs.
 //
@@ -50,8 +38,8 @@ LockedFolder createLockedFolder(const std::filesystem::path& state, const std::s
 // only then removes the previous one, so a reader takes the newest base and
 // its segments and never sees a line twice.
 //
-// The files are written by a thread of its own, in the order asked for, so
-// that the program never waits for the disk.
+// The files are written by a thread of its own (CopyWriter), in the order
+// asked for, so that the program never waits for the disk.
 class Journal {
   public:
     // mergeAfter: segments of a generation before they are merged.
@@ -78,19 +66,12 @@ class Journal {
   private:
     struct Job;
     struct Disk;
+    using Writer = CopyWriter<Job>;
     void post(Job job);
-    void run();
+    Writer::Round write(Writer::Queue& jobs, CopyFolder& folder);
 
-    std::unique_ptr<Disk> m_disk;  // touched by the thread only
-    mutable std::mutex m_mutex;
-    std::condition_variable m_wake;
-    std::condition_variable m_idle;
-    std::deque<Job> m_jobs;
-    bool m_busy = false;
-    bool m_stop = false;
-    std::optional<std::string> m_error;
-    std::filesystem::path m_folder;
-    std::thread m_thread;
+    std::unique_ptr<Disk> m_disk;      // touched by the thread only
+    std::unique_ptr<Writer> m_writer;  // after m_disk, which its thread uses
 };
 
 // A copy that a program no longer running left behind, locked by this

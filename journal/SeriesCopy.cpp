@@ -2,9 +2,6 @@
 
 #include "journal/SeriesCopy.h"
 
-#include <sys/resource.h>
-#include <unistd.h>
-
 #include <charconv>
 #include <system_error>
 
@@ -34,8 +31,13 @@ std::string editOf(const CellEdit& e) {
            "\n" + std::to_string(e.text.size()) + "\n" + e.text;
 }
 
+// "edit-N-": the start of the names of snapshot N's edits.
+std::string editPrefix(std::uint64_t snapshot) {
+    return std::string(kEditPrefix) + std::to_string(snapshot) + "-";
+}
+
 std::string editName(std::uint64_t snapshot, std::size_t k) {
-    return std::string(kEditPrefix) + std::to_string(snapshot) + "-" + std::to_string(k) + ".qs";
+    return editPrefix(snapshot) + std::to_string(k) + ".qs";
 }
 
 // Reads "N\n" at at, moving on; false when there is none.
@@ -52,34 +54,50 @@ bool readNumber(const std::string& bytes, std::size_t& at, T& out) {
 
 }  // namespace
 
-SeriesCopy::SeriesCopy(fs::path stateFolder) : m_state(std::move(stateFolder)) {
-    m_thread = std::thread([this] { run(); });
-}
+SeriesCopy::SeriesCopy(fs::path stateFolder)
+    : m_writer(std::move(stateFolder), kSeriesPrefix,
+               Writer::Copy{[](Writer::Queue& queued) {
+                                // One at a time, so that a snapshot asked for
+                                // meanwhile drops the edits still waiting.
+                                Writer::Queue one;
+                                one.push_back(std::move(queued.front()));
+                                queued.pop_front();
+                                return one;
+                            },
+                            [this](Writer::Queue& jobs, CopyFolder& folder) {
+                                Writer::Round round;
+                                try {
+                                    perform(jobs.front(), folder);
+                                    round.wrote = true;
+                                } catch (const std::exception& e) {
+                                    round.error = e.what();
+                                }
+                                return round;
+                            },
+                            [this](Writer::Queue& queued, const Writer::Queue& failed) {
+                                // Edits after a failed write would follow a
+                                // state not on disk: none until the next
+                                // snapshot.
+                                if (failed.front().kind == Job::Kind::Remove)
+                                    return;
+                                std::erase_if(
+                                    queued, [](const Job& j) { return j.kind == Job::Kind::Edit; });
+                                m_snapshotAsked = false;
+                            }}) {}
 
-SeriesCopy::~SeriesCopy() {
-    {
-        std::lock_guard lock(m_mutex);
-        m_stop = true;
-    }
-    m_wake.notify_all();
-    m_thread.join();
-    if (m_lockFd >= 0)
-        ::close(m_lockFd);
-}
+SeriesCopy::~SeriesCopy() = default;
 
 void SeriesCopy::post(Job job) {
-    {
-        std::lock_guard lock(m_mutex);
+    m_writer.post([this, &job](Writer::Queue& queued) {
         // A snapshot or a removal makes what waits before it unnecessary.
         if (job.kind != Job::Kind::Edit)
-            m_jobs.clear();
+            queued.clear();
         if (job.kind == Job::Kind::Snapshot)
             m_snapshotAsked = true;
         if (job.kind == Job::Kind::Remove)
             m_snapshotAsked = false;
-        m_jobs.push_back(std::move(job));
-    }
-    m_wake.notify_all();
+        queued.push_back(std::move(job));
+    });
 }
 
 void SeriesCopy::write(const fs::path& original, const std::string& csv) {
@@ -89,13 +107,12 @@ void SeriesCopy::write(const fs::path& original, const std::string& csv) {
 }
 
 bool SeriesCopy::writeEdit(CellEdit edit) {
-    {
-        std::lock_guard lock(m_mutex);
+    return m_writer.post([this, &edit](Writer::Queue& queued) {
         if (!m_snapshotAsked)
             return false;
-    }
-    post({Job::Kind::Edit, editOf(edit)});
-    return true;
+        queued.push_back({Job::Kind::Edit, editOf(edit)});
+        return true;
+    });
 }
 
 void SeriesCopy::remove() {
@@ -103,95 +120,39 @@ void SeriesCopy::remove() {
 }
 
 void SeriesCopy::sync() {
-    std::unique_lock lock(m_mutex);
-    m_idle.wait(lock, [this] { return m_jobs.empty() && !m_busy; });
+    m_writer.sync();
 }
 
 std::optional<std::string> SeriesCopy::takeError() {
-    std::lock_guard lock(m_mutex);
-    std::optional<std::string> e = std::move(m_error);
-    m_error.reset();
-    return e;
+    return m_writer.takeError();
 }
 
-void SeriesCopy::perform(const Job& job) {
+void SeriesCopy::perform(const Job& job, CopyFolder& folder) {
     switch (job.kind) {
         case Job::Kind::Snapshot: {
-            if (m_dir.empty()) {
-                const LockedFolder made = createLockedFolder(m_state, kSeriesPrefix);
-                m_dir = made.dir;
-                m_lockFd = made.lockFd;
-            }
-            const std::uint64_t previous = m_snapshot;
-            const std::size_t edits = m_edits;
-            platform::replaceFile(
-                m_dir / kFileName,
-                std::string(kMagic) + std::to_string(++m_snapshot) + "\n" + job.content);
-            m_edits = 0;
             // The old snapshot's edits are never read again; a kill before
             // they are gone leaves them unread.
-            for (std::size_t k = 1; k <= edits; ++k) {
-                std::error_code ec;
-                fs::remove(m_dir / editName(previous, k), ec);
-            }
+            const std::string current = editPrefix(m_snapshot + 1);
+            folder.supersede(
+                kFileName,
+                std::string(kMagic) + std::to_string(m_snapshot + 1) + "\n" + job.content,
+                [&current](const std::string& name) {
+                    return name.rfind(kEditPrefix, 0) == 0 && name.rfind(current, 0) != 0;
+                });
+            ++m_snapshot;
+            m_edits = 0;
             return;
         }
         case Job::Kind::Edit:
-            if (m_dir.empty())
+            if (folder.dir().empty())
                 return;  // its snapshot failed, and the error said so
-            platform::replaceFile(m_dir / editName(m_snapshot, m_edits + 1), job.content);
+            folder.write(editName(m_snapshot, m_edits + 1), job.content);
             ++m_edits;
             return;
-        case Job::Kind::Remove: {
-            if (m_dir.empty())
-                return;
-            std::error_code ec;
-            fs::remove_all(m_dir, ec);
-            ::close(m_lockFd);
-            m_lockFd = -1;
+        case Job::Kind::Remove:
             m_edits = 0;
-            const fs::path gone = std::move(m_dir);
-            m_dir.clear();
-            if (ec)
-                throw platform::Exception("Cannot delete \"" + gone.string() +
-                                          "\": " + ec.message());
+            folder.remove();
             return;
-        }
-    }
-}
-
-void SeriesCopy::run() {
-    // Below the user-interface thread, as the log's writer.
-    ::setpriority(PRIO_PROCESS, static_cast<id_t>(::gettid()), 10);
-    bool failing = false;
-    std::unique_lock lock(m_mutex);
-    for (;;) {
-        m_wake.wait(lock, [this] { return m_stop || !m_jobs.empty(); });
-        if (m_jobs.empty())
-            return;  // stopping, and everything written
-        Job job = std::move(m_jobs.front());
-        m_jobs.pop_front();
-        m_busy = true;
-        lock.unlock();
-        std::optional<std::string> error;
-        try {
-            perform(job);
-        } catch (const std::exception& e) {
-            error = e.what();
-        }
-        lock.lock();
-        if (error && !failing)
-            m_error = error;
-        failing = error.has_value();
-        if (error && job.kind != Job::Kind::Remove) {
-            // Edits after a failed write would follow a state not on disk:
-            // none until the next snapshot.
-            std::erase_if(m_jobs, [](const Job& j) { return j.kind == Job::Kind::Edit; });
-            m_snapshotAsked = false;
-        }
-        m_busy = false;
-        if (m_jobs.empty())
-            m_idle.notify_all();
     }
 }
 

@@ -2,16 +2,14 @@
 
 #pragma once
 
-#include <condition_variable>
 #include <cstddef>
 #include <cstdint>
-#include <deque>
 #include <filesystem>
-#include <mutex>
 #include <optional>
 #include <string>
-#include <thread>
 #include <vector>
+
+#include "journal/CopyWriter.h"
 
 namespace journal {
 
@@ -30,8 +28,8 @@ struct CellEdit {
 // does. Each file is replaced atomically and flushed, so that a kill
 // leaves the last completed write: a new snapshot carries a number that
 // its edits' names repeat, and edits of an older snapshot are never read.
-// Written by a thread of its own; a snapshot asked for while earlier writes
-// wait makes them unnecessary.
+// Written by a thread of its own (CopyWriter); a snapshot asked for while
+// earlier writes wait makes them unnecessary.
 class SeriesCopy {
   public:
     explicit SeriesCopy(std::filesystem::path stateFolder);
@@ -59,24 +57,14 @@ class SeriesCopy {
         enum class Kind { Snapshot, Edit, Remove } kind;
         std::string content;
     };
+    using Writer = CopyWriter<Job>;
     void post(Job job);
-    void run();
-    void perform(const Job& job);
+    void perform(const Job& job, CopyFolder& folder);
 
-    std::filesystem::path m_state;
-    std::filesystem::path m_dir;  // touched by the thread only
-    int m_lockFd = -1;            // the same
-    std::mutex m_mutex;
-    std::condition_variable m_wake;
-    std::condition_variable m_idle;
-    std::deque<Job> m_jobs;
-    bool m_snapshotAsked = false;
+    bool m_snapshotAsked = false;  // under the writer's lock
     std::uint64_t m_snapshot = 0;  // the thread's: the number on disk
     std::size_t m_edits = 0;       // the thread's: edits after it
-    bool m_busy = false;
-    bool m_stop = false;
-    std::optional<std::string> m_error;
-    std::thread m_thread;
+    Writer m_writer;               // last: its thread uses the above
 };
 
 // What a series' copy holds: the snapshot, and the cells typed after it

@@ -98,15 +98,15 @@ const std::map<std::string, EstimateMember>& estimateMembers() {
 analysis::MeasurementModel measurementModel(const std::map<std::string, Array>& given, bool water) {
     analysis::MeasurementModel m;
     m.water = water;
-    const auto has = [&](analysis::Input i) {
-        return given.count(analysis::inputInfo(i).name) > 0;
+    const auto has = [&](model::Quantity q) {
+        return given.count(model::quantityInfo(q).name) > 0;
     };
-    if (has(analysis::Input::Diffusion))
+    if (has(model::Quantity::Diffusion))
         m.hydrodynamic = model::Hydrodynamic::Diffusion;
-    else if (has(analysis::Input::Friction))
+    else if (has(model::Quantity::Friction))
         m.hydrodynamic = model::Hydrodynamic::Friction;
-    m.fieldFromCurrent = has(analysis::Input::Current);
-    m.fromMobility = has(analysis::Input::Mobility);
+    m.fieldFromCurrent = has(model::Quantity::Current);
+    m.fromMobility = has(model::Quantity::Mobility);
     return m;
 }
 
@@ -153,7 +153,8 @@ std::vector<py::array_t<double>> estimate(const std::map<std::string, Array>& gi
     {
         py::gil_scoped_release release;
         const int measured =
-            static_cast<int>(m.fromMobility ? analysis::Input::Mobility : analysis::Input::Sigma);
+            static_cast<int>(m.fromMobility ? analysis::input(model::Quantity::Mobility)
+                                            : analysis::input(model::Quantity::Sigma));
         analysis::InputValues x{};
         for (std::size_t e = 0; e < n; ++e) {
             for (int i = 0; i < analysis::kInputCount; ++i)

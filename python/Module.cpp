@@ -9,11 +9,11 @@
 #include "charge/Sequence.h"
 #include "fit/LeastSquares.h"
 #include "fit/Scan.h"
+#include "platform/base/Csv.h"
 #include "platform/base/Exception.h"
 #include "python/Analyses.h"
 #include "python/Arrays.h"
 #include "python/Tables.h"
-#include "series/Csv.h"
 
 namespace py = pybind11;
 
@@ -25,7 +25,7 @@ PYBIND11_MODULE(_quorvin, m) {
         try {
             if (p)
                 std::rethrow_exception(p);
-        } catch (const series::InputError& e) {
+        } catch (const platform::InputError& e) {
             PyErr_SetString(PyExc_ValueError, e.what());
         } catch (const platform::Exception& e) {
             PyErr_SetString(PyExc_ValueError, e.what());

@@ -26,9 +26,9 @@
 #include "batch/Batch.h"
 #include "batch/BatchUncertainty.h"
 #include "model/Quantities.h"
+#include "platform/base/Csv.h"
 #include "platform/base/NumberText.h"
 #include "python/Models.h"
-#include "series/Csv.h"
 #include "series/Headers.h"
 
 namespace py = pybind11;
@@ -59,7 +59,7 @@ void appendNumber(std::string& out, double v) {
 // A field quoted so that neither of the dialects' separators splits it, so
 // that the dialect stays ",".
 void appendText(std::string& out, const std::string& text) {
-    std::string field = series::csvField(text, ',');
+    std::string field = platform::csvField(text, ',');
     if (field.find(';') != std::string::npos && field.front() != '"')
         field = '"' + field + '"';
     out += field;
@@ -124,7 +124,7 @@ class TableSource : public std::streambuf {
 // other fields as texts. The notices are kept for the caller.
 class Collector {
   public:
-    Collector(bool texts, bool keepPassed, series::Dialect dialect)
+    Collector(bool texts, bool keepPassed, platform::Dialect dialect)
         : m_texts(texts), m_keepPassed(keepPassed), m_dialect(std::move(dialect)) {}
 
     void notice(const std::string& line) { m_notices.push_back(line); }
@@ -223,19 +223,19 @@ class Collector {
     }
 
     double number(const std::string& text) const {
-        const std::string t = series::trimmed(text);
+        const std::string t = platform::trimmed(text);
         if (t.empty())
             return kNaN;
-        return platform::StrToFloat(series::programNumber(t, m_dialect));
+        return platform::StrToFloat(platform::programNumber(t, m_dialect));
     }
 
     // A copied input as the batch entered it: in the program's unit.
     double inputNumber(const std::string& text, const series::Header& h) const {
-        const std::string t = series::trimmed(text);
+        const std::string t = platform::trimmed(text);
         if (t.empty())
             return kNaN;
         return platform::StrToFloat(
-            series::programUnitText(series::programNumber(t, m_dialect), h));
+            series::programUnitText(platform::programNumber(t, m_dialect), h));
     }
 
     void flush() {
@@ -253,7 +253,7 @@ class Collector {
 
     bool m_texts;
     bool m_keepPassed;
-    series::Dialect m_dialect;
+    platform::Dialect m_dialect;
     std::vector<std::string> m_notices;
     std::vector<std::string> m_header;
     std::size_t m_resultsAt = 1;
@@ -321,7 +321,7 @@ py::dict runTable(const std::vector<std::string>& header, const std::vector<py::
             throw py::value_error("the column " + header[c] + " has " + std::to_string(n) +
                                   " rows, but the first has " + std::to_string(rows));
     }
-    Collector collector(texts, false, series::Dialect{});
+    Collector collector(texts, false, platform::Dialect{});
     const batch::BatchOutput out = outputTo(collector, draws, seed, modelName);
     TableSource source(header, input, rows);
     std::istream in(&source);
@@ -331,14 +331,14 @@ py::dict runTable(const std::vector<std::string>& header, const std::vector<py::
 
 // The dialect the batch will find in the input, from its first record;
 // the input is read again from its start.
-series::Dialect dialectOf(std::istream& in) {
-    series::Dialect dialect;
+platform::Dialect dialectOf(std::istream& in) {
+    platform::Dialect dialect;
     try {
-        series::CsvReader reader(in);
-        series::CsvRecord record;
+        platform::CsvReader reader(in);
+        platform::CsvRecord record;
         if (reader.next(record))
             dialect = reader.dialect();
-    } catch (const series::InputError&) {
+    } catch (const platform::InputError&) {
         // The batch's own reading says what is wrong.
     }
     in.clear();
@@ -371,8 +371,8 @@ py::dict runCsv(const std::string& pathOrText, bool isPath, bool texts, std::int
 
 std::vector<std::string> inputColumns() {
     std::vector<std::string> names;
-    for (std::size_t i = 0; i < batch::kColumnCount; ++i)
-        names.emplace_back(batch::columnName(static_cast<batch::Column>(i)));
+    for (const batch::Column c : batch::columns())
+        names.emplace_back(batch::columnName(c));
     return names;
 }
 
@@ -388,8 +388,8 @@ py::tuple readCsv(const std::string& path) {
     std::ifstream file(path, std::ios::binary);
     if (!file || std::filesystem::is_directory(path))
         throw batch::InputError("cannot read \"" + path + "\": " + std::strerror(errno));
-    series::CsvReader reader(file);
-    series::CsvRecord record;
+    platform::CsvReader reader(file);
+    platform::CsvRecord record;
     if (!reader.next(record))
         throw batch::InputError(path + ", line 1: the input is empty");
     const std::vector<std::string> header = record.fields;

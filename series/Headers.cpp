@@ -237,15 +237,6 @@ bool uncertaintyName(const std::string& k) {
            std::any_of(kBatchUncertaintyNames.begin(), kBatchUncertaintyNames.end(), is);
 }
 
-// Whether q is an input of the measurement function, which alone has an
-// uncertainty.
-bool measured(Quantity q) {
-    for (int i = 0; i < analysis::kInputCount; ++i)
-        if (analysis::quantityOf(static_cast<analysis::Input>(i)) == q)
-            return true;
-    return false;
-}
-
 }  // namespace
 
 std::string headerKey(std::string_view name) {
@@ -323,7 +314,7 @@ HeaderReading readHeader(std::string_view text) {
             const std::optional<Quantity> q = inputByKey(k.substr(0, k.size() - suffix.size()));
             if (!q)
                 continue;
-            if (!measured(*q)) {
+            if (!analysis::inputOf(*q)) {
                 out.refusal = std::string(model::quantityInfo(*q).name) +
                               " is not measured and has no " +
                               (role == HeaderRole::SD ? "SD" : "Dist") + " column";

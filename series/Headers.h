@@ -10,9 +10,25 @@
 #include <vector>
 
 #include "model/Quantities.h"
-#include "series/Csv.h"
+#include "platform/base/Csv.h"
+#include "platform/base/MessageText.h"
 
 namespace series {
+
+// The records a series reads and writes (platform/base/Csv), by the names
+// the series' code uses.
+using platform::csvField;
+using platform::CsvReader;
+using platform::CsvRecord;
+using platform::csvRecord;
+using platform::Dialect;
+using platform::dialectNumber;
+using platform::HeaderName;
+using platform::InputError;
+using platform::programNumber;
+using platform::quotedForMessage;
+using platform::splitHeader;
+using platform::trimmed;
 
 // The result columns of a series and of quorvin-batch's output: the value
 // fields whose texts they hold. A result whose quantity is also an input

@@ -15,7 +15,7 @@
 
 #include "analysis/Uncertainty.h"
 #include "model/Quantities.h"
-#include "series/Csv.h"
+#include "platform/base/Csv.h"
 #include "series/Row.h"
 #include "series/Settings.h"
 

@@ -58,10 +58,11 @@ TEST(Uncertainty, AgreesWithAnIndependentComputation) {
         EXPECT_NEAR(shares, 1, 1e-12);
 
         const double t = row.number("Temperature");
-        const double uT = u[static_cast<int>(analysis::Input::Temperature)].u;
-        const bool nearZero = u[static_cast<int>(analysis::Input::Temperature)].distribution ==
-                                  analysis::Distribution::Normal &&
-                              t < 3 * uT;
+        const double uT = u[static_cast<int>(analysis::input(model::Quantity::Temperature))].u;
+        const bool nearZero =
+            u[static_cast<int>(analysis::input(model::Quantity::Temperature))].distribution ==
+                analysis::Distribution::Normal &&
+            t < 3 * uT;
         if (nearZero) {
             // Redraws per accepted draw: p / (1 - p), p the share below 0 C.
             const double p = 0.5 * std::erfc(t / uT / std::sqrt(2.0));
@@ -197,7 +198,8 @@ TEST(Uncertainty, InputsThatCancelHaveNoSensitivity) {
     ASSERT_TRUE(m);
     analysis::Uncertainties u{};
     for (analysis::Input input :
-         {analysis::Input::Current, analysis::Input::Conductivity, analysis::Input::XSection})
+         {analysis::input(model::Quantity::Current), analysis::input(model::Quantity::Conductivity),
+          analysis::input(model::Quantity::XSection)})
         u[static_cast<int>(input)].u = 0.01;
     const analysis::GumResult onlyE = analysis::gumBudget(*m, u);
     int fieldRows = 0;
@@ -227,7 +229,7 @@ TEST(Uncertainty, FollowsTheElectrokineticModel) {
         const std::optional<analysis::Measurement> m = analysis::measurementOf(pass.sample.state);
         ASSERT_TRUE(m);
         analysis::Uncertainties u{};
-        u[static_cast<int>(analysis::Input::Sigma)].u = 0.5;
+        u[static_cast<int>(analysis::input(model::Quantity::Sigma))].u = 0.5;
         const char* name = model::electrokineticModelInfo(s.state.Electrokinetic).name;
         EXPECT_DOUBLE_EQ(analysis::gumBudget(*m, u).estimate.valence, pass.sample.state.Valence)
             << name;

@@ -27,16 +27,16 @@
 #include "model/Quantities.h"
 #include "platform/Application.h"
 #include "platform/base/AtomicFile.h"
+#include "platform/base/Csv.h"
 #include "platform/base/Exception.h"
 #include "platform/headless/Headless.h"
 #include "platform/richtext/Rtf.h"
-#include "series/Csv.h"
 #include "series/Series.h"
 #include "tests/support/Files.h"
 
 namespace fs = std::filesystem;
-using batch::Column;
-using Entries = std::map<Column, std::string>;
+using model::Quantity;
+using Entries = std::map<Quantity, std::string>;
 using testing_support::readFile;
 using testing_support::TempFolder;
 
@@ -66,7 +66,7 @@ Shown driveWindow(const Entries& e) {
         application.CreateForm(ReportFrm);
         application.Run();
         TOpeningForm& form = *OpeningForm;
-        const auto type = [&](Column c) {
+        const auto type = [&](Quantity c) {
             const std::string text = e.at(c);
             backend.expect<TNumberEntry>("TNumberEntry", [text](TNumberEntry& d) {
                 platform::headless::clearByBackspace(*d.Value);
@@ -74,19 +74,19 @@ Shown driveWindow(const Entries& e) {
                 d.BitBtn1->userPress();
             });
         };
-        const auto has = [&](Column c) { return e.count(c) > 0; };
-        if (has(Column::Dielectric)) {
+        const auto has = [&](Quantity c) { return e.count(c) > 0; };
+        if (has(Quantity::Dielectric)) {
             backend.expect<forms::TSolventDialog>("TSolventDialog", [&](forms::TSolventDialog& d) {
-                type(Column::Dielectric);
+                type(Quantity::Dielectric);
                 d.DTxt->userClick();
                 d.BitBtn2->userPress();
             });
             form.DTxt->userClick();
         }
-        const std::pair<Column, platform::StaticText*> first[] = {
-            {Column::IonicStrength, form.ITxt},
-            {Column::SaltIonRadius, form.RiTxt},
-            {Column::Temperature, form.TTxt},
+        const std::pair<Quantity, platform::StaticText*> first[] = {
+            {Quantity::IonicStrength, form.ITxt},
+            {Quantity::SaltIonRadius, form.RiTxt},
+            {Quantity::Temperature, form.TTxt},
         };
         for (const auto& [c, field] : first) {
             if (has(c)) {
@@ -94,55 +94,55 @@ Shown driveWindow(const Entries& e) {
                 field->userClick();
             }
         }
-        if (has(Column::StokesRadius) || has(Column::Viscosity)) {
+        if (has(Quantity::StokesRadius) || has(Quantity::Viscosity)) {
             backend.expect<TDCalculator>("TDCalculator", [&](TDCalculator& calc) {
-                if (has(Column::StokesRadius)) {
-                    type(Column::StokesRadius);
+                if (has(Quantity::StokesRadius)) {
+                    type(Quantity::StokesRadius);
                     calc.Rtxt->userClick();
                 }
-                if (has(Column::Viscosity)) {
-                    type(Column::Viscosity);
+                if (has(Quantity::Viscosity)) {
+                    type(Quantity::Viscosity);
                     calc.Vtxt->userClick();
                 }
                 calc.BitBtn2->userPress();
             });
             form.RsTxt->userClick();
         }
-        if (has(Column::EField)) {
+        if (has(Quantity::EField)) {
             backend.expect<TEFieldCalculator>("TEFieldCalculator", [&](TEFieldCalculator& calc) {
-                type(Column::EField);
+                type(Quantity::EField);
                 calc.ETxt->userClick();
                 calc.BitBtn2->userPress();
             });
             form.ETxt->userClick();
-        } else if (has(Column::Current)) {
+        } else if (has(Quantity::Current)) {
             backend.expect<TEFieldCalculator>("TEFieldCalculator", [&](TEFieldCalculator& calc) {
-                type(Column::Current);
+                type(Quantity::Current);
                 calc.CurrTxt->userClick();
-                type(Column::Conductivity);
+                type(Quantity::Conductivity);
                 calc.CondTxt->userClick();
-                type(Column::XSection);
+                type(Quantity::XSection);
                 calc.XTxt->userClick();
                 calc.BitBtn2->userPress();
             });
             form.CondTxt->userClick();
         }
-        for (Column c : {Column::Sigma, Column::Mobility}) {
+        for (Quantity c : {Quantity::Sigma, Quantity::Mobility}) {
             if (!has(c))
                 continue;
             backend.expect<TMuCalculator>("TMuCalculator", [&, c](TMuCalculator& calc) {
                 type(c);
-                (c == Column::Sigma ? calc.SigTxt : calc.MuTxt)->userClick();
+                (c == Quantity::Sigma ? calc.SigTxt : calc.MuTxt)->userClick();
                 calc.BitBtn2->userPress();
             });
             form.MuTxt->userClick();
         }
-        if (has(Column::Valence)) {
-            type(Column::Valence);
+        if (has(Quantity::Valence)) {
+            type(Quantity::Valence);
             form.ZTxt->userClick();
         }
-        if (has(Column::EffectiveValence)) {
-            type(Column::EffectiveValence);
+        if (has(Quantity::EffectiveValence)) {
+            type(Quantity::EffectiveValence);
             form.ZstarTxt->userClick();
         }
         EXPECT_EQ(backend.pendingScripts(), 0u);
@@ -181,40 +181,42 @@ std::string textOf(const batch::Outcome& o, model::FieldId id) {
 
 TEST(BatchRow, EveryEntryPathShowsWhatTheWindowShows) {
     const std::pair<const char*, Entries> cases[] = {
-        {"dielectric", {{Column::Dielectric, "70"}}},
-        {"ionic strength", {{Column::IonicStrength, "0.0500"}}},
-        {"salt ion radius", {{Column::SaltIonRadius, "0.2"}}},
-        {"temperature", {{Column::Temperature, "37"}}},
-        {"Stokes radius rounded to two decimals", {{Column::StokesRadius, "2.456"}}},
-        {"viscosity alone", {{Column::Viscosity, "0.89"}}},
+        {"dielectric", {{Quantity::Dielectric, "70"}}},
+        {"ionic strength", {{Quantity::IonicStrength, "0.0500"}}},
+        {"salt ion radius", {{Quantity::SaltIonRadius, "0.2"}}},
+        {"temperature", {{Quantity::Temperature, "37"}}},
+        {"Stokes radius rounded to two decimals", {{Quantity::StokesRadius, "2.456"}}},
+        {"viscosity alone", {{Quantity::Viscosity, "0.89"}}},
         {"Stokes radius and viscosity",
-         {{Column::StokesRadius, "3.5"}, {Column::Viscosity, "1.2"}}},
-        {"E entered", {{Column::EField, "0.2"}}},
+         {{Quantity::StokesRadius, "3.5"}, {Quantity::Viscosity, "1.2"}}},
+        {"E entered", {{Quantity::EField, "0.2"}}},
         {"E calculated",
-         {{Column::Current, "0.25"}, {Column::Conductivity, "12.5"}, {Column::XSection, "0.05"}}},
-        {"Sigma", {{Column::Sigma, "30"}}},
-        {"mobility, all three valence flags", {{Column::Mobility, "1.5"}}},
-        {"z as typed 10.7", {{Column::Valence, "10.7"}}},
-        {"z* as typed -3.9", {{Column::EffectiveValence, "-3.9"}}},
-        {"exponent", {{Column::IonicStrength, "1e-2"}}},
+         {{Quantity::Current, "0.25"},
+          {Quantity::Conductivity, "12.5"},
+          {Quantity::XSection, "0.05"}}},
+        {"Sigma", {{Quantity::Sigma, "30"}}},
+        {"mobility, all three valence flags", {{Quantity::Mobility, "1.5"}}},
+        {"z as typed 10.7", {{Quantity::Valence, "10.7"}}},
+        {"z* as typed -3.9", {{Quantity::EffectiveValence, "-3.9"}}},
+        {"exponent", {{Quantity::IonicStrength, "1e-2"}}},
         {"everything",
-         {{Column::Dielectric, "80"},
-          {Column::IonicStrength, "0.15"},
-          {Column::SaltIonRadius, "0.1"},
-          {Column::Temperature, "25"},
-          {Column::StokesRadius, "4.1"},
-          {Column::Viscosity, "0.9"},
-          {Column::Current, "0.3"},
-          {Column::Conductivity, "15"},
-          {Column::XSection, "0.04"},
-          {Column::Mobility, "2.2"}}},
+         {{Quantity::Dielectric, "80"},
+          {Quantity::IonicStrength, "0.15"},
+          {Quantity::SaltIonRadius, "0.1"},
+          {Quantity::Temperature, "25"},
+          {Quantity::StokesRadius, "4.1"},
+          {Quantity::Viscosity, "0.9"},
+          {Quantity::Current, "0.3"},
+          {Quantity::Conductivity, "15"},
+          {Quantity::XSection, "0.04"},
+          {Quantity::Mobility, "2.2"}}},
     };
     for (const auto& [what, entries] : cases)
         expectSameAsWindow(entries, what);
 }
 
 TEST(BatchRow, ValenceTenGivesTheKnownResults) {
-    const batch::Outcome o = batch::runSample(sampleOf({{Column::Valence, "10"}}));
+    const batch::Outcome o = batch::runSample(sampleOf({{Quantity::Valence, "10"}}));
     ASSERT_TRUE(o.ok()) << o.error;
     using model::FieldId;
     EXPECT_EQ(textOf(o, FieldId::ATxt), "3.027");
@@ -252,39 +254,39 @@ TEST(BatchRow, RandomRowsShowWhatTheWindowShows) {
     for (int row = 0; row < 2000; ++row) {
         Entries e;
         if (coin())
-            e[Column::Dielectric] = pick(2, 100, 1);
+            e[Quantity::Dielectric] = pick(2, 100, 1);
         if (coin())
-            e[Column::IonicStrength] = pick(0.001, 2, 4);
+            e[Quantity::IonicStrength] = pick(0.001, 2, 4);
         if (coin())
-            e[Column::SaltIonRadius] = pick(0.05, 1, 3);
+            e[Quantity::SaltIonRadius] = pick(0.05, 1, 3);
         if (coin())
-            e[Column::Temperature] = pick(0, 100, 1);
+            e[Quantity::Temperature] = pick(0, 100, 1);
         if (coin())
-            e[Column::StokesRadius] = pick(0.5, 20, 3);
+            e[Quantity::StokesRadius] = pick(0.5, 20, 3);
         if (coin())
-            e[Column::Viscosity] = pick(0.3, 3, 3);
+            e[Quantity::Viscosity] = pick(0.3, 3, 3);
         switch (std::uniform_int_distribution<int>(0, 2)(rng)) {
             case 1:
-                e[Column::EField] = pick(0.01, 5, 3);
+                e[Quantity::EField] = pick(0.01, 5, 3);
                 break;
             case 2:
-                e[Column::Current] = pick(0.01, 2, 3);
-                e[Column::Conductivity] = pick(1, 100, 2);
-                e[Column::XSection] = pick(0.01, 1, 2);
+                e[Quantity::Current] = pick(0.01, 2, 3);
+                e[Quantity::Conductivity] = pick(1, 100, 2);
+                e[Quantity::XSection] = pick(0.01, 1, 2);
                 break;
         }
         switch (std::uniform_int_distribution<int>(0, 4)(rng)) {
             case 1:
-                e[Column::Sigma] = pick(0, 300, 3);
+                e[Quantity::Sigma] = pick(0, 300, 3);
                 break;
             case 2:
-                e[Column::Mobility] = pick(0.0001, 10, 4);
+                e[Quantity::Mobility] = pick(0.0001, 10, 4);
                 break;
             case 3:
-                e[Column::Valence] = pick(-200, 200, 1);
+                e[Quantity::Valence] = pick(-200, 200, 1);
                 break;
             case 4:
-                e[Column::EffectiveValence] = pick(-100, 100, 1);
+                e[Quantity::EffectiveValence] = pick(-100, 100, 1);
                 break;
         }
         expectSameAsWindow(e, "row " + std::to_string(row));
@@ -297,27 +299,27 @@ TEST(BatchRow, RandomRowsShowWhatTheWindowShows) {
 
 TEST(BatchRow, AValueOutsideItsDialogsLimitsIsTheRowsError) {
     const std::pair<Entries, const char*> cases[] = {
-        {{{Column::Temperature, "101"}}, "Temperature = 101 is not between 0 and 100"},
-        {{{Column::IonicStrength, "0.00009"}},
+        {{{Quantity::Temperature, "101"}}, "Temperature = 101 is not between 0 and 100"},
+        {{{Quantity::IonicStrength, "0.00009"}},
          "IonicStrength = 0.00009 is not between 0.0001 and 6.5"},
-        {{{Column::Dielectric, "0.5"}}, "Dielectric = 0.5 is not between 1 and 100"},
-        {{{Column::SaltIonRadius, "11"}}, "SaltIonRadius = 11 is not between 0.05 and 10"},
-        {{{Column::StokesRadius, "0.05"}}, "StokesRadius = 0.05 is not between 0.1 and 1000"},
-        {{{Column::StokesRadius, "3"}, {Column::Viscosity, "11"}},
+        {{{Quantity::Dielectric, "0.5"}}, "Dielectric = 0.5 is not between 1 and 100"},
+        {{{Quantity::SaltIonRadius, "11"}}, "SaltIonRadius = 11 is not between 0.05 and 10"},
+        {{{Quantity::StokesRadius, "0.05"}}, "StokesRadius = 0.05 is not between 0.1 and 1000"},
+        {{{Quantity::StokesRadius, "3"}, {Quantity::Viscosity, "11"}},
          "Viscosity = 11 is not between 0.001 and 10"},
-        {{{Column::EField, "0"}}, "EField = 0 is not between 1E-5 and 100"},
-        {{{Column::Current, "200"}, {Column::Conductivity, "10"}, {Column::XSection, "0.04"}},
+        {{{Quantity::EField, "0"}}, "EField = 0 is not between 1E-5 and 100"},
+        {{{Quantity::Current, "200"}, {Quantity::Conductivity, "10"}, {Quantity::XSection, "0.04"}},
          "Current = 200 is not between 1E-7 and 100"},
-        {{{Column::Current, "0.2"}, {Column::Conductivity, "10"}, {Column::XSection, "2"}},
+        {{{Quantity::Current, "0.2"}, {Quantity::Conductivity, "10"}, {Quantity::XSection, "2"}},
          "XSection = 2 is not between 0.01 and 1"},
-        {{{Column::Sigma, "301"}}, "Sigma = 301 is not between 0 and 300"},
-        {{{Column::Mobility, "0.00001"}}, "Mobility = 0.00001 is not between 0.0001 and 100"},
-        {{{Column::Valence, "10000"}}, "Valence = 10000 is not between -9999 and 9999"},
-        {{{Column::EffectiveValence, "-1e5"}},
+        {{{Quantity::Sigma, "301"}}, "Sigma = 301 is not between 0 and 300"},
+        {{{Quantity::Mobility, "0.00001"}}, "Mobility = 0.00001 is not between 0.0001 and 100"},
+        {{{Quantity::Valence, "10000"}}, "Valence = 10000 is not between -9999 and 9999"},
+        {{{Quantity::EffectiveValence, "-1e5"}},
          "EffectiveValence = -1e5 is not between -9999 and 9999"},
-        {{{Column::Valence, "5-"}}, "Valence = 5- cannot be typed as a number"},
+        {{{Quantity::Valence, "5-"}}, "Valence = 5- cannot be typed as a number"},
         // The first refusal in the window's order of entry ends the row.
-        {{{Column::Sigma, "301"}, {Column::Dielectric, "0.5"}},
+        {{{Quantity::Sigma, "301"}, {Quantity::Dielectric, "0.5"}},
          "Dielectric = 0.5 is not between 1 and 100"},
     };
     for (const auto& [entries, message] : cases) {
@@ -331,11 +333,11 @@ TEST(BatchRow, AValueOutsideItsDialogsLimitsIsTheRowsError) {
 
 TEST(BatchRow, TheLimitsThemselvesAreAccepted) {
     const Entries cases[] = {
-        {{Column::Valence, "-9999"}},
-        {{Column::Valence, "9999"}},
-        {{Column::IonicStrength, "0.0001"}},
-        {{Column::Temperature, "0"}},
-        {{Column::Sigma, "0"}},
+        {{Quantity::Valence, "-9999"}},
+        {{Quantity::Valence, "9999"}},
+        {{Quantity::IonicStrength, "0.0001"}},
+        {{Quantity::Temperature, "0"}},
+        {{Quantity::Sigma, "0"}},
     };
     for (const Entries& e : cases)
         EXPECT_TRUE(batch::runSample(sampleOf(e)).ok()) << e.begin()->second;
@@ -395,8 +397,9 @@ TEST(BatchFile, WritesOneRowPerInputRowAndTheOtherRowsGoOnAfterAnError) {
     EXPECT_EQ(r.summary.failedRows, 2u);
 
     // The log holds the last entry of each calculated row, here the first.
-    const Shown first = driveWindow(
-        {{Column::IonicStrength, "0.01"}, {Column::Temperature, "25"}, {Column::Mobility, "2.10"}});
+    const Shown first = driveWindow({{Quantity::IonicStrength, "0.01"},
+                                     {Quantity::Temperature, "25"},
+                                     {Quantity::Mobility, "2.10"}});
     EXPECT_EQ(r.log, first.lastEntry);
 }
 
@@ -470,10 +473,18 @@ TEST(BatchFile, SolventWaterFollowsEachRowsTemperature) {
     }
 }
 
-// A quantity added to the table as a column needs its Column too; Sample,
-// Solvent and Model are the columns that hold no quantity.
-TEST(BatchFile, EveryColumnOfTheTableHasItsColumn) {
-    EXPECT_EQ(model::columnQuantities().size() + 3, batch::kColumnCount);
+// Every column, a word or a quantity of the table, is found by its name in
+// any case, and only by it.
+TEST(BatchFile, EveryColumnIsFoundByItsName) {
+    for (const batch::Column c : batch::columns()) {
+        std::string lower = batch::columnName(c);
+        for (char& ch : lower)
+            ch = static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
+        EXPECT_EQ(batch::columnByName(lower), c) << lower;
+    }
+    EXPECT_EQ(batch::columns().front(), batch::Column::Sample);
+    EXPECT_EQ(batch::columns().back(), batch::Column::Model);
+    EXPECT_FALSE(batch::columnByName("Diffusion"));
 }
 
 TEST(BatchFile, MalformedInputNamesTheLineAndColumn) {
@@ -544,10 +555,10 @@ TEST(BatchFile, CsvFieldsQuoteOnlyWhatNeedsIt) {
         {"", ""},
     };
     for (const auto& [text, field] : cases) {
-        EXPECT_EQ(series::csvField(text), field);
-        std::istringstream in(series::csvField(text) + ",x\r\n");
-        series::CsvReader reader(in);
-        series::CsvRecord rec;
+        EXPECT_EQ(platform::csvField(text), field);
+        std::istringstream in(platform::csvField(text) + ",x\r\n");
+        platform::CsvReader reader(in);
+        platform::CsvRecord rec;
         ASSERT_TRUE(reader.next(rec));
         EXPECT_EQ(rec.fields, (std::vector<std::string>{text, "x"}));
     }
@@ -734,22 +745,22 @@ std::string randomSeries(std::mt19937& random) {
                       : chain[0] == 'M' ? std::vector<std::string>{chain, "1.31", "-0.95", "2.1"}
                                         : std::vector<std::string>{chain, "12", "-4", "7"});
     std::shuffle(columns.begin() + 1, columns.end(), random);
-    const series::Dialect dialect =
-        semicolon ? series::Dialect::semicolon() : series::Dialect{',', '.', false, "\n"};
+    const platform::Dialect dialect =
+        semicolon ? platform::Dialect::semicolon() : platform::Dialect{',', '.', false, "\n"};
     std::vector<std::string> fields;
     for (const auto& c : columns)
         fields.push_back(c[0]);
-    std::string csv = (random() % 2 ? "\xEF\xBB\xBF" : "") + series::csvRecord(fields, dialect);
+    std::string csv = (random() % 2 ? "\xEF\xBB\xBF" : "") + platform::csvRecord(fields, dialect);
     const std::size_t rows = 1 + random() % 6;
     for (std::size_t r = 0; r < rows; ++r) {
         fields.clear();
         for (const auto& c : columns) {
             std::string cell = c[1 + random() % (c.size() - 1)];
             if (c[0] != "Sample" && c[0] != "Notes")
-                cell = series::dialectNumber(cell, dialect);
+                cell = platform::dialectNumber(cell, dialect);
             fields.push_back(cell);
         }
-        csv += series::csvRecord(fields, dialect);
+        csv += platform::csvRecord(fields, dialect);
     }
     return csv;
 }

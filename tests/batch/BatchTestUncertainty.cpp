@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "batch/Batch.h"
-#include "series/Csv.h"
+#include "platform/base/Csv.h"
 #include "tests/support/UncertaintyReference.h"
 
 namespace {
@@ -25,9 +25,9 @@ Table runBatch(const std::string& input, std::uint64_t seed = 1) {
     out.monteCarlo.seed = seed;
     batch::runBatch(in, out);
     std::istringstream result(output);
-    series::CsvReader reader(result);
-    series::CsvRecord header;
-    series::CsvRecord record;
+    platform::CsvReader reader(result);
+    platform::CsvRecord header;
+    platform::CsvRecord record;
     reader.next(header);
     Table rows;
     while (reader.next(record)) {
@@ -58,12 +58,12 @@ TEST(BatchUncertainty, AgreesWithAnIndependentComputation) {
             if (rows.front().has(name))
                 columns.insert(columns.end(), {name, name + "SD", name + "Dist"});
         }
-        std::string input = series::csvRecord(columns);
+        std::string input = platform::csvRecord(columns);
         for (const auto& row : rows) {
             std::vector<std::string> fields;
             for (const std::string& c : columns)
                 fields.push_back(row.cells.at(c));
-            input += series::csvRecord(fields);
+            input += platform::csvRecord(fields);
         }
         const Table out = runBatch(input);
         ASSERT_EQ(out.size(), rows.size());

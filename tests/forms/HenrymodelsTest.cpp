@@ -119,13 +119,12 @@ TEST_F(HenryModels, ModelChoiceGivesOneValenceEverywhere) {
     using model::Quantity;
     const struct {
         Quantity quantity;
-        Column column;
         const char* text;
     } entries[] = {
-        {Quantity::Sigma, Column::Sigma, "22"},
-        {Quantity::Mobility, Column::Mobility, "1.2"},
-        {Quantity::Valence, Column::Valence, "10"},
-        {Quantity::EffectiveValence, Column::EffectiveValence, "3"},
+        {Quantity::Sigma, "22"},
+        {Quantity::Mobility, "1.2"},
+        {Quantity::Valence, "10"},
+        {Quantity::EffectiveValence, "3"},
     };
     const auto valenceColumn =
         std::find_if(batch::kResultColumns.begin(), batch::kResultColumns.end(),
@@ -138,7 +137,7 @@ TEST_F(HenryModels, ModelChoiceGivesOneValenceEverywhere) {
             ASSERT_FALSE(OpeningForm->EnterRow({{e.quantity, e.text}}, false, ek));
             EXPECT_EQ(OpeningForm->ModelTxt->text(), info.caption);
             batch::Sample row;
-            row[e.column] = e.text;
+            row[e.quantity] = e.text;
             row[Column::Model] = info.name;
             const batch::Outcome batchRow = batch::runSample(row, {}, false);
             ASSERT_TRUE(batchRow.ok()) << batchRow.error;

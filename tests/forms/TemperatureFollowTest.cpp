@@ -341,9 +341,10 @@ TEST(TemperatureFollow, WaterGivesItsViscosityAndDielectricConstantAtTheTemperat
         EXPECT_EQ(platform::FormatFloat("###.00", analysis::evaluate(m->model, m->values).valence),
                   c.z);
         analysis::Uncertainties uncertainties{};
-        uncertainties[static_cast<int>(analysis::Input::Temperature)].u = 0.1;
+        uncertainties[static_cast<int>(analysis::input(model::Quantity::Temperature))].u = 0.1;
         for (const analysis::BudgetRow& row : analysis::gumBudget(*m, uncertainties).rows)
-            if (row.input == analysis::Input::Temperature && c.temperature == std::string("25"))
+            if (row.input == analysis::input(model::Quantity::Temperature) &&
+                c.temperature == std::string("25"))
                 sensitivityToT[c.water] = std::abs(row.sensitivity);
     }
     EXPECT_GT(sensitivityToT[1], 5 * sensitivityToT[0]);

@@ -29,7 +29,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     series::Series s;
     try {
         s.read(in);
-    } catch (const series::InputError& e) {
+    } catch (const platform::InputError& e) {
         const std::string message = e.what();
         check(message.rfind("line ", 0) == 0, "a message without the line");
         for (char c : message)

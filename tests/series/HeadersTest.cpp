@@ -99,7 +99,7 @@ TEST(Headers, ResemblingColumnsAndUnitsNotTakenAreRefusedWithTheirPlace) {
         try {
             seriesOf(std::string(header) + "\n");
             ADD_FAILURE() << header << " was taken";
-        } catch (const series::InputError& e) {
+        } catch (const platform::InputError& e) {
             EXPECT_NE(std::string(e.what()).find(error), std::string::npos) << e.what();
         }
     }
@@ -175,15 +175,15 @@ TEST(Csv, FormulaTextsAreProtectedAndReadBack) {
         {"lysozyme", "lysozyme"},
     };
     for (const auto& [text, written] : cases) {
-        const std::string field = series::csvField(text);
+        const std::string field = platform::csvField(text);
         EXPECT_NE(field.find(written), std::string::npos) << text << " as " << field;
         std::istringstream in(field + ",x\n");
-        series::CsvReader reader(in);
-        series::CsvRecord record;
+        platform::CsvReader reader(in);
+        platform::CsvRecord record;
         ASSERT_TRUE(reader.next(record));
         EXPECT_EQ(record.fields[0], text);
     }
-    EXPECT_EQ(series::csvField("-12,5", ';'), "-12,5") << "a number in the ; dialect";
+    EXPECT_EQ(platform::csvField("-12,5", ';'), "-12,5") << "a number in the ; dialect";
     const series::Series s = seriesOf("Sample,Mobility,Notes\n'=1+1,-1.8,'@x\n");
     EXPECT_EQ(s.cellText(0, 0), "=1+1");
     EXPECT_EQ(s.text().find("'=1+1,-1.8,'@x,"), s.text().find('\n') + 1);

@@ -279,7 +279,7 @@ TEST(SeriesFile, AFailedSaveOrOpenChangesNothing) {
 
     std::ofstream(temp.path() / "bad.csv") << "Sample,Mobility\na,1\n\"open\n";
     const std::string before = s.text();
-    EXPECT_THROW(s.open(temp.path() / "bad.csv"), series::InputError);
+    EXPECT_THROW(s.open(temp.path() / "bad.csv"), platform::InputError);
     EXPECT_THROW(s.open(temp.path() / "missing.csv"), std::exception);
     EXPECT_EQ(s.text(), before);
     EXPECT_TRUE(s.dirty());

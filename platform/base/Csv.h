@@ -10,9 +10,7 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/base/MessageText.h"
-
-namespace series {
+namespace platform {
 
 // Input that cannot be read as asked; the message names the line and, where
 // there is one, the column.
@@ -105,7 +103,4 @@ struct HeaderName {
 };
 HeaderName splitHeader(std::string_view header);
 
-// Input quoted for a message to the terminal.
-using platform::quotedForMessage;
-
-}  // namespace series
+}  // namespace platform

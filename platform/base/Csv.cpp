@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 
-#include "series/Csv.h"
+#include "platform/base/Csv.h"
 
 #include "platform/base/NumberText.h"
 
-namespace series {
+namespace platform {
 
 namespace {
 
@@ -258,4 +258,4 @@ std::string unprotected(std::string text) {
     return text;
 }
 
-}  // namespace series
+}  // namespace platform
