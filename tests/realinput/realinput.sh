@@ -8,6 +8,7 @@
 set -euo pipefail
 
 program=$1 examples=$2 case=$3
+data=$(cd "$(dirname "$0")/../data" && pwd)
 # Generous: the machine may be slow and shared; every wait polls.
 timeout_s=${QUORVIN_REALINPUT_TIMEOUT:-60}
 
@@ -164,6 +165,116 @@ case_SeriesPlotRightClickSavesImage() {
     until_true "the PNG" test -s "$work/figure.png"
     [ "$(head -c 8 "$work/figure.png" | od -An -tx1 | tr -d ' \n')" = 89504e470d0a1a0a ] ||
         fail "figure.png is not a PNG"
+}
+
+# A PNG's first eight bytes.
+is_png() {
+    [ "$(head -c 8 "$1" | od -An -tx1 | tr -d ' \n')" = 89504e470d0a1a0a ] ||
+        fail "$(basename "$1") is not a PNG"
+}
+
+# A right click on a window's graph, at fractions of its width and height:
+# the menu, Save image as... by its access key, and the PNG written.
+right_click_saves_png() {
+    local before
+    before=$(windows)
+    xdotool mousemove $(point "$1" "$2" "$3") click 3
+    until_true "the graph's menu" test "$(windows)" -gt "$before"
+    xdotool key s
+    save_through_dialog "Save image" "$work/$4"
+    message_ok
+    until_true "the PNG" test -s "$work/$4"
+    is_png "$work/$4"
+}
+
+# Opens a file through the open dialog of that title.
+open_through_dialog() {
+    window "$1" >/dev/null
+    xdotool key --clearmodifiers ctrl+a
+    xdotool type --delay 20 "$2"
+    xdotool key Return
+    gone "$1"
+}
+
+# Henry's function models, from the main window's Analysis menu: the graph
+# fills the window above its table.
+case_HenryGraphRightClickSavesImage() {
+    start
+    xdotool key alt+a h
+    local henry
+    henry=$(window "^Henry's function models$")
+    right_click_saves_png "$henry" 40 30 henry.png
+}
+
+# The charge of a sequence: the curve against pH on the right.
+case_ChargeGraphRightClickSavesImage() {
+    start
+    xdotool key alt+a c
+    local charge
+    charge=$(window "^Charge from the sequence$")
+    xdotool key alt+o
+    open_through_dialog "Open sequence" "$data/charge_proteins.fasta"
+    window "^Charge from the sequence$" >/dev/null
+    right_click_saves_png "$charge" 75 50 charge.png
+}
+
+# Sigma from a profile: the scan and its fitted curve at the top right.
+case_SigmaProfileGraphRightClickSavesImage() {
+    start
+    xdotool key alt+a s
+    local sigma
+    sigma=$(window "^Sigma from a profile$")
+    xdotool key alt+o
+    open_through_dialog "Open scans" "$data/scans/radial-1.txt"
+    window "^Sigma from a profile$" >/dev/null
+    right_click_saves_png "$sigma" 75 30 profile.png
+}
+
+# The uncertainty window's histogram, after a u typed for the first input
+# started the Monte Carlo run.
+case_UncertaintyHistogramRightClickSavesImage() {
+    start
+    xdotool key alt+a u
+    local unc
+    unc=$(window "^Uncertainty of z$")
+    xdotool mousemove $(point "$unc" 45 11) click 1
+    window "Enter" >/dev/null
+    xdotool key --clearmodifiers ctrl+a
+    xdotool type --delay 20 "0.5"
+    xdotool key Return
+    window "^Uncertainty of z$" >/dev/null
+    right_click_saves_png "$unc" 75 75 histogram.png
+}
+
+# The series table's Delete, Select all and Cut keys, each read in the file
+# saved after it; Delete inside a cell's editor deletes a character only.
+case_SeriesCutDeleteSelectAllKeys() {
+    cp "$examples/salt-series.csv" "$work/salt.csv"
+    start "$work/salt.csv"
+    local series
+    series=$(window "salt.csv - Series")
+    eval "$(xdotool getwindowgeometry --shell "$series")"
+    # A click in the table, Ctrl+Home to its first cell: Delete clears it,
+    # the row stays.
+    xdotool mousemove $((X + 60)) $((Y + 45)) click 1
+    xdotool key ctrl+Home Delete ctrl+s
+    until_true "the cleared cell saved" grep -q '^,0\.010,25,3\.5,1\.80' "$work/salt.csv"
+    [ "$(grep -c 'BSA in NaCl' "$work/salt.csv")" = 4 ] || fail "Delete did more than clear the cell"
+    # Typed into the cell, Delete in its editor takes the character after
+    # the cursor.
+    xdotool type --delay 20 "Typed"
+    xdotool key Home Delete Return ctrl+s
+    until_true "the edited cell saved" grep -q '^yped,0\.010' "$work/salt.csv"
+    # Ctrl+A and Ctrl+X: every row on the clipboard, every input cleared.
+    xdotool key ctrl+a ctrl+x
+    until_true "the cut rows" bash -c "xclip -o -selection clipboard | grep -q 'BSA in NaCl 0.150 M'"
+    [ "$(xclip -o -selection clipboard | grep -c '[0-9]')" = 5 ] || fail "Ctrl+A did not select every row"
+    xdotool key ctrl+s
+    until_true "the cleared series saved" bash -c "! grep -q 'BSA in NaCl' '$work/salt.csv'"
+    # One Ctrl+Z brings every cell back.
+    xdotool key ctrl+z ctrl+s
+    until_true "the series back" test "$(grep -c 'BSA in NaCl' "$work/salt.csv")" = 4
+    grep -q '^yped,0\.010' "$work/salt.csv" || fail "Ctrl+Z did not bring back the cut cells"
 }
 
 # A typed cell, Ctrl+Z, the desktop's Redo and Save keys, read in the file.
