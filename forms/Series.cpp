@@ -64,6 +64,7 @@ TSeriesFrm::TSeriesFrm(platform::Form* owner) : Form(owner, "SeriesFrm") {
         cellEdited(r, c, text);
     };
     Grid1->OnCurrentChanged = [this](platform::Control&) { updateStatus(); };
+    Grid1->OnSelectionChanged = [this](platform::Control&) { updateEditCommands(); };
     Grid1->OnCopy = [this](platform::Control&) { Copy1Click(*Copy1); };
     Grid1->OnPaste = [this](platform::Control&) { Paste1Click(*Paste1); };
     realign();
@@ -114,10 +115,17 @@ void TSeriesFrm::buildMenu() {
     });
     Redo1->setShortcut(platform::StandardKey::Redo);
     Edit1->addSeparator();
+    Cut1 = Edit1->add("Cut1", "Cu&t", [this](MenuItem& m) { Cut1Click(m); })
+               ->setShortcut(platform::StandardKey::Cut);
     Copy1 = Edit1->add("Copy1", "&Copy", [this](MenuItem& m) { Copy1Click(m); })
                 ->setShortcut(platform::StandardKey::Copy);
     Paste1 = Edit1->add("Paste1", "&Paste", [this](MenuItem& m) { Paste1Click(m); })
                  ->setShortcut(platform::StandardKey::Paste);
+    Delete1 = Edit1->add("Delete1", "D&elete", [this](MenuItem& m) { Delete1Click(m); })
+                  ->setShortcut(platform::StandardKey::Delete);
+    SelectAll1 =
+        Edit1->add("SelectAll1", "&Select all", [this](MenuItem& m) { SelectAll1Click(m); })
+            ->setShortcut(platform::StandardKey::SelectAll);
     Edit1->addSeparator();
     InsertRow1 = Edit1->add("InsertRow1", "&Insert row", [this](MenuItem&) {
         const auto at = std::min<std::size_t>(Grid1->currentRow(), m_series.rowCount());
@@ -221,6 +229,7 @@ void TSeriesFrm::refresh() {
 void TSeriesFrm::updateMenu() {
     Undo1->setEnabled(m_series.canUndo());
     Redo1->setEnabled(m_series.canRedo());
+    updateEditCommands();
     Save1->setEnabled(m_series.dirty() || m_path.empty());
     DetachSequence1->setEnabled(m_sequence.has_value());
     SequenceOptions1->setEnabled(m_sequence.has_value());

@@ -117,8 +117,9 @@ class TSeriesFrm : public platform::Form {
 
     platform::MenuItem *File1, *NewSeries1, *Open1, *Save1, *SaveAs1, *SaveGraphAs1, *OpenInMain1,
         *Close1;
-    platform::MenuItem *Edit1, *Undo1, *Redo1, *Copy1, *Paste1, *InsertRow1, *DeleteRow1,
-        *MoveRowUp1, *MoveRowDown1, *AddColumn1, *RenameColumn1, *DeleteColumn1;
+    platform::MenuItem *Edit1, *Undo1, *Redo1, *Cut1, *Copy1, *Paste1, *Delete1, *SelectAll1,
+        *InsertRow1, *DeleteRow1, *MoveRowUp1, *MoveRowDown1, *AddColumn1, *RenameColumn1,
+        *DeleteColumn1;
     platform::MenuItem *View1, *HideIntermediate1, *ShowIntermediate1;
     platform::MenuItem *Analysis1, *AttachSequence1, *SequenceOptions1, *DetachSequence1;
     std::unique_ptr<platform::OpenDialog> OpenDialog1;
@@ -163,6 +164,12 @@ class TSeriesFrm : public platform::Form {
     void OpenInMain1Click(platform::MenuItem&);
     void Copy1Click(platform::MenuItem&);
     void Paste1Click(platform::MenuItem&);
+    // Cut copies the selection and clears its input cells; Delete clears
+    // them (the rows stay); each one step to undo. The results follow.
+    void Cut1Click(platform::MenuItem&);
+    void Delete1Click(platform::MenuItem&);
+    // The table's rows and columns, the empty row below them left out.
+    void SelectAll1Click(platform::MenuItem&);
     void AddColumn1Click(platform::MenuItem&);
     void RenameColumn1Click(platform::MenuItem&);
     void DeleteColumn1Click(platform::MenuItem&);
@@ -197,6 +204,11 @@ class TSeriesFrm : public platform::Form {
     void updateCopy();
     void removeCopy();
     void updateMenu();
+    // Cut, Delete and Select all, enabled when they would change something.
+    void updateEditCommands();
+    // The input cells of the selection in the table's rows; none when
+    // the selection holds none, or only empty ones.
+    std::optional<platform::GridRange> clearableBlock() const;
     void buildPlotPanel();
     // The charges of each row for the attached sequence, and its curves.
     struct RowCharge {

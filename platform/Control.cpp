@@ -156,6 +156,13 @@ void Control::setFont(const Font& font) {
     notify(Property::Font);
 }
 
+void Control::setAccessibleName(const std::string& name) {
+    if (name == m_accessibleName)
+        return;
+    m_accessibleName = name;
+    notify(Property::AccessibleName);
+}
+
 void Control::setTextAlign(TextAlign a) {
     m_textAlign = a;
     notify(Property::Layout);

@@ -64,7 +64,8 @@ enum class Property {
     Selection,
     Content,
     Layout,
-    Focus
+    Focus,
+    AccessibleName
 };
 
 // A back end's widget for one control. The control is the source of truth;
@@ -136,7 +137,9 @@ class Control {
     // What assistive technology says: the name ("z") and, for value fields,
     // the shown text as the description.
     const std::string& accessibleName() const { return m_accessibleName; }
-    void setAccessibleName(const std::string& name) { m_accessibleName = name; }
+    // A shown name that changes (a row that now stands for another input)
+    // reaches the peer, so that a screen reader reads the new one.
+    void setAccessibleName(const std::string& name);
     bool tabStop() const { return m_tabStop; }
     void setTabStop(bool on) { m_tabStop = on; }
 

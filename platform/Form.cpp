@@ -122,6 +122,16 @@ Button* Form::cancelButton() const {
     return findButton(*this, false);
 }
 
+bool Form::userStandardKey(StandardKey key) {
+    if (!m_menu || key == StandardKey::None)
+        return false;
+    MenuItem* item = m_menu->findShortcut(key);
+    if (!item || !item->enabled())
+        return false;
+    item->userClick(this);
+    return true;
+}
+
 bool Form::userDialogKey(int key) {
     Button* b = key == VK_RETURN ? defaultButton() : key == VK_ESCAPE ? cancelButton() : nullptr;
     if (!b)

@@ -73,6 +73,10 @@ class Form : public Control {
     // A key that the form handles before its controls: Enter presses the
     // default button, Escape the cancel button. True when handled.
     bool userDialogKey(int key);
+    // A desktop key of a menu command (Ctrl+X for Cut...) pressed while
+    // the form is active: chooses the enabled item bound to it. True when
+    // one was.
+    bool userStandardKey(StandardKey key);
 
     Button* defaultButton() const;
     Button* cancelButton() const;

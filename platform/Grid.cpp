@@ -53,6 +53,8 @@ void Grid::setCurrent(int row, int column) {
     notify(Property::Selection);
     if (moved && OnCurrentChanged)
         OnCurrentChanged(*this);
+    if (OnSelectionChanged)
+        OnSelectionChanged(*this);
 }
 
 void Grid::setSelection(const GridRange& block) {
@@ -64,6 +66,8 @@ void Grid::setSelection(const GridRange& block) {
     b.right = std::clamp(b.right, 0, std::max(columnCount() - 1, 0));
     m_selection = b;
     notify(Property::Selection);
+    if (OnSelectionChanged)
+        OnSelectionChanged(*this);
 }
 
 void Grid::run(const std::function<void()>& action) {

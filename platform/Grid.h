@@ -63,6 +63,9 @@ class Grid : public Control {
     // An edit the user finished: (row, column, text).
     std::function<void(Grid& sender, int row, int column, const std::string& text)> OnCellEdited;
     NotifyEvent OnCurrentChanged;
+    // The selection set again (setCurrent, setSelection), by the user or
+    // the owner: commands on the selected cells follow it.
+    NotifyEvent OnSelectionChanged;
     NotifyEvent OnCopy;
     NotifyEvent OnPaste;
 

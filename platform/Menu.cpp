@@ -30,6 +30,18 @@ MenuItem* MenuItem::find(const std::string& name) {
     return nullptr;
 }
 
+MenuItem* MenuItem::findShortcut(StandardKey key) {
+    if (key == StandardKey::None)
+        return nullptr;
+    for (auto& item : m_items) {
+        if (item->m_shortcut == key)
+            return item.get();
+        if (MenuItem* found = item->findShortcut(key))
+            return found;
+    }
+    return nullptr;
+}
+
 MenuItem* MenuItem::findPath(const std::vector<std::string>& captions) {
     MenuItem* at = this;
     for (const auto& caption : captions) {

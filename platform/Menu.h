@@ -35,6 +35,8 @@ class MenuItem {
     MenuItem* find(const std::string& name);
     // By the captions along the way, e.g. {"&File", "&Exit"}.
     MenuItem* findPath(const std::vector<std::string>& captions);
+    // The item bound to a desktop key, depth-first; none for None.
+    MenuItem* findShortcut(StandardKey key);
     // The caption without the access key marker: "Exit".
     std::string plainCaption() const;
 

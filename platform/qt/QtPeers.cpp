@@ -90,6 +90,9 @@ void PeerBase::syncCommon(QWidget& w, Property what) {
         case Property::Enabled:
             w.setEnabled(c.enabled());
             break;
+        case Property::AccessibleName:
+            w.setAccessibleName(qs(c.accessibleName()));
+            break;
         case Property::Font:
             // Fonts pass from parent to child by themselves; setting one on
             // every widget costs a font look-up each at start-up.

@@ -1030,6 +1030,43 @@ TEST_F(EndToEnd, SigmaFromAProfileIsFittedAndUsed) {
     });
 }
 
+// State: a mobility entered, the uncertainty window open on its rows.
+// Action: Sigma fitted from a scan and used. Expected: each row's u tells
+// assistive technology the input the row now shows, Sigma among them.
+TEST_F(EndToEnd, UsedSigmaRenamesTheUncertaintyRowsForAssistiveTechnology) {
+    runProgram([&] {
+        expectDialog("MuCalculator", [&](Dialog& d) {
+            expectDialog("NumberEntry", typeNumber("1.5"));
+            d.click("MuTxt");
+            d.click("BitBtn2");
+        });
+        click(field("MuTxt"));
+        menu(main, "Uncertainty1");
+        menu(main, "SigmaProfile1");
+        QWidget* w = windowOf(forms::SigmaProfileFrm);
+        expectDialog("OpenDialog1", [&](Dialog&) {
+            typeText(QString(QUORVIN_TEST_DATA) + "/scans/radial-1.txt");
+            key(Qt::Key_Return);
+        });
+        e2e::click(e2e::find<QWidget>(w, "OpenBtn"));
+        ASSERT_TRUE(e2e::waitFor([] { return forms::SigmaProfileFrm->result().has_value(); }));
+        e2e::click(e2e::find<QWidget>(w, "UseBtn"));
+        std::string names;
+        for (const auto& row : forms::UncertaintyFrm->Rows)
+            if (row.u->visible())
+                names +=
+                    QAccessible::queryAccessibleInterface(dynamic_cast<QWidget*>(row.u->peer()))
+                        ->text(QAccessible::Name)
+                        .toStdString() +
+                    "; ";
+        EXPECT_NE(names.find("Stokes radius (nm), standard uncertainty; E (V/cm), standard "
+                             "uncertainty; Sigma (cm\u207b\u00b9), standard uncertainty; "),
+                  std::string::npos)
+            << names;
+        EXPECT_EQ(names.find("Mobility"), std::string::npos) << names;
+    });
+}
+
 // Charge from the sequence: a sequence pasted from the clipboard, shown
 // whole with its curves.
 TEST_F(EndToEnd, ChargeFromSequenceShowsAPastedSequence) {

@@ -8,6 +8,7 @@
 set -euo pipefail
 
 program=$1 examples=$2 case=$3
+data=$(cd "$(dirname "$0")/../data" && pwd)
 # Generous: the machine may be slow and shared; every wait polls.
 timeout_s=${QUORVIN_REALINPUT_TIMEOUT:-60}
 
@@ -22,7 +23,7 @@ fail() {
     exit 1
 }
 
-for tool in Xvfb openbox xdotool xprop xclip xwininfo; do
+for tool in Xvfb openbox xdotool xprop xwininfo xclip; do
     command -v "$tool" >/dev/null || fail "$tool is missing (debian-packages.txt lists it)"
 done
 
@@ -114,18 +115,31 @@ window() {
         sleep 0.1
     done
     [ -n "$id" ] || fail "no window \"$1\" appeared"
-    xdotool windowactivate --sync "$id" >/dev/null 2>&1 || true
-    until_true "window \"$1\" to have the keyboard" test "$(xdotool getactivewindow)" = "$id"
+    until_true "window \"$1\" to have the keyboard" activated "$id"
     echo "$id"
+}
+
+# Asks the window manager to activate the window, again at each call: a
+# request made while the window is being mapped may be dropped.
+activated() {
+    timeout 2 xdotool windowactivate --sync "$1" >/dev/null 2>&1 || true
+    [ "$(xdotool getactivewindow 2>/dev/null)" = "$1" ]
 }
 
 gone() {
     until_true "window \"$1\" to close" bash -c "! xdotool search --onlyvisible --name '$1'"
 }
 
-# How many of the program's windows show: a menu that opens is one more.
-windows() {
-    xdotool search --onlyvisible --classname '^quorvin$' 2>/dev/null | wc -l
+# A popup menu of the program shows: a window that the window manager does
+# not frame, two items high at least, so that a tooltip does not count.
+menu_open() {
+    local id height
+    for id in $(xdotool search --onlyvisible --classname '^quorvin$' 2>/dev/null); do
+        xwininfo -id "$id" 2>/dev/null | grep -q 'Override Redirect State: yes' || continue
+        height=$(xwininfo -id "$id" 2>/dev/null | sed -n 's/^ *Height: *//p')
+        [ "${height:-0}" -ge 40 ] && return 0
+    done
+    return 1
 }
 
 # A point of a window, at fractions of its width and height.
@@ -146,24 +160,106 @@ save_through_dialog() {
     gone "$1"
 }
 
-# The real right click on the series plot, its menu's Save image as... by
-# its access key, and the PNG written.
-case_SeriesPlotRightClickSavesImage() {
+# A PNG's first eight bytes.
+is_png() {
+    [ "$(head -c 8 "$1" | od -An -tx1 | tr -d ' \n')" = 89504e470d0a1a0a ] ||
+        fail "$(basename "$1") is not a PNG"
+}
+
+# A right click on a window's graph, at fractions of its width and height:
+# the menu, Save image as... by its access key, and the PNG written.
+right_click_saves_png() {
+    xdotool mousemove $(point "$1" "$2" "$3") click 3
+    until_true "the graph's menu" menu_open
+    xdotool key s
+    save_through_dialog "Save image" "$work/$4"
+    message_ok
+    until_true "the PNG" test -s "$work/$4"
+    is_png "$work/$4"
+}
+
+# Opens a file through the open dialog of that title: the same keys.
+open_through_dialog() { save_through_dialog "$@"; }
+
+# Henry's function models, from the main window's Analysis menu: the graph
+# fills the window above its table.
+case_HenryGraphRightClickSavesImage() {
+    start
+    xdotool key alt+a h
+    local henry
+    henry=$(window "^Henry's function models$")
+    right_click_saves_png "$henry" 40 30 henry.png
+}
+
+# The charge of a sequence: the curve against pH on the right.
+case_ChargeGraphRightClickSavesImage() {
+    start
+    xdotool key alt+a c
+    local charge
+    charge=$(window "^Charge from the sequence$")
+    xdotool key alt+o
+    open_through_dialog "Open sequence" "$data/charge_proteins.fasta"
+    window "^Charge from the sequence$" >/dev/null
+    right_click_saves_png "$charge" 75 50 charge.png
+}
+
+# Sigma from a profile: the scan and its fitted curve at the top right.
+case_SigmaProfileGraphRightClickSavesImage() {
+    start
+    xdotool key alt+a s
+    local sigma
+    sigma=$(window "^Sigma from a profile$")
+    xdotool key alt+o
+    open_through_dialog "Open scans" "$data/scans/radial-1.txt"
+    window "^Sigma from a profile$" >/dev/null
+    right_click_saves_png "$sigma" 75 30 profile.png
+}
+
+# The uncertainty window's histogram, after a u typed for the first input
+# started the Monte Carlo run.
+case_UncertaintyHistogramRightClickSavesImage() {
+    start
+    xdotool key alt+a u
+    local unc
+    unc=$(window "^Uncertainty of z$")
+    xdotool mousemove $(point "$unc" 45 11) click 1
+    window "Enter" >/dev/null
+    xdotool key --clearmodifiers ctrl+a
+    xdotool type --delay 20 "0.5"
+    xdotool key Return
+    window "^Uncertainty of z$" >/dev/null
+    right_click_saves_png "$unc" 75 75 histogram.png
+}
+
+# The series table's Delete, Select all and Cut keys, each read in the file
+# saved after it; Delete inside a cell's editor deletes a character only.
+case_SeriesCutDeleteSelectAllKeys() {
     cp "$examples/salt-series.csv" "$work/salt.csv"
     start "$work/salt.csv"
     local series
     series=$(window "salt.csv - Series")
-    # The plot fills the window's right part.
-    local before
-    before=$(windows)
-    xdotool mousemove $(point "$series" 85 60) click 3
-    until_true "the graph's menu" test "$(windows)" -gt "$before"
-    xdotool key s
-    save_through_dialog "Save image" "$work/figure.png"
-    message_ok  # where it went
-    until_true "the PNG" test -s "$work/figure.png"
-    [ "$(head -c 8 "$work/figure.png" | od -An -tx1 | tr -d ' \n')" = 89504e470d0a1a0a ] ||
-        fail "figure.png is not a PNG"
+    eval "$(xdotool getwindowgeometry --shell "$series")"
+    # A click in the table, Ctrl+Home to its first cell: Delete clears it,
+    # the row stays.
+    xdotool mousemove $((X + 60)) $((Y + 45)) click 1
+    xdotool key ctrl+Home Delete ctrl+s
+    until_true "the cleared cell saved" grep -q '^,0\.010,25,3\.5,1\.80' "$work/salt.csv"
+    [ "$(grep -c 'BSA in NaCl' "$work/salt.csv")" = 4 ] || fail "Delete did more than clear the cell"
+    # Typed into the cell, Delete in its editor takes the character after
+    # the cursor.
+    xdotool type --delay 20 "Typed"
+    xdotool key Home Delete Return ctrl+s
+    until_true "the edited cell saved" grep -q '^yped,0\.010' "$work/salt.csv"
+    # Ctrl+A and Ctrl+X: every row on the clipboard, every input cleared.
+    xdotool key ctrl+a ctrl+x
+    until_true "the cut rows" bash -c "xclip -o -selection clipboard | grep -q 'BSA in NaCl 0.150 M'"
+    [ "$(xclip -o -selection clipboard | grep -c '[0-9]')" = 5 ] || fail "Ctrl+A did not select every row"
+    xdotool key ctrl+s
+    until_true "the cleared series saved" bash -c "! grep -q 'BSA in NaCl' '$work/salt.csv'"
+    # One Ctrl+Z brings every cell back.
+    xdotool key ctrl+z ctrl+s
+    until_true "the series back" test "$(grep -c 'BSA in NaCl' "$work/salt.csv")" = 4
+    grep -q '^yped,0\.010' "$work/salt.csv" || fail "Ctrl+Z did not bring back the cut cells"
 }
 
 # A typed cell, Ctrl+Z, the desktop's Redo and Save keys, read in the file.
@@ -188,15 +284,24 @@ case_SeriesUndoRedoSaveKeys() {
     until_true "the undone cell saved" bash -c "! grep -q 'Typed sample' '$work/salt.csv'"
 }
 
+# The real right click on the series plot, its menu's Save image as... by
+# its access key, and the PNG written.
+case_SeriesPlotRightClickSavesImage() {
+    cp "$examples/salt-series.csv" "$work/salt.csv"
+    start "$work/salt.csv"
+    local series
+    series=$(window "salt.csv - Series")
+    # The plot fills the window's right part.
+    right_click_saves_png "$series" 85 60 figure.png
+}
+
 # Shift+F10 on the main window's graph, after a click there gave it the
 # keyboard, opens its menu.
 case_MainGraphShiftF10() {
     start
     xdotool mousemove $(point "$main" 75 70) click 1
-    local before
-    before=$(windows)
     xdotool key shift+F10
-    until_true "the graph's menu" test "$(windows)" -gt "$before"
+    until_true "the graph's menu" menu_open
     xdotool key s
     save_through_dialog "Save image" "$work/graph.svg"
     message_ok
@@ -271,13 +376,11 @@ case_AnalysisWindowFitsTheScreen() {
     read -r X Y WIDTH HEIGHT <<<"$(inside "$id")"
     [ "$X" -ge 0 ] && [ "$Y" -ge 0 ] && [ $((X + WIDTH)) -le 1600 ] && [ $((Y + HEIGHT)) -le 1000 ] ||
         fail "the window is not whole on the screen: ${WIDTH}x${HEIGHT} at $X,$Y"
-    local before
-    before=$(windows)
     read -r mx my _ <<<"$(inside "$main")"
     xdotool mousemove $((mx + 150)) $((my + 20)) click 1
-    until_true "the main window's Analysis menu to open" test "$(windows)" -gt "$before"
+    until_true "the main window's Analysis menu to open" menu_open
     xdotool key Escape
-    until_true "the menu to close" test "$(windows)" -eq "$before"
+    until_true "the menu to close" eval '! menu_open'
     xdotool windowactivate --sync "$id" >/dev/null 2>&1 || true
     xdotool mousemove $((X + WIDTH / 3)) $((Y + HEIGHT / 2))
     xdotool click --repeat 30 5 click --repeat 30 7
