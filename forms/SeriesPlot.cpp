@@ -294,6 +294,13 @@ std::optional<std::size_t> TSeriesFrm::groupColumn() const {
 }
 
 void TSeriesFrm::updatePlot() {
+    // The points come once every row is calculated.
+    if (m_series.pendingRows() > 0) {
+        Chart1->setSeries({});
+        Chart1->caption = "The points follow once the rows are calculated.";
+        Chart1->appearanceChanged();
+        return;
+    }
     const std::vector<std::size_t> columns = xColumns();
     if (std::find(columns.begin(), columns.end(), m_plot.xColumn) == columns.end())
         m_plot.xColumn = columns.empty() ? 0 : columns.front();

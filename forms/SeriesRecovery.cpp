@@ -71,8 +71,11 @@ bool TSeriesFrm::flushCopy() {
 }
 
 void TSeriesFrm::recover(series::Series recovered, const std::filesystem::path& original) {
+    stopEvaluation();
+    m_evaluationCancelled = false;
     stopRun();
     m_series = std::move(recovered);
+    m_series.deferEvaluation(kBackgroundRows);
     m_series.markUnsaved();
     ++m_changes;
     m_path = original;

@@ -135,12 +135,21 @@ const std::string& Series::cellText(std::size_t row, std::size_t c) const {
     return m_rows.at(row).cells.at(c).text;
 }
 
+namespace {
+const std::string kNoText;
+}  // namespace
+
 const std::string& Series::cellError(std::size_t row, std::size_t c) const {
-    return m_rows.at(row).cells.at(c).error;
+    const Cell& cell = m_rows.at(row).cells.at(c);
+    return pending(row) ? kNoText : cell.error;
 }
 
 const std::string& Series::rowError(std::size_t row) const {
-    return m_rows.at(row).error;
+    return pending(row) ? kNoText : m_rows.at(row).error;
+}
+
+bool Series::pending(std::size_t row) const {
+    return m_rows.at(row).pending.value.load(std::memory_order_acquire);
 }
 
 bool Series::hasUncertainty() const {
@@ -160,6 +169,8 @@ std::vector<std::string> Series::resultNames() const {
 
 std::string Series::resultText(std::size_t row, std::size_t result) const {
     const Row& r = m_rows.at(row);
+    if (pending(row))
+        return {};
     return result < r.results.size() ? std::string(r.results[result]) : std::string();
 }
 
@@ -180,7 +191,9 @@ std::optional<Series::Values> Series::xValues(std::size_t c) const {
         // A text column is numeric only when every cell is a number or empty.
         if (col.kind == ColumnKind::Text && !v && !trimmed(cell.text).empty())
             return std::nullopt;
-        values.push_back(cell.error.empty() ? v : std::nullopt);
+        values.push_back(row.pending.value.load(std::memory_order_acquire) || cell.error.empty()
+                             ? v
+                             : std::nullopt);
     }
     return values;
 }
@@ -272,29 +285,66 @@ std::string Series::startUpNotice() const {
 std::string Series::cellNote(std::size_t row, std::size_t c) const {
     const Row& r = m_rows.at(row);
     const SeriesColumn& col = m_columns.at(c);
-    if (col.kind != ColumnKind::Input || r.results.empty() || !trimmed(r.cells[c].text).empty())
+    if (col.kind != ColumnKind::Input || pending(row) || r.results.empty() || !trimmed(r.cells[c].text).empty())
         return {};
     return "Empty: the row takes the start-up value " + startUpText({col.quantity});
 }
 
 std::string Series::resultNote(std::size_t row, std::size_t result) const {
-    const Row& r = m_rows.at(row);
+    return pending(row) ? std::string() : noteOf(m_rows.at(row), result);
+}
+
+std::string Series::noteOf(const Row& r, std::size_t result) const {
     if (result >= r.fileResults.size() || r.fileResults[result].empty())
         return {};
     const std::string said = programNumber(trimmed(r.fileResults[result]), m_dialect);
-    const std::string now = resultText(row, result);
+    const std::string now =
+        result < r.results.size() ? std::string(r.results[result]) : std::string();
     if (said == now)
         return {};
     return "The file says " + quotedForMessage(r.fileResults[result]) +
            "; calculated: " + (now.empty() ? std::string("none") : now);
 }
 
-std::size_t Series::resultDifferences() const {
-    std::size_t n = 0;
-    for (std::size_t r = 0; r < m_rows.size(); ++r)
-        for (std::size_t i = 0; i < m_rows[r].fileResults.size(); ++i)
-            n += !resultNote(r, i).empty();
-    return n;
+// The counts the status line shows follow each evaluated row, so that an
+// edit of a long series costs its row alone.
+bool Series::hasInputs(const Row& row) const {
+    for (std::size_t c = 0; c < m_columns.size(); ++c)
+        if (m_columns[c].kind == ColumnKind::Input && !trimmed(row.cells[c].text).empty())
+            return true;
+    return false;
+}
+
+Series::Tally Series::tallyOf(const Row& row) const {
+    Tally t;
+    if (row.pending.value.load(std::memory_order_acquire))
+        return t;
+    t.withoutResults = row.results.empty() && hasInputs(row);
+    for (std::size_t i = 0; i < row.fileResults.size(); ++i)
+        t.differences += !noteOf(row, i).empty();
+    return t;
+}
+
+void Series::count(const Row& row, int sign) {
+    const Tally t = tallyOf(row);
+    if (sign > 0) {
+        m_withoutResults.value += t.withoutResults;
+        m_differences.value += t.differences;
+    } else {
+        m_withoutResults.value -= t.withoutResults;
+        m_differences.value -= t.differences;
+    }
+}
+
+void Series::recount() {
+    m_withoutResults.value = 0;
+    m_differences.value = 0;
+    std::size_t pendingRows = 0;
+    for (const Row& row : m_rows) {
+        count(row, 1);
+        pendingRows += row.pending.value.load();
+    }
+    m_pending.value = pendingRows;
 }
 
 // A row without any text has no results.
@@ -457,7 +507,7 @@ std::vector<Series::PendingDraws> Series::pendingMonteCarlo() const {
         return pending;
     for (std::size_t r = 0; r < m_rows.size(); ++r) {
         const Row& row = m_rows[r];
-        if (row.draws && !row.results.empty() && row.results[kResultColumns.size() + 2].empty())
+        if (!Series::pending(r) && row.draws && !row.results.empty() && row.results[kResultColumns.size() + 2].empty())
             pending.push_back({r, *row.draws});
     }
     return pending;
@@ -465,7 +515,7 @@ std::vector<Series::PendingDraws> Series::pendingMonteCarlo() const {
 
 bool Series::setMonteCarloResult(std::uint64_t revision, std::size_t row,
                                  const analysis::MonteCarloResult& result) {
-    if (revision != m_revision || row >= m_rows.size() || !m_rows[row].draws ||
+    if (revision != m_revision || row >= m_rows.size() || pending(row) || !m_rows[row].draws ||
         m_rows[row].results.empty())
         return false;
     putInterval(m_rows[row], result);
@@ -474,6 +524,47 @@ bool Series::setMonteCarloResult(std::uint64_t revision, std::size_t row,
 
 void Series::evaluateAll() {
     ++m_revision;
+    // A long series waits for evaluatePending, on threads that leave the
+    // window in the user's hands; a Monte Carlo run per row is never left.
+    if (!m_monteCarlo && m_rows.size() >= m_deferFrom) {
+        for (Row& row : m_rows) {
+            row.error.clear();
+            row.results.clear();
+            row.draws.reset();
+            for (Cell& cell : row.cells)
+                cell.error.clear();
+            row.pending.value = true;
+        }
+        recount();
+        return;
+    }
+    for (Row& row : m_rows)
+        row.pending.value = false;
+    evaluateRows();
+    recount();
+}
+
+std::size_t Series::evaluatePending(const std::function<std::size_t()>& next, std::size_t chunk,
+                                    const std::atomic<bool>& stop) {
+    std::size_t done = 0;
+    for (std::size_t k = next(); k * chunk < m_rows.size() && !stop; k = next())
+        for (std::size_t r = k * chunk; r < std::min(m_rows.size(), (k + 1) * chunk) && !stop;
+             ++r) {
+            Row& row = m_rows[r];
+            if (!row.pending.value.load(std::memory_order_acquire))
+                continue;
+            evaluate(row);
+            row.pending.value.store(false, std::memory_order_release);
+            const Tally t = tallyOf(row);
+            m_withoutResults.value += t.withoutResults;
+            m_differences.value += t.differences;
+            --m_pending.value;
+            ++done;
+        }
+    return done;
+}
+
+void Series::evaluateRows() {
     // Each row on its own, the rows shared out among the cores: a long
     // series opens in a fraction of the time. A Monte Carlo run per row
     // takes every core itself.
@@ -522,22 +613,30 @@ Series::Edit Series::apply(Edit edit) {
             if constexpr (std::is_same_v<T, SetCell>) {
                 Row& row = m_rows.at(e.row);
                 const bool wasBlank = blank(row);
+                count(row, -1);
                 std::string old = std::exchange(row.cells.at(e.column).text, e.text);
                 // A text cell counts only for whether the row is blank.
                 if (m_columns[e.column].kind != ColumnKind::Text || wasBlank != blank(row)) {
                     row.fileResults.clear();  // they held the row before the edit
                     evaluate(row);
+                    if (row.pending.value.exchange(false))
+                        --m_pending.value;
                     ++m_revision;
                 }
+                count(row, 1);
                 return SetCell{e.row, e.column, std::move(old)};
             } else if constexpr (std::is_same_v<T, InsertRow>) {
                 ++m_revision;  // the rows after it move
+                count(e.row, 1);
+                m_pending.value += e.row.pending.value.load();
                 m_rows.insert(m_rows.begin() + static_cast<std::ptrdiff_t>(e.at), std::move(e.row));
                 return DeleteRow{e.at};
             } else if constexpr (std::is_same_v<T, DeleteRow>) {
                 ++m_revision;
                 Row row = std::move(m_rows.at(e.at));
                 m_rows.erase(m_rows.begin() + static_cast<std::ptrdiff_t>(e.at));
+                count(row, -1);
+                m_pending.value -= row.pending.value.load();
                 return InsertRow{e.at, std::move(row)};
             } else if constexpr (std::is_same_v<T, MoveRow>) {
                 ++m_revision;
@@ -716,6 +815,7 @@ void Series::read(std::istream& in) {
         throw InputError("line 1: the input is empty; it needs a header row naming the columns");
     Series read;
     read.m_monteCarlo = m_monteCarlo;
+    read.m_deferFrom = m_deferFrom;
     // The results a file holds are evaluated again and compared, never
     // taken as inputs.
     const std::vector<Header> headers = readHeaderRow(record);
@@ -744,6 +844,7 @@ void Series::read(std::istream& in) {
                              std::to_string(kept.size()));
         readSettings(record, settingColumns, read.m_rows.empty(), read.m_settings);
         Row row;
+        row.cells.reserve(read.m_columns.size());
         for (std::size_t i = 0; i < kept.size(); ++i) {
             if (kept[i]) {
                 row.cells.push_back({std::move(record.fields[i]), {}});
@@ -793,7 +894,9 @@ std::string Series::text() const {
         header.replace(0, first.size(), "\"" + first + "\"");
     }
     out += header;
-    for (const Row& row : m_rows) {
+    Row scratch;
+    for (const Row& listed : m_rows) {
+        const Row& row = evaluated(listed, scratch);
         fields.clear();
         std::string error = row.error;
         for (const Cell& cell : row.cells) {
@@ -806,7 +909,7 @@ std::string Series::text() const {
                 i < row.results.size() ? std::string(row.results[i]) : std::string(), m_dialect));
         fields.push_back(error);
         for (const auto& [key, value] : m_settings.entries())
-            fields.push_back(&row == &m_rows.front() ? value : std::string());
+            fields.push_back(&listed == &m_rows.front() ? value : std::string());
         out += csvRecord(fields, m_dialect);
     }
     if (m_rows.empty() && !m_settings.empty()) {
@@ -816,6 +919,18 @@ std::string Series::text() const {
         out += csvRecord(fields, m_dialect);
     }
     return out;
+}
+
+// Only the texts are copied: another thread may be writing the row's
+// results and errors meanwhile.
+const Series::Row& Series::evaluated(const Row& row, Row& scratch) const {
+    if (!row.pending.value.load(std::memory_order_acquire))
+        return row;
+    scratch = Row{};
+    for (const Cell& cell : row.cells)
+        scratch.cells.push_back({cell.text, {}});
+    evaluate(scratch);
+    return scratch;
 }
 
 void Series::save(const std::filesystem::path& path) {
