@@ -73,6 +73,9 @@ class TSeriesFrm : public platform::Form {
     static constexpr std::size_t kBackgroundRows = 20000;
     // The rows of a long series are being evaluated.
     bool evaluating() const { return m_evaluation != nullptr; }
+    // The threads that evaluate them: one per core unless given; none
+    // leaves the rows pending until Cancel or another count.
+    void setEvaluationThreads(std::optional<unsigned> threads);
     // The runs' draws, seed and threads (one per core unless given).
     void setMonteCarloOptions(const analysis::MonteCarloOptions& options);
 
@@ -279,6 +282,7 @@ class TSeriesFrm : public platform::Form {
     std::shared_ptr<Run> m_run;
     std::shared_ptr<Evaluation> m_evaluation;
     bool m_evaluationCancelled = false;  // until the next change
+    std::optional<unsigned> m_evaluationThreads;
     std::unique_ptr<journal::SeriesCopy> m_copy;  // none without the log's copy
     // The changes made through change() and replacements of the series:
     // which state the copy holds.

@@ -34,6 +34,14 @@ struct TSeriesFrm::Evaluation {
     std::vector<std::jthread> threads;
 };
 
+void TSeriesFrm::setEvaluationThreads(std::optional<unsigned> threads) {
+    m_evaluationThreads = threads;
+    if (m_evaluation) {
+        stopEvaluation();
+        startEvaluation();
+    }
+}
+
 void TSeriesFrm::followEvaluation() {
     if (!m_evaluation && !m_evaluationCancelled && m_series.pendingRows() > 0)
         startEvaluation();
@@ -54,7 +62,8 @@ void TSeriesFrm::startEvaluation() {
     };
     Evaluation* raw = run.get();
     series::Series* document = &m_series;
-    const unsigned threads = std::max(1u, std::thread::hardware_concurrency());
+    const unsigned threads =
+        m_evaluationThreads.value_or(std::max(1u, std::thread::hardware_concurrency()));
     raw->working = static_cast<int>(threads);
     for (unsigned t = 0; t < threads; ++t)
         raw->threads.emplace_back([raw, document, onUiThread] {

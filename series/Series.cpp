@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <cctype>
 #include <cerrno>
+#include <cmath>
+#include <limits>
 #include <cstring>
 #include <exception>
 #include <fstream>
@@ -180,20 +182,41 @@ void Series::setMonteCarlo(std::optional<analysis::MonteCarloOptions> options) {
         evaluateAll();
 }
 
-std::optional<Series::Values> Series::xValues(std::size_t c) const {
+double Series::numberOf(const std::string& text) const {
+    return number(text, m_dialect).value_or(std::numeric_limits<double>::quiet_NaN());
+}
+
+const Series::Numbers& Series::numbers(std::size_t c) const {
+    if (m_numbers.size() != m_columns.size())
+        m_numbers.assign(m_columns.size(), std::nullopt);
+    std::optional<Numbers>& cached = m_numbers[c];
+    if (!cached) {
+        cached.emplace();
+        cached->values.reserve(m_rows.size());
+        for (const Row& row : m_rows) {
+            cached->values.push_back(numberOf(row.cells[c].text));
+            cached->words += std::isnan(cached->values.back()) && !trimmed(row.cells[c].text).empty();
+        }
+    }
+    return *cached;
+}
+
+bool Series::numericColumn(std::size_t c) const {
     const SeriesColumn& col = m_columns.at(c);
-    if (col.kind != ColumnKind::Input && col.kind != ColumnKind::Text)
+    // A text column is numeric only when every cell is a number or empty.
+    return col.kind == ColumnKind::Input || (col.kind == ColumnKind::Text && numbers(c).words == 0);
+}
+
+std::optional<Series::Values> Series::xValues(std::size_t c) const {
+    if (!numericColumn(c))
         return std::nullopt;
-    Values values;
-    for (const Row& row : m_rows) {
-        const Cell& cell = row.cells[c];
-        const std::optional<double> v = number(cell.text, m_dialect);
-        // A text column is numeric only when every cell is a number or empty.
-        if (col.kind == ColumnKind::Text && !v && !trimmed(cell.text).empty())
-            return std::nullopt;
-        values.push_back(row.pending.value.load(std::memory_order_acquire) || cell.error.empty()
-                             ? v
-                             : std::nullopt);
+    const Numbers& n = numbers(c);
+    Values values(m_rows.size());
+    for (std::size_t r = 0; r < m_rows.size(); ++r) {
+        const Row& row = m_rows[r];
+        if (!std::isnan(n.values[r]) &&
+            (row.pending.value.load(std::memory_order_acquire) || row.cells[c].error.empty()))
+            values[r] = n.values[r];
     }
     return values;
 }
@@ -203,10 +226,46 @@ std::optional<Series::Values> Series::yValues(const std::string& resultName) con
     const auto at = std::find(names.begin(), names.end(), resultName);
     if (at == names.end())
         return std::nullopt;
-    Values values;
+    const auto result = static_cast<std::size_t>(at - names.begin());
+    Values values(m_rows.size());
+    // Rows being evaluated write their results meanwhile: nothing is kept.
+    if (m_pending.load() > 0) {
+        for (std::size_t r = 0; r < m_rows.size(); ++r)
+            if (!m_rows[r].pending.value.load(std::memory_order_acquire))
+                if (const double v = resultNumber(m_rows[r], result); !std::isnan(v))
+                    values[r] = v;
+        return values;
+    }
+    if (m_resultNumbers.size() <= result)
+        m_resultNumbers.resize(result + 1);
+    if (!m_resultNumbers[result]) {
+        std::vector<double>& kept = m_resultNumbers[result].emplace(m_rows.size());
+        for (std::size_t r = 0; r < m_rows.size(); ++r)
+            kept[r] = resultNumber(m_rows[r], result);
+    }
+    const std::vector<double>& kept = *m_resultNumbers[result];
     for (std::size_t r = 0; r < m_rows.size(); ++r)
-        values.push_back(number(resultText(r, static_cast<std::size_t>(at - names.begin())), {}));
+        if (!std::isnan(kept[r]))
+            values[r] = kept[r];
     return values;
+}
+
+// The results are the program's own number texts.
+double Series::resultNumber(const Row& row, std::size_t result) {
+    if (result < row.results.size())
+        if (const std::string_view text = row.results[result]; !text.empty()) {
+            try {
+                return platform::StrToFloat(text);
+            } catch (const std::exception&) {
+            }
+        }
+    return std::numeric_limits<double>::quiet_NaN();
+}
+
+void Series::renumber(std::size_t row) {
+    for (std::size_t i = 0; i < m_resultNumbers.size(); ++i)
+        if (m_resultNumbers[i])
+            (*m_resultNumbers[i])[row] = resultNumber(m_rows[row], i);
 }
 
 Series::RowEntries Series::rowEntries(std::size_t row) const {
@@ -519,11 +578,13 @@ bool Series::setMonteCarloResult(std::uint64_t revision, std::size_t row,
         m_rows[row].results.empty())
         return false;
     putInterval(m_rows[row], result);
+    renumber(row);
     return true;
 }
 
 void Series::evaluateAll() {
     ++m_revision;
+    m_resultNumbers.clear();
     // A long series waits for evaluatePending, on threads that leave the
     // window in the user's hands; a Monte Carlo run per row is never left.
     if (!m_monteCarlo && m_rows.size() >= m_deferFrom) {
@@ -607,6 +668,11 @@ Series::Row Series::emptyRow() const {
 // ------------------------------------------------------------ commands
 
 Series::Edit Series::apply(Edit edit) {
+    // The rows or columns move: the numbers are read again when asked.
+    if (!std::holds_alternative<SetCell>(edit) && !std::holds_alternative<ReplaceSettings>(edit)) {
+        m_numbers.clear();
+        m_resultNumbers.clear();
+    }
     return std::visit(
         [this](auto& e) -> Edit {
             using T = std::decay_t<decltype(e)>;
@@ -615,12 +681,21 @@ Series::Edit Series::apply(Edit edit) {
                 const bool wasBlank = blank(row);
                 count(row, -1);
                 std::string old = std::exchange(row.cells.at(e.column).text, e.text);
+                if (e.column < m_numbers.size() && m_numbers[e.column]) {
+                    Numbers& n = *m_numbers[e.column];
+                    const auto word = [this](const std::string& text) {
+                        return std::isnan(numberOf(text)) && !trimmed(text).empty();
+                    };
+                    n.words = n.words - word(old) + word(e.text);
+                    n.values[e.row] = numberOf(e.text);
+                }
                 // A text cell counts only for whether the row is blank.
                 if (m_columns[e.column].kind != ColumnKind::Text || wasBlank != blank(row)) {
                     row.fileResults.clear();  // they held the row before the edit
                     evaluate(row);
                     if (row.pending.value.exchange(false))
                         --m_pending.value;
+                    renumber(e.row);
                     ++m_revision;
                 }
                 count(row, 1);

@@ -135,6 +135,11 @@ class Series {
     // A column usable as x: an input, or a text column whose cells are all
     // numbers or empty (in the file's decimal mark or the program's).
     std::optional<Values> xValues(std::size_t c) const;
+    // Whether xValues(c) gives values, without them.
+    bool numericColumn(std::size_t c) const;
+    // A cell as a number (in the file's decimal mark or the program's), NaN
+    // where it holds none.
+    double cellNumber(std::size_t row, std::size_t c) const { return numbers(c).values.at(row); }
     // A result by name ("Valence").
     std::optional<Values> yValues(const std::string& resultName) const;
 
@@ -300,6 +305,14 @@ class Series {
     void recount();
     bool hasInputs(const Row& row) const;
     std::string noteOf(const Row& row, std::size_t result) const;
+    // A column's cells as numbers (NaN where none), kept while only cells
+    // change, so that a plot of a long series costs one pass per edit.
+    struct Numbers {
+        std::vector<double> values;
+        std::size_t words = 0;  // cells neither empty nor a number
+    };
+    const Numbers& numbers(std::size_t c) const;
+    double numberOf(const std::string& text) const;
     // The row as evaluated, where it is still pending (for the file).
     const Row& evaluated(const Row& row, Row& scratch) const;
     SeriesColumn classify(const std::string& header, std::size_t except) const;
@@ -323,6 +336,12 @@ class Series {
     Count m_pending;
     Count m_withoutResults;
     Count m_differences;
+    mutable std::vector<std::optional<Numbers>> m_numbers;  // by column, once asked
+    // The same for the results, by index, while no row is pending.
+    mutable std::vector<std::optional<std::vector<double>>> m_resultNumbers;
+    static double resultNumber(const Row& row, std::size_t result);
+    // After the row's results changed.
+    void renumber(std::size_t row);
 };
 
 }  // namespace series
