@@ -96,6 +96,7 @@ void TSeriesFrm::evaluationProgressed() {
     RunPnl->setVisible(true);
     ProgressBar->setWidth(static_cast<int>(fraction * (kProgressWidth - 2)));
     ProgressLbl->setText(std::to_string(static_cast<int>(fraction * 100)) + " %");
+    Grid1->invalidate();  // the rows in view as they come in
     updateStatus();
 }
 

@@ -141,9 +141,13 @@ namespace {
 const std::string kNoText;
 }  // namespace
 
+const std::string& Series::Cell::error() const {
+    return refusal ? *refusal : kNoText;
+}
+
 const std::string& Series::cellError(std::size_t row, std::size_t c) const {
     const Cell& cell = m_rows.at(row).cells.at(c);
-    return pending(row) ? kNoText : cell.error;
+    return pending(row) ? kNoText : cell.error();
 }
 
 const std::string& Series::rowError(std::size_t row) const {
@@ -215,7 +219,7 @@ std::optional<Series::Values> Series::xValues(std::size_t c) const {
     for (std::size_t r = 0; r < m_rows.size(); ++r) {
         const Row& row = m_rows[r];
         if (!std::isnan(n.values[r]) &&
-            (row.pending.value.load(std::memory_order_acquire) || row.cells[c].error.empty()))
+            (row.pending.value.load(std::memory_order_acquire) || row.cells[c].error().empty()))
             values[r] = n.values[r];
     }
     return values;
@@ -417,7 +421,7 @@ void Series::evaluate(Row& row) const {
     row.results.clear();
     row.draws.reset();
     for (Cell& cell : row.cells)
-        cell.error.clear();
+        cell.refusal.reset();
     if (blank(row))
         return;
     std::vector<model::Entry> entries;
@@ -437,7 +441,7 @@ void Series::evaluate(Row& row) const {
         texts[c] = programText(row, c);
         if (texts[c].empty() || col.kind == ColumnKind::Text)
             continue;
-        std::string& error = row.cells[c].error;
+        std::string error;
         UncertaintyTexts& u = uncertainty[static_cast<std::size_t>(col.quantity)];
         switch (col.kind) {
             case ColumnKind::Input:
@@ -470,6 +474,7 @@ void Series::evaluate(Row& row) const {
             case ColumnKind::Text:
                 break;
         }
+        row.cells[c].setError(error);
         refused = refused || !error.empty();
     }
     // The window holds one of the valence chain and one way to E; a row that
@@ -485,8 +490,8 @@ void Series::evaluate(Row& row) const {
         if (at == given.end())
             row.error =
                 "this row gives " + first + " but not " + second + ": " + conflict->reason();
-        else if (std::string& e = row.cells[entryColumns[at - given.begin()]].error; e.empty())
-            e = second + " cannot be given with " + first + " in the same row";
+        else if (Cell& cell = row.cells[entryColumns[at - given.begin()]]; !cell.refusal)
+            cell.setError(second + " cannot be given with " + first + " in the same row");
         return;
     }
     if (std::none_of(given.begin(), given.end(), [](model::Quantity q) {
@@ -509,7 +514,7 @@ void Series::evaluate(Row& row) const {
             if (auto e = inputUncertainty(input, model::quantityInfo(q).name, t.sd, t.dist,
                                           u[static_cast<std::size_t>(i)])) {
                 const bool sd = e->find("SD = ") != std::string::npos;
-                row.cells[sd ? t.sdColumn : t.distColumn].error = *e;
+                row.cells[sd ? t.sdColumn : t.distColumn].setError(*e);
                 refused = true;
             }
         }
@@ -521,7 +526,7 @@ void Series::evaluate(Row& row) const {
         for (std::size_t i = 0; i < entries.size(); ++i) {
             const std::string name = model::quantityInfo(entries[i].quantity).name;
             if (result.error.rfind(name + " ", 0) == 0) {
-                row.cells[entryColumns[i]].error = result.error;
+                row.cells[entryColumns[i]].setError(result.error);
                 return;
             }
         }
@@ -593,7 +598,7 @@ void Series::evaluateAll() {
             row.results.clear();
             row.draws.reset();
             for (Cell& cell : row.cells)
-                cell.error.clear();
+                cell.refusal.reset();
             row.pending.value = true;
         }
         recount();
@@ -724,7 +729,7 @@ Series::Edit Series::apply(Edit edit) {
                 for (std::size_t r = 0; r < m_rows.size(); ++r)
                     m_rows[r].cells.insert(
                         m_rows[r].cells.begin() + static_cast<std::ptrdiff_t>(e.at),
-                        Cell{r < e.cells.size() ? e.cells[r] : std::string(), {}});
+                        Cell(r < e.cells.size() ? e.cells[r] : std::string()));
                 if (e.column.kind != ColumnKind::Text)
                     evaluateAll();
                 return DeleteColumn{e.at};
@@ -922,7 +927,7 @@ void Series::read(std::istream& in) {
         row.cells.reserve(read.m_columns.size());
         for (std::size_t i = 0; i < kept.size(); ++i) {
             if (kept[i]) {
-                row.cells.push_back({std::move(record.fields[i]), {}});
+                row.cells.emplace_back(std::move(record.fields[i]));
             } else if (headers[i].role == HeaderRole::Result) {
                 row.fileResults.resize(kResultColumns.size());
                 row.fileResults[headers[i].result] = std::move(record.fields[i]);
@@ -976,8 +981,8 @@ std::string Series::text() const {
         std::string error = row.error;
         for (const Cell& cell : row.cells) {
             fields.push_back(cell.text);
-            if (!cell.error.empty())
-                error += (error.empty() ? "" : "; ") + cell.error;
+            if (cell.refusal)
+                error += (error.empty() ? "" : "; ") + *cell.refusal;
         }
         for (std::size_t i = 0; i < results.size(); ++i)
             fields.push_back(dialectNumber(
@@ -1003,7 +1008,7 @@ const Series::Row& Series::evaluated(const Row& row, Row& scratch) const {
         return row;
     scratch = Row{};
     for (const Cell& cell : row.cells)
-        scratch.cells.push_back({cell.text, {}});
+        scratch.cells.emplace_back(cell.text);
     evaluate(scratch);
     return scratch;
 }

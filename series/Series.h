@@ -189,9 +189,25 @@ class Series {
     void save(const std::filesystem::path& path);
 
   private:
+    // A refusal is rare: it is kept apart, so that a long series holds
+    // each cell in the room of its text.
     struct Cell {
         std::string text;
-        std::string error;
+        std::unique_ptr<std::string> refusal;
+        Cell() = default;
+        explicit Cell(std::string t) : text(std::move(t)) {}
+        Cell(const Cell& o) : text(o.text) { setError(o.error()); }
+        Cell& operator=(const Cell& o) {
+            text = o.text;
+            setError(o.error());
+            return *this;
+        }
+        Cell(Cell&&) noexcept = default;
+        Cell& operator=(Cell&&) noexcept = default;
+        const std::string& error() const;
+        void setError(const std::string& why) {
+            refusal = why.empty() ? nullptr : std::make_unique<std::string>(why);
+        }
     };
     // A row's result texts in one string, each ended by a NUL: a long
     // series holds its results in a third of the room separate strings take.
