@@ -896,6 +896,16 @@ void Series::read(std::istream& in) {
     Series read;
     read.m_monteCarlo = m_monteCarlo;
     read.m_deferFrom = m_deferFrom;
+    // Room for the rows the rest of the input may hold (at 16 bytes or more a
+    // line), so that a long file is not moved row by row as it grows; room
+    // not used is never touched.
+    if (const std::streampos at = in.tellg(); at != std::streampos(-1)) {
+        in.seekg(0, std::ios::end);
+        const std::streamoff left = in.tellg() - at;
+        in.seekg(at);
+        if (in && left > 0)
+            read.m_rows.reserve(static_cast<std::size_t>(left) / 16);
+    }
     // The results a file holds are evaluated again and compared, never
     // taken as inputs.
     const std::vector<Header> headers = readHeaderRow(record);
