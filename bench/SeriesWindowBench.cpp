@@ -4,11 +4,10 @@
 // of 1,000 and of 1,000,000 rows opened in a window, timed until its table
 // is in the user's hands (table_s, with the process's CPU time until then,
 // table_cpu_s) and until every row's results and the plot are in (the
-// iteration, cpu_s over the whole), and the peak resident size; beside it the bare evaluation of the
-// same file by the series library alone. Then a typed cell's whole cost in
-// the window (the row evaluated again, the table, status line, plot and
-// recovery copy brought up to date) at either length, and the recovery
-// copy's cost of one typed cell, beside the snapshot of the whole series
+// iteration, cpu_s over the whole), and the peak resident size; beside it the bare evaluation of
+// the same file by the series library alone. Then a typed cell's whole cost in the window (the row
+// evaluated again, the table, status line, plot and recovery copy brought up to date) at either
+// length, and the recovery copy's cost of one typed cell, beside the snapshot of the whole series
 // that each edit cost before.
 // Targets: the table of 10^6 rows in 5 s and the window in 1 GB; a typed
 // cell's copy costs the same at either length.

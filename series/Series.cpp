@@ -6,10 +6,10 @@
 #include <cctype>
 #include <cerrno>
 #include <cmath>
-#include <limits>
 #include <cstring>
 #include <exception>
 #include <fstream>
+#include <limits>
 #include <mutex>
 #include <sstream>
 #include <stdexcept>
@@ -45,7 +45,6 @@ void readSettings(const CsvRecord& record,
 
 // Fewer rows than this each are evaluated on the calling thread.
 constexpr std::size_t kRowsPerThread = 2000;
-
 
 bool sameName(std::string_view a, std::string_view b) {
     return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
@@ -199,7 +198,8 @@ const Series::Numbers& Series::numbers(std::size_t c) const {
         cached->values.reserve(m_rows.size());
         for (const Row& row : m_rows) {
             cached->values.push_back(numberOf(row.cells[c].text));
-            cached->words += std::isnan(cached->values.back()) && !trimmed(row.cells[c].text).empty();
+            cached->words +=
+                std::isnan(cached->values.back()) && !trimmed(row.cells[c].text).empty();
         }
     }
     return *cached;
@@ -348,7 +348,8 @@ std::string Series::startUpNotice() const {
 std::string Series::cellNote(std::size_t row, std::size_t c) const {
     const Row& r = m_rows.at(row);
     const SeriesColumn& col = m_columns.at(c);
-    if (col.kind != ColumnKind::Input || pending(row) || r.results.empty() || !trimmed(r.cells[c].text).empty())
+    if (col.kind != ColumnKind::Input || pending(row) || r.results.empty() ||
+        !trimmed(r.cells[c].text).empty())
         return {};
     return "Empty: the row takes the start-up value " + startUpText({col.quantity});
 }
@@ -571,7 +572,8 @@ std::vector<Series::PendingDraws> Series::pendingMonteCarlo() const {
         return pending;
     for (std::size_t r = 0; r < m_rows.size(); ++r) {
         const Row& row = m_rows[r];
-        if (!Series::pending(r) && row.draws && !row.results.empty() && row.results[kResultColumns.size() + 2].empty())
+        if (!Series::pending(r) && row.draws && !row.results.empty() &&
+            row.results[kResultColumns.size() + 2].empty())
             pending.push_back({r, *row.draws});
     }
     return pending;

@@ -567,8 +567,8 @@ std::string longSeries() {
 std::string referenceValence(const series::Series& s, std::size_t row) {
     const std::vector<std::string> names = s.resultNames();
     return s.resultText(
-        row,
-        static_cast<std::size_t>(std::find(names.begin(), names.end(), "ValenceResult") - names.begin()));
+        row, static_cast<std::size_t>(std::find(names.begin(), names.end(), "ValenceResult") -
+                                      names.begin()));
 }
 
 }  // namespace

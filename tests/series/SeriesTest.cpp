@@ -13,9 +13,9 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
-#include <thread>
 #include <sstream>
 #include <string>
+#include <thread>
 
 #include "platform/base/NumberText.h"
 #include "series/Row.h"
