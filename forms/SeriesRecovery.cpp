@@ -43,7 +43,9 @@ void TSeriesFrm::updateCopy() {
     if (typed && follows && m_copyEdits < kEditsPerSnapshot && m_copy->writeEdit(*typed)) {
         ++m_copyEdits;
     } else {
-        m_copy->write(m_path, m_series.text());
+        // Rows still pending go without results: reading the copy
+        // calculates every row again.
+        m_copy->write(m_path, m_series.text(series::Series::PendingRows::WithoutResults));
         m_copyEdits = 0;
     }
     m_copied = now;

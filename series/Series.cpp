@@ -968,7 +968,7 @@ void Series::open(const std::filesystem::path& path) {
     }
 }
 
-std::string Series::text() const {
+std::string Series::text(PendingRows pending) const {
     std::string out = m_dialect.bom ? "\xEF\xBB\xBF" : "";
     std::vector<std::string> fields;
     for (const SeriesColumn& c : m_columns)
@@ -988,7 +988,8 @@ std::string Series::text() const {
     out += header;
     Row scratch;
     for (const Row& listed : m_rows) {
-        const Row& row = evaluated(listed, scratch);
+        const Row& row = pending == PendingRows::Evaluated ? evaluated(listed, scratch)
+                                                           : withoutResults(listed, scratch);
         fields.clear();
         std::string error = row.error;
         for (const Cell& cell : row.cells) {
@@ -1022,6 +1023,15 @@ const Series::Row& Series::evaluated(const Row& row, Row& scratch) const {
     for (const Cell& cell : row.cells)
         scratch.cells.emplace_back(cell.text);
     evaluate(scratch);
+    return scratch;
+}
+
+const Series::Row& Series::withoutResults(const Row& row, Row& scratch) const {
+    if (!row.pending.value.load(std::memory_order_acquire))
+        return row;
+    scratch = Row{};
+    for (const Cell& cell : row.cells)
+        scratch.cells.emplace_back(cell.text);
     return scratch;
 }
 

@@ -182,8 +182,11 @@ class Series {
     void open(const std::filesystem::path& path);
     void read(std::istream& in);
     // The inputs as typed, the text columns, then the results and Error, in
-    // the dialect the file came in.
-    std::string text() const;
+    // the dialect the file came in. Pending rows are evaluated for it, or
+    // written without results where they are read again (a recovery copy,
+    // whose results are calculated again when it is read).
+    enum class PendingRows { Evaluated, WithoutResults };
+    std::string text(PendingRows pending = PendingRows::Evaluated) const;
     // Atomically: a failed save throws platform::Exception and leaves the
     // old file whole.
     void save(const std::filesystem::path& path);
@@ -331,6 +334,7 @@ class Series {
     double numberOf(const std::string& text) const;
     // The row as evaluated, where it is still pending (for the file).
     const Row& evaluated(const Row& row, Row& scratch) const;
+    const Row& withoutResults(const Row& row, Row& scratch) const;
     SeriesColumn classify(const std::string& header, std::size_t except) const;
     // What a column that header names would be, or why it is refused.
     SeriesColumn checkedColumn(const std::string& header, std::size_t except) const;

@@ -327,6 +327,8 @@ TEST(SeriesEvaluation, PendingRowsEvaluatedOnThreadsMatchTheSeriesEvaluatedAtOnc
     EXPECT_TRUE(later.resultNote(3, resultIndex(later, "ValenceResult")).empty());
     EXPECT_EQ(later.resultDifferences(), 0u);
     EXPECT_EQ(later.text(), now.text());
+    EXPECT_EQ(seriesOf(later.text(Series::PendingRows::WithoutResults)).text(), now.text())
+        << "a recovery copy reads back to the same series";
     for (Series* s : {&now, &later}) {
         s->setCell(5, 2, "2,2");
         s->setCell(6, 0, "renamed");
