@@ -615,7 +615,10 @@ void Series::evaluateAll() {
 std::size_t Series::evaluatePending(const std::function<std::size_t()>& next, std::size_t chunk,
                                     const std::atomic<bool>& stop) {
     std::size_t done = 0;
-    for (std::size_t k = next(); k * chunk < m_rows.size() && !stop; k = next())
+    for (std::size_t k = next(); k * chunk < m_rows.size() && !stop; k = next()) {
+        // The counts shared with the other threads, once a chunk.
+        Tally chunkTally;
+        std::size_t evaluated = 0;
         for (std::size_t r = k * chunk; r < std::min(m_rows.size(), (k + 1) * chunk) && !stop;
              ++r) {
             Row& row = m_rows[r];
@@ -624,11 +627,15 @@ std::size_t Series::evaluatePending(const std::function<std::size_t()>& next, st
             evaluate(row);
             row.pending.value.store(false, std::memory_order_release);
             const Tally t = tallyOf(row);
-            m_withoutResults.value += t.withoutResults;
-            m_differences.value += t.differences;
-            --m_pending.value;
-            ++done;
+            chunkTally.withoutResults += t.withoutResults;
+            chunkTally.differences += t.differences;
+            ++evaluated;
         }
+        m_withoutResults.value += chunkTally.withoutResults;
+        m_differences.value += chunkTally.differences;
+        m_pending.value -= evaluated;
+        done += evaluated;
+    }
     return done;
 }
 
