@@ -557,6 +557,7 @@ void TOpeningForm::Open1Click(platform::MenuItem&) {
 
 TSeriesFrm* TOpeningForm::OpenFile(const std::string& path) {
     series::Series file;
+    file.deferEvaluation(TSeriesFrm::kBackgroundRows);
     try {
         file.open(path);
         // A setting the series window cannot use refuses the file as a whole.

@@ -78,6 +78,7 @@ TSeriesFrm::TSeriesFrm(platform::Form* owner) : Form(owner, "SeriesFrm") {
 }
 
 TSeriesFrm::~TSeriesFrm() {
+    stopEvaluation();
     stopRun();
 }
 
@@ -181,6 +182,9 @@ void TSeriesFrm::cellEdited(int row, int column, const std::string& text) {
 }
 
 void TSeriesFrm::change(const std::function<void()>& command) {
+    // The evaluating threads read the rows that the command may change.
+    stopEvaluation();
+    m_evaluationCancelled = false;
     try {
         command();
     } catch (...) {
@@ -223,6 +227,7 @@ void TSeriesFrm::refresh() {
     updatePlot();
     updateMenu();
     updateCopy();
+    followEvaluation();
     followRun();
 }
 
@@ -253,10 +258,11 @@ void TSeriesFrm::updateStatus() {
                    m_series.resultNote(r, c - m_series.columnCount());
     }
     if (text.empty()) {
-        std::size_t refused = 0;
-        for (std::size_t i = 0; i < m_series.rowCount(); ++i)
-            refused += m_series.resultText(i, 0).empty() && !m_series.rowEntries(i).entries.empty();
+        const std::size_t refused = m_series.rowsWithoutResults();
         text = std::to_string(m_series.rowCount()) + " rows";
+        if (const std::size_t pending = m_series.pendingRows())
+            text += ", " + std::to_string(pending) +
+                    (m_evaluation ? " being calculated" : " not calculated (cancelled)");
         if (refused)
             text += ", " + std::to_string(refused) + " without results";
         if (const std::size_t d = m_series.resultDifferences())
@@ -295,7 +301,10 @@ void TSeriesFrm::NewSeries1Click(platform::MenuItem&) {
         return;
     // The columns of a typical measurement to start from; more come with
     // Add column... or a paste.
+    stopEvaluation();
+    m_evaluationCancelled = false;
     series::Series fresh;
+    fresh.deferEvaluation(kBackgroundRows);
     std::istringstream header("Sample,IonicStrength,Temperature,StokesRadius,Mobility\n");
     fresh.read(header);
     m_series = std::move(fresh);
@@ -313,6 +322,7 @@ void TSeriesFrm::Open1Click(platform::MenuItem&) {
 
 bool TSeriesFrm::openFile(const std::filesystem::path& path) {
     series::Series opened;
+    opened.deferEvaluation(kBackgroundRows);
     try {
         opened.open(path);
         checkSettings(opened);
@@ -325,7 +335,10 @@ bool TSeriesFrm::openFile(const std::filesystem::path& path) {
 }
 
 void TSeriesFrm::openDocument(series::Series opened, const std::filesystem::path& path) {
+    stopEvaluation();
+    m_evaluationCancelled = false;
     m_series = std::move(opened);
+    m_series.deferEvaluation(kBackgroundRows);
     ++m_changes;
     m_path = path;
     m_plot.xColumn = 0;

@@ -67,6 +67,15 @@ class TSeriesFrm : public platform::Form {
 
     // The rows' Monte Carlo 95 % intervals are being computed.
     bool running() const { return m_run != nullptr; }
+    // A series of this many rows or more is evaluated on threads of its own
+    // after it opens, so that its table is in the user's hands at once; its
+    // rows show "pending" until their results are in.
+    static constexpr std::size_t kBackgroundRows = 20000;
+    // The rows of a long series are being evaluated.
+    bool evaluating() const { return m_evaluation != nullptr; }
+    // The threads that evaluate them: one per core unless given; none
+    // leaves the rows pending until Cancel or another count.
+    void setEvaluationThreads(std::optional<unsigned> threads);
     // The runs' draws, seed and threads (one per core unless given).
     void setMonteCarloOptions(const analysis::MonteCarloOptions& options);
 
@@ -191,6 +200,14 @@ class TSeriesFrm : public platform::Form {
 
   private:
     struct Run;
+    struct Evaluation;
+    // The pending rows evaluated on every core, after any change.
+    void followEvaluation();
+    void startEvaluation();
+    void stopEvaluation();
+    void evaluationProgressed();
+    void evaluationFinished();
+    void cancelEvaluation();
     void buildMenu();
     void buildRunPanel();
     // A run for the rows still without their interval, after any change.
@@ -275,6 +292,9 @@ class TSeriesFrm : public platform::Form {
     std::vector<std::optional<RowCharge>> m_charges;
     analysis::MonteCarloOptions m_runOptions;
     std::shared_ptr<Run> m_run;
+    std::shared_ptr<Evaluation> m_evaluation;
+    bool m_evaluationCancelled = false;  // until the next change
+    std::optional<unsigned> m_evaluationThreads;
     std::unique_ptr<journal::SeriesCopy> m_copy;  // none without the log's copy
     // The changes made through change() and replacements of the series:
     // which state the copy holds.

@@ -66,6 +66,9 @@ void TSeriesFrm::setMonteCarloOptions(const analysis::MonteCarloOptions& options
 }
 
 void TSeriesFrm::followRun() {
+    // The rows' draws come with their evaluation.
+    if (m_series.pendingRows() > 0)
+        return;
     const bool current = m_run && m_run->revision == m_series.revision();
     if (!current && m_cancelledAt != m_series.revision())
         startRun();
@@ -126,6 +129,7 @@ void TSeriesFrm::runProgressed() {
     const double done = static_cast<double>(m_run->draws) * m_run->finished.load() +
                         static_cast<double>(m_run->control.done.load());
     const double fraction = std::clamp(done / total, 0.0, 1.0);
+    RunLbl->setText("Monte Carlo 95 % intervals:");
     RunPnl->setVisible(true);
     ProgressBar->setWidth(static_cast<int>(fraction * (kProgressWidth - 2)));
     ProgressLbl->setText(std::to_string(static_cast<int>(fraction * 100)) + " %");
@@ -150,6 +154,10 @@ void TSeriesFrm::runFinished() {
 }
 
 void TSeriesFrm::CancelBtnClick(platform::Control&) {
+    if (m_evaluation) {
+        cancelEvaluation();
+        return;
+    }
     if (!m_run)
         return;
     // The rows done keep their intervals; the others stay empty until the

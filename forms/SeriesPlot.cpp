@@ -227,7 +227,7 @@ void TSeriesFrm::setPlotSettings(const SeriesPlotSettings& settings) {
 std::vector<std::size_t> TSeriesFrm::xColumns() const {
     std::vector<std::size_t> columns;
     for (std::size_t c = 0; c < m_series.columnCount(); ++c)
-        if (m_series.xValues(c))
+        if (m_series.numericColumn(c))
             columns.push_back(c);
     return columns;
 }
@@ -273,16 +273,21 @@ std::optional<std::size_t> TSeriesFrm::groupColumn() const {
         const series::SeriesColumn& col = m_series.column(c);
         const bool condition = (col.kind == series::ColumnKind::Input && !measured(col.quantity)) ||
                                col.kind == series::ColumnKind::Solvent ||
-                               (col.kind == series::ColumnKind::Text && m_series.xValues(c));
+                               (col.kind == series::ColumnKind::Text && m_series.numericColumn(c));
         if (c == m_plot.xColumn || !condition)
             continue;
         std::map<GroupKey, bool> keys;
         std::size_t given = 0;
-        for (std::size_t r = 0; r < m_series.rowCount() && keys.size() <= kStyles; ++r)
-            if (!platform::trimmed(m_series.cellText(r, c)).empty()) {
+        for (std::size_t r = 0; r < m_series.rowCount() && keys.size() <= kStyles; ++r) {
+            // A number by the series' reading of it: a long series is read once.
+            if (const double v = m_series.cellNumber(r, c); !std::isnan(v)) {
+                keys[GroupKey{true, v, {}}] = true;
+                ++given;
+            } else if (!platform::trimmed(m_series.cellText(r, c)).empty()) {
                 keys[keyOf(m_series.cellText(r, c), m_series.dialect())] = true;
                 ++given;
             }
+        }
         if (keys.size() < 2 || keys.size() > kStyles || keys.size() * 2 > given)
             continue;
         if (!best || keys.size() < fewest) {
@@ -294,6 +299,13 @@ std::optional<std::size_t> TSeriesFrm::groupColumn() const {
 }
 
 void TSeriesFrm::updatePlot() {
+    // The points come once every row is calculated.
+    if (m_series.pendingRows() > 0) {
+        Chart1->setSeries({});
+        Chart1->caption = "The points follow once the rows are calculated.";
+        Chart1->appearanceChanged();
+        return;
+    }
     const std::vector<std::size_t> columns = xColumns();
     if (std::find(columns.begin(), columns.end(), m_plot.xColumn) == columns.end())
         m_plot.xColumn = columns.empty() ? 0 : columns.front();
@@ -497,12 +509,12 @@ std::string TSeriesFrm::plotCaption() const {
         const series::SeriesColumn& col = m_series.column(c);
         if (col.kind != series::ColumnKind::Input && col.kind != series::ColumnKind::Solvent)
             continue;
-        std::optional<std::string> value;
+        const std::string* value = nullptr;
         bool same = m_series.rowCount() > 0;
         for (std::size_t r = 0; r < m_series.rowCount() && same; ++r) {
             const std::string& text = m_series.cellText(r, c);
             same = !text.empty() && (!value || *value == text);
-            value = text;
+            value = &text;
         }
         if (!same)
             continue;

@@ -43,7 +43,9 @@ void TSeriesFrm::updateCopy() {
     if (typed && follows && m_copyEdits < kEditsPerSnapshot && m_copy->writeEdit(*typed)) {
         ++m_copyEdits;
     } else {
-        m_copy->write(m_path, m_series.text());
+        // Rows still pending go without results: reading the copy
+        // calculates every row again.
+        m_copy->write(m_path, m_series.text(series::Series::PendingRows::WithoutResults));
         m_copyEdits = 0;
     }
     m_copied = now;
@@ -71,8 +73,11 @@ bool TSeriesFrm::flushCopy() {
 }
 
 void TSeriesFrm::recover(series::Series recovered, const std::filesystem::path& original) {
+    stopEvaluation();
+    m_evaluationCancelled = false;
     stopRun();
     m_series = std::move(recovered);
+    m_series.deferEvaluation(kBackgroundRows);
     m_series.markUnsaved();
     ++m_changes;
     m_path = original;

@@ -126,7 +126,14 @@ platform::GridCell TSeriesFrm::cellAt(int row, int column) const {
         cell.readOnly = true;
         cell.background = platform::clYellow;
         // Results in the file's decimal mark, as its inputs are.
-        if (col.source == ViewColumn::Source::Result && r < m_series.rowCount()) {
+        if (col.source == ViewColumn::Source::Result && r < m_series.rowCount() &&
+            m_series.pending(r)) {
+            // Said in words: an empty cell would read as a row without results.
+            cell.text = m_evaluation ? "pending" : "not calculated";
+            cell.tooltip = m_evaluation ? "Being calculated: the series is calculated row by row"
+                                        : "Not calculated: the calculation was cancelled; it "
+                                          "starts again with the next change";
+        } else if (col.source == ViewColumn::Source::Result && r < m_series.rowCount()) {
             cell.text =
                 platform::dialectNumber(m_series.resultText(r, col.index), m_series.dialect());
             cell.tooltip = m_series.rowError(r);

@@ -5,9 +5,11 @@
 #include <algorithm>
 #include <cctype>
 #include <cerrno>
+#include <cmath>
 #include <cstring>
 #include <exception>
 #include <fstream>
+#include <limits>
 #include <mutex>
 #include <sstream>
 #include <stdexcept>
@@ -43,7 +45,6 @@ void readSettings(const CsvRecord& record,
 
 // Fewer rows than this each are evaluated on the calling thread.
 constexpr std::size_t kRowsPerThread = 2000;
-
 
 bool sameName(std::string_view a, std::string_view b) {
     return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
@@ -135,12 +136,25 @@ const std::string& Series::cellText(std::size_t row, std::size_t c) const {
     return m_rows.at(row).cells.at(c).text;
 }
 
+namespace {
+const std::string kNoText;
+}  // namespace
+
+const std::string& Series::Cell::error() const {
+    return refusal ? *refusal : kNoText;
+}
+
 const std::string& Series::cellError(std::size_t row, std::size_t c) const {
-    return m_rows.at(row).cells.at(c).error;
+    const Cell& cell = m_rows.at(row).cells.at(c);
+    return pending(row) ? kNoText : cell.error();
 }
 
 const std::string& Series::rowError(std::size_t row) const {
-    return m_rows.at(row).error;
+    return pending(row) ? kNoText : m_rows.at(row).error;
+}
+
+bool Series::pending(std::size_t row) const {
+    return m_rows.at(row).pending.value.load(std::memory_order_acquire);
 }
 
 bool Series::hasUncertainty() const {
@@ -160,6 +174,8 @@ std::vector<std::string> Series::resultNames() const {
 
 std::string Series::resultText(std::size_t row, std::size_t result) const {
     const Row& r = m_rows.at(row);
+    if (pending(row))
+        return {};
     return result < r.results.size() ? std::string(r.results[result]) : std::string();
 }
 
@@ -169,18 +185,42 @@ void Series::setMonteCarlo(std::optional<analysis::MonteCarloOptions> options) {
         evaluateAll();
 }
 
-std::optional<Series::Values> Series::xValues(std::size_t c) const {
+double Series::numberOf(const std::string& text) const {
+    return number(text, m_dialect).value_or(std::numeric_limits<double>::quiet_NaN());
+}
+
+const Series::Numbers& Series::numbers(std::size_t c) const {
+    if (m_numbers.size() != m_columns.size())
+        m_numbers.assign(m_columns.size(), std::nullopt);
+    std::optional<Numbers>& cached = m_numbers[c];
+    if (!cached) {
+        cached.emplace();
+        cached->values.reserve(m_rows.size());
+        for (const Row& row : m_rows) {
+            cached->values.push_back(numberOf(row.cells[c].text));
+            cached->words +=
+                std::isnan(cached->values.back()) && !trimmed(row.cells[c].text).empty();
+        }
+    }
+    return *cached;
+}
+
+bool Series::numericColumn(std::size_t c) const {
     const SeriesColumn& col = m_columns.at(c);
-    if (col.kind != ColumnKind::Input && col.kind != ColumnKind::Text)
+    // A text column is numeric only when every cell is a number or empty.
+    return col.kind == ColumnKind::Input || (col.kind == ColumnKind::Text && numbers(c).words == 0);
+}
+
+std::optional<Series::Values> Series::xValues(std::size_t c) const {
+    if (!numericColumn(c))
         return std::nullopt;
-    Values values;
-    for (const Row& row : m_rows) {
-        const Cell& cell = row.cells[c];
-        const std::optional<double> v = number(cell.text, m_dialect);
-        // A text column is numeric only when every cell is a number or empty.
-        if (col.kind == ColumnKind::Text && !v && !trimmed(cell.text).empty())
-            return std::nullopt;
-        values.push_back(cell.error.empty() ? v : std::nullopt);
+    const Numbers& n = numbers(c);
+    Values values(m_rows.size());
+    for (std::size_t r = 0; r < m_rows.size(); ++r) {
+        const Row& row = m_rows[r];
+        if (!std::isnan(n.values[r]) &&
+            (row.pending.value.load(std::memory_order_acquire) || row.cells[c].error().empty()))
+            values[r] = n.values[r];
     }
     return values;
 }
@@ -190,10 +230,46 @@ std::optional<Series::Values> Series::yValues(const std::string& resultName) con
     const auto at = std::find(names.begin(), names.end(), resultName);
     if (at == names.end())
         return std::nullopt;
-    Values values;
+    const auto result = static_cast<std::size_t>(at - names.begin());
+    Values values(m_rows.size());
+    // Rows being evaluated write their results meanwhile: nothing is kept.
+    if (m_pending.load() > 0) {
+        for (std::size_t r = 0; r < m_rows.size(); ++r)
+            if (!m_rows[r].pending.value.load(std::memory_order_acquire))
+                if (const double v = resultNumber(m_rows[r], result); !std::isnan(v))
+                    values[r] = v;
+        return values;
+    }
+    if (m_resultNumbers.size() <= result)
+        m_resultNumbers.resize(result + 1);
+    if (!m_resultNumbers[result]) {
+        std::vector<double>& kept = m_resultNumbers[result].emplace(m_rows.size());
+        for (std::size_t r = 0; r < m_rows.size(); ++r)
+            kept[r] = resultNumber(m_rows[r], result);
+    }
+    const std::vector<double>& kept = *m_resultNumbers[result];
     for (std::size_t r = 0; r < m_rows.size(); ++r)
-        values.push_back(number(resultText(r, static_cast<std::size_t>(at - names.begin())), {}));
+        if (!std::isnan(kept[r]))
+            values[r] = kept[r];
     return values;
+}
+
+// The results are the program's own number texts.
+double Series::resultNumber(const Row& row, std::size_t result) {
+    if (result < row.results.size())
+        if (const std::string_view text = row.results[result]; !text.empty()) {
+            try {
+                return platform::StrToFloat(text);
+            } catch (const std::exception&) {
+            }
+        }
+    return std::numeric_limits<double>::quiet_NaN();
+}
+
+void Series::renumber(std::size_t row) {
+    for (std::size_t i = 0; i < m_resultNumbers.size(); ++i)
+        if (m_resultNumbers[i])
+            (*m_resultNumbers[i])[row] = resultNumber(m_rows[row], i);
 }
 
 Series::RowEntries Series::rowEntries(std::size_t row) const {
@@ -272,29 +348,67 @@ std::string Series::startUpNotice() const {
 std::string Series::cellNote(std::size_t row, std::size_t c) const {
     const Row& r = m_rows.at(row);
     const SeriesColumn& col = m_columns.at(c);
-    if (col.kind != ColumnKind::Input || r.results.empty() || !trimmed(r.cells[c].text).empty())
+    if (col.kind != ColumnKind::Input || pending(row) || r.results.empty() ||
+        !trimmed(r.cells[c].text).empty())
         return {};
     return "Empty: the row takes the start-up value " + startUpText({col.quantity});
 }
 
 std::string Series::resultNote(std::size_t row, std::size_t result) const {
-    const Row& r = m_rows.at(row);
+    return pending(row) ? std::string() : noteOf(m_rows.at(row), result);
+}
+
+std::string Series::noteOf(const Row& r, std::size_t result) const {
     if (result >= r.fileResults.size() || r.fileResults[result].empty())
         return {};
     const std::string said = programNumber(trimmed(r.fileResults[result]), m_dialect);
-    const std::string now = resultText(row, result);
+    const std::string now =
+        result < r.results.size() ? std::string(r.results[result]) : std::string();
     if (said == now)
         return {};
     return "The file says " + quotedForMessage(r.fileResults[result]) +
            "; calculated: " + (now.empty() ? std::string("none") : now);
 }
 
-std::size_t Series::resultDifferences() const {
-    std::size_t n = 0;
-    for (std::size_t r = 0; r < m_rows.size(); ++r)
-        for (std::size_t i = 0; i < m_rows[r].fileResults.size(); ++i)
-            n += !resultNote(r, i).empty();
-    return n;
+// The counts the status line shows follow each evaluated row, so that an
+// edit of a long series costs its row alone.
+bool Series::hasInputs(const Row& row) const {
+    for (std::size_t c = 0; c < m_columns.size(); ++c)
+        if (m_columns[c].kind == ColumnKind::Input && !trimmed(row.cells[c].text).empty())
+            return true;
+    return false;
+}
+
+Series::Tally Series::tallyOf(const Row& row) const {
+    Tally t;
+    if (row.pending.value.load(std::memory_order_acquire))
+        return t;
+    t.withoutResults = row.results.empty() && hasInputs(row);
+    for (std::size_t i = 0; i < row.fileResults.size(); ++i)
+        t.differences += !noteOf(row, i).empty();
+    return t;
+}
+
+void Series::count(const Row& row, int sign) {
+    const Tally t = tallyOf(row);
+    if (sign > 0) {
+        m_withoutResults.value += t.withoutResults;
+        m_differences.value += t.differences;
+    } else {
+        m_withoutResults.value -= t.withoutResults;
+        m_differences.value -= t.differences;
+    }
+}
+
+void Series::recount() {
+    m_withoutResults.value = 0;
+    m_differences.value = 0;
+    std::size_t pendingRows = 0;
+    for (const Row& row : m_rows) {
+        count(row, 1);
+        pendingRows += row.pending.value.load();
+    }
+    m_pending.value = pendingRows;
 }
 
 // A row without any text has no results.
@@ -308,7 +422,7 @@ void Series::evaluate(Row& row) const {
     row.results.clear();
     row.draws.reset();
     for (Cell& cell : row.cells)
-        cell.error.clear();
+        cell.refusal.reset();
     if (blank(row))
         return;
     std::vector<model::Entry> entries;
@@ -328,7 +442,7 @@ void Series::evaluate(Row& row) const {
         texts[c] = programText(row, c);
         if (texts[c].empty() || col.kind == ColumnKind::Text)
             continue;
-        std::string& error = row.cells[c].error;
+        std::string error;
         UncertaintyTexts& u = uncertainty[static_cast<std::size_t>(col.quantity)];
         switch (col.kind) {
             case ColumnKind::Input:
@@ -361,6 +475,7 @@ void Series::evaluate(Row& row) const {
             case ColumnKind::Text:
                 break;
         }
+        row.cells[c].setError(error);
         refused = refused || !error.empty();
     }
     // The window holds one of the valence chain and one way to E; a row that
@@ -376,8 +491,8 @@ void Series::evaluate(Row& row) const {
         if (at == given.end())
             row.error =
                 "this row gives " + first + " but not " + second + ": " + conflict->reason();
-        else if (std::string& e = row.cells[entryColumns[at - given.begin()]].error; e.empty())
-            e = second + " cannot be given with " + first + " in the same row";
+        else if (Cell& cell = row.cells[entryColumns[at - given.begin()]]; !cell.refusal)
+            cell.setError(second + " cannot be given with " + first + " in the same row");
         return;
     }
     if (std::none_of(given.begin(), given.end(), [](model::Quantity q) {
@@ -400,7 +515,7 @@ void Series::evaluate(Row& row) const {
             if (auto e = inputUncertainty(input, model::quantityInfo(q).name, t.sd, t.dist,
                                           u[static_cast<std::size_t>(i)])) {
                 const bool sd = e->find("SD = ") != std::string::npos;
-                row.cells[sd ? t.sdColumn : t.distColumn].error = *e;
+                row.cells[sd ? t.sdColumn : t.distColumn].setError(*e);
                 refused = true;
             }
         }
@@ -412,7 +527,7 @@ void Series::evaluate(Row& row) const {
         for (std::size_t i = 0; i < entries.size(); ++i) {
             const std::string name = model::quantityInfo(entries[i].quantity).name;
             if (result.error.rfind(name + " ", 0) == 0) {
-                row.cells[entryColumns[i]].error = result.error;
+                row.cells[entryColumns[i]].setError(result.error);
                 return;
             }
         }
@@ -457,7 +572,8 @@ std::vector<Series::PendingDraws> Series::pendingMonteCarlo() const {
         return pending;
     for (std::size_t r = 0; r < m_rows.size(); ++r) {
         const Row& row = m_rows[r];
-        if (row.draws && !row.results.empty() && row.results[kResultColumns.size() + 2].empty())
+        if (!Series::pending(r) && row.draws && !row.results.empty() &&
+            row.results[kResultColumns.size() + 2].empty())
             pending.push_back({r, *row.draws});
     }
     return pending;
@@ -465,15 +581,65 @@ std::vector<Series::PendingDraws> Series::pendingMonteCarlo() const {
 
 bool Series::setMonteCarloResult(std::uint64_t revision, std::size_t row,
                                  const analysis::MonteCarloResult& result) {
-    if (revision != m_revision || row >= m_rows.size() || !m_rows[row].draws ||
+    if (revision != m_revision || row >= m_rows.size() || pending(row) || !m_rows[row].draws ||
         m_rows[row].results.empty())
         return false;
     putInterval(m_rows[row], result);
+    renumber(row);
     return true;
 }
 
 void Series::evaluateAll() {
     ++m_revision;
+    m_resultNumbers.clear();
+    // A long series waits for evaluatePending, on threads that leave the
+    // window in the user's hands; a Monte Carlo run per row is never left.
+    if (!m_monteCarlo && m_rows.size() >= m_deferFrom) {
+        for (Row& row : m_rows) {
+            row.error.clear();
+            row.results.clear();
+            row.draws.reset();
+            for (Cell& cell : row.cells)
+                cell.refusal.reset();
+            row.pending.value = true;
+        }
+        recount();
+        return;
+    }
+    for (Row& row : m_rows)
+        row.pending.value = false;
+    evaluateRows();
+    recount();
+}
+
+std::size_t Series::evaluatePending(const std::function<std::size_t()>& next, std::size_t chunk,
+                                    const std::atomic<bool>& stop) {
+    std::size_t done = 0;
+    for (std::size_t k = next(); k * chunk < m_rows.size() && !stop; k = next()) {
+        // The counts shared with the other threads, once a chunk.
+        Tally chunkTally;
+        std::size_t evaluated = 0;
+        for (std::size_t r = k * chunk; r < std::min(m_rows.size(), (k + 1) * chunk) && !stop;
+             ++r) {
+            Row& row = m_rows[r];
+            if (!row.pending.value.load(std::memory_order_acquire))
+                continue;
+            evaluate(row);
+            row.pending.value.store(false, std::memory_order_release);
+            const Tally t = tallyOf(row);
+            chunkTally.withoutResults += t.withoutResults;
+            chunkTally.differences += t.differences;
+            ++evaluated;
+        }
+        m_withoutResults.value += chunkTally.withoutResults;
+        m_differences.value += chunkTally.differences;
+        m_pending.value -= evaluated;
+        done += evaluated;
+    }
+    return done;
+}
+
+void Series::evaluateRows() {
     // Each row on its own, the rows shared out among the cores: a long
     // series opens in a fraction of the time. A Monte Carlo run per row
     // takes every core itself.
@@ -516,28 +682,50 @@ Series::Row Series::emptyRow() const {
 // ------------------------------------------------------------ commands
 
 Series::Edit Series::apply(Edit edit) {
+    // The rows or columns move: the numbers are read again when asked.
+    if (!std::holds_alternative<SetCell>(edit) && !std::holds_alternative<ReplaceSettings>(edit)) {
+        m_numbers.clear();
+        m_resultNumbers.clear();
+    }
     return std::visit(
         [this](auto& e) -> Edit {
             using T = std::decay_t<decltype(e)>;
             if constexpr (std::is_same_v<T, SetCell>) {
                 Row& row = m_rows.at(e.row);
                 const bool wasBlank = blank(row);
+                count(row, -1);
                 std::string old = std::exchange(row.cells.at(e.column).text, e.text);
+                if (e.column < m_numbers.size() && m_numbers[e.column]) {
+                    Numbers& n = *m_numbers[e.column];
+                    const auto word = [this](const std::string& text) {
+                        return std::isnan(numberOf(text)) && !trimmed(text).empty();
+                    };
+                    n.words = n.words - word(old) + word(e.text);
+                    n.values[e.row] = numberOf(e.text);
+                }
                 // A text cell counts only for whether the row is blank.
                 if (m_columns[e.column].kind != ColumnKind::Text || wasBlank != blank(row)) {
                     row.fileResults.clear();  // they held the row before the edit
                     evaluate(row);
+                    if (row.pending.value.exchange(false))
+                        --m_pending.value;
+                    renumber(e.row);
                     ++m_revision;
                 }
+                count(row, 1);
                 return SetCell{e.row, e.column, std::move(old)};
             } else if constexpr (std::is_same_v<T, InsertRow>) {
                 ++m_revision;  // the rows after it move
+                count(e.row, 1);
+                m_pending.value += e.row.pending.value.load();
                 m_rows.insert(m_rows.begin() + static_cast<std::ptrdiff_t>(e.at), std::move(e.row));
                 return DeleteRow{e.at};
             } else if constexpr (std::is_same_v<T, DeleteRow>) {
                 ++m_revision;
                 Row row = std::move(m_rows.at(e.at));
                 m_rows.erase(m_rows.begin() + static_cast<std::ptrdiff_t>(e.at));
+                count(row, -1);
+                m_pending.value -= row.pending.value.load();
                 return InsertRow{e.at, std::move(row)};
             } else if constexpr (std::is_same_v<T, MoveRow>) {
                 ++m_revision;
@@ -550,7 +738,7 @@ Series::Edit Series::apply(Edit edit) {
                 for (std::size_t r = 0; r < m_rows.size(); ++r)
                     m_rows[r].cells.insert(
                         m_rows[r].cells.begin() + static_cast<std::ptrdiff_t>(e.at),
-                        Cell{r < e.cells.size() ? e.cells[r] : std::string(), {}});
+                        Cell(r < e.cells.size() ? e.cells[r] : std::string()));
                 if (e.column.kind != ColumnKind::Text)
                     evaluateAll();
                 return DeleteColumn{e.at};
@@ -716,6 +904,17 @@ void Series::read(std::istream& in) {
         throw InputError("line 1: the input is empty; it needs a header row naming the columns");
     Series read;
     read.m_monteCarlo = m_monteCarlo;
+    read.m_deferFrom = m_deferFrom;
+    // Room for the rows the rest of the input may hold (at 16 bytes or more a
+    // line), so that a long file is not moved row by row as it grows; room
+    // not used is never touched.
+    if (const std::streampos at = in.tellg(); at != std::streampos(-1)) {
+        in.seekg(0, std::ios::end);
+        const std::streamoff left = in.tellg() - at;
+        in.seekg(at);
+        if (in && left > 0)
+            read.m_rows.reserve(static_cast<std::size_t>(left) / 16);
+    }
     // The results a file holds are evaluated again and compared, never
     // taken as inputs.
     const std::vector<Header> headers = readHeaderRow(record);
@@ -744,9 +943,10 @@ void Series::read(std::istream& in) {
                              std::to_string(kept.size()));
         readSettings(record, settingColumns, read.m_rows.empty(), read.m_settings);
         Row row;
+        row.cells.reserve(read.m_columns.size());
         for (std::size_t i = 0; i < kept.size(); ++i) {
             if (kept[i]) {
-                row.cells.push_back({std::move(record.fields[i]), {}});
+                row.cells.emplace_back(std::move(record.fields[i]));
             } else if (headers[i].role == HeaderRole::Result) {
                 row.fileResults.resize(kResultColumns.size());
                 row.fileResults[headers[i].result] = std::move(record.fields[i]);
@@ -775,7 +975,7 @@ void Series::open(const std::filesystem::path& path) {
     }
 }
 
-std::string Series::text() const {
+std::string Series::text(PendingRows pending) const {
     std::string out = m_dialect.bom ? "\xEF\xBB\xBF" : "";
     std::vector<std::string> fields;
     for (const SeriesColumn& c : m_columns)
@@ -793,20 +993,23 @@ std::string Series::text() const {
         header.replace(0, first.size(), "\"" + first + "\"");
     }
     out += header;
-    for (const Row& row : m_rows) {
+    Row scratch;
+    for (const Row& listed : m_rows) {
+        const Row& row = pending == PendingRows::Evaluated ? evaluated(listed, scratch)
+                                                           : withoutResults(listed, scratch);
         fields.clear();
         std::string error = row.error;
         for (const Cell& cell : row.cells) {
             fields.push_back(cell.text);
-            if (!cell.error.empty())
-                error += (error.empty() ? "" : "; ") + cell.error;
+            if (cell.refusal)
+                error += (error.empty() ? "" : "; ") + *cell.refusal;
         }
         for (std::size_t i = 0; i < results.size(); ++i)
             fields.push_back(dialectNumber(
                 i < row.results.size() ? std::string(row.results[i]) : std::string(), m_dialect));
         fields.push_back(error);
         for (const auto& [key, value] : m_settings.entries())
-            fields.push_back(&row == &m_rows.front() ? value : std::string());
+            fields.push_back(&listed == &m_rows.front() ? value : std::string());
         out += csvRecord(fields, m_dialect);
     }
     if (m_rows.empty() && !m_settings.empty()) {
@@ -816,6 +1019,27 @@ std::string Series::text() const {
         out += csvRecord(fields, m_dialect);
     }
     return out;
+}
+
+// Only the texts are copied: another thread may be writing the row's
+// results and errors meanwhile.
+const Series::Row& Series::evaluated(const Row& row, Row& scratch) const {
+    if (!row.pending.value.load(std::memory_order_acquire))
+        return row;
+    scratch = Row{};
+    for (const Cell& cell : row.cells)
+        scratch.cells.emplace_back(cell.text);
+    evaluate(scratch);
+    return scratch;
+}
+
+const Series::Row& Series::withoutResults(const Row& row, Row& scratch) const {
+    if (!row.pending.value.load(std::memory_order_acquire))
+        return row;
+    scratch = Row{};
+    for (const Cell& cell : row.cells)
+        scratch.cells.emplace_back(cell.text);
+    return scratch;
 }
 
 void Series::save(const std::filesystem::path& path) {

@@ -3,9 +3,11 @@
 #pragma once
 
 #include <array>
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -81,7 +83,26 @@ class Series {
     // otherwise, and once the row's inputs are edited.
     std::string resultNote(std::size_t row, std::size_t result) const;
     // The number of results that differ so, over the series.
-    std::size_t resultDifferences() const;
+    std::size_t resultDifferences() const { return m_differences.load(); }
+    // The rows that give an input but have no results (refused), pending
+    // rows aside.
+    std::size_t rowsWithoutResults() const { return m_withoutResults.load(); }
+
+    // --- evaluation on other threads
+    // A series of at least rows rows leaves them pending when it is read or
+    // its columns change: not yet evaluated, with no results, errors or
+    // notes, until evaluatePending takes them. A shorter one evaluates them
+    // at once, as every series does by default.
+    void deferEvaluation(std::size_t rows) { m_deferFrom = rows; }
+    std::size_t pendingRows() const { return m_pending.load(); }
+    bool pending(std::size_t row) const;
+    // Evaluates the pending rows of the chunks that next() hands out
+    // (chunk k: the rows from k * chunk on), until stop is set or no chunk
+    // is left; the rows evaluated. Threads may run it side by side while
+    // the owner only reads the series (a reader sees a row's results once
+    // it is no longer pending); the owner changes nothing until they end.
+    std::size_t evaluatePending(const std::function<std::size_t()>& next, std::size_t chunk,
+                                const std::atomic<bool>& stop);
     // The Monte Carlo run of rows with SD columns; none leaves it out (the
     // GUM's u and U still come).
     void setMonteCarlo(std::optional<analysis::MonteCarloOptions> options);
@@ -114,6 +135,11 @@ class Series {
     // A column usable as x: an input, or a text column whose cells are all
     // numbers or empty (in the file's decimal mark or the program's).
     std::optional<Values> xValues(std::size_t c) const;
+    // Whether xValues(c) gives values, without them.
+    bool numericColumn(std::size_t c) const;
+    // A cell as a number (in the file's decimal mark or the program's), NaN
+    // where it holds none.
+    double cellNumber(std::size_t row, std::size_t c) const { return numbers(c).values.at(row); }
     // A result by name ("Valence").
     std::optional<Values> yValues(const std::string& resultName) const;
 
@@ -156,16 +182,35 @@ class Series {
     void open(const std::filesystem::path& path);
     void read(std::istream& in);
     // The inputs as typed, the text columns, then the results and Error, in
-    // the dialect the file came in.
-    std::string text() const;
+    // the dialect the file came in. Pending rows are evaluated for it, or
+    // written without results where they are read again (a recovery copy,
+    // whose results are calculated again when it is read).
+    enum class PendingRows { Evaluated, WithoutResults };
+    std::string text(PendingRows pending = PendingRows::Evaluated) const;
     // Atomically: a failed save throws platform::Exception and leaves the
     // old file whole.
     void save(const std::filesystem::path& path);
 
   private:
+    // A refusal is rare: it is kept apart, so that a long series holds
+    // each cell in the room of its text.
     struct Cell {
         std::string text;
-        std::string error;
+        std::unique_ptr<std::string> refusal;
+        Cell() = default;
+        explicit Cell(std::string t) : text(std::move(t)) {}
+        Cell(const Cell& o) : text(o.text) { setError(o.error()); }
+        Cell& operator=(const Cell& o) {
+            text = o.text;
+            setError(o.error());
+            return *this;
+        }
+        Cell(Cell&&) noexcept = default;
+        Cell& operator=(Cell&&) noexcept = default;
+        const std::string& error() const;
+        void setError(const std::string& why) {
+            refusal = why.empty() ? nullptr : std::make_unique<std::string>(why);
+        }
     };
     // A row's result texts in one string, each ended by a NUL: a long
     // series holds its results in a third of the room separate strings take.
@@ -190,8 +235,32 @@ class Series {
         std::string m_packed;
         std::size_t m_count = 0;
     };
+    // A count that threads evaluating rows change side by side; copied as
+    // a value with its series.
+    struct Count {
+        std::atomic<std::size_t> value{0};
+        Count() = default;
+        Count(const Count& o) noexcept : value(o.value.load()) {}
+        Count& operator=(const Count& o) noexcept {
+            value.store(o.value.load());
+            return *this;
+        }
+        std::size_t load() const { return value.load(); }
+    };
+    // Set while the row waits for its evaluation; cleared (release) once its
+    // results and errors are written.
+    struct PendingFlag {
+        std::atomic<bool> value{false};
+        PendingFlag() = default;
+        PendingFlag(const PendingFlag& o) noexcept : value(o.value.load()) {}
+        PendingFlag& operator=(const PendingFlag& o) noexcept {
+            value.store(o.value.load());
+            return *this;
+        }
+    };
     struct Row {
         std::vector<Cell> cells;
+        PendingFlag pending;
         std::string error;
         Texts results;  // empty without results
         // What the file opened said for the results, by index; empty where
@@ -244,6 +313,28 @@ class Series {
     void evaluate(Row& row) const;
     static void putInterval(Row& row, const analysis::MonteCarloResult& r);
     void evaluateAll();
+    void evaluateRows();
+    // The row's share of rowsWithoutResults and resultDifferences.
+    struct Tally {
+        std::size_t withoutResults = 0;
+        std::size_t differences = 0;
+    };
+    Tally tallyOf(const Row& row) const;
+    void count(const Row& row, int sign);
+    void recount();
+    bool hasInputs(const Row& row) const;
+    std::string noteOf(const Row& row, std::size_t result) const;
+    // A column's cells as numbers (NaN where none), kept while only cells
+    // change, so that a plot of a long series costs one pass per edit.
+    struct Numbers {
+        std::vector<double> values;
+        std::size_t words = 0;  // cells neither empty nor a number
+    };
+    const Numbers& numbers(std::size_t c) const;
+    double numberOf(const std::string& text) const;
+    // The row as evaluated, where it is still pending (for the file).
+    const Row& evaluated(const Row& row, Row& scratch) const;
+    const Row& withoutResults(const Row& row, Row& scratch) const;
     SeriesColumn classify(const std::string& header, std::size_t except) const;
     // What a column that header names would be, or why it is refused.
     SeriesColumn checkedColumn(const std::string& header, std::size_t except) const;
@@ -261,6 +352,16 @@ class Series {
     static constexpr std::size_t kUnsaved = static_cast<std::size_t>(-1);
     std::size_t m_clean = 0;  // the undo depth that matches the file; kUnsaved: none
     std::uint64_t m_revision = 0;
+    std::size_t m_deferFrom = static_cast<std::size_t>(-1);
+    Count m_pending;
+    Count m_withoutResults;
+    Count m_differences;
+    mutable std::vector<std::optional<Numbers>> m_numbers;  // by column, once asked
+    // The same for the results, by index, while no row is pending.
+    mutable std::vector<std::optional<std::vector<double>>> m_resultNumbers;
+    static double resultNumber(const Row& row, std::size_t result);
+    // After the row's results changed.
+    void renumber(std::size_t row);
 };
 
 }  // namespace series

@@ -552,3 +552,77 @@ TEST_F(SeriesWindow, PlotGroupsByConditionWithCurvesAtEachGroupsConditions) {
     w.setPlotSettings(none);
     EXPECT_EQ(w.GroupTxt->text(), "none");
 }
+
+namespace {
+
+// A series long enough to be evaluated behind its table, with a refused row.
+std::string longSeries() {
+    std::string csv = "Sample,IonicStrength,Temperature,StokesRadius,Mobility\n";
+    for (std::size_t i = 0; i < TSeriesFrm::kBackgroundRows; ++i)
+        csv += "s" + std::to_string(i) + (i == 9 ? ",-0.05" : ",0.0" + std::to_string(1 + i % 9)) +
+               ",25,3.5,1." + std::to_string(i % 97) + "\n";
+    return csv;
+}
+
+std::string referenceValence(const series::Series& s, std::size_t row) {
+    const std::vector<std::string> names = s.resultNames();
+    return s.resultText(
+        row, static_cast<std::size_t>(std::find(names.begin(), names.end(), "ValenceResult") -
+                                      names.begin()));
+}
+
+}  // namespace
+
+// State: a long series opened. Action: a cell typed while its rows are
+// being evaluated, then the evaluation left to end. Expected: meanwhile the
+// results not yet in say "pending" and the progress shows; afterwards every
+// result, the status line and the file are those of the series evaluated at
+// once, with the same edit.
+TEST_F(SeriesWindow, LongSeriesFillsInBehindItsTable) {
+    const std::string csv = longSeries();
+    series::Series reference;
+    std::istringstream in(csv);
+    reference.read(in);
+    reference.setCell(5, 4, "2.62");
+    TSeriesFrm& w = newSeries();
+    w.setEvaluationThreads(0);  // the rows wait, for the test to see them
+    ASSERT_TRUE(w.openFile(write("long.csv", csv)));
+    EXPECT_TRUE(w.evaluating());
+    EXPECT_TRUE(w.RunPnl->visible());
+    EXPECT_EQ(w.RunLbl->text(), "Calculating the rows:");
+    EXPECT_EQ(w.StatusLbl->text().rfind("20000 rows, 20000 being calculated;", 0), 0u);
+    EXPECT_EQ(text(w, 0, "ValenceResult"), "pending");
+    EXPECT_TRUE(w.Chart1->series().empty());
+    w.Grid1->userEdit(5, column(w, "Mobility"), "2.62");
+    EXPECT_EQ(text(w, 5, "ValenceResult"), referenceValence(reference, 5));
+    w.setEvaluationThreads(std::nullopt);
+    ASSERT_TRUE(backend.runPostedUntil([&] { return !w.evaluating(); }));
+    EXPECT_FALSE(w.RunPnl->visible());
+    EXPECT_EQ(w.document().text(), reference.text());
+    EXPECT_EQ(w.Grid1->cell(9, column(w, "IonicStrength")).background, clRed);
+    EXPECT_EQ(w.StatusLbl->text().rfind("20000 rows, 1 without results;", 0), 0u);
+    EXPECT_FALSE(w.Chart1->series().empty());
+}
+
+// Cancel leaves the rows not yet evaluated saying so, and the file still
+// holds their results; the next change takes them up again.
+TEST_F(SeriesWindow, CancelledEvaluationSaysSoAndSavesEveryResult) {
+    const std::string csv = longSeries();
+    series::Series reference;
+    std::istringstream in(csv);
+    reference.read(in);
+    TSeriesFrm& w = newSeries();
+    w.setEvaluationThreads(0);
+    ASSERT_TRUE(w.openFile(write("long.csv", csv)));
+    w.CancelBtn->userPress();
+    EXPECT_FALSE(w.evaluating());
+    EXPECT_EQ(text(w, 0, "ValenceResult"), "not calculated");
+    EXPECT_EQ(w.StatusLbl->text().rfind("20000 rows, 20000 not calculated (cancelled);", 0), 0u);
+    EXPECT_EQ(w.document().text(), reference.text());
+    w.setEvaluationThreads(std::nullopt);
+    EXPECT_FALSE(w.evaluating());
+    w.Grid1->userEdit(0, 0, "renamed");
+    EXPECT_TRUE(w.evaluating());
+    ASSERT_TRUE(backend.runPostedUntil([&] { return !w.evaluating(); }));
+    EXPECT_EQ(text(w, 1, "ValenceResult"), referenceValence(reference, 1));
+}

@@ -8,12 +8,14 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <csignal>
 #include <filesystem>
 #include <fstream>
 #include <functional>
 #include <sstream>
 #include <string>
+#include <thread>
 
 #include "platform/base/NumberText.h"
 #include "series/Row.h"
@@ -302,4 +304,68 @@ TEST(SeriesFile, AnEditedLabelLeavesTheMeasuredValues) {
     std::string expected = output;
     expected.replace(expected.find("BSA,"), 4, "BSA 1,");
     EXPECT_EQ(s.text(), expected);
+}
+
+// State: a series with a refused cell, a row the file calculated otherwise
+// and an SD column, read with its evaluation left for threads. Action: its
+// rows evaluated on two threads after an edit and a text column's cell
+// changed a pending row. Expected: until then no row shows results, errors
+// or notes, yet the file holds them; afterwards the series, its counts, x
+// and y are those of the series evaluated at once, edited alike.
+TEST(SeriesEvaluation, PendingRowsEvaluatedOnThreadsMatchTheSeriesEvaluatedAtOnce) {
+    std::string csv = "Sample;IonicStrength;Mobility;MobilitySD;ValenceResult\n";
+    for (int i = 0; i < 300; ++i)
+        csv += "s" + std::to_string(i) + (i == 7 ? ";-0,05" : ";0,0" + std::to_string(1 + i % 9)) +
+               ";1," + std::to_string(i % 9) + ";0,05;" + (i == 3 ? "99" : "") + "\n";
+    Series now = seriesOf(csv);
+    Series later;
+    later.deferEvaluation(100);
+    std::istringstream in(csv);
+    later.read(in);
+    EXPECT_EQ(later.pendingRows(), 300u);
+    EXPECT_TRUE(later.resultText(3, 0).empty());
+    EXPECT_TRUE(later.resultNote(3, resultIndex(later, "ValenceResult")).empty());
+    EXPECT_EQ(later.resultDifferences(), 0u);
+    EXPECT_EQ(later.text(), now.text());
+    EXPECT_EQ(seriesOf(later.text(Series::PendingRows::WithoutResults)).text(), now.text())
+        << "a recovery copy reads back to the same series";
+    for (Series* s : {&now, &later}) {
+        s->setCell(5, 2, "2,2");
+        s->setCell(6, 0, "renamed");
+    }
+    EXPECT_EQ(later.pendingRows(), 299u);
+    EXPECT_EQ(valence(later, 5), valence(now, 5));
+
+    std::atomic<bool> stop{false};
+    std::atomic<std::size_t> chunk{0};
+    const auto next = [&] { return chunk++; };
+    std::thread other([&] { later.evaluatePending(next, 16, stop); });
+    later.evaluatePending(next, 16, stop);
+    other.join();
+    EXPECT_EQ(later.pendingRows(), 0u);
+    EXPECT_EQ(later.text(), now.text());
+    EXPECT_EQ(later.rowsWithoutResults(), now.rowsWithoutResults());
+    EXPECT_EQ(later.resultDifferences(), 1u);
+    EXPECT_FALSE(later.cellError(7, 1).empty());
+    EXPECT_EQ(later.cellError(7, 1), now.cellError(7, 1));
+    EXPECT_EQ(*later.xValues(1), *now.xValues(1));
+    EXPECT_EQ(*later.yValues("ValenceResult"), *now.yValues("ValenceResult"));
+}
+
+// The numbers kept for a plot follow a typed cell, a moved row and an undo.
+TEST(SeriesValues, XAndYFollowEveryEdit) {
+    Series s = seriesOf(kSaltSeries);
+    const Series::Values y0 = *s.yValues("ValenceResult");
+    ASSERT_TRUE(s.xValues(5));
+    s.setCell(0, 5, "acid");
+    EXPECT_FALSE(s.xValues(5)) << "a word makes pH text";
+    s.setCell(1, 4, "1.5");
+    EXPECT_NE(s.yValues("ValenceResult")->at(1), y0[1]);
+    s.moveRow(1, 0);
+    EXPECT_EQ(s.xValues(1)->at(0), 0.05);
+    s.undo();
+    s.undo();
+    s.undo();
+    EXPECT_EQ(*s.yValues("ValenceResult"), y0);
+    EXPECT_EQ(s.xValues(5)->at(0), 7.4);
 }
