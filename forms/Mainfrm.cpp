@@ -6,6 +6,7 @@
 
 #include "forms/ChargeSequence.h"
 #include "forms/Dcalc.h"
+#include "forms/DialogLayout.h"
 #include "forms/Efield.h"
 #include "forms/Enternumber.h"
 #include "forms/Exitfrm.h"
@@ -40,7 +41,6 @@ TOpeningForm* OpeningForm = nullptr;
 
 namespace {
 
-constexpr int kRowHeight = 19;
 constexpr int kRowPitch = 23;  // of the results
 
 const char* modelCaption(model::ElectrokineticModel m) {
@@ -149,7 +149,7 @@ StaticText* TOpeningForm::addField(platform::Control* parent, model::Quantity q,
         parent->add<platform::Label>(name.substr(0, name.size() - 3) + "Lbl", info.windowCaption);
     row.label->setFont(boldFont());
     row.label->setTextAlign(TextAlign::Right);
-    row.label->setBounds(labelLeft, top + 2, labelWidth, kRowHeight - 4);
+    row.label->setBounds(labelLeft, top + 2, labelWidth, kRowLabelHeight);
 
     StaticText* f = parent->add<StaticText>(name, info.startText);
     f->setFont(boldFont());
@@ -165,7 +165,7 @@ StaticText* TOpeningForm::addField(platform::Control* parent, model::Quantity q,
         row.unit = parent->add<platform::Label>(name.substr(0, name.size() - 3) + "UnitLbl");
         row.unit->setFont(boldFont());
         row.unit->setRuns(std::move(unit));
-        row.unit->setBounds(f->bounds().right() + 4, top + 2, unitWidth, kRowHeight - 4);
+        row.unit->setBounds(f->bounds().right() + 4, top + 2, unitWidth, kRowLabelHeight);
     }
     return f;
 }
@@ -262,7 +262,7 @@ void TOpeningForm::buildResultsPanel() {
     ModelLbl = Panel2->add<platform::Label>("ModelLbl", "Electrokinetic model");
     ModelLbl->setFont(boldFont());
     ModelLbl->setTextAlign(TextAlign::Right);
-    ModelLbl->setBounds(2, top + 2, 150, kRowHeight - 4);
+    ModelLbl->setBounds(2, top + 2, 150, kRowLabelHeight);
     ModelTxt = Panel2->add<StaticText>("ModelTxt", modelCaption(model::ElectrokineticModel::Dhh));
     ModelTxt->setFont(boldFont());
     ModelTxt->setColor(clLime);
