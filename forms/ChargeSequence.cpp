@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "analysis/Uncertainty.h"
+#include "forms/DialogLayout.h"
 #include "forms/Enternumber.h"
 #include "forms/WidgetFields.h"
 #include "platform/Application.h"
@@ -20,7 +21,6 @@ TChargeFrm* ChargeFrm = nullptr;
 
 namespace {
 
-constexpr int kRowHeight = 19;
 constexpr int kRowPitch = 22;
 constexpr int kLeftWidth = 436;
 constexpr int kCurvePoints = 281;  // every 0.05 pH
@@ -67,12 +67,12 @@ void TChargeFrm::build() {
     PasteBtn->OnClick = [this](platform::Control& c) { PasteBtnClick(c); };
     NameLbl = add<Label>("NameLbl");
     NameLbl->setFont(boldFont());
-    NameLbl->setBounds(8, 42, kLeftWidth - 16, kRowHeight - 4);
+    NameLbl->setBounds(8, 42, kLeftWidth - 16, kRowLabelHeight);
     GroupsLbl = add<Label>("GroupsLbl");
-    GroupsLbl->setBounds(8, 62, kLeftWidth - 16, kRowHeight - 4);
+    GroupsLbl->setBounds(8, 62, kLeftWidth - 16, kRowLabelHeight);
     NotesLbl = add<Label>("NotesLbl");
     NotesLbl->setWordWrap(true);
-    NotesLbl->setBounds(8, 82, kLeftWidth - 16, 2 * (kRowHeight - 4) + 2);
+    NotesLbl->setBounds(8, 82, kLeftWidth - 16, 2 * (kRowLabelHeight) + 2);
 
     const auto click = [this](void (TChargeFrm::*handler)(platform::Control&)) {
         return [this, handler](platform::Control& sender) { (this->*handler)(sender); };
@@ -94,7 +94,7 @@ void TChargeFrm::build() {
     CitationLbl = add<Label>("CitationLbl");
     CitationLbl->setWordWrap(true);
     CitationLbl->setBounds(8, kChoicesTop + 3 * kRowPitch + 2, kLeftWidth - 16,
-                           2 * (kRowHeight - 4) + 2);
+                           2 * (kRowLabelHeight) + 2);
 
     const int tableTop = kChoicesTop + 3 * kRowPitch + 44;
     const char* headers[] = {"", "Value", "u"};
@@ -103,7 +103,7 @@ void TChargeFrm::build() {
         HeaderLbls[c] = add<Label>("HeaderLbl" + std::to_string(c), headers[c]);
         HeaderLbls[c]->setFont(boldFont());
         HeaderLbls[c]->setTextAlign(platform::TextAlign::Center);
-        HeaderLbls[c]->setBounds(columns[c], tableTop, c == 0 ? 248 : 80, kRowHeight - 4);
+        HeaderLbls[c]->setBounds(columns[c], tableTop, c == 0 ? 248 : 80, kRowLabelHeight);
     }
     const char* rows[kResultRows] = {"Predicted Z (Henderson\u2013Hasselbalch)",
                                      "Screened Z at the conditions",
@@ -116,7 +116,7 @@ void TChargeFrm::build() {
         ResultRow& row = ResultRows[r];
         row.name = add<Label>("ResultLbl" + std::to_string(r), rows[r]);
         row.name->setFont(boldFont());
-        row.name->setBounds(columns[0], top + 2, 248, kRowHeight - 4);
+        row.name->setBounds(columns[0], top + 2, 248, kRowLabelHeight);
         StaticText** cells[] = {&row.value, &row.u};
         for (int c = 0; c < 2; ++c) {
             StaticText* cell = add<StaticText>((c == 0 ? "ValueTxt" : "UTxt") + std::to_string(r));

@@ -2,6 +2,7 @@
 
 #include "forms/Dcalc.h"
 
+#include "forms/DialogLayout.h"
 #include "forms/Enternumber.h"
 #include "model/Electrostatics.h"
 #include "platform/base/NumberText.h"
@@ -18,11 +19,7 @@ using platform::StaticText;
 
 TDCalculator* DCalculator = nullptr;
 
-namespace {
-
-constexpr int kRowHeight = 19;
-
-}  // namespace
+namespace {}  // namespace
 
 TDCalculator::TDCalculator(Form* owner) : Form(owner, "DCalculator") {
     setCaption("Determine or enter D, f, Rs");
@@ -56,10 +53,9 @@ TDCalculator::TDCalculator(Form* owner) : Form(owner, "DCalculator") {
     Rtxt = addField("Rtxt", "Stokes radius", 224, 103, 64);
     RUnitLbl = addLabel("RUnitLbl", {{"nm"}}, 292, 103, 40, false);
 
-    BitBtn1 = add<platform::Button>("BitBtn1", platform::ButtonKind::Cancel);
-    BitBtn1->setBounds(134, 144, 75, 25);
-    BitBtn2 = add<platform::Button>("BitBtn2", platform::ButtonKind::Ok);
-    BitBtn2->setBounds(270, 144, 75, 25);
+    const DialogButtons buttons = addCancelOk(*this, 134, 270, 144);
+    BitBtn1 = buttons.cancel;
+    BitBtn2 = buttons.ok;
 
     OnShow = [this](Form& f) { FormShow(f); };
     Dtxt->OnClick = [this](Control& c) { DtxtClick(c); };
@@ -71,12 +67,7 @@ TDCalculator::TDCalculator(Form* owner) : Form(owner, "DCalculator") {
 
 StaticText* TDCalculator::addField(const std::string& name, const std::string& accessibleName,
                                    int left, int top, int width) {
-    StaticText* field = add<StaticText>(name);
-    field->setColor(clLime);
-    field->setBounds(left, top, width, kRowHeight);
-    field->setAccessibleName(accessibleName);
-    field->setTabStop(true);
-    return field;
+    return addValueField(*this, name, "", left, top, width, accessibleName);
 }
 
 Label* TDCalculator::addLabel(const std::string& name, std::vector<LabelRun> runs, int left,
@@ -85,7 +76,7 @@ Label* TDCalculator::addLabel(const std::string& name, std::vector<LabelRun> run
     label->setRuns(std::move(runs));
     if (rightAligned)
         label->setTextAlign(platform::TextAlign::Right);
-    label->setBounds(left, top + 2, width, kRowHeight - 4);
+    label->setBounds(left, top + 2, width, kRowLabelHeight);
     return label;
 }
 

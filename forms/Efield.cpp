@@ -2,6 +2,7 @@
 
 #include "forms/Efield.h"
 
+#include "forms/DialogLayout.h"
 #include "forms/Enternumber.h"
 #include "model/Electrostatics.h"
 #include "platform/base/NumberText.h"
@@ -21,7 +22,6 @@ TEFieldCalculator* EFieldCalculator = nullptr;
 
 namespace {
 
-constexpr int kRowHeight = 19;
 constexpr int kLabelWidth = 96;
 constexpr int kFieldWidth = 92;
 constexpr int kUnitWidth = 34;
@@ -55,10 +55,9 @@ TEFieldCalculator::TEFieldCalculator(Form* owner) : Form(owner, "EFieldCalculato
     ETxt = addRow(GroupBox1, "E", "CalcEnterTxt", "Calculated", "V/cm", start(Quantity::XSection),
                   2, 20, CalcEnterTxt, EUnitLbl);
 
-    BitBtn1 = add<platform::Button>("BitBtn1", platform::ButtonKind::Cancel);
-    BitBtn1->setBounds(30, 166, 75, 25);
-    BitBtn2 = add<platform::Button>("BitBtn2", platform::ButtonKind::Ok);
-    BitBtn2->setBounds(133, 166, 75, 25);
+    const DialogButtons buttons = addCancelOk(*this, 30, 133, 166);
+    BitBtn1 = buttons.cancel;
+    BitBtn2 = buttons.ok;
 
     OnShow = [this](Form& f) { FormShow(f); };
     OnClose = [this](Form& f, platform::CloseAction& a) { FormClose(f, a); };
@@ -72,18 +71,12 @@ StaticText* TEFieldCalculator::addRow(Control* parent, const std::string& name,
                                       const std::string& labelName, const std::string& caption,
                                       const std::string& unit, const std::string& text, int left,
                                       int top, Label*& label, Label*& unitLabel) {
-    label = parent->add<Label>(labelName, caption);
-    label->setTextAlign(platform::TextAlign::Right);
-    label->setBounds(left, top + 2, kLabelWidth, kRowHeight - 4);
-
-    StaticText* field = parent->add<StaticText>(name + "Txt", text);
-    field->setColor(clLime);
-    field->setBounds(left + kLabelWidth + 4, top, kFieldWidth, kRowHeight);
-    field->setAccessibleName(caption);
-    field->setTabStop(true);
+    label = addRowLabel(*parent, labelName, caption, left, top, kLabelWidth);
+    StaticText* field = addValueField(*parent, name + "Txt", text, left + kLabelWidth + 4, top,
+                                      kFieldWidth, caption);
 
     unitLabel = parent->add<Label>(name + "UnitLbl", unit);
-    unitLabel->setBounds(field->bounds().right() + 4, top + 2, kUnitWidth, kRowHeight - 4);
+    unitLabel->setBounds(field->bounds().right() + 4, top + 2, kUnitWidth, kRowLabelHeight);
     return field;
 }
 

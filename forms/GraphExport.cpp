@@ -54,7 +54,8 @@ std::string graphCaption(const model::ModelState& s, const model::ValueFields& f
 
 GraphExport::GraphExport(platform::Form& owner, platform::Graph& graph) : m_graph(graph) {
     platform::MenuItem* menu = graph.createPopupMenu();
-    CopyImage1 = menu->add("CopyImage1", "&Copy image", [this](platform::MenuItem&) { CopyImage(); });
+    CopyImage1 =
+        menu->add("CopyImage1", "&Copy image", [this](platform::MenuItem&) { CopyImage(); });
     SaveImageAs1 = menu->add("SaveImageAs1", "&Save image as...",
                              [this](platform::MenuItem&) { SaveImageAs(); });
     SaveDialog1 = std::make_unique<platform::SaveDialog>(&owner, "SaveImageDialog");
@@ -80,9 +81,9 @@ void GraphExport::SaveImageAs() {
     std::string what = formatName(request.format);
     if (request.format == platform::ImageFormat::Png)
         what += ", " + std::to_string(request.dpi) + " dpi";
-    platform::app().ShowInformation("The graph was saved to \"" + request.path + "\" (" + what + ", " +
-                                platform::FormatFloat("0.0", platform::kImageWidthCm) +
-                                " cm wide).");
+    platform::app().ShowInformation("The graph was saved to \"" + request.path + "\" (" + what +
+                                    ", " + platform::FormatFloat("0.0", platform::kImageWidthCm) +
+                                    " cm wide).");
 }
 
 std::string graphPrintedMessage() {

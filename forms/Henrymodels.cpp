@@ -4,6 +4,7 @@
 
 #include <cmath>
 
+#include "forms/DialogLayout.h"
 #include "platform/base/NumberText.h"
 
 namespace forms {
@@ -16,7 +17,6 @@ THenryModelsFrm* HenryModelsFrm = nullptr;
 
 namespace {
 
-constexpr int kRowHeight = 19;
 constexpr int kCurvePoints = 361;                  // 40 a decade
 constexpr const char* kValencePattern = "###.00";  // as the main window shows z
 
@@ -89,7 +89,7 @@ THenryModelsFrm::~THenryModelsFrm() {
 void THenryModelsFrm::buildTable() {
     StateLbl = Panel1->add<platform::Label>("StateLbl");
     StateLbl->setFont(boldFont());
-    StateLbl->setBounds(8, 6, clientWidth() - 16, kRowHeight - 4);
+    StateLbl->setBounds(8, 6, clientWidth() - 16, kRowLabelHeight);
 
     const char* headers[] = {"Model", "H(Ka)", "DHH slope", "z", "z vs. this program (%)"};
     const int columns[] = {8, 168, 258, 348, 438};
@@ -99,7 +99,7 @@ void THenryModelsFrm::buildTable() {
         HeaderLbls[c]->setFont(boldFont());
         if (c > 0)
             HeaderLbls[c]->setTextAlign(platform::TextAlign::Center);
-        HeaderLbls[c]->setBounds(columns[c], 28, widths[c], kRowHeight - 4);
+        HeaderLbls[c]->setBounds(columns[c], 28, widths[c], kRowLabelHeight);
     }
     for (int r = 0; r < kHenryModelCount; ++r) {
         const std::string model = analysis::henryModelName(static_cast<HenryModel>(r));
@@ -107,7 +107,7 @@ void THenryModelsFrm::buildTable() {
         Row& row = Rows[r];
         row.name = Panel1->add<platform::Label>("ModelLbl" + std::to_string(r), model);
         row.name->setFont(boldFont());
-        row.name->setBounds(columns[0], top + 2, widths[0], kRowHeight - 4);
+        row.name->setBounds(columns[0], top + 2, widths[0], kRowLabelHeight);
         StaticText** cells[] = {&row.henry, &row.slope, &row.valence, &row.difference};
         const char* names[] = {"HenryTxt", "SlopeTxt", "ZTxt", "DiffTxt"};
         for (int c = 0; c < 4; ++c) {

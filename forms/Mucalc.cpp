@@ -3,6 +3,7 @@
 #include "forms/Mucalc.h"
 
 #include "forms/Dcalc.h"
+#include "forms/DialogLayout.h"
 #include "forms/Efield.h"
 #include "forms/Enternumber.h"
 #include "model/ValenceConversions.h"
@@ -22,11 +23,7 @@ using platform::StaticText;
 
 TMuCalculator* MuCalculator = nullptr;
 
-namespace {
-
-constexpr int kRowHeight = 19;
-
-}  // namespace
+namespace {}  // namespace
 
 TMuCalculator::TMuCalculator(Form* owner) : Form(owner, "MuCalculator") {
     setCaption("Mobility calculator");
@@ -64,10 +61,9 @@ TMuCalculator::TMuCalculator(Form* owner) : Form(owner, "MuCalculator") {
     XTxt = addRow(GroupBox3, {"X", Quantity::XSection, clLime, 112, 61, 108, 64}, XLbl, XUnitLbl);
     ETxt = addRow(GroupBox3, {"E", Quantity::EField, clYellow, 112, 84, 108, 64}, ELbl, EUnitLbl);
 
-    BitBtn1 = add<platform::Button>("BitBtn1", platform::ButtonKind::Cancel);
-    BitBtn1->setBounds(22, 316, 75, 25);
-    BitBtn2 = add<platform::Button>("BitBtn2", platform::ButtonKind::Ok);
-    BitBtn2->setBounds(134, 316, 75, 25);
+    const DialogButtons buttons = addCancelOk(*this, 22, 134, 316);
+    BitBtn1 = buttons.cancel;
+    BitBtn2 = buttons.ok;
 
     OnShow = [this](Form& f) { FormShow(f); };
     SigTxt->OnClick = [this](Control& c) { SigTxtClick(c); };
@@ -84,22 +80,17 @@ StaticText* TMuCalculator::addRow(GroupBox* group, const Row& row, Label*& label
                                   Label*& unitLabel) {
     const std::string name = row.name;
     const model::QuantityInfo& info = model::quantityInfo(row.quantity);
-    label = group->add<Label>(name + "Lbl", info.windowCaption);
-    label->setTextAlign(platform::TextAlign::Right);
-    label->setBounds(row.left - 4 - row.labelWidth, row.top + 2, row.labelWidth, kRowHeight - 4);
-
-    StaticText* field = group->add<StaticText>(name + "Txt", info.startText);
-    field->setColor(row.color);
-    field->setBounds(row.left, row.top, row.fieldWidth, kRowHeight);
-    field->setAccessibleName(info.windowCaption);
+    label = addRowLabel(*group, name + "Lbl", info.windowCaption, row.left - 4 - row.labelWidth,
+                        row.top, row.labelWidth);
+    StaticText* field = addValueField(*group, name + "Txt", info.startText, row.left, row.top,
+                                      row.fieldWidth, info.windowCaption, row.color);
     m_fields.bind(*info.field, field);
-    field->setTabStop(true);
 
     unitLabel = group->add<Label>(name + "UnitLbl");
     unitLabel->setRuns(unitRunsOf(row.quantity));
     const int unitLeft = field->bounds().right() + 4;
     unitLabel->setBounds(unitLeft, row.top + 2, group->bounds().width - 2 - unitLeft,
-                         kRowHeight - 4);
+                         kRowLabelHeight);
     return field;
 }
 

@@ -2,6 +2,7 @@
 
 #include "forms/SigmaProfile.h"
 
+#include "forms/DialogLayout.h"
 #include "forms/Report.h"
 
 #include <algorithm>
@@ -23,7 +24,6 @@ TSigmaProfileFrm* SigmaProfileFrm = nullptr;
 
 namespace {
 
-constexpr int kRowHeight = 19;
 constexpr int kRowPitch = 22;
 constexpr int kLeftWidth = 436;  // the table's side; the graphs take the rest
 constexpr double kNoLimit = 0;   // a signal limit of 0 leaves every point in
@@ -89,7 +89,7 @@ void TSigmaProfileFrm::build() {
     OpenBtn->setBounds(8, 8, 110, 25);
     OpenBtn->OnClick = [this](platform::Control& c) { OpenBtnClick(c); };
     ScansLbl = add<Label>("ScansLbl");
-    ScansLbl->setBounds(126, 13, kLeftWidth - 126, kRowHeight - 4);
+    ScansLbl->setBounds(126, 13, kLeftWidth - 126, kRowLabelHeight);
 
     // The fit's choices, two to a row: a click on a value changes it.
     const auto click = [this](void (TSigmaProfileFrm::*handler)(platform::Control&)) {
@@ -116,7 +116,7 @@ void TSigmaProfileFrm::build() {
         HeaderLbls[c] = add<Label>("HeaderLbl" + std::to_string(c), headers[c]);
         HeaderLbls[c]->setFont(boldFont());
         HeaderLbls[c]->setTextAlign(platform::TextAlign::Center);
-        HeaderLbls[c]->setBounds(columns[c], tableTop, c == 0 ? 104 : 76, kRowHeight - 4);
+        HeaderLbls[c]->setBounds(columns[c], tableTop, c == 0 ? 104 : 76, kRowLabelHeight);
     }
     const char* rows[] = {"Sigma (cm\u207b\u00b9)", "Amplitude", "Baseline"};
     for (int r = 0; r < 3; ++r) {
@@ -124,7 +124,7 @@ void TSigmaProfileFrm::build() {
         ParameterRow& row = ParameterRows[r];
         row.name = add<Label>("ParameterLbl" + std::to_string(r), rows[r]);
         row.name->setFont(boldFont());
-        row.name->setBounds(columns[0], top + 2, 104, kRowHeight - 4);
+        row.name->setBounds(columns[0], top + 2, 104, kRowLabelHeight);
         for (int c = 0; c < 4; ++c) {
             StaticText* cell =
                 add<StaticText>("ParameterTxt" + std::to_string(r) + std::to_string(c));
@@ -138,16 +138,16 @@ void TSigmaProfileFrm::build() {
     }
     const int notesTop = tableTop + 18 + 3 * kRowPitch + 6;
     FitLbl = add<Label>("FitLbl");
-    FitLbl->setBounds(8, notesTop, kLeftWidth - 16, kRowHeight - 4);
+    FitLbl->setBounds(8, notesTop, kLeftWidth - 16, kRowLabelHeight);
     NoteLbl = add<Label>("NoteLbl");
     NoteLbl->setWordWrap(true);
-    NoteLbl->setBounds(8, notesTop + 20, kLeftWidth - 16, 2 * (kRowHeight - 4) + 2);
+    NoteLbl->setBounds(8, notesTop + 20, kLeftWidth - 16, 2 * (kRowLabelHeight) + 2);
     ScanHeaderLbl = add<Label>("ScanHeaderLbl", "Each scan alone, in time order:");
     ScanHeaderLbl->setFont(boldFont());
-    ScanHeaderLbl->setBounds(8, notesTop + 62, kLeftWidth - 16, kRowHeight - 4);
+    ScanHeaderLbl->setBounds(8, notesTop + 62, kLeftWidth - 16, kRowLabelHeight);
     for (int r = 0; r < kMaxScanRows; ++r) {
         ScanLbls[r] = add<Label>("ScanLbl" + std::to_string(r));
-        ScanLbls[r]->setBounds(8, notesTop + 82 + r * 20, kLeftWidth - 16, kRowHeight - 4);
+        ScanLbls[r]->setBounds(8, notesTop + 82 + r * 20, kLeftWidth - 16, kRowLabelHeight);
     }
 
     Chart1 = add<platform::LineChart>("Chart1");

@@ -2,6 +2,7 @@
 
 #include "forms/Solvent.h"
 
+#include "forms/DialogLayout.h"
 #include "forms/Enternumber.h"
 #include "model/Quantities.h"
 #include "platform/base/NumberText.h"
@@ -21,7 +22,6 @@ TSolventDialog* SolventDialog = nullptr;
 
 namespace {
 
-constexpr int kRowHeight = 19;
 constexpr int kLabelWidth = 124;
 constexpr int kFieldLeft = kLabelWidth + 8;
 constexpr const char* kEntered = "Entered values";
@@ -39,7 +39,7 @@ TSolventDialog::TSolventDialog(Form* owner) : Form(owner, "SolventDialog") {
 
     ChoiceLbl = add<Label>("ChoiceLbl", "Solvent");
     ChoiceLbl->setTextAlign(platform::TextAlign::Right);
-    ChoiceLbl->setBounds(4, 14, kLabelWidth, kRowHeight - 4);
+    ChoiceLbl->setBounds(4, 14, kLabelWidth, kRowLabelHeight);
     ChoiceTxt = add<StaticText>("ChoiceTxt", kEntered);
     ChoiceTxt->setColor(clLime);
     ChoiceTxt->setBounds(kFieldLeft, 12, 180, kRowHeight);
@@ -51,12 +51,11 @@ TSolventDialog::TSolventDialog(Form* owner) : Form(owner, "SolventDialog") {
     RTxt = addRow("R", Quantity::RelativeViscosity, "x water", 90, RLbl, &RUnitLbl);
 
     TLbl = add<Label>("TLbl");
-    TLbl->setBounds(kFieldLeft, 118, 180, kRowHeight - 4);
+    TLbl->setBounds(kFieldLeft, 118, 180, kRowLabelHeight);
 
-    BitBtn1 = add<platform::Button>("BitBtn1", platform::ButtonKind::Cancel);
-    BitBtn1->setBounds(70, 148, 75, 25);
-    BitBtn2 = add<platform::Button>("BitBtn2", platform::ButtonKind::Ok);
-    BitBtn2->setBounds(175, 148, 75, 25);
+    const DialogButtons buttons = addCancelOk(*this, 70, 175, 148);
+    BitBtn1 = buttons.cancel;
+    BitBtn2 = buttons.ok;
 
     OnShow = [this](Form& f) { FormShow(f); };
     ChoiceTxt->OnClick = [this](Control& c) { ChoiceTxtClick(c); };
@@ -69,18 +68,13 @@ StaticText* TSolventDialog::addRow(const std::string& name, Quantity q, const ch
                                    Label*& label, Label** unitLabel) {
     const model::QuantityInfo& info = model::quantityInfo(q);
     // The short caption where the long one does not fit.
-    label = add<Label>(name + "Lbl",
-                       q == Quantity::RelativeViscosity ? info.windowCaption : info.caption);
-    label->setTextAlign(platform::TextAlign::Right);
-    label->setBounds(4, top + 2, kLabelWidth, kRowHeight - 4);
-    StaticText* field = add<StaticText>(name + "Txt");
-    field->setColor(clLime);
-    field->setBounds(kFieldLeft, top, 72, kRowHeight);
-    field->setAccessibleName(label->text());
-    field->setTabStop(true);
+    label = addRowLabel(*this, name + "Lbl",
+                        q == Quantity::RelativeViscosity ? info.windowCaption : info.caption, 4,
+                        top, kLabelWidth);
+    StaticText* field = addValueField(*this, name + "Txt", "", kFieldLeft, top, 72, label->text());
     if (unitLabel) {
         *unitLabel = add<Label>(name + "UnitLbl", unit);
-        (*unitLabel)->setBounds(field->bounds().right() + 4, top + 2, 80, kRowHeight - 4);
+        (*unitLabel)->setBounds(field->bounds().right() + 4, top + 2, 80, kRowLabelHeight);
     }
     return field;
 }

@@ -3,11 +3,9 @@
 #include "forms/Uncertainty.h"
 
 #include <algorithm>
-#include <atomic>
-#include <chrono>
 #include <cmath>
-#include <thread>
 
+#include "forms/DialogLayout.h"
 #include "forms/Enternumber.h"
 #include "forms/Report.h"
 #include "forms/WidgetFields.h"
@@ -25,17 +23,13 @@ TUncertaintyFrm* UncertaintyFrm = nullptr;
 
 namespace {
 
-constexpr int kRowHeight = 19;
 constexpr int kRowPitch = 22;
 constexpr int kTableTop = 46;
 constexpr int kFirstRowTop = 64;
 constexpr int kGumHeight = 2 * kRowPitch + 34;  // two rows and the coverage line
 constexpr int kChartLeft = 424;
-constexpr int kProgressWidth = 160;
 constexpr int kClientWidth = 820;
 constexpr int kClientHeight = 640;  // room for the largest budget
-// A run that takes longer than this shows its progress and can be cancelled.
-constexpr auto kQuietTime = std::chrono::milliseconds(200);
 constexpr double kPi = 3.14159265358979323846;
 
 platform::Font boldFont() {
@@ -55,16 +49,6 @@ std::string captionOf(Input input) {
 }
 
 }  // namespace
-
-struct TUncertaintyFrm::Run {
-    analysis::MonteCarloControl control;
-    RunKey key;
-    std::chrono::steady_clock::time_point started = std::chrono::steady_clock::now();
-    std::optional<analysis::MonteCarloResult> result;
-    std::string error;
-    // Last, so that it is joined before the rest goes.
-    std::jthread thread;
-};
 
 TUncertaintyFrm::TUncertaintyFrm(platform::Form* owner) : Form(owner, "UncertaintyFrm") {
     setCaption("Uncertainty of z");
@@ -86,9 +70,9 @@ TUncertaintyFrm::~TUncertaintyFrm() {
 void TUncertaintyFrm::buildInputs() {
     StateLbl = add<Label>("StateLbl");
     StateLbl->setFont(boldFont());
-    StateLbl->setBounds(8, 6, clientWidth() - 16, kRowHeight - 4);
+    StateLbl->setBounds(8, 6, clientWidth() - 16, kRowLabelHeight);
     ValenceLbl = add<Label>("ValenceLbl");
-    ValenceLbl->setBounds(8, 24, clientWidth() - 16, kRowHeight - 4);
+    ValenceLbl->setBounds(8, 24, clientWidth() - 16, kRowLabelHeight);
     DigitsLbl = add<Label>("DigitsLbl", "Shown:");
     DigitsLbl->setTextAlign(platform::TextAlign::Right);
     DigitsTxt = add<StaticText>("DigitsTxt", "2 significant digits");
@@ -107,14 +91,14 @@ void TUncertaintyFrm::buildInputs() {
         HeaderLbls[c]->setFont(boldFont());
         if (c > 0)
             HeaderLbls[c]->setTextAlign(platform::TextAlign::Center);
-        HeaderLbls[c]->setBounds(columns[c], kTableTop, widths[c], kRowHeight - 4);
+        HeaderLbls[c]->setBounds(columns[c], kTableTop, widths[c], kRowLabelHeight);
     }
     for (int r = 0; r < kMaxRows; ++r) {
         const int top = kFirstRowTop + r * kRowPitch;
         const std::string n = std::to_string(r);
         Row& row = Rows[r];
         row.name = add<Label>("InputLbl" + n);
-        row.name->setBounds(columns[0], top + 2, widths[0], kRowHeight - 4);
+        row.name->setBounds(columns[0], top + 2, widths[0], kRowLabelHeight);
         StaticText** cells[] = {&row.value,        &row.u,    &row.distribution, &row.sensitivity,
                                 &row.contribution, &row.share};
         const char* names[] = {"ValueTxt", "UTxt", "DistTxt", "SensTxt", "ContribTxt", "ShareTxt"};
@@ -150,19 +134,18 @@ void TUncertaintyFrm::buildInputs() {
         const std::string name = rowNames[g];
         *rowLbls[g] = add<Label>(name + "Lbl", rowCaptions[g]);
         (*rowLbls[g])->setFont(boldFont());
-        (*rowLbls[g])->setBounds(8, top + 2, 120, kRowHeight - 4);
+        (*rowLbls[g])->setBounds(8, top + 2, 120, kRowLabelHeight);
         for (int k = 0; k < 3; ++k) {
             Label* caption = add<Label>(name + "CaptionLbl" + std::to_string(k), captions[g][k]);
             caption->setTextAlign(platform::TextAlign::Right);
             caption->setBounds(lefts[k] - 4 - captionWidths[k], top + 2, captionWidths[k],
-                               kRowHeight - 4);
+                               kRowLabelHeight);
             captionLbls[g][k] = caption;
             StaticText* txt = add<StaticText>(name + "Txt" + std::to_string(k));
             txt->setColor(platform::clYellow);
             txt->setTextAlign(platform::TextAlign::Center);
             txt->setBounds(lefts[k], top, 90, kRowHeight);
-            txt->setAccessibleName(std::string(g == 0 ? "GUM " : "GUM expanded ") +
-                                   captions[g][k]);
+            txt->setAccessibleName(std::string(g == 0 ? "GUM " : "GUM expanded ") + captions[g][k]);
             txt->setTabStop(true);
             txts[g][k] = txt;
         }
@@ -170,7 +153,7 @@ void TUncertaintyFrm::buildInputs() {
     CoverageLbl = add<Label>("CoverageLbl",
                              "U = k u with k = 2: an interval of about 95 % coverage when the "
                              "result is normally distributed.");
-    CoverageLbl->setBounds(8, 2 * kRowPitch + 2, kClientWidth - 16, kRowHeight - 4);
+    CoverageLbl->setBounds(8, 2 * kRowPitch + 2, kClientWidth - 16, kRowLabelHeight);
     for (std::size_t i = first; i < children().size(); ++i)
         m_gumSection.push_back({children()[i].get(), children()[i]->bounds().top});
 }
@@ -181,10 +164,10 @@ void TUncertaintyFrm::buildMonteCarlo() {
     const std::size_t first = children().size();
     MonteCarloLbl = add<Label>("MonteCarloLbl", "Monte Carlo");
     MonteCarloLbl->setFont(boldFont());
-    MonteCarloLbl->setBounds(8, top, 200, kRowHeight - 4);
+    MonteCarloLbl->setBounds(8, top, 200, kRowLabelHeight);
 
     DrawsLbl = add<Label>("DrawsLbl", "Draws:");
-    DrawsLbl->setBounds(8, top + 24, 50, kRowHeight - 4);
+    DrawsLbl->setBounds(8, top + 24, 50, kRowLabelHeight);
     DrawsTxt = add<StaticText>("DrawsTxt");
     DrawsTxt->setColor(platform::clLime);
     DrawsTxt->setTextAlign(platform::TextAlign::Center);
@@ -194,7 +177,7 @@ void TUncertaintyFrm::buildMonteCarlo() {
     DrawsTxt->OnClick = [this](platform::Control& c) { DrawsTxtClick(c); };
     SeedLbl = add<Label>("SeedLbl", "Seed:");
     SeedLbl->setTextAlign(platform::TextAlign::Right);
-    SeedLbl->setBounds(160, top + 24, 50, kRowHeight - 4);
+    SeedLbl->setBounds(160, top + 24, 50, kRowLabelHeight);
     SeedTxt = add<StaticText>("SeedTxt");
     SeedTxt->setColor(platform::clLime);
     SeedTxt->setTextAlign(platform::TextAlign::Center);
@@ -221,7 +204,7 @@ void TUncertaintyFrm::buildMonteCarlo() {
     ProgressBar->setColor(platform::Color{0, 0, 128});
     ProgressBar->setBounds(1, 1, 0, kRowHeight - 2);
     ProgressLbl = add<Label>("ProgressLbl");
-    ProgressLbl->setBounds(172 + kProgressWidth + 6, top + 55, 60, kRowHeight - 4);
+    ProgressLbl->setBounds(172 + kProgressWidth + 6, top + 55, 60, kRowLabelHeight);
 
     const char* headers[] = {"", "Mean", "u", "95 % from", "95 % to"};
     const int columns[] = {8, 100, 180, 260, 340};
@@ -229,7 +212,7 @@ void TUncertaintyFrm::buildMonteCarlo() {
         ResultHeaderLbls[c] = add<Label>("ResultHeaderLbl" + std::to_string(c), headers[c]);
         ResultHeaderLbls[c]->setFont(boldFont());
         ResultHeaderLbls[c]->setTextAlign(platform::TextAlign::Center);
-        ResultHeaderLbls[c]->setBounds(columns[c], top + 86, c == 0 ? 88 : 76, kRowHeight - 4);
+        ResultHeaderLbls[c]->setBounds(columns[c], top + 86, c == 0 ? 88 : 76, kRowLabelHeight);
     }
     const char* rows[] = {"z", "z*", "Ge(max), kJ/mol"};
     for (int r = 0; r < 3; ++r) {
@@ -237,7 +220,7 @@ void TUncertaintyFrm::buildMonteCarlo() {
         ResultRow& row = ResultRows[r];
         row.name = add<Label>("ResultLbl" + std::to_string(r), rows[r]);
         row.name->setFont(boldFont());
-        row.name->setBounds(columns[0], rowTop + 2, 90, kRowHeight - 4);
+        row.name->setBounds(columns[0], rowTop + 2, 90, kRowLabelHeight);
         for (int c = 0; c < 4; ++c) {
             StaticText* cell = add<StaticText>("ResultTxt" + std::to_string(r) + std::to_string(c));
             cell->setColor(platform::clYellow);
@@ -249,9 +232,9 @@ void TUncertaintyFrm::buildMonteCarlo() {
         }
     }
     RejectedLbl = add<Label>("RejectedLbl");
-    RejectedLbl->setBounds(8, top + 174, 410, kRowHeight - 4);
+    RejectedLbl->setBounds(8, top + 174, 410, kRowLabelHeight);
     StatusLbl = add<Label>("StatusLbl");
-    StatusLbl->setBounds(8, top + 194, 410, kRowHeight - 4);
+    StatusLbl->setBounds(8, top + 194, 410, kRowLabelHeight);
     for (std::size_t i = first; i < children().size(); ++i)
         m_monteCarloSection.push_back({children()[i].get(), children()[i]->bounds().top});
 
@@ -282,7 +265,7 @@ void TUncertaintyFrm::layOut() {
     StateLbl->setWidth(w - 16 - 200);
     ValenceLbl->setWidth(w - 16);
     DigitsTxt->setBounds(w - 8 - 140, 4, 140, kRowHeight);
-    DigitsLbl->setBounds(w - 8 - 140 - 56, 6, 52, kRowHeight - 4);
+    DigitsLbl->setBounds(w - 8 - 140 - 56, 6, 52, kRowLabelHeight);
     const int gumTop = kFirstRowTop + m_rowsShown * kRowPitch + 6;
     for (const Placed& p : m_gumSection)
         p.control->setBounds(p.control->bounds().left, gumTop + p.top, p.control->bounds().width,
@@ -416,74 +399,6 @@ void TUncertaintyFrm::update() {
     if (m_run && m_run->key == currentKey())
         return;
     startRun();
-}
-
-void TUncertaintyFrm::startRun() {
-    stopRun();
-    clearResult("Running...");
-    auto run = std::make_shared<Run>();
-    run->key = currentKey();
-    m_run = run;
-    // The run reports through the event loop; a report that comes after the
-    // run was stopped finds it gone and does nothing.
-    platform::Backend* backend = &platform::app().backend();
-    const std::weak_ptr<Run> weak = run;
-    const auto onUiThread = [backend, weak, this](void (TUncertaintyFrm::*step)()) {
-        backend->post([weak, this, step] {
-            const std::shared_ptr<Run> current = weak.lock();
-            if (current && current == m_run)
-                platform::app().dispatch(nullptr, [this, step] { (this->*step)(); });
-        });
-    };
-    run->control.progress = [onUiThread] { onUiThread(&TUncertaintyFrm::runProgressed); };
-    Run* raw = run.get();
-    run->thread = std::jthread([raw, m = *m_measurement, u = m_u, options = m_options, onUiThread] {
-        try {
-            raw->result = analysis::monteCarlo(m, u, options, &raw->control);
-        } catch (const std::exception& e) {
-            raw->error = e.what();
-        }
-        onUiThread(&TUncertaintyFrm::runFinished);
-    });
-    RunBtn->setEnabled(false);
-}
-
-void TUncertaintyFrm::stopRun() {
-    if (!m_run)
-        return;
-    m_run->control.cancelled = true;
-    m_run.reset();  // joins the run's thread, which stops after its current block
-    CancelBtn->setVisible(false);
-    ProgressPnl->setVisible(false);
-    ProgressLbl->setText("");
-}
-
-void TUncertaintyFrm::runProgressed() {
-    if (std::chrono::steady_clock::now() - m_run->started < kQuietTime)
-        return;
-    const double done = static_cast<double>(m_run->control.done.load()) /
-                        static_cast<double>(m_run->key.options.draws);
-    const double fraction = std::clamp(done, 0.0, 1.0);
-    CancelBtn->setVisible(true);
-    ProgressPnl->setVisible(true);
-    ProgressBar->setWidth(static_cast<int>(fraction * (kProgressWidth - 2)));
-    ProgressLbl->setText(std::to_string(static_cast<int>(fraction * 100)) + " %");
-}
-
-void TUncertaintyFrm::runFinished() {
-    const std::shared_ptr<Run> run = m_run;
-    m_run.reset();
-    run->thread.join();
-    CancelBtn->setVisible(false);
-    ProgressPnl->setVisible(false);
-    ProgressLbl->setText("");
-    if (run->result) {
-        m_result = std::move(run->result);
-        m_resultKey = run->key;
-        showResult();
-    } else {
-        clearResult(run->error.empty() ? "Cancelled." : "The run failed: " + run->error);
-    }
 }
 
 void TUncertaintyFrm::clearResult(const std::string& status) {

@@ -2,6 +2,7 @@
 
 #include "forms/WidgetFields.h"
 
+#include "forms/DialogLayout.h"
 #include "platform/base/Exception.h"
 
 namespace forms {
@@ -35,7 +36,7 @@ void addChoiceFields(platform::Control& parent, int top, const std::vector<Choic
         const int rowTop = top + static_cast<int>(k / 2) * kRowPitch;
         const std::string caption = c.caption;
         *c.label = parent.add<platform::Label>(std::string(c.name) + "Lbl", caption);
-        (*c.label)->setBounds(left, rowTop + 2, 84, kRowHeight - 4);
+        (*c.label)->setBounds(left, rowTop + 2, 84, kRowLabelHeight);
         platform::StaticText* f = parent.add<platform::StaticText>(std::string(c.name) + "Txt");
         *c.field = f;
         f->setColor(platform::clLime);
