@@ -10,6 +10,7 @@
 #include "forms/GraphExport.h"
 #include "forms/Mainfrm.h"
 #include "forms/Series.h"
+#include "model/InputRule.h"
 #include "model/Sampling.h"
 #include "platform/Application.h"
 #include "platform/base/AtomicFile.h"
