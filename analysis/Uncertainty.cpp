@@ -3,11 +3,16 @@
 #include "analysis/Uncertainty.h"
 
 #include <algorithm>
+#include <bit>
 #include <cctype>
 #include <cmath>
+#include <cstdlib>
 #include <memory>
+#include <new>
 #include <string_view>
 #include <thread>
+
+#include <sys/mman.h>
 
 #include "analysis/Draws.h"
 #include "platform/base/NumberText.h"
@@ -18,6 +23,7 @@ namespace {
 
 constexpr double kSqrt3 = 1.7320508075688772;
 constexpr std::int64_t kBlock = 4096;
+constexpr int kBatch = 32;
 constexpr int kHistogramBins = 50;
 // A draw that stays outside the limits this often is put on the nearer limit;
 // with u at most the width of the range it never comes to that.
@@ -31,15 +37,30 @@ struct Drawn {
     Distribution distribution;
     double low;
     double high;
+    // Whether every value the one-word path gives lies within the limits, so
+    // that it need not be checked draw by draw.
+    bool within;
 };
 
 std::vector<Drawn> drawnInputs(const Measurement& m, const Uncertainties& u) {
     std::vector<Drawn> drawn;
     for (Input input : m.model.inputs()) {
         const int i = static_cast<int>(input);
-        if (u[i].u > 0)
-            drawn.push_back({i, m.values[i], u[i].u, u[i].distribution, inputInfo(input).low,
-                             inputInfo(input).high});
+        if (!(u[i].u > 0))
+            continue;
+        Drawn d{i,
+                m.values[i],
+                u[i].u,
+                u[i].distribution,
+                inputInfo(input).low,
+                inputInfo(input).high,
+                false};
+        // The one-word path adds at most u times this to the value, and
+        // rounding is monotonic.
+        const double reach =
+            d.distribution == Distribution::Normal ? d.u * ziggurat().quickBound() : d.u * kSqrt3;
+        d.within = d.value - reach >= d.low && d.value + reach <= d.high;
+        drawn.push_back(d);
     }
     return drawn;
 }
@@ -59,48 +80,42 @@ std::vector<Drawn> drawnInputs(const Measurement& m, const Uncertainties& u) {
     return std::clamp(d.value, d.low, d.high);
 }
 
-// The common draw: every input within its limits from its first word (a
-// normal one by the ziggurat's fast path). Its words are worked out side by
-// side, not one after the other; false, with x unchanged, for any other
-// draw, which drawInputs then makes input by input from the same words.
-bool drawAtFirstWords(InputValues& x, const std::vector<Drawn>& drawn, const DrawStream& stream,
-                      const Ziggurat& normal) {
+// Draws the inputs of draw i into x, which holds the values of the inputs
+// without uncertainty. Each input takes its numbers from the draw's stream
+// in turn; nearly always each takes one word (a normal one by the
+// ziggurat's fast path, within the limits), so the words are worked out
+// side by side first. From the first input that needs more, drawOne goes on
+// input by input, from the same word.
+void drawInputs(InputValues& x, const std::vector<Drawn>& drawn, std::uint64_t mixedSeed,
+                std::int64_t draw, const Ziggurat& normal, std::int64_t& rejected) {
+    DrawStream stream(mixedSeed, static_cast<std::uint64_t>(draw));
     const auto count = static_cast<int>(drawn.size());
     std::uint64_t words[kInputCount];
     for (int k = 0; k < count; ++k)
         words[k] = stream.wordAhead(k);
-    double values[kInputCount];
-    bool ok = true;
+    unsigned failed = 0;
     for (int k = 0; k < count; ++k) {
         const Drawn& d = drawn[static_cast<std::size_t>(k)];
         double v;
+        bool ok = true;
         if (d.distribution == Distribution::Normal) {
             double n;
-            ok &= normal.quick(words[k], n);
+            ok = normal.quick(words[k], n);
             v = d.value + d.u * n;
         } else {
-            v = d.value + d.u * kSqrt3 * (2 * DrawStream::toUniform(words[k]) - 1);
+            v = d.value + d.u * kSqrt3 * DrawStream::toSigned(words[k]);
         }
-        ok &= v >= d.low && v <= d.high;
-        values[k] = v;
+        if (!d.within)
+            ok &= v >= d.low && v <= d.high;
+        failed |= static_cast<unsigned>(!ok) << k;
+        x[d.index] = v;
     }
-    if (!ok)
-        return false;
-    for (int k = 0; k < count; ++k)
-        x[drawn[static_cast<std::size_t>(k)].index] = values[k];
-    return true;
-}
-
-// Draws the inputs of draw i into x, which holds the values of the inputs
-// without uncertainty. The common case of a normal input, the ziggurat's
-// fast path within the limits, is taken here; drawOne starts from the same
-// word for every other case, so both give the same number.
-void drawInputs(InputValues& x, const std::vector<Drawn>& drawn, std::uint64_t mixedSeed,
-                std::int64_t draw, const Ziggurat& normal, std::int64_t& rejected) {
-    DrawStream stream(mixedSeed, static_cast<std::uint64_t>(draw));
-    if (drawAtFirstWords(x, drawn, stream, normal))
+    if (failed == 0)
         return;
-    for (const Drawn& d : drawn) {
+    const int first = std::countr_zero(failed);
+    stream.skip(first);
+    for (std::size_t k = static_cast<std::size_t>(first); k < drawn.size(); ++k) {
+        const Drawn& d = drawn[k];
         if (d.distribution == Distribution::Normal) {
             DrawStream ahead = stream;
             double n;
@@ -117,11 +132,31 @@ void drawInputs(InputValues& x, const std::vector<Drawn>& drawn, std::uint64_t m
     }
 }
 
+// Room for n values, on huge pages where the system grants them: a run of
+// 10^6 draws writes 24 MB afresh, and a fault for each small page costs
+// about half as much again as the draws themselves.
+double* valuesFor(std::int64_t n) {
+    constexpr std::size_t kHugePage = std::size_t{2} << 20;
+    const std::size_t bytes =
+        (static_cast<std::size_t>(n) * sizeof(double) + kHugePage - 1) / kHugePage * kHugePage;
+    void* p = std::aligned_alloc(kHugePage, bytes);
+    if (!p)
+        throw std::bad_alloc();
+#ifdef MADV_HUGEPAGE
+    madvise(p, bytes, MADV_HUGEPAGE);  // only advice: small pages do as well
+#endif
+    return static_cast<double*>(p);
+}
+
+struct FreeValues {
+    void operator()(double* p) const { std::free(p); }
+};
+
 // One output of the draws: its values, and the sum, least and greatest value
 // of each block of draws, gathered while the values are made.
 struct Output {
     explicit Output(std::int64_t n, std::int64_t blocks)
-        : values(new double[n]),  // left uninitialised: each draw writes its own
+        : values(valuesFor(n)),  // left uninitialised: each draw writes its own
           sums(static_cast<std::size_t>(blocks)),
           lows(static_cast<std::size_t>(blocks)),
           highs(static_cast<std::size_t>(blocks)) {}
@@ -140,7 +175,7 @@ struct Output {
         highs[b] = high;
     }
 
-    std::unique_ptr<double[]> values;
+    std::unique_ptr<double[], FreeValues> values;
     std::vector<double> sums;
     std::vector<double> lows;
     std::vector<double> highs;
@@ -362,13 +397,21 @@ std::optional<MonteCarloResult> monteCarlo(const Measurement& m, const Uncertain
         const std::int64_t first = b * kBlock;
         const std::int64_t end = std::min(n, first + kBlock);
         std::int64_t blockRejected = 0;
-        InputValues x = m.values;
-        for (std::int64_t i = first; i < end; ++i) {
-            drawInputs(x, drawn, mixedSeed, i, normal, blockRejected);
-            const Estimate e = evaluate(m.model, x);
-            z.values[i] = e.valence;
-            zstar.values[i] = e.effectiveValence;
-            ge.values[i] = e.geMax;
+        // A few draws are made before they are evaluated: one after another,
+        // the draws overlap, where one before each evaluation would wait for
+        // its words.
+        std::array<InputValues, kBatch> x;
+        x.fill(m.values);
+        for (std::int64_t batch = first; batch < end; batch += kBatch) {
+            const auto count = static_cast<int>(std::min<std::int64_t>(kBatch, end - batch));
+            for (int k = 0; k < count; ++k)
+                drawInputs(x[k], drawn, mixedSeed, batch + k, normal, blockRejected);
+            for (int k = 0; k < count; ++k) {
+                const Estimate e = evaluate(m.model, x[k]);
+                z.values[batch + k] = e.valence;
+                zstar.values[batch + k] = e.effectiveValence;
+                ge.values[batch + k] = e.geMax;
+            }
         }
         z.block(b, first, end);
         zstar.block(b, first, end);
