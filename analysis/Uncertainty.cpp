@@ -161,24 +161,41 @@ struct Output {
           lows(static_cast<std::size_t>(blocks)),
           highs(static_cast<std::size_t>(blocks)) {}
 
-    void block(std::int64_t b, std::int64_t first, std::int64_t end) {
-        double sum = 0;
-        double low = values[first];
-        double high = values[first];
-        for (std::int64_t i = first; i < end; ++i) {
-            sum += values[i];
-            low = std::min(low, values[i]);
-            high = std::max(high, values[i]);
-        }
-        sums[b] = sum;
-        lows[b] = low;
-        highs[b] = high;
-    }
-
     std::unique_ptr<double[], FreeValues> values;
     std::vector<double> sums;
     std::vector<double> lows;
     std::vector<double> highs;
+};
+
+// An output's values of one block, in the order of the draws, as they are
+// made: its tally waits on no memory and overlaps the evaluations.
+class BlockTally {
+  public:
+    BlockTally(Output& o, std::int64_t first) : m_o(o), m_next(first) {}
+
+    void add(double v) {
+        if (m_next == m_first) {
+            m_low = v;
+            m_high = v;
+        }
+        m_o.values[m_next++] = v;
+        m_sum += v;
+        m_low = std::min(m_low, v);
+        m_high = std::max(m_high, v);
+    }
+    void close(std::int64_t b) const {
+        m_o.sums[static_cast<std::size_t>(b)] = m_sum;
+        m_o.lows[static_cast<std::size_t>(b)] = m_low;
+        m_o.highs[static_cast<std::size_t>(b)] = m_high;
+    }
+
+  private:
+    Output& m_o;
+    std::int64_t m_next;
+    const std::int64_t m_first = m_next;
+    double m_sum = 0;
+    double m_low = 0;
+    double m_high = 0;
 };
 
 // The mean, the standard deviation and the values of the given 0-based ranks
@@ -402,20 +419,23 @@ std::optional<MonteCarloResult> monteCarlo(const Measurement& m, const Uncertain
         // its words.
         std::array<InputValues, kBatch> x;
         x.fill(m.values);
+        BlockTally zTally(z, first);
+        BlockTally zstarTally(zstar, first);
+        BlockTally geTally(ge, first);
         for (std::int64_t batch = first; batch < end; batch += kBatch) {
             const auto count = static_cast<int>(std::min<std::int64_t>(kBatch, end - batch));
             for (int k = 0; k < count; ++k)
                 drawInputs(x[k], drawn, mixedSeed, batch + k, normal, blockRejected);
             for (int k = 0; k < count; ++k) {
                 const Estimate e = evaluate(m.model, x[k]);
-                z.values[batch + k] = e.valence;
-                zstar.values[batch + k] = e.effectiveValence;
-                ge.values[batch + k] = e.geMax;
+                zTally.add(e.valence);
+                zstarTally.add(e.effectiveValence);
+                geTally.add(e.geMax);
             }
         }
-        z.block(b, first, end);
-        zstar.block(b, first, end);
-        ge.block(b, first, end);
+        zTally.close(b);
+        zstarTally.close(b);
+        geTally.close(b);
         rejected += blockRejected;
         return end - first;
     });
