@@ -85,16 +85,23 @@ std::vector<Drawn> drawnInputs(const Measurement& m, const Uncertainties& u) {
 // in turn; nearly always each takes one word (a normal one by the
 // ziggurat's fast path, within the limits), so the words are worked out
 // side by side first. From the first input that needs more, drawOne goes on
-// input by input, from the same word.
+// input by input, from the same word. Plain: every input normal and within
+// its limits on the one-word path, the common case, which needs no checks.
 void drawInputs(InputValues& x, const std::vector<Drawn>& drawn, std::uint64_t mixedSeed,
-                std::int64_t draw, const Ziggurat& normal, std::int64_t& rejected) {
+                std::int64_t draw, const Ziggurat& normal, std::int64_t& rejected, bool plain) {
     DrawStream stream(mixedSeed, static_cast<std::uint64_t>(draw));
     const auto count = static_cast<int>(drawn.size());
     std::uint64_t words[kInputCount];
     for (int k = 0; k < count; ++k)
         words[k] = stream.wordAhead(k);
     unsigned failed = 0;
-    for (int k = 0; k < count; ++k) {
+    for (int k = 0; plain && k < count; ++k) {
+        const Drawn& d = drawn[static_cast<std::size_t>(k)];
+        double n;
+        failed |= static_cast<unsigned>(!normal.quick(words[k], n)) << k;
+        x[d.index] = d.value + d.u * n;
+    }
+    for (int k = 0; !plain && k < count; ++k) {
         const Drawn& d = drawn[static_cast<std::size_t>(k)];
         double v;
         bool ok = true;
@@ -403,6 +410,9 @@ std::optional<MonteCarloResult> monteCarlo(const Measurement& m, const Uncertain
     const std::int64_t n = std::clamp(options.draws, std::int64_t{2}, kMaxDraws);
     const std::vector<Drawn> drawn = drawnInputs(m, u);
     const std::uint64_t mixedSeed = mix(options.seed);
+    const bool plain = std::all_of(drawn.begin(), drawn.end(), [](const Drawn& d) {
+        return d.distribution == Distribution::Normal && d.within;
+    });
     const Ziggurat& normal = ziggurat();
     const std::int64_t blocks = (n + kBlock - 1) / kBlock;
     Output z(n, blocks);
@@ -425,7 +435,7 @@ std::optional<MonteCarloResult> monteCarlo(const Measurement& m, const Uncertain
         for (std::int64_t batch = first; batch < end; batch += kBatch) {
             const auto count = static_cast<int>(std::min<std::int64_t>(kBatch, end - batch));
             for (int k = 0; k < count; ++k)
-                drawInputs(x[k], drawn, mixedSeed, batch + k, normal, blockRejected);
+                drawInputs(x[k], drawn, mixedSeed, batch + k, normal, blockRejected, plain);
             for (int k = 0; k < count; ++k) {
                 const Estimate e = evaluate(m.model, x[k]);
                 zTally.add(e.valence);
