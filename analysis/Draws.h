@@ -64,7 +64,7 @@ class Ziggurat {
   public:
     Ziggurat();
 
-    // The number the fast path gives for a word, if it gives one (in 99 %).
+    // The number the fast path gives for a word, if it gives one (in 97 %).
     bool quick(std::uint64_t word, double& x) const {
         const double u = DrawStream::toSigned(word);
         const auto i = static_cast<int>(word & (kBlocks - 1));
