@@ -21,8 +21,11 @@ Ziggurat::Ziggurat() {
         m_x[i] = std::sqrt(-2 * std::log(kV / m_x[i - 1] + f));
         f = std::exp(-0.5 * m_x[i] * m_x[i]);
     }
-    for (int i = 0; i < kBlocks; ++i)
+    for (int i = 0; i < kBlocks; ++i) {
         m_ratio[i] = m_x[i + 1] / m_x[i];
+        // |u| < m_ratio[i] on the fast path, and rounding is monotonic.
+        m_quickBound = std::max(m_quickBound, m_ratio[i] * m_x[i]);
+    }
 }
 
 double Ziggurat::tail(DrawStream& stream, bool negative) {

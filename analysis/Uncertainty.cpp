@@ -3,11 +3,16 @@
 #include "analysis/Uncertainty.h"
 
 #include <algorithm>
+#include <bit>
 #include <cctype>
 #include <cmath>
+#include <cstdlib>
 #include <memory>
+#include <new>
 #include <string_view>
 #include <thread>
+
+#include <sys/mman.h>
 
 #include "analysis/Draws.h"
 #include "platform/base/NumberText.h"
@@ -18,6 +23,7 @@ namespace {
 
 constexpr double kSqrt3 = 1.7320508075688772;
 constexpr std::int64_t kBlock = 4096;
+constexpr int kBatch = 32;
 constexpr int kHistogramBins = 50;
 // A draw that stays outside the limits this often is put on the nearer limit;
 // with u at most the width of the range it never comes to that.
@@ -31,15 +37,30 @@ struct Drawn {
     Distribution distribution;
     double low;
     double high;
+    // Whether every value the one-word path gives lies within the limits, so
+    // that it need not be checked draw by draw.
+    bool within;
 };
 
 std::vector<Drawn> drawnInputs(const Measurement& m, const Uncertainties& u) {
     std::vector<Drawn> drawn;
     for (Input input : m.model.inputs()) {
         const int i = static_cast<int>(input);
-        if (u[i].u > 0)
-            drawn.push_back({i, m.values[i], u[i].u, u[i].distribution, inputInfo(input).low,
-                             inputInfo(input).high});
+        if (!(u[i].u > 0))
+            continue;
+        Drawn d{i,
+                m.values[i],
+                u[i].u,
+                u[i].distribution,
+                inputInfo(input).low,
+                inputInfo(input).high,
+                false};
+        // The one-word path adds at most u times this to the value, and
+        // rounding is monotonic.
+        const double reach =
+            d.distribution == Distribution::Normal ? d.u * ziggurat().quickBound() : d.u * kSqrt3;
+        d.within = d.value - reach >= d.low && d.value + reach <= d.high;
+        drawn.push_back(d);
     }
     return drawn;
 }
@@ -59,48 +80,49 @@ std::vector<Drawn> drawnInputs(const Measurement& m, const Uncertainties& u) {
     return std::clamp(d.value, d.low, d.high);
 }
 
-// The common draw: every input within its limits from its first word (a
-// normal one by the ziggurat's fast path). Its words are worked out side by
-// side, not one after the other; false, with x unchanged, for any other
-// draw, which drawInputs then makes input by input from the same words.
-bool drawAtFirstWords(InputValues& x, const std::vector<Drawn>& drawn, const DrawStream& stream,
-                      const Ziggurat& normal) {
+// Draws the inputs of draw i into x, which holds the values of the inputs
+// without uncertainty. Each input takes its numbers from the draw's stream
+// in turn; nearly always each takes one word (a normal one by the
+// ziggurat's fast path, within the limits), so the words are worked out
+// side by side first. From the first input that needs more, drawOne goes on
+// input by input, from the same word. Plain: every input normal and within
+// its limits on the one-word path, the common case, which needs no checks.
+void drawInputs(InputValues& x, const std::vector<Drawn>& drawn, std::uint64_t mixedSeed,
+                std::int64_t draw, const Ziggurat& normal, std::int64_t& rejected, bool plain) {
+    DrawStream stream(mixedSeed, static_cast<std::uint64_t>(draw));
     const auto count = static_cast<int>(drawn.size());
     std::uint64_t words[kInputCount];
     for (int k = 0; k < count; ++k)
         words[k] = stream.wordAhead(k);
-    double values[kInputCount];
-    bool ok = true;
-    for (int k = 0; k < count; ++k) {
+    unsigned failed = 0;
+    for (int k = 0; plain && k < count; ++k) {
+        const Drawn& d = drawn[static_cast<std::size_t>(k)];
+        double n;
+        failed |= static_cast<unsigned>(!normal.quick(words[k], n)) << k;
+        x[d.index] = d.value + d.u * n;
+    }
+    for (int k = 0; !plain && k < count; ++k) {
         const Drawn& d = drawn[static_cast<std::size_t>(k)];
         double v;
+        bool ok = true;
         if (d.distribution == Distribution::Normal) {
             double n;
-            ok &= normal.quick(words[k], n);
+            ok = normal.quick(words[k], n);
             v = d.value + d.u * n;
         } else {
-            v = d.value + d.u * kSqrt3 * (2 * DrawStream::toUniform(words[k]) - 1);
+            v = d.value + d.u * kSqrt3 * DrawStream::toSigned(words[k]);
         }
-        ok &= v >= d.low && v <= d.high;
-        values[k] = v;
+        if (!d.within)
+            ok &= v >= d.low && v <= d.high;
+        failed |= static_cast<unsigned>(!ok) << k;
+        x[d.index] = v;
     }
-    if (!ok)
-        return false;
-    for (int k = 0; k < count; ++k)
-        x[drawn[static_cast<std::size_t>(k)].index] = values[k];
-    return true;
-}
-
-// Draws the inputs of draw i into x, which holds the values of the inputs
-// without uncertainty. The common case of a normal input, the ziggurat's
-// fast path within the limits, is taken here; drawOne starts from the same
-// word for every other case, so both give the same number.
-void drawInputs(InputValues& x, const std::vector<Drawn>& drawn, std::uint64_t mixedSeed,
-                std::int64_t draw, const Ziggurat& normal, std::int64_t& rejected) {
-    DrawStream stream(mixedSeed, static_cast<std::uint64_t>(draw));
-    if (drawAtFirstWords(x, drawn, stream, normal))
+    if (failed == 0)
         return;
-    for (const Drawn& d : drawn) {
+    const int first = std::countr_zero(failed);
+    stream.skip(first);
+    for (std::size_t k = static_cast<std::size_t>(first); k < drawn.size(); ++k) {
+        const Drawn& d = drawn[k];
         if (d.distribution == Distribution::Normal) {
             DrawStream ahead = stream;
             double n;
@@ -117,33 +139,70 @@ void drawInputs(InputValues& x, const std::vector<Drawn>& drawn, std::uint64_t m
     }
 }
 
+// Room for n values, on huge pages where the system grants them: a run of
+// 10^6 draws writes 24 MB afresh, and a fault for each small page costs
+// about half as much again as the draws themselves.
+double* valuesFor(std::int64_t n) {
+    constexpr std::size_t kHugePage = std::size_t{2} << 20;
+    const std::size_t bytes =
+        (static_cast<std::size_t>(n) * sizeof(double) + kHugePage - 1) / kHugePage * kHugePage;
+    void* p = std::aligned_alloc(kHugePage, bytes);
+    if (!p)
+        throw std::bad_alloc();
+#ifdef MADV_HUGEPAGE
+    madvise(p, bytes, MADV_HUGEPAGE);  // only advice: small pages do as well
+#endif
+    return static_cast<double*>(p);
+}
+
+struct FreeValues {
+    void operator()(double* p) const { std::free(p); }
+};
+
 // One output of the draws: its values, and the sum, least and greatest value
 // of each block of draws, gathered while the values are made.
 struct Output {
     explicit Output(std::int64_t n, std::int64_t blocks)
-        : values(new double[n]),  // left uninitialised: each draw writes its own
+        : values(valuesFor(n)),  // left uninitialised: each draw writes its own
           sums(static_cast<std::size_t>(blocks)),
           lows(static_cast<std::size_t>(blocks)),
           highs(static_cast<std::size_t>(blocks)) {}
 
-    void block(std::int64_t b, std::int64_t first, std::int64_t end) {
-        double sum = 0;
-        double low = values[first];
-        double high = values[first];
-        for (std::int64_t i = first; i < end; ++i) {
-            sum += values[i];
-            low = std::min(low, values[i]);
-            high = std::max(high, values[i]);
-        }
-        sums[b] = sum;
-        lows[b] = low;
-        highs[b] = high;
-    }
-
-    std::unique_ptr<double[]> values;
+    std::unique_ptr<double[], FreeValues> values;
     std::vector<double> sums;
     std::vector<double> lows;
     std::vector<double> highs;
+};
+
+// An output's values of one block, in the order of the draws, as they are
+// made: its tally waits on no memory and overlaps the evaluations.
+class BlockTally {
+  public:
+    BlockTally(Output& o, std::int64_t first) : m_o(o), m_next(first) {}
+
+    void add(double v) {
+        if (m_next == m_first) {
+            m_low = v;
+            m_high = v;
+        }
+        m_o.values[m_next++] = v;
+        m_sum += v;
+        m_low = std::min(m_low, v);
+        m_high = std::max(m_high, v);
+    }
+    void close(std::int64_t b) const {
+        m_o.sums[static_cast<std::size_t>(b)] = m_sum;
+        m_o.lows[static_cast<std::size_t>(b)] = m_low;
+        m_o.highs[static_cast<std::size_t>(b)] = m_high;
+    }
+
+  private:
+    Output& m_o;
+    std::int64_t m_next;
+    const std::int64_t m_first = m_next;
+    double m_sum = 0;
+    double m_low = 0;
+    double m_high = 0;
 };
 
 // The mean, the standard deviation and the values of the given 0-based ranks
@@ -351,6 +410,9 @@ std::optional<MonteCarloResult> monteCarlo(const Measurement& m, const Uncertain
     const std::int64_t n = std::clamp(options.draws, std::int64_t{2}, kMaxDraws);
     const std::vector<Drawn> drawn = drawnInputs(m, u);
     const std::uint64_t mixedSeed = mix(options.seed);
+    const bool plain = std::all_of(drawn.begin(), drawn.end(), [](const Drawn& d) {
+        return d.distribution == Distribution::Normal && d.within;
+    });
     const Ziggurat& normal = ziggurat();
     const std::int64_t blocks = (n + kBlock - 1) / kBlock;
     Output z(n, blocks);
@@ -362,17 +424,28 @@ std::optional<MonteCarloResult> monteCarlo(const Measurement& m, const Uncertain
         const std::int64_t first = b * kBlock;
         const std::int64_t end = std::min(n, first + kBlock);
         std::int64_t blockRejected = 0;
-        InputValues x = m.values;
-        for (std::int64_t i = first; i < end; ++i) {
-            drawInputs(x, drawn, mixedSeed, i, normal, blockRejected);
-            const Estimate e = evaluate(m.model, x);
-            z.values[i] = e.valence;
-            zstar.values[i] = e.effectiveValence;
-            ge.values[i] = e.geMax;
+        // A few draws are made before they are evaluated: one after another,
+        // the draws overlap, where one before each evaluation would wait for
+        // its words.
+        std::array<InputValues, kBatch> x;
+        x.fill(m.values);
+        BlockTally zTally(z, first);
+        BlockTally zstarTally(zstar, first);
+        BlockTally geTally(ge, first);
+        for (std::int64_t batch = first; batch < end; batch += kBatch) {
+            const auto count = static_cast<int>(std::min<std::int64_t>(kBatch, end - batch));
+            for (int k = 0; k < count; ++k)
+                drawInputs(x[k], drawn, mixedSeed, batch + k, normal, blockRejected, plain);
+            for (int k = 0; k < count; ++k) {
+                const Estimate e = evaluate(m.model, x[k]);
+                zTally.add(e.valence);
+                zstarTally.add(e.effectiveValence);
+                geTally.add(e.geMax);
+            }
         }
-        z.block(b, first, end);
-        zstar.block(b, first, end);
-        ge.block(b, first, end);
+        zTally.close(b);
+        zstarTally.close(b);
+        geTally.close(b);
         rejected += blockRejected;
         return end - first;
     });
