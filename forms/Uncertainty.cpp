@@ -396,7 +396,7 @@ void TUncertaintyFrm::update() {
         showResult();
         return;
     }
-    if (m_run && m_run->key == currentKey())
+    if (runningFor(currentKey()))
         return;
     startRun();
 }

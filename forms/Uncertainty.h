@@ -131,6 +131,8 @@ class TUncertaintyFrm : public platform::Form {
     // Brings the budget up to date and starts a run when the values changed.
     void update();
     void startRun();
+    // Whether a run is going for these values.
+    bool runningFor(const RunKey& key) const;
     void stopRun();
     void runProgressed();
     void runFinished();

@@ -59,6 +59,10 @@ void TUncertaintyFrm::startRun() {
     RunBtn->setEnabled(false);
 }
 
+bool TUncertaintyFrm::runningFor(const RunKey& key) const {
+    return m_run && m_run->key == key;
+}
+
 void TUncertaintyFrm::stopRun() {
     if (!m_run)
         return;
