@@ -8,11 +8,10 @@
 
 #include <algorithm>
 #include <atomic>
-#include <chrono>
 #include <thread>
 
+#include "forms/BackgroundRun.h"
 #include "forms/Series.h"
-#include "platform/Application.h"
 
 namespace forms {
 
@@ -21,7 +20,7 @@ namespace {
 // Rows a thread takes at a time, and the chunks between its reports.
 constexpr std::size_t kChunk = 2048;
 constexpr std::size_t kChunksPerReport = 8;
-constexpr int kProgressWidth = 160;
+constexpr int kProgressWidth = BackgroundRun::kProgressWidth;
 
 }  // namespace
 
@@ -30,8 +29,9 @@ struct TSeriesFrm::Evaluation {
     std::atomic<std::size_t> nextChunk{0};
     std::atomic<int> working{0};
     std::size_t total = 0;  // the rows pending at the start
-    // Last, so that they are joined before the rest goes.
-    std::vector<std::jthread> threads;
+    // Last, so that it ends before the rest goes.
+    BackgroundRun background;
+    explicit Evaluation(TSeriesFrm* window) : background(window) {}
 };
 
 void TSeriesFrm::setEvaluationThreads(std::optional<unsigned> threads) {
@@ -48,35 +48,25 @@ void TSeriesFrm::followEvaluation() {
 }
 
 void TSeriesFrm::startEvaluation() {
-    auto run = std::make_shared<Evaluation>();
+    auto run = std::make_shared<Evaluation>(this);
     run->total = m_series.pendingRows();
     m_evaluation = run;
-    platform::Backend* backend = &platform::app().backend();
-    const std::weak_ptr<Evaluation> weak = run;
-    const auto onUiThread = [backend, weak, this](void (TSeriesFrm::*step)()) {
-        backend->post([weak, this, step] {
-            const std::shared_ptr<Evaluation> current = weak.lock();
-            if (current && current == m_evaluation)
-                platform::app().dispatch(this, [this, step] { (this->*step)(); });
-        });
-    };
     Evaluation* raw = run.get();
     series::Series* document = &m_series;
     const unsigned threads =
         m_evaluationThreads.value_or(std::max(1u, std::thread::hardware_concurrency()));
     raw->working = static_cast<int>(threads);
-    for (unsigned t = 0; t < threads; ++t)
-        raw->threads.emplace_back([raw, document, onUiThread] {
-            const auto next = [&] {
-                const std::size_t k = raw->nextChunk++;
-                if (k > 0 && k % kChunksPerReport == 0)
-                    onUiThread(&TSeriesFrm::evaluationProgressed);
-                return k;
-            };
-            document->evaluatePending(next, kChunk, raw->stop);
-            if (--raw->working == 0)
-                onUiThread(&TSeriesFrm::evaluationFinished);
-        });
+    raw->background.start(threads, [raw, document, this](unsigned) {
+        const auto next = [&] {
+            const std::size_t k = raw->nextChunk++;
+            if (k > 0 && k % kChunksPerReport == 0)
+                raw->background.report([this] { evaluationProgressed(); });
+            return k;
+        };
+        document->evaluatePending(next, kChunk, raw->stop);
+        if (--raw->working == 0)
+            raw->background.report([this] { evaluationFinished(); });
+    });
     evaluationProgressed();
 }
 
@@ -84,7 +74,7 @@ void TSeriesFrm::stopEvaluation() {
     if (!m_evaluation)
         return;
     m_evaluation->stop = true;
-    m_evaluation.reset();  // joins the threads, each after its current row
+    m_evaluation.reset();  // ends the run, each thread after its current row
     RunPnl->setVisible(false);
 }
 

@@ -6,21 +6,17 @@
 
 #include <algorithm>
 #include <atomic>
-#include <chrono>
-#include <thread>
 
+#include "forms/BackgroundRun.h"
 #include "forms/Series.h"
-#include "platform/Application.h"
 
 namespace forms {
 
 namespace {
 
 constexpr int kRunHeight = 30;
-constexpr int kProgressWidth = 160;
+constexpr int kProgressWidth = BackgroundRun::kProgressWidth;
 constexpr int kBarHeight = 16;
-// A run that takes longer than this shows its progress and can be cancelled.
-constexpr auto kQuietTime = std::chrono::milliseconds(200);
 
 }  // namespace
 
@@ -29,12 +25,12 @@ struct TSeriesFrm::Run {
     std::uint64_t revision = 0;
     std::vector<series::Series::PendingDraws> rows;
     std::int64_t draws = 0;
-    std::chrono::steady_clock::time_point started = std::chrono::steady_clock::now();
     std::atomic<std::size_t> finished{0};  // rows with their result
     std::vector<std::optional<analysis::MonteCarloResult>> results;
     std::string error;
-    // Last, so that it is joined before the rest goes.
-    std::jthread thread;
+    // Last, so that it ends before the rest goes.
+    BackgroundRun background;
+    explicit Run(TSeriesFrm* window) : background(window) {}
 };
 
 void TSeriesFrm::buildRunPanel() {
@@ -79,26 +75,15 @@ void TSeriesFrm::startRun() {
     std::vector<series::Series::PendingDraws> rows = m_series.pendingMonteCarlo();
     if (rows.empty())
         return;
-    auto run = std::make_shared<Run>();
+    auto run = std::make_shared<Run>(this);
     run->revision = m_series.revision();
     run->rows = std::move(rows);
     run->results.resize(run->rows.size());
     run->draws = m_runOptions.draws;
     m_run = run;
-    // The run reports through the event loop; a report that comes after the
-    // run was stopped finds it gone and does nothing.
-    platform::Backend* backend = &platform::app().backend();
-    const std::weak_ptr<Run> weak = run;
-    const auto onUiThread = [backend, weak, this](void (TSeriesFrm::*step)()) {
-        backend->post([weak, this, step] {
-            const std::shared_ptr<Run> current = weak.lock();
-            if (current && current == m_run)
-                platform::app().dispatch(this, [this, step] { (this->*step)(); });
-        });
-    };
-    run->control.progress = [onUiThread] { onUiThread(&TSeriesFrm::runProgressed); };
     Run* raw = run.get();
-    run->thread = std::jthread([raw, options = m_runOptions, onUiThread] {
+    raw->control.progress = [raw, this] { raw->background.report([this] { runProgressed(); }); };
+    raw->background.start(1, [raw, options = m_runOptions, this](unsigned) {
         try {
             for (std::size_t i = 0; i < raw->rows.size() && !raw->control.cancelled; ++i) {
                 raw->control.done = 0;
@@ -110,7 +95,7 @@ void TSeriesFrm::startRun() {
         } catch (const std::exception& e) {
             raw->error = e.what();
         }
-        onUiThread(&TSeriesFrm::runFinished);
+        raw->background.report([this] { runFinished(); });
     });
 }
 
@@ -118,12 +103,12 @@ void TSeriesFrm::stopRun() {
     if (!m_run)
         return;
     m_run->control.cancelled = true;
-    m_run.reset();  // joins the run's thread, which stops after its current block
+    m_run.reset();  // ends the run, whose thread stops after its current block
     RunPnl->setVisible(false);
 }
 
 void TSeriesFrm::runProgressed() {
-    if (std::chrono::steady_clock::now() - m_run->started < kQuietTime)
+    if (m_run->background.quiet())
         return;
     const double total = static_cast<double>(m_run->draws) * m_run->rows.size();
     const double done = static_cast<double>(m_run->draws) * m_run->finished.load() +
@@ -137,7 +122,7 @@ void TSeriesFrm::runProgressed() {
 
 void TSeriesFrm::runFinished() {
     const std::shared_ptr<Run> run = m_run;
-    run->thread.join();
+    run->background.end();
     stopRun();
     bool any = false;
     for (std::size_t i = 0; i < run->rows.size(); ++i)

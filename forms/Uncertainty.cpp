@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "forms/BackgroundRun.h"
 #include "forms/DialogLayout.h"
 #include "forms/Enternumber.h"
 #include "forms/Report.h"
@@ -197,14 +198,14 @@ void TUncertaintyFrm::buildMonteCarlo() {
     CancelBtn->OnClick = [this](platform::Control& c) { CancelBtnClick(c); };
     ProgressPnl = add<platform::Panel>("ProgressPnl");
     ProgressPnl->setBevels(platform::Bevel::Lowered, platform::Bevel::None);
-    ProgressPnl->setBounds(172, top + 53, kProgressWidth, kRowHeight);
+    ProgressPnl->setBounds(172, top + 53, BackgroundRun::kProgressWidth, kRowHeight);
     ProgressPnl->setAccessibleName("Progress");
     ProgressPnl->setVisible(false);
     ProgressBar = ProgressPnl->add<platform::Shape>("ProgressBar");
     ProgressBar->setColor(platform::Color{0, 0, 128});
     ProgressBar->setBounds(1, 1, 0, kRowHeight - 2);
     ProgressLbl = add<Label>("ProgressLbl");
-    ProgressLbl->setBounds(172 + kProgressWidth + 6, top + 55, 60, kRowLabelHeight);
+    ProgressLbl->setBounds(172 + BackgroundRun::kProgressWidth + 6, top + 55, 60, kRowLabelHeight);
 
     const char* headers[] = {"", "Mean", "u", "95 % from", "95 % to"};
     const int columns[] = {8, 100, 180, 260, 340};

@@ -109,8 +109,6 @@ class TUncertaintyFrm : public platform::Form {
 
   private:
     struct Run;
-    // The progress bar's full width.
-    static constexpr int kProgressWidth = 160;
     // What a Monte Carlo result belongs to.
     struct RunKey {
         analysis::InputValues values{};
