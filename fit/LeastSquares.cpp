@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <functional>
 #include <mutex>
 #include <new>
 #include <optional>
@@ -51,6 +52,26 @@ int jacobian(const gsl_vector* p, void* data, gsl_matrix* j) {
     // A workspace's matrix is contiguous: tda equals its columns.
     call.model->evaluate({p->data, p->size}, values, {j->data, j->size1 * j->size2});
     return GSL_SUCCESS;
+}
+
+// The fit by each scaling, the lower chi^2 winning; the first error when
+// neither ends.
+LeastSquaresResult lowerOfBothScalings(const std::function<LeastSquaresResult(Scaling)>& fitWith) {
+    std::optional<LeastSquaresResult> best;
+    std::optional<FitError> firstError;
+    for (Scaling scaling : {Scaling::More, Scaling::Levenberg}) {
+        try {
+            LeastSquaresResult r = fitWith(scaling);
+            if (!best || r.chiSquare < best->chiSquare)
+                best = std::move(r);
+        } catch (const FitError& e) {
+            if (!firstError)
+                firstError = e;
+        }
+    }
+    if (!best)
+        throw *firstError;
+    return *best;
 }
 
 }  // namespace
@@ -195,22 +216,10 @@ LeastSquaresResult leastSquares(const Model& model, std::span<const double> y,
     // poor start it can settle where one parameter no longer matters (a
     // plateau, as BoxBOD's from b = (1, 1)); Levenberg's plain scaling walks
     // off it. Both run, and the lower chi^2 wins.
-    std::optional<LeastSquaresResult> best;
-    std::optional<FitError> firstError;
-    for (Scaling scaling : {Scaling::More, Scaling::Levenberg}) {
-        try {
-            LeastSquaresSolver solver(y.size(), model.parameters, scaling);
-            LeastSquaresResult r = solver.solve(model, y, weights, start, options);
-            if (!best || r.chiSquare < best->chiSquare)
-                best = std::move(r);
-        } catch (const FitError& e) {
-            if (!firstError)
-                firstError = e;
-        }
-    }
-    if (!best)
-        throw *firstError;
-    return *best;
+    return lowerOfBothScalings([&](Scaling scaling) {
+        LeastSquaresSolver solver(y.size(), model.parameters, scaling);
+        return solver.solve(model, y, weights, start, options);
+    });
 }
 
 namespace {
@@ -338,21 +347,8 @@ LeastSquaresResult leastSquaresByPoints(const PointModel& model, std::vector<dou
         throw FitError(std::to_string(model.points) + " points are too few for " +
                        std::to_string(model.parameters) + " parameters: more are needed");
     // Both scalings, the lower chi^2 winning, as leastSquares does.
-    std::optional<LeastSquaresResult> best;
-    std::optional<FitError> firstError;
-    for (Scaling scaling : {Scaling::More, Scaling::Levenberg}) {
-        try {
-            LeastSquaresResult r = byPoints(model, start, options, scaling);
-            if (!best || r.chiSquare < best->chiSquare)
-                best = std::move(r);
-        } catch (const FitError& e) {
-            if (!firstError)
-                firstError = e;
-        }
-    }
-    if (!best)
-        throw *firstError;
-    return *best;
+    return lowerOfBothScalings(
+        [&](Scaling scaling) { return byPoints(model, start, options, scaling); });
 }
 
 }  // namespace fit
