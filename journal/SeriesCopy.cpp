@@ -2,6 +2,7 @@
 
 #include "journal/SeriesCopy.h"
 
+#include <algorithm>
 #include <charconv>
 #include <system_error>
 
@@ -25,6 +26,9 @@ constexpr const char* kFileName = "series.qs";
 // row, the column and the text's length, each with a line break, the text.
 constexpr std::string_view kEditMagic = "quorvin series edit 1\n";
 constexpr std::string_view kEditPrefix = "edit-";
+// The weight of edits a snapshot takes in any case: a small series keeps
+// 256 typed cells beside it.
+constexpr std::size_t kEditsBeforeSnapshot = 256 * SeriesCopy::kEditWeight;
 
 std::string editOf(const CellEdit& e) {
     return std::string(kEditMagic) + std::to_string(e.row) + "\n" + std::to_string(e.column) +
@@ -92,31 +96,42 @@ void SeriesCopy::post(Job job) {
         // A snapshot or a removal makes what waits before it unnecessary.
         if (job.kind != Job::Kind::Edit)
             queued.clear();
-        if (job.kind == Job::Kind::Snapshot)
+        if (job.kind == Job::Kind::Snapshot) {
             m_snapshotAsked = true;
+            m_snapshotBytes = job.csv->size();
+            m_editBytes = 0;
+        }
         if (job.kind == Job::Kind::Remove)
             m_snapshotAsked = false;
         queued.push_back(std::move(job));
     });
 }
 
-void SeriesCopy::write(const fs::path& original, const std::string& csv) {
-    // The name and the number go in when the thread writes it.
+void SeriesCopy::write(const fs::path& original, std::shared_ptr<const std::string> csv) {
+    // The number and the text go in when the thread writes it.
     const std::string name = original.string();
-    post({Job::Kind::Snapshot, std::to_string(name.size()) + "\n" + name + csv});
+    post({Job::Kind::Snapshot, std::to_string(name.size()) + "\n" + name, std::move(csv)});
+}
+
+void SeriesCopy::write(const fs::path& original, std::string csv) {
+    write(original, std::make_shared<const std::string>(std::move(csv)));
 }
 
 bool SeriesCopy::writeEdit(CellEdit edit) {
-    return m_writer.post([this, &edit](Writer::Queue& queued) {
-        if (!m_snapshotAsked)
+    std::string content = editOf(edit);
+    const std::size_t weight = std::max(content.size(), kEditWeight);
+    return m_writer.post([&](Writer::Queue& queued) {
+        if (!m_snapshotAsked ||
+            m_editBytes + weight > std::max(m_snapshotBytes / 10, kEditsBeforeSnapshot))
             return false;
-        queued.push_back({Job::Kind::Edit, editOf(edit)});
+        m_editBytes += weight;
+        queued.push_back({Job::Kind::Edit, std::move(content), nullptr});
         return true;
     });
 }
 
 void SeriesCopy::remove() {
-    post({Job::Kind::Remove, {}});
+    post({Job::Kind::Remove, {}, nullptr});
 }
 
 void SeriesCopy::sync() {
@@ -135,7 +150,8 @@ void SeriesCopy::perform(const Job& job, CopyFolder& folder) {
             const std::string current = editPrefix(m_snapshot + 1);
             folder.supersede(
                 kFileName,
-                std::string(kMagic) + std::to_string(m_snapshot + 1) + "\n" + job.content,
+                std::string(kMagic) + std::to_string(m_snapshot + 1) + "\n" + job.content +
+                    *job.csv,
                 [&current](const std::string& name) {
                     return name.rfind(kEditPrefix, 0) == 0 && name.rfind(current, 0) != 0;
                 });
