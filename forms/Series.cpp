@@ -73,7 +73,11 @@ TSeriesFrm::TSeriesFrm(platform::Form* owner) : Form(owner, "SeriesFrm") {
     OnClose = [this](platform::Form&, platform::CloseAction&) { closed(); };
     // Beside the log's copy, when the program keeps one.
     if (ReportFrm && ReportFrm->journal())
-        m_copy = std::make_unique<journal::SeriesCopy>(ReportFrm->journal()->stateFolder());
+        m_copy = std::make_unique<journal::SeriesCopy>(
+            ReportFrm->journal()->stateFolder(), [](const journal::SeriesCopyContent& copy) {
+                // On the copy's thread: no row is evaluated but the edited.
+                return replayCopy(copy, 0).text(series::Series::PendingRows::WithoutResults);
+            });
     refresh();
 }
 

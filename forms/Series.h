@@ -90,6 +90,11 @@ class TSeriesFrm : public platform::Form {
     // bytes read.
     static std::shared_ptr<const std::string> readSeriesFile(series::Series& into,
                                                              const std::filesystem::path& path);
+    // The series a recovery copy holds: its snapshot read, its edits
+    // replayed, rows beyond deferFrom left pending; throws when it cannot
+    // be read.
+    static series::Series replayCopy(const journal::SeriesCopyContent& copy,
+                                     std::size_t deferFrom = static_cast<std::size_t>(-1));
     const series::Series& document() const { return m_series; }
     const std::filesystem::path& path() const { return m_path; }
     // Asks to save unsaved changes; false when the user kept the window.

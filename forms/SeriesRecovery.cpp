@@ -10,7 +10,6 @@
 #include <fstream>
 #include <iterator>
 #include <memory>
-#include <sstream>
 #include <streambuf>
 #include <utility>
 
@@ -78,6 +77,22 @@ std::shared_ptr<const std::string> TSeriesFrm::readSeriesFile(series::Series& in
         throw platform::InputError(path.string() + ", " + e.what());
     }
     return bytes;
+}
+
+series::Series TSeriesFrm::replayCopy(const journal::SeriesCopyContent& copy,
+                                      std::size_t deferFrom) {
+    series::Series s;
+    s.deferEvaluation(deferFrom);
+    BytesBuffer buffer(copy.csv);
+    std::istream in(&buffer);
+    s.read(in);
+    // The cells typed after the snapshot, each one undoable again.
+    for (const journal::CellEdit& e : copy.edits) {
+        if (e.row >= s.rowCount() || e.column >= s.columnCount())
+            throw platform::Exception("an edit after the snapshot names no cell of it");
+        s.setCell(e.row, e.column, e.text);
+    }
+    return s;
 }
 
 void TSeriesFrm::updateCopy() {
@@ -151,14 +166,7 @@ void offerSeriesRecovery(TOpeningForm& owner, const std::filesystem::path& state
         std::filesystem::path original;
         try {
             journal::SeriesCopyContent copy = journal::readSeriesCopy(found->folder());
-            std::istringstream in(copy.csv);
-            recovered.read(in);
-            // The cells typed after the snapshot, each one undoable again.
-            for (const journal::CellEdit& e : copy.edits) {
-                if (e.row >= recovered.rowCount() || e.column >= recovered.columnCount())
-                    throw platform::Exception("an edit after the snapshot names no cell of it");
-                recovered.setCell(e.row, e.column, e.text);
-            }
+            recovered = TSeriesFrm::replayCopy(copy);
             TSeriesFrm::checkSettings(recovered);
             original = std::move(copy.original);
         } catch (const std::exception& e) {
