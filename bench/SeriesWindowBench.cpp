@@ -14,8 +14,10 @@
 #include <benchmark/benchmark.h>
 #include <sys/resource.h>
 
+#include <algorithm>
 #include <chrono>
 #include <fstream>
+#include <iterator>
 #include <memory>
 #include <stdexcept>
 #include <string>
@@ -25,6 +27,7 @@
 #include "forms/Mainfrm.h"
 #include "forms/Report.h"
 #include "forms/Series.h"
+#include "journal/SeriesCopy.h"
 #include "platform/Application.h"
 #include "platform/headless/Headless.h"
 
@@ -194,6 +197,32 @@ BENCHMARK(BM_RecoveryEdit)
     ->ArgNames({"rows", "edit"})
     ->Unit(benchmark::kMillisecond)
     ->Iterations(1000)
+    ->UseRealTime();
+
+// The snapshot a copy's thread makes when one is due: the copy read back,
+// its edits replayed and the series written anew, off the window. Spread
+// over the edits that made it due (edits_per_snapshot), it is the later
+// edits' share of it.
+void BM_RecoveryCompact(benchmark::State& state) {
+    const std::filesystem::path file = seriesFile(static_cast<int>(state.range(0)));
+    journal::SeriesCopyContent copy;
+    std::ifstream in(file, std::ios::binary);
+    copy.csv.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    for (std::size_t k = 0; k < 100; ++k)
+        copy.edits.push_back({k, 4, "1,5"});
+    for (auto _ : state)
+        benchmark::DoNotOptimize(forms::TSeriesFrm::replayCopy(copy, 0).text(
+            series::Series::PendingRows::WithoutResults));
+    state.counters["edits_per_snapshot"] = static_cast<double>(
+        std::max(copy.csv.size() / 10, std::size_t{256} * journal::SeriesCopy::kEditWeight) /
+        journal::SeriesCopy::kEditWeight);
+}
+BENCHMARK(BM_RecoveryCompact)
+    ->Arg(1000)
+    ->Arg(kMillion)
+    ->ArgName("rows")
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(3)
     ->UseRealTime();
 
 }  // namespace

@@ -39,8 +39,9 @@ class BytesBuffer : public std::streambuf {
     pos_type seekoff(off_type off, std::ios_base::seekdir dir,
                      std::ios_base::openmode which) override {
         const off_type size = egptr() - eback();
-        const off_type base =
-            dir == std::ios_base::beg ? 0 : dir == std::ios_base::cur ? gptr() - eback() : size;
+        const off_type base = dir == std::ios_base::beg   ? 0
+                              : dir == std::ios_base::cur ? gptr() - eback()
+                                                          : size;
         if (!(which & std::ios_base::in) || base + off < 0 || base + off > size)
             return pos_type(off_type(-1));
         setg(eback(), eback() + base + off, egptr());
@@ -67,8 +68,7 @@ std::shared_ptr<const std::string> TSeriesFrm::readSeriesFile(series::Series& in
     in.seekg(0);
     bytes->assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
     if (in.bad())
-        throw platform::Exception("Cannot read \"" + path.string() +
-                                  "\": " + std::strerror(errno));
+        throw platform::Exception("Cannot read \"" + path.string() + "\": " + std::strerror(errno));
     BytesBuffer buffer(*bytes);
     std::istream from(&buffer);
     try {

@@ -190,10 +190,9 @@ void SeriesCopy::supersede(CopyFolder& folder, std::string_view header, const st
     std::string content;
     content.reserve(kMagic.size() + number.size() + header.size() + csv.size());
     content.append(kMagic).append(number).append(header).append(csv);
-    folder.supersede(kFileName, content,
-                     [&current](const std::string& name) {
-                         return name.rfind(kEditPrefix, 0) == 0 && name.rfind(current, 0) != 0;
-                     });
+    folder.supersede(kFileName, content, [&current](const std::string& name) {
+        return name.rfind(kEditPrefix, 0) == 0 && name.rfind(current, 0) != 0;
+    });
     ++m_snapshot;
     m_edits = 0;
 }

@@ -38,11 +38,10 @@ struct SeriesCopyContent {
 // does. A new snapshot is due only once the edits after the last one weigh
 // a tenth of it, so that its cost spread over them is a constant per edit;
 // the thread makes it itself from the copy on disk when given how
-// (compact), or writeEdit asks the caller for one. Each file is replaced atomically and flushed, so that a kill
-// leaves the last completed write: a new snapshot carries a number that
-// its edits' names repeat, and edits of an older snapshot are never read.
-// Written by a thread of its own (CopyWriter); a snapshot asked for while
-// earlier writes wait makes them unnecessary.
+// (compact), or writeEdit asks the caller for one. Each file is replaced atomically and flushed, so
+// that a kill leaves the last completed write: a new snapshot carries a number that its edits'
+// names repeat, and edits of an older snapshot are never read. Written by a thread of its own
+// (CopyWriter); a snapshot asked for while earlier writes wait makes them unnecessary.
 class SeriesCopy {
   public:
     // The CSV text of a snapshot with its edits replayed; throws when they
@@ -88,12 +87,12 @@ class SeriesCopy {
     void supersede(CopyFolder& folder, std::string_view header, const std::string& csv);
 
     Compact m_compact;
-    bool m_snapshotAsked = false;  // under the writer's lock
+    bool m_snapshotAsked = false;     // under the writer's lock
     std::size_t m_snapshotBytes = 0;  // under the lock: the last asked for
     std::size_t m_editBytes = 0;      // under the lock: weighed after it
-    std::uint64_t m_snapshot = 0;  // the thread's: the number on disk
-    std::size_t m_edits = 0;       // the thread's: edits after it
-    Writer m_writer;               // last: its thread uses the above
+    std::uint64_t m_snapshot = 0;     // the thread's: the number on disk
+    std::size_t m_edits = 0;          // the thread's: edits after it
+    Writer m_writer;                  // last: its thread uses the above
 };
 
 // The copy in a series' folder that a program left; throws

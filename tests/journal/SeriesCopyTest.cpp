@@ -225,7 +225,8 @@ TEST_F(SeriesCopy, TypedCellsFollowTheSnapshotAndAreReplayed) {
         ASSERT_TRUE(w.flushCopy());
         journal::SeriesCopyContent copy = journal::readSeriesCopy(copies()[0]);
         EXPECT_EQ(copy.csv, snapshot);
-        const std::vector<journal::CellEdit> typed{{0, 0, "first"}, {1, 0, "second"}, {1, 4, "1.4"}};
+        const std::vector<journal::CellEdit> typed{
+            {0, 0, "first"}, {1, 0, "second"}, {1, 4, "1.4"}};
         EXPECT_EQ(copy.edits, typed);
         EXPECT_EQ(editFiles(copies()[0]).size(), 3u);
 
@@ -323,5 +324,38 @@ TEST_F(SeriesCopy, AKillBetweenASnapshotAndItsEditsLosesNoCell) {
             EXPECT_TRUE(asLast || asNext) << "trial " << trial << ", after step " << last;
         }
         fs::remove_all(m_state);
+    }
+}
+
+// State: a small snapshot. Action: typed cells past the weight that asks
+// for a new snapshot (256 small edits), with and without a way to compact.
+// Expected: without it, the edit past that weight is refused, asking the
+// window for a snapshot; with it, every edit is taken and the thread folds
+// them into a new snapshot, after which the next edit follows it.
+TEST_F(SeriesCopy, EditsPastATenthOfTheSnapshotAreFoldedIntoANewOne) {
+    for (const bool compacts : {false, true}) {
+        journal::SeriesCopy copy(m_state, [&](const journal::SeriesCopyContent& c) {
+            EXPECT_TRUE(compacts);
+            return c.csv + std::to_string(c.edits.size());
+        });
+        journal::SeriesCopy plain(m_state);
+        journal::SeriesCopy& used = compacts ? copy : plain;
+        used.write(m_file, std::string("a\n"));
+        int taken = 0;
+        while (taken < 300 && used.writeEdit({0, 0, "x"}))
+            ++taken;
+        used.sync();
+        const journal::SeriesCopyContent left = journal::readSeriesCopy(copies().at(0));
+        if (compacts) {
+            EXPECT_EQ(taken, 300);
+            EXPECT_EQ(left.csv, "a\n257");
+            EXPECT_EQ(left.edits.size(), 300u - 257u);
+        } else {
+            EXPECT_EQ(taken, 256);
+            EXPECT_EQ(left.csv, "a\n");
+            EXPECT_EQ(left.edits.size(), 256u);
+        }
+        used.remove();
+        used.sync();
     }
 }
