@@ -100,6 +100,8 @@ TEST_F(SeriesCopy, AChangeWritesTheCopyAndASaveRemovesIt) {
     Program p(m_state);
     TSeriesFrm& w = *OpeningForm->OpenFile(m_file.string());
     EXPECT_TRUE(copies().empty()) << "nothing unsaved yet";
+    // The file changed on disk after it was read: the copy keeps what was.
+    std::ofstream(m_file, std::ios::binary) << "Sample\nother\n";
     w.Grid1->userEdit(0, 0, "changed");
     ASSERT_TRUE(w.flushCopy());
     ASSERT_EQ(copies().size(), 1u);
