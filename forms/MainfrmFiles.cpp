@@ -79,8 +79,9 @@ void TOpeningForm::Open1Click(platform::MenuItem&) {
 TSeriesFrm* TOpeningForm::OpenFile(const std::string& path) {
     series::Series file;
     file.deferEvaluation(TSeriesFrm::kBackgroundRows);
+    std::shared_ptr<const std::string> bytes;
     try {
-        file.open(path);
+        bytes = TSeriesFrm::readSeriesFile(file, path);
         // A setting the series window cannot use refuses the file as a whole.
         TSeriesFrm::checkSettings(file);
     } catch (const std::exception& e) {
@@ -105,7 +106,7 @@ TSeriesFrm* TOpeningForm::OpenFile(const std::string& path) {
     }
     // Read once: a long series costs its evaluation and its memory once.
     TSeriesFrm& w = seriesWindow();
-    w.openDocument(std::move(file), path);
+    w.openDocument(std::move(file), path, std::move(bytes));
     w.Show();
     return &w;
 }

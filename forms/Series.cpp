@@ -73,7 +73,11 @@ TSeriesFrm::TSeriesFrm(platform::Form* owner) : Form(owner, "SeriesFrm") {
     OnClose = [this](platform::Form&, platform::CloseAction&) { closed(); };
     // Beside the log's copy, when the program keeps one.
     if (ReportFrm && ReportFrm->journal())
-        m_copy = std::make_unique<journal::SeriesCopy>(ReportFrm->journal()->stateFolder());
+        m_copy = std::make_unique<journal::SeriesCopy>(
+            ReportFrm->journal()->stateFolder(), [](const journal::SeriesCopyContent& copy) {
+                // On the copy's thread: no row is evaluated but the edited.
+                return replayCopy(copy, 0).text(series::Series::PendingRows::WithoutResults);
+            });
     refresh();
 }
 
@@ -323,24 +327,29 @@ void TSeriesFrm::Open1Click(platform::MenuItem&) {
 bool TSeriesFrm::openFile(const std::filesystem::path& path) {
     series::Series opened;
     opened.deferEvaluation(kBackgroundRows);
+    std::shared_ptr<const std::string> bytes;
     try {
-        opened.open(path);
+        bytes = readSeriesFile(opened, path);
         checkSettings(opened);
     } catch (const std::exception& e) {
         platform::app().ShowMessage("Cannot open \"" + path.string() + "\": " + e.what());
         return false;
     }
-    openDocument(std::move(opened), path);
+    openDocument(std::move(opened), path, std::move(bytes));
     return true;
 }
 
-void TSeriesFrm::openDocument(series::Series opened, const std::filesystem::path& path) {
+void TSeriesFrm::openDocument(series::Series opened, const std::filesystem::path& path,
+                              std::shared_ptr<const std::string> bytes) {
     stopEvaluation();
     m_evaluationCancelled = false;
     m_series = std::move(opened);
     m_series.deferEvaluation(kBackgroundRows);
     ++m_changes;
     m_path = path;
+    // Kept only for a copy to write.
+    m_openedBytes = m_copy ? std::move(bytes) : nullptr;
+    m_openedAt = m_changes;
     m_plot.xColumn = 0;
     Grid1->setCurrent(0, 0);
     refresh();

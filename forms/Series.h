@@ -82,8 +82,19 @@ class TSeriesFrm : public platform::Form {
     // Opens a file in this window; the error, with its line and column, is
     // shown and nothing changes when it cannot be read. True when opened.
     bool openFile(const std::filesystem::path& path);
-    // A series read from path already.
-    void openDocument(series::Series opened, const std::filesystem::path& path);
+    // A series read from path already; bytes, when given, are the file as
+    // it was read, the recovery copy's first snapshot.
+    void openDocument(series::Series opened, const std::filesystem::path& path,
+                      std::shared_ptr<const std::string> bytes = nullptr);
+    // Reads path into into as series::Series::open does, and returns the
+    // bytes read.
+    static std::shared_ptr<const std::string> readSeriesFile(series::Series& into,
+                                                             const std::filesystem::path& path);
+    // The series a recovery copy holds: its snapshot read, its edits
+    // replayed, rows beyond deferFrom left pending; throws when it cannot
+    // be read.
+    static series::Series replayCopy(const journal::SeriesCopyContent& copy,
+                                     std::size_t deferFrom = static_cast<std::size_t>(-1));
     const series::Series& document() const { return m_series; }
     const std::filesystem::path& path() const { return m_path; }
     // Asks to save unsaved changes; false when the user kept the window.
@@ -306,7 +317,10 @@ class TSeriesFrm : public platform::Form {
     static constexpr std::uint64_t kNotWritten = static_cast<std::uint64_t>(-1);
     std::uint64_t m_changes = 0;
     std::optional<CopyState> m_copied;  // asked to be on disk
-    std::size_t m_copyEdits = 0;        // cells written after its snapshot
+    // The file's bytes as read, while the series is that file's unchanged
+    // (m_changes was m_openedAt): a snapshot that costs no serialisation.
+    std::shared_ptr<const std::string> m_openedBytes;
+    std::uint64_t m_openedAt = 0;
     // The cell a typed edit changed, for the copy to take alone.
     std::optional<journal::CellEdit> m_typed;
     std::optional<std::uint64_t> m_cancelledAt;  // the revision a Cancel left

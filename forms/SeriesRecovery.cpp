@@ -5,7 +5,12 @@
 
 #include "forms/SeriesRecovery.h"
 
-#include <sstream>
+#include <cerrno>
+#include <cstring>
+#include <fstream>
+#include <iterator>
+#include <memory>
+#include <streambuf>
 #include <utility>
 
 #include "forms/Mainfrm.h"
@@ -14,16 +19,81 @@
 #include "journal/Journal.h"
 #include "journal/SeriesCopy.h"
 #include "platform/Application.h"
+#include "platform/base/Csv.h"
 #include "platform/base/Exception.h"
 
 namespace forms {
 
 namespace {
 
-// Cells typed after a snapshot before the next one takes them in.
-constexpr std::size_t kEditsPerSnapshot = 256;
+// A stream over bytes already in memory, seekable as a file's is, so that
+// the reader sizes its rows as it does for a file.
+class BytesBuffer : public std::streambuf {
+  public:
+    explicit BytesBuffer(const std::string& bytes) {
+        char* begin = const_cast<char*>(bytes.data());  // only read
+        setg(begin, begin, begin + bytes.size());
+    }
+
+  protected:
+    pos_type seekoff(off_type off, std::ios_base::seekdir dir,
+                     std::ios_base::openmode which) override {
+        const off_type size = egptr() - eback();
+        const off_type base = dir == std::ios_base::beg   ? 0
+                              : dir == std::ios_base::cur ? gptr() - eback()
+                                                          : size;
+        if (!(which & std::ios_base::in) || base + off < 0 || base + off > size)
+            return pos_type(off_type(-1));
+        setg(eback(), eback() + base + off, egptr());
+        return pos_type(base + off);
+    }
+    pos_type seekpos(pos_type pos, std::ios_base::openmode which) override {
+        return seekoff(off_type(pos), std::ios_base::beg, which);
+    }
+};
 
 }  // namespace
+
+// As series::Series::open, with its messages, but through the bytes kept.
+std::shared_ptr<const std::string> TSeriesFrm::readSeriesFile(series::Series& into,
+                                                              const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in || std::filesystem::is_directory(path))
+        throw platform::Exception("Cannot open \"" + path.string() +
+                                  "\": " + (in ? "it is a folder" : std::strerror(errno)));
+    auto bytes = std::make_shared<std::string>();
+    in.seekg(0, std::ios::end);
+    if (const std::streamoff size = in.tellg(); size > 0)
+        bytes->reserve(static_cast<std::size_t>(size));
+    in.seekg(0);
+    bytes->assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    if (in.bad())
+        throw platform::Exception("Cannot read \"" + path.string() + "\": " + std::strerror(errno));
+    BytesBuffer buffer(*bytes);
+    std::istream from(&buffer);
+    try {
+        into.read(from);
+    } catch (const platform::InputError& e) {
+        throw platform::InputError(path.string() + ", " + e.what());
+    }
+    return bytes;
+}
+
+series::Series TSeriesFrm::replayCopy(const journal::SeriesCopyContent& copy,
+                                      std::size_t deferFrom) {
+    series::Series s;
+    s.deferEvaluation(deferFrom);
+    BytesBuffer buffer(copy.csv);
+    std::istream in(&buffer);
+    s.read(in);
+    // The cells typed after the snapshot, each one undoable again.
+    for (const journal::CellEdit& e : copy.edits) {
+        if (e.row >= s.rowCount() || e.column >= s.columnCount())
+            throw platform::Exception("an edit after the snapshot names no cell of it");
+        s.setCell(e.row, e.column, e.text);
+    }
+    return s;
+}
 
 void TSeriesFrm::updateCopy() {
     const std::optional<journal::CellEdit> typed = std::exchange(m_typed, std::nullopt);
@@ -40,13 +110,17 @@ void TSeriesFrm::updateCopy() {
         platform::app().ShowMessage("The recovery copy of the series cannot be written: " + *error);
     // One cell typed since the copy was last written: that cell alone.
     const bool follows = m_copied && m_copied->path == m_path && m_copied->changes + 1 == m_changes;
-    if (typed && follows && m_copyEdits < kEditsPerSnapshot && m_copy->writeEdit(*typed)) {
-        ++m_copyEdits;
-    } else {
+    // The first cell typed into a file as it was read: the file's bytes are
+    // the snapshot, and the cell follows it.
+    const std::shared_ptr<const std::string> opened = std::exchange(m_openedBytes, nullptr);
+    if (typed && !m_copied && opened && m_openedAt + 1 == m_changes) {
+        m_copy->write(m_path, opened);
+        if (!m_copy->writeEdit(*typed))
+            m_copy->write(m_path, m_series.text(series::Series::PendingRows::WithoutResults));
+    } else if (!typed || !follows || !m_copy->writeEdit(*typed)) {
         // Rows still pending go without results: reading the copy
         // calculates every row again.
         m_copy->write(m_path, m_series.text(series::Series::PendingRows::WithoutResults));
-        m_copyEdits = 0;
     }
     m_copied = now;
 }
@@ -92,14 +166,7 @@ void offerSeriesRecovery(TOpeningForm& owner, const std::filesystem::path& state
         std::filesystem::path original;
         try {
             journal::SeriesCopyContent copy = journal::readSeriesCopy(found->folder());
-            std::istringstream in(copy.csv);
-            recovered.read(in);
-            // The cells typed after the snapshot, each one undoable again.
-            for (const journal::CellEdit& e : copy.edits) {
-                if (e.row >= recovered.rowCount() || e.column >= recovered.columnCount())
-                    throw platform::Exception("an edit after the snapshot names no cell of it");
-                recovered.setCell(e.row, e.column, e.text);
-            }
+            recovered = TSeriesFrm::replayCopy(copy);
             TSeriesFrm::checkSettings(recovered);
             original = std::move(copy.original);
         } catch (const std::exception& e) {

@@ -2,6 +2,7 @@
 
 #include "journal/SeriesCopy.h"
 
+#include <algorithm>
 #include <charconv>
 #include <system_error>
 
@@ -25,6 +26,9 @@ constexpr const char* kFileName = "series.qs";
 // row, the column and the text's length, each with a line break, the text.
 constexpr std::string_view kEditMagic = "quorvin series edit 1\n";
 constexpr std::string_view kEditPrefix = "edit-";
+// The weight of edits a snapshot takes in any case: a small series keeps
+// 256 typed cells beside it.
+constexpr std::size_t kEditsBeforeSnapshot = 256 * SeriesCopy::kEditWeight;
 
 std::string editOf(const CellEdit& e) {
     return std::string(kEditMagic) + std::to_string(e.row) + "\n" + std::to_string(e.column) +
@@ -54,8 +58,9 @@ bool readNumber(const std::string& bytes, std::size_t& at, T& out) {
 
 }  // namespace
 
-SeriesCopy::SeriesCopy(fs::path stateFolder)
-    : m_writer(std::move(stateFolder), kSeriesPrefix,
+SeriesCopy::SeriesCopy(fs::path stateFolder, Compact compact)
+    : m_compact(std::move(compact)),
+      m_writer(std::move(stateFolder), kSeriesPrefix,
                Writer::Copy{[](Writer::Queue& queued) {
                                 // One at a time, so that a snapshot asked for
                                 // meanwhile drops the edits still waiting.
@@ -75,10 +80,13 @@ SeriesCopy::SeriesCopy(fs::path stateFolder)
                                 return round;
                             },
                             [this](Writer::Queue& queued, const Writer::Queue& failed) {
-                                // Edits after a failed write would follow a
-                                // state not on disk: none until the next
-                                // snapshot.
-                                if (failed.front().kind == Job::Kind::Remove)
+                                // A compaction that failed leaves the
+                                // snapshot and its edits as they were, and
+                                // the edits go on after them. Edits after
+                                // another failed write would follow a state
+                                // not on disk: none until the next snapshot.
+                                if (failed.front().kind == Job::Kind::Remove ||
+                                    failed.front().kind == Job::Kind::Compact)
                                     return;
                                 std::erase_if(
                                     queued, [](const Job& j) { return j.kind == Job::Kind::Edit; });
@@ -90,33 +98,50 @@ SeriesCopy::~SeriesCopy() = default;
 void SeriesCopy::post(Job job) {
     m_writer.post([this, &job](Writer::Queue& queued) {
         // A snapshot or a removal makes what waits before it unnecessary.
-        if (job.kind != Job::Kind::Edit)
+        if (job.kind == Job::Kind::Snapshot || job.kind == Job::Kind::Remove)
             queued.clear();
-        if (job.kind == Job::Kind::Snapshot)
+        if (job.kind == Job::Kind::Snapshot) {
             m_snapshotAsked = true;
+            m_snapshotBytes = job.csv->size();
+            m_editBytes = 0;
+        }
         if (job.kind == Job::Kind::Remove)
             m_snapshotAsked = false;
         queued.push_back(std::move(job));
     });
 }
 
-void SeriesCopy::write(const fs::path& original, const std::string& csv) {
-    // The name and the number go in when the thread writes it.
+void SeriesCopy::write(const fs::path& original, std::shared_ptr<const std::string> csv) {
+    // The number and the text go in when the thread writes it.
     const std::string name = original.string();
-    post({Job::Kind::Snapshot, std::to_string(name.size()) + "\n" + name + csv});
+    post({Job::Kind::Snapshot, std::to_string(name.size()) + "\n" + name, std::move(csv)});
+}
+
+void SeriesCopy::write(const fs::path& original, std::string csv) {
+    write(original, std::make_shared<const std::string>(std::move(csv)));
 }
 
 bool SeriesCopy::writeEdit(CellEdit edit) {
-    return m_writer.post([this, &edit](Writer::Queue& queued) {
-        if (!m_snapshotAsked)
+    std::string content = editOf(edit);
+    const std::size_t weight = std::max(content.size(), kEditWeight);
+    return m_writer.post([&](Writer::Queue& queued) {
+        const bool due =
+            m_editBytes + weight > std::max(m_snapshotBytes / 10, kEditsBeforeSnapshot);
+        if (!m_snapshotAsked || (due && !m_compact))
             return false;
-        queued.push_back({Job::Kind::Edit, editOf(edit)});
+        m_editBytes += weight;
+        queued.push_back({Job::Kind::Edit, std::move(content), nullptr});
+        if (due) {
+            // The size it will have is about the last one's.
+            queued.push_back({Job::Kind::Compact, {}, nullptr});
+            m_editBytes = 0;
+        }
         return true;
     });
 }
 
 void SeriesCopy::remove() {
-    post({Job::Kind::Remove, {}});
+    post({Job::Kind::Remove, {}, nullptr});
 }
 
 void SeriesCopy::sync() {
@@ -129,18 +154,19 @@ std::optional<std::string> SeriesCopy::takeError() {
 
 void SeriesCopy::perform(const Job& job, CopyFolder& folder) {
     switch (job.kind) {
-        case Job::Kind::Snapshot: {
-            // The old snapshot's edits are never read again; a kill before
-            // they are gone leaves them unread.
-            const std::string current = editPrefix(m_snapshot + 1);
-            folder.supersede(
-                kFileName,
-                std::string(kMagic) + std::to_string(m_snapshot + 1) + "\n" + job.content,
-                [&current](const std::string& name) {
-                    return name.rfind(kEditPrefix, 0) == 0 && name.rfind(current, 0) != 0;
-                });
-            ++m_snapshot;
-            m_edits = 0;
+        case Job::Kind::Snapshot:
+            supersede(folder, job.content, *job.csv);
+            return;
+        case Job::Kind::Compact: {
+            if (folder.dir().empty())
+                return;  // its snapshot failed, and the error said so
+            // What a reader would recover, read back and written anew: the
+            // series needs nothing from the window.
+            const SeriesCopyContent copy = readSeriesCopy(folder.dir());
+            if (copy.edits.size() != m_edits)
+                throw platform::Exception("the recovery copy changed on disk");
+            const std::string name = copy.original.string();
+            supersede(folder, std::to_string(name.size()) + "\n" + name, m_compact(copy));
             return;
         }
         case Job::Kind::Edit:
@@ -154,6 +180,21 @@ void SeriesCopy::perform(const Job& job, CopyFolder& folder) {
             folder.remove();
             return;
     }
+}
+
+// The old snapshot's edits are never read again; a kill before they are
+// gone leaves them unread.
+void SeriesCopy::supersede(CopyFolder& folder, std::string_view header, const std::string& csv) {
+    const std::string current = editPrefix(m_snapshot + 1);
+    const std::string number = std::to_string(m_snapshot + 1) + "\n";
+    std::string content;
+    content.reserve(kMagic.size() + number.size() + header.size() + csv.size());
+    content.append(kMagic).append(number).append(header).append(csv);
+    folder.supersede(kFileName, content, [&current](const std::string& name) {
+        return name.rfind(kEditPrefix, 0) == 0 && name.rfind(current, 0) != 0;
+    });
+    ++m_snapshot;
+    m_edits = 0;
 }
 
 SeriesCopyContent readSeriesCopy(const fs::path& folder) {

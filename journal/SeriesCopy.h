@@ -5,6 +5,8 @@
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
+#include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -21,18 +23,31 @@ struct CellEdit {
     friend bool operator==(const CellEdit&, const CellEdit&) = default;
 };
 
+// What a series' copy holds: the snapshot, and the cells typed after it
+// in order.
+struct SeriesCopyContent {
+    std::filesystem::path original;
+    std::string csv;
+    std::vector<CellEdit> edits;
+};
+
 // The recovery copy of one series window's unsaved series: a locked folder
 // "series-ID" under the state folder, beside the logs' copies, holding a
 // snapshot of the whole series and, after it, one small file per cell typed
 // since, so that an edit costs what the edit holds, not what the series
-// does. Each file is replaced atomically and flushed, so that a kill
-// leaves the last completed write: a new snapshot carries a number that
-// its edits' names repeat, and edits of an older snapshot are never read.
-// Written by a thread of its own (CopyWriter); a snapshot asked for while
-// earlier writes wait makes them unnecessary.
+// does. A new snapshot is due only once the edits after the last one weigh
+// a tenth of it, so that its cost spread over them is a constant per edit;
+// the thread makes it itself from the copy on disk when given how
+// (compact), or writeEdit asks the caller for one. Each file is replaced atomically and flushed, so
+// that a kill leaves the last completed write: a new snapshot carries a number that its edits'
+// names repeat, and edits of an older snapshot are never read. Written by a thread of its own
+// (CopyWriter); a snapshot asked for while earlier writes wait makes them unnecessary.
 class SeriesCopy {
   public:
-    explicit SeriesCopy(std::filesystem::path stateFolder);
+    // The CSV text of a snapshot with its edits replayed; throws when they
+    // cannot be. Called on the writing thread.
+    using Compact = std::function<std::string(const SeriesCopyContent& copy)>;
+    explicit SeriesCopy(std::filesystem::path stateFolder, Compact compact = {});
     // Finishes the write asked for last and lets go of the lock; the file
     // stays.
     ~SeriesCopy();
@@ -40,11 +55,19 @@ class SeriesCopy {
     SeriesCopy& operator=(const SeriesCopy&) = delete;
 
     // The series' CSV text anew, with the file it was opened from or saved
-    // to (empty for a series never saved).
-    void write(const std::filesystem::path& original, const std::string& csv);
+    // to (empty for a series never saved). The text is shared, not copied:
+    // a file's bytes as they were read make a snapshot that the thread
+    // writes without the series serialised again.
+    void write(const std::filesystem::path& original, std::shared_ptr<const std::string> csv);
+    void write(const std::filesystem::path& original, std::string csv);
     // One cell typed after the last write(); false (and nothing asked)
-    // before there is a snapshot to follow.
+    // before there is a snapshot to follow. Once the edits after it weigh a
+    // tenth of it and 256 edits at least (each counted as at least
+    // kEditWeight bytes, the room a small file takes), a new snapshot is
+    // due: the thread compacts the copy after this edit, or without compact
+    // this returns false.
     bool writeEdit(CellEdit edit);
+    static constexpr std::size_t kEditWeight = 256;
     // Removes the copy from disk; a later write starts a new one.
     void remove();
     // Waits until everything asked for so far has been written or failed.
@@ -54,26 +77,24 @@ class SeriesCopy {
 
   private:
     struct Job {
-        enum class Kind { Snapshot, Edit, Remove } kind;
+        enum class Kind { Snapshot, Edit, Compact, Remove } kind;
         std::string content;
+        std::shared_ptr<const std::string> csv;  // a snapshot's text
     };
     using Writer = CopyWriter<Job>;
     void post(Job job);
     void perform(const Job& job, CopyFolder& folder);
+    void supersede(CopyFolder& folder, std::string_view header, const std::string& csv);
 
-    bool m_snapshotAsked = false;  // under the writer's lock
-    std::uint64_t m_snapshot = 0;  // the thread's: the number on disk
-    std::size_t m_edits = 0;       // the thread's: edits after it
-    Writer m_writer;               // last: its thread uses the above
+    Compact m_compact;
+    bool m_snapshotAsked = false;     // under the writer's lock
+    std::size_t m_snapshotBytes = 0;  // under the lock: the last asked for
+    std::size_t m_editBytes = 0;      // under the lock: weighed after it
+    std::uint64_t m_snapshot = 0;     // the thread's: the number on disk
+    std::size_t m_edits = 0;          // the thread's: edits after it
+    Writer m_writer;                  // last: its thread uses the above
 };
 
-// What a series' copy holds: the snapshot, and the cells typed after it
-// in order.
-struct SeriesCopyContent {
-    std::filesystem::path original;
-    std::string csv;
-    std::vector<CellEdit> edits;
-};
 // The copy in a series' folder that a program left; throws
 // platform::Exception with the reason when it cannot be read.
 SeriesCopyContent readSeriesCopy(const std::filesystem::path& folder);

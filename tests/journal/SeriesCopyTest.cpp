@@ -4,11 +4,14 @@
 // changes, gone once it is saved, and offered at the next start.
 
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
 #include <memory>
+#include <random>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -55,6 +58,16 @@ struct Program {
     std::unique_ptr<forms::LogJournal> journal;
 };
 
+// The series a copy holds: its snapshot read, its edits replayed.
+std::string replayed(const journal::SeriesCopyContent& copy) {
+    series::Series s;
+    std::istringstream in(copy.csv);
+    s.read(in);
+    for (const journal::CellEdit& e : copy.edits)
+        s.setCell(e.row, e.column, e.text);
+    return s.text();
+}
+
 class SeriesCopy : public ::testing::Test {
   protected:
     SeriesCopy() { std::ofstream(m_file, std::ios::binary) << kSalt; }
@@ -87,12 +100,16 @@ TEST_F(SeriesCopy, AChangeWritesTheCopyAndASaveRemovesIt) {
     Program p(m_state);
     TSeriesFrm& w = *OpeningForm->OpenFile(m_file.string());
     EXPECT_TRUE(copies().empty()) << "nothing unsaved yet";
+    // The file changed on disk after it was read: the copy keeps what was.
+    std::ofstream(m_file, std::ios::binary) << "Sample\nother\n";
     w.Grid1->userEdit(0, 0, "changed");
     ASSERT_TRUE(w.flushCopy());
     ASSERT_EQ(copies().size(), 1u);
     const journal::SeriesCopyContent copy = journal::readSeriesCopy(copies()[0]);
     EXPECT_EQ(copy.original, m_file);
-    EXPECT_EQ(copy.csv, w.document().text());
+    // The file's bytes as read are the first snapshot, the cell follows.
+    EXPECT_EQ(copy.csv, kSalt);
+    EXPECT_EQ(replayed(copy), w.document().text());
 
     w.Save1->userClick(&w);
     w.flushCopy();
@@ -210,9 +227,10 @@ TEST_F(SeriesCopy, TypedCellsFollowTheSnapshotAndAreReplayed) {
         ASSERT_TRUE(w.flushCopy());
         journal::SeriesCopyContent copy = journal::readSeriesCopy(copies()[0]);
         EXPECT_EQ(copy.csv, snapshot);
-        const std::vector<journal::CellEdit> typed{{1, 0, "second"}, {1, 4, "1.4"}};
+        const std::vector<journal::CellEdit> typed{
+            {0, 0, "first"}, {1, 0, "second"}, {1, 4, "1.4"}};
         EXPECT_EQ(copy.edits, typed);
-        EXPECT_EQ(editFiles(copies()[0]).size(), 2u);
+        EXPECT_EQ(editFiles(copies()[0]).size(), 3u);
 
         w.InsertRow1->userClick(&w);
         ASSERT_TRUE(w.flushCopy());
@@ -239,4 +257,107 @@ TEST_F(SeriesCopy, TypedCellsFollowTheSnapshotAndAreReplayed) {
     EXPECT_EQ(s.text(), left);
     EXPECT_EQ(s.cellText(1, 0), "fourth");
     EXPECT_EQ(s.rowCount(), 3u);
+}
+
+namespace {
+
+// Step n of a scientist's work on the series: a cell typed, and now and then
+// a row inserted, which takes a new snapshot. The first cell typed stays.
+void typeStep(TSeriesFrm& w, int n) {
+    if (n % 40 == 39)
+        w.InsertRow1->userClick(&w);
+    else
+        w.Grid1->userEdit(n == 0 ? 0 : 1, 0, "s" + std::to_string(n));
+}
+
+}  // namespace
+
+// State: a program opens a series and types cells, its copy flushed after
+// each, past the file's bytes taken as the first snapshot and past the
+// snapshots that inserted rows ask for. Action: SIGKILL at a random moment,
+// often between a snapshot and the edits that follow it. Expected: the
+// copy holds the series of the last step reported written, or of the one
+// after it, whose write may have completed unreported: no typed cell lost.
+TEST_F(SeriesCopy, AKillBetweenASnapshotAndItsEditsLosesNoCell) {
+    constexpr int kSteps = 120;
+    std::vector<std::string> texts;
+    {
+        Program reference(m_temp.path() / "reference");
+        TSeriesFrm& w = *OpeningForm->OpenFile(m_file.string());
+        for (int n = 0; n < kSteps; ++n) {
+            typeStep(w, n);
+            texts.push_back(w.document().text());
+        }
+    }
+    std::mt19937 random(7);
+    for (int trial = 0; trial < 16; ++trial) {
+        int fds[2];
+        ASSERT_EQ(::pipe(fds), 0);
+        const pid_t pid = ::fork();
+        if (pid == 0) {
+            ::close(fds[0]);
+            Program p(m_state);
+            TSeriesFrm& w = *OpeningForm->OpenFile(m_file.string());
+            for (int n = 0; n < kSteps; ++n) {
+                typeStep(w, n);
+                w.flushCopy();
+                if (::write(fds[1], &n, sizeof n) != sizeof n)
+                    ::_exit(1);
+            }
+            for (;;)
+                ::pause();
+        }
+        ::close(fds[1]);
+        ::usleep(std::uniform_int_distribution<unsigned>(0, 400000)(random));
+        ::kill(pid, SIGKILL);
+        ::waitpid(pid, nullptr, 0);
+        int last = -1, n = 0;
+        while (::read(fds[0], &n, sizeof n) == sizeof n)
+            last = n;
+        ::close(fds[0]);
+        const std::vector<fs::path> left = copies();
+        if (left.empty()) {
+            EXPECT_EQ(last, -1) << "trial " << trial;
+        } else {
+            ASSERT_EQ(left.size(), 1u);
+            const std::string got = replayed(journal::readSeriesCopy(left[0]));
+            const bool asLast = got == (last >= 0 ? texts[last] : replayed({m_file, kSalt, {}}));
+            const bool asNext = last + 1 < kSteps && got == texts[last + 1];
+            EXPECT_TRUE(asLast || asNext) << "trial " << trial << ", after step " << last;
+        }
+        fs::remove_all(m_state);
+    }
+}
+
+// State: a small snapshot. Action: typed cells past the weight that asks
+// for a new snapshot (256 small edits), with and without a way to compact.
+// Expected: without it, the edit past that weight is refused, asking the
+// window for a snapshot; with it, every edit is taken and the thread folds
+// them into a new snapshot, after which the next edit follows it.
+TEST_F(SeriesCopy, EditsPastATenthOfTheSnapshotAreFoldedIntoANewOne) {
+    for (const bool compacts : {false, true}) {
+        journal::SeriesCopy copy(m_state, [&](const journal::SeriesCopyContent& c) {
+            EXPECT_TRUE(compacts);
+            return c.csv + std::to_string(c.edits.size());
+        });
+        journal::SeriesCopy plain(m_state);
+        journal::SeriesCopy& used = compacts ? copy : plain;
+        used.write(m_file, std::string("a\n"));
+        int taken = 0;
+        while (taken < 300 && used.writeEdit({0, 0, "x"}))
+            ++taken;
+        used.sync();
+        const journal::SeriesCopyContent left = journal::readSeriesCopy(copies().at(0));
+        if (compacts) {
+            EXPECT_EQ(taken, 300);
+            EXPECT_EQ(left.csv, "a\n257");
+            EXPECT_EQ(left.edits.size(), 300u - 257u);
+        } else {
+            EXPECT_EQ(taken, 256);
+            EXPECT_EQ(left.csv, "a\n");
+            EXPECT_EQ(left.edits.size(), 256u);
+        }
+        used.remove();
+        used.sync();
+    }
 }
