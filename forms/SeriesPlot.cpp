@@ -67,10 +67,20 @@ constexpr Bars kValenceBars{"ValenceGumU", "ValenceExpandedU", "ValenceLow", "Va
 constexpr Bars kEffectiveBars{"EffectiveValenceGumU", "EffectiveValenceExpandedU",
                               "EffectiveValenceLow", "EffectiveValenceHigh"};
 
-std::string axisTitle(Quantity q) {
+std::string axisTitle(Quantity q, const std::string& unit) {
     const model::QuantityInfo& info = model::quantityInfo(q);
-    return *info.unit ? std::string(info.windowCaption) + " (" + info.unit + ")"
-                      : std::string(info.windowCaption);
+    return unit.empty() ? std::string(info.windowCaption)
+                        : std::string(info.windowCaption) + " (" + unit + ")";
+}
+
+std::string axisTitle(Quantity q) {
+    return axisTitle(q, model::quantityInfo(q).unit);
+}
+
+// The unit of a column's numbers: the file's where the cells keep them in
+// it (mM), else the program's.
+std::string unitOf(const series::SeriesColumn& col) {
+    return col.unit.empty() ? std::string(model::quantityInfo(col.quantity).unit) : col.unit;
 }
 
 // min and max with a margin; on a log axis by factors.
@@ -362,8 +372,9 @@ void TSeriesFrm::updatePlot() {
                                       : platform::programNumber(key.text, m_series.dialect());
         if (col.kind == series::ColumnKind::Input) {
             const model::QuantityInfo& info = model::quantityInfo(col.quantity);
+            const std::string unit = unitOf(col);
             g.name = std::string(info.windowCaption) + " = " + value +
-                     (*info.unit && !key.text.empty() ? std::string(" ") + info.unit : "");
+                     (!unit.empty() && !key.text.empty() ? " " + unit : "");
         } else {
             g.name = platform::splitHeader(col.header).name + " = " + value;
         }
@@ -448,7 +459,7 @@ void TSeriesFrm::updatePlot() {
 
 std::string TSeriesFrm::xAxisTitle(std::size_t column) const {
     const series::SeriesColumn& col = m_series.column(column);
-    return col.kind == series::ColumnKind::Input ? axisTitle(col.quantity)
+    return col.kind == series::ColumnKind::Input ? axisTitle(col.quantity, unitOf(col))
                                                  : m_series.headerText(column);
 }
 
@@ -525,7 +536,8 @@ std::string TSeriesFrm::plotCaption() const {
             continue;
         }
         const model::QuantityInfo& info = model::quantityInfo(col.quantity);
-        common += std::string(info.caption) + " = " + *value + (*info.unit ? " " : "") + info.unit;
+        const std::string unit = unitOf(col);
+        common += std::string(info.caption) + " = " + *value + (unit.empty() ? "" : " ") + unit;
     }
     return (common.empty() ? std::string() : common + ". ") + "Quorvin " QUORVIN_VERSION;
 }

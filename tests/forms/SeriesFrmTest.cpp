@@ -474,6 +474,26 @@ TEST_F(SeriesWindow, ResultsFollowTheInputsUnderTheirCaptions) {
 // symbol, colour and legend entry; one predicted curve and a screened one
 // per group at its own conditions; every point with its bar and every
 // curve inside the axes; the title left out until one is given.
+TEST_F(SeriesWindow, AColumnInAUnitOfItsOwnIsPlottedAndNamedInIt) {
+    // The cells keep the file's millimoles; the axis, the legend and the
+    // caption say so rather than the program's molar.
+    TSeriesFrm& w = open(
+        "Sample,IonicStrength (mM),Mobility,pH\ns,10,1.6,5\ns,10,1.2,7\ns,50,1.4,5\n"
+        "s,50,1.0,7\n");
+    for (int i = 0; i < 8 && w.XTxt->text() != "IonicStrength (mM)"; ++i)
+        w.XTxt->userClick();
+    EXPECT_EQ(w.Chart1->bottomAxisTitle.text, "Ionic strength (mM)");
+    for (int i = 0; i < 8 && w.XTxt->text() != "pH"; ++i)
+        w.XTxt->userClick();
+    ASSERT_EQ(w.Chart1->bottomAxisTitle.text, "pH");
+    std::vector<std::string> names;
+    for (const platform::LineSeries& s : w.Chart1->series())
+        if (s.markers)
+            names.push_back(s.name);
+    EXPECT_EQ(names,
+              (std::vector<std::string>{"Ionic strength = 10 mM", "Ionic strength = 50 mM"}));
+}
+
 TEST_F(SeriesWindow, PlotGroupsByConditionWithCurvesAtEachGroupsConditions) {
     std::string file = "Sample,IonicStrength,Mobility,MobilitySD,pH\n";
     const char* strengths[] = {"0.010", "0.050", "0.150"};
