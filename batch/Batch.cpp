@@ -8,6 +8,7 @@
 #include "batch/BatchCharge.h"
 #include "batch/BatchUncertainty.h"
 #include "log/LogEntry.h"
+#include "model/Evaluation.h"
 #include "model/FieldTable.h"
 #include "model/InputRule.h"
 #include "model/Recalculate.h"
@@ -194,8 +195,25 @@ const std::optional<std::string>& Sample::operator[](Column c) const {
     throw std::logic_error("the label of a sample is its label");
 }
 
+// Under a model not linear in z: the error of a z* that no valence gives,
+// or into notice the two valences of one (the lower taken).
+std::string solutionsNotice(const model::ModelState& s, std::string& notice) {
+    const model::Derived d = model::evaluateConditions(model::conditionsOf(s));
+    const std::string zstar = platform::FormatFloat("0.0###", d.effectiveValence);
+    const char* caption = model::electrokineticModelInfo(s.Electrokinetic).caption;
+    if (d.solutions == model::Solutions::None)
+        return std::string("no valence gives z* = ") + zstar + " under " + caption + " in " +
+               s.Salt + ": it is above the largest the model gives";
+    if (d.solutions == model::Solutions::TwoLowerTaken)
+        notice = std::string("two valences give z* = ") + zstar + " under " + caption + " in " +
+                 s.Salt + ": z = " + platform::FormatFloat("0.0###", d.valence) +
+                 " and z = " + platform::FormatFloat("0.0###", d.otherValence) +
+                 "; the lower taken";
+    return {};
+}
+
 Outcome runSample(const Sample& sample, const std::filesystem::path& datFile, bool withLog,
-                  model::ElectrokineticModel fallback) {
+                  model::ElectrokineticModel fallback, const std::string& salt) {
     Outcome outcome;
     std::vector<model::Entry> entries;
     for (const model::Quantity q : model::columnQuantities())
@@ -221,10 +239,17 @@ Outcome runSample(const Sample& sample, const std::filesystem::path& datFile, bo
         }
         water = true;
     }
-    series::RowResult row = series::evaluateRow(entries, water, ek);
+    series::RowResult row = series::evaluateRow(entries, water, ek, salt);
     if (!row.ok()) {
         outcome.error = std::move(row.error);
         return outcome;
+    }
+    if (!model::electrokineticModelInfo(ek).henry) {
+        if (std::string error = solutionsNotice(row.sample->state, outcome.notice);
+            !error.empty()) {
+            outcome.error = std::move(error);
+            return outcome;
+        }
     }
     // The entry the pass writes, with the values the row shows.
     if (row.logEntry && withLog) {
@@ -349,19 +374,29 @@ BatchSummary runBatch(std::istream& in, const BatchOutput& out) {
                 "not calculated from the start-up Sigma " +
                 std::string(model::quantityInfo(model::Quantity::Sigma).startText);
         else
-            outcome = runSample(sample, dat, static_cast<bool>(out.logLine), out.electrokinetic);
+            outcome = runSample(sample, dat, static_cast<bool>(out.logLine), out.electrokinetic,
+                                out.salt);
+        if (!outcome.notice.empty() && out.notice)
+            out.notice("row " + std::to_string(summary.rows) + ": " + outcome.notice);
         UncertaintyOutcome uncertainty;
+        // The uncertainty under a model not linear in z is not propagated yet:
+        // refused rather than given by the wrong model.
+        if (layout.uncertainty && outcome.ok() && outcome.state &&
+            !model::electrokineticModelInfo(outcome.state->Electrokinetic).henry)
+            outcome.error =
+                "the uncertainty is not available under the " +
+                std::string(model::electrokineticModelInfo(outcome.state->Electrokinetic).caption);
         if (layout.uncertainty && outcome.ok()) {
             uncertainty = analyseSample(*outcome.row, sample, out.monteCarlo);
             // A refused uncertainty fails the row as a refused value does.
             if (!uncertainty.error.empty())
-                outcome = Outcome{{}, uncertainty.error, {}, {}, {}};
+                outcome = Outcome{{}, uncertainty.error, {}, {}, {}, {}};
         }
         SequenceCharge::RowTexts charges;
         if (out.sequence) {
             charges = out.sequence->row(record.fields[*phField], dialect, outcome);
             if (!charges.error.empty())
-                outcome = Outcome{{}, charges.error, {}, {}, {}};
+                outcome = Outcome{{}, charges.error, {}, {}, {}, {}};
         }
         if (!outcome.ok())
             ++summary.failedRows;
