@@ -7,6 +7,7 @@
 
 #include "batch/BatchCharge.h"
 #include "batch/BatchUncertainty.h"
+#include "electrokinetics/Salts.h"
 #include "log/LogEntry.h"
 #include "model/Evaluation.h"
 #include "model/FieldTable.h"
@@ -60,6 +61,8 @@ std::optional<ColumnRef> columnRefOf(const series::Header& h) {
             return ColumnRef{Column::Solvent};
         case HeaderRole::Model:
             return ColumnRef{Column::Model};
+        case HeaderRole::Salt:
+            return ColumnRef{Column::Salt};
         case HeaderRole::Input:
         case HeaderRole::SD:
         case HeaderRole::Dist:
@@ -165,6 +168,8 @@ const char* columnName(Column column) {
         return model::quantityInfo(*q).name;
     if (column == Column::Sample)
         return "Sample";
+    if (column == Column::Salt)
+        return "Salt";
     return column == Column::Solvent ? "Solvent" : "Model";
 }
 
@@ -192,6 +197,8 @@ const std::optional<std::string>& Sample::operator[](Column c) const {
         return solvent;
     if (c == Column::Model)
         return modelName;
+    if (c == Column::Salt)
+        return salt;
     throw std::logic_error("the label of a sample is its label");
 }
 
@@ -228,6 +235,22 @@ Outcome runSample(const Sample& sample, const std::filesystem::path& datFile, bo
         }
         ek = *m;
     }
+    // Only the models not linear in z read the salt: under the others a Salt
+    // column is a note, as it always was.
+    std::string saltName = salt;
+    if (const std::optional<std::string>& name = sample.salt;
+        name && !model::electrokineticModelInfo(ek).henry) {
+        try {
+            saltName = electrokinetics::saltByName(*name).name;
+        } catch (const std::invalid_argument&) {
+            std::string known;
+            for (const electrokinetics::Salt& s : electrokinetics::salts())
+                known += s.name + ", ";
+            outcome.error = "Salt = " + quotedForMessage(*name) + " is not one of " + known +
+                            "NaPi-<pH> for pH 5 to 9";
+            return outcome;
+        }
+    }
     bool water = false;
     if (const std::optional<std::string>& solvent = sample.solvent) {
         std::string lower = *solvent;
@@ -239,7 +262,17 @@ Outcome runSample(const Sample& sample, const std::filesystem::path& datFile, bo
         }
         water = true;
     }
-    series::RowResult row = series::evaluateRow(entries, water, ek, salt);
+    series::RowResult row;
+    try {
+        row = series::evaluateRow(entries, water, ek, saltName);
+    } catch (const std::invalid_argument& e) {
+        // A model not linear in z refuses conditions it does not hold for
+        // (an asymmetric salt under Ohshima's approximation): the row's error.
+        if (model::electrokineticModelInfo(ek).henry)
+            throw;
+        outcome.error = e.what();
+        return outcome;
+    }
     if (!row.ok()) {
         outcome.error = std::move(row.error);
         return outcome;

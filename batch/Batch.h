@@ -31,7 +31,7 @@ using platform::InputError;
 // electrokinetic model by name (empty for the run's, --model).
 class Column {
   public:
-    enum class Word { Sample, Solvent, Model };
+    enum class Word { Sample, Solvent, Model, Salt };
     using enum Word;
 
     constexpr Column(Word word) : m_word(word) {}
@@ -47,7 +47,7 @@ class Column {
 };
 
 // The columns in their order: the label, the table's columns in its order,
-// the solvent and the model.
+// the solvent and the model (Salt, read beside the model, is not listed).
 const std::vector<Column>& columns();
 const char* columnName(Column column);
 // Case is ignored: "ionicstrength" names IonicStrength.
@@ -65,6 +65,7 @@ struct Sample {
     Texts dist;
     std::optional<std::string> solvent;
     std::optional<std::string> modelName;
+    std::optional<std::string> salt;  // by the ion table's name
     // The text of a column other than Sample.
     std::optional<std::string>& operator[](Column c);
     const std::optional<std::string>& operator[](Column c) const;
