@@ -465,8 +465,11 @@ BatchSummary runBatch(std::istream& in, const BatchOutput& out) {
     }
     if (out.notice) {
         std::string taken;
+        // The run's model not linear in z takes no salt ion radius.
+        const bool pointIons = !model::electrokineticModelInfo(out.electrokinetic).henry;
         for (model::Quantity q : layout.startUp)
-            taken += (taken.empty() ? "" : ", ") + series::startUpText({q}) + " (no column)";
+            if (!(pointIons && q == model::Quantity::SaltIonRadius))
+                taken += (taken.empty() ? "" : ", ") + series::startUpText({q}) + " (no column)";
         for (int i = 0; i < model::kQuantityCount; ++i)
             if (const std::size_t n = emptyRows[static_cast<std::size_t>(i)]) {
                 const auto q = static_cast<model::Quantity>(i);

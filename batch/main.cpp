@@ -74,7 +74,8 @@ Viscosity or Dielectric of its own. Empty: both as given.
 The electrokinetic model: a column Model holding dhh, henry, ohshima,
 ohshima-relaxation or standard gives the row's model (see --model); empty:
 the run's. Under ohshima-relaxation and standard the sphere is the Stokes
-radius and the ions are points of the salt (--salt): SaltIonRadius is not
+radius and the ions are points of the salt (a column Salt, or --salt;
+under the other models a Salt column is a note): SaltIonRadius is not
 used, a is the Stokes radius, and HenryFunction and DhhSlope are their
 limits at vanishing charge (Henry's exact function). z follows from z* by
 the model, inverted: where z* has a maximum against z (Ka above about 3),
