@@ -96,18 +96,6 @@ TEST_F(ModelChoice, ValenceAndMobilityAgreeWithTheSolverBothWays) {
     EXPECT_EQ(passedMaximum, 2);  // Ohshima's, z 40 on 2 nm in 5 and 30 mM
 }
 
-// State: Ka 10, where the mobility has a maximum against the charge.
-// Expected: above it no valence, below it two, the lower taken.
-TEST_F(ModelChoice, SaysWhenAZstarHasNoValenceOrTwo) {
-    model::Conditions c = sphere(3.5, 0.15, model::ElectrokineticModel::OhshimaRelaxation);
-    EXPECT_EQ(fromEffectiveValence(c, 30).solutions, model::Solutions::None);
-    EXPECT_TRUE(std::isnan(fromEffectiveValence(c, 30).valence));
-    const model::Derived two = fromEffectiveValence(c, 7);
-    ASSERT_EQ(two.solutions, model::Solutions::TwoLowerTaken);
-    EXPECT_LT(two.valence, two.otherValence);
-    EXPECT_NEAR(fromValence(c, two.otherValence).effectiveValence, 7, 1e-6);
-}
-
 // The reference's charge and mobility, taken as z and z*, at its Ka.
 TEST_F(ModelChoice, StandardModelAgreesWithTheIndependentReference) {
     std::ifstream in(QUORVIN_ELECTROKINETICS_REFERENCE);
