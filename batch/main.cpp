@@ -201,7 +201,8 @@ std::string helpText() {
     text += columnLine(Quantity::RelativeViscosity);
     text += "  and for the electrokinetic model\n";
     text += std::string("  Model             ") + model::electrokineticModelNames() +
-            ", or empty for --model's\n";
+            ",\n                    or empty for --model's\n";
+    text += "  Salt              a salt of --salt, or empty for --salt's\n";
     return text + "  Sample            a free label, copied to the output\n" + kHelpHeaders +
            "A condition left out, or an empty field, keeps the start-up value\n(" +
            start(Quantity::Temperature) + " C, " + start(Quantity::IonicStrength) + " M, " +
