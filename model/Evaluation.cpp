@@ -129,7 +129,9 @@ Derived evaluateConditions(const Conditions& c, const Screening& screening) {
         if (c.roundAsShown)
             d.mobility = asShown(Quantity::Mobility, d.mobility);
     }
-    d.geMax = CalcGe(d.valence, c.dielectric, c.stokesRadius, c.saltIonRadius,
+    // The models not linear in z take the ions as points: the sphere alone.
+    const double saltIonRadius = electrokineticModelInfo(c.model).henry ? c.saltIonRadius : 0.0;
+    d.geMax = CalcGe(d.valence, c.dielectric, c.stokesRadius, saltIonRadius,
                      screening.inverseDebyeLength, k);
     return d;
 }
