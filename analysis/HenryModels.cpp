@@ -15,7 +15,7 @@ HenryModel henryModelOf(model::ElectrokineticModel m) {
 }
 
 std::optional<model::ElectrokineticModel> electrokineticModelOf(HenryModel m) {
-    if (static_cast<int>(m) >= model::kElectrokineticModelCount)
+    if (static_cast<int>(m) >= model::kLinearModelCount)
         return std::nullopt;
     return static_cast<model::ElectrokineticModel>(static_cast<int>(m));
 }

@@ -18,7 +18,7 @@ enum class HenryModel : int {
     Program = static_cast<int>(model::ElectrokineticModel::Dhh),
     Exact = static_cast<int>(model::ElectrokineticModel::Henry),
     Ohshima = static_cast<int>(model::ElectrokineticModel::Ohshima),
-    Huckel = model::kElectrokineticModelCount,
+    Huckel = model::kLinearModelCount,
     Smoluchowski,
 };
 constexpr int kHenryModelCount = static_cast<int>(HenryModel::Smoluchowski) + 1;

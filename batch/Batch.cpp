@@ -7,7 +7,9 @@
 
 #include "batch/BatchCharge.h"
 #include "batch/BatchUncertainty.h"
+#include "electrokinetics/Salts.h"
 #include "log/LogEntry.h"
+#include "model/Evaluation.h"
 #include "model/FieldTable.h"
 #include "model/InputRule.h"
 #include "model/Recalculate.h"
@@ -59,6 +61,8 @@ std::optional<ColumnRef> columnRefOf(const series::Header& h) {
             return ColumnRef{Column::Solvent};
         case HeaderRole::Model:
             return ColumnRef{Column::Model};
+        case HeaderRole::Salt:
+            return ColumnRef{Column::Salt};
         case HeaderRole::Input:
         case HeaderRole::SD:
         case HeaderRole::Dist:
@@ -164,6 +168,8 @@ const char* columnName(Column column) {
         return model::quantityInfo(*q).name;
     if (column == Column::Sample)
         return "Sample";
+    if (column == Column::Salt)
+        return "Salt";
     return column == Column::Solvent ? "Solvent" : "Model";
 }
 
@@ -191,11 +197,30 @@ const std::optional<std::string>& Sample::operator[](Column c) const {
         return solvent;
     if (c == Column::Model)
         return modelName;
+    if (c == Column::Salt)
+        return salt;
     throw std::logic_error("the label of a sample is its label");
 }
 
+// Under a model not linear in z: the error of a z* that no valence gives,
+// or into notice the two valences of one (the lower taken).
+std::string solutionsNotice(const model::ModelState& s, std::string& notice) {
+    const model::Derived d = model::evaluateConditions(model::conditionsOf(s));
+    const std::string zstar = platform::FormatFloat("0.0###", d.effectiveValence);
+    const char* caption = model::electrokineticModelInfo(s.Electrokinetic).caption;
+    if (d.solutions == model::Solutions::None)
+        return std::string("no valence gives z* = ") + zstar + " under " + caption + " in " +
+               s.Salt + ": it is above the largest the model gives";
+    if (d.solutions == model::Solutions::TwoLowerTaken)
+        notice = std::string("two valences give z* = ") + zstar + " under " + caption + " in " +
+                 s.Salt + ": z = " + platform::FormatFloat("0.0###", d.valence) +
+                 " and z = " + platform::FormatFloat("0.0###", d.otherValence) +
+                 "; the lower taken";
+    return {};
+}
+
 Outcome runSample(const Sample& sample, const std::filesystem::path& datFile, bool withLog,
-                  model::ElectrokineticModel fallback) {
+                  model::ElectrokineticModel fallback, const std::string& salt) {
     Outcome outcome;
     std::vector<model::Entry> entries;
     for (const model::Quantity q : model::columnQuantities())
@@ -210,6 +235,22 @@ Outcome runSample(const Sample& sample, const std::filesystem::path& datFile, bo
         }
         ek = *m;
     }
+    // Only the models not linear in z read the salt: under the others a Salt
+    // column is a note, as it always was.
+    std::string saltName = salt;
+    if (const std::optional<std::string>& name = sample.salt;
+        name && !model::electrokineticModelInfo(ek).henry) {
+        try {
+            saltName = electrokinetics::saltByName(*name).name;
+        } catch (const std::invalid_argument&) {
+            std::string known;
+            for (const electrokinetics::Salt& s : electrokinetics::salts())
+                known += s.name + ", ";
+            outcome.error = "Salt = " + quotedForMessage(*name) + " is not one of " + known +
+                            "NaPi-<pH> for pH 5 to 9";
+            return outcome;
+        }
+    }
     bool water = false;
     if (const std::optional<std::string>& solvent = sample.solvent) {
         std::string lower = *solvent;
@@ -221,10 +262,27 @@ Outcome runSample(const Sample& sample, const std::filesystem::path& datFile, bo
         }
         water = true;
     }
-    series::RowResult row = series::evaluateRow(entries, water, ek);
+    series::RowResult row;
+    try {
+        row = series::evaluateRow(entries, water, ek, saltName);
+    } catch (const std::invalid_argument& e) {
+        // A model not linear in z refuses conditions it does not hold for
+        // (an asymmetric salt under Ohshima's approximation): the row's error.
+        if (model::electrokineticModelInfo(ek).henry)
+            throw;
+        outcome.error = e.what();
+        return outcome;
+    }
     if (!row.ok()) {
         outcome.error = std::move(row.error);
         return outcome;
+    }
+    if (!model::electrokineticModelInfo(ek).henry) {
+        if (std::string error = solutionsNotice(row.sample->state, outcome.notice);
+            !error.empty()) {
+            outcome.error = std::move(error);
+            return outcome;
+        }
     }
     // The entry the pass writes, with the values the row shows.
     if (row.logEntry && withLog) {
@@ -349,19 +407,29 @@ BatchSummary runBatch(std::istream& in, const BatchOutput& out) {
                 "not calculated from the start-up Sigma " +
                 std::string(model::quantityInfo(model::Quantity::Sigma).startText);
         else
-            outcome = runSample(sample, dat, static_cast<bool>(out.logLine), out.electrokinetic);
+            outcome = runSample(sample, dat, static_cast<bool>(out.logLine), out.electrokinetic,
+                                out.salt);
+        if (!outcome.notice.empty() && out.notice)
+            out.notice("row " + std::to_string(summary.rows) + ": " + outcome.notice);
         UncertaintyOutcome uncertainty;
+        // The uncertainty under a model not linear in z is not propagated yet:
+        // refused rather than given by the wrong model.
+        if (layout.uncertainty && outcome.ok() && outcome.state &&
+            !model::electrokineticModelInfo(outcome.state->Electrokinetic).henry)
+            outcome.error =
+                "the uncertainty is not available under the " +
+                std::string(model::electrokineticModelInfo(outcome.state->Electrokinetic).caption);
         if (layout.uncertainty && outcome.ok()) {
             uncertainty = analyseSample(*outcome.row, sample, out.monteCarlo);
             // A refused uncertainty fails the row as a refused value does.
             if (!uncertainty.error.empty())
-                outcome = Outcome{{}, uncertainty.error, {}, {}, {}};
+                outcome = Outcome{{}, uncertainty.error, {}, {}, {}, {}};
         }
         SequenceCharge::RowTexts charges;
         if (out.sequence) {
             charges = out.sequence->row(record.fields[*phField], dialect, outcome);
             if (!charges.error.empty())
-                outcome = Outcome{{}, charges.error, {}, {}, {}};
+                outcome = Outcome{{}, charges.error, {}, {}, {}, {}};
         }
         if (!outcome.ok())
             ++summary.failedRows;
@@ -397,8 +465,11 @@ BatchSummary runBatch(std::istream& in, const BatchOutput& out) {
     }
     if (out.notice) {
         std::string taken;
+        // The run's model not linear in z takes no salt ion radius.
+        const bool pointIons = !model::electrokineticModelInfo(out.electrokinetic).henry;
         for (model::Quantity q : layout.startUp)
-            taken += (taken.empty() ? "" : ", ") + series::startUpText({q}) + " (no column)";
+            if (!(pointIons && q == model::Quantity::SaltIonRadius))
+                taken += (taken.empty() ? "" : ", ") + series::startUpText({q}) + " (no column)";
         for (int i = 0; i < model::kQuantityCount; ++i)
             if (const std::size_t n = emptyRows[static_cast<std::size_t>(i)]) {
                 const auto q = static_cast<model::Quantity>(i);

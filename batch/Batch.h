@@ -31,7 +31,7 @@ using platform::InputError;
 // electrokinetic model by name (empty for the run's, --model).
 class Column {
   public:
-    enum class Word { Sample, Solvent, Model };
+    enum class Word { Sample, Solvent, Model, Salt };
     using enum Word;
 
     constexpr Column(Word word) : m_word(word) {}
@@ -47,7 +47,7 @@ class Column {
 };
 
 // The columns in their order: the label, the table's columns in its order,
-// the solvent and the model.
+// the solvent and the model (Salt, read beside the model, is not listed).
 const std::vector<Column>& columns();
 const char* columnName(Column column);
 // Case is ignored: "ionicstrength" names IonicStrength.
@@ -65,6 +65,7 @@ struct Sample {
     Texts dist;
     std::optional<std::string> solvent;
     std::optional<std::string> modelName;
+    std::optional<std::string> salt;  // by the ion table's name
     // The text of a column other than Sample.
     std::optional<std::string>& operator[](Column c);
     const std::optional<std::string>& operator[](Column c) const;
@@ -83,6 +84,9 @@ struct Outcome {
     std::optional<model::ModelState> state;  // the main window's, after the last pass
     // The evaluation, with a negative measurement's magnitude and sign.
     std::optional<series::RowResult> row;
+    // What the user should know of the row beside it: under a model not
+    // linear in z, the two valences of its z* (the lower taken).
+    std::string notice;
     bool ok() const { return error.empty(); }
 };
 
@@ -103,7 +107,8 @@ class OutputError : public std::runtime_error {
 // A row without a Model takes fallback.
 Outcome runSample(const Sample& sample, const std::filesystem::path& datFile = {},
                   bool withLog = true,
-                  model::ElectrokineticModel fallback = model::ElectrokineticModel::Dhh);
+                  model::ElectrokineticModel fallback = model::ElectrokineticModel::Dhh,
+                  const std::string& salt = "NaCl");
 
 class SequenceCharge;
 
@@ -126,6 +131,8 @@ struct BatchOutput {
     const SequenceCharge* sequence = nullptr;
     // The model of the rows without a Model of their own.
     model::ElectrokineticModel electrokinetic = model::ElectrokineticModel::Dhh;
+    // The salt of the models not linear in z (--salt).
+    std::string salt = "NaCl";
     // Receives what the user should know beside the output, a line each: a
     // result the file held that the calculation does not give, and once,
     // the conditions taken from the start-up values; may be empty.

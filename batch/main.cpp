@@ -20,6 +20,8 @@
 #include "batch/BatchCharge.h"
 #include "batch/RunFiles.h"
 #include "cli/Options.h"
+#include "electrokinetics/ModelChoice.h"
+#include "electrokinetics/Salts.h"
 #include "model/InputRule.h"
 #include "model/Quantities.h"
 #include "platform/base/AtomicFile.h"
@@ -69,8 +71,16 @@ Malmberg and Maryott 1956), the viscosity times RelativeViscosity, the
 buffer's viscosity relative to water's (1 when empty); such a row gives no
 Viscosity or Dielectric of its own. Empty: both as given.
 
-The electrokinetic model: a column Model holding dhh, henry or ohshima
-gives the row's model (see --model); empty: the run's.
+The electrokinetic model: a column Model holding dhh, henry, ohshima,
+ohshima-relaxation or standard gives the row's model (see --model); empty:
+the run's. Under ohshima-relaxation and standard the sphere is the Stokes
+radius and the ions are points of the salt (a column Salt, or --salt;
+under the other models a Salt column is a note): SaltIonRadius is not
+used, a is the Stokes radius, and HenryFunction and DhhSlope are their
+limits at vanishing charge (Henry's exact function). z follows from z* by
+the model, inverted: where z* has a maximum against z (Ka above about 3),
+a z* above it has no valence (the row's Error says so) and one below it
+two, of which the lower is taken and both are named on standard error.
 
 Sigma and Mobility may be negative (migration toward the anode): z, z*,
 Sigma and the mobility then take the sign, and 0 gives z = z* = 0. The main
@@ -114,9 +124,17 @@ Options:
   --model M          the electrokinetic model of the rows without a Model:
                      dhh, the program's fit of Henry's function (the
                      default), henry, Henry's exact function for a sphere,
-                     or ohshima, Ohshima's approximation (1994); z and z*
-                     from Sigma or the mobility, Sigma from z or z*, and the
-                     uncertainty follow it
+                     ohshima, Ohshima's approximation (1994),
+                     ohshima-relaxation, Ohshima's approximation with
+                     relaxation (2001), or standard, the standard
+                     electrokinetic model solved numerically; z and z*
+                     from Sigma or the mobility, Sigma from z or z*, and
+                     the uncertainty follow it (not yet under
+                     ohshima-relaxation and standard: such rows with SD
+                     columns get an error)
+  --salt NAME        the salt of ohshima-relaxation and standard: NaCl (the
+                     default), KCl, LiCl, NH4Cl, NaBr, KNO3, CaCl2, MgCl2 or
+                     a sodium phosphate buffer NaPi-<pH>, pH 5 to 9
   -h, --help         show this text
 
 Files are replaced only when the run succeeds; a failed run leaves them as
@@ -183,7 +201,8 @@ std::string helpText() {
     text += columnLine(Quantity::RelativeViscosity);
     text += "  and for the electrokinetic model\n";
     text += std::string("  Model             ") + model::electrokineticModelNames() +
-            ", or empty for --model's\n";
+            ",\n                    or empty for --model's\n";
+    text += "  Salt              a salt of --salt, or empty for --salt's\n";
     return text + "  Sample            a free label, copied to the output\n" + kHelpHeaders +
            "A condition left out, or an empty field, keeps the start-up value\n(" +
            start(Quantity::Temperature) + " C, " + start(Quantity::IonicStrength) + " M, " +
@@ -205,6 +224,7 @@ struct Arguments {
     analysis::MonteCarloOptions monteCarlo;
     batch::SequenceArguments sequence;
     model::ElectrokineticModel electrokinetic = model::ElectrokineticModel::Dhh;
+    std::string salt = "NaCl";
     bool help = false;
 };
 
@@ -246,6 +266,13 @@ Arguments parseArguments(int argc, char** argv) {
                 throw UsageError("--model " + name + " is not one of " +
                                  model::electrokineticModelNames());
             args.electrokinetic = *m;
+        } else if (!optionsEnd && arg == "--salt") {
+            const std::string name = valueOf("--salt").string();
+            try {
+                args.salt = electrokinetics::saltByName(name).name;
+            } catch (const std::exception& e) {
+                throw UsageError(e.what());
+            }
         } else if (!optionsEnd && arg == "--") {
             optionsEnd = true;
         } else if (!optionsEnd && arg.size() > 1 && arg[0] == '-') {
@@ -366,6 +393,7 @@ int run(const Arguments& args) {
     if (sequence)
         out.sequence = &*sequence;
     out.electrokinetic = args.electrokinetic;
+    out.salt = args.salt;
 
     batch::BatchSummary summary;
     try {
@@ -391,6 +419,7 @@ int run(const Arguments& args) {
 int main(int argc, char** argv) {
     std::ios::sync_with_stdio(false);
     return cli::runCommand("quorvin-batch", [&] {
+        electrokinetics::registerModels();
         const Arguments args = parseArguments(argc, argv);
         if (args.help) {
             std::cout << helpText();

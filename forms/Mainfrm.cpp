@@ -336,8 +336,7 @@ void TOpeningForm::ZTxtClick(platform::Control&) {
 }
 
 void TOpeningForm::ModelTxtClick(platform::Control&) {
-    Electrokinetic = static_cast<model::ElectrokineticModel>(
-        (static_cast<int>(Electrokinetic) + 1) % model::kElectrokineticModelCount);
+    Electrokinetic = model::nextElectrokineticModel(Electrokinetic);
     Recalculate();
 }
 

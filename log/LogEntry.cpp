@@ -63,9 +63,13 @@ void WriteLogEntry(const model::ModelState& s, const model::ValueFields& fields,
                     " cm^-1, Ka= " + text(FieldId::KaTxt));
     sink.AddLogLine("  Henry's function= " + text(FieldId::HTxt) +
                     ", and DHH slope (z*/z) = " + text(FieldId::DHHTxt));
-    if (s.Electrokinetic != model::ElectrokineticModel::Dhh)
-        sink.AddLogLine(std::string("  Electrokinetic model: ") +
-                        model::electrokineticModelInfo(s.Electrokinetic).caption);
+    if (s.Electrokinetic != model::ElectrokineticModel::Dhh) {
+        const model::ElectrokineticModelInfo& info =
+            model::electrokineticModelInfo(s.Electrokinetic);
+        // A model not linear in z takes the ions as points of its salt.
+        sink.AddLogLine(std::string("  Electrokinetic model: ") + info.caption +
+                        (info.henry ? "" : ", salt " + s.Salt + " (point ions)"));
+    }
 
     sink.AddLogLine("   z          We kJ/mol ");
     const model::PhysicalConstants c = model::physicalConstants(s);

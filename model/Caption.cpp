@@ -35,8 +35,12 @@ std::string conditionsCaption(const ModelState& s, const ValueFields& fields) {
     else
         caption += ", Sigma = " + value(Quantity::Sigma);
     caption += " entered";
-    if (s.Electrokinetic != ElectrokineticModel::Dhh)
-        caption += std::string(", model ") + electrokineticModelInfo(s.Electrokinetic).caption;
+    if (s.Electrokinetic != ElectrokineticModel::Dhh) {
+        const ElectrokineticModelInfo& info = electrokineticModelInfo(s.Electrokinetic);
+        caption += std::string(", model ") + info.caption;
+        if (!info.henry)
+            caption += ", salt " + s.Salt;
+    }
     return caption;
 }
 

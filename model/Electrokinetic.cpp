@@ -4,6 +4,7 @@
 
 #include <cctype>
 #include <cmath>
+#include <stdexcept>
 #include <string>
 
 #include "model/Electrostatics.h"
@@ -18,7 +19,11 @@ constexpr ElectrokineticModelInfo kModels[kElectrokineticModelCount] = {
     {ElectrokineticModel::Dhh, "dhh", "DHH fit", CalcHenryFunction},
     {ElectrokineticModel::Henry, "henry", "Henry (exact)", henryExact},
     {ElectrokineticModel::Ohshima, "ohshima", "Ohshima (1994)", henryOhshima},
+    {ElectrokineticModel::OhshimaRelaxation, "ohshima-relaxation", "Ohshima (2001)", nullptr},
+    {ElectrokineticModel::Standard, "standard", "Standard model", nullptr},
 };
+
+NonlinearModel g_nonlinear[kElectrokineticModelCount] = {};
 
 bool sameIgnoringCase(std::string_view a, std::string_view b) {
     if (a.size() != b.size())
@@ -36,20 +41,43 @@ const ElectrokineticModelInfo& electrokineticModelInfo(ElectrokineticModel m) {
     return kModels[static_cast<int>(m)];
 }
 
+void registerNonlinearModel(ElectrokineticModel m, NonlinearModel functions) {
+    if (electrokineticModelInfo(m).henry)
+        throw std::logic_error("a model with a Henry's function has no solver to register");
+    g_nonlinear[static_cast<int>(m)] = functions;
+}
+
+const NonlinearModel* nonlinearModel(ElectrokineticModel m) {
+    const NonlinearModel& f = g_nonlinear[static_cast<int>(m)];
+    return f.effectiveValence && f.valences ? &f : nullptr;
+}
+
+bool electrokineticModelAvailable(ElectrokineticModel m) {
+    return electrokineticModelInfo(m).henry || nonlinearModel(m);
+}
+
+ElectrokineticModel nextElectrokineticModel(ElectrokineticModel m) {
+    int i = static_cast<int>(m);
+    do
+        i = (i + 1) % kElectrokineticModelCount;
+    while (!electrokineticModelAvailable(static_cast<ElectrokineticModel>(i)));
+    return static_cast<ElectrokineticModel>(i);
+}
+
 std::optional<ElectrokineticModel> electrokineticModelByName(std::string_view name) {
     for (const ElectrokineticModelInfo& info : kModels)
-        if (sameIgnoringCase(info.name, name))
+        if (sameIgnoringCase(info.name, name) && electrokineticModelAvailable(info.model))
             return info.model;
     return std::nullopt;
 }
 
 const char* electrokineticModelNames() {
-    static const std::string names = [] {
-        std::string s;
-        for (const ElectrokineticModelInfo& info : kModels)
-            s += (s.empty() ? "" : ", ") + std::string(info.name);
-        return s;
-    }();
+    // Rebuilt on each call: a solver registered at start-up adds its model.
+    static thread_local std::string names;
+    names.clear();
+    for (const ElectrokineticModelInfo& info : kModels)
+        if (electrokineticModelAvailable(info.model))
+            names += (names.empty() ? "" : ", ") + std::string(info.name);
     return names.c_str();
 }
 

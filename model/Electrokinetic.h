@@ -4,14 +4,22 @@
 
 #include <optional>
 #include <string_view>
+#include <vector>
 
 namespace model {
 
 // The electrokinetic model: how the mobility of the sphere, and so Sigma
 // and z*, follows from its valence z at the conditions of the solution.
 // Dhh is the program's fit of Henry's function, the one it always used.
-enum class ElectrokineticModel { Dhh, Henry, Ohshima };
-inline constexpr int kElectrokineticModelCount = static_cast<int>(ElectrokineticModel::Ohshima) + 1;
+// The models linear in z come first; OhshimaRelaxation and Standard are not
+// linear in z (the sphere is the Stokes radius, the ions points of a salt).
+enum class ElectrokineticModel { Dhh, Henry, Ohshima, OhshimaRelaxation, Standard };
+// The models with a Henry's function: the first ones of the table.
+inline constexpr int kLinearModelCount = static_cast<int>(ElectrokineticModel::Ohshima) + 1;
+inline constexpr int kElectrokineticModelCount =
+    static_cast<int>(ElectrokineticModel::Standard) + 1;
+
+struct Conditions;
 
 // One row of the table of models, in the order of ElectrokineticModel.
 struct ElectrokineticModelInfo {
@@ -25,9 +33,29 @@ struct ElectrokineticModelInfo {
 };
 
 const ElectrokineticModelInfo& electrokineticModelInfo(ElectrokineticModel m);
-// Case is ignored: "Ohshima" names Ohshima.
+
+// The valence chain of a model not linear in z. Its solver lives in a
+// library above this one, which registers it at start-up; until then the
+// model is not offered (see README.md).
+struct NonlinearModel {
+    // z* of the sphere carrying z at the conditions.
+    double (*effectiveValence)(const Conditions& c, double valence);
+    // The valences whose z* is the one given, lowest first: none above the
+    // maximum of z* against z, two below it.
+    std::vector<double> (*valences)(const Conditions& c, double effectiveValence);
+};
+void registerNonlinearModel(ElectrokineticModel m, NonlinearModel functions);
+// The registered functions; nullptr for a linear or unregistered model.
+const NonlinearModel* nonlinearModel(ElectrokineticModel m);
+// A linear model, or a nonlinear one whose solver is registered.
+bool electrokineticModelAvailable(ElectrokineticModel m);
+// The next available model after m, round the table.
+ElectrokineticModel nextElectrokineticModel(ElectrokineticModel m);
+
+// An available model; case is ignored: "Ohshima" names Ohshima.
 std::optional<ElectrokineticModel> electrokineticModelByName(std::string_view name);
-// "dhh, henry, ohshima": the names in the order of the table.
+// "dhh, henry, ohshima": the available models' names in the order of the
+// table.
 const char* electrokineticModelNames();
 
 // Ohshima's approximation of Henry's function (J. Colloid Interface Sci.

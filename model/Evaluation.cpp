@@ -2,7 +2,12 @@
 
 #include "model/Evaluation.h"
 
+#include <cmath>
+#include <limits>
+#include <stdexcept>
+
 #include "model/GeCurve.h"
+#include "model/HenryExact.h"
 #include "model/Quantities.h"
 #include "platform/base/NumberText.h"
 
@@ -13,6 +18,37 @@ namespace {
 // The value its field shows, read back.
 double asShown(Quantity q, double value) {
     return platform::StrToFloat(platform::FormatFloat(quantityInfo(q).pattern, value));
+}
+
+// The valence of z* under a model not linear in z, with how many there are.
+void solveValence(const NonlinearModel& f, const Conditions& c, Derived& d) {
+    const std::vector<double> valences = f.valences(c, d.effectiveValence);
+    d.solutions = valences.empty()       ? Solutions::None
+                  : valences.size() == 1 ? Solutions::One
+                                         : Solutions::TwoLowerTaken;
+    d.valence = valences.empty() ? std::numeric_limits<double>::quiet_NaN() : valences.front();
+    if (valences.size() > 1)
+        d.otherValence = valences[1];
+}
+
+// The valence chain under a model not linear in z: z* is Sigma times the
+// thermal length as always, z follows from z* by the model.
+void nonlinearChain(const Conditions& c, Derived& d) {
+    const NonlinearModel* f = nonlinearModel(c.model);
+    if (!f)
+        throw std::logic_error("the model's solver is not registered");
+    const PhysicalConstants& k = c.constants;
+    if (c.modes.fromSigma) {
+        d.effectiveValence = effectiveValenceFromSigma(d.sigma, c.temperature, c.eField,
+                                                       k.Boltzmann, k.ElectronVolt);
+        solveValence(*f, c, d);
+    } else if (c.modes.fromZstar) {
+        solveValence(*f, c, d);
+        d.sigma = sigmaFromValence(d.effectiveValence, c.temperature, c.eField, 1.0, k);
+    } else if (c.modes.fromZ) {
+        d.effectiveValence = f->effectiveValence(c, d.valence);
+        d.sigma = sigmaFromValence(d.effectiveValence, c.temperature, c.eField, 1.0, k);
+    }
 }
 
 }  // namespace
@@ -35,17 +71,20 @@ Conditions conditionsOf(const ModelState& s) {
     c.mobilityFromSigma = s.MobilityFromSigma;
     c.roundAsShown = true;
     c.model = s.Electrokinetic;
+    c.salt = s.Salt;
     c.constants = physicalConstants(s);
     return c;
 }
 
 Screening screeningOf(const Conditions& c) {
     Screening s;
-    s.closestApproach = calcClosestApproach(c.stokesRadius, c.saltIonRadius);
+    const auto henry = electrokineticModelInfo(c.model).henry;
+    s.closestApproach =
+        henry ? calcClosestApproach(c.stokesRadius, c.saltIonRadius) : c.stokesRadius;
     s.inverseDebyeLength =
         CalcInverseDebyeLength(c.temperature, c.ionicStrength, c.dielectric, c.constants);
     s.ka = calcKa(s.inverseDebyeLength, s.closestApproach);
-    s.henry = electrokineticModelInfo(c.model).henry(s.ka);
+    s.henry = henry ? henry(s.ka) : henryExact(s.ka);
     s.slope = dhhSlopeOf(s.henry, s.ka);
     return s;
 }
@@ -65,27 +104,34 @@ Derived evaluateConditions(const Conditions& c, const Screening& screening) {
     d.mobility = c.mobility;
     d.valence = c.valence;
     d.effectiveValence = c.effectiveValence;
+    d.otherValence = std::numeric_limits<double>::quiet_NaN();
     if (c.sigmaFromMobility) {
         d.sigma = sigmaFromMobility(c.mobility, e, c.diffusion);
         if (c.roundAsShown)
             d.sigma = asShown(Quantity::Sigma, d.sigma);
     }
-    if (c.modes.fromSigma) {
+    if (!electrokineticModelInfo(c.model).henry) {
+        nonlinearChain(c, d);
+    } else if (c.modes.fromSigma) {
         d.valence = valenceFromSigma(d.sigma, t, e, slope, k);
         d.effectiveValence = effectiveValenceFromSigma(d.sigma, t, e, k.Boltzmann, k.ElectronVolt);
     }
-    if (c.modes.fromZstar)
-        d.valence = valenceFromEffectiveValence(d.effectiveValence, slope);
-    if (c.modes.fromZ || c.modes.fromZstar) {
-        d.sigma = sigmaFromValence(d.valence, t, e, slope, k);
-        d.effectiveValence = effectiveValenceFromValence(d.valence, slope);
+    if (electrokineticModelInfo(c.model).henry) {
+        if (c.modes.fromZstar)
+            d.valence = valenceFromEffectiveValence(d.effectiveValence, slope);
+        if (c.modes.fromZ || c.modes.fromZstar) {
+            d.sigma = sigmaFromValence(d.valence, t, e, slope, k);
+            d.effectiveValence = effectiveValenceFromValence(d.valence, slope);
+        }
     }
     if (c.mobilityFromSigma) {
         d.mobility = mobilityFromSigma(d.sigma, e, c.diffusion);
         if (c.roundAsShown)
             d.mobility = asShown(Quantity::Mobility, d.mobility);
     }
-    d.geMax = CalcGe(d.valence, c.dielectric, c.stokesRadius, c.saltIonRadius,
+    // The models not linear in z take the ions as points: the sphere alone.
+    const double saltIonRadius = electrokineticModelInfo(c.model).henry ? c.saltIonRadius : 0.0;
+    d.geMax = CalcGe(d.valence, c.dielectric, c.stokesRadius, saltIonRadius,
                      screening.inverseDebyeLength, k);
     return d;
 }

@@ -2,6 +2,8 @@
 
 #pragma once
 
+#include <string>
+
 #include "model/Electrokinetic.h"
 #include "model/Electrostatics.h"
 #include "model/ValenceConversions.h"
@@ -31,6 +33,8 @@ struct Conditions {
     // a derived mobility, rounded to the digits their fields show.
     bool roundAsShown = false;
     ElectrokineticModel model = ElectrokineticModel::Dhh;
+    // The salt of a model not linear in z, by the electrokinetics' ion table.
+    std::string salt = "NaCl";
     PhysicalConstants constants;
 };
 
@@ -38,7 +42,10 @@ struct Conditions {
 Conditions conditionsOf(const ModelState& s);
 
 // The screening of the solution around the sphere: a, K, Ka, Henry's
-// function and the slope z*/z of a model linear in z.
+// function and the slope z*/z of a model linear in z. Under a model not
+// linear in z the ions are points (a is the Stokes radius), and Henry's
+// function and the slope are their limits at vanishing charge (Henry's
+// exact function).
 struct Screening {
     double closestApproach = 0;     // nm
     double inverseDebyeLength = 0;  // 1/cm
@@ -62,6 +69,8 @@ struct Derived {
     double valence = 0;
     double geMax = 0;  // kJ/mol, Ge at the valence
     Solutions solutions = Solutions::One;
+    // With TwoLowerTaken, the higher valence, not taken; NaN otherwise.
+    double otherValence = 0;
 };
 
 // The one evaluation: the screening, then the valence chain from its

@@ -2,6 +2,8 @@
 
 #pragma once
 
+#include <string>
+
 #include "model/Electrokinetic.h"
 
 namespace model {
@@ -50,6 +52,8 @@ struct ModelState {
     // How z* and Sigma follow from z: the program's fit of Henry's function
     // unless another model is chosen.
     ElectrokineticModel Electrokinetic = ElectrokineticModel::Dhh;
+    // The salt of a model not linear in z (the ion table's name).
+    std::string Salt = "NaCl";
     // The model's own constants: every displayed result depends on these
     // exact values, not on more precise reference values.
     double ElementaryCharge = 4.8e-10;

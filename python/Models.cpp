@@ -5,6 +5,7 @@
 #include <pybind11/pybind11.h>
 
 #include <optional>
+#include <string>
 
 namespace pyquorvin {
 
@@ -16,7 +17,11 @@ model::ElectrokineticModel modelByName(const std::string& name) {
 }
 
 double henryFunction(model::ElectrokineticModel model, double ka) {
-    return model::electrokineticModelInfo(model).henry(ka);
+    const model::ElectrokineticModelInfo& info = model::electrokineticModelInfo(model);
+    if (!info.henry)
+        throw pybind11::value_error(std::string("model = \"") + info.name +
+                                    "\" has no Henry's function");
+    return info.henry(ka);
 }
 
 }  // namespace pyquorvin

@@ -284,6 +284,11 @@ HeaderReading readHeader(std::string_view text) {
         unitless("Model");
         return out;
     }
+    if (k == "salt") {
+        h.role = HeaderRole::Salt;
+        unitless("Salt");
+        return out;
+    }
     if (k == "solvent") {
         h.role = HeaderRole::Solvent;
         unitless("Solvent");

@@ -69,6 +69,7 @@ enum class HeaderRole {
     Sample,       // the label
     Solvent,      // "water" or empty
     Model,        // an electrokinetic model by name, or empty
+    Salt,         // the salt of a model not linear in z by name, or empty
     Setting,      // a series window's setting ("Setting:<key>"), first row only
     Input,        // a quantity entered, in its unit or one converted to it
     SD,           // an input's standard uncertainty, in the input's unit

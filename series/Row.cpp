@@ -77,7 +77,7 @@ std::string modelRefusal(const std::string& text) {
 }
 
 RowResult evaluateRow(const std::vector<model::Entry>& entries, bool water,
-                      model::ElectrokineticModel m) {
+                      model::ElectrokineticModel m, const std::string& salt) {
     RowResult r;
     std::vector<model::Entry> magnitudes = entries;
     std::vector<std::pair<std::string, std::string>> refusals;
@@ -102,6 +102,7 @@ RowResult evaluateRow(const std::vector<model::Entry>& entries, bool water,
     }
     model::Sample s = model::startUpSample();
     s.state.Electrokinetic = m;
+    s.state.Salt = salt;
     if (std::optional<std::string> error = model::enterAll(s, magnitudes, water)) {
         r.error = std::move(*error);
         for (auto& [windowText, signedText] : refusals)

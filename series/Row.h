@@ -61,7 +61,8 @@ struct RowResult {
 };
 // m: the electrokinetic model the window uses for the row.
 RowResult evaluateRow(const std::vector<model::Entry>& entries, bool water,
-                      model::ElectrokineticModel m = model::ElectrokineticModel::Dhh);
+                      model::ElectrokineticModel m = model::ElectrokineticModel::Dhh,
+                      const std::string& salt = "NaCl");
 
 // The standard uncertainty and distribution of input from the texts of its
 // SD and Dist columns (each may be missing), or why they are refused. The

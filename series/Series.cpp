@@ -313,7 +313,9 @@ SeriesColumn Series::checkedColumn(const std::string& header, std::size_t except
         throw InputError("The column " + quotedForMessage(trimmed(header)) +
                          " is the name of a result, which the series calculates");
     SeriesColumn col = classify(header, except);
-    if (col.kind == ColumnKind::Text && role != HeaderRole::Text && role != HeaderRole::Sample)
+    // The series keeps a Salt column as text.
+    if (col.kind == ColumnKind::Text && role != HeaderRole::Text && role != HeaderRole::Sample &&
+        role != HeaderRole::Salt)
         throw InputError("The column " + quotedForMessage(trimmed(header)) +
                          " is there already: a row holds one value of each input");
     return col;

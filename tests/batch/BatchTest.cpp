@@ -642,6 +642,61 @@ TEST_F(BatchProgram, ModelOptionAndColumnChooseTheElectrokineticModel) {
               std::string::npos);
 }
 
+// Under the two models not linear in z: the sphere is the Stokes radius
+// (SaltIonRadius is not used), the salt comes from --salt or a Salt cell, a
+// z* above the maximum is the row's error and one below it names both
+// valences, the lower taken.
+TEST_F(BatchProgram, NonlinearModelsTakeTheSaltAndSayHowManyValences) {
+    const fs::path in = file("in.csv",
+                             "Sample,StokesRadius,IonicStrength,SaltIonRadius,"
+                             "EffectiveValence,Salt\n"
+                             "a,3.5,0.15,0.1,30,\n"
+                             "b,3.5,0.15,0.1,1,\n"
+                             "c,2.5,0.01,0.1,8,\n"
+                             "d,2.5,0.01,0.3,8,\n"
+                             "e,2.5,0.01,0.1,8,CaCl2\n"
+                             "f,2.5,0.01,0.1,8,brine\n");
+    // Each row's ValenceResult and the start of its Error.
+    const auto cells = [&](const std::string& options, int status = 1) {
+        EXPECT_EQ(run(options + " '" + in.string() + "' -o '" + (dir() / "out.csv").string() + "'"),
+                  status)
+            << options << read("stderr");
+        std::istringstream out(read("out.csv"));
+        platform::CsvReader reader(out);
+        platform::CsvRecord rec;
+        std::vector<std::string> z;
+        while (reader.next(rec))
+            z.push_back(rec.fields.at(rec.fields.size() - 5) + "|" +
+                        rec.fields.back().substr(0, 24));
+        return z;
+    };
+    for (const char* model : {"standard", "ohshima-relaxation"}) {
+        const std::vector<std::string> z = cells(std::string("--model ") + model);
+        ASSERT_EQ(z.size(), 7u) << model;
+        EXPECT_EQ(z[0], "ValenceResult|Error");
+        EXPECT_EQ(z[1], "|no valence gives z* = 30") << model;
+        EXPECT_EQ(z[3], z[4]) << model;  // the salt ion radius is not used
+        // CaCl2 is not NaCl; Ohshima's approximation holds for symmetric salts.
+        EXPECT_EQ(z[5].find("|Ohshima's approximation") == 0, model[0] == 'o') << z[5];
+        EXPECT_NE(z[3], z[5]) << model;
+        EXPECT_EQ(z[6], "|Salt = \"brine\" is not on") << model;
+    }
+    // Ohshima's cubic turns down at high zeta: z* = 1 has a second valence.
+    EXPECT_NE(read("stderr").find("row 2: two valences give z* = 1.0 under Ohshima (2001) in "
+                                  "NaCl: z = 4.8"),
+              std::string::npos)
+        << read("stderr");
+    // --salt changes the rows without a Salt cell.
+    const std::vector<std::string> nacl = cells("--model standard");
+    const std::vector<std::string> kcl = cells("--model standard --salt kcl");
+    EXPECT_NE(nacl[3], kcl[3]);
+    EXPECT_EQ(nacl[5], kcl[5]);
+    // Under dhh the Salt column is a note, as before.
+    EXPECT_EQ(cells("", 0)[6], "14.69|");
+    EXPECT_EQ(run("--salt brine '" + in.string() + "'"), 2);
+    EXPECT_NE(read("stderr").find("Unknown salt \"brine\""), std::string::npos);
+}
+
 TEST_F(BatchProgram, AFailedRunLeavesTheOldFilesAsTheyWere) {
     file("out.csv", "old output\n");
     file("log.rtf", "old log\n");
