@@ -20,21 +20,9 @@ using platform::StandardKey;
 
 namespace {
 
-constexpr const char* kSalt =
-    "Sample,IonicStrength,Temperature,StokesRadius,Mobility\n"
-    "A,0.010,25,3.5,1.80\n"
-    "B,0.050,25,3.5,1.31\n"
-    "C,0.100,25,3.5,1.12\n";
-
 class SeriesEdit : public testing_support::MainWindowSession {
   protected:
-    TSeriesFrm& open() {
-        const auto path = dir() / "salt.csv";
-        std::ofstream(path, std::ios::binary) << kSalt;
-        TSeriesFrm* w = OpeningForm->OpenFile(path.string());
-        EXPECT_NE(w, nullptr);
-        return *w;
-    }
+    TSeriesFrm& open() { return MainWindowSession::open(testing_support::kSaltSeries, "salt.csv"); }
     // The input cells as typed, a line per row.
     static std::string inputs(const TSeriesFrm& w) {
         std::string text;
@@ -52,7 +40,8 @@ class SeriesEdit : public testing_support::MainWindowSession {
 // them, a Cut's clipboard; keys with nothing to clear refused, and greyed
 // out; one Undo brings back the series as it was.
 TEST_F(SeriesEdit, KeysClearTheSelectedInputsAndUndoInOneStep) {
-    const std::string salt = std::string(kSalt).substr(std::string(kSalt).find('\n') + 1);
+    const std::string salt = std::string(testing_support::kSaltSeries)
+                                 .substr(std::string(testing_support::kSaltSeries).find('\n') + 1);
     struct Case {
         const char* what;
         GridRange selection;

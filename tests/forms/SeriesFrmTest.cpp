@@ -23,26 +23,12 @@ using forms::OpeningForm;
 using forms::TSeriesFrm;
 using platform::clRed;
 using platform::clYellow;
+using testing_support::kSaltSeries;
 
 namespace {
 
-constexpr const char* kSalt =
-    "Sample,IonicStrength,Temperature,StokesRadius,Mobility\n"
-    "A,0.010,25,3.5,1.80\n"
-    "B,0.050,25,3.5,1.31\n"
-    "C,0.100,25,3.5,1.12\n";
-
 class SeriesWindow : public testing_support::MainWindowSession {
   protected:
-    std::string write(const std::string& name, const std::string& text) {
-        std::ofstream(dir() / name, std::ios::binary) << text;
-        return (dir() / name).string();
-    }
-    TSeriesFrm& open(const std::string& text, const std::string& name = "s.csv") {
-        TSeriesFrm* w = OpeningForm->OpenFile(write(name, text));
-        EXPECT_NE(w, nullptr);
-        return *w;
-    }
     TSeriesFrm& newSeries() {
         OpeningForm->NewSeries1->userClick(OpeningForm);
         return *OpeningForm->seriesWindows().back();
@@ -96,7 +82,7 @@ TEST_F(SeriesWindow, TypedPastedEditedAndUndone) {
 // A refused cell is red with its reason as tooltip and in the status line;
 // the other rows keep their results, the refused row has none.
 TEST_F(SeriesWindow, BadCellIsRedWithItsReason) {
-    TSeriesFrm& w = open(std::string(kSalt) + "D,-0.05,25,3.5,1.0\n");
+    TSeriesFrm& w = open(std::string(kSaltSeries) + "D,-0.05,25,3.5,1.0\n");
     const int ionic = column(w, "IonicStrength");
     const platform::GridCell bad = w.Grid1->cell(3, ionic);
     EXPECT_EQ(bad.background, clRed);
@@ -141,7 +127,7 @@ TEST_F(SeriesWindow, PlotShowsRowsWithTheirErrorBars) {
 // mark once saved.
 TEST_F(SeriesWindow, SavesAndOpensBothDialects) {
     const std::string files[] = {
-        kSalt,
+        kSaltSeries,
         "Sample;IonicStrength;Temperature;StokesRadius;Mobility\nA;0,010;25;3,5;1,80\n"
         "B;0,050;25;3,5;1,31\n",
     };
@@ -160,13 +146,13 @@ TEST_F(SeriesWindow, SavesAndOpensBothDialects) {
         TSeriesFrm& again = *OpeningForm->OpenFile((dir() / "out.csv").string());
         EXPECT_EQ(text(again, 0, "Sample"), "first");
         EXPECT_EQ(text(again, 1, "ValenceResult"), z);
-        EXPECT_EQ(again.document().dialect().separator, file == kSalt ? ',' : ';');
+        EXPECT_EQ(again.document().dialect().separator, file == kSaltSeries ? ',' : ';');
         again.Close();
     }
 }
 
 TEST_F(SeriesWindow, FailedOpenChangesNothingAndSaysWhere) {
-    TSeriesFrm& w = open(kSalt);
+    TSeriesFrm& w = open(kSaltSeries);
     backend.expectDialog<platform::OpenDialog>("TOpenDialog", [this](platform::OpenDialog& d) {
         d.FileName = write("bad.csv", "Sample,IonicStrength (mg)\nA,1\n");
         return true;
@@ -182,7 +168,7 @@ TEST_F(SeriesWindow, FailedOpenChangesNothingAndSaysWhere) {
 // The main window takes the row as typed: its fields show the row's
 // results, and the log has one entry more.
 TEST_F(SeriesWindow, RowOpenedInTheMainWindowShowsTheRowsTexts) {
-    TSeriesFrm& w = open(kSalt);
+    TSeriesFrm& w = open(kSaltSeries);
     const std::size_t logLines = forms::ReportFrm->document().paragraphs().size();
     w.Grid1->userSetCurrent(1, 0);
     w.OpenInMain1->userClick(&w);
@@ -194,7 +180,7 @@ TEST_F(SeriesWindow, RowOpenedInTheMainWindowShowsTheRowsTexts) {
 }
 
 TEST_F(SeriesWindow, NegativeMobilityIsNotOpenedInTheMainWindow) {
-    TSeriesFrm& w = open(std::string(kSalt) + "D,0.05,25,3.5,-1.2\n");
+    TSeriesFrm& w = open(std::string(kSaltSeries) + "D,0.05,25,3.5,-1.2\n");
     const std::string before = OpeningForm->ZTxt->text();
     w.Grid1->userSetCurrent(3, 0);
     w.OpenInMain1->userClick(&w);
@@ -206,7 +192,7 @@ TEST_F(SeriesWindow, NegativeMobilityIsNotOpenedInTheMainWindow) {
 
 // Closing with unsaved changes asks: Cancel keeps the window, No closes it.
 TEST_F(SeriesWindow, UnsavedCloseAsks) {
-    TSeriesFrm& w = open(kSalt);
+    TSeriesFrm& w = open(kSaltSeries);
     w.Grid1->userEdit(0, 0, "changed");
     backend.expect<forms::TSaveSeries>("TSaveSeries",
                                        [](forms::TSaveSeries& d) { d.CancelBtn->userPress(); });
@@ -332,7 +318,7 @@ TEST_F(SeriesWindow, CancelledRunLeavesIntervalsEmpty) {
 // Undo, Redo and Save are enabled only when they would do something, and a
 // disabled item's click does nothing.
 TEST_F(SeriesWindow, MenuItemsFollowWhatTheyCanDo) {
-    TSeriesFrm& w = open(kSalt);
+    TSeriesFrm& w = open(kSaltSeries);
     EXPECT_FALSE(w.Undo1->enabled());
     EXPECT_FALSE(w.Redo1->enabled());
     EXPECT_FALSE(w.Save1->enabled());
@@ -435,7 +421,7 @@ TEST_F(SeriesWindow, ResultsFollowTheInputsUnderTheirCaptions) {
         char decimal;
     };
     const Case cases[] = {
-        {kSalt, {"z", "z*", "Sigma (cm\u207b\u00b9)"}, '.'},
+        {kSaltSeries, {"z", "z*", "Sigma (cm\u207b\u00b9)"}, '.'},
         {"Sample;IonicStrength;Temperature;StokesRadius;Mobility\n"
          "A;0,010;25;3,5;1,80\nB;0,050;25;3,5;1,31\n",
          {"z", "z*"},

@@ -2,14 +2,23 @@
 
 #pragma once
 
+#include <fstream>
 #include <string>
 
 #include "forms/Enternumber.h"
 #include "forms/Mainfrm.h"
 #include "forms/Report.h"
+#include "forms/Series.h"
 #include "tests/support/HeadlessSession.h"
 
 namespace testing_support {
+
+// A salt series of bovine serum albumin, as a spreadsheet saves it.
+inline constexpr const char* kSaltSeries =
+    "Sample,IonicStrength,Temperature,StokesRadius,Mobility\n"
+    "A,0.010,25,3.5,1.80\n"
+    "B,0.050,25,3.5,1.31\n"
+    "C,0.100,25,3.5,1.12\n";
 
 // The program as it starts: the main window after its first pass and the
 // hidden report window, on the headless back end.
@@ -35,6 +44,18 @@ class MainWindowSession : public HeadlessSession {
             d.BitBtn1->userPress();
         });
         field->userClick();
+    }
+
+    // The text as a file in the session's folder; its path.
+    std::string write(const std::string& name, const std::string& text) {
+        std::ofstream(dir() / name, std::ios::binary) << text;
+        return (dir() / name).string();
+    }
+    // The text as a file, opened from the main window.
+    forms::TSeriesFrm& open(const std::string& text, const std::string& name = "s.csv") {
+        forms::TSeriesFrm* w = forms::OpeningForm->OpenFile(write(name, text));
+        EXPECT_NE(w, nullptr);
+        return *w;
     }
 };
 
