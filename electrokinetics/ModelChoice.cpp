@@ -103,6 +103,14 @@ std::vector<double> valencesOf(const model::Conditions& c, double zstar, Method 
     return valenceFromMobility(s, zstar / zstarPerMobility(r) * r.mobilityUnit, m).valences;
 }
 
+double reducedMobilityAt(const model::Conditions& c, double reducedZeta, Method m) {
+    const Conditions s = sphereOf(c);
+    const Reduced r = reduce(s);
+    if (m == Method::Standard && inTable(r) && std::abs(reducedZeta) <= MobilityTable::kMaxZeta)
+        return tableFor(c, r).mobility(r.ka, reducedZeta);
+    return mobilityForZeta(s, reducedZeta * r.thermalVoltage, m) / r.mobilityUnit;
+}
+
 void registerModels() {
     model::registerNonlinearModel(model::ElectrokineticModel::OhshimaRelaxation,
                                   {ohshimaZstar, ohshimaValences});

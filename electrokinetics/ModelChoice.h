@@ -17,6 +17,11 @@ Conditions sphereOf(const model::Conditions& c);
 double effectiveValence(const model::Conditions& c, double valence, Method m);
 std::vector<double> valencesOf(const model::Conditions& c, double effectiveValence, Method m);
 
+// The reduced mobility E at a reduced zeta potential by the method, at the
+// sphere's Ka: the standard model from the run's table where it reaches,
+// from the solver beyond, as z* is worked out.
+double reducedMobilityAt(const model::Conditions& c, double reducedZeta, Method m);
+
 // Registers Ohshima's 2001 approximation and the standard model with the
 // model choice (model::registerNonlinearModel); the standard model answers
 // from a MobilityTable per salt, temperature and dielectric constant, kept

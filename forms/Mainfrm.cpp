@@ -117,7 +117,7 @@ void TOpeningForm::buildMenu() {
     File1->addSeparator();
     Exit1 = File1->add("Exit1", "&Exit", [this](platform::MenuItem& m) { Exit1Click(m); });
     Analysis1 = menu->add("Analysis1", "&Analysis");
-    HenryModels1 = Analysis1->add("HenryModels1", "&Henry's function models...",
+    HenryModels1 = Analysis1->add("HenryModels1", "&Electrokinetic models...",
                                   [this](platform::MenuItem& m) { HenryModels1Click(m); });
     Uncertainty1 = Analysis1->add("Uncertainty1", "&Uncertainty of z...",
                                   [this](platform::MenuItem& m) { Uncertainty1Click(m); });
