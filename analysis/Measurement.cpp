@@ -118,6 +118,7 @@ Estimate evaluate(const MeasurementModel& m, const InputValues& x) {
     k.sigmaFromMobility = m.fromMobility;
     k.model = m.electrokinetic;
     k.constants = c;
+    k.withZeta = false;
     const model::Derived d = model::evaluateConditions(k);
     e.sigma = d.sigma;
     e.inverseDebyeLength = d.screening.inverseDebyeLength;

@@ -76,6 +76,10 @@ std::vector<double> ohshimaValences(const model::Conditions& c, double zstar) {
     return valencesOf(c, zstar, Method::Ohshima2001);
 }
 
+double sphereZeta(const model::Conditions& c, double valence) {
+    return zetaPotential(sphereOf(c), valence);
+}
+
 }  // namespace
 
 Conditions sphereOf(const model::Conditions& c) {
@@ -113,9 +117,9 @@ double reducedMobilityAt(const model::Conditions& c, double reducedZeta, Method 
 
 void registerModels() {
     model::registerNonlinearModel(model::ElectrokineticModel::OhshimaRelaxation,
-                                  {ohshimaZstar, ohshimaValences});
+                                  {ohshimaZstar, ohshimaValences, sphereZeta});
     model::registerNonlinearModel(model::ElectrokineticModel::Standard,
-                                  {standardZstar, standardValences});
+                                  {standardZstar, standardValences, sphereZeta});
 }
 
 }  // namespace electrokinetics

@@ -43,6 +43,9 @@ struct NonlinearModel {
     // The valences whose z* is the one given, lowest first: none above the
     // maximum of z* against z, two below it.
     std::vector<double> (*valences)(const Conditions& c, double effectiveValence);
+    // The zeta potential (mV) of the sphere carrying z: its surface potential
+    // by the nonlinear Poisson-Boltzmann equation.
+    double (*zeta)(const Conditions& c, double valence);
 };
 void registerNonlinearModel(ElectrokineticModel m, NonlinearModel functions);
 // The registered functions; nullptr for a linear or unregistered model.

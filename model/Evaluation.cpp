@@ -51,7 +51,34 @@ void nonlinearChain(const Conditions& c, Derived& d) {
     }
 }
 
+// Zeta at the valence found; a valence the model could not give has none.
+double zetaOf(const Conditions& c, const Derived& d) {
+    if (!std::isfinite(d.valence))
+        return std::numeric_limits<double>::quiet_NaN();
+    if (electrokineticModelInfo(c.model).henry)
+        return debyeHuckelZeta(d.valence, c.dielectric, c.stokesRadius, d.screening.closestApproach,
+                               d.screening.inverseDebyeLength, c.constants);
+    // The double layer is solved only where the chain solved it: without an
+    // entered quantity the conditions were never checked against the model.
+    if (!c.withZeta || (!c.modes.fromSigma && !c.modes.fromZ && !c.modes.fromZstar))
+        return std::numeric_limits<double>::quiet_NaN();
+    const NonlinearModel* f = nonlinearModel(c.model);
+    if (!f || !f->zeta)
+        throw std::logic_error("the model's solver is not registered");
+    return f->zeta(c, d.valence);
+}
+
 }  // namespace
+
+double debyeHuckelZeta(double valence, double dielectric, double stokesRadius,
+                       double closestApproach, double inverseDebyeLength,
+                       const PhysicalConstants& k) {
+    const double rs = stokesRadius * 1e-7;  // cm
+    const double ka = calcKa(inverseDebyeLength, closestApproach);
+    const double statvolt =
+        valence * k.ElementaryCharge / dielectric * (1 / rs - inverseDebyeLength / (1 + ka));
+    return statvolt * k.ElementaryCharge / k.ElectronVolt * 1000;
+}
 
 Conditions conditionsOf(const ModelState& s) {
     Conditions c;
@@ -133,6 +160,7 @@ Derived evaluateConditions(const Conditions& c, const Screening& screening) {
     const double saltIonRadius = electrokineticModelInfo(c.model).henry ? c.saltIonRadius : 0.0;
     d.geMax = CalcGe(d.valence, c.dielectric, c.stokesRadius, saltIonRadius,
                      screening.inverseDebyeLength, k);
+    d.zeta = zetaOf(c, d);
     return d;
 }
 

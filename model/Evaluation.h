@@ -35,6 +35,10 @@ struct Conditions {
     ElectrokineticModel model = ElectrokineticModel::Dhh;
     // The salt of a model not linear in z, by the electrokinetics' ion table.
     std::string salt = "NaCl";
+    // Zeta under a model not linear in z costs a double-layer solve, several
+    // times the valence chain's: evaluations that never show it (Monte
+    // Carlo draws) leave it out, and it is NaN.
+    bool withZeta = true;
     PhysicalConstants constants;
 };
 
@@ -68,17 +72,29 @@ struct Derived {
     double effectiveValence = 0;
     double valence = 0;
     double geMax = 0;  // kJ/mol, Ge at the valence
+    // mV, the potential at the sphere's surface carrying the valence: by
+    // Debye-Hueckel under a model linear in z, by the model's own
+    // Poisson-Boltzmann double layer otherwise. NaN without a valence.
+    double zeta = 0;
     Solutions solutions = Solutions::One;
     // With TwoLowerTaken, the higher valence, not taken; NaN otherwise.
     double otherValence = 0;
 };
 
 // The one evaluation: the screening, then the valence chain from its
-// entered quantity under the model, then Ge at the valence. A Sigma that
+// entered quantity under the model, then Ge and zeta at the valence. A Sigma that
 // cannot be rounded as shown (an infinite one) throws as the window's
 // re-reading of its field does.
 Derived evaluateConditions(const Conditions& c);
 // The same with the screening already worked out for c.
 Derived evaluateConditions(const Conditions& c, const Screening& screening);
+
+// The Debye-Hueckel potential (mV) at the surface of a sphere of radius Rs
+// (nm) carrying z, the ion cloud starting at the closest approach a (nm):
+// (z e / eps) (1/Rs - K/(1 + Ka)) in the constants' Gaussian units, with the
+// constants' volt (ElectronVolt / ElementaryCharge statvolt).
+double debyeHuckelZeta(double valence, double dielectric, double stokesRadius,
+                       double closestApproach, double inverseDebyeLength,
+                       const PhysicalConstants& k);
 
 }  // namespace model

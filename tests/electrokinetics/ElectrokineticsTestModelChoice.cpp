@@ -96,6 +96,30 @@ TEST_F(ModelChoice, ValenceAndMobilityAgreeWithTheSolverBothWays) {
     EXPECT_EQ(passedMaximum, 2);  // Ohshima's, z 40 on 2 nm in 5 and 30 mM
 }
 
+// Zeta under the models not linear in z is the sphere's Poisson-Boltzmann
+// surface potential at the valence, whichever quantity was entered; at a
+// small charge it is the Debye-Hueckel potential of the linear models.
+TEST_F(ModelChoice, ZetaIsThePoissonBoltzmannSurfacePotential) {
+    for (const auto m :
+         {model::ElectrokineticModel::Standard, model::ElectrokineticModel::OhshimaRelaxation})
+        for (double ionicStrength : {0.005, 0.15})
+            for (double z : {-12.0, 30.0}) {
+                const model::Conditions c = sphere(2.5, ionicStrength, m);
+                const std::string where = std::to_string(ionicStrength) + " M, z " +
+                                          std::to_string(z) + ", " +
+                                          model::electrokineticModelInfo(m).name;
+                const model::Derived d = fromValence(c, z);
+                EXPECT_LE(relative(d.zeta, zetaPotential(sphereOf(c), z)), 1e-12) << where;
+                const model::Derived back = fromEffectiveValence(c, d.effectiveValence);
+                EXPECT_LE(relative(back.zeta, d.zeta), 1e-5) << where;
+                const model::Derived small = fromValence(c, z / 1000);
+                const double linear =
+                    model::debyeHuckelZeta(z / 1000, c.dielectric, c.stokesRadius, c.stokesRadius,
+                                           small.screening.inverseDebyeLength, c.constants);
+                EXPECT_LE(relative(small.zeta, linear), 1e-4) << where;
+            }
+}
+
 // The reference's charge and mobility, taken as z and z*, at its Ka.
 TEST_F(ModelChoice, StandardModelAgreesWithTheIndependentReference) {
     std::ifstream in(QUORVIN_ELECTROKINETICS_REFERENCE);
@@ -115,7 +139,9 @@ TEST_F(ModelChoice, StandardModelAgreesWithTheIndependentReference) {
         const Reduced r = reduce(sphereOf(c));
         const double z = charge / r.chargePerValence;
         const double zstar = reducedMobility / (r.chargePerValence * r.ka);
-        EXPECT_LE(relative(fromValence(c, z).effectiveValence, zstar), 1e-6) << line;
+        const model::Derived d = fromValence(c, z);
+        EXPECT_LE(relative(d.effectiveValence, zstar), 1e-6) << line;
+        EXPECT_LE(relative(d.zeta, zeta * r.thermalVoltage), 1e-6) << line;
         EXPECT_LE(relative(fromEffectiveValence(c, zstar).valence, z), 1e-6) << line;
         ++rows;
     }

@@ -4,6 +4,7 @@
 
 #include <cmath>
 
+#include "model/Electrostatics.h"
 #include "model/Evaluation.h"
 #include "model/HenryExact.h"
 #include "model/Sample.h"
@@ -60,6 +61,65 @@ TEST(Evaluation, ValenceAndSigmaRoundTripUnderEveryModel) {
             EXPECT_NEAR(forward.effectiveValence, forward.valence * forward.screening.slope, 1e-12);
         }
     }
+}
+
+// Zeta of the linear models against the Debye-Hueckel potential worked out
+// in SI units (CODATA constants; the model's own are older, hence 0.3 %),
+// with and without a salt ion radius, and its sign following z.
+TEST(Evaluation, LinearModelsGiveTheDebyeHuckelZeta) {
+    const double e = 1.602176634e-19, eps0 = 8.8541878128e-12, kB = 1.380649e-23,
+                 na = 6.02214076e23;
+    const struct {
+        double stokesRadius, saltIonRadius, ionicStrength, valence;
+    } cases[] = {
+        {2.5, 0.0, 0.01, 10}, {2.5, 0.127, 0.1, 10}, {1.0, 0.3, 0.5, -4}, {6.0, 0.127, 0.001, 40}};
+    for (int m = 0; m < kLinearModelCount; ++m)
+        for (const auto& k : cases) {
+            Conditions c = startUpConditions(static_cast<ElectrokineticModel>(m));
+            c.stokesRadius = k.stokesRadius;
+            c.saltIonRadius = k.saltIonRadius;
+            c.ionicStrength = k.ionicStrength;
+            c.modes = {false, true, false};
+            c.valence = k.valence;
+            const double epsilon = eps0 * c.dielectric, t = 273 + c.temperature;
+            const double kappa =
+                std::sqrt(2 * na * 1000 * k.ionicStrength * e * e / (epsilon * kB * t));
+            const double rs = k.stokesRadius * 1e-9, a = rs + k.saltIonRadius * 1e-9;
+            const double zeta =
+                k.valence * e / (4 * M_PI * epsilon) * (1 / rs - kappa / (1 + kappa * a)) * 1000;
+            EXPECT_NEAR(evaluateConditions(c).zeta, zeta, 3e-3 * std::fabs(zeta))
+                << electrokineticModelInfo(c.model).name << " Rs " << k.stokesRadius << " Ri "
+                << k.saltIonRadius << " I " << k.ionicStrength;
+        }
+}
+
+// With the ions as points, the Hueckel-Henry mobility of zeta, eps zeta
+// f(Ka) / (6 pi eta), is the mobility each linear model gives z* (the
+// diffusion coefficient by Stokes and Einstein): the two are one relation.
+TEST(Evaluation, HenryMobilityOfZetaIsTheModelsMobility) {
+    for (int m = 0; m < kLinearModelCount; ++m)
+        for (const double ionicStrength : {0.001, 0.05, 1.0})
+            for (const double valence : {-7.0, 25.0}) {
+                Conditions c = startUpConditions(static_cast<ElectrokineticModel>(m));
+                c.saltIonRadius = 0;
+                c.ionicStrength = ionicStrength;
+                c.modes = {false, true, false};
+                c.valence = valence;
+                const double viscosity = 0.89;  // cP
+                const PhysicalConstants& k = c.constants;
+                c.diffusion = calcDiffusionFromStokesRadius(c.temperature, viscosity,
+                                                            c.stokesRadius, k.Boltzmann, k.Pi);
+                c.mobilityFromSigma = true;
+                c.roundAsShown = false;
+                const Derived d = evaluateConditions(c);
+                const double zetaStatvolt = d.zeta / 1000 * k.ElectronVolt / k.ElementaryCharge;
+                const double perStatvolt =
+                    c.dielectric * zetaStatvolt * d.screening.henry / (6 * k.Pi * viscosity * 0.01);
+                const double mobility = perStatvolt * k.ElectronVolt / k.ElementaryCharge * 1e4;
+                EXPECT_NEAR(mobility, d.mobility, 1e-9 * std::fabs(d.mobility))
+                    << electrokineticModelInfo(c.model).name << " I " << ionicStrength << " z "
+                    << valence;
+            }
 }
 
 TEST(Evaluation, ModelsAreNamedAndFoundByName) {
