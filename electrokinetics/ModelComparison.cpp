@@ -17,16 +17,17 @@ namespace {
 
 using model::ElectrokineticModel;
 
-// The sphere of a model linear in z: a the closest approach. Its salt plays
-// no part; only the constants and K are read.
-Conditions linearSphere(const model::Conditions& c, const model::Screening& s) {
+// The sphere of the measurement: the Stokes radius, whose drag turns the
+// mobility into z* under every model, so E = z* lB / Rs is one for all.
+// Its salt plays no part here: only the constants and K are read.
+Reduced measurementUnits(const model::Conditions& c, double inverseDebyeLength) {
     Conditions sphere;
-    sphere.radius = s.closestApproach;
+    sphere.radius = c.stokesRadius;
     sphere.temperature = c.temperature;
     sphere.dielectric = c.dielectric;
-    sphere.inverseDebyeLength = s.inverseDebyeLength;
+    sphere.inverseDebyeLength = inverseDebyeLength;
     sphere.constants = c.constants;
-    return sphere;
+    return reduce(sphere);
 }
 
 std::vector<double> valencesOf(const model::Derived& d) {
@@ -57,11 +58,10 @@ model::Derived evaluateUnder(const model::Conditions& sample, const model::Deriv
 
 void fillLinear(const model::Conditions& sample, const model::Derived& chosen, ModelRow& row) {
     model::Conditions c = sample;
-    if (row.compared.model)
-        c.model = *row.compared.model;
-    else
-        c.model = ElectrokineticModel::Henry;  // the screening of the models linear in z
+    // A limit takes the screening of the models linear in z.
+    c.model = row.compared.model.value_or(ElectrokineticModel::Henry);
     model::Screening s = model::screeningOf(c);
+    const model::PhysicalConstants& k = c.constants;
     if (row.compared.model) {
         const model::Derived d = evaluateUnder(sample, chosen, *row.compared.model);
         row.effectiveValence = d.effectiveValence;
@@ -69,35 +69,39 @@ void fillLinear(const model::Conditions& sample, const model::Derived& chosen, M
     } else {
         s.henry = row.compared.limit;
         s.slope = model::dhhSlopeOf(s.henry, s.ka);
-        const model::PhysicalConstants& k = c.constants;
         row.effectiveValence = model::effectiveValenceFromSigma(
             chosen.sigma, c.temperature, c.eField, k.Boltzmann, k.ElectronVolt);
         row.valences = {model::valenceFromSigma(chosen.sigma, c.temperature, c.eField, s.slope, k)};
     }
     row.henry = s.henry;
     row.slope = s.slope;
-    const Reduced r = reduce(linearSphere(c, s));
-    row.ka = r.ka;
+    row.ka = s.ka;
+    const Reduced r = measurementUnits(c, s.inverseDebyeLength);
     row.thermalVoltage = r.thermalVoltage;
     row.reducedMobility = row.effectiveValence * r.chargePerValence * r.ka;
-    // Debye-Hückel: zeta = z lB / (a (1 + Ka)), which is E / H.
+    // Henry's E = H zeta holds for zeta at a, where the ion cloud starts;
+    // zeta at the sphere's surface Rs is (1 + K Ri) times higher against E.
+    const double ri = s.closestApproach - c.stokesRadius;
+    row.mobilityPerZeta = s.henry / (1 + s.inverseDebyeLength * ri * 1e-7);
     for (const double z : row.valences)
-        row.zetas.push_back(z * r.chargePerValence * r.ka / (1 + r.ka) * r.thermalVoltage);
+        row.zetas.push_back(model::debyeHuckelZeta(z, c.dielectric, c.stokesRadius,
+                                                   s.closestApproach, s.inverseDebyeLength, k));
 }
 
 void fillNonlinear(const model::Conditions& sample, const model::Derived& chosen, ModelRow& row) {
     model::Conditions c = sample;
     c.model = *row.compared.model;
     const model::Derived d = evaluateUnder(sample, chosen, c.model);
-    const Conditions sphere = sphereOf(c);
-    const Reduced r = reduce(sphere);
+    const Reduced r = measurementUnits(c, d.screening.inverseDebyeLength);
     row.ka = r.ka;
     row.thermalVoltage = r.thermalVoltage;
     row.effectiveValence = d.effectiveValence;
     row.reducedMobility = d.effectiveValence * r.chargePerValence * r.ka;
     row.valences = valencesOf(d);
     for (const double z : row.valences)
-        row.zetas.push_back(zetaPotential(sphere, z));
+        row.zetas.push_back(z == d.valence && std::isfinite(d.zeta)
+                                ? d.zeta
+                                : model::nonlinearModel(c.model)->zeta(c, z));
 }
 
 }  // namespace
@@ -170,9 +174,9 @@ std::vector<double> curveZetas(const std::vector<ModelRow>& rows, int count) {
 std::vector<double> reducedMobilities(const model::Conditions& sample, const ModelRow& row,
                                       const std::vector<double>& reducedZetas) {
     std::vector<double> mobilities;
-    if (row.henry) {
+    if (row.mobilityPerZeta) {
         for (const double zeta : reducedZetas)
-            mobilities.push_back(*row.henry * zeta);
+            mobilities.push_back(*row.mobilityPerZeta * zeta);
         return mobilities;
     }
     model::Conditions c = sample;

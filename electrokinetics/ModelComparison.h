@@ -33,18 +33,23 @@ struct ModelRow {
     // The model's Ka: a is the closest approach when linear in z, the Stokes
     // radius otherwise (the ions points).
     double ka = 0;
+    // E over the reduced zeta of a model linear in z: H(Ka) / (1 + K Ri),
+    // zeta being the potential at the sphere's surface (the Stokes radius).
+    std::optional<double> mobilityPerZeta;
     double effectiveValence = 0;
     // Every valence that gives the measurement, lowest first: none above the
     // maximum of the mobility against z, two below it. The chosen model's
     // row holds the main window's z (an entered z as it stands).
     std::vector<double> valences;
-    std::vector<double> zetas;  // mV, one per valence
+    std::vector<double> zetas;  // mV, one per valence, as model::Derived::zeta
     // z - z of the chosen model, one per valence; none when the chosen
     // model has no valence. In percent of the chosen z, none when it is 0.
     std::vector<double> differences, percents;
-    double thermalVoltage = 0;   // kT/e, mV
-    double reducedMobility = 0;  // of the measurement, E = z* lB / a
-    std::string error;           // the model could not be worked out
+    double thermalVoltage = 0;  // kT/e, mV
+    // The measurement's reduced mobility E = 6 pi eta e mu / (eps kT) =
+    // z* lB / Rs (the Stokes radius's drag), the same under every model.
+    double reducedMobility = 0;
+    std::string error;  // the model could not be worked out
 };
 
 // The row of a model. chosen: the main window's evaluation of the sample
@@ -60,7 +65,7 @@ void setDifferences(ModelRow& row, const ModelRow& chosen);
 std::vector<double> curveZetas(const std::vector<ModelRow>& rows, int count);
 
 // The reduced mobility E of the row's model at each reduced zeta potential
-// at its Ka: H zeta for a model linear in z; Ohshima's 2001 approximation;
+// at its Ka: mobilityPerZeta times zeta for a model linear in z; Ohshima's 2001 approximation;
 // the standard model from the run's table (see ModelChoice.h).
 std::vector<double> reducedMobilities(const model::Conditions& sample, const ModelRow& row,
                                       const std::vector<double>& reducedZetas);

@@ -116,16 +116,18 @@ std::vector<std::string> cellTexts(const std::optional<ModelRow>& row) {
         return {linear(r.henry), linear(r.slope), "error", "", "", "", ""};
     const std::string zstar = platform::FormatFloat(
         model::quantityInfo(model::Quantity::EffectiveValence).pattern, r.effectiveValence);
+    const std::string chosen = "chosen";
     if (r.valences.empty())
-        return {linear(r.henry), linear(r.slope), "none", zstar, "none", "n/a", "n/a"};
+        return {linear(r.henry),           linear(r.slope),          "none", zstar, "none",
+                r.chosen ? chosen : "n/a", r.chosen ? chosen : "n/a"};
     const auto orNa = [](const std::string& s) { return s.empty() ? std::string("n/a") : s; };
     return {linear(r.henry),
             linear(r.slope),
             joined(r.valences, valenceText),
             zstar,
             joined(r.zetas, zetaText),
-            r.chosen ? "chosen" : orNa(joined(r.differences, signedText)),
-            r.chosen ? "chosen" : orNa(joined(r.percents, signedText))};
+            r.chosen ? chosen : orNa(joined(r.differences, signedText)),
+            r.chosen ? chosen : orNa(joined(r.percents, signedText))};
 }
 
 // The chosen model's row, or none before it is known.
