@@ -166,27 +166,31 @@ MobilityPlot plotOf(const model::Conditions& sample,
 THenryModelsFrm::THenryModelsFrm(platform::Form* owner)
     : Form(owner, "HenryModelsFrm"), m_compared(electrokinetics::comparedModels()) {
     setCaption("Electrokinetic models");
-    setClientSize(776, 470);
+    // A smaller screen shrinks the graph, down to the minimum below.
+    setClientSize(780, 600);
     const int rows = static_cast<int>(m_compared.size());
 
     Panel1 = add<platform::Panel>("Panel1");
     Panel1->setBevels(platform::Bevel::None, platform::Bevel::None);
-    // The table's rows, the Close button and a margin.
+    // The table's rows, the buttons and a margin.
     Panel1->setBounds(0, 0, clientWidth(), 46 + rows * 22 + 40);
     Panel1->setAlign(platform::Align::Bottom);
-    // The table whole; the graphs give way down to small plots.
+    // The table whole; the graph gives way down to a small plot.
     setMinClientSize(clientWidth(), Panel1->bounds().height + 160);
     buildTable();
 
+    // One graph at a time, each at the window's width with its legend.
     Chart1 = add<platform::LineChart>("Chart1");
     Chart1Export = std::make_unique<GraphExport>(*this, *Chart1);
-    Chart1->setBounds(0, 0, 300, 200);
-    Chart1->setAlign(platform::Align::Right);
+    Chart1->setAlign(platform::Align::Client);
     Chart1->setAccessibleName("Graph of Henry's function against Ka");
     Chart1->setTitles("Henry's function H(Ka)", "Ka", "H(Ka)");
     Chart1->bottomAxis = {1e-3, 1e6, true};
     Chart1->leftAxis = {0.95, 1.55, false};
+    // Beside the plot: inside, it would cover a limit's line.
+    Chart1->legendPlace = platform::LineChart::LegendPlace::Outside;
     Chart1->appearanceChanged();
+    Chart1->setVisible(false);
 
     Chart2 = add<platform::LineChart>("Chart2");
     Chart2Export = std::make_unique<GraphExport>(*this, *Chart2);
@@ -195,8 +199,15 @@ THenryModelsFrm::THenryModelsFrm(platform::Form* owner)
     Chart2->setTitles("Mobility against zeta at the sample's Ka",
                       "Reduced zeta potential e\u03b6/kT",
                       "Reduced mobility 6\u03c0\u03b7e\u03bc/(\u03b5kT)");
-    Chart2->legendPlace = platform::LineChart::LegendPlace::TopLeft;
+    Chart2->legendPlace = platform::LineChart::LegendPlace::Outside;
     Chart2->appearanceChanged();
+    realign();
+}
+
+void THenryModelsFrm::showGraph(bool henry) {
+    Chart1->setVisible(henry);
+    Chart2->setVisible(!henry);
+    GraphBtn->setText(henry ? "&Mobility against zeta" : "&Henry's function over Ka");
     realign();
 }
 
@@ -212,7 +223,7 @@ void THenryModelsFrm::buildTable() {
 
     const char* headers[kColumns] = {"Model", "H(Ka)",  "DHH slope",  "z",
                                      "z*",    "ζ (mV)", "z − chosen", "z − chosen (%)"};
-    const int widths[kColumns] = {132, 66, 66, 104, 66, 104, 104, 104};
+    const int widths[kColumns] = {132, 62, 62, 104, 62, 100, 100, 110};
     int columns[kColumns] = {8};
     for (int c = 1; c < kColumns; ++c)
         columns[c] = columns[c - 1] + widths[c - 1] + 4;
@@ -252,6 +263,10 @@ void THenryModelsFrm::buildTable() {
     CloseBtn->setBounds(clientWidth() - 83, 46 + static_cast<int>(m_compared.size()) * 22 + 4, 75,
                         25);
     CloseBtn->OnClick = [this](platform::Control&) { Close(); };
+    GraphBtn = Panel1->add<platform::Button>("GraphBtn");
+    GraphBtn->setText("&Henry's function over Ka");
+    GraphBtn->setBounds(8, CloseBtn->bounds().top, 180, 25);
+    GraphBtn->OnClick = [this](platform::Control&) { showGraph(Chart2->visible()); };
 }
 
 void THenryModelsFrm::showFor(const model::ModelState& s, const std::string& kaText,
@@ -404,8 +419,7 @@ void THenryModelsFrm::drawMobility(const MobilityPlot& plot) {
     }
     const double end = plot.zetas.empty() ? 1 : plot.zetas.back();
     Chart2->bottomAxis = {std::min(0.0, end), std::max(0.0, end), false};
-    // Headroom above the curves for the legend in the corner they leave free.
-    const double span = top > 0 ? top * 1.35 : 1;
+    const double span = top > 0 ? top * 1.08 : 1;
     Chart2->leftAxis =
         end < 0 ? platform::AxisRange{-span, 0, false} : platform::AxisRange{0, span, false};
     Chart2->appearanceChanged();

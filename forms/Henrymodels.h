@@ -22,7 +22,8 @@ struct MobilityPlot;
 // each gives for the same measurement (z, z*, zeta, the difference of z from
 // the chosen model's), the reduced mobility against the reduced zeta
 // potential at the sample's Ka with the measured point, and Henry's
-// function over Ka beside Hückel's and Smoluchowski's limits.
+// function over Ka beside Hückel's and Smoluchowski's limits (the graphs
+// one at a time, a button between them).
 // Modeless; it follows every recalculation while it is shown. The models
 // not linear in z are worked out on a thread of their own.
 class THenryModelsFrm : public platform::Form {
@@ -60,10 +61,13 @@ class THenryModelsFrm : public platform::Form {
     // One per model of electrokinetics::comparedModels(), in its order.
     std::vector<Row> Rows;
     platform::Button* CloseBtn;
+    // Shows the other graph in the graphs' place.
+    platform::Button* GraphBtn;
 
   private:
     using ModelRows = std::vector<std::optional<electrokinetics::ModelRow>>;
     void buildTable();
+    void showGraph(bool henry);
     void showRows();
     void drawMobility(const MobilityPlot& plot);
     void drawHenry(const model::ModelState& s, const std::string& kaText);
