@@ -239,14 +239,20 @@ void THenryModelsFrm::buildTable() {
     for (size_t r = 0; r < m_compared.size(); ++r) {
         const std::string model = nameOf(m_compared[r]);
         const int top = 46 + static_cast<int>(r) * 22;
+        // Named after the model's place in the table of models, the limits
+        // after them: the same names whichever models are offered.
+        const Compared& m = m_compared[r];
+        const std::string key =
+            std::to_string(m.model ? static_cast<int>(*m.model)
+                                   : model::kElectrokineticModelCount + (m.limit == 1.0 ? 0 : 1));
         Row row{};
-        row.name = Panel1->add<platform::Label>("ModelLbl" + std::to_string(r), model);
+        row.name = Panel1->add<platform::Label>("ModelLbl" + key, model);
         row.name->setFont(boldFont());
         row.name->setBounds(columns[0], top + 2, widths[0], kRowLabelHeight);
         StaticText** cells[] = {&row.henry, &row.slope,      &row.valence, &row.effectiveValence,
                                 &row.zeta,  &row.difference, &row.percent};
         for (int c = 0; c < kColumns - 1; ++c) {
-            StaticText* cell = Panel1->add<StaticText>(names[c] + std::to_string(r));
+            StaticText* cell = Panel1->add<StaticText>(names[c] + key);
             cell->setFont(boldFont());
             cell->setColor(platform::clYellow);
             cell->setTextAlign(platform::TextAlign::Center);

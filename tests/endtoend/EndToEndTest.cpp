@@ -889,20 +889,21 @@ TEST_F(EndToEnd, ValueFieldsTellTheirNameAndValue) {
     });
 }
 
-// The Henry's function models window from the Analysis menu: the table as a
-// screen reader hears it, and Escape closes it.
+// The electrokinetic models window from the Analysis menu: the table as a
+// screen reader hears it, the models not linear in z filled in from their
+// thread, and Escape closes it.
 TEST_F(EndToEnd, HenryModelsWindowReadsOutItsTable) {
     runProgram([&] {
         menu(main, "HenryModels1");
         QWidget* w = windowOf(forms::HenryModelsFrm);
         ASSERT_TRUE(w && w->isVisible());
         expectNothingClipped(w);
+        EXPECT_TRUE(e2e::waitFor([] { return !forms::HenryModelsFrm->working(); }, 20000));
         screenshot(w, "henry-models");
-        const std::pair<const char*, const char*> cells[] = {{"HenryTxt0", "1.10258"},
-                                                             {"ZTxt0", "17.13"},
-                                                             {"DiffTxt0", "0.00"},
-                                                             {"HenryTxt3", "1.00000"},
-                                                             {"HenryTxt4", "1.50000"}};
+        const std::pair<const char*, const char*> cells[] = {
+            {"HenryTxt0", "1.10258"}, {"ZTxt0", "17.13"},    {"ZetaTxt0", "29.5"},
+            {"DiffTxt0", "chosen"},   {"DiffTxt1", "-0.07"}, {"HenryTxt5", "1.00000"},
+            {"HenryTxt6", "1.50000"}};
         for (const auto& [name, text] : cells) {
             QAccessibleInterface* a =
                 QAccessible::queryAccessibleInterface(e2e::find<QWidget>(w, name));

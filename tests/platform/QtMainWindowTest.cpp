@@ -160,6 +160,7 @@ TEST_F(QtMainWindow, EveryGraphIsSavedInEachFormatWithItsCaption) {
     const std::pair<const char*, platform::Graph*> graphs[] = {
         {"main", f.Chart1},
         {"henry", forms::HenryModelsFrm->Chart1},
+        {"mobility", forms::HenryModelsFrm->Chart2},
         {"uncertainty", forms::UncertaintyFrm->Chart1}};
     for (const auto& [name, graph] : graphs) {
         SCOPED_TRACE(name);

@@ -181,14 +181,20 @@ right_click_saves_png() {
 # Opens a file through the open dialog of that title: the same keys.
 open_through_dialog() { save_through_dialog "$@"; }
 
-# Henry's function models, from the main window's Analysis menu: the graph
-# fills the window above its table.
-case_HenryGraphRightClickSavesImage() {
+# The electrokinetic models, from the main window's Analysis menu: the
+# mobility graph fills the window above its table; the button under the
+# table, by its key, puts Henry's function over Ka in its place.
+case_ModelsGraphsRightClickSaveImages() {
     start
-    xdotool key alt+a h
-    local henry
-    henry=$(window "^Henry's function models$")
-    right_click_saves_png "$henry" 40 30 henry.png
+    xdotool key alt+a e
+    local models
+    models=$(window "^Electrokinetic models$")
+    right_click_saves_png "$models" 40 30 mobility.png
+    xdotool windowactivate --sync "$models"
+    xdotool key alt+h
+    right_click_saves_png "$models" 40 30 henry.png
+    cmp -s "$work/mobility.png" "$work/henry.png" && fail "the same graph twice"
+    return 0
 }
 
 # The charge of a sequence: the curve against pH on the right.
