@@ -5,12 +5,18 @@
 // valence of a measured mobility at most 10 ms; with the interpolant, the
 // valences of 200,000 Monte Carlo draws at most 10 s on two cores (so at
 // most 100 us a draw on one) and batch rows at 1,000 a second or more.
+// The electrokinetic models window: the standard model's curve of 61 points
+// well under 100 ms (from the run's table; the solver beside it), and the
+// rows of all five models for one sample under 100 ms once the table is
+// built, beside the three linear ones.
 #include <benchmark/benchmark.h>
 
 #include <cmath>
 #include <cstdint>
 
 #include "electrokinetics/MobilityTable.h"
+#include "electrokinetics/ModelChoice.h"
+#include "electrokinetics/ModelComparison.h"
 #include "electrokinetics/Salts.h"
 #include "electrokinetics/Sphere.h"
 
@@ -101,5 +107,66 @@ void BM_TableValence(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_TableValence);
+
+// The main window's start-up sample under the DHH fit, Sigma entered.
+model::Conditions sample() {
+    model::Conditions c;
+    c.temperature = 20;
+    c.ionicStrength = 0.1;
+    c.dielectric = 78;
+    c.stokesRadius = 2.9;
+    c.saltIonRadius = 0.127;
+    c.eField = 0.123;
+    c.sigma = 22;
+    c.modes.fromSigma = true;
+    return c;
+}
+
+// The curve of one model over 61 reduced zetas from 0 to 8: 0 the standard
+// model from the table, 1 from the solver, 2 Ohshima's 2001, 3 Henry's.
+void BM_ModelCurve(benchmark::State& state) {
+    electrokinetics::registerModels();
+    const model::Conditions c = sample();
+    std::vector<double> zetas;
+    for (int k = 0; k <= 60; ++k)
+        zetas.push_back(8.0 * k / 60);
+    const std::vector<model::ElectrokineticModel> models = {
+        model::ElectrokineticModel::Standard, model::ElectrokineticModel::Standard,
+        model::ElectrokineticModel::OhshimaRelaxation, model::ElectrokineticModel::Henry};
+    const auto m = models[static_cast<std::size_t>(state.range(0))];
+    const model::Derived chosen = model::evaluateConditions(c);
+    const ModelRow row = compareModel(c, chosen, {m, 0});
+    const Conditions sphere = sphereOf(c);
+    const double thermalVoltage = reduce(sphere).thermalVoltage;
+    for (auto _ : state) {
+        if (state.range(0) == 1) {
+            for (const double zeta : zetas)
+                benchmark::DoNotOptimize(
+                    mobilityForZeta(sphere, zeta * thermalVoltage, Method::Standard));
+        } else {
+            benchmark::DoNotOptimize(reducedMobilities(c, row, zetas));
+        }
+    }
+}
+BENCHMARK(BM_ModelCurve)->DenseRange(0, 3)->Unit(benchmark::kMillisecond);
+
+// The rows of the window for one sample: 0 the three linear models and the
+// limits, 1 all five models and the limits (the table already built).
+void BM_ModelRows(benchmark::State& state) {
+    electrokinetics::registerModels();
+    const model::Conditions c = sample();
+    const model::Derived chosen = model::evaluateConditions(c);
+    std::vector<Compared> compared;
+    for (const Compared& m : comparedModels())
+        if (state.range(0) == 1 || isLinear(m))
+            compared.push_back(m);
+    for (const Compared& m : compared)
+        compareModel(c, chosen, m);  // builds the table
+    for (auto _ : state) {
+        for (const Compared& m : compared)
+            benchmark::DoNotOptimize(compareModel(c, chosen, m));
+    }
+}
+BENCHMARK(BM_ModelRows)->DenseRange(0, 1)->Unit(benchmark::kMillisecond);
 
 }  // namespace
