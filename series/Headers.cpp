@@ -45,6 +45,7 @@ const std::vector<Synonyms>& synonyms() {
         {Quantity::Mobility, {"electrophoreticmobility", "mu"}},
         {Quantity::Valence, {"z"}},
         {Quantity::EffectiveValence, {"z*", "zstar"}},
+        {Quantity::Zeta, {"\u03b6", "\u03b6potential", "zetapotential"}},
     };
     return table;
 }
@@ -162,6 +163,7 @@ const std::vector<UnitRow>& unitTable() {
           {"umcmV-1s-1", 1, 1},
           {"10-8m2/Vs", 1, 1},
           {"10-8m2V-1s-1", 1, 1}}},
+        {Quantity::Zeta, {{"mV", 1, 1}, {"V", 1000, 1}}},
     };
     return table;
 }
@@ -287,6 +289,11 @@ HeaderReading readHeader(std::string_view text) {
     if (k == "salt") {
         h.role = HeaderRole::Salt;
         unitless("Salt");
+        return out;
+    }
+    if (k == "zetamodel") {
+        h.role = HeaderRole::ZetaModel;
+        unitless("ZetaModel");
         return out;
     }
     if (k == "solvent") {
