@@ -326,6 +326,11 @@ HeaderReading readHeader(std::string_view text) {
             const std::optional<Quantity> q = inputByKey(k.substr(0, k.size() - suffix.size()));
             if (!q)
                 continue;
+            if (*q == Quantity::Zeta) {
+                out.refusal = "Zeta's uncertainty is not propagated through its conversion; "
+                              "give the Mobility with a MobilitySD instead";
+                return out;
+            }
             if (!analysis::inputOf(*q)) {
                 out.refusal = std::string(model::quantityInfo(*q).name) +
                               " is not measured and has no " +
