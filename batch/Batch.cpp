@@ -63,6 +63,8 @@ std::optional<ColumnRef> columnRefOf(const series::Header& h) {
             return ColumnRef{Column::Model};
         case HeaderRole::Salt:
             return ColumnRef{Column::Salt};
+        case HeaderRole::ZetaModel:
+            return ColumnRef{Column::ZetaModel};
         case HeaderRole::Input:
         case HeaderRole::SD:
         case HeaderRole::Dist:
@@ -129,11 +131,12 @@ Layout readHeader(const CsvRecord& header) {
     if (auto error = conflictText(given, "columns"))
         throw InputError(line + ": " + *error);
     if (!chainGiven(given))
-        throw InputError(line +
-                         ": the file has none of the columns Sigma, Mobility, Valence and "
-                         "EffectiveValence; every row would be calculated from the start-up "
-                         "Sigma " +
-                         model::quantityInfo(model::Quantity::Sigma).startText);
+        throw InputError(
+            line +
+            ": the file has none of the columns Sigma, Mobility, Valence, "
+            "EffectiveValence and Zeta; every row would be calculated from the start-up "
+            "Sigma " +
+            model::quantityInfo(model::Quantity::Sigma).startText);
     layout.startUp = model::startUpConditions(given, solvent);
     return layout;
 }
@@ -158,6 +161,7 @@ const std::vector<Column>& columns() {
         c.insert(c.end(), model::columnQuantities().begin(), model::columnQuantities().end());
         c.push_back(Column::Solvent);
         c.push_back(Column::Model);
+        c.push_back(Column::ZetaModel);
         return c;
     }();
     return all;
@@ -170,6 +174,8 @@ const char* columnName(Column column) {
         return "Sample";
     if (column == Column::Salt)
         return "Salt";
+    if (column == Column::ZetaModel)
+        return "ZetaModel";
     return column == Column::Solvent ? "Solvent" : "Model";
 }
 
@@ -199,6 +205,8 @@ const std::optional<std::string>& Sample::operator[](Column c) const {
         return modelName;
     if (c == Column::Salt)
         return salt;
+    if (c == Column::ZetaModel)
+        return zetaModel;
     throw std::logic_error("the label of a sample is its label");
 }
 
@@ -220,7 +228,8 @@ std::string solutionsNotice(const model::ModelState& s, std::string& notice) {
 }
 
 Outcome runSample(const Sample& sample, const std::filesystem::path& datFile, bool withLog,
-                  model::ElectrokineticModel fallback, const std::string& salt) {
+                  model::ElectrokineticModel fallback, const std::string& salt,
+                  std::optional<model::ZetaModel> zetaFallback) {
     Outcome outcome;
     std::vector<model::Entry> entries;
     for (const model::Quantity q : model::columnQuantities())
@@ -251,6 +260,14 @@ Outcome runSample(const Sample& sample, const std::filesystem::path& datFile, bo
             return outcome;
         }
     }
+    std::optional<model::ZetaModel> zetaModel = zetaFallback;
+    if (const std::optional<std::string>& name = sample.zetaModel) {
+        zetaModel = model::zetaModelByName(*name);
+        if (!zetaModel) {
+            outcome.error = series::zetaModelRefusal(*name);
+            return outcome;
+        }
+    }
     bool water = false;
     if (const std::optional<std::string>& solvent = sample.solvent) {
         std::string lower = *solvent;
@@ -264,7 +281,7 @@ Outcome runSample(const Sample& sample, const std::filesystem::path& datFile, bo
     }
     series::RowResult row;
     try {
-        row = series::evaluateRow(entries, water, ek, saltName);
+        row = series::evaluateRow(entries, water, ek, saltName, zetaModel);
     } catch (const std::invalid_argument& e) {
         // A model not linear in z refuses conditions it does not hold for
         // (an asymmetric salt under Ohshima's approximation): the row's error.
@@ -403,12 +420,12 @@ BatchSummary runBatch(std::istream& in, const BatchOutput& out) {
             outcome.error = *error;
         else if (!chainGiven(given))
             outcome.error =
-                "the row gives none of Sigma, Mobility, Valence and EffectiveValence, and is "
-                "not calculated from the start-up Sigma " +
+                "the row gives none of Sigma, Mobility, Valence, EffectiveValence and Zeta, "
+                "and is not calculated from the start-up Sigma " +
                 std::string(model::quantityInfo(model::Quantity::Sigma).startText);
         else
             outcome = runSample(sample, dat, static_cast<bool>(out.logLine), out.electrokinetic,
-                                out.salt);
+                                out.salt, out.zetaModel);
         if (!outcome.notice.empty() && out.notice)
             out.notice("row " + std::to_string(summary.rows) + ": " + outcome.notice);
         UncertaintyOutcome uncertainty;

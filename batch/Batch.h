@@ -31,7 +31,7 @@ using platform::InputError;
 // electrokinetic model by name (empty for the run's, --model).
 class Column {
   public:
-    enum class Word { Sample, Solvent, Model, Salt };
+    enum class Word { Sample, Solvent, Model, Salt, ZetaModel };
     using enum Word;
 
     constexpr Column(Word word) : m_word(word) {}
@@ -47,7 +47,8 @@ class Column {
 };
 
 // The columns in their order: the label, the table's columns in its order,
-// the solvent and the model (Salt, read beside the model, is not listed).
+// the solvent, the model and the conversion of a Zeta (Salt, read beside the
+// model, is not listed).
 const std::vector<Column>& columns();
 const char* columnName(Column column);
 // Case is ignored: "ionicstrength" names IonicStrength.
@@ -65,7 +66,8 @@ struct Sample {
     Texts dist;
     std::optional<std::string> solvent;
     std::optional<std::string> modelName;
-    std::optional<std::string> salt;  // by the ion table's name
+    std::optional<std::string> salt;       // by the ion table's name
+    std::optional<std::string> zetaModel;  // the conversion of a Zeta by name
     // The text of a column other than Sample.
     std::optional<std::string>& operator[](Column c);
     const std::optional<std::string>& operator[](Column c) const;
@@ -104,11 +106,13 @@ class OutputError : public std::runtime_error {
 // ends the row with an error naming it. With datFile set, a row without
 // error is exported there as the window's .DAT command does; lastEntry is
 // filled only with withLog.
-// A row without a Model takes fallback.
+// A row without a Model takes fallback, and without a ZetaModel
+// zetaFallback (a Zeta without either is refused).
 Outcome runSample(const Sample& sample, const std::filesystem::path& datFile = {},
                   bool withLog = true,
                   model::ElectrokineticModel fallback = model::ElectrokineticModel::Dhh,
-                  const std::string& salt = "NaCl");
+                  const std::string& salt = "NaCl",
+                  std::optional<model::ZetaModel> zetaFallback = std::nullopt);
 
 class SequenceCharge;
 
@@ -133,6 +137,8 @@ struct BatchOutput {
     model::ElectrokineticModel electrokinetic = model::ElectrokineticModel::Dhh;
     // The salt of the models not linear in z (--salt).
     std::string salt = "NaCl";
+    // The conversion of a Zeta in the rows without a ZetaModel (--zeta-model).
+    std::optional<model::ZetaModel> zetaModel;
     // Receives what the user should know beside the output, a line each: a
     // result the file held that the calculation does not give, and once,
     // the conditions taken from the start-up values; may be empty.
@@ -150,7 +156,7 @@ struct BatchSummary {
 // columns and the columns the program does not know, as they came, then the
 // results (series::resultColumnName), in the file's dialect. Results the
 // file holds are calculated again and compared (notice). A file without any
-// of Sigma, Mobility, Valence and EffectiveValence is refused, and a row
+// of Sigma, Mobility, Valence, EffectiveValence and Zeta is refused, and a row
 // that leaves them empty reports an error. Throws
 // platform::InputError for a file that is not a valid table of numbers (the message
 // names the line and column) and OutputError when a .DAT file cannot be

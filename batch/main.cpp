@@ -82,6 +82,15 @@ the model, inverted: where z* has a maximum against z (Ka above about 3),
 a z* above it has no valence (the row's Error says so) and one below it
 two, of which the lower is taken and both are named on standard error.
 
+The zeta potential: a column Zeta (mV) as an instrument reports it is
+turned back into the mobility the instrument measured, by the conversion
+it used: a column ZetaModel, or --zeta-model, holding smoluchowski
+(mobility = 1.5 f0 zeta), huckel (f0 zeta) or henry (f(Ka) f0 zeta,
+Henry's exact function at the row's Ka), f0 = eps / (6 pi eta) with the
+row's dielectric constant and viscosity; z then follows from that mobility
+by the row's model. A row with a Zeta and no conversion gets an error, as
+does a row with Zeta beside SD columns (its uncertainty is not propagated).
+
 Sigma and Mobility may be negative (migration toward the anode): z, z*,
 Sigma and the mobility then take the sign, and 0 gives z = z* = 0. The main
 window takes only positive ones.
@@ -92,7 +101,9 @@ order, then the results: ClosestApproach (a, nm), InverseDebyeLength (K,
 cm^-1), Ka, HenryFunction, DhhSlope (z*/z), EFieldResult, SigmaResult,
 MobilityResult, EffectiveValenceResult, ValenceResult, GeMax (Ge at z,
 kJ/mol), ViscosityResult (cP) and DielectricResult (the solvent's values the
-row used) and Error, holding the texts the window shows after the row's
+row used), ZetaResult (the zeta potential of z, mV: Debye-Hueckel's at the
+sphere under dhh, henry and ohshima, the Poisson-Boltzmann surface
+potential under the others) and Error, holding the texts the window shows after the row's
 last entry. A result that is also an input carries "Result" after its name,
 so that the output, or a series the window saved, reads back with its
 inputs as inputs: its results are calculated again, and a result that
@@ -132,6 +143,9 @@ Options:
                      the uncertainty follow it (not yet under
                      ohshima-relaxation and standard: such rows with SD
                      columns get an error)
+  --zeta-model NAME  the conversion of a Zeta in the rows without a
+                     ZetaModel: smoluchowski, huckel or henry (none: such
+                     rows get an error)
   --salt NAME        the salt of ohshima-relaxation and standard: NaCl (the
                      default), KCl, LiCl, NH4Cl, NaBr, KNO3, CaCl2, MgCl2 or
                      a sodium phosphate buffer NaPi-<pH>, pH 5 to 9
@@ -203,6 +217,9 @@ std::string helpText() {
     text += std::string("  Model             ") + model::electrokineticModelNames() +
             ",\n                    or empty for --model's\n";
     text += "  Salt              a salt of --salt, or empty for --salt's\n";
+    text += "  and for a Zeta\n";
+    text += std::string("  ZetaModel         the instrument's conversion: ") +
+            model::zetaModelNames() + ",\n                    or empty for --zeta-model's\n";
     return text + "  Sample            a free label, copied to the output\n" + kHelpHeaders +
            "A condition left out, or an empty field, keeps the start-up value\n(" +
            start(Quantity::Temperature) + " C, " + start(Quantity::IonicStrength) + " M, " +
@@ -211,8 +228,8 @@ std::string helpText() {
            " cP, E calculated from " + start(Quantity::Current) + " mA,\n" +
            start(Quantity::Conductivity) + " mS/cm and " + start(Quantity::XSection) +
            " cm^2), which one line on standard error names. A file\n"
-           "without any of Sigma, Mobility, Valence and EffectiveValence is refused,\n"
-           "and a row that leaves them empty reports an error. A value\n" +
+           "without any of Sigma, Mobility, Valence, EffectiveValence and Zeta is\n"
+           "refused, and a row that leaves them empty reports an error. A value\n" +
            withSequenceOptions(kHelpEnd);
 }
 
@@ -225,6 +242,7 @@ struct Arguments {
     batch::SequenceArguments sequence;
     model::ElectrokineticModel electrokinetic = model::ElectrokineticModel::Dhh;
     std::string salt = "NaCl";
+    std::optional<model::ZetaModel> zetaModel;
     bool help = false;
 };
 
@@ -273,6 +291,12 @@ Arguments parseArguments(int argc, char** argv) {
             } catch (const std::exception& e) {
                 throw UsageError(e.what());
             }
+        } else if (!optionsEnd && arg == "--zeta-model") {
+            const std::string name = valueOf("--zeta-model").string();
+            args.zetaModel = model::zetaModelByName(name);
+            if (!args.zetaModel)
+                throw UsageError("--zeta-model " + name + " is not one of " +
+                                 model::zetaModelNames());
         } else if (!optionsEnd && arg == "--") {
             optionsEnd = true;
         } else if (!optionsEnd && arg.size() > 1 && arg[0] == '-') {
@@ -394,6 +418,7 @@ int run(const Arguments& args) {
         out.sequence = &*sequence;
     out.electrokinetic = args.electrokinetic;
     out.salt = args.salt;
+    out.zetaModel = args.zetaModel;
 
     batch::BatchSummary summary;
     try {

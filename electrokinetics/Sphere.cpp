@@ -10,11 +10,11 @@
 #include <memory>
 #include <stdexcept>
 
-#include "model/Electrokinetic.h"
-#include "model/HenryExact.h"
 #include "electrokinetics/Ohshima.h"
 #include "electrokinetics/Salts.h"
 #include "electrokinetics/StandardModel.h"
+#include "model/Electrokinetic.h"
+#include "model/HenryExact.h"
 
 namespace electrokinetics {
 
@@ -232,22 +232,7 @@ const char* statusName(ValenceSolutions::Status s) {
 
 double mobilityFromZeta(const Conditions& c, double zeta, ZetaModel m) {
     const Reduced r = reduce(c);
-    const double factor = m == ZetaModel::Smoluchowski ? 1.5
-                          : m == ZetaModel::Huckel     ? 1.0
-                                                       : model::henryExact(r.ka);
-    return zeta / r.thermalVoltage * factor * r.mobilityUnit;
-}
-
-const char* zetaModelName(ZetaModel m) {
-    switch (m) {
-        case ZetaModel::Smoluchowski:
-            return "smoluchowski";
-        case ZetaModel::Huckel:
-            return "huckel";
-        case ZetaModel::Henry:
-            return "henry";
-    }
-    return "henry";
+    return model::mobilityFromZeta(zeta, c.dielectric, c.viscosity, r.ka, m, c.constants);
 }
 
 ZetaModel zetaModelByName(const std::string& name) {

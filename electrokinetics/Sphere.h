@@ -8,6 +8,7 @@
 
 #include "electrokinetics/Electrolyte.h"
 #include "model/Electrostatics.h"
+#include "model/ZetaConversion.h"
 
 namespace electrokinetics {
 
@@ -98,14 +99,15 @@ ValenceSolutions valenceFromMobility(const Conditions& c, double mobility, Metho
 const char* statusName(ValenceSolutions::Status s);
 
 // The conversion an instrument made from its measured mobility to the zeta
-// potential it reports, undone: the mobility in 10^-4 cm^2/(V s) from zeta
-// in mV by Smoluchowski (E = 1.5 zeta), Hueckel (E = zeta) or Henry
-// (E = f(Ka) zeta, Henry's exact function at the conditions' Ka).
-enum class ZetaModel { Smoluchowski, Huckel, Henry };
+// potential it reports, undone (model/ZetaConversion): the mobility in
+// 10^-4 cm^2/(V s) from zeta in mV by Smoluchowski (E = 1.5 zeta), Hueckel
+// (E = zeta) or Henry (E = f(Ka) zeta, Henry's exact function at the
+// conditions' Ka).
+using model::ZetaModel;
 double mobilityFromZeta(const Conditions& c, double zeta, ZetaModel m);
-// "smoluchowski", "huckel", "henry"; and the one of a name, throwing for
-// another.
-const char* zetaModelName(ZetaModel m);
+// "smoluchowski", "huckel", "henry"; and the one of a name as written,
+// throwing for another.
+using model::zetaModelName;
 ZetaModel zetaModelByName(const std::string& name);
 
 }  // namespace electrokinetics

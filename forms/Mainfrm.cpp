@@ -57,9 +57,9 @@ Font boldFont() {
 
 TOpeningForm::TOpeningForm(platform::Form* owner) : Form(owner, "OpeningForm") {
     setCaption("Quorvin");
-    // 755 x 438 outside, and a row for the model; the frame and the menu bar
-    // take the rest.
-    setClientSize(747, 392 + kRowPitch);
+    // 755 x 438 outside, and rows for the model and zeta; the frame and the
+    // menu bar take the rest.
+    setClientSize(747, 392 + 2 * kRowPitch);
     buildMenu();
     buildExperimentPanel();
     buildResultsPanel();
@@ -253,6 +253,7 @@ void TOpeningForm::buildResultsPanel() {
         {Quantity::HenryFunction, &HTxt},
         {Quantity::DhhSlope, &DHHTxt},
         {Quantity::GeMax, &WTxt},
+        {Quantity::Zeta, &ZetaTxt},
     };
     int top = 22;
     for (const auto& [quantity, member] : rows) {

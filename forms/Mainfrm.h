@@ -61,6 +61,7 @@ class TOpeningForm : public platform::Form, public model::ModelState {
     platform::StaticText* HTxt;
     platform::StaticText* DHHTxt;
     platform::StaticText* WTxt;
+    platform::StaticText* ZetaTxt;
     // The electrokinetic model z follows from, chosen by a click.
     platform::Label* ModelLbl;
     platform::StaticText* ModelTxt;

@@ -11,6 +11,7 @@
 
 #include "forms/Series.h"
 #include "forms/SeriesDialogs.h"
+#include "model/InputRule.h"
 #include "model/Quantities.h"
 #include "platform/base/NumberText.h"
 
@@ -49,8 +50,8 @@ constexpr std::size_t kLabelledPoints = 20000;
 // The measured quantities: they differ from row to row by nature and
 // would make a group of every row.
 bool measured(model::Quantity q) {
-    return q == Quantity::Sigma || q == Quantity::Mobility || q == Quantity::Valence ||
-           q == Quantity::EffectiveValence;
+    return std::find(model::kValenceChain.begin(), model::kValenceChain.end(), q) !=
+           model::kValenceChain.end();
 }
 
 constexpr Quantity kYQuantities[] = {Quantity::Valence, Quantity::EffectiveValence, Quantity::Sigma,

@@ -24,7 +24,7 @@ FieldTable FieldTable::mainWindowDesign() {
             continue;
         table.setText(*info.field, info.startText);
         // E starts as calculated, like the results.
-        const bool entered = info.entered() && info.quantity != Quantity::EField &&
+        const bool entered = info.enteredInWindow() && info.quantity != Quantity::EField &&
                              info.quantity != Quantity::Valence &&
                              info.quantity != Quantity::EffectiveValence;
         table.setColor(*info.field, entered ? platform::clLime : platform::clYellow);
@@ -52,7 +52,7 @@ void readStartValues(ModelState& s, const ValueFields& fields) {
     // Every entered quantity the window shows but z*, which follows from z.
     for (int q = 0; q < kQuantityCount; ++q) {
         const QuantityInfo& info = quantityInfo(static_cast<Quantity>(q));
-        if (info.field && info.entered() && info.quantity != Quantity::EffectiveValence)
+        if (info.enteredInWindow() && info.quantity != Quantity::EffectiveValence)
             s.*stateMember(info.quantity) = platform::StrToFloat(fields.text(*info.field));
     }
     s.Friction = calcFrictionFromStokesRadius(s.Viscosity, s.StokesRadius, s.Pi);

@@ -18,7 +18,7 @@ bool contains(const Range& r, Quantity q) {
 std::string InputConflict::reason() const {
     switch (kind) {
         case Kind::Chain:
-            return "use one of Sigma, Mobility, Valence and EffectiveValence";
+            return "use one of Sigma, Mobility, Valence, EffectiveValence and Zeta";
         case Kind::FieldTwice:
             return "give either EField or Current, Conductivity and XSection, not both";
         case Kind::FieldIncomplete:
@@ -53,8 +53,9 @@ std::optional<InputConflict> inputConflict(const std::vector<Quantity>& given) {
 
 std::vector<Quantity> startUpConditions(const std::vector<Quantity>& given, bool solvent) {
     const auto has = [&](Quantity q) { return contains(given, q); };
-    const bool sigmaOrZ = !has(Quantity::Mobility);  // the start-up sample enters Sigma
-    const bool mobility = !has(Quantity::Sigma);     // z and z* derive the mobility too
+    // The start-up sample enters Sigma; Zeta is a mobility.
+    const bool sigmaOrZ = !has(Quantity::Mobility) && !has(Quantity::Zeta);
+    const bool mobility = !has(Quantity::Sigma);  // z and z* derive the mobility too
     std::vector<Quantity> out;
     for (Quantity q :
          {Quantity::Temperature, Quantity::IonicStrength, Quantity::Dielectric,

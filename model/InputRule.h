@@ -14,8 +14,10 @@ namespace model {
 // Which inputs may stand together, for quorvin-batch's columns and a series'
 // rows alike: one quantity of the valence chain; E either entered or
 // calculated from all three of the current, conductivity and cross-section.
-inline constexpr std::array<Quantity, 4> kValenceChain{
-    Quantity::Sigma, Quantity::Mobility, Quantity::Valence, Quantity::EffectiveValence};
+// Zeta stands for the mobility it was converted from.
+inline constexpr std::array<Quantity, 5> kValenceChain{Quantity::Sigma, Quantity::Mobility,
+                                                       Quantity::Valence,
+                                                       Quantity::EffectiveValence, Quantity::Zeta};
 inline constexpr std::array<Quantity, 3> kFieldFromCurrent{
     Quantity::Current, Quantity::Conductivity, Quantity::XSection};
 
@@ -26,8 +28,8 @@ struct InputConflict {
     enum class Kind { Chain, FieldTwice, FieldIncomplete } kind;
     Quantity first;
     Quantity second;
-    // Why, for a message: "use one of Sigma, Mobility, Valence and
-    // EffectiveValence".
+    // Why, for a message: "use one of Sigma, Mobility, Valence,
+    // EffectiveValence and Zeta".
     std::string reason() const;
 };
 std::optional<InputConflict> inputConflict(const std::vector<Quantity>& given);

@@ -49,6 +49,8 @@ struct ModelState {
     // viscosity.
     bool SolventWater = false;
     double RelativeViscosity = 1.0;
+    // mV, the zeta potential of the valence (a result).
+    double Zeta = 0;
     // How z* and Sigma follow from z: the program's fit of Henry's function
     // unless another model is chosen.
     ElectrokineticModel Electrokinetic = ElectrokineticModel::Dhh;

@@ -8,7 +8,7 @@ const char* fieldName(FieldId id) {
     static const char* const names[kFieldCount] = {
         "SigTxt",  "MuTxt",   "RsTxt", "RiTxt",  "ITxt",     "TTxt", "DTxt",
         "CurrTxt", "CondTxt", "XTxt",  "ETxt",   "ZstarTxt", "ZTxt", "ATxt",
-        "KTxt",    "KaTxt",   "HTxt",  "DHHTxt", "WTxt",     "VTxt",
+        "KTxt",    "KaTxt",   "HTxt",  "DHHTxt", "WTxt",     "VTxt", "ZetaTxt",
     };
     return names[static_cast<int>(id)];
 }

@@ -32,8 +32,9 @@ enum class FieldId {
     DHHTxt,
     WTxt,
     VTxt,
+    ZetaTxt,
 };
-inline constexpr int kFieldCount = static_cast<int>(FieldId::VTxt) + 1;
+inline constexpr int kFieldCount = static_cast<int>(FieldId::ZetaTxt) + 1;
 
 // The control name of a field ("SigTxt").
 const char* fieldName(FieldId id);

@@ -75,6 +75,7 @@ double ModelState::*stateMember(Quantity q) {
         &S::Valence,
         &S::EffectiveValence,
         &S::RelativeViscosity,
+        &S::Zeta,
         &S::Diffusion,
         &S::Friction,
         &S::ClosestApproach,

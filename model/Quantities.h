@@ -32,6 +32,7 @@ enum class Quantity {
     Valence,
     EffectiveValence,
     RelativeViscosity,
+    Zeta,
     Diffusion,
     Friction,
     ClosestApproach,
@@ -69,6 +70,9 @@ struct QuantityInfo {
     int measuredPlace;
 
     constexpr bool entered() const { return low <= high; }
+    // Entered in the main window's field; Zeta is entered only in files and
+    // its field shows the result.
+    constexpr bool enteredInWindow() const { return entered() && field && *startText; }
 };
 
 namespace detail {
@@ -116,6 +120,10 @@ inline constexpr QuantityInfo kQuantities[kQuantityCount] = {
     {Quantity::RelativeViscosity, "RelativeViscosity", "Relative viscosity of the buffer",
      "Relative viscosity", "", "", "", 0.5, 100, false, "1", "", std::nullopt,
      "buffer viscosity / water's", true, 14},
+    // Measured as an instrument reports it and turned back into its mobility
+    // (model/ZetaConversion); shown as the zeta potential of the valence.
+    {Quantity::Zeta, "Zeta", "Zeta potential", "Zeta potential", "mV", "mV", "mV", -1000, 1000,
+     false, "", "#0.00", FieldId::ZetaTxt, "zeta potential, mV", true, kNotMeasured},
     {Quantity::Diffusion, "Diffusion", "Diffusion coefficient", "Diffusion coefficient",
      "10\u207b\u2077 cm\u00b2/s", "10^-7 cm^2/s", "x10^{-7} cm^{2}/s", 0.001, 100, false, "",
      "##.0##", std::nullopt, "", false, 6},

@@ -134,6 +134,8 @@ void Recalculate(ModelState& s, ValueFields& fields, PointSeries& series,
 
     s.GeMax = d.geMax;
     fields.setText(FieldId::WTxt, FormatFloat("#0.0##", s.GeMax));
+    s.Zeta = d.zeta;
+    fields.setText(FieldId::ZetaTxt, FormatFloat("#0.00", s.Zeta));
 
     fields.setColor(FieldId::RsTxt, s.StokesRadiusEntered ? clLime : clYellow);
     const platform::Color solvent = s.SolventWater ? clYellow : clLime;

@@ -365,6 +365,10 @@ std::optional<std::string> enterAll(Sample& s, const std::vector<Entry>& entries
                 return &e;
         return nullptr;
     };
+    // The window has no field for it: it goes in as its mobility
+    // (series::evaluateRow), never dropped.
+    if (find(Quantity::Zeta))
+        return std::string("Zeta is entered as the mobility it was converted from");
     const Entry* relative = find(Quantity::RelativeViscosity);
     const Entry* dielectric = find(Quantity::Dielectric);
     if (water) {

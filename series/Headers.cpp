@@ -45,6 +45,7 @@ const std::vector<Synonyms>& synonyms() {
         {Quantity::Mobility, {"electrophoreticmobility", "mu"}},
         {Quantity::Valence, {"z"}},
         {Quantity::EffectiveValence, {"z*", "zstar"}},
+        {Quantity::Zeta, {"\u03b6", "\u03b6potential", "zetapotential"}},
     };
     return table;
 }
@@ -162,6 +163,7 @@ const std::vector<UnitRow>& unitTable() {
           {"umcmV-1s-1", 1, 1},
           {"10-8m2/Vs", 1, 1},
           {"10-8m2V-1s-1", 1, 1}}},
+        {Quantity::Zeta, {{"mV", 1, 1}, {"V", 1000, 1}}},
     };
     return table;
 }
@@ -289,6 +291,11 @@ HeaderReading readHeader(std::string_view text) {
         unitless("Salt");
         return out;
     }
+    if (k == "zetamodel") {
+        h.role = HeaderRole::ZetaModel;
+        unitless("ZetaModel");
+        return out;
+    }
     if (k == "solvent") {
         h.role = HeaderRole::Solvent;
         unitless("Solvent");
@@ -319,6 +326,11 @@ HeaderReading readHeader(std::string_view text) {
             const std::optional<Quantity> q = inputByKey(k.substr(0, k.size() - suffix.size()));
             if (!q)
                 continue;
+            if (*q == Quantity::Zeta) {
+                out.refusal = "Zeta's uncertainty is not propagated through its conversion; "
+                              "give the Mobility with a MobilitySD instead";
+                return out;
+            }
             if (!analysis::inputOf(*q)) {
                 out.refusal = std::string(model::quantityInfo(*q).name) +
                               " is not measured and has no " +

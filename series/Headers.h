@@ -36,11 +36,13 @@ using platform::trimmed;
 // named with "Result" after the quantity's name, "ValenceResult", so that
 // it is never taken for the input; the others keep the quantity's name
 // ("HenryFunction"). resultColumnName() is the one place of this scheme.
-inline constexpr std::array<model::FieldId, 13> kResultFields{
-    model::FieldId::ATxt,     model::FieldId::KTxt, model::FieldId::KaTxt,  model::FieldId::HTxt,
-    model::FieldId::DHHTxt,   model::FieldId::ETxt, model::FieldId::SigTxt, model::FieldId::MuTxt,
-    model::FieldId::ZstarTxt, model::FieldId::ZTxt, model::FieldId::WTxt,   model::FieldId::VTxt,
-    model::FieldId::DTxt,
+// New results go at the end, so that the columns of before keep their places.
+inline constexpr std::array<model::FieldId, 14> kResultFields{
+    model::FieldId::ATxt,   model::FieldId::KTxt,    model::FieldId::KaTxt,
+    model::FieldId::HTxt,   model::FieldId::DHHTxt,  model::FieldId::ETxt,
+    model::FieldId::SigTxt, model::FieldId::MuTxt,   model::FieldId::ZstarTxt,
+    model::FieldId::ZTxt,   model::FieldId::WTxt,    model::FieldId::VTxt,
+    model::FieldId::DTxt,   model::FieldId::ZetaTxt,
 };
 inline constexpr const char* kResultSuffix = "Result";
 std::string resultColumnName(model::FieldId field);
@@ -70,6 +72,7 @@ enum class HeaderRole {
     Solvent,      // "water" or empty
     Model,        // an electrokinetic model by name, or empty
     Salt,         // the salt of a model not linear in z by name, or empty
+    ZetaModel,    // the conversion of a Zeta by name, or empty
     Setting,      // a series window's setting ("Setting:<key>"), first row only
     Input,        // a quantity entered, in its unit or one converted to it
     SD,           // an input's standard uncertainty, in the input's unit

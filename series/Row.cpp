@@ -2,6 +2,10 @@
 
 #include "series/Row.h"
 
+#include <algorithm>
+#include <charconv>
+#include <iterator>
+
 #include "model/Recalculate.h"
 #include "platform/base/MessageText.h"
 #include "platform/base/NumberText.h"
@@ -19,7 +23,7 @@ std::string negated(const std::string& text) {
 
 constexpr model::Quantity kSignedResults[] = {model::Quantity::Sigma, model::Quantity::Mobility,
                                               model::Quantity::EffectiveValence,
-                                              model::Quantity::Valence};
+                                              model::Quantity::Valence, model::Quantity::Zeta};
 
 void applySign(model::Sample& s) {
     for (model::Quantity q : kSignedResults) {
@@ -29,7 +33,55 @@ void applySign(model::Sample& s) {
     }
 }
 
+// The shortest text that reads back as the same double, without an
+// exponent in the mobility's range.
+std::string exactText(double v) {
+    char buffer[32];
+    const auto end =
+        std::to_chars(buffer, buffer + sizeof buffer, v, std::chars_format::general, 17);
+    return std::string(buffer, end.ptr);
+}
+
+// The row's Zeta replaced by the mobility it was converted from, at the
+// conditions the other entries give; or why it cannot be.
+std::optional<std::string> zetaAsMobility(std::vector<model::Entry>& entries, bool water,
+                                          model::ElectrokineticModel m, const std::string& salt,
+                                          std::optional<model::ZetaModel> zetaModel) {
+    const auto zeta = std::find_if(entries.begin(), entries.end(), [](const model::Entry& e) {
+        return e.quantity == model::Quantity::Zeta;
+    });
+    if (zeta == entries.end())
+        return std::nullopt;
+    double value = 0;
+    if (std::optional<std::string> error = model::entryError(zeta->quantity, zeta->text, &value))
+        return error;
+    const std::string given = "Zeta = " + zeta->text;
+    if (!zetaModel)
+        return given + " needs the conversion the instrument made (ZetaModel " +
+               model::zetaModelNames() + ")";
+    std::vector<model::Entry> conditions;
+    std::copy_if(entries.begin(), entries.end(), std::back_inserter(conditions),
+                 [](const model::Entry& e) { return e.quantity != model::Quantity::Zeta; });
+    model::Sample s = model::startUpSample();
+    s.state.Electrokinetic = m;
+    s.state.Salt = salt;
+    if (std::optional<std::string> error = model::enterAll(s, conditions, water))
+        return error;
+    const double mobility = model::mobilityFromZeta(s.state, value, *zetaModel);
+    const std::string text = exactText(mobility);
+    if (valueError(model::Quantity::Mobility, text))
+        return given + " mV (" + model::zetaModelName(*zetaModel) + ") is the mobility " +
+               platform::FormatFloat("0.0#####", mobility) + ", outside " +
+               model::quantityInfo(model::Quantity::Mobility).name + "'s limits";
+    *zeta = {model::Quantity::Mobility, text};
+    return std::nullopt;
+}
+
 }  // namespace
+
+std::string zetaModelRefusal(const std::string& text) {
+    return "ZetaModel = " + quotedForMessage(text) + " is not one of " + model::zetaModelNames();
+}
 
 bool isSigned(model::Quantity q) {
     return q == model::Quantity::Sigma || q == model::Quantity::Mobility;
@@ -77,9 +129,17 @@ std::string modelRefusal(const std::string& text) {
 }
 
 RowResult evaluateRow(const std::vector<model::Entry>& entries, bool water,
-                      model::ElectrokineticModel m, const std::string& salt) {
+                      model::ElectrokineticModel m, const std::string& salt,
+                      std::optional<model::ZetaModel> zetaModel) {
     RowResult r;
     std::vector<model::Entry> magnitudes = entries;
+    if (std::optional<std::string> error = zetaAsMobility(magnitudes, water, m, salt, zetaModel)) {
+        r.error = std::move(*error);
+        return r;
+    }
+    r.fromZeta = std::any_of(entries.begin(), entries.end(), [](const model::Entry& e) {
+        return e.quantity == model::Quantity::Zeta;
+    });
     std::vector<std::pair<std::string, std::string>> refusals;
     for (model::Entry& e : magnitudes) {
         double v = 0;
@@ -160,6 +220,14 @@ std::optional<std::string> inputUncertainty(analysis::Input input, const std::st
 RowUncertainty rowUncertainty(const RowResult& row, const analysis::Uncertainties& u,
                               const analysis::MonteCarloOptions* options) {
     RowUncertainty out;
+    if (row.fromZeta) {
+        // Its mobility depends on the conditions through the conversion,
+        // which the budget does not hold.
+        out.error =
+            "the uncertainty is not propagated through a Zeta's conversion; give the row's "
+            "Mobility instead";
+        return out;
+    }
     const std::optional<analysis::Measurement> m = analysis::measurementOf(*row.measured);
     if (!m) {
         out.error =

@@ -10,6 +10,7 @@
 #include "analysis/Uncertainty.h"
 #include "model/Quantities.h"
 #include "model/Sample.h"
+#include "model/ZetaConversion.h"
 #include "series/Headers.h"
 
 namespace series {
@@ -54,15 +55,24 @@ struct RowResult {
     std::optional<model::Sample> sample;        // after the pass, signed
     std::optional<model::ModelState> measured;  // the same with the magnitude
     int sign = 1;
+    bool fromZeta = false;  // the mobility converted from a Zeta
     // Whether the pass would write a log entry (a row without entries
     // shows the start-up pass, which writes none).
     bool logEntry = false;
     bool ok() const { return error.empty(); }
 };
-// m: the electrokinetic model the window uses for the row.
+// m: the electrokinetic model the window uses for the row. A Zeta goes in
+// as the mobility the instrument measured, by its conversion zetaModel at
+// the row's conditions (its solvent and Ka); without a conversion it is
+// refused.
 RowResult evaluateRow(const std::vector<model::Entry>& entries, bool water,
                       model::ElectrokineticModel m = model::ElectrokineticModel::Dhh,
-                      const std::string& salt = "NaCl");
+                      const std::string& salt = "NaCl",
+                      std::optional<model::ZetaModel> zetaModel = std::nullopt);
+
+// Why a ZetaModel cell or option is refused: "ZetaModel = \"x\" is not one
+// of smoluchowski, huckel, henry".
+std::string zetaModelRefusal(const std::string& text);
 
 // The standard uncertainty and distribution of input from the texts of its
 // SD and Dist columns (each may be missing), or why they are refused. The

@@ -80,6 +80,9 @@ SeriesColumn columnOf(const std::string& text, const Header& h) {
         case HeaderRole::Model:
             col.kind = ColumnKind::Model;
             return col;
+        case HeaderRole::ZetaModel:
+            col.kind = ColumnKind::ZetaModel;
+            return col;
         default:
             return col;
     }
@@ -431,6 +434,7 @@ void Series::evaluate(Row& row) const {
     std::vector<std::size_t> entryColumns;
     bool water = false;
     model::ElectrokineticModel ek = model::ElectrokineticModel::Dhh;
+    std::optional<model::ZetaModel> zetaModel;
     bool refused = false;
     struct UncertaintyTexts {
         const std::string* sd = nullptr;
@@ -474,6 +478,11 @@ void Series::evaluate(Row& row) const {
                 else
                     error = modelRefusal(trimmed(row.cells[c].text));
                 break;
+            case ColumnKind::ZetaModel:
+                zetaModel = model::zetaModelByName(trimmed(row.cells[c].text));
+                if (!zetaModel)
+                    error = zetaModelRefusal(trimmed(row.cells[c].text));
+                break;
             case ColumnKind::Text:
                 break;
         }
@@ -502,7 +511,7 @@ void Series::evaluate(Row& row) const {
                    model::kValenceChain.end();
         })) {
         row.error =
-            "the row gives none of Sigma, Mobility, Valence and EffectiveValence, "
+            "the row gives none of Sigma, Mobility, Valence, EffectiveValence and Zeta, "
             "and is not calculated from the start-up Sigma " +
             std::string(model::quantityInfo(model::Quantity::Sigma).startText);
         return;
@@ -523,7 +532,7 @@ void Series::evaluate(Row& row) const {
         }
     if (refused)
         return;
-    const RowResult result = evaluateRow(entries, water, ek);
+    const RowResult result = evaluateRow(entries, water, ek, "NaCl", zetaModel);
     if (!result.ok()) {
         // The window's refusals start with the quantity's name.
         for (std::size_t i = 0; i < entries.size(); ++i) {

@@ -27,7 +27,8 @@ namespace series {
 // uncertainty or distribution, the solvent ("water" or empty), or text the
 // user keeps beside them (a label, pH, the buffer, notes).
 // The electrokinetic model ("dhh", "henry", "ohshima", or empty for dhh).
-enum class ColumnKind { Input, SD, Dist, Solvent, Model, Text };
+// The conversion of a Zeta ("smoluchowski", "huckel", "henry").
+enum class ColumnKind { Input, SD, Dist, Solvent, Model, ZetaModel, Text };
 
 struct SeriesColumn {
     std::string header;  // as in the file or as typed

@@ -383,15 +383,16 @@ TEST(BatchFile, WritesOneRowPerInputRowAndTheOtherRowsGoOnAfterAnError) {
         lines[0],
         "Sample,IonicStrength,Temperature,Mobility,ClosestApproach,InverseDebyeLength,Ka,"
         "HenryFunction,DhhSlope,EFieldResult,SigmaResult,MobilityResult,EffectiveValenceResult,"
-        "ValenceResult,GeMax,ViscosityResult,DielectricResult,Error");
+        "ValenceResult,GeMax,ViscosityResult,DielectricResult,ZetaResult,Error");
     EXPECT_EQ(lines[1].rfind("\"NaCl, 0.01 M\",0.01,25,2.10,3.027,3.297E+06,0.998,", 0), 0u)
         << lines[1];
     EXPECT_EQ(lines[1].back(), ',') << "no error";
     EXPECT_EQ(lines[2],
-              "too salty,7,25,1.5,,,,,,,,,,,,,,IonicStrength = 7 is not between 0.0001 and 6.5");
+              "too salty,7,25,1.5,,,,,,,,,,,,,,,IonicStrength = 7 is not between 0.0001 and 6.5");
     EXPECT_EQ(lines[3],
-              "NaCl 0.10 M,\" 0.10 \",25,,,,,,,,,,,,,,,\"the row gives none of Sigma, Mobility, "
-              "Valence and EffectiveValence, and is not calculated from the start-up Sigma 22.00\"")
+              "NaCl 0.10 M,\" 0.10 \",25,,,,,,,,,,,,,,,,\"the row gives none of Sigma, Mobility, "
+              "Valence, EffectiveValence and Zeta, and is not calculated from the start-up Sigma "
+              "22.00\"")
         << "the empty mobility is not replaced by the start-up Sigma";
     EXPECT_EQ(r.summary.rows, 3u);
     EXPECT_EQ(r.summary.failedRows, 2u);
@@ -423,13 +424,15 @@ TEST(BatchFile, PassesColumnsThroughInTheFilesDialect) {
          "a,7.4,0.050,25,3.5,1.31,\"x, y\"\n"
          "b,7.4,0.050,25,3.5,-1.31,\n",
          {"Sample,pH,IonicStrength (M),Temperature,StokesRadius,Mobility,Notes,ClosestApproach,",
-          "a,7.4,0.050,25,3.5,1.31,\"x, y\"," + results + "25.839,1.31,5.39,18.27,25.262,1,78,",
-          "b,7.4,0.050,25,3.5,-1.31,," + results + "-25.839,-1.31,-5.39,-18.27,25.262,1,78,"}},
+          "a,7.4,0.050,25,3.5,1.31,\"x, y\"," + results +
+              "25.839,1.31,5.39,18.27,25.262,1,78,28.65,",
+          "b,7.4,0.050,25,3.5,-1.31,," + results +
+              "-25.839,-1.31,-5.39,-18.27,25.262,1,78,-28.65,"}},
         {"Sample;pH;IonicStrength;Temperature;StokesRadius;Mobility\n"
          "a;7,4;0,050;25;3,5;-1,31\n",
          {"Sample;pH;IonicStrength;Temperature;StokesRadius;Mobility;ClosestApproach;",
           "a;7,4;0,050;25;3,5;-1,31;3,627;7,372E+06;2,674;1,0846;0,295;0,123;-25,839;-1,31;-5,39;"
-          "-18,27;25,262;1;78;"}},
+          "-18,27;25,262;1;78;-28,65;"}},
     };
     for (const auto& [csv, expected] : cases) {
         const std::vector<std::string> lines = records(runCsv(csv).output);
@@ -457,10 +460,10 @@ TEST(BatchFile, SolventWaterFollowsEachRowsTemperature) {
     const std::vector<std::string> lines = records(r.output);
     ASSERT_EQ(lines.size(), 8u);
     const std::string tail[] = {
-        "29.29,64.917,1,78,",
-        "26.04,51.154,0.890,78.30,",
-        "20.32,32.748,0.691,74.15,",
-        "28.64,61.895,0.979,78.30,",  // z grows with the viscosity: 26.04 x 1.1
+        "29.29,64.917,1,78,45.93,",
+        "26.04,51.154,0.890,78.30,40.72,",
+        "20.32,32.748,0.691,74.15,33.40,",
+        "28.64,61.895,0.979,78.30,44.79,",  // z grows with the viscosity: 26.04 x 1.1
         ",,,,\"Viscosity cannot be given with Solvent water, whose viscosity follows the "
         "temperature\"",
         ",,,,\"Solvent = \"\"glycerol\"\" is not water\"",
@@ -483,7 +486,7 @@ TEST(BatchFile, EveryColumnIsFoundByItsName) {
         EXPECT_EQ(batch::columnByName(lower), c) << lower;
     }
     EXPECT_EQ(batch::columns().front(), batch::Column::Sample);
-    EXPECT_EQ(batch::columns().back(), batch::Column::Model);
+    EXPECT_EQ(batch::columns().back(), batch::Column::ZetaModel);
     EXPECT_FALSE(batch::columnByName("Diffusion"));
 }
 
@@ -495,7 +498,7 @@ TEST(BatchFile, MalformedInputNamesTheLineAndColumn) {
          "line 1, column 2: the column IonicStrength is in M, not \"mg\""},
         {"Temperature,Sample\n",
          "line 1: the file has none of the columns Sigma, Mobility, "
-         "Valence and EffectiveValence"},
+         "Valence, EffectiveValence and Zeta"},
         {"Valence,MobilitySD\n",
          "line 1, column 2: the column \"MobilitySD\" gives the "
          "uncertainty of Mobility, which the file does not hold"},
@@ -642,6 +645,61 @@ TEST_F(BatchProgram, ModelOptionAndColumnChooseTheElectrokineticModel) {
               std::string::npos);
 }
 
+// --zeta-model converts the Zeta of the rows without a ZetaModel; without
+// either a Zeta is the row's error; an unknown name, a Zeta beside Sigma
+// and an uncertainty of Zeta are refused with their place.
+TEST_F(BatchProgram, ZetaModelOptionAndColumnConvertTheZeta) {
+    const fs::path in = file("in.csv",
+                             "Sample;Zeta (mV);ZetaModel;Ionic strength (mM)\n"
+                             "a;-25,5;;50\n"
+                             "b;-25,5;smoluchowski;50\n"
+                             "c;-25,5;Henry;50\n");
+    const auto output = [&](const std::string& options) {
+        const int status =
+            run(options + " '" + in.string() + "' -o '" + (dir() / "out.csv").string() + "'");
+        std::vector<std::string> rows = records(read("out.csv"));
+        rows.push_back(std::to_string(status));
+        return rows;
+    };
+    const std::vector<std::string> none = output("");
+    EXPECT_EQ(none.back(), "1");
+    EXPECT_NE(none[1].find("Zeta = -25.5 needs the conversion the instrument made"),
+              std::string::npos)
+        << none[1];
+    const std::vector<std::string> henry = output("--zeta-model henry");
+    EXPECT_EQ(henry.back(), "0") << read("stderr");
+    // The results, after Sample, Zeta, ZetaModel and the ionic strength.
+    const auto results = [](const std::string& row) {
+        std::size_t at = 0;
+        for (int i = 0; i < 4; ++i)
+            at = row.find(';', at) + 1;
+        return row.substr(at);
+    };
+    EXPECT_EQ(results(henry[1]), results(henry[3])) << "the option converts as the cell does";
+    EXPECT_NE(results(henry[1]), results(henry[2]));
+    EXPECT_EQ(results(output("--zeta-model smoluchowski")[1]), results(henry[2]));
+    EXPECT_EQ(results(output("--zeta-model smoluchowski")[3]), results(henry[3]))
+        << "a cell goes before the option";
+    const struct {
+        std::string options, input, message;
+    } refused[] = {
+        {"--zeta-model hueckel", "",
+         "--zeta-model hueckel is not one of smoluchowski, huckel, henry"},
+        {"", "Zeta,Sigma\n1,2\n",
+         "line 1: the columns Zeta and Sigma cannot both be given: use one of Sigma, Mobility, "
+         "Valence, EffectiveValence and Zeta"},
+        {"", "Zeta,ZetaSD\n1,2\n",
+         "line 1, column 2: the column Zeta's uncertainty is not propagated"},
+        {"", "Zeta (uV)\n1\n", "line 1, column 1: the column Zeta is in mV, not \"uV\""},
+        {"", "ZetaModel (mV),Zeta\nhenry,1\n", "the column ZetaModel has no unit"},
+    };
+    for (const auto& r : refused) {
+        const fs::path bad = file("bad.csv", r.input);
+        EXPECT_EQ(run(r.options + " '" + bad.string() + "'"), 2) << r.message;
+        EXPECT_NE(read("stderr").find(r.message), std::string::npos) << read("stderr");
+    }
+}
+
 // Under the two models not linear in z: the sphere is the Stokes radius
 // (SaltIonRadius is not used), the salt comes from --salt or a Salt cell, a
 // z* above the maximum is the row's error and one below it names both
@@ -666,7 +724,7 @@ TEST_F(BatchProgram, NonlinearModelsTakeTheSaltAndSayHowManyValences) {
         platform::CsvRecord rec;
         std::vector<std::string> z;
         while (reader.next(rec))
-            z.push_back(rec.fields.at(rec.fields.size() - 5) + "|" +
+            z.push_back(rec.fields.at(rec.fields.size() - 6) + "|" +
                         rec.fields.back().substr(0, 24));
         return z;
     };

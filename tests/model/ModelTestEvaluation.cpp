@@ -8,6 +8,7 @@
 #include "model/Evaluation.h"
 #include "model/HenryExact.h"
 #include "model/Sample.h"
+#include "model/ZetaConversion.h"
 
 namespace {
 
@@ -120,6 +121,33 @@ TEST(Evaluation, HenryMobilityOfZetaIsTheModelsMobility) {
                     << electrokineticModelInfo(c.model).name << " I " << ionicStrength << " z "
                     << valence;
             }
+}
+
+// An instrument's zeta turned back into its mobility, against the SI forms
+// (Smoluchowski eps zeta / eta, Hueckel two thirds of it, Henry f(Ka) times
+// Hueckel's) with CODATA's eps0 (the model's constants are older: 0.3 %).
+TEST(ZetaConversion, MobilityOfEachInstrumentsConversion) {
+    const double eps0 = 8.8541878128e-12;
+    const struct {
+        ZetaModel model;
+        const char* name;
+        double ka, factor;  // SI mobility over eps zeta / eta
+    } cases[] = {{ZetaModel::Smoluchowski, "Smoluchowski", 3, 1.0},
+                 {ZetaModel::Huckel, "HUCKEL", 3, 2.0 / 3},
+                 {ZetaModel::Henry, "henry", 0.5, henryExact(0.5) / 1.5},
+                 {ZetaModel::Henry, "Henry", 40, henryExact(40) / 1.5}};
+    for (const auto& c : cases)
+        for (const double zeta : {-35.0, 12.5}) {
+            const double dielectric = 74.2, viscosity = 0.69;  // water at 37 C
+            const double si = c.factor * eps0 * dielectric * zeta / 1000 / (viscosity / 1000);
+            const double mobility =
+                mobilityFromZeta(zeta, dielectric, viscosity, c.ka, c.model, PhysicalConstants{});
+            EXPECT_NEAR(mobility, si * 1e8, 3e-3 * std::fabs(si * 1e8)) << c.name << " " << zeta;
+            EXPECT_EQ(zetaModelByName(c.name), c.model);
+            EXPECT_EQ(zetaModelByName(zetaModelName(c.model)), c.model);
+        }
+    EXPECT_FALSE(zetaModelByName("hückel"));
+    EXPECT_FALSE(zetaModelByName(""));
 }
 
 TEST(Evaluation, ModelsAreNamedAndFoundByName) {

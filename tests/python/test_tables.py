@@ -170,7 +170,7 @@ def test_notices_are_quorvin_batchs(tmp_path, batch_stderr):
                        "Quorvin knows, but resembles Mobility"),
     ({"Sigma": [1], "IonicStrength (mol)": [1]}, "the table, line 1, column 2: the column "),
     ({"Temperature": [25]}, "the table, line 1: the file has none of the columns Sigma, "
-                            "Mobility, Valence and EffectiveValence"),
+                            "Mobility, Valence, EffectiveValence and Zeta"),
     ({"Sigma": [22], "Temperature": ["warm"]}, 'the table, line 2, column 2 (Temperature): '
                                                '"warm" is not a number'),
 ])

@@ -154,9 +154,10 @@ TEST(Headers, ConditionsFromTheStartUpValuesAreNamed) {
         EXPECT_EQ(seriesOf(std::string(header) + "\n").startUpNotice(), notice) << header;
     const series::Series s = seriesOf("Temperature,Mobility\n,1.8\n25,\n");
     EXPECT_EQ(s.cellNote(0, 0), "Empty: the row takes the start-up value Temperature 20.0 \u00b0C");
-    EXPECT_EQ(s.rowError(1),
-              "the row gives none of Sigma, Mobility, Valence and EffectiveValence, and is not "
-              "calculated from the start-up Sigma 22.00");
+    EXPECT_EQ(
+        s.rowError(1),
+        "the row gives none of Sigma, Mobility, Valence, EffectiveValence and Zeta, and is not "
+        "calculated from the start-up Sigma 22.00");
 }
 
 // OWASP's protection: a text a spreadsheet would run is written after a

@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <charconv>
 #include <csignal>
 #include <filesystem>
 #include <fstream>
@@ -192,6 +193,68 @@ TEST(SeriesRow, AModelColumnChoosesEachRowsModel) {
     EXPECT_EQ(s.rowEntries(0).model, model::ElectrokineticModel::Dhh);
 }
 
+// State: rows measured as mobilities (water at 37 C, salts from 1 to 150
+// mM, either sign). Action: each mobility written as the zeta an instrument
+// reports by each conversion, in the ";" dialect with decimal commas and
+// the unit in the header, and read back. Expected: the same results.
+TEST(SeriesRow, ZetaByEachConversionGivesTheMobilitysValence) {
+    const struct {
+        const char* ionicStrength;
+        const char* mobility;
+    } rows[] = {{"0.001", "2.3"}, {"0.02", "-1.05"}, {"0.15", "0.74"}};
+    for (const model::ZetaModel m :
+         {model::ZetaModel::Smoluchowski, model::ZetaModel::Huckel, model::ZetaModel::Henry}) {
+        std::string measured = "Sample;Temperature;IonicStrength;Solvent;Mobility\n";
+        std::string reported =
+            "Sample;Temperature;Ionic strength (mM);Solvent;Zeta (mV);ZetaModel\n";
+        for (const auto& r : rows) {
+            const Series one =
+                seriesOf(std::string("Temperature,IonicStrength,Solvent,Mobility\n") + "37," +
+                         r.ionicStrength + ",water," + r.mobility + "\n");
+            const model::ModelState& state =
+                *series::evaluateRow(one.rowEntries(0).entries, true).measured;
+            const double zeta =
+                platform::StrToFloat(r.mobility) / model::mobilityFromZeta(state, 1.0, m);
+            char text[32];
+            *std::to_chars(text, text + 31, zeta, std::chars_format::general, 17).ptr = 0;
+            std::string comma = text;
+            std::replace(comma.begin(), comma.end(), '.', ',');
+            const std::string mM =
+                platform::FloatToStr(platform::StrToFloat(r.ionicStrength) * 1000);
+            measured += std::string("a;37;") + r.ionicStrength + ";water;" + r.mobility + "\n";
+            reported += "a;37;" + mM + ";water;" + comma + ";" + model::zetaModelName(m) + "\n";
+        }
+        std::replace(measured.begin(), measured.end(), '.', ',');
+        const Series a = seriesOf(measured), b = seriesOf(reported);
+        for (std::size_t r = 0; r < std::size(rows); ++r)
+            for (std::size_t i = 0; i < a.resultNames().size(); ++i)
+                EXPECT_EQ(b.resultText(r, i), a.resultText(r, i))
+                    << model::zetaModelName(m) << " row " << r << " " << a.resultNames()[i];
+    }
+}
+
+// A Zeta needs its conversion and stands alone among the measurements;
+// each refusal stands in its cell.
+TEST(SeriesRow, AZetaWithoutItsConversionIsRefusedInItsCell) {
+    const Series s = seriesOf(
+        "Sample,Zeta,ZetaModel,Sigma\n"
+        "a,20,,\n"
+        "b,20,Hueckel,\n"
+        "c,20,henry,22\n"
+        "d,20,HENRY,\n"
+        "e,0.0001,smoluchowski,\n");
+    EXPECT_EQ(s.cellError(0, 1),
+              "Zeta = 20 needs the conversion the instrument made (ZetaModel smoluchowski, huckel, "
+              "henry)");
+    EXPECT_EQ(s.cellError(1, 2),
+              "ZetaModel = \"Hueckel\" is not one of smoluchowski, huckel, henry");
+    EXPECT_EQ(s.cellError(2, 3), "Sigma cannot be given with Zeta in the same row");
+    EXPECT_EQ(s.rowError(3), "");
+    EXPECT_NE(valence(s, 3), "");
+    EXPECT_EQ(s.cellError(4, 1).rfind("Zeta = 0.0001 mV (smoluchowski) is the mobility 0.0", 0), 0u)
+        << s.cellError(4, 1);
+}
+
 // Each kind of command is undone to the table before it and redone to the
 // table after it, with the results of each.
 TEST(SeriesCommands, EveryCommandIsUndoneAndRedone) {
@@ -294,9 +357,10 @@ TEST(SeriesFile, AnEditedLabelLeavesTheMeasuredValues) {
     const std::string output =
         "Sample,IonicStrength,Temperature,StokesRadius,Mobility,ClosestApproach,"
         "InverseDebyeLength,Ka,HenryFunction,DhhSlope,EFieldResult,SigmaResult,MobilityResult,"
-        "EffectiveValenceResult,ValenceResult,GeMax,ViscosityResult,DielectricResult,Error\r\n"
+        "EffectiveValenceResult,ValenceResult,GeMax,ViscosityResult,DielectricResult,ZetaResult,"
+        "Error\r\n"
         "BSA,0.010,25,3.5,1.80,3.627,3.297E+06,1.196,1.0271,0.468,0.123,35.504,1.8,7.41,15.85,"
-        "30.281,1,78,\r\n";
+        "30.281,1,78,39.61,\r\n";
     Series s = seriesOf(output);
     EXPECT_EQ(s.text(), output);
     EXPECT_EQ(s.resultDifferences(), 0u);
