@@ -101,7 +101,7 @@ std::string valenceText(double z) {
 }
 
 std::string zetaText(double zeta) {
-    return platform::FormatFloat("0.0", zeta);
+    return platform::FormatFloat(model::quantityInfo(model::Quantity::Zeta).pattern, zeta);
 }
 
 // The cells of a row: H, slope, z, z*, zeta, z - chosen, percent.

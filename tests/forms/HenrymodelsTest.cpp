@@ -86,15 +86,15 @@ TEST_F(HenryModels, ShowsEachModelForTheStartUpState) {
     EXPECT_EQ(w.StateLbl->text(),
               "At Ka = 3.183 and Sigma = 22.00 cm-1; the main window uses This program");
     const std::vector<std::vector<std::string>> expected = {
-        {"This program", "1.10258", "0.26361", "17.13", "4.52", "29.5", "chosen", "chosen"},
-        {"Henry (exact)", "1.10696", "0.26466", "17.06", "4.52", "29.4", "-0.07", "-0.40"},
-        {"Ohshima (1994)", "1.09735", "0.26236", "17.21", "4.52", "29.7", "+0.08", "+0.48"},
+        {"This program", "1.10258", "0.26361", "17.13", "4.52", "29.52", "chosen", "chosen"},
+        {"Henry (exact)", "1.10696", "0.26466", "17.06", "4.52", "29.40", "-0.07", "-0.40"},
+        {"Ohshima (1994)", "1.09735", "0.26236", "17.21", "4.52", "29.66", "+0.08", "+0.48"},
         // Ohshima's 2001 approximation passes a maximum: both of its z.
-        {"Ohshima (2001)", "n/a", "n/a", "17.82 / 196.32", "4.52", "27.1 / 137.1",
+        {"Ohshima (2001)", "n/a", "n/a", "17.82 / 196.32", "4.52", "27.11 / 137.06",
          "+0.69 / +179.19", "+4.03 / +1045.99"},
-        {"Standard model", "n/a", "n/a", "17.63", "4.52", "26.8", "+0.50", "+2.90"},
-        {"Hückel (1.0)", "1.00000", "0.23909", "18.89", "4.52", "32.5", "+1.76", "+10.26"},
-        {"Smoluchowski (1.5)", "1.50000", "0.35863", "12.59", "4.52", "21.7", "-4.54", "-26.49"},
+        {"Standard model", "n/a", "n/a", "17.63", "4.52", "26.84", "+0.50", "+2.90"},
+        {"Hückel (1.0)", "1.00000", "0.23909", "18.89", "4.52", "32.54", "+1.76", "+10.26"},
+        {"Smoluchowski (1.5)", "1.50000", "0.35863", "12.59", "4.52", "21.70", "-4.54", "-26.49"},
     };
     EXPECT_EQ(table(w), expected);
     // A side view: the main window, its log and its graph stay as they were.
@@ -257,6 +257,7 @@ TEST_F(HenryModels, EachModelsPointLiesOnItsOwnCurve) {
                 continue;
             }
             EXPECT_EQ(parts(rows[m][3]).front(), OpeningForm->ZTxt->text()) << trace;
+            EXPECT_EQ(parts(rows[m][5]).front(), OpeningForm->ZetaTxt->text()) << trace;
             const double chosenZ = number(parts(rows[m][3]).front());
             for (size_t r = 0; r < rows.size(); ++r) {
                 if (static_cast<int>(r) == m || rows[r][3] == "none")
