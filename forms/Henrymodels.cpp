@@ -330,6 +330,10 @@ void THenryModelsFrm::showRows() {
             Rows[r].zeta,  Rows[r].difference, Rows[r].percent};
         for (size_t c = 0; c < texts.size(); ++c)
             cells[c]->setText(texts[c]);
+        // Why a model could not be worked out, where a screen reader reads z.
+        const bool failed = m_rows[r] && !m_rows[r]->error.empty();
+        Rows[r].valence->setAccessibleName("z, " + nameOf(m_compared[r]) +
+                                           (failed ? ": " + m_rows[r]->error : ""));
     }
 }
 
