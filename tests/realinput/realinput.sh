@@ -185,13 +185,18 @@ open_through_dialog() { save_through_dialog "$@"; }
 # mobility graph fills the window above its table; the button under the
 # table, by its key, puts Henry's function over Ka in its place.
 case_ModelsGraphsRightClickSaveImages() {
+    command -v import >/dev/null || fail "import (ImageMagick) is missing"
     start
     xdotool key alt+a e
     local models
     models=$(window "^Electrokinetic models$")
     right_click_saves_png "$models" 40 30 mobility.png
     xdotool windowactivate --sync "$models"
+    import -window "$models" "$work/before.png"
     xdotool key alt+h
+    # The right click must reach the new graph: once the window shows it.
+    until_true "the other graph" bash -c \
+        "import -window '$models' '$work/after.png' && ! cmp -s '$work/before.png' '$work/after.png'"
     right_click_saves_png "$models" 40 30 henry.png
     cmp -s "$work/mobility.png" "$work/henry.png" && fail "the same graph twice"
     return 0
