@@ -458,7 +458,18 @@ void TOpeningForm::Uncertainty1Click(platform::MenuItem&) {
 
 void TOpeningForm::SigmaProfile1Click(platform::MenuItem&) {
     if (!m_sigmaProfile) {
-        m_sigmaProfile = std::make_unique<TSigmaProfileFrm>(this);
+        SigmaUse use;
+        use.enter = [this](const std::string& sigma, double se) -> std::optional<std::string> {
+            if (auto refusal = EnterSigma(sigma))
+                return refusal;
+            setInputUncertainty(analysis::input(model::Quantity::Sigma), se);
+            return std::nullopt;
+        };
+        use.log = [](const std::string& line) {
+            if (ReportFrm)
+                ReportFrm->AddLogLine(line);
+        };
+        m_sigmaProfile = std::make_unique<TSigmaProfileFrm>(this, std::move(use));
         SigmaProfileFrm = m_sigmaProfile.get();
     }
     m_sigmaProfile->Show();

@@ -2,15 +2,13 @@
 
 #include "forms/SigmaProfile.h"
 
-#include "forms/DialogLayout.h"
-#include "forms/Report.h"
-
 #include <algorithm>
 #include <cmath>
 
 #include "analysis/Uncertainty.h"
+#include "forms/BackgroundRun.h"
+#include "forms/DialogLayout.h"
 #include "forms/Enternumber.h"
-#include "forms/Mainfrm.h"
 #include "forms/WidgetFields.h"
 #include "platform/Application.h"
 #include "platform/base/NumberText.h"
@@ -59,7 +57,8 @@ platform::AxisRange rangeOf(std::vector<double> values, bool logarithmic) {
 
 }  // namespace
 
-TSigmaProfileFrm::TSigmaProfileFrm(platform::Form* owner) : Form(owner, "SigmaProfileFrm") {
+TSigmaProfileFrm::TSigmaProfileFrm(platform::Form* owner, SigmaUse use)
+    : Form(owner, "SigmaProfileFrm"), m_use(std::move(use)) {
     setCaption("Sigma from a profile");
     setClientSize(900, 560);
     setMinClientSize(900, 560);
@@ -71,14 +70,26 @@ TSigmaProfileFrm::TSigmaProfileFrm(platform::Form* owner) : Form(owner, "SigmaPr
         const int dataHeight = (h - 16) * 2 / 3;
         Chart1->setBounds(kLeftWidth + 8, 8, chartWidth, dataHeight);
         Chart2->setBounds(kLeftWidth + 8, 8 + dataHeight, chartWidth, h - 16 - dataHeight);
+        RunLbl->setBounds(8, h - 62, 130, kRowLabelHeight);
+        ProgressPnl->setBounds(140, h - 64, BackgroundRun::kProgressWidth, 18);
+        ProgressLbl->setBounds(140 + BackgroundRun::kProgressWidth + 6, h - 62, 40,
+                               kRowLabelHeight);
+        CancelBtn->setBounds(kLeftWidth - 83, h - 68, 75, 25);
         UseBtn->setBounds(8, h - 33, 120, 25);
         CloseBtn->setBounds(kLeftWidth - 83, h - 33, 75, 25);
     };
     OnResize(*this);
+    // A window closed while it reads or fits stops as by its Cancel.
+    OnClose = [this](platform::Form&, platform::CloseAction&) {
+        if (m_run)
+            CancelBtnClick(*CancelBtn);
+    };
     clearFit("Open one or more scans: files of x (cm) and signal, with an SD column or not.");
 }
 
 TSigmaProfileFrm::~TSigmaProfileFrm() {
+    stopRun();
+    m_stopped.clear();  // waits for each thread's step under way
     if (SigmaProfileFrm == this)
         SigmaProfileFrm = nullptr;
 }
@@ -162,6 +173,7 @@ void TSigmaProfileFrm::build() {
     Chart2Export = std::make_unique<GraphExport>(*this, *Chart2);
     Chart2->shareBottomAxisWith(*Chart1);
 
+    buildRunRow();
     UseBtn = add<platform::Button>("UseBtn");
     UseBtn->setText("&Use this Sigma");
     UseBtn->OnClick = [this](platform::Control& c) { UseBtnClick(c); };
@@ -182,18 +194,21 @@ void TSigmaProfileFrm::OpenBtnClick(platform::Control&) {
 }
 
 void TSigmaProfileFrm::openScans(const std::vector<std::string>& paths) {
-    std::vector<fit::Scan> scans;
-    for (const std::string& path : paths)
-        scans.push_back(fit::readScanFile(path));  // a ScanError keeps the scans shown
+    if (!paths.empty())
+        startRun(paths);  // a file that is no scan keeps the scans shown
+}
+
+// Scans read whole: their x range is the fit's, their names above it.
+void TSigmaProfileFrm::takeScans(std::vector<fit::Scan> scans) {
     m_scans = std::move(scans);
+    m_fit.reset();
+    m_each.clear();
     double lo = m_scans.front().x.front(), hi = lo;
     for (const fit::Scan& s : m_scans)
         for (double x : s.x) {
             lo = std::min(lo, x);
             hi = std::max(hi, x);
         }
-    m_options.from = lo;
-    m_options.to = hi;
     FromTxt->setText(platform::FloatToStr(lo));
     ToTxt->setText(platform::FloatToStr(hi));
     std::string names;
@@ -203,31 +218,11 @@ void TSigmaProfileFrm::openScans(const std::vector<std::string>& paths) {
     }
     ScansLbl->setText(std::to_string(m_scans.size()) +
                       (m_scans.size() == 1 ? " scan: " : " scans: ") + names);
-    refit();
 }
 
 void TSigmaProfileFrm::refit() {
-    if (m_scans.empty())
-        return;
-    try {
-        m_fit = fit::fitSigma(m_scans, m_options);
-    } catch (const std::exception& e) {
-        clearFit("No fit:", shortNames(e.what()));
-        return;
-    }
-    m_each.clear();
-    if (m_scans.size() > 1) {
-        fit::SigmaFitOptions alone = m_options;
-        alone.draws = 0;  // the time course needs the SEs only
-        for (const fit::Scan& s : m_scans) {
-            try {
-                m_each.push_back(fit::fitSigma(std::span(&s, 1), alone));
-            } catch (const std::exception&) {
-                m_each.push_back(std::nullopt);
-            }
-        }
-    }
-    showFit();
+    if (!m_scans.empty())
+        startRun({});
 }
 
 // A message with the scans' paths cut to their file names, as the window
@@ -433,20 +428,19 @@ void TSigmaProfileFrm::AxisTxtClick(platform::Control&) {
 }
 
 void TSigmaProfileFrm::UseBtnClick(platform::Control&) {
-    if (!m_fit || OpeningForm == nullptr)
+    if (!m_fit || !m_use.enter)
         return;
     if (!m_fit->problem.empty()) {
         platform::app().ShowMessage(
             "Sigma was not entered: the fit is not credible: " + m_fit->problem + ".");
         return;
     }
-    if (const auto refusal = OpeningForm->EnterSigma(sigmaText())) {
+    if (const auto refusal = m_use.enter(sigmaText(), m_fit->sigmaSE)) {
         platform::app().ShowMessage("Sigma was not entered: " + *refusal);
         return;
     }
-    OpeningForm->setInputUncertainty(analysis::input(model::Quantity::Sigma), m_fit->sigmaSE);
-    if (ReportFrm)
-        ReportFrm->AddLogLine(fitLogLine());
+    if (m_use.log)
+        m_use.log(fitLogLine());
 }
 
 // Where the Sigma just entered came from: the scans, the fitted Sigma with
