@@ -470,7 +470,6 @@ void TOpeningForm::SigmaProfile1Click(platform::MenuItem&) {
                 ReportFrm->AddLogLine(line);
         };
         m_sigmaProfile = std::make_unique<TSigmaProfileFrm>(this, std::move(use));
-        SigmaProfileFrm = m_sigmaProfile.get();
     }
     m_sigmaProfile->Show();
 }
@@ -478,7 +477,6 @@ void TOpeningForm::SigmaProfile1Click(platform::MenuItem&) {
 void TOpeningForm::ChargeSequence1Click(platform::MenuItem&) {
     if (!m_charge) {
         m_charge = std::make_unique<TChargeFrm>(this);
-        ChargeFrm = m_charge.get();
     }
     showCharge();
     m_charge->Show();

@@ -18,8 +18,6 @@ namespace forms {
 using platform::Label;
 using platform::StaticText;
 
-TSigmaProfileFrm* SigmaProfileFrm = nullptr;
-
 namespace {
 
 constexpr int kRowPitch = 22;
@@ -90,8 +88,6 @@ TSigmaProfileFrm::TSigmaProfileFrm(platform::Form* owner, SigmaUse use)
 TSigmaProfileFrm::~TSigmaProfileFrm() {
     stopRun();
     m_stopped.clear();  // waits for each thread's step under way
-    if (SigmaProfileFrm == this)
-        SigmaProfileFrm = nullptr;
 }
 
 void TSigmaProfileFrm::build() {

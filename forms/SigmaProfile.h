@@ -128,6 +128,4 @@ class TSigmaProfileFrm : public platform::Form {
     platform::Timer m_quietTimer;  // the progress shows when it fires
 };
 
-extern TSigmaProfileFrm* SigmaProfileFrm;
-
 }  // namespace forms

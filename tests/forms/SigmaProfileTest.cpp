@@ -36,7 +36,7 @@ class SigmaProfileWindow : public testing_support::MainWindowSession {
   protected:
     TSigmaProfileFrm& open(std::vector<std::string> files) {
         OpeningForm->SigmaProfile1->userClick(OpeningForm);
-        TSigmaProfileFrm& w = *forms::SigmaProfileFrm;
+        TSigmaProfileFrm& w = *forms::OpeningForm->sigmaProfileWindow();
         backend.expectDialog<platform::OpenDialog>("TOpenDialog", [files](platform::OpenDialog& d) {
             EXPECT_TRUE(d.AllowMultiSelect);
             d.FileName = files.front();
