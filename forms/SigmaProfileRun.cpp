@@ -185,8 +185,10 @@ void TSigmaProfileFrm::runFinished() {
     run->background.stop();
     m_stopped.push_back(run);  // its thread is on its last step
     stopRun();
-    if (run->readError)
-        std::rethrow_exception(run->readError);  // the scans shown stay
+    if (run->readError) {
+        UseBtn->setEnabled(m_fit.has_value());  // the scans shown stay
+        std::rethrow_exception(run->readError);
+    }
     if (!run->paths.empty()) {
         takeScans(std::move(run->scans));
         m_options.from = run->options.from;

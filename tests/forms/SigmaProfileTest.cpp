@@ -188,6 +188,7 @@ TEST_F(SigmaProfileWindow, AFileThatIsNoScanLeavesTheShownOnes) {
     EXPECT_NE(said[0].find("line"), std::string::npos) << said[0];
     EXPECT_EQ(w.sigmaText(), shown);
     EXPECT_EQ(w.ScansLbl->text(), "1 scan: columns-sd.txt");
+    EXPECT_TRUE(w.UseBtn->enabled());
 }
 
 // State: a fit shown. Action: a long scan opened, and after the quiet time
