@@ -171,6 +171,10 @@ void TSigmaProfileFrm::showProgress() {
     if (!m_run || m_run->background.quiet())
         return;
     const double fraction = std::clamp(m_run->perMille.load() / double(kWhole), 0.0, 1.0);
+    // A fit of choices no longer shown leaves, so that its numbers are not
+    // read as the new ones'; scans being read leave the shown ones.
+    if (m_run->paths.empty() && m_fit)
+        clearFit("Fitting...");
     RunLbl->setText(m_run->paths.empty() ? "Fitting:" : "Reading and fitting:");
     showRunRow(true);
     ProgressBar->setWidth(static_cast<int>(fraction * (kProgressWidth - 2)));

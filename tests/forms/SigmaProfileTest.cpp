@@ -235,6 +235,7 @@ TEST_F(SigmaProfileWindow, ALongFitRunsInTheBackgroundAndCancels) {
     w.BaselineTxt->userClick();
     pastQuietTime();
     EXPECT_EQ(w.RunLbl->text(), "Fitting:");
+    EXPECT_EQ(w.FitLbl->text(), "Fitting...") << "the fit of the former choices left";
     w.CancelBtn->userPress();
     EXPECT_FALSE(w.result());
     EXPECT_EQ(w.FitLbl->text(), "Cancelled: no fit for these choices.");
