@@ -53,6 +53,18 @@ platform::AxisRange rangeOf(std::vector<double> values, bool logarithmic) {
     return {*lo - pad, *hi + pad, false};
 }
 
+// The smallest and largest of values given one at a time.
+struct Extent {
+    double lo = 0, hi = 0;
+    bool any = false;
+    void add(double v) {
+        lo = any ? std::min(lo, v) : v;
+        hi = any ? std::max(hi, v) : v;
+        any = true;
+    }
+    std::vector<double> values() const { return any ? std::vector{lo, hi} : std::vector<double>(); }
+};
+
 }  // namespace
 
 TSigmaProfileFrm::TSigmaProfileFrm(platform::Form* owner, SigmaUse use)
@@ -327,7 +339,9 @@ void TSigmaProfileFrm::showFit() {
 void TSigmaProfileFrm::showCharts() {
     const fit::SigmaFit& f = *m_fit;
     std::vector<platform::LineSeries> data, residuals;
-    std::vector<double> xs, ys, rs;
+    // The extremes of what is drawn, for the axes: a scan of a million
+    // points is not copied again to find them.
+    Extent xs, ys, rs;
     const double from = m_options.from.value_or(-1e300), to = m_options.to.value_or(1e300);
     for (std::size_t k = 0; k < m_scans.size(); ++k) {
         const fit::Scan& s = m_scans[k];
@@ -337,6 +351,8 @@ void TSigmaProfileFrm::showCharts() {
         platform::LineSeries points{file, colour, {}, false, true};
         platform::LineSeries misses{"", colour, {}, false, true};
         platform::LineSeries curve{k == 0 ? "Fit" : "", platform::clRed, {}};
+        points.points.reserve(s.x.size());
+        misses.points.reserve(s.x.size());
         const auto model = [&](double x) {
             return p.amplitude * std::exp(f.sigma * (x - p.xRef)) + p.baseline;
         };
@@ -348,11 +364,12 @@ void TSigmaProfileFrm::showCharts() {
                                 y > *m_options.maxSignal);
             if (!used || (m_logAxis && !(y > 0)))
                 continue;
+            const double miss = y - model(x);
             points.points.push_back({x, y});
-            misses.points.push_back({x, y - model(x)});
-            xs.push_back(x);
-            ys.push_back(y);
-            rs.push_back(y - model(x));
+            misses.points.push_back({x, miss});
+            xs.add(x);
+            ys.add(y);
+            rs.add(miss);
             lo = std::min(lo, x);
             hi = std::max(hi, x);
         }
@@ -365,16 +382,16 @@ void TSigmaProfileFrm::showCharts() {
         data.push_back(std::move(curve));
         residuals.push_back(std::move(misses));
     }
-    const platform::AxisRange xRange = rangeOf(xs, false);
+    const platform::AxisRange xRange = rangeOf(xs.values(), false);
     residuals.push_back({"", platform::clBlack, {{xRange.min, 0}, {xRange.max, 0}}, true});
-    rs.push_back(0);
+    rs.add(0);
     Chart1->bottomAxis = xRange;
-    Chart1->leftAxis = rangeOf(ys, m_logAxis);
+    Chart1->leftAxis = rangeOf(ys.values(), m_logAxis);
     Chart1->legendAtTop = f.sigma < 0;
     Chart1->appearanceChanged();
     Chart1->setSeries(std::move(data));
     Chart2->bottomAxis = xRange;
-    Chart2->leftAxis = rangeOf(rs, false);
+    Chart2->leftAxis = rangeOf(rs.values(), false);
     Chart2->appearanceChanged();
     Chart2->setSeries(std::move(residuals));
 }
