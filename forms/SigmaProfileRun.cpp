@@ -96,6 +96,7 @@ void TSigmaProfileFrm::startRun(std::vector<std::string> paths) {
             try {
                 raw->fit = fit::fitSigma(raw->scans, raw->options);
             } catch (const fit::FitCancelled&) {
+                // Stopped by the window, which no longer waits for a result.
             } catch (const std::exception& e) {
                 raw->fitError = e.what();
             }
