@@ -422,7 +422,14 @@ void refitInterval(const Points& all, const std::function<double(std::size_t)>& 
     analysis::MonteCarloControl control;
     if (options.progress)
         control.progress = [&] { options.progress(control.done.load(), n); };
-    analysis::runBlocks(blocks, options.threads, &control, [&](std::int64_t b) {
+    const auto stopped = [&] {
+        return options.cancelled && options.cancelled->load(std::memory_order_relaxed);
+    };
+    analysis::runBlocks(blocks, options.threads, &control, [&](std::int64_t b) -> std::int64_t {
+        if (stopped()) {
+            control.cancelled = true;
+            return 0;
+        }
         LeastSquaresSolver solver(p.y.size(), model.parameters);
         std::vector<double> y(p.y.size());
         const std::int64_t first = b * kDrawsPerBlock;
@@ -442,6 +449,8 @@ void refitInterval(const Points& all, const std::function<double(std::size_t)>& 
         }
         return end - first;
     });
+    if (control.cancelled)
+        throw FitCancelled();
     const auto failed =
         std::remove_if(sigmas.begin(), sigmas.end(), [](double v) { return std::isnan(v); });
     r.draws = n;
@@ -528,6 +537,8 @@ SigmaFit fitSigma(std::span<const Scan> scans, const SigmaFitOptions& options) {
         r.sigmaBaselineCorrelation = best.correlation(0, 2);
     start.chiSquare *= chiScale;
     r.problem = credibilityProblem(r, start, p.range);
+    if (options.cancelled && *options.cancelled)
+        throw FitCancelled();
     if (options.draws > 0)
         refitInterval(p, residual, best, options.baseline, options, r);
     return r;

@@ -2,6 +2,7 @@
 
 #pragma once
 
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
@@ -10,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "fit/LeastSquares.h"
 #include "fit/Scan.h"
 
 namespace fit {
@@ -27,6 +29,15 @@ struct SigmaFitOptions {
     bool keepResiduals = true;
     // Called now and then during the refits with the refits done and asked.
     std::function<void(std::int64_t done, std::int64_t of)> progress;
+    // Set from another thread to stop the fit: the refits stop after their
+    // current block and fitSigma throws FitCancelled.
+    const std::atomic<bool>* cancelled = nullptr;
+};
+
+// A fit stopped through its options' cancelled flag.
+class FitCancelled : public FitError {
+  public:
+    FitCancelled() : FitError("the fit was cancelled") {}
 };
 
 // Refits of a larger fit use every k-th point of each scan, at most this

@@ -41,6 +41,10 @@ class BackgroundRun {
     // On the user-interface thread: no report runs after this, and the
     // workers are waited for.
     void end();
+    // On the user-interface thread: no report runs after this; the workers,
+    // told to stop by their owner, end on their own and are waited for only
+    // when the run goes, so that a stop never waits for a step under way.
+    void stop() { *m_going = false; }
     // Started so recently that its progress is not shown yet.
     bool quiet() const { return std::chrono::steady_clock::now() - m_started < kQuietTime; }
 

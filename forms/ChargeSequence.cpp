@@ -17,8 +17,6 @@ namespace forms {
 using platform::Label;
 using platform::StaticText;
 
-TChargeFrm* ChargeFrm = nullptr;
-
 namespace {
 
 constexpr int kRowPitch = 22;
@@ -51,10 +49,7 @@ TChargeFrm::TChargeFrm(platform::Form* owner) : Form(owner, "ChargeFrm") {
     update();
 }
 
-TChargeFrm::~TChargeFrm() {
-    if (ChargeFrm == this)
-        ChargeFrm = nullptr;
-}
+TChargeFrm::~TChargeFrm() = default;
 
 void TChargeFrm::build() {
     OpenBtn = add<platform::Button>("OpenBtn");

@@ -88,8 +88,6 @@ class TChargeFrm : public platform::Form {
     std::optional<double> m_uz;
 };
 
-extern TChargeFrm* ChargeFrm;
-
 // The dialog that opens a protein sequence (FASTA or text).
 std::unique_ptr<platform::OpenDialog> sequenceOpenDialog(platform::Form* owner,
                                                          const std::string& name,

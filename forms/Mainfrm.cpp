@@ -459,8 +459,18 @@ void TOpeningForm::Uncertainty1Click(platform::MenuItem&) {
 
 void TOpeningForm::SigmaProfile1Click(platform::MenuItem&) {
     if (!m_sigmaProfile) {
-        m_sigmaProfile = std::make_unique<TSigmaProfileFrm>(this);
-        SigmaProfileFrm = m_sigmaProfile.get();
+        SigmaUse use;
+        use.enter = [this](const std::string& sigma, double se) -> std::optional<std::string> {
+            if (auto refusal = EnterSigma(sigma))
+                return refusal;
+            setInputUncertainty(analysis::input(model::Quantity::Sigma), se);
+            return std::nullopt;
+        };
+        use.log = [](const std::string& line) {
+            if (ReportFrm)
+                ReportFrm->AddLogLine(line);
+        };
+        m_sigmaProfile = std::make_unique<TSigmaProfileFrm>(this, std::move(use));
     }
     m_sigmaProfile->Show();
 }
@@ -468,7 +478,6 @@ void TOpeningForm::SigmaProfile1Click(platform::MenuItem&) {
 void TOpeningForm::ChargeSequence1Click(platform::MenuItem&) {
     if (!m_charge) {
         m_charge = std::make_unique<TChargeFrm>(this);
-        ChargeFrm = m_charge.get();
     }
     showCharge();
     m_charge->Show();

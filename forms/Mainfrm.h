@@ -177,6 +177,9 @@ class TOpeningForm : public platform::Form, public model::ModelState {
     // stopped and its recovery copy removed.
     void closeSeriesWindows();
     // The series windows made so far, shown or not.
+    // The analysis windows, once opened (none before).
+    TSigmaProfileFrm* sigmaProfileWindow() const { return m_sigmaProfile.get(); }
+    TChargeFrm* chargeWindow() const { return m_charge.get(); }
     const std::vector<std::unique_ptr<TSeriesFrm>>& seriesWindows() const {
         return m_seriesWindows;
     }

@@ -8,7 +8,9 @@
 #include <sstream>
 
 #include "forms/GraphExport.h"
+#include "forms/LogJournal.h"
 #include "forms/Mainfrm.h"
+#include "forms/Report.h"
 #include "forms/Series.h"
 #include "model/InputRule.h"
 #include "model/Sampling.h"
@@ -61,7 +63,13 @@ TSeriesFrm& TOpeningForm::seriesWindow() {
     for (const auto& w : m_seriesWindows)
         if (!w->visible())
             return *w;
-    m_seriesWindows.push_back(std::make_unique<TSeriesFrm>(this));
+    SeriesLinks links;
+    links.enterRow = [this](const series::Series::RowEntries& row) {
+        return EnterRow(row.entries, row.water, row.model);
+    };
+    if (ReportFrm && ReportFrm->journal())
+        links.copyFolder = ReportFrm->journal()->stateFolder();
+    m_seriesWindows.push_back(std::make_unique<TSeriesFrm>(this, std::move(links)));
     return *m_seriesWindows.back();
 }
 

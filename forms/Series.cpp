@@ -6,9 +6,6 @@
 #include <sstream>
 
 #include "forms/ChargeSequence.h"
-#include "forms/LogJournal.h"
-#include "forms/Mainfrm.h"
-#include "forms/Report.h"
 #include "forms/SeriesDialogs.h"
 #include "journal/SeriesCopy.h"
 #include "platform/Application.h"
@@ -44,7 +41,8 @@ std::unique_ptr<platform::SaveDialog> csvSaveDialog(platform::Form* owner, const
     return d;
 }
 
-TSeriesFrm::TSeriesFrm(platform::Form* owner) : Form(owner, "SeriesFrm") {
+TSeriesFrm::TSeriesFrm(platform::Form* owner, SeriesLinks links)
+    : Form(owner, "SeriesFrm"), m_links(std::move(links)) {
     setClientSize(1000, 520);
     setMinClientSize(640, 360);
     buildMenu();
@@ -72,9 +70,9 @@ TSeriesFrm::TSeriesFrm(platform::Form* owner) : Form(owner, "SeriesFrm") {
     OnCloseQuery = [this](platform::Form&, bool& canClose) { canClose = confirmDiscard(); };
     OnClose = [this](platform::Form&, platform::CloseAction&) { closed(); };
     // Beside the log's copy, when the program keeps one.
-    if (ReportFrm && ReportFrm->journal())
+    if (m_links.copyFolder)
         m_copy = std::make_unique<journal::SeriesCopy>(
-            ReportFrm->journal()->stateFolder(), [](const journal::SeriesCopyContent& copy) {
+            *m_links.copyFolder, [](const journal::SeriesCopyContent& copy) {
                 // On the copy's thread: no row is evaluated but the edited.
                 return replayCopy(copy, 0).text(series::Series::PendingRows::WithoutResults);
             });
@@ -405,7 +403,9 @@ void TSeriesFrm::OpenInMain1Click(platform::MenuItem&) {
             platform::app().ShowMessage(refused + *why + ".");
             return;
         }
-    if (auto why = OpeningForm->EnterRow(row.entries, row.water, row.model))
+    if (!m_links.enterRow)
+        return;
+    if (auto why = m_links.enterRow(row))
         platform::app().ShowMessage(refused + *why + ".");
 }
 

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -47,12 +48,21 @@ struct SeriesPlotSettings {
     friend bool operator==(const SeriesPlotSettings&, const SeriesPlotSettings&) = default;
 };
 
+// What a series window reaches beyond itself, given by whoever opens it.
+struct SeriesLinks {
+    // Enters a row in the main window as if typed; why not, when refused.
+    std::function<std::optional<std::string>(const series::Series::RowEntries& row)> enterRow;
+    // The folder of the recovery copies of unsaved series; none when the
+    // program keeps no copy of its log.
+    std::optional<std::filesystem::path> copyFolder;
+};
+
 // A series of samples as a table, one row per sample: the inputs as typed
 // and the results of each row, which follow every edit; beside it a plot
 // of a result against a numeric column. Modeless; several may be open.
 class TSeriesFrm : public platform::Form {
   public:
-    explicit TSeriesFrm(platform::Form* owner);
+    TSeriesFrm(platform::Form* owner, SeriesLinks links);
     // Stops a Monte Carlo run that is going on; a copy of unsaved changes
     // stays on disk.
     ~TSeriesFrm() override;
@@ -306,6 +316,7 @@ class TSeriesFrm : public platform::Form {
     std::shared_ptr<Evaluation> m_evaluation;
     bool m_evaluationCancelled = false;  // until the next change
     std::optional<unsigned> m_evaluationThreads;
+    SeriesLinks m_links;
     std::unique_ptr<journal::SeriesCopy> m_copy;  // none without the log's copy
     // The changes made through change() and replacements of the series:
     // which state the copy holds.

@@ -2,15 +2,13 @@
 
 #include "forms/SigmaProfile.h"
 
-#include "forms/DialogLayout.h"
-#include "forms/Report.h"
-
 #include <algorithm>
 #include <cmath>
 
 #include "analysis/Uncertainty.h"
+#include "forms/BackgroundRun.h"
+#include "forms/DialogLayout.h"
 #include "forms/Enternumber.h"
-#include "forms/Mainfrm.h"
 #include "forms/WidgetFields.h"
 #include "platform/Application.h"
 #include "platform/base/NumberText.h"
@@ -19,8 +17,6 @@ namespace forms {
 
 using platform::Label;
 using platform::StaticText;
-
-TSigmaProfileFrm* SigmaProfileFrm = nullptr;
 
 namespace {
 
@@ -57,9 +53,22 @@ platform::AxisRange rangeOf(std::vector<double> values, bool logarithmic) {
     return {*lo - pad, *hi + pad, false};
 }
 
+// The smallest and largest of values given one at a time.
+struct Extent {
+    double lo = 0, hi = 0;
+    bool any = false;
+    void add(double v) {
+        lo = any ? std::min(lo, v) : v;
+        hi = any ? std::max(hi, v) : v;
+        any = true;
+    }
+    std::vector<double> values() const { return any ? std::vector{lo, hi} : std::vector<double>(); }
+};
+
 }  // namespace
 
-TSigmaProfileFrm::TSigmaProfileFrm(platform::Form* owner) : Form(owner, "SigmaProfileFrm") {
+TSigmaProfileFrm::TSigmaProfileFrm(platform::Form* owner, SigmaUse use)
+    : Form(owner, "SigmaProfileFrm"), m_use(std::move(use)) {
     setCaption("Sigma from a profile");
     setClientSize(900, 560);
     setMinClientSize(900, 560);
@@ -71,16 +80,26 @@ TSigmaProfileFrm::TSigmaProfileFrm(platform::Form* owner) : Form(owner, "SigmaPr
         const int dataHeight = (h - 16) * 2 / 3;
         Chart1->setBounds(kLeftWidth + 8, 8, chartWidth, dataHeight);
         Chart2->setBounds(kLeftWidth + 8, 8 + dataHeight, chartWidth, h - 16 - dataHeight);
+        RunLbl->setBounds(8, h - 62, 130, kRowLabelHeight);
+        ProgressPnl->setBounds(140, h - 64, BackgroundRun::kProgressWidth, 18);
+        ProgressLbl->setBounds(140 + BackgroundRun::kProgressWidth + 6, h - 62, 40,
+                               kRowLabelHeight);
+        CancelBtn->setBounds(kLeftWidth - 83, h - 68, 75, 25);
         UseBtn->setBounds(8, h - 33, 120, 25);
         CloseBtn->setBounds(kLeftWidth - 83, h - 33, 75, 25);
     };
     OnResize(*this);
+    // A window closed while it reads or fits stops as by its Cancel.
+    OnClose = [this](platform::Form&, platform::CloseAction&) {
+        if (m_run)
+            CancelBtnClick(*CancelBtn);
+    };
     clearFit("Open one or more scans: files of x (cm) and signal, with an SD column or not.");
 }
 
 TSigmaProfileFrm::~TSigmaProfileFrm() {
-    if (SigmaProfileFrm == this)
-        SigmaProfileFrm = nullptr;
+    stopRun();
+    m_stopped.clear();  // waits for each thread's step under way
 }
 
 void TSigmaProfileFrm::build() {
@@ -162,6 +181,7 @@ void TSigmaProfileFrm::build() {
     Chart2Export = std::make_unique<GraphExport>(*this, *Chart2);
     Chart2->shareBottomAxisWith(*Chart1);
 
+    buildRunRow();
     UseBtn = add<platform::Button>("UseBtn");
     UseBtn->setText("&Use this Sigma");
     UseBtn->OnClick = [this](platform::Control& c) { UseBtnClick(c); };
@@ -182,18 +202,21 @@ void TSigmaProfileFrm::OpenBtnClick(platform::Control&) {
 }
 
 void TSigmaProfileFrm::openScans(const std::vector<std::string>& paths) {
-    std::vector<fit::Scan> scans;
-    for (const std::string& path : paths)
-        scans.push_back(fit::readScanFile(path));  // a ScanError keeps the scans shown
+    if (!paths.empty())
+        startRun(paths);  // a file that is no scan keeps the scans shown
+}
+
+// Scans read whole: their x range is the fit's, their names above it.
+void TSigmaProfileFrm::takeScans(std::vector<fit::Scan> scans) {
     m_scans = std::move(scans);
+    m_fit.reset();
+    m_each.clear();
     double lo = m_scans.front().x.front(), hi = lo;
     for (const fit::Scan& s : m_scans)
         for (double x : s.x) {
             lo = std::min(lo, x);
             hi = std::max(hi, x);
         }
-    m_options.from = lo;
-    m_options.to = hi;
     FromTxt->setText(platform::FloatToStr(lo));
     ToTxt->setText(platform::FloatToStr(hi));
     std::string names;
@@ -203,31 +226,11 @@ void TSigmaProfileFrm::openScans(const std::vector<std::string>& paths) {
     }
     ScansLbl->setText(std::to_string(m_scans.size()) +
                       (m_scans.size() == 1 ? " scan: " : " scans: ") + names);
-    refit();
 }
 
 void TSigmaProfileFrm::refit() {
-    if (m_scans.empty())
-        return;
-    try {
-        m_fit = fit::fitSigma(m_scans, m_options);
-    } catch (const std::exception& e) {
-        clearFit("No fit:", shortNames(e.what()));
-        return;
-    }
-    m_each.clear();
-    if (m_scans.size() > 1) {
-        fit::SigmaFitOptions alone = m_options;
-        alone.draws = 0;  // the time course needs the SEs only
-        for (const fit::Scan& s : m_scans) {
-            try {
-                m_each.push_back(fit::fitSigma(std::span(&s, 1), alone));
-            } catch (const std::exception&) {
-                m_each.push_back(std::nullopt);
-            }
-        }
-    }
-    showFit();
+    if (!m_scans.empty())
+        startRun({});
 }
 
 // A message with the scans' paths cut to their file names, as the window
@@ -336,7 +339,9 @@ void TSigmaProfileFrm::showFit() {
 void TSigmaProfileFrm::showCharts() {
     const fit::SigmaFit& f = *m_fit;
     std::vector<platform::LineSeries> data, residuals;
-    std::vector<double> xs, ys, rs;
+    // The extremes of what is drawn, for the axes: a scan of a million
+    // points is not copied again to find them.
+    Extent xs, ys, rs;
     const double from = m_options.from.value_or(-1e300), to = m_options.to.value_or(1e300);
     for (std::size_t k = 0; k < m_scans.size(); ++k) {
         const fit::Scan& s = m_scans[k];
@@ -346,6 +351,8 @@ void TSigmaProfileFrm::showCharts() {
         platform::LineSeries points{file, colour, {}, false, true};
         platform::LineSeries misses{"", colour, {}, false, true};
         platform::LineSeries curve{k == 0 ? "Fit" : "", platform::clRed, {}};
+        points.points.reserve(s.x.size());
+        misses.points.reserve(s.x.size());
         const auto model = [&](double x) {
             return p.amplitude * std::exp(f.sigma * (x - p.xRef)) + p.baseline;
         };
@@ -357,11 +364,12 @@ void TSigmaProfileFrm::showCharts() {
                                 y > *m_options.maxSignal);
             if (!used || (m_logAxis && !(y > 0)))
                 continue;
+            const double miss = y - model(x);
             points.points.push_back({x, y});
-            misses.points.push_back({x, y - model(x)});
-            xs.push_back(x);
-            ys.push_back(y);
-            rs.push_back(y - model(x));
+            misses.points.push_back({x, miss});
+            xs.add(x);
+            ys.add(y);
+            rs.add(miss);
             lo = std::min(lo, x);
             hi = std::max(hi, x);
         }
@@ -374,16 +382,16 @@ void TSigmaProfileFrm::showCharts() {
         data.push_back(std::move(curve));
         residuals.push_back(std::move(misses));
     }
-    const platform::AxisRange xRange = rangeOf(xs, false);
+    const platform::AxisRange xRange = rangeOf(xs.values(), false);
     residuals.push_back({"", platform::clBlack, {{xRange.min, 0}, {xRange.max, 0}}, true});
-    rs.push_back(0);
+    rs.add(0);
     Chart1->bottomAxis = xRange;
-    Chart1->leftAxis = rangeOf(ys, m_logAxis);
+    Chart1->leftAxis = rangeOf(ys.values(), m_logAxis);
     Chart1->legendAtTop = f.sigma < 0;
     Chart1->appearanceChanged();
     Chart1->setSeries(std::move(data));
     Chart2->bottomAxis = xRange;
-    Chart2->leftAxis = rangeOf(rs, false);
+    Chart2->leftAxis = rangeOf(rs.values(), false);
     Chart2->appearanceChanged();
     Chart2->setSeries(std::move(residuals));
 }
@@ -433,20 +441,19 @@ void TSigmaProfileFrm::AxisTxtClick(platform::Control&) {
 }
 
 void TSigmaProfileFrm::UseBtnClick(platform::Control&) {
-    if (!m_fit || OpeningForm == nullptr)
+    if (!m_fit || !m_use.enter)
         return;
     if (!m_fit->problem.empty()) {
         platform::app().ShowMessage(
             "Sigma was not entered: the fit is not credible: " + m_fit->problem + ".");
         return;
     }
-    if (const auto refusal = OpeningForm->EnterSigma(sigmaText())) {
+    if (const auto refusal = m_use.enter(sigmaText(), m_fit->sigmaSE)) {
         platform::app().ShowMessage("Sigma was not entered: " + *refusal);
         return;
     }
-    OpeningForm->setInputUncertainty(analysis::input(model::Quantity::Sigma), m_fit->sigmaSE);
-    if (ReportFrm)
-        ReportFrm->AddLogLine(fitLogLine());
+    if (m_use.log)
+        m_use.log(fitLogLine());
 }
 
 // Where the Sigma just entered came from: the scans, the fitted Sigma with

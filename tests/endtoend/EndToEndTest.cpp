@@ -986,7 +986,7 @@ TEST_F(EndToEnd, SigmaFromAProfileIsFittedAndUsed) {
     runProgram([&] {
         menu(main, "Uncertainty1");
         menu(main, "SigmaProfile1");
-        QWidget* w = windowOf(forms::SigmaProfileFrm);
+        QWidget* w = windowOf(forms::OpeningForm->sigmaProfileWindow());
         ASSERT_TRUE(w && w->isVisible());
         expectDialog("OpenDialog1", [&](Dialog&) {
             const std::string dir = std::string(QUORVIN_TEST_DATA) + "/scans/";
@@ -995,8 +995,9 @@ TEST_F(EndToEnd, SigmaFromAProfileIsFittedAndUsed) {
             key(Qt::Key_Return);
         });
         e2e::click(e2e::find<QWidget>(w, "OpenBtn"));
-        ASSERT_TRUE(e2e::waitFor([] { return forms::SigmaProfileFrm->result().has_value(); }));
-        EXPECT_EQ(forms::SigmaProfileFrm->result()->scans.size(), 2u);
+        ASSERT_TRUE(e2e::waitFor(
+            [] { return forms::OpeningForm->sigmaProfileWindow()->result().has_value(); }));
+        EXPECT_EQ(forms::OpeningForm->sigmaProfileWindow()->result()->scans.size(), 2u);
         // The residuals under the profile on its x axis: the same range and
         // the plots' edges in the same screen columns, after the fit, with a
         // logarithmic signal axis and in a larger window.
@@ -1021,7 +1022,7 @@ TEST_F(EndToEnd, SigmaFromAProfileIsFittedAndUsed) {
         expectNothingClipped(w);
         screenshot(w, "sigma-profile");
         e2e::click(e2e::find<QWidget>(w, "UseBtn"));
-        const forms::TSigmaProfileFrm& fit = *forms::SigmaProfileFrm;
+        const forms::TSigmaProfileFrm& fit = *forms::OpeningForm->sigmaProfileWindow();
         EXPECT_EQ(forms::OpeningForm->Sigma, platform::StrToFloat(fit.sigmaText()));
         EXPECT_EQ(forms::UncertaintyFrm->Rows[6].u->text(),
                   analysis::quotedText(fit.result()->sigmaSE, fit.result()->sigmaSE));
@@ -1044,13 +1045,14 @@ TEST_F(EndToEnd, UsedSigmaRenamesTheUncertaintyRowsForAssistiveTechnology) {
         click(field("MuTxt"));
         menu(main, "Uncertainty1");
         menu(main, "SigmaProfile1");
-        QWidget* w = windowOf(forms::SigmaProfileFrm);
+        QWidget* w = windowOf(forms::OpeningForm->sigmaProfileWindow());
         expectDialog("OpenDialog1", [&](Dialog&) {
             typeText(QString(QUORVIN_TEST_DATA) + "/scans/radial-1.txt");
             key(Qt::Key_Return);
         });
         e2e::click(e2e::find<QWidget>(w, "OpenBtn"));
-        ASSERT_TRUE(e2e::waitFor([] { return forms::SigmaProfileFrm->result().has_value(); }));
+        ASSERT_TRUE(e2e::waitFor(
+            [] { return forms::OpeningForm->sigmaProfileWindow()->result().has_value(); }));
         e2e::click(e2e::find<QWidget>(w, "UseBtn"));
         std::string names;
         for (const auto& row : forms::UncertaintyFrm->Rows)
@@ -1073,13 +1075,13 @@ TEST_F(EndToEnd, UsedSigmaRenamesTheUncertaintyRowsForAssistiveTechnology) {
 TEST_F(EndToEnd, ChargeFromSequenceShowsAPastedSequence) {
     runProgram([&] {
         menu(main, "ChargeSequence1");
-        QWidget* w = windowOf(forms::ChargeFrm);
+        QWidget* w = windowOf(forms::OpeningForm->chargeWindow());
         ASSERT_TRUE(w && w->isVisible());
         QApplication::clipboard()->setText(
             ">ubiquitin\nMQIFVKTLTGKTITLEVEPSDTIENVKAKIQDKEGIPPDQQRLIFAGKQLEDGRTLSDYNIQKESTLHLVLRLR"
             "GG");
         e2e::click(e2e::find<QWidget>(w, "PasteBtn"));
-        EXPECT_EQ(forms::ChargeFrm->NameLbl->text(), "ubiquitin, 76 residues");
+        EXPECT_EQ(forms::OpeningForm->chargeWindow()->NameLbl->text(), "ubiquitin, 76 residues");
         expectNothingClipped(w);
         screenshot(w, "charge");
         e2e::click(e2e::find<QWidget>(w, "CloseBtn"));

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cmath>
 #include <string>
 #include <vector>
@@ -104,6 +105,24 @@ TEST(SigmaFit, MonteCarloIntervalIsTheSameOnAnyNumberOfCoresAndMatchesTheSE) {
     EXPECT_NEAR(*one.high95 - *one.low95, 2 * 1.96 * one.sigmaSE, 0.2 * 2 * 1.96 * one.sigmaSE);
     EXPECT_LT(*one.low95, one.sigma);
     EXPECT_GT(*one.high95, one.sigma);
+}
+
+// A flag raised while the refits go (here at their first progress) stops
+// them: the fit ends in FitCancelled, not in an interval of fewer draws.
+TEST(SigmaFit, ACancelledFitThrowsRatherThanReturningPart) {
+    const std::vector scans = {scanFile("radial-1.txt")};
+    std::atomic<bool> cancelled{false};
+    std::int64_t seenDone = 0;
+    fit::SigmaFitOptions o;
+    o.draws = 100000;
+    o.threads = 1;
+    o.cancelled = &cancelled;
+    o.progress = [&](std::int64_t done, std::int64_t) {
+        seenDone = done;
+        cancelled = true;
+    };
+    EXPECT_THROW(fit::fitSigma(scans, o), fit::FitCancelled);
+    EXPECT_LT(seenDone, o.draws);
 }
 
 TEST(SigmaFit, GlobalFitSharesSigmaAcrossScansWithTheirOwnAmplitudes) {

@@ -25,7 +25,7 @@ class ChargeWindow : public testing_support::MainWindowSession {
   protected:
     TChargeFrm& open() {
         OpeningForm->ChargeSequence1->userClick(OpeningForm);
-        return *forms::ChargeFrm;
+        return *forms::OpeningForm->chargeWindow();
     }
     static double cell(const platform::StaticText* t) { return platform::StrToFloat(t->text()); }
 };
@@ -48,7 +48,8 @@ TEST_F(ChargeWindow, PastedSequenceIsTitratedBesideTheMeasuredZ) {
     EXPECT_LT(std::abs(screened), std::abs(predicted)) << "screening flattens the curve";
     EXPECT_NEAR(cell(w.ResultRows[3].value), OpeningForm->Valence - screened, 0.006);
     EXPECT_EQ(w.Chart1->series().size(), 4u) << "two curves, the pI and the measured z";
-    EXPECT_EQ(w.Chart1->series().back().points.front(), (platform::ChartPoint{4, OpeningForm->Valence}));
+    EXPECT_EQ(w.Chart1->series().back().points.front(),
+              (platform::ChartPoint{4, OpeningForm->Valence}));
 
     const std::string first = w.ResultRows[0].value->text();
     w.SetTxt->userClick();

@@ -35,7 +35,7 @@ class Guide : public testing_support::MainWindowSession {};
 TEST_F(Guide, NamesEveryMenuCommandOfEveryWindow) {
     const std::string guide = testing_support::readFile(QUORVIN_USER_GUIDE);
     std::vector<std::string> captions;
-    forms::TSeriesFrm series(forms::OpeningForm);
+    forms::TSeriesFrm series(forms::OpeningForm, {});
     for (const platform::Form* form :
          {static_cast<platform::Form*>(forms::OpeningForm),
           static_cast<platform::Form*>(forms::ReportFrm), static_cast<platform::Form*>(&series)}) {

@@ -1,14 +1,20 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 
 // The fit of Sigma to measured profiles in its window: scans opened
-// together, the global fit and each scan alone, a file that is no scan, and
-// Sigma with its u handed to the main and uncertainty windows.
+// together, the global fit and each scan alone, a file that is no scan,
+// Sigma with its u handed to the main and uncertainty windows, and a long
+// fit in the background with its progress and Cancel.
 #include <gtest/gtest.h>
 
+#include <charconv>
+#include <chrono>
+#include <cmath>
 #include <fstream>
 #include <string>
+#include <thread>
 #include <vector>
 
+#include "forms/BackgroundRun.h"
 #include "forms/Mainfrm.h"
 #include "forms/Report.h"
 #include "forms/SigmaProfile.h"
@@ -30,7 +36,7 @@ class SigmaProfileWindow : public testing_support::MainWindowSession {
   protected:
     TSigmaProfileFrm& open(std::vector<std::string> files) {
         OpeningForm->SigmaProfile1->userClick(OpeningForm);
-        TSigmaProfileFrm& w = *forms::SigmaProfileFrm;
+        TSigmaProfileFrm& w = *forms::OpeningForm->sigmaProfileWindow();
         backend.expectDialog<platform::OpenDialog>("TOpenDialog", [files](platform::OpenDialog& d) {
             EXPECT_TRUE(d.AllowMultiSelect);
             d.FileName = files.front();
@@ -38,7 +44,36 @@ class SigmaProfileWindow : public testing_support::MainWindowSession {
             return true;
         });
         w.OpenBtn->userPress();
+        settle(w);
         return w;
+    }
+    // The reading and fitting done and shown.
+    void settle(const TSigmaProfileFrm& w) {
+        ASSERT_TRUE(backend.runPostedUntil([&w] { return !w.running(); }));
+    }
+    // A long scan: its run goes on until the test lets its reports in.
+    std::string longScan(const char* name) {
+        std::string text = "x (cm)\tsignal\n";
+        const int n = 20000;
+        char line[64];
+        for (int i = 0; i < n; ++i) {
+            const double x = 6.8 + 0.4 * i / n;
+            const double noise = 0.01 * (static_cast<int>((i * 7919LL) % 13) - 6) / 6.0;
+            char* end = std::to_chars(line, line + 30, x, std::chars_format::fixed, 7).ptr;
+            *end++ = '\t';
+            end = std::to_chars(end, line + 62, 0.1 + 0.5 * std::exp(3 * (x - 7)) + noise,
+                                std::chars_format::fixed, 6)
+                      .ptr;
+            *end++ = '\n';
+            text.append(line, end);
+        }
+        return write(name, text);
+    }
+    // The quiet time over: the progress of a run still going shows.
+    void pastQuietTime() {
+        std::this_thread::sleep_for(forms::BackgroundRun::kQuietTime +
+                                    std::chrono::milliseconds(50));
+        backend.fireTimers();
     }
 };
 
@@ -84,6 +119,7 @@ TEST_F(SigmaProfileWindow, FitsScansTogetherAndHandsSigmaOn) {
     // Held at zero, the baseline leaves the table and the fit changes.
     const double withBaseline = w.result()->sigma;
     w.BaselineTxt->userClick();
+    settle(w);
     EXPECT_EQ(w.ParameterRows[2].cells[0]->text(), "held at 0");
     EXPECT_NE(w.result()->sigma, withBaseline);
 }
@@ -152,6 +188,58 @@ TEST_F(SigmaProfileWindow, AFileThatIsNoScanLeavesTheShownOnes) {
     EXPECT_NE(said[0].find("line"), std::string::npos) << said[0];
     EXPECT_EQ(w.sigmaText(), shown);
     EXPECT_EQ(w.ScansLbl->text(), "1 scan: columns-sd.txt");
+    EXPECT_TRUE(w.UseBtn->enabled());
+}
+
+// State: a fit shown. Action: a long scan opened, and after the quiet time
+// Cancel; then a change of choice during a long refit, and its Cancel.
+// Expected: the progress shows with the choices and "Use" off meanwhile;
+// the cancelled opening leaves the shown fit, the stopped run's result never
+// lands, and a cancelled refit leaves no fit for choices it did not fit.
+TEST_F(SigmaProfileWindow, ALongFitRunsInTheBackgroundAndCancels) {
+    TSigmaProfileFrm& w = open({scan("columns-sd.txt")});
+    const std::string shown = w.sigmaText();
+    const std::string big = longScan("long.txt");
+    backend.expectDialog<platform::OpenDialog>("TOpenDialog", [big](platform::OpenDialog& d) {
+        d.Files = {big};
+        return true;
+    });
+    w.OpenBtn->userPress();
+    EXPECT_TRUE(w.running());
+    EXPECT_FALSE(w.UseBtn->enabled());
+    EXPECT_FALSE(w.FromTxt->enabled()) << "the new scans' range is not known yet";
+    pastQuietTime();
+    EXPECT_TRUE(w.CancelBtn->showing());
+    EXPECT_EQ(w.RunLbl->text(), "Reading and fitting:");
+    EXPECT_NE(w.ProgressLbl->text().find(" %"), std::string::npos);
+    w.CancelBtn->userPress();
+    EXPECT_FALSE(w.running());
+    EXPECT_FALSE(w.CancelBtn->showing());
+    backend.runPostedUntil([] { return false; }, std::chrono::milliseconds(300));
+    EXPECT_EQ(w.ScansLbl->text(), "1 scan: columns-sd.txt");
+    EXPECT_EQ(w.sigmaText(), shown);
+    EXPECT_TRUE(w.UseBtn->enabled());
+    EXPECT_TRUE(w.FromTxt->enabled());
+
+    // The long scan in: a change while it refits replaces that refit.
+    open({big});
+    ASSERT_TRUE(w.result());
+    EXPECT_NEAR(w.result()->sigma, 3.0, 0.05);
+    const double withBaseline = w.result()->sigma;
+    w.BaselineTxt->userClick();
+    w.BaselineTxt->userClick();
+    settle(w);
+    EXPECT_EQ(w.result()->sigma, withBaseline) << "the held-at-0 fit was stopped";
+    EXPECT_NE(w.ParameterRows[2].cells[0]->text(), "held at 0");
+
+    w.BaselineTxt->userClick();
+    pastQuietTime();
+    EXPECT_EQ(w.RunLbl->text(), "Fitting:");
+    EXPECT_EQ(w.FitLbl->text(), "Fitting...") << "the fit of the former choices left";
+    w.CancelBtn->userPress();
+    EXPECT_FALSE(w.result());
+    EXPECT_EQ(w.FitLbl->text(), "Cancelled: no fit for these choices.");
+    EXPECT_FALSE(w.UseBtn->enabled());
 }
 
 }  // namespace
