@@ -55,11 +55,6 @@ struct Screening {
 };
 Screening screeningOf(const Conditions& c);
 
-// How many valences give the entered Sigma or mobility. A model linear in z
-// has always one; one whose mobility has a maximum against z has none above
-// it and two below it, of which the lower is taken.
-enum class Solutions { One, None, TwoLowerTaken };
-
 // Every derived quantity of one sample.
 struct Derived {
     Screening screening;
@@ -80,5 +75,10 @@ struct Derived {
 Derived evaluateConditions(const Conditions& c);
 // The same with the screening already worked out for c.
 Derived evaluateConditions(const Conditions& c, const Screening& screening);
+
+// What is said of the valences of z* under a model not linear in z, as the
+// pass left them in s: that none gives it, or the two with the lower taken;
+// empty when one does.
+std::string solutionsText(const ModelState& s);
 
 }  // namespace model

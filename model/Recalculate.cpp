@@ -91,6 +91,8 @@ void Recalculate(ModelState& s, ValueFields& fields, PointSeries& series,
     s.Valence = d.valence;
     s.EffectiveValence = d.effectiveValence;
     s.Mobility = d.mobility;
+    s.ValenceSolutions = d.solutions;
+    s.OtherValence = d.otherValence;
     const auto show = [&fields](FieldId id, const char* pattern, double value) {
         fields.setText(id, FormatFloat(pattern, value));
     };
@@ -134,6 +136,11 @@ void Recalculate(ModelState& s, ValueFields& fields, PointSeries& series,
 
     s.GeMax = d.geMax;
     fields.setText(FieldId::WTxt, FormatFloat("#0.0##", s.GeMax));
+    // No valence gives z* (above the model's largest): said, not a number.
+    if (d.solutions == Solutions::None) {
+        fields.setText(FieldId::ZTxt, "none");
+        fields.setText(FieldId::WTxt, "none");
+    }
 
     fields.setColor(FieldId::RsTxt, s.StokesRadiusEntered ? clLime : clYellow);
     const platform::Color solvent = s.SolventWater ? clYellow : clLime;

@@ -26,8 +26,9 @@ namespace series {
 // What a column holds: an input of the table of quantities, its standard
 // uncertainty or distribution, the solvent ("water" or empty), or text the
 // user keeps beside them (a label, pH, the buffer, notes).
-// The electrokinetic model ("dhh", "henry", "ohshima", or empty for dhh).
-enum class ColumnKind { Input, SD, Dist, Solvent, Model, Text };
+// The electrokinetic model ("dhh", "henry", "ohshima", or empty for dhh),
+// and the salt of a model not linear in z (a note under the others).
+enum class ColumnKind { Input, SD, Dist, Solvent, Model, Salt, Text };
 
 struct SeriesColumn {
     std::string header;  // as in the file or as typed
@@ -62,6 +63,9 @@ class Series {
     // Why the row has no results when no single cell is to blame; empty
     // otherwise.
     const std::string& rowError(std::size_t row) const;
+    // What the row's results take on trust: the lower of two valences that
+    // give its z*; empty otherwise.
+    const std::string& rowNotice(std::size_t row) const;
 
     // What an empty input cell of a row with results stands for ("empty:
     // the start-up value Temperature 20.0 °C"); empty otherwise.
@@ -127,6 +131,7 @@ class Series {
         std::vector<model::Entry> entries;
         bool water = false;
         model::ElectrokineticModel model = model::ElectrokineticModel::Dhh;
+        std::string salt = "NaCl";
     };
     RowEntries rowEntries(std::size_t row) const;
 
@@ -262,6 +267,7 @@ class Series {
         std::vector<Cell> cells;
         PendingFlag pending;
         std::string error;
+        std::string notice;
         Texts results;  // empty without results
         // What the file opened said for the results, by index; empty where
         // it had no such column, and after an edit of the inputs.
