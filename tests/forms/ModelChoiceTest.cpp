@@ -129,6 +129,9 @@ TEST_F(ModelChoice, SampleAndSeriesFilesCarryTheSalt) {
     EXPECT_EQ(s.cellError(1, 3), "") << "a note under a model linear in z";
     EXPECT_EQ(s.cellError(2, 3).rfind("Salt = \"NaFoo\" is not one of NaCl, KCl,", 0), 0u);
     EXPECT_NE(s.text().find(";kcl;"), std::string::npos);
+    std::istringstream withSd("Sigma,SigmaSD,Model\n22,0.5,standard\n");
+    s.read(withSd);
+    EXPECT_EQ(s.rowError(0), "the uncertainty is not available under the Standard model");
 }
 
 }  // namespace
