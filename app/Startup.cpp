@@ -4,6 +4,7 @@
 
 #include <memory>
 
+#include "electrokinetics/ModelChoice.h"
 #include "forms/LogJournal.h"
 #include "forms/Mainfrm.h"
 #include "forms/Report.h"
@@ -20,6 +21,9 @@ int runQuorvin(const std::function<void()>& beforeRun, const std::string& file) 
     platform::Application application(backend);
     std::unique_ptr<forms::LogJournal> journal;
     platform::Timer recovery;
+    // The models not linear in z join the model choice; their tables are
+    // built when first used, not here.
+    electrokinetics::registerModels();
     try {
         application.Initialize();
         application.CreateForm(forms::OpeningForm);

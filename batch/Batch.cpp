@@ -7,7 +7,6 @@
 
 #include "batch/BatchCharge.h"
 #include "batch/BatchUncertainty.h"
-#include "electrokinetics/Salts.h"
 #include "log/LogEntry.h"
 #include "model/Evaluation.h"
 #include "model/FieldTable.h"
@@ -213,17 +212,9 @@ const std::optional<std::string>& Sample::operator[](Column c) const {
 // Under a model not linear in z: the error of a z* that no valence gives,
 // or into notice the two valences of one (the lower taken).
 std::string solutionsNotice(const model::ModelState& s, std::string& notice) {
-    const model::Derived d = model::evaluateConditions(model::conditionsOf(s));
-    const std::string zstar = platform::FormatFloat("0.0###", d.effectiveValence);
-    const char* caption = model::electrokineticModelInfo(s.Electrokinetic).caption;
-    if (d.solutions == model::Solutions::None)
-        return std::string("no valence gives z* = ") + zstar + " under " + caption + " in " +
-               s.Salt + ": it is above the largest the model gives";
-    if (d.solutions == model::Solutions::TwoLowerTaken)
-        notice = std::string("two valences give z* = ") + zstar + " under " + caption + " in " +
-                 s.Salt + ": z = " + platform::FormatFloat("0.0###", d.valence) +
-                 " and z = " + platform::FormatFloat("0.0###", d.otherValence) +
-                 "; the lower taken";
+    if (s.ValenceSolutions == model::Solutions::None)
+        return model::solutionsText(s);
+    notice = model::solutionsText(s);
     return {};
 }
 
@@ -249,14 +240,8 @@ Outcome runSample(const Sample& sample, const std::filesystem::path& datFile, bo
     std::string saltName = salt;
     if (const std::optional<std::string>& name = sample.salt;
         name && !model::electrokineticModelInfo(ek).henry) {
-        try {
-            saltName = electrokinetics::saltByName(*name).name;
-        } catch (const std::invalid_argument&) {
-            std::string known;
-            for (const electrokinetics::Salt& s : electrokinetics::salts())
-                known += s.name + ", ";
-            outcome.error = "Salt = " + quotedForMessage(*name) + " is not one of " + known +
-                            "NaPi-<pH> for pH 5 to 9";
+        if (auto refusal = series::saltRefusal(*name, &saltName)) {
+            outcome.error = std::move(*refusal);
             return outcome;
         }
     }

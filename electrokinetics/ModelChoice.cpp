@@ -2,11 +2,15 @@
 
 #include "electrokinetics/ModelChoice.h"
 
+#include <algorithm>
+#include <chrono>
 #include <cmath>
+#include <future>
 #include <map>
 #include <memory>
 #include <mutex>
 #include <stdexcept>
+#include <system_error>
 #include <tuple>
 
 #include "electrokinetics/MobilityTable.h"
@@ -22,16 +26,52 @@ double zstarPerMobility(const Reduced& r) {
     return 1 / (r.chargePerValence * r.ka);
 }
 
-// The standard model's tables of the run, one per electrolyte.
-const MobilityTable& tableFor(const model::Conditions& c, const Reduced& r) {
+// The standard model's tables of the run, one per electrolyte. A table
+// takes seconds to make: it is made on a thread of its own when its
+// electrolyte is first asked for, and until it is ready the solver answers
+// (the two agree to the table's 1e-6, far below the digits shown), so that
+// no window waits for it. Null while it is being made.
+const MobilityTable* tableFor(const model::Conditions& c, const Reduced& r) {
     using Key = std::tuple<std::string, double, double>;
+    using Table = std::shared_future<std::shared_ptr<const MobilityTable>>;
     static std::mutex mutex;
-    static std::map<Key, std::unique_ptr<MobilityTable>> tables;
-    const std::lock_guard<std::mutex> lock(mutex);
-    std::unique_ptr<MobilityTable>& t = tables[Key{c.salt, c.temperature, c.dielectric}];
-    if (!t)
-        t = std::make_unique<MobilityTable>(r.electrolyte);
-    return *t;
+    // Destroyed at exit after waiting for a table still being made.
+    static std::map<Key, Table> tables;
+    Table table;
+    {
+        const std::lock_guard<std::mutex> lock(mutex);
+        const Key key{c.salt, c.temperature, c.dielectric};
+        auto at = tables.find(key);
+        // One table made at a time: rows at many temperatures start no
+        // flood of threads, and wait for none.
+        const bool making = std::any_of(tables.begin(), tables.end(), [](const auto& t) {
+            return t.second.wait_for(std::chrono::seconds(0)) != std::future_status::ready;
+        });
+        if (at == tables.end() && making)
+            return nullptr;
+        if (at == tables.end()) {
+            try {
+                at = tables
+                         .emplace(key,
+                                  std::async(std::launch::async,
+                                             [e = r.electrolyte] {
+                                                 return std::make_shared<const MobilityTable>(e);
+                                             })
+                                      .share())
+                         .first;
+            } catch (const std::system_error&) {
+                return nullptr;  // no thread to be had now: the solver answers
+            }
+        }
+        table = at->second;
+    }
+    if (table.wait_for(std::chrono::seconds(0)) != std::future_status::ready)
+        return nullptr;
+    try {
+        return table.get().get();
+    } catch (const std::exception&) {
+        return nullptr;  // a table that could not be made: the solver answers
+    }
 }
 
 bool inTable(const Reduced& r) {
@@ -42,10 +82,9 @@ double standardZstar(const model::Conditions& c, double valence) {
     const Conditions s = sphereOf(c);
     const Reduced r = reduce(s);
     const double charge = valence * r.chargePerValence;
-    if (inTable(r)) {
-        const MobilityTable& t = tableFor(c, r);
+    if (const MobilityTable* t = inTable(r) ? tableFor(c, r) : nullptr) {
         try {
-            return t.mobility(r.ka, t.zetaForCharge(r.ka, charge)) * zstarPerMobility(r);
+            return t->mobility(r.ka, t->zetaForCharge(r.ka, charge)) * zstarPerMobility(r);
         } catch (const std::exception&) {
             // Beyond the table's zeta: the solver answers.
         }
@@ -59,12 +98,12 @@ std::vector<double> standardValences(const model::Conditions& c, double zstar) {
     if (!std::isfinite(zstar))
         throw std::invalid_argument("z* is not a number.");
     // The table's zeta range is the solver's search range: its answers agree.
-    if (!inTable(r))
+    const MobilityTable* t = inTable(r) ? tableFor(c, r) : nullptr;
+    if (!t)
         return valencesOf(c, zstar, Method::Standard);
-    const MobilityTable& t = tableFor(c, r);
     std::vector<double> valences;
-    for (const double zeta : t.zetasForMobility(r.ka, zstar / zstarPerMobility(r)))
-        valences.push_back(t.charge(r.ka, zeta) / r.chargePerValence);
+    for (const double zeta : t->zetasForMobility(r.ka, zstar / zstarPerMobility(r)))
+        valences.push_back(t->charge(r.ka, zeta) / r.chargePerValence);
     return valences;
 }
 

@@ -25,7 +25,8 @@ double reducedMobilityAt(const model::Conditions& c, double reducedZeta, Method 
 // Registers Ohshima's 2001 approximation and the standard model with the
 // model choice (model::registerNonlinearModel); the standard model answers
 // from a MobilityTable per salt, temperature and dielectric constant, kept
-// for the run, and from the solver outside the table.
+// for the run and made behind the first calls (which the solver answers),
+// and from the solver outside the table.
 void registerModels();
 
 }  // namespace electrokinetics

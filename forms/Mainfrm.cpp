@@ -3,7 +3,10 @@
 #include "forms/Mainfrm.h"
 
 #include <algorithm>
+#include <limits>
+#include <stdexcept>
 
+#include "electrokinetics/Salts.h"
 #include "forms/ChargeSequence.h"
 #include "forms/Dcalc.h"
 #include "forms/DialogLayout.h"
@@ -20,11 +23,13 @@
 #include "forms/about.h"
 #include "log/LogEntry.h"
 #include "model/Electrostatics.h"
+#include "model/Evaluation.h"
 #include "model/FieldTable.h"
 #include "model/GeCurve.h"
 #include "model/InputRule.h"
 #include "model/Recalculate.h"
 #include "platform/Application.h"
+#include "platform/base/NumberText.h"
 
 namespace forms {
 
@@ -57,8 +62,8 @@ Font boldFont() {
 
 TOpeningForm::TOpeningForm(platform::Form* owner) : Form(owner, "OpeningForm") {
     setCaption("Quorvin");
-    // 755 x 438 outside, and rows for the model and zeta; the frame and the
-    // menu bar take the rest.
+    // 755 x 438 outside, and rows for the model, its salt and zeta; the
+    // frame and the menu bar take the rest.
     setClientSize(747, 392 + 2 * kRowPitch);
     buildMenu();
     buildExperimentPanel();
@@ -71,6 +76,7 @@ TOpeningForm::TOpeningForm(platform::Form* owner) : Form(owner, "OpeningForm") {
     ZstarTxt->OnClick = [this](platform::Control& c) { ZstarTxtClick(c); };
     ZTxt->OnClick = [this](platform::Control& c) { ZTxtClick(c); };
     ModelTxt->OnClick = [this](platform::Control& c) { ModelTxtClick(c); };
+    SaltTxt->OnClick = [this](platform::Control& c) { SaltTxtClick(c); };
     ITxt->OnClick = [this](platform::Control& c) { ITxtClick(c); };
     TTxt->OnClick = [this](platform::Control& c) { TTxtClick(c); };
     RiTxt->OnClick = [this](platform::Control& c) { RiTxtClick(c); };
@@ -200,6 +206,13 @@ void TOpeningForm::buildExperimentPanel() {
     CondTxt = addField(GroupBox1, Quantity::Conductivity, clLime, 2, 100, 48, 42, groupRows[1]);
     XTxt = addField(GroupBox1, Quantity::XSection, clLime, 2, 100, 48, 42, groupRows[2]);
     ETxt = addField(GroupBox1, Quantity::EField, clYellow, 2, 100, 48, 42, groupRows[3]);
+
+    SaltIonNotUsedTxt = Panel1->add<StaticText>("SaltIonNotUsedTxt", "not used");
+    SaltIonNotUsedTxt->setFont(boldFont());
+    SaltIonNotUsedTxt->setColor(platform::clRed);
+    SaltIonNotUsedTxt->setBounds(RiTxt->bounds());
+    SaltIonNotUsedTxt->setAccessibleName("Salt ion radius not used");
+    SaltIonNotUsedTxt->setVisible(false);
 }
 
 void TOpeningForm::buildResultsPanel() {
@@ -271,6 +284,17 @@ void TOpeningForm::buildResultsPanel() {
     ModelTxt->setAccessibleName("Electrokinetic model");
     ModelTxt->setTabStop(true);
     top += kRowPitch;
+    SaltLbl = Panel2->add<platform::Label>("SaltLbl", "Salt");
+    SaltLbl->setFont(boldFont());
+    SaltLbl->setTextAlign(TextAlign::Right);
+    SaltLbl->setBounds(2, top + 2, 150, kRowLabelHeight);
+    SaltTxt = Panel2->add<StaticText>("SaltTxt", Salt);
+    SaltTxt->setFont(boldFont());
+    SaltTxt->setColor(clLime);
+    SaltTxt->setBounds(156, top, 132, kRowHeight);
+    SaltTxt->setAccessibleName("Salt");
+    SaltTxt->setTabStop(true);
+    top += kRowPitch;
 
     KeyLbl1 = Panel2->add<platform::Label>("KeyLbl1");
     KeyLbl1->setRuns(colourKeyRuns());
@@ -278,6 +302,10 @@ void TOpeningForm::buildResultsPanel() {
     KeyLbl2 = Panel2->add<platform::Label>("KeyLbl2");
     KeyLbl2->setRuns({{"value not used ="}, LabelRun::swatchOf(platform::clRed)});
     KeyLbl2->setBounds(8, top + 32, 284, 16);
+    SolutionsLbl = Panel2->add<platform::Label>("SolutionsLbl");
+    SolutionsLbl->setWordWrap(true);
+    SolutionsLbl->setBounds(8, top + 50, 284, Panel2->bounds().height - top - 50);
+    showModelChoice();
 }
 
 void TOpeningForm::FormShow(platform::Form&) {
@@ -289,9 +317,34 @@ void TOpeningForm::ReadStartValues() {
     model::readStartValues(sample());
 }
 
-void TOpeningForm::Recalculate() {
+void TOpeningForm::showModelChoice() {
     ModelTxt->setText(modelCaption(Electrokinetic));
-    model::Recalculate(*this, m_fields, m_series, [this] { WriteLogEntry(); });
+    const bool pointIons = !model::electrokineticModelInfo(Electrokinetic).henry;
+    SaltTxt->setText(Salt);
+    SaltLbl->setVisible(pointIons);
+    SaltTxt->setVisible(pointIons);
+    RiTxt->setVisible(!pointIons);
+    SaltIonNotUsedTxt->setVisible(pointIons);
+    if (platform::Label* unit = unitLabel(FieldId::RiTxt))
+        unit->setVisible(!pointIons);
+}
+
+void TOpeningForm::Recalculate() {
+    showModelChoice();
+    SolutionsLbl->setText({});
+    try {
+        model::Recalculate(*this, m_fields, m_series, [this] { WriteLogEntry(); });
+    } catch (const std::invalid_argument& e) {
+        // A model not linear in z that does not hold for the conditions (an
+        // asymmetric salt under Ohshima's approximation) gives no valence:
+        // said, with nothing derived left standing from before.
+        if (model::electrokineticModelInfo(Electrokinetic).henry)
+            throw;
+        showNoValence(e.what());
+        Chart1->caption = graphCaption(*this, m_fields);
+        return;
+    }
+    SolutionsLbl->setText(solutionsNote());
     Chart1->caption = graphCaption(*this, m_fields);
     if (m_henryModels && m_henryModels->visible())
         m_henryModels->showFor(*this, KaTxt->text(), SigTxt->text(), Chart1->caption);
@@ -299,6 +352,36 @@ void TOpeningForm::Recalculate() {
         m_uncertainty->showFor(*this, ZTxt->text(), Chart1->caption);
     if (m_charge && m_charge->visible())
         showCharge();
+}
+
+std::string TOpeningForm::solutionsNote() const {
+    if (ValenceSolutions == model::Solutions::None)
+        return "No valence gives this z*: it is above the largest the model gives.";
+    if (ValenceSolutions == model::Solutions::TwoLowerTaken)
+        return "Two valences give this z*: z = " + platform::FormatFloat("0.00", Valence) +
+               " and z = " + platform::FormatFloat("0.00", OtherValence) + "; the lower is taken.";
+    return {};
+}
+
+void TOpeningForm::showNoValence(const std::string& reason) {
+    const model::ValenceModes modes = model::valenceModes(*this);
+    std::vector<FieldId> derived = {FieldId::WTxt};
+    if (!modes.fromZ) {
+        Valence = std::numeric_limits<double>::quiet_NaN();
+        derived.push_back(FieldId::ZTxt);
+    }
+    if (!modes.fromZstar)
+        derived.push_back(FieldId::ZstarTxt);
+    if (!modes.fromSigma) {
+        derived.push_back(FieldId::SigTxt);
+        if (MobilityFromSigma)
+            derived.push_back(FieldId::MuTxt);
+    }
+    for (const FieldId id : derived)
+        m_fields.setText(id, "none");
+    m_series.clear();
+    ValenceSolutions = model::Solutions::None;
+    SolutionsLbl->setText(reason);
 }
 
 void TOpeningForm::showCharge() {
@@ -334,6 +417,14 @@ void TOpeningForm::ZstarTxtClick(platform::Control&) {
 void TOpeningForm::ZTxtClick(platform::Control&) {
     if (enterNumber(model::Quantity::Valence))
         Recalculate();
+}
+
+void TOpeningForm::SaltTxtClick(platform::Control&) {
+    const std::vector<electrokinetics::Salt>& salts = electrokinetics::salts();
+    const auto at = std::find_if(salts.begin(), salts.end(),
+                                 [this](const electrokinetics::Salt& s) { return s.name == Salt; });
+    Salt = at == salts.end() || at + 1 == salts.end() ? salts.front().name : (at + 1)->name;
+    Recalculate();
 }
 
 void TOpeningForm::ModelTxtClick(platform::Control&) {

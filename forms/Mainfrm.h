@@ -65,6 +65,15 @@ class TOpeningForm : public platform::Form, public model::ModelState {
     // The electrokinetic model z follows from, chosen by a click.
     platform::Label* ModelLbl;
     platform::StaticText* ModelTxt;
+    // The salt of a model not linear in z, chosen by a click; hidden under
+    // the others. Under those models the salt ion radius is not used: its
+    // field gives way to SaltIonNotUsedTxt and keeps its value.
+    platform::Label* SaltLbl;
+    platform::StaticText* SaltTxt;
+    platform::StaticText* SaltIonNotUsedTxt;
+    // What z takes on trust, or why there is none: two valences give z*
+    // (the lower taken), or none does.
+    platform::Label* SolutionsLbl;
     platform::Label* KeyLbl1;
     platform::Label* KeyLbl2;
     platform::Splitter* Splitter1;
@@ -106,6 +115,14 @@ class TOpeningForm : public platform::Form, public model::ModelState {
     void ReadStartValues();
     // Brings every result, colour, the graph and the log up to date.
     void Recalculate();
+    // The model field, the salt row and the salt ion radius as the model
+    // uses them.
+    void showModelChoice();
+    // The note beside the results on how many valences give z*.
+    std::string solutionsNote() const;
+    // No valence under the model for the conditions: every derived value of
+    // the chain says "none", and why below.
+    void showNoValence(const std::string& reason);
     // Appends the entry of the current state to the report window's log.
     void WriteLogEntry();
     // The fields typed through the number entry dialog: on OK the field
@@ -113,6 +130,8 @@ class TOpeningForm : public platform::Form, public model::ModelState {
     // numbers) and one pass runs; Cancel changes nothing.
     void ZstarTxtClick(platform::Control& sender);
     void ZTxtClick(platform::Control& sender);
+    // Click, Space or Enter: the next salt of the ion table, and one pass.
+    void SaltTxtClick(platform::Control& sender);
     // Click, Space or Enter: the next electrokinetic model, and one pass.
     void ModelTxtClick(platform::Control& sender);
     void ITxtClick(platform::Control& sender);
@@ -166,7 +185,8 @@ class TOpeningForm : public platform::Form, public model::ModelState {
     // it would not take the row.
     std::optional<std::string> EnterRow(
         const std::vector<model::Entry>& entries, bool water,
-        model::ElectrokineticModel m = model::ElectrokineticModel::Dhh);
+        model::ElectrokineticModel m = model::ElectrokineticModel::Dhh,
+        const std::string& salt = "NaCl");
     // A hidden series window to reuse, or a new one.
     TSeriesFrm& seriesWindow();
     // At exit: asks about every series window with unsaved changes (Yes

@@ -106,7 +106,7 @@ TSeriesFrm* TOpeningForm::OpenFile(const std::string& path) {
             if (!why)
                 why = series::mainWindowRefusal(e.quantity, e.text);
         if (!why)
-            why = EnterRow(row.entries, row.water, row.model);
+            why = EnterRow(row.entries, row.water, row.model, row.salt);
         if (why)
             platform::app().ShowMessage("The sample in \"" + path +
                                         "\" cannot be opened in the main window: " + *why + ".");
@@ -120,11 +120,13 @@ TSeriesFrm* TOpeningForm::OpenFile(const std::string& path) {
 }
 
 std::optional<std::string> TOpeningForm::EnterRow(const std::vector<model::Entry>& entries,
-                                                  bool water, model::ElectrokineticModel m) {
+                                                  bool water, model::ElectrokineticModel m,
+                                                  const std::string& salt) {
     // Tried on the start-up sample first, so that a refused row leaves the
     // window as it was.
     model::Sample s = model::startUpSample();
     s.state.Electrokinetic = m;
+    s.state.Salt = salt;
     if (auto error = model::enterAll(s, entries, water))
         return error;
     static_cast<model::ModelState&>(*this) = s.state;
@@ -191,6 +193,10 @@ void TOpeningForm::SaveSample1Click(platform::MenuItem&) {
     if (Electrokinetic != model::ElectrokineticModel::Dhh) {
         header.push_back("Model");
         values.push_back(model::electrokineticModelInfo(Electrokinetic).name);
+        if (!model::electrokineticModelInfo(Electrokinetic).henry) {
+            header.push_back("Salt");
+            values.push_back(Salt);
+        }
     }
     if (!SaveSampleDialog1->Execute())
         return;

@@ -253,6 +253,8 @@ void TSeriesFrm::updateStatus() {
             text = rowName(r) + ", " + m_series.headerText(c) + ": " + m_series.cellError(r, c);
         else if (!m_series.rowError(r).empty())
             text = rowName(r) + ": " + m_series.rowError(r);
+        else if (!m_series.rowNotice(r).empty())
+            text = rowName(r) + ": " + m_series.rowNotice(r);
         else if (c >= m_series.columnCount() &&
                  c - m_series.columnCount() < m_series.resultNames().size() &&
                  !m_series.resultNote(r, c - m_series.columnCount()).empty())

@@ -136,7 +136,8 @@ platform::GridCell TSeriesFrm::cellAt(int row, int column) const {
         } else if (col.source == ViewColumn::Source::Result && r < m_series.rowCount()) {
             cell.text =
                 platform::dialectNumber(m_series.resultText(r, col.index), m_series.dialect());
-            cell.tooltip = m_series.rowError(r);
+            cell.tooltip =
+                m_series.rowError(r).empty() ? m_series.rowNotice(r) : m_series.rowError(r);
         } else if (col.source == ViewColumn::Source::Charge && r < m_charges.size() &&
                    m_charges[r]) {
             const RowCharge& c = *m_charges[r];

@@ -6,6 +6,7 @@
 
 #include "log/EntrySeparator.h"
 #include "model/Electrostatics.h"
+#include "model/Evaluation.h"
 #include "model/GeCurve.h"
 #include "model/Sampling.h"
 #include "model/Solvent.h"
@@ -70,6 +71,9 @@ void WriteLogEntry(const model::ModelState& s, const model::ValueFields& fields,
         sink.AddLogLine(std::string("  Electrokinetic model: ") + info.caption +
                         (info.henry ? "" : ", salt " + s.Salt + " (point ions)"));
     }
+    // Never a silent choice: the log says when z is one of two, or none.
+    if (const std::string said = model::solutionsText(s); !said.empty())
+        sink.AddLogLine("  " + said);
 
     sink.AddLogLine("   z          We kJ/mol ");
     const model::PhysicalConstants c = model::physicalConstants(s);

@@ -164,4 +164,18 @@ Derived evaluateConditions(const Conditions& c, const Screening& screening) {
     return d;
 }
 
+std::string solutionsText(const ModelState& s) {
+    if (s.ValenceSolutions == Solutions::One)
+        return {};
+    const std::string zstar = platform::FormatFloat("0.0###", s.EffectiveValence);
+    const std::string under = std::string(" under ") +
+                              electrokineticModelInfo(s.Electrokinetic).caption + " in " + s.Salt;
+    if (s.ValenceSolutions == Solutions::None)
+        return "no valence gives z* = " + zstar + under +
+               ": it is above the largest the model gives";
+    return "two valences give z* = " + zstar + under +
+           ": z = " + platform::FormatFloat("0.0###", s.Valence) +
+           " and z = " + platform::FormatFloat("0.0###", s.OtherValence) + "; the lower taken";
+}
+
 }  // namespace model

@@ -59,11 +59,6 @@ struct Screening {
 };
 Screening screeningOf(const Conditions& c);
 
-// How many valences give the entered Sigma or mobility. A model linear in z
-// has always one; one whose mobility has a maximum against z has none above
-// it and two below it, of which the lower is taken.
-enum class Solutions { One, None, TwoLowerTaken };
-
 // Every derived quantity of one sample.
 struct Derived {
     Screening screening;
@@ -96,5 +91,10 @@ Derived evaluateConditions(const Conditions& c, const Screening& screening);
 double debyeHuckelZeta(double valence, double dielectric, double stokesRadius,
                        double closestApproach, double inverseDebyeLength,
                        const PhysicalConstants& k);
+
+// What is said of the valences of z* under a model not linear in z, as the
+// pass left them in s: that none gives it, or the two with the lower taken;
+// empty when one does.
+std::string solutionsText(const ModelState& s);
 
 }  // namespace model

@@ -2,6 +2,8 @@
 
 #include "model/GeCurve.h"
 
+#include <cmath>
+
 #include "model/Sampling.h"
 
 namespace model {
@@ -24,6 +26,9 @@ double CalcGe(double z, double dielectric, double stokesRadius, double saltIonRa
 
 void PlotGeCurve(const ModelState& s, PointSeries& series) {
     series.clear();
+    // No valence, no curve (none gives z* under a model not linear in z).
+    if (std::isnan(s.Valence))
+        return;
     const PhysicalConstants c = physicalConstants(s);
     const ValenceGrid grid = geCurveGrid(s.Valence);
     for (std::int64_t k = 0; k < grid.count; ++k) {

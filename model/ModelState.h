@@ -2,11 +2,17 @@
 
 #pragma once
 
+#include <limits>
 #include <string>
 
 #include "model/Electrokinetic.h"
 
 namespace model {
+
+// How many valences give the entered Sigma or mobility. A model linear in z
+// has always one; one whose mobility has a maximum against z has none above
+// it and two below it, of which the lower is taken.
+enum class Solutions { One, None, TwoLowerTaken };
 
 // Every entered and calculated quantity of the main window, in the units the
 // window shows: nm, degrees Celsius, M, V/cm, cm^-1, 10^-4 cm^2/(V s) for the
@@ -56,6 +62,10 @@ struct ModelState {
     ElectrokineticModel Electrokinetic = ElectrokineticModel::Dhh;
     // The salt of a model not linear in z (the ion table's name).
     std::string Salt = "NaCl";
+    // How many valences the last pass found for z* (Valence is NaN with
+    // none), and the higher one, not taken, of two.
+    Solutions ValenceSolutions = Solutions::One;
+    double OtherValence = std::numeric_limits<double>::quiet_NaN();
     // The model's own constants: every displayed result depends on these
     // exact values, not on more precise reference values.
     double ElementaryCharge = 4.8e-10;

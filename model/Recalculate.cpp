@@ -91,6 +91,8 @@ void Recalculate(ModelState& s, ValueFields& fields, PointSeries& series,
     s.Valence = d.valence;
     s.EffectiveValence = d.effectiveValence;
     s.Mobility = d.mobility;
+    s.ValenceSolutions = d.solutions;
+    s.OtherValence = d.otherValence;
     const auto show = [&fields](FieldId id, const char* pattern, double value) {
         fields.setText(id, FormatFloat(pattern, value));
     };
@@ -136,6 +138,12 @@ void Recalculate(ModelState& s, ValueFields& fields, PointSeries& series,
     fields.setText(FieldId::WTxt, FormatFloat("#0.0##", s.GeMax));
     s.Zeta = d.zeta;
     fields.setText(FieldId::ZetaTxt, FormatFloat("#0.00", s.Zeta));
+    // No valence gives z* (above the model's largest): said, not a number.
+    if (d.solutions == Solutions::None) {
+        fields.setText(FieldId::ZTxt, "none");
+        fields.setText(FieldId::WTxt, "none");
+        fields.setText(FieldId::ZetaTxt, "none");
+    }
 
     fields.setColor(FieldId::RsTxt, s.StokesRadiusEntered ? clLime : clYellow);
     const platform::Color solvent = s.SolventWater ? clYellow : clLime;

@@ -118,6 +118,12 @@ std::vector<py::array_t<double>> estimate(const std::map<std::string, Array>& gi
                                           const std::string& modelName, std::size_t n) {
     analysis::MeasurementModel m = measurementModel(given, water);
     m.electrokinetic = modelByName(modelName);
+    // Their salt, and a z* that no valence or two give, are said per row by
+    // the tables, not lost in an array.
+    if (!model::electrokineticModelInfo(m.electrokinetic).henry)
+        throw py::value_error("model = \"" + modelName +
+                              "\" is not linear in z: its rows, with their salt, go through "
+                              "quorvin.evaluate(table, model=..., salt=...)");
     std::vector<Argument> args(analysis::kInputCount);
     std::vector<double> startValues(analysis::kInputCount);
     std::vector<LimitCheck> checks;

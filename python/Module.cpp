@@ -7,6 +7,7 @@
 #include <pybind11/pybind11.h>
 
 #include "charge/Sequence.h"
+#include "electrokinetics/ModelChoice.h"
 #include "fit/LeastSquares.h"
 #include "fit/Scan.h"
 #include "platform/base/Csv.h"
@@ -20,6 +21,9 @@ namespace py = pybind11;
 PYBIND11_MODULE(_quorvin, m) {
     m.doc() = "The C++ part of the quorvin package; use the package's functions.";
     m.attr("__version__") = QUORVIN_VERSION;
+    // The models not linear in z, as the programs offer them; their tables
+    // are built when first used.
+    electrokinetics::registerModels();
     // The program's refusals reach Python as ValueError with its message.
     py::register_exception_translator([](std::exception_ptr p) {
         try {

@@ -30,6 +30,7 @@
 #include "platform/base/NumberText.h"
 #include "python/Models.h"
 #include "series/Headers.h"
+#include "series/Row.h"
 
 namespace py = pybind11;
 
@@ -270,7 +271,7 @@ class Collector {
 };
 
 batch::BatchOutput outputTo(Collector& collector, std::int64_t draws, std::uint64_t seed,
-                            const std::string& modelName) {
+                            const std::string& modelName, const std::string& saltName) {
     if (draws < analysis::kMinDraws || draws > analysis::kMaxDraws)
         throw py::value_error("draws = " + std::to_string(draws) + " is not between " +
                               std::to_string(analysis::kMinDraws) + " and " +
@@ -282,6 +283,8 @@ batch::BatchOutput outputTo(Collector& collector, std::int64_t draws, std::uint6
     out.monteCarlo.draws = draws;
     out.monteCarlo.seed = seed;
     out.electrokinetic = modelByName(modelName);
+    if (auto refusal = series::saltRefusal(saltName, &out.salt))
+        throw py::value_error("salt" + refusal->substr(4));
     return out;
 }
 
@@ -297,8 +300,8 @@ void runWithoutGil(std::istream& in, const batch::BatchOutput& out, const std::s
 }
 
 py::dict runTable(const std::vector<std::string>& header, const std::vector<py::object>& columns,
-                  bool texts, std::int64_t draws, std::uint64_t seed,
-                  const std::string& modelName) {
+                  bool texts, std::int64_t draws, std::uint64_t seed, const std::string& modelName,
+                  const std::string& saltName) {
     if (header.size() != columns.size())
         throw py::value_error("the table has " + std::to_string(header.size()) + " names for " +
                               std::to_string(columns.size()) + " columns");
@@ -322,7 +325,7 @@ py::dict runTable(const std::vector<std::string>& header, const std::vector<py::
                                   " rows, but the first has " + std::to_string(rows));
     }
     Collector collector(texts, false, platform::Dialect{});
-    const batch::BatchOutput out = outputTo(collector, draws, seed, modelName);
+    const batch::BatchOutput out = outputTo(collector, draws, seed, modelName, saltName);
     TableSource source(header, input, rows);
     std::istream in(&source);
     runWithoutGil(in, out, "the table");
@@ -347,12 +350,12 @@ platform::Dialect dialectOf(std::istream& in) {
 }
 
 py::dict runCsv(const std::string& pathOrText, bool isPath, bool texts, std::int64_t draws,
-                std::uint64_t seed, const std::string& modelName) {
+                std::uint64_t seed, const std::string& modelName, const std::string& saltName) {
     modelByName(modelName);
     if (!isPath) {
         std::istringstream in(pathOrText);
         Collector collector(texts, true, dialectOf(in));
-        const batch::BatchOutput out = outputTo(collector, draws, seed, modelName);
+        const batch::BatchOutput out = outputTo(collector, draws, seed, modelName, saltName);
         runWithoutGil(in, out, "the text");
         return collector.result();
     }
@@ -362,7 +365,7 @@ py::dict runCsv(const std::string& pathOrText, bool isPath, bool texts, std::int
     if (!file)
         throw batch::InputError("cannot read \"" + pathOrText + "\": " + std::strerror(errno));
     Collector collector(texts, true, dialectOf(file));
-    const batch::BatchOutput out = outputTo(collector, draws, seed, modelName);
+    const batch::BatchOutput out = outputTo(collector, draws, seed, modelName, saltName);
     runWithoutGil(file, out, pathOrText);
     if (file.bad())
         throw batch::InputError("cannot read \"" + pathOrText + "\": " + std::strerror(errno));
@@ -410,10 +413,10 @@ py::tuple readCsv(const std::string& path) {
 void defineTables(py::module_& m) {
     m.def("run_table", &runTable, "quorvin-batch's run of a table's columns; see quorvin.evaluate.",
           py::arg("header"), py::arg("columns"), py::arg("texts"), py::arg("draws"),
-          py::arg("seed"), py::arg("model"));
+          py::arg("seed"), py::arg("model"), py::arg("salt"));
     m.def("run_csv", &runCsv, "quorvin-batch's run of a CSV file or text; see quorvin.evaluate.",
           py::arg("path_or_text"), py::arg("is_path"), py::arg("texts"), py::arg("draws"),
-          py::arg("seed"), py::arg("model"));
+          py::arg("seed"), py::arg("model"), py::arg("salt"));
     m.def("read_csv", &readCsv, "A CSV file's header, columns of texts and decimal mark.");
     m.def("input_columns", &inputColumns, "quorvin-batch's input columns.");
     m.def("result_columns", &resultColumns, "quorvin-batch's result columns.");

@@ -5,7 +5,9 @@
 #include <algorithm>
 #include <charconv>
 #include <iterator>
+#include <stdexcept>
 
+#include "electrokinetics/Salts.h"
 #include "model/Recalculate.h"
 #include "platform/base/MessageText.h"
 #include "platform/base/NumberText.h"
@@ -31,6 +33,7 @@ void applySign(model::Sample& s) {
         const model::FieldId field = *model::quantityInfo(q).field;
         s.fields.setText(field, negated(s.fields.text(field)));
     }
+    s.state.OtherValence = -s.state.OtherValence;
 }
 
 // The shortest text that reads back as the same double, without an
@@ -126,6 +129,21 @@ std::optional<std::string> mainWindowRefusal(model::Quantity q, const std::strin
 std::string modelRefusal(const std::string& text) {
     return "Model = " + quotedForMessage(text) + " is not one of " +
            model::electrokineticModelNames();
+}
+
+std::optional<std::string> saltRefusal(const std::string& text, std::string* name) {
+    try {
+        const std::string canonical = electrokinetics::saltByName(text).name;
+        if (name)
+            *name = canonical;
+        return std::nullopt;
+    } catch (const std::invalid_argument&) {
+        std::string known;
+        for (const electrokinetics::Salt& s : electrokinetics::salts())
+            known += s.name + ", ";
+        return "Salt = " + quotedForMessage(text) + " is not one of " + known +
+               "NaPi-<pH> for pH 5 to 9";
+    }
 }
 
 RowResult evaluateRow(const std::vector<model::Entry>& entries, bool water,

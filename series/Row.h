@@ -45,6 +45,10 @@ std::optional<std::string> mainWindowRefusal(model::Quantity q, const std::strin
 // henry, ohshima".
 std::string modelRefusal(const std::string& text);
 
+// The ion table's name of a Salt cell or option (name), or why it is
+// refused: "Salt = \"x\" is not one of NaCl, ..., NaPi-<pH> for pH 5 to 9".
+std::optional<std::string> saltRefusal(const std::string& text, std::string* name = nullptr);
+
 // One row entered into the main window's start-up sample and evaluated
 // once. A negative measurement goes in as its magnitude through the
 // window's own rules and its sign is given to Sigma, the mobility, z* and z

@@ -16,6 +16,7 @@
 #include <thread>
 #include <utility>
 
+#include "model/Evaluation.h"
 #include "model/InputRule.h"
 #include "platform/base/AtomicFile.h"
 #include "platform/base/Exception.h"
@@ -82,6 +83,9 @@ SeriesColumn columnOf(const std::string& text, const Header& h) {
             return col;
         case HeaderRole::ZetaModel:
             col.kind = ColumnKind::ZetaModel;
+            return col;
+        case HeaderRole::Salt:
+            col.kind = ColumnKind::Salt;
             return col;
         default:
             return col;
@@ -154,6 +158,10 @@ const std::string& Series::cellError(std::size_t row, std::size_t c) const {
 
 const std::string& Series::rowError(std::size_t row) const {
     return pending(row) ? kNoText : m_rows.at(row).error;
+}
+
+const std::string& Series::rowNotice(std::size_t row) const {
+    return pending(row) ? kNoText : m_rows.at(row).notice;
 }
 
 bool Series::pending(std::size_t row) const {
@@ -288,6 +296,9 @@ Series::RowEntries Series::rowEntries(std::size_t row) const {
             out.water = sameName(text, "water");
         else if (m_columns[c].kind == ColumnKind::Model)
             out.model = model::electrokineticModelByName(text).value_or(out.model);
+        else if (std::string name;
+                 m_columns[c].kind == ColumnKind::Salt && !saltRefusal(text, &name))
+            out.salt = name;
     }
     return out;
 }
@@ -424,6 +435,7 @@ bool Series::blank(const Row& row) {
 
 void Series::evaluate(Row& row) const {
     row.error.clear();
+    row.notice.clear();
     row.results.clear();
     row.draws.reset();
     for (Cell& cell : row.cells)
@@ -435,6 +447,7 @@ void Series::evaluate(Row& row) const {
     bool water = false;
     model::ElectrokineticModel ek = model::ElectrokineticModel::Dhh;
     std::optional<model::ZetaModel> zetaModel;
+    std::optional<std::size_t> saltColumn;
     bool refused = false;
     struct UncertaintyTexts {
         const std::string* sd = nullptr;
@@ -483,6 +496,9 @@ void Series::evaluate(Row& row) const {
                 if (!zetaModel)
                     error = zetaModelRefusal(trimmed(row.cells[c].text));
                 break;
+            case ColumnKind::Salt:
+                saltColumn = c;
+                break;
             case ColumnKind::Text:
                 break;
         }
@@ -530,9 +546,28 @@ void Series::evaluate(Row& row) const {
                 refused = true;
             }
         }
+    // The salt only counts under a model not linear in z; under the others
+    // it is a note, as quorvin-batch takes it.
+    std::string salt = "NaCl";
+    if (saltColumn && !model::electrokineticModelInfo(ek).henry) {
+        if (auto e = saltRefusal(trimmed(row.cells[*saltColumn].text), &salt)) {
+            row.cells[*saltColumn].setError(*e);
+            refused = true;
+        }
+    }
     if (refused)
         return;
-    const RowResult result = evaluateRow(entries, water, ek, "NaCl", zetaModel);
+    RowResult result;
+    try {
+        result = evaluateRow(entries, water, ek, salt, zetaModel);
+    } catch (const std::invalid_argument& e) {
+        // A model not linear in z refuses conditions it does not hold for
+        // (an asymmetric salt under Ohshima's approximation).
+        if (model::electrokineticModelInfo(ek).henry)
+            throw;
+        row.error = e.what();
+        return;
+    }
     if (!result.ok()) {
         // The window's refusals start with the quantity's name.
         for (std::size_t i = 0; i < entries.size(); ++i) {
@@ -545,10 +580,26 @@ void Series::evaluate(Row& row) const {
         row.error = result.error;
         return;
     }
+    if (const model::ModelState& s = *result.measured;
+        s.ValenceSolutions == model::Solutions::None) {
+        row.error = model::solutionsText(result.sample->state);
+        return;
+    } else if (s.ValenceSolutions == model::Solutions::TwoLowerTaken) {
+        row.notice = model::solutionsText(result.sample->state);
+    }
     for (const std::string& t : result.texts)
         row.results.push_back(t);
     if (!withUncertainty)
         return;
+    // Not propagated under a model not linear in z yet: refused, as
+    // quorvin-batch refuses it, rather than given by another model.
+    if (!model::electrokineticModelInfo(ek).henry) {
+        row.results.clear();
+        row.notice.clear();
+        row.error = std::string("the uncertainty is not available under the ") +
+                    model::electrokineticModelInfo(ek).caption;
+        return;
+    }
     const RowUncertainty ru = rowUncertainty(result, u, m_monteCarlo ? &*m_monteCarlo : nullptr);
     if (!ru.error.empty()) {
         row.results.clear();
@@ -1009,7 +1060,7 @@ std::string Series::text(PendingRows pending) const {
         const Row& row = pending == PendingRows::Evaluated ? evaluated(listed, scratch)
                                                            : withoutResults(listed, scratch);
         fields.clear();
-        std::string error = row.error;
+        std::string error = row.error.empty() ? row.notice : row.error;
         for (const Cell& cell : row.cells) {
             fields.push_back(cell.text);
             if (cell.refusal)

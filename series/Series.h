@@ -26,9 +26,10 @@ namespace series {
 // What a column holds: an input of the table of quantities, its standard
 // uncertainty or distribution, the solvent ("water" or empty), or text the
 // user keeps beside them (a label, pH, the buffer, notes).
-// The electrokinetic model ("dhh", "henry", "ohshima", or empty for dhh).
+// The electrokinetic model ("dhh", "henry", "ohshima", or empty for dhh),
+// and the salt of a model not linear in z (a note under the others).
 // The conversion of a Zeta ("smoluchowski", "huckel", "henry").
-enum class ColumnKind { Input, SD, Dist, Solvent, Model, ZetaModel, Text };
+enum class ColumnKind { Input, SD, Dist, Solvent, Model, Salt, ZetaModel, Text };
 
 struct SeriesColumn {
     std::string header;  // as in the file or as typed
@@ -63,6 +64,9 @@ class Series {
     // Why the row has no results when no single cell is to blame; empty
     // otherwise.
     const std::string& rowError(std::size_t row) const;
+    // What the row's results take on trust: the lower of two valences that
+    // give its z*; empty otherwise.
+    const std::string& rowNotice(std::size_t row) const;
 
     // What an empty input cell of a row with results stands for ("empty:
     // the start-up value Temperature 20.0 °C"); empty otherwise.
@@ -128,6 +132,7 @@ class Series {
         std::vector<model::Entry> entries;
         bool water = false;
         model::ElectrokineticModel model = model::ElectrokineticModel::Dhh;
+        std::string salt = "NaCl";
     };
     RowEntries rowEntries(std::size_t row) const;
 
@@ -263,6 +268,7 @@ class Series {
         std::vector<Cell> cells;
         PendingFlag pending;
         std::string error;
+        std::string notice;
         Texts results;  // empty without results
         // What the file opened said for the results, by index; empty where
         // it had no such column, and after an edit of the inputs.

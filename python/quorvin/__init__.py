@@ -99,13 +99,13 @@ def _table_input(table):
                     + type(table).__name__)
 
 
-def _run(table, texts, draws, seed, model):
+def _run(table, texts, draws, seed, model, salt):
     _q.check_model(model)
     source = _table_input(table)
     if isinstance(source, str):
-        return _q.run_csv(source, True, texts, draws, seed, model), None, None
+        return _q.run_csv(source, True, texts, draws, seed, model, salt), None, None
     names, columns, index = source
-    result = _q.run_table(names, [_column(c) for c in columns], texts, draws, seed, model)
+    result = _q.run_table(names, [_column(c) for c in columns], texts, draws, seed, model, salt)
     return result, (names, columns), index
 
 
@@ -170,7 +170,7 @@ def _frame(result, inputs, index):
     return frame
 
 
-def evaluate(table, *, model="dhh", texts=False, draws=200000, seed=1):
+def evaluate(table, *, model="dhh", salt="NaCl", texts=False, draws=200000, seed=1):
     """The window's calculation for every row of a table, as quorvin-batch runs it.
 
     table: a pandas DataFrame, a dict of columns (arrays, lists or single
@@ -178,7 +178,7 @@ def evaluate(table, *, model="dhh", texts=False, draws=200000, seed=1):
     (Sample, Temperature, IonicStrength, Dielectric, StokesRadius,
     SaltIonRadius, Viscosity, EField or Current, Conductivity and XSection,
     one of Sigma, Mobility, Valence and EffectiveValence, Solvent,
-    RelativeViscosity, Model; read as quorvin-batch reads its header: case,
+    RelativeViscosity, Model, Salt; read as quorvin-batch reads its header: case,
     spaces and "_" ignored, common synonyms, a unit in parentheses, mM and
     the like converted, a near-miss such as "Mobilty" refused; the keyword
     names "ionic_strength" ... are taken for dict keys). Other columns are
@@ -206,13 +206,21 @@ def evaluate(table, *, model="dhh", texts=False, draws=200000, seed=1):
     QuorvinNotice warning each and the list attrs["notices"].
 
     model: the electrokinetic model of the rows without a Model of their
-    own, as quorvin-batch's --model: "dhh" (the default), "henry" or
-    "ohshima", any case; another name is a ValueError listing them.
+    own, as quorvin-batch's --model: "dhh" (the default), "henry",
+    "ohshima", "ohshima-relaxation" (Ohshima's 2001 approximation) or
+    "standard" (the standard electrokinetic model), any case; another name
+    is a ValueError listing them. Under the last two the sphere is the
+    Stokes radius and the ions are points of a salt: salt names it for the
+    rows without a Salt of their own, as quorvin-batch's --salt ("NaCl",
+    the default, "KCl", "CaCl2", "NaPi-7.4" ...; another is a ValueError
+    listing them). A row whose z* no valence gives has NaN and says so in
+    Error; one that two valences give takes the lower and says so in a
+    QuorvinNotice.
     ValueError for a table quorvin-batch refuses as a whole (a header it
     cannot use, a cell that is not a number: the message names the line,
     the header being line 1 and the first row line 2, and the column).
     """
-    result, inputs, index = _run(table, texts, draws, seed, model)
+    result, inputs, index = _run(table, texts, draws, seed, model, salt)
     return _frame(result, inputs, index)
 
 
@@ -234,7 +242,7 @@ def _with_uncertainties(table, sd, dist):
 
 
 def uncertainty(table_or_kwargs=None, *, sd=None, dist=None, draws=200000, seed=1,
-                texts=False, model="dhh", **conditions):
+                texts=False, model="dhh", salt="NaCl", **conditions):
     """The uncertainty of z and z* for every row, as quorvin-batch gives it.
 
     table_or_kwargs: a table as for evaluate(), or None with the conditions
@@ -258,7 +266,7 @@ def uncertainty(table_or_kwargs=None, *, sd=None, dist=None, draws=200000, seed=
     if not sd:
         raise ValueError("the uncertainty needs sd, the standard uncertainty of an input")
     table = _with_uncertainties(table_or_kwargs, sd, dist)
-    return evaluate(table, model=model, texts=texts, draws=draws, seed=seed)
+    return evaluate(table, model=model, salt=salt, texts=texts, draws=draws, seed=seed)
 
 
 # --- Keyword functions on arrays ----------------------------------------
@@ -330,7 +338,8 @@ def _measurement_doc(quantity):
     (cm^2); solvent "water" (the default: water's viscosity, times
     relative_viscosity, and dielectric constant at the temperature) or None
     with viscosity (cP) and dielectric. model: "dhh", "henry" or "ohshima",
-    as for evaluate().
+    as for evaluate(); a model not linear in z is a ValueError (evaluate()
+    takes it, with its salt).
 
     The model's relations at the given values, without the rounding of the
     window's texts (evaluate() gives the window's). A value outside the

@@ -65,12 +65,12 @@ class SigmaFit:
     residuals: npt.NDArray[np.float64]
     warning: str
 
-def evaluate(table: Table, *, model: str = "dhh", texts: bool = False, draws: int = 200000,
-             seed: int = 1) -> pd.DataFrame: ...
+def evaluate(table: Table, *, model: str = "dhh", salt: str = "NaCl", texts: bool = False,
+             draws: int = 200000, seed: int = 1) -> pd.DataFrame: ...
 def uncertainty(table_or_kwargs: Optional[Table] = None, *,
                 sd: Optional[Mapping[str, ArrayLike]] = None,
                 dist: Optional[Mapping[str, Union[str, _Seq[str]]]] = None, draws: int = 200000,
-                seed: int = 1, texts: bool = False, model: str = "dhh",
+                seed: int = 1, texts: bool = False, model: str = "dhh", salt: str = "NaCl",
                 **conditions: Any) -> pd.DataFrame: ...
 
 def valence(*, solvent: Optional[str] = "water", model: str = "dhh",

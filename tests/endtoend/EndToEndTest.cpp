@@ -709,7 +709,8 @@ TEST_F(EndToEnd, KeyboardReachesAndOpensEveryField) {
                       "KaTxt",   "HTxt",    "DHHTxt", "WTxt",  "ModelTxt", "plot"}));
         // Space steps through the electrokinetic models and back.
         tabTo("ModelTxt");
-        for (const char* model : {"Henry (exact)", "Ohshima (1994)", "DHH fit"}) {
+        for (const char* model :
+             {"Henry (exact)", "Ohshima (1994)", "Ohshima (2001)", "Standard model", "DHH fit"}) {
             key(Qt::Key_Space);
             expectField("ModelTxt", model, kLime);
         }
@@ -783,8 +784,8 @@ TEST_F(EndToEnd, KeyboardReachesAndOpensEveryField) {
         });
         key(Qt::Key_Space);
         expectField("TTxt", "25", kLime);
-        // Three models, z, E, the solvent and the mobility calculator.
-        EXPECT_EQ(logEntries(), 7);
+        // Five models, z, E, the solvent and the mobility calculator.
+        EXPECT_EQ(logEntries(), 9);
 
         expectDialog("AboutBox", [&](Dialog&) {
             EXPECT_EQ(tabCycle(), std::vector<std::string>{"OKButton"});

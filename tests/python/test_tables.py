@@ -262,3 +262,17 @@ def test_extreme_rows_give_the_texts_of_quorvin_batch(tmp_path, batch):
     refused = frame["Error"] != ""
     assert refused.any() and frame.loc[refused, "ValenceResult"].isna().all()
     assert frame.loc[~refused, "ValenceResult"].notna().all()
+
+
+
+@pytest.mark.parametrize("model, salt", [("standard", "KCl"), ("ohshima-relaxation", "NaCl")])
+def test_models_not_linear_in_z_take_their_salt_as_quorvin_batch(tmp_path, batch, model, salt):
+    path = tmp_path / "salts.csv"
+    write_csv(path, ["StokesRadius", "Mobility", "Salt"], [["3", "2.5", ""], ["3", "3.9", "nacl"]])
+    expected = records(batch("--model", model, "--salt", salt, str(path)))
+    with pytest.warns(quorvin.QuorvinNotice):
+        assert frame_records(quorvin.evaluate(path, texts=True, model=model, salt=salt)) == expected
+    with pytest.raises(ValueError, match='salt = "seawater" is not one of NaCl, KCl'):
+        quorvin.evaluate(path, model=model, salt="seawater")
+    with pytest.raises(ValueError, match=f'model = "{model}" is not linear in z'):
+        quorvin.valence(sigma=22, model=model)
