@@ -64,7 +64,7 @@ TOpeningForm::TOpeningForm(platform::Form* owner) : Form(owner, "OpeningForm") {
     setCaption("Quorvin");
     // 755 x 438 outside, and rows for the model, its salt and zeta; the
     // frame and the menu bar take the rest.
-    setClientSize(747, 392 + 2 * kRowPitch);
+    setClientSize(747, 392 + 3 * kRowPitch);
     buildMenu();
     buildExperimentPanel();
     buildResultsPanel();
