@@ -7,10 +7,14 @@
 #include <cctype>
 #include <cmath>
 #include <cstdlib>
+#include <limits>
 #include <memory>
+#include <mutex>
 #include <new>
+#include <stdexcept>
 #include <string_view>
 #include <thread>
+#include <type_traits>
 
 #include <sys/mman.h>
 
@@ -166,13 +170,28 @@ struct Output {
         : values(valuesFor(n)),  // left uninitialised: each draw writes its own
           sums(static_cast<std::size_t>(blocks)),
           lows(static_cast<std::size_t>(blocks)),
-          highs(static_cast<std::size_t>(blocks)) {}
+          highs(static_cast<std::size_t>(blocks)),
+          counts(static_cast<std::size_t>(blocks)) {}
 
     std::unique_ptr<double[], FreeValues> values;
     std::vector<double> sums;
     std::vector<double> lows;
     std::vector<double> highs;
+    // Of each block: fewer than its draws where some had no value.
+    std::vector<std::int64_t> counts;
 };
+
+// The values of the blocks moved together, in the order of the draws.
+void closeGaps(Output& o, std::int64_t blocks) {
+    std::int64_t to = 0;
+    for (std::int64_t b = 0; b < blocks; ++b) {
+        const std::int64_t from = b * kBlock;
+        const std::int64_t count = o.counts[static_cast<std::size_t>(b)];
+        if (to != from)
+            std::copy(o.values.get() + from, o.values.get() + from + count, o.values.get() + to);
+        to += count;
+    }
+}
 
 // An output's values of one block, in the order of the draws, as they are
 // made: its tally waits on no memory and overlaps the evaluations.
@@ -191,9 +210,12 @@ class BlockTally {
         m_high = std::max(m_high, v);
     }
     void close(std::int64_t b) const {
-        m_o.sums[static_cast<std::size_t>(b)] = m_sum;
-        m_o.lows[static_cast<std::size_t>(b)] = m_low;
-        m_o.highs[static_cast<std::size_t>(b)] = m_high;
+        const auto at = static_cast<std::size_t>(b);
+        const bool empty = m_next == m_first;
+        m_o.sums[at] = m_sum;
+        m_o.lows[at] = empty ? std::numeric_limits<double>::infinity() : m_low;
+        m_o.highs[at] = empty ? -std::numeric_limits<double>::infinity() : m_high;
+        m_o.counts[at] = m_next - m_first;
     }
 
   private:
@@ -358,7 +380,8 @@ double uncertaintyLimit(Input input) {
 
 GumResult gumBudget(const Measurement& m, const Uncertainties& u) {
     GumResult g;
-    g.estimate = evaluate(m.model, m.values);
+    const MeasurementModel model = preparedFor(m.model, m.values, m.values, m.values);
+    g.estimate = evaluate(model, m.values);
     double varZ = 0;
     double varZstar = 0;
     double varGe = 0;
@@ -378,8 +401,13 @@ GumResult gumBudget(const Measurement& m, const Uncertainties& u) {
         InputValues down = m.values;
         up[i] = x + h;
         down[i] = x - h;
-        const Estimate a = evaluate(m.model, up);
-        const Estimate b = evaluate(m.model, down);
+        const Estimate a = evaluate(model, up);
+        const Estimate b = evaluate(model, down);
+        if (a.solutions == model::Solutions::None || b.solutions == model::Solutions::None)
+            g.stepsWithoutValence.push_back(input);
+        else if (a.solutions == model::Solutions::TwoLowerTaken ||
+                 b.solutions == model::Solutions::TwoLowerTaken)
+            g.stepsWithTwo.push_back(input);
         BudgetRow row;
         row.input = input;
         row.value = x;
@@ -404,6 +432,47 @@ GumResult gumBudget(const Measurement& m, const Uncertainties& u) {
     return g;
 }
 
+namespace {
+
+std::string inputList(const std::vector<Input>& inputs) {
+    std::string list;
+    for (Input input : inputs)
+        list += (list.empty() ? "" : ", ") + std::string(inputInfo(input).caption);
+    return list;
+}
+
+}  // namespace
+
+std::string valenceNote(const GumResult& g, bool twoAtTheValues) {
+    const Estimate& e = g.estimate;
+    const std::string zstar = significantText(e.effectiveValence);
+    if (e.solutions == model::Solutions::None)
+        return "No valence gives z* = " + zstar +
+               " at the entered values: it is above the largest the model gives.";
+    std::string note;
+    if (e.solutions == model::Solutions::TwoLowerTaken && twoAtTheValues)
+        note = "Two valences give z* = " + zstar + ": z = " + significantText(e.valence) +
+               " and z = " + significantText(e.otherValence) + "; the lower taken.";
+    if (!g.stepsWithoutValence.empty())
+        note += std::string(note.empty() ? "" : " ") + "No valence at a step of " +
+                inputList(g.stepsWithoutValence) + ": no sensitivity, and no u(z).";
+    if (!g.stepsWithTwo.empty() && e.solutions == model::Solutions::One)
+        note += std::string(note.empty() ? "" : " ") + "Two valences at a step of " +
+                inputList(g.stepsWithTwo) + ": the lower taken.";
+    return note;
+}
+
+std::string valenceNote(const MonteCarloResult& r) {
+    std::string note;
+    if (r.withoutValence > 0)
+        note = std::to_string(r.withoutValence) + " of " + std::to_string(r.draws) +
+               " draws had no valence and are left out of the results.";
+    if (r.twoValences > 0)
+        note += std::string(note.empty() ? "" : " ") + std::to_string(r.twoValences) + " of " +
+                std::to_string(r.draws) + " draws had two valences: the lower taken.";
+    return note;
+}
+
 std::optional<MonteCarloResult> monteCarlo(const Measurement& m, const Uncertainties& u,
                                            const MonteCarloOptions& options,
                                            MonteCarloControl* control) {
@@ -419,11 +488,33 @@ std::optional<MonteCarloResult> monteCarlo(const Measurement& m, const Uncertain
     Output zstar(n, blocks);
     Output ge(n, blocks);
 
+    // A model not linear in z answers the draws from tables built once for
+    // the range they take: six standard uncertainties either way.
+    const bool nonlinearModel = nonlinear(m.model);
+    MeasurementModel prepared;
+    if (nonlinearModel) {
+        InputValues low = m.values;
+        InputValues high = m.values;
+        for (const Drawn& d : drawn) {
+            const double reach = d.distribution == Distribution::Normal ? 6 * d.u : kSqrt3 * d.u;
+            low[d.index] = std::max(d.low, d.value - reach);
+            high[d.index] = std::min(d.high, d.value + reach);
+        }
+        prepared = preparedFor(m.model, m.values, low, high);
+    }
+
     std::atomic<std::int64_t> rejected{0};
-    const int threads = runBlocks(blocks, options.threads, control, [&](std::int64_t b) {
+    std::atomic<std::int64_t> withoutValence{0};
+    std::atomic<std::int64_t> twoValences{0};
+    std::mutex failureMutex;
+    std::string failure;  // why the first draw that failed to evaluate did
+    const auto block = [&](std::int64_t b, auto nonlinearDraws) {
+        constexpr bool kNonlinear = decltype(nonlinearDraws)::value;
         const std::int64_t first = b * kBlock;
         const std::int64_t end = std::min(n, first + kBlock);
         std::int64_t blockRejected = 0;
+        std::int64_t blockWithout = 0;
+        std::int64_t blockTwo = 0;
         // A few draws are made before they are evaluated: one after another,
         // the draws overlap, where one before each evaluation would wait for
         // its words.
@@ -437,7 +528,24 @@ std::optional<MonteCarloResult> monteCarlo(const Measurement& m, const Uncertain
             for (int k = 0; k < count; ++k)
                 drawInputs(x[k], drawn, mixedSeed, batch + k, normal, blockRejected, plain);
             for (int k = 0; k < count; ++k) {
-                const Estimate e = evaluate(m.model, x[k]);
+                Estimate e;
+                if constexpr (kNonlinear) {
+                    try {
+                        e = evaluate(prepared, x[k]);
+                    } catch (const std::exception& error) {
+                        e.solutions = model::Solutions::None;
+                        const std::lock_guard<std::mutex> lock(failureMutex);
+                        if (failure.empty())
+                            failure = error.what();
+                    }
+                    if (e.solutions == model::Solutions::None || !std::isfinite(e.valence)) {
+                        ++blockWithout;
+                        continue;
+                    }
+                    blockTwo += e.solutions == model::Solutions::TwoLowerTaken;
+                } else {
+                    e = evaluate(m.model, x[k]);
+                }
                 zTally.add(e.valence);
                 zstarTally.add(e.effectiveValence);
                 geTally.add(e.geMax);
@@ -447,14 +555,30 @@ std::optional<MonteCarloResult> monteCarlo(const Measurement& m, const Uncertain
         zstarTally.close(b);
         geTally.close(b);
         rejected += blockRejected;
+        withoutValence += blockWithout;
+        twoValences += blockTwo;
         return end - first;
+    };
+    const int threads = runBlocks(blocks, options.threads, control, [&](std::int64_t b) {
+        return nonlinearModel ? block(b, std::true_type{}) : block(b, std::false_type{});
     });
     if (control && control->cancelled)
         return std::nullopt;
+    const std::int64_t valued = n - withoutValence;
+    if (valued < 2)
+        throw std::invalid_argument("Of " + std::to_string(n) + " draws, " +
+                                    std::to_string(valued) +
+                                    " had a valence: too few for a result" +
+                                    (failure.empty() ? "" : " (" + failure + ")") + ".");
+    if (valued < n)
+        for (Output* o : {&z, &zstar, &ge})
+            closeGaps(*o, blocks);
 
     MonteCarloResult r;
     r.draws = n;
     r.rejected = rejected;
+    r.withoutValence = withoutValence;
+    r.twoValences = twoValences;
     // The three summaries are independent; each is computed in one order.
     {
         // z, with its histogram, is the largest part; z* and Ge go beside it.
@@ -462,17 +586,17 @@ std::optional<MonteCarloResult> monteCarlo(const Measurement& m, const Uncertain
         std::jthread third;
         if (threads == 2) {
             second = std::jthread([&] {
-                r.effectiveValence = summarise(zstar, n);
-                r.geMax = summarise(ge, n);
+                r.effectiveValence = summarise(zstar, valued);
+                r.geMax = summarise(ge, valued);
             });
         } else if (threads > 2) {
-            second = std::jthread([&] { r.effectiveValence = summarise(zstar, n); });
-            third = std::jthread([&] { r.geMax = summarise(ge, n); });
+            second = std::jthread([&] { r.effectiveValence = summarise(zstar, valued); });
+            third = std::jthread([&] { r.geMax = summarise(ge, valued); });
         }
-        r.valence = summarise(z, n, &r.valenceHistogram);
+        r.valence = summarise(z, valued, &r.valenceHistogram);
         if (threads <= 1) {
-            r.effectiveValence = summarise(zstar, n);
-            r.geMax = summarise(ge, n);
+            r.effectiveValence = summarise(zstar, valued);
+            r.geMax = summarise(ge, valued);
         }
     }
     return r;

@@ -36,6 +36,9 @@ struct Conditions {
     // The salt of a model not linear in z, by the electrokinetics' ion table.
     std::string salt = "NaCl";
     PhysicalConstants constants;
+    // The model's answers worked out ahead for these conditions' range
+    // (NonlinearModel::prepare); nullptr: its own functions answer.
+    const NonlinearAnswers* answers = nullptr;
 };
 
 // The conditions as the main window's state holds them.

@@ -2,6 +2,9 @@
 
 #include "series/Row.h"
 
+#include <cmath>
+#include <stdexcept>
+
 #include "model/Recalculate.h"
 #include "platform/base/MessageText.h"
 #include "platform/base/NumberText.h"
@@ -167,12 +170,28 @@ RowUncertainty rowUncertainty(const RowResult& row, const analysis::Uncertaintie
             "Valence or EffectiveValence";
         return out;
     }
-    const analysis::GumResult gum = analysis::gumBudget(*m, u);
-    out.uValence = gum.uValence;
-    out.uEffectiveValence = gum.uEffectiveValence;
-    out.draws = RowDraws{*m, u, row.sign};
-    if (options)
-        out.monteCarlo = rowMonteCarlo(*out.draws, *options);
+    try {
+        const analysis::GumResult gum = analysis::gumBudget(*m, u);
+        // The row's evaluation says itself which of two valences it took.
+        out.notice = analysis::valenceNote(gum, false);
+        if (!std::isfinite(gum.uValence)) {
+            out.error = out.notice.empty() ? "u(z) is not a number" : out.notice;
+            out.notice.clear();
+            return out;
+        }
+        out.uValence = gum.uValence;
+        out.uEffectiveValence = gum.uEffectiveValence;
+        out.draws = RowDraws{*m, u, row.sign};
+        if (options) {
+            out.monteCarlo = rowMonteCarlo(*out.draws, *options);
+            if (const std::string note = analysis::valenceNote(*out.monteCarlo); !note.empty())
+                out.notice += (out.notice.empty() ? "" : " ") + note;
+        }
+    } catch (const std::invalid_argument& e) {
+        // A model not linear in z that refuses the conditions or every draw.
+        out = RowUncertainty{};
+        out.error = e.what();
+    }
     return out;
 }
 
