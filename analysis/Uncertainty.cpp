@@ -489,14 +489,15 @@ std::optional<MonteCarloResult> monteCarlo(const Measurement& m, const Uncertain
     Output ge(n, blocks);
 
     // A model not linear in z answers the draws from tables built once for
-    // the range they take: six standard uncertainties either way.
+    // the range they take: five standard uncertainties either way (a draw
+    // beyond, one in millions, goes to the solver).
     const bool nonlinearModel = nonlinear(m.model);
     MeasurementModel prepared;
     if (nonlinearModel) {
         InputValues low = m.values;
         InputValues high = m.values;
         for (const Drawn& d : drawn) {
-            const double reach = d.distribution == Distribution::Normal ? 6 * d.u : kSqrt3 * d.u;
+            const double reach = d.distribution == Distribution::Normal ? 5 * d.u : kSqrt3 * d.u;
             low[d.index] = std::max(d.low, d.value - reach);
             high[d.index] = std::min(d.high, d.value + reach);
         }

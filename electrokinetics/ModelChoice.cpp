@@ -96,9 +96,9 @@ class StandardAnswers : public model::NonlinearAnswers {
         const Reduced r = reduce(s);
         m_salt = c.salt;
         m_scale = dragScale(c.temperature, c.dielectric);
-        // Quadratic in the drag to 1e-6 up to 5 % either way, quartic to 20 %.
+        // Quadratic in the drag to 1e-6 up to 6 % either way, quartic to 20 %.
         m_width = std::min(width, 0.2 * m_scale);
-        const int n = m_width <= 0 ? 1 : m_width <= 0.05 * m_scale ? 3 : 5;
+        const int n = m_width <= 0 ? 1 : m_width <= 0.06 * m_scale ? 3 : 5;
         for (int k = 0; k < n; ++k) {
             const double t = 2 * k + 1 == n ? 0.0 : std::cos(std::numbers::pi * (k + 0.5) / n);
             m_nodes.push_back(t);
