@@ -3,7 +3,6 @@
 #include "electrokinetics/MobilityTable.h"
 
 #include <cmath>
-#include <functional>
 #include <stdexcept>
 #include <thread>
 
@@ -47,7 +46,26 @@ double clenshaw(const double* c, int n, int stride, double t) {
     return t * b1 - b2 + c[0];
 }
 
-double bisectRoot(const std::function<double(double)>& f, double a, double b) {
+// clenshaw(c + j, rows, columns, t) for every column j, in the same
+// operations, row by row: the memory is read in its order.
+std::vector<double> clenshawRows(const double* c, int rows, int columns, double t) {
+    std::vector<double> b1(columns, 0.0), b2(columns, 0.0);
+    for (int i = rows - 1; i >= 1; --i) {
+        const double* row = c + i * columns;
+        for (int j = 0; j < columns; ++j) {
+            const double b = 2 * t * b1[j] - b2[j] + row[j];
+            b2[j] = b1[j];
+            b1[j] = b;
+        }
+    }
+    for (int j = 0; j < columns; ++j) {
+        b1[j] = t * b1[j] - b2[j] + c[j];
+    }
+    return b1;
+}
+
+template <class F>
+double bisectRoot(const F& f, double a, double b) {
     double fa = f(a);
     for (int it = 0; it < 200 && std::abs(b - a) > 1e-14 * std::max(1.0, std::abs(a)); ++it) {
         const double m = (a + b) / 2, fm = f(m);
@@ -138,12 +156,8 @@ MobilityTable::Slice MobilityTable::slice(double ka, bool negative) const {
     const Half& half = negative ? m_negative : m_positive;
     Slice s;
     s.negative = negative;
-    s.mobility.resize(m_zetaNodes);
-    s.charge.resize(m_zetaNodes);
-    for (int j = 0; j < m_zetaNodes; ++j) {
-        s.mobility[j] = clenshaw(half.mobility.data() + j, m_kaNodes, m_zetaNodes, t);
-        s.charge[j] = clenshaw(half.charge.data() + j, m_kaNodes, m_zetaNodes, t);
-    }
+    s.mobility = clenshawRows(half.mobility.data(), m_kaNodes, m_zetaNodes, t);
+    s.charge = clenshawRows(half.charge.data(), m_kaNodes, m_zetaNodes, t);
     return s;
 }
 

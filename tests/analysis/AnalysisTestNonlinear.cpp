@@ -70,9 +70,10 @@ double independentValence(const analysis::Measurement& m, const analysis::InputV
 }
 
 // For each model: u(z) of the budget against central differences of the
-// independent evaluation with steps of u, and 20,000 draws against the
+// independent evaluation with steps of u, and 5,000 draws against the
 // budget: with 0.2 % on each input z is nearly linear in them, so the mean
-// lies within a few standard errors of z and the SD within 3 % of u(z).
+// lies within a few standard errors of z and the SD within 5 % of u(z)
+// (five of its standard errors).
 TEST_F(NonlinearUncertainty, BudgetAndDrawsAgreeUnderEveryModel) {
     for (int i = 0; i < model::kElectrokineticModelCount; ++i) {
         const auto ek = static_cast<ElectrokineticModel>(i);
@@ -94,20 +95,24 @@ TEST_F(NonlinearUncertainty, BudgetAndDrawsAgreeUnderEveryModel) {
         EXPECT_EQ(m.model.uses(*analysis::inputOf(Quantity::SaltIonRadius)),
                   i < model::kLinearModelCount);
         const analysis::GumResult gum = analysis::gumBudget(m, u);
-        EXPECT_EQ(analysis::valenceNote(gum), "");
+        // Ohshima's cubic turns down at high zeta: every z* has a second,
+        // high valence, which is said.
+        const bool ohshima = ek == ElectrokineticModel::OhshimaRelaxation;
+        EXPECT_EQ(analysis::valenceNote(gum).rfind("Two valences give z* = ", 0) == 0, ohshima)
+            << analysis::valenceNote(gum);
         EXPECT_NEAR(gum.estimate.valence, independentValence(m, m.values),
                     1e-6 * std::abs(gum.estimate.valence));
         EXPECT_NEAR(gum.uValence, std::sqrt(variance), 2e-3 * gum.uValence);
 
         analysis::MonteCarloOptions options;
-        options.draws = 20000;
+        options.draws = 5000;
         options.threads = 2;
         const analysis::MonteCarloResult r = *analysis::monteCarlo(m, u, options);
         EXPECT_EQ(r.withoutValence, 0);
-        EXPECT_EQ(r.twoValences, 0);
-        EXPECT_NEAR(r.valence.mean, gum.estimate.valence, 4 * gum.uValence / std::sqrt(20000.0));
-        EXPECT_NEAR(r.valence.sd, gum.uValence, 0.03 * gum.uValence);
-        EXPECT_NEAR(r.effectiveValence.sd, gum.uEffectiveValence, 0.03 * gum.uEffectiveValence);
+        EXPECT_EQ(r.twoValences, ohshima ? 5000 : 0);
+        EXPECT_NEAR(r.valence.mean, gum.estimate.valence, 4 * gum.uValence / std::sqrt(5000.0));
+        EXPECT_NEAR(r.valence.sd, gum.uValence, 0.05 * gum.uValence);
+        EXPECT_NEAR(r.effectiveValence.sd, gum.uEffectiveValence, 0.05 * gum.uEffectiveValence);
     }
 }
 
@@ -144,6 +149,7 @@ TEST_F(NonlinearUncertainty, DrawsAndStepsWithoutAValenceAreSaid) {
 
     analysis::Measurement beyond = m;
     beyond.values[static_cast<std::size_t>(*analysis::inputOf(Quantity::Sigma))] = 260;
+    u[static_cast<std::size_t>(*analysis::inputOf(Quantity::Sigma))].u = 1;
     const analysis::GumResult gum = analysis::gumBudget(beyond, u);
     EXPECT_TRUE(std::isnan(gum.uValence));
     EXPECT_EQ(analysis::valenceNote(gum).rfind("No valence gives z* = ", 0), 0u)
