@@ -77,10 +77,6 @@ std::vector<Input> MeasurementModel::inputs() const {
     return used;
 }
 
-bool nonlinear(const MeasurementModel& m) {
-    return !model::electrokineticModelInfo(m.electrokinetic).henry;
-}
-
 namespace {
 
 // The conditions of x, with the Stokes radius, D and E the estimate holds.

@@ -121,8 +121,11 @@ struct Estimate {
 // The model's own relations, in the order a recalculation applies them.
 Estimate evaluate(const MeasurementModel& m, const InputValues& x);
 
-// Whether z follows from z* by a model not linear in z.
-bool nonlinear(const MeasurementModel& m);
+// Whether z follows from z* by a model not linear in z: those after the
+// linear ones in the table.
+inline bool nonlinear(const MeasurementModel& m) {
+    return static_cast<int>(m.electrokinetic) >= model::kLinearModelCount;
+}
 
 // m with its model's answers worked out ahead (where the model has such)
 // for inputs anywhere between low and high about x: the values of x alike,

@@ -84,45 +84,62 @@ std::vector<Drawn> drawnInputs(const Measurement& m, const Uncertainties& u) {
     return std::clamp(d.value, d.low, d.high);
 }
 
-// Draws the inputs of draw i into x, which holds the values of the inputs
-// without uncertainty. Each input takes its numbers from the draw's stream
-// in turn; nearly always each takes one word (a normal one by the
-// ziggurat's fast path, within the limits), so the words are worked out
-// side by side first. From the first input that needs more, drawOne goes on
-// input by input, from the same word. Plain: every input normal and within
-// its limits on the one-word path, the common case, which needs no checks.
-void drawInputs(InputValues& x, const std::vector<Drawn>& drawn, std::uint64_t mixedSeed,
-                std::int64_t draw, const Ziggurat& normal, std::int64_t& rejected, bool plain) {
-    DrawStream stream(mixedSeed, static_cast<std::uint64_t>(draw));
-    const auto count = static_cast<int>(drawn.size());
-    std::uint64_t words[kInputCount];
-    for (int k = 0; k < count; ++k)
-        words[k] = stream.wordAhead(k);
-    unsigned failed = 0;
-    for (int k = 0; plain && k < count; ++k) {
-        const Drawn& d = drawn[static_cast<std::size_t>(k)];
-        double n;
-        failed |= static_cast<unsigned>(!normal.quick(words[k], n)) << k;
-        x[d.index] = d.value + d.u * n;
+// The draws of a batch take their inputs' numbers from their own streams,
+// input after input; nearly always each input takes one word (a normal one
+// by the ziggurat's fast path, within the limits), so the words come worked
+// out ahead (words[k * draws + d] for input k of draw d) and each draw's
+// inputs are made from them at once, with the inputs that did not manage
+// on one word marked in failed[d]. From the first of those, finishDraw goes
+// on input by input, from the same word. x[d] holds the values of the
+// inputs without uncertainty.
+
+// Every input normal and within its limits on the one-word path, the
+// common case, which needs no checks: made input by input across the
+// batch, lane by lane where the processor has the instructions for it.
+[[gnu::target_clones("arch=x86-64-v4", "default")]] void plainBatch(const std::uint64_t* words,
+                                                                    int draws, const Drawn* drawn,
+                                                                    int inputs, InputValues* x,
+                                                                    unsigned* failed,
+                                                                    const Ziggurat& normal) {
+    for (int k = 0; k < inputs; ++k) {
+        const Drawn& d = drawn[k];
+        const std::uint64_t* row = words + static_cast<std::ptrdiff_t>(k) * draws;
+        for (int i = 0; i < draws; ++i) {
+            double n;
+            failed[i] |= static_cast<unsigned>(!normal.quick(row[i], n)) << k;
+            x[i][d.index] = d.value + d.u * n;
+        }
     }
-    for (int k = 0; !plain && k < count; ++k) {
-        const Drawn& d = drawn[static_cast<std::size_t>(k)];
+}
+
+// Any input: one draw's values from its words.
+unsigned oneWordEach(InputValues& x, const std::vector<Drawn>& drawn, const std::uint64_t* words,
+                     int draws, const Ziggurat& normal) {
+    unsigned failed = 0;
+    for (std::size_t k = 0; k < drawn.size(); ++k) {
+        const Drawn& d = drawn[k];
+        const std::uint64_t word = words[static_cast<std::ptrdiff_t>(k) * draws];
         double v;
         bool ok = true;
         if (d.distribution == Distribution::Normal) {
             double n;
-            ok = normal.quick(words[k], n);
+            ok = normal.quick(word, n);
             v = d.value + d.u * n;
         } else {
-            v = d.value + d.u * kSqrt3 * DrawStream::toSigned(words[k]);
+            v = d.value + d.u * kSqrt3 * DrawStream::toSigned(word);
         }
         if (!d.within)
             ok &= v >= d.low && v <= d.high;
         failed |= static_cast<unsigned>(!ok) << k;
         x[d.index] = v;
     }
-    if (failed == 0)
-        return;
+    return failed;
+}
+
+void finishDraw(InputValues& x, const std::vector<Drawn>& drawn, std::uint64_t mixedSeed,
+                std::int64_t draw, unsigned failed, const Ziggurat& normal,
+                std::int64_t& rejected) {
+    DrawStream stream(mixedSeed, static_cast<std::uint64_t>(draw));
     const int first = std::countr_zero(failed);
     stream.skip(first);
     for (std::size_t k = static_cast<std::size_t>(first); k < drawn.size(); ++k) {
@@ -143,13 +160,64 @@ void drawInputs(InputValues& x, const std::vector<Drawn>& drawn, std::uint64_t m
     }
 }
 
-// Room for n values, on huge pages where the system grants them: a run of
-// 10^6 draws writes 24 MB afresh, and a fault for each small page costs
-// about half as much again as the draws themselves.
+constexpr std::size_t kHugePage = std::size_t{2} << 20;
+
+std::size_t bytesFor(std::int64_t n) {
+    return (static_cast<std::size_t>(n) * sizeof(double) + kHugePage - 1) / kHugePage * kHugePage;
+}
+
+// The outputs' memory of past runs, kept for the next: runs follow one
+// another (each change in the uncertainty window, each row of a series),
+// and memory fresh from the system costs a fault and the zeroing of each
+// page, about a third as much again as the draws themselves. At most three
+// blocks of at most 8 MB (10^6 draws) are kept.
+class KeptValues {
+  public:
+    static constexpr std::size_t kMaxBytes = std::size_t{8} << 20;
+    static constexpr std::size_t kMaxKept = 3;
+
+    void* take(std::size_t bytes) {
+        const std::lock_guard<std::mutex> lock(m_mutex);
+        for (auto it = m_kept.begin(); it != m_kept.end(); ++it)
+            if (it->second == bytes) {
+                void* p = it->first;
+                m_kept.erase(it);
+                return p;
+            }
+        return nullptr;
+    }
+    void give(void* p, std::size_t bytes) {
+        {
+            const std::lock_guard<std::mutex> lock(m_mutex);
+            if (bytes <= kMaxBytes && m_kept.size() < kMaxKept) {
+                m_kept.emplace_back(p, bytes);
+                return;
+            }
+        }
+        std::free(p);
+    }
+    ~KeptValues() {
+        for (const auto& kept : m_kept)
+            std::free(kept.first);
+    }
+
+  private:
+    std::mutex m_mutex;
+    std::vector<std::pair<void*, std::size_t>> m_kept;
+};
+
+KeptValues& keptValues() {
+    static KeptValues kept;
+    return kept;
+}
+
+// Room for n values, kept from a past run or on huge pages where the
+// system grants them: a run of 10^6 draws writes 24 MB, and a fault for
+// each small page costs about half as much again as the draws themselves.
 double* valuesFor(std::int64_t n) {
-    constexpr std::size_t kHugePage = std::size_t{2} << 20;
-    const std::size_t bytes =
-        (static_cast<std::size_t>(n) * sizeof(double) + kHugePage - 1) / kHugePage * kHugePage;
+    const std::size_t bytes = bytesFor(n);
+    if (void* kept = keptValues().take(bytes))
+        return static_cast<double*>(kept);
     void* p = std::aligned_alloc(kHugePage, bytes);
     if (!p)
         throw std::bad_alloc();
@@ -160,14 +228,15 @@ double* valuesFor(std::int64_t n) {
 }
 
 struct FreeValues {
-    void operator()(double* p) const { std::free(p); }
+    std::size_t bytes = 0;
+    void operator()(double* p) const { keptValues().give(p, bytes); }
 };
 
 // One output of the draws: its values, and the sum, least and greatest value
 // of each block of draws, gathered while the values are made.
 struct Output {
     explicit Output(std::int64_t n, std::int64_t blocks)
-        : values(valuesFor(n)),  // left uninitialised: each draw writes its own
+        : values(valuesFor(n), FreeValues{bytesFor(n)}),  // each draw writes its own
           sums(static_cast<std::size_t>(blocks)),
           lows(static_cast<std::size_t>(blocks)),
           highs(static_cast<std::size_t>(blocks)),
@@ -521,13 +590,25 @@ std::optional<MonteCarloResult> monteCarlo(const Measurement& m, const Uncertain
         // its words.
         std::array<InputValues, kBatch> x;
         x.fill(m.values);
+        const auto inputs = static_cast<int>(drawn.size());
+        std::array<std::uint64_t, kBatch * kInputCount> words;
         BlockTally zTally(z, first);
         BlockTally zstarTally(zstar, first);
         BlockTally geTally(ge, first);
         for (std::int64_t batch = first; batch < end; batch += kBatch) {
             const auto count = static_cast<int>(std::min<std::int64_t>(kBatch, end - batch));
+            DrawStream::wordsAhead(mixedSeed, static_cast<std::uint64_t>(batch), count, inputs,
+                                   words.data());
+            std::array<unsigned, kBatch> failed{};
+            if (plain)
+                plainBatch(words.data(), count, drawn.data(), inputs, x.data(), failed.data(),
+                           normal);
+            else
+                for (int k = 0; k < count; ++k)
+                    failed[k] = oneWordEach(x[k], drawn, words.data() + k, count, normal);
             for (int k = 0; k < count; ++k)
-                drawInputs(x[k], drawn, mixedSeed, batch + k, normal, blockRejected, plain);
+                if (failed[k] != 0)
+                    finishDraw(x[k], drawn, mixedSeed, batch + k, failed[k], normal, blockRejected);
             for (int k = 0; k < count; ++k) {
                 Estimate e;
                 if constexpr (kNonlinear) {
