@@ -342,12 +342,13 @@ Moments momentsOf(const Output& o, std::int64_t n, const std::vector<std::int64_
         if (wanted.empty() || wanted.back() != bucketOfRank(rank))
             wanted.push_back(bucketOfRank(rank));
     std::vector<std::vector<double>> members(wanted.size());
-    for (std::int64_t i = 0; i < n; ++i) {
-        const int b = bucketOf(v[i]);
-        for (std::size_t k = 0; k < wanted.size(); ++k)
-            if (wanted[k] == b)
-                members[k].push_back(v[i]);
-    }
+    // Each bucket's place among the wanted, or -1.
+    std::vector<std::int8_t> place(kBuckets, -1);
+    for (std::size_t k = 0; k < wanted.size(); ++k)
+        place[static_cast<std::size_t>(wanted[k])] = static_cast<std::int8_t>(k);
+    for (std::int64_t i = 0; i < n; ++i)
+        if (const int k = place[static_cast<std::size_t>(bucketOf(v[i]))]; k >= 0)
+            members[static_cast<std::size_t>(k)].push_back(v[i]);
     for (std::int64_t rank : ranks) {
         const int b = bucketOfRank(rank);
         const auto k = std::find(wanted.begin(), wanted.end(), b) - wanted.begin();
