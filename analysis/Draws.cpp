@@ -28,6 +28,23 @@ Ziggurat::Ziggurat() {
     }
 }
 
+[[gnu::target_clones("arch=x86-64-v4", "arch=x86-64-v3", "default")]] void DrawStream::wordsAhead(
+    std::uint64_t mixedSeed, std::uint64_t first, int draws, int count, std::uint64_t* words) {
+    constexpr int kLanes = 64;
+    for (int from = 0; from < draws; from += kLanes) {
+        const int lanes = std::min(kLanes, draws - from);
+        std::uint64_t state[kLanes];
+        for (int d = 0; d < lanes; ++d)
+            state[d] = DrawStream(mixedSeed, first + static_cast<std::uint64_t>(from + d)).m_state;
+        for (int k = 0; k < count; ++k) {
+            const std::uint64_t step = static_cast<std::uint64_t>(k + 1) * kGamma;
+            std::uint64_t* row = words + static_cast<std::ptrdiff_t>(k) * draws + from;
+            for (int d = 0; d < lanes; ++d)
+                row[d] = mix(state[d] + step);
+        }
+    }
+}
+
 double Ziggurat::tail(DrawStream& stream, bool negative) {
     double x;
     double y;

@@ -25,8 +25,10 @@ bool MeasurementModel::uses(Input input) const {
     switch (q) {
         case Quantity::Temperature:
         case Quantity::IonicStrength:
-        case Quantity::SaltIonRadius:
             return true;
+        case Quantity::SaltIonRadius:
+            // A model not linear in z takes the ions as points.
+            return !nonlinear(*this);
         case Quantity::Dielectric:
             return !water;
         case Quantity::Viscosity:
@@ -75,13 +77,15 @@ std::vector<Input> MeasurementModel::inputs() const {
     return used;
 }
 
-Estimate evaluate(const MeasurementModel& m, const InputValues& x) {
+namespace {
+
+// The conditions of x, with the Stokes radius, D and E the estimate holds.
+model::Conditions conditionsOf(const MeasurementModel& m, const InputValues& x, Estimate& e) {
     const model::PhysicalConstants& c = m.constants;
     const double t = x[slot(Quantity::Temperature)];
     const double viscosity =
         m.water ? model::waterSolventViscosity(t, x[slot(Quantity::RelativeViscosity)])
                 : x[slot(Quantity::Viscosity)];
-    Estimate e;
     switch (m.hydrodynamic) {
         case Hydrodynamic::StokesRadius:
             e.stokesRadius = x[slot(Quantity::StokesRadius)];
@@ -119,7 +123,18 @@ Estimate evaluate(const MeasurementModel& m, const InputValues& x) {
     k.model = m.electrokinetic;
     k.constants = c;
     k.withZeta = false;
-    const model::Derived d = model::evaluateConditions(k);
+    if (nonlinear(m)) {
+        k.salt = m.salt;
+        k.answers = m.answers.get();
+    }
+    return k;
+}
+
+}  // namespace
+
+Estimate evaluate(const MeasurementModel& m, const InputValues& x) {
+    Estimate e;
+    const model::Derived d = model::evaluateConditions(conditionsOf(m, x, e));
     e.sigma = d.sigma;
     e.inverseDebyeLength = d.screening.inverseDebyeLength;
     e.ka = d.screening.ka;
@@ -128,7 +143,30 @@ Estimate evaluate(const MeasurementModel& m, const InputValues& x) {
     e.effectiveValence = d.effectiveValence;
     e.valence = d.valence;
     e.geMax = d.geMax;
+    e.solutions = d.solutions;
+    e.otherValence = d.otherValence;
     return e;
+}
+
+MeasurementModel preparedFor(const MeasurementModel& m, const InputValues& x,
+                             const InputValues& low, const InputValues& high) {
+    const model::NonlinearModel* f = model::nonlinearModel(m.electrokinetic);
+    if (!f || !f->prepare)
+        return m;
+    MeasurementModel prepared = m;
+    prepared.answers.reset();
+    Estimate e;
+    const model::Conditions c = conditionsOf(prepared, x, e);
+    const std::size_t t = slot(Quantity::Temperature);
+    double dielectricLow = low[slot(Quantity::Dielectric)];
+    double dielectricHigh = high[slot(Quantity::Dielectric)];
+    if (m.water) {
+        // Water's falls as it warms.
+        dielectricLow = model::waterDielectric(high[t]);
+        dielectricHigh = model::waterDielectric(low[t]);
+    }
+    prepared.answers = f->prepare(c, low[t], high[t], dielectricLow, dielectricHigh);
+    return prepared;
 }
 
 std::optional<Measurement> measurementOf(const model::ModelState& s) {
@@ -148,6 +186,7 @@ std::optional<Measurement> measurementOf(const model::ModelState& s) {
     m.model.fromMobility = s.SigmaFromMobility;
     m.model.water = s.SolventWater;
     m.model.electrokinetic = s.Electrokinetic;
+    m.model.salt = s.Salt;
 
     for (int i = 0; i < kInputCount; ++i) {
         const auto input = static_cast<Input>(i);

@@ -5,11 +5,14 @@
 #include <algorithm>
 #include <array>
 #include <cstddef>
+#include <memory>
 #include <optional>
+#include <string>
 #include <vector>
 
 #include "model/Calculators.h"
 #include "model/Electrostatics.h"
+#include "model/Evaluation.h"
 #include "model/ModelState.h"
 #include "model/Quantities.h"
 
@@ -79,7 +82,12 @@ struct MeasurementModel {
     bool water = false;
     // How z follows from Sigma: the main window's choice.
     model::ElectrokineticModel electrokinetic = model::ElectrokineticModel::Dhh;
+    // The salt of a model not linear in z.
+    std::string salt = "NaCl";
     model::PhysicalConstants constants;
+    // A model not linear in z: its answers worked out ahead for a run's
+    // draws (preparedFor), or none.
+    std::shared_ptr<const model::NonlinearAnswers> answers;
 
     bool uses(Input input) const;
     // Whether z, z* and Ge depend on a used input at all: with the mobility
@@ -104,10 +112,26 @@ struct Estimate {
     double effectiveValence = 0;
     double valence = 0;
     double geMax = 0;  // Ge at the valence
+    // Under a model not linear in z the valence may be none (NaN) or the
+    // lower of two.
+    model::Solutions solutions = model::Solutions::One;
+    double otherValence = 0;
 };
 
 // The model's own relations, in the order a recalculation applies them.
 Estimate evaluate(const MeasurementModel& m, const InputValues& x);
+
+// Whether z follows from z* by a model not linear in z: those after the
+// linear ones in the table.
+inline bool nonlinear(const MeasurementModel& m) {
+    return static_cast<int>(m.electrokinetic) >= model::kLinearModelCount;
+}
+
+// m with its model's answers worked out ahead (where the model has such)
+// for inputs anywhere between low and high about x: the values of x alike,
+// within 1e-6 elsewhere.
+MeasurementModel preparedFor(const MeasurementModel& m, const InputValues& x,
+                             const InputValues& low, const InputValues& high);
 
 struct Measurement {
     MeasurementModel model;

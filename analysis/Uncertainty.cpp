@@ -7,10 +7,14 @@
 #include <cctype>
 #include <cmath>
 #include <cstdlib>
+#include <limits>
 #include <memory>
+#include <mutex>
 #include <new>
+#include <stdexcept>
 #include <string_view>
 #include <thread>
+#include <type_traits>
 
 #include <sys/mman.h>
 
@@ -80,45 +84,62 @@ std::vector<Drawn> drawnInputs(const Measurement& m, const Uncertainties& u) {
     return std::clamp(d.value, d.low, d.high);
 }
 
-// Draws the inputs of draw i into x, which holds the values of the inputs
-// without uncertainty. Each input takes its numbers from the draw's stream
-// in turn; nearly always each takes one word (a normal one by the
-// ziggurat's fast path, within the limits), so the words are worked out
-// side by side first. From the first input that needs more, drawOne goes on
-// input by input, from the same word. Plain: every input normal and within
-// its limits on the one-word path, the common case, which needs no checks.
-void drawInputs(InputValues& x, const std::vector<Drawn>& drawn, std::uint64_t mixedSeed,
-                std::int64_t draw, const Ziggurat& normal, std::int64_t& rejected, bool plain) {
-    DrawStream stream(mixedSeed, static_cast<std::uint64_t>(draw));
-    const auto count = static_cast<int>(drawn.size());
-    std::uint64_t words[kInputCount];
-    for (int k = 0; k < count; ++k)
-        words[k] = stream.wordAhead(k);
-    unsigned failed = 0;
-    for (int k = 0; plain && k < count; ++k) {
-        const Drawn& d = drawn[static_cast<std::size_t>(k)];
-        double n;
-        failed |= static_cast<unsigned>(!normal.quick(words[k], n)) << k;
-        x[d.index] = d.value + d.u * n;
+// The draws of a batch take their inputs' numbers from their own streams,
+// input after input; nearly always each input takes one word (a normal one
+// by the ziggurat's fast path, within the limits), so the words come worked
+// out ahead (words[k * draws + d] for input k of draw d) and each draw's
+// inputs are made from them at once, with the inputs that did not manage
+// on one word marked in failed[d]. From the first of those, finishDraw goes
+// on input by input, from the same word. x[d] holds the values of the
+// inputs without uncertainty.
+
+// Every input normal and within its limits on the one-word path, the
+// common case, which needs no checks: made input by input across the
+// batch, lane by lane where the processor has the instructions for it.
+[[gnu::target_clones("arch=x86-64-v4", "default")]] void plainBatch(const std::uint64_t* words,
+                                                                    int draws, const Drawn* drawn,
+                                                                    int inputs, InputValues* x,
+                                                                    unsigned* failed,
+                                                                    const Ziggurat& normal) {
+    for (int k = 0; k < inputs; ++k) {
+        const Drawn& d = drawn[k];
+        const std::uint64_t* row = words + static_cast<std::ptrdiff_t>(k) * draws;
+        for (int i = 0; i < draws; ++i) {
+            double n;
+            failed[i] |= static_cast<unsigned>(!normal.quick(row[i], n)) << k;
+            x[i][d.index] = d.value + d.u * n;
+        }
     }
-    for (int k = 0; !plain && k < count; ++k) {
-        const Drawn& d = drawn[static_cast<std::size_t>(k)];
+}
+
+// Any input: one draw's values from its words.
+unsigned oneWordEach(InputValues& x, const std::vector<Drawn>& drawn, const std::uint64_t* words,
+                     int draws, const Ziggurat& normal) {
+    unsigned failed = 0;
+    for (std::size_t k = 0; k < drawn.size(); ++k) {
+        const Drawn& d = drawn[k];
+        const std::uint64_t word = words[static_cast<std::ptrdiff_t>(k) * draws];
         double v;
         bool ok = true;
         if (d.distribution == Distribution::Normal) {
             double n;
-            ok = normal.quick(words[k], n);
+            ok = normal.quick(word, n);
             v = d.value + d.u * n;
         } else {
-            v = d.value + d.u * kSqrt3 * DrawStream::toSigned(words[k]);
+            v = d.value + d.u * kSqrt3 * DrawStream::toSigned(word);
         }
         if (!d.within)
             ok &= v >= d.low && v <= d.high;
         failed |= static_cast<unsigned>(!ok) << k;
         x[d.index] = v;
     }
-    if (failed == 0)
-        return;
+    return failed;
+}
+
+void finishDraw(InputValues& x, const std::vector<Drawn>& drawn, std::uint64_t mixedSeed,
+                std::int64_t draw, unsigned failed, const Ziggurat& normal,
+                std::int64_t& rejected) {
+    DrawStream stream(mixedSeed, static_cast<std::uint64_t>(draw));
     const int first = std::countr_zero(failed);
     stream.skip(first);
     for (std::size_t k = static_cast<std::size_t>(first); k < drawn.size(); ++k) {
@@ -139,13 +160,64 @@ void drawInputs(InputValues& x, const std::vector<Drawn>& drawn, std::uint64_t m
     }
 }
 
-// Room for n values, on huge pages where the system grants them: a run of
-// 10^6 draws writes 24 MB afresh, and a fault for each small page costs
-// about half as much again as the draws themselves.
+constexpr std::size_t kHugePage = std::size_t{2} << 20;
+
+std::size_t bytesFor(std::int64_t n) {
+    return (static_cast<std::size_t>(n) * sizeof(double) + kHugePage - 1) / kHugePage * kHugePage;
+}
+
+// The outputs' memory of past runs, kept for the next: runs follow one
+// another (each change in the uncertainty window, each row of a series),
+// and memory fresh from the system costs a fault and the zeroing of each
+// page, about a third as much again as the draws themselves. At most three
+// blocks of at most 8 MB (10^6 draws) are kept.
+class KeptValues {
+  public:
+    static constexpr std::size_t kMaxBytes = std::size_t{8} << 20;
+    static constexpr std::size_t kMaxKept = 3;
+
+    void* take(std::size_t bytes) {
+        const std::lock_guard<std::mutex> lock(m_mutex);
+        for (auto it = m_kept.begin(); it != m_kept.end(); ++it)
+            if (it->second == bytes) {
+                void* p = it->first;
+                m_kept.erase(it);
+                return p;
+            }
+        return nullptr;
+    }
+    void give(void* p, std::size_t bytes) {
+        {
+            const std::lock_guard<std::mutex> lock(m_mutex);
+            if (bytes <= kMaxBytes && m_kept.size() < kMaxKept) {
+                m_kept.emplace_back(p, bytes);
+                return;
+            }
+        }
+        std::free(p);
+    }
+    ~KeptValues() {
+        for (const auto& kept : m_kept)
+            std::free(kept.first);
+    }
+
+  private:
+    std::mutex m_mutex;
+    std::vector<std::pair<void*, std::size_t>> m_kept;
+};
+
+KeptValues& keptValues() {
+    static KeptValues kept;
+    return kept;
+}
+
+// Room for n values, kept from a past run or on huge pages where the
+// system grants them: a run of 10^6 draws writes 24 MB, and a fault for
+// each small page costs about half as much again as the draws themselves.
 double* valuesFor(std::int64_t n) {
-    constexpr std::size_t kHugePage = std::size_t{2} << 20;
-    const std::size_t bytes =
-        (static_cast<std::size_t>(n) * sizeof(double) + kHugePage - 1) / kHugePage * kHugePage;
+    const std::size_t bytes = bytesFor(n);
+    if (void* kept = keptValues().take(bytes))
+        return static_cast<double*>(kept);
     void* p = std::aligned_alloc(kHugePage, bytes);
     if (!p)
         throw std::bad_alloc();
@@ -156,23 +228,39 @@ double* valuesFor(std::int64_t n) {
 }
 
 struct FreeValues {
-    void operator()(double* p) const { std::free(p); }
+    std::size_t bytes = 0;
+    void operator()(double* p) const { keptValues().give(p, bytes); }
 };
 
 // One output of the draws: its values, and the sum, least and greatest value
 // of each block of draws, gathered while the values are made.
 struct Output {
     explicit Output(std::int64_t n, std::int64_t blocks)
-        : values(valuesFor(n)),  // left uninitialised: each draw writes its own
+        : values(valuesFor(n), FreeValues{bytesFor(n)}),  // each draw writes its own
           sums(static_cast<std::size_t>(blocks)),
           lows(static_cast<std::size_t>(blocks)),
-          highs(static_cast<std::size_t>(blocks)) {}
+          highs(static_cast<std::size_t>(blocks)),
+          counts(static_cast<std::size_t>(blocks)) {}
 
     std::unique_ptr<double[], FreeValues> values;
     std::vector<double> sums;
     std::vector<double> lows;
     std::vector<double> highs;
+    // Of each block: fewer than its draws where some had no value.
+    std::vector<std::int64_t> counts;
 };
+
+// The values of the blocks moved together, in the order of the draws.
+void closeGaps(Output& o, std::int64_t blocks) {
+    std::int64_t to = 0;
+    for (std::int64_t b = 0; b < blocks; ++b) {
+        const std::int64_t from = b * kBlock;
+        const std::int64_t count = o.counts[static_cast<std::size_t>(b)];
+        if (to != from)
+            std::copy(o.values.get() + from, o.values.get() + from + count, o.values.get() + to);
+        to += count;
+    }
+}
 
 // An output's values of one block, in the order of the draws, as they are
 // made: its tally waits on no memory and overlaps the evaluations.
@@ -191,9 +279,12 @@ class BlockTally {
         m_high = std::max(m_high, v);
     }
     void close(std::int64_t b) const {
-        m_o.sums[static_cast<std::size_t>(b)] = m_sum;
-        m_o.lows[static_cast<std::size_t>(b)] = m_low;
-        m_o.highs[static_cast<std::size_t>(b)] = m_high;
+        const auto at = static_cast<std::size_t>(b);
+        const bool empty = m_next == m_first;
+        m_o.sums[at] = m_sum;
+        m_o.lows[at] = empty ? std::numeric_limits<double>::infinity() : m_low;
+        m_o.highs[at] = empty ? -std::numeric_limits<double>::infinity() : m_high;
+        m_o.counts[at] = m_next - m_first;
     }
 
   private:
@@ -251,12 +342,13 @@ Moments momentsOf(const Output& o, std::int64_t n, const std::vector<std::int64_
         if (wanted.empty() || wanted.back() != bucketOfRank(rank))
             wanted.push_back(bucketOfRank(rank));
     std::vector<std::vector<double>> members(wanted.size());
-    for (std::int64_t i = 0; i < n; ++i) {
-        const int b = bucketOf(v[i]);
-        for (std::size_t k = 0; k < wanted.size(); ++k)
-            if (wanted[k] == b)
-                members[k].push_back(v[i]);
-    }
+    // Each bucket's place among the wanted, or -1.
+    std::vector<std::int8_t> place(kBuckets, -1);
+    for (std::size_t k = 0; k < wanted.size(); ++k)
+        place[static_cast<std::size_t>(wanted[k])] = static_cast<std::int8_t>(k);
+    for (std::int64_t i = 0; i < n; ++i)
+        if (const int k = place[static_cast<std::size_t>(bucketOf(v[i]))]; k >= 0)
+            members[static_cast<std::size_t>(k)].push_back(v[i]);
     for (std::int64_t rank : ranks) {
         const int b = bucketOfRank(rank);
         const auto k = std::find(wanted.begin(), wanted.end(), b) - wanted.begin();
@@ -358,7 +450,8 @@ double uncertaintyLimit(Input input) {
 
 GumResult gumBudget(const Measurement& m, const Uncertainties& u) {
     GumResult g;
-    g.estimate = evaluate(m.model, m.values);
+    const MeasurementModel model = preparedFor(m.model, m.values, m.values, m.values);
+    g.estimate = evaluate(model, m.values);
     double varZ = 0;
     double varZstar = 0;
     double varGe = 0;
@@ -378,8 +471,13 @@ GumResult gumBudget(const Measurement& m, const Uncertainties& u) {
         InputValues down = m.values;
         up[i] = x + h;
         down[i] = x - h;
-        const Estimate a = evaluate(m.model, up);
-        const Estimate b = evaluate(m.model, down);
+        const Estimate a = evaluate(model, up);
+        const Estimate b = evaluate(model, down);
+        if (a.solutions == model::Solutions::None || b.solutions == model::Solutions::None)
+            g.stepsWithoutValence.push_back(input);
+        else if (a.solutions == model::Solutions::TwoLowerTaken ||
+                 b.solutions == model::Solutions::TwoLowerTaken)
+            g.stepsWithTwo.push_back(input);
         BudgetRow row;
         row.input = input;
         row.value = x;
@@ -404,6 +502,47 @@ GumResult gumBudget(const Measurement& m, const Uncertainties& u) {
     return g;
 }
 
+namespace {
+
+std::string inputList(const std::vector<Input>& inputs) {
+    std::string list;
+    for (Input input : inputs)
+        list += (list.empty() ? "" : ", ") + std::string(inputInfo(input).caption);
+    return list;
+}
+
+}  // namespace
+
+std::string valenceNote(const GumResult& g, bool twoAtTheValues) {
+    const Estimate& e = g.estimate;
+    const std::string zstar = significantText(e.effectiveValence);
+    if (e.solutions == model::Solutions::None)
+        return "No valence gives z* = " + zstar +
+               " at the entered values: it is above the largest the model gives.";
+    std::string note;
+    if (e.solutions == model::Solutions::TwoLowerTaken && twoAtTheValues)
+        note = "Two valences give z* = " + zstar + ": z = " + significantText(e.valence) +
+               " and z = " + significantText(e.otherValence) + "; the lower taken.";
+    if (!g.stepsWithoutValence.empty())
+        note += std::string(note.empty() ? "" : " ") + "No valence at a step of " +
+                inputList(g.stepsWithoutValence) + ": no sensitivity, and no u(z).";
+    if (!g.stepsWithTwo.empty() && e.solutions == model::Solutions::One)
+        note += std::string(note.empty() ? "" : " ") + "Two valences at a step of " +
+                inputList(g.stepsWithTwo) + ": the lower taken.";
+    return note;
+}
+
+std::string valenceNote(const MonteCarloResult& r) {
+    std::string note;
+    if (r.withoutValence > 0)
+        note = std::to_string(r.withoutValence) + " of " + std::to_string(r.draws) +
+               " draws had no valence and are left out of the results.";
+    if (r.twoValences > 0)
+        note += std::string(note.empty() ? "" : " ") + std::to_string(r.twoValences) + " of " +
+                std::to_string(r.draws) + " draws had two valences: the lower taken.";
+    return note;
+}
+
 std::optional<MonteCarloResult> monteCarlo(const Measurement& m, const Uncertainties& u,
                                            const MonteCarloOptions& options,
                                            MonteCarloControl* control) {
@@ -419,25 +558,77 @@ std::optional<MonteCarloResult> monteCarlo(const Measurement& m, const Uncertain
     Output zstar(n, blocks);
     Output ge(n, blocks);
 
+    // A model not linear in z answers the draws from tables built once for
+    // the range they take: five standard uncertainties either way (a draw
+    // beyond, one in millions, goes to the solver).
+    const bool nonlinearModel = nonlinear(m.model);
+    MeasurementModel prepared;
+    if (nonlinearModel) {
+        InputValues low = m.values;
+        InputValues high = m.values;
+        for (const Drawn& d : drawn) {
+            const double reach = d.distribution == Distribution::Normal ? 5 * d.u : kSqrt3 * d.u;
+            low[d.index] = std::max(d.low, d.value - reach);
+            high[d.index] = std::min(d.high, d.value + reach);
+        }
+        prepared = preparedFor(m.model, m.values, low, high);
+    }
+
     std::atomic<std::int64_t> rejected{0};
-    const int threads = runBlocks(blocks, options.threads, control, [&](std::int64_t b) {
+    std::atomic<std::int64_t> withoutValence{0};
+    std::atomic<std::int64_t> twoValences{0};
+    std::mutex failureMutex;
+    std::string failure;  // why the first draw that failed to evaluate did
+    const auto block = [&](std::int64_t b, auto nonlinearDraws) {
+        constexpr bool kNonlinear = decltype(nonlinearDraws)::value;
         const std::int64_t first = b * kBlock;
         const std::int64_t end = std::min(n, first + kBlock);
         std::int64_t blockRejected = 0;
+        std::int64_t blockWithout = 0;
+        std::int64_t blockTwo = 0;
         // A few draws are made before they are evaluated: one after another,
         // the draws overlap, where one before each evaluation would wait for
         // its words.
         std::array<InputValues, kBatch> x;
         x.fill(m.values);
+        const auto inputs = static_cast<int>(drawn.size());
+        std::array<std::uint64_t, kBatch * kInputCount> words;
         BlockTally zTally(z, first);
         BlockTally zstarTally(zstar, first);
         BlockTally geTally(ge, first);
         for (std::int64_t batch = first; batch < end; batch += kBatch) {
             const auto count = static_cast<int>(std::min<std::int64_t>(kBatch, end - batch));
+            DrawStream::wordsAhead(mixedSeed, static_cast<std::uint64_t>(batch), count, inputs,
+                                   words.data());
+            std::array<unsigned, kBatch> failed{};
+            if (plain)
+                plainBatch(words.data(), count, drawn.data(), inputs, x.data(), failed.data(),
+                           normal);
+            else
+                for (int k = 0; k < count; ++k)
+                    failed[k] = oneWordEach(x[k], drawn, words.data() + k, count, normal);
             for (int k = 0; k < count; ++k)
-                drawInputs(x[k], drawn, mixedSeed, batch + k, normal, blockRejected, plain);
+                if (failed[k] != 0)
+                    finishDraw(x[k], drawn, mixedSeed, batch + k, failed[k], normal, blockRejected);
             for (int k = 0; k < count; ++k) {
-                const Estimate e = evaluate(m.model, x[k]);
+                Estimate e;
+                if constexpr (kNonlinear) {
+                    try {
+                        e = evaluate(prepared, x[k]);
+                    } catch (const std::exception& error) {
+                        e.solutions = model::Solutions::None;
+                        const std::lock_guard<std::mutex> lock(failureMutex);
+                        if (failure.empty())
+                            failure = error.what();
+                    }
+                    if (e.solutions == model::Solutions::None || !std::isfinite(e.valence)) {
+                        ++blockWithout;
+                        continue;
+                    }
+                    blockTwo += e.solutions == model::Solutions::TwoLowerTaken;
+                } else {
+                    e = evaluate(m.model, x[k]);
+                }
                 zTally.add(e.valence);
                 zstarTally.add(e.effectiveValence);
                 geTally.add(e.geMax);
@@ -447,14 +638,30 @@ std::optional<MonteCarloResult> monteCarlo(const Measurement& m, const Uncertain
         zstarTally.close(b);
         geTally.close(b);
         rejected += blockRejected;
+        withoutValence += blockWithout;
+        twoValences += blockTwo;
         return end - first;
+    };
+    const int threads = runBlocks(blocks, options.threads, control, [&](std::int64_t b) {
+        return nonlinearModel ? block(b, std::true_type{}) : block(b, std::false_type{});
     });
     if (control && control->cancelled)
         return std::nullopt;
+    const std::int64_t valued = n - withoutValence;
+    if (valued < 2)
+        throw std::invalid_argument("Of " + std::to_string(n) + " draws, " +
+                                    std::to_string(valued) +
+                                    " had a valence: too few for a result" +
+                                    (failure.empty() ? "" : " (" + failure + ")") + ".");
+    if (valued < n)
+        for (Output* o : {&z, &zstar, &ge})
+            closeGaps(*o, blocks);
 
     MonteCarloResult r;
     r.draws = n;
     r.rejected = rejected;
+    r.withoutValence = withoutValence;
+    r.twoValences = twoValences;
     // The three summaries are independent; each is computed in one order.
     {
         // z, with its histogram, is the largest part; z* and Ge go beside it.
@@ -462,17 +669,17 @@ std::optional<MonteCarloResult> monteCarlo(const Measurement& m, const Uncertain
         std::jthread third;
         if (threads == 2) {
             second = std::jthread([&] {
-                r.effectiveValence = summarise(zstar, n);
-                r.geMax = summarise(ge, n);
+                r.effectiveValence = summarise(zstar, valued);
+                r.geMax = summarise(ge, valued);
             });
         } else if (threads > 2) {
-            second = std::jthread([&] { r.effectiveValence = summarise(zstar, n); });
-            third = std::jthread([&] { r.geMax = summarise(ge, n); });
+            second = std::jthread([&] { r.effectiveValence = summarise(zstar, valued); });
+            third = std::jthread([&] { r.geMax = summarise(ge, valued); });
         }
-        r.valence = summarise(z, n, &r.valenceHistogram);
+        r.valence = summarise(z, valued, &r.valenceHistogram);
         if (threads <= 1) {
-            r.effectiveValence = summarise(zstar, n);
-            r.geMax = summarise(ge, n);
+            r.effectiveValence = summarise(zstar, valued);
+            r.geMax = summarise(ge, valued);
         }
     }
     return r;

@@ -52,8 +52,21 @@ struct GumResult {
     double uValence = 0;
     double uEffectiveValence = 0;
     double uGeMax = 0;
+    // Under a model not linear in z: the inputs whose step up or down had
+    // no valence (their sensitivity and u(z) are then not a number) or the
+    // lower of two (both ends must take the same branch for a slope).
+    std::vector<Input> stepsWithoutValence;
+    std::vector<Input> stepsWithTwo;
 };
+// Under a model not linear in z, the steps of the temperature and the
+// dielectric constant are solved afresh rather than from a table for each.
 GumResult gumBudget(const Measurement& m, const Uncertainties& u);
+
+// What a budget under a model not linear in z must say of its valences:
+// none at the entered values or at a step, or the lower of two taken (at
+// the entered values only where the value's own display does not say so);
+// empty when every evaluation had one. Sentences, each ending in ".".
+std::string valenceNote(const GumResult& g, bool twoAtTheValues = true);
 
 // Mean, standard deviation and the probabilistically symmetric 95 %
 // coverage interval of a Monte Carlo output.
@@ -86,6 +99,11 @@ struct MonteCarloResult {
     std::int64_t draws = 0;
     // Values drawn outside their input's limits, and drawn again.
     std::int64_t rejected = 0;
+    // Under a model not linear in z: the draws that had no valence, left
+    // out of the three summaries, and those that had two, whose lower one
+    // was taken.
+    std::int64_t withoutValence = 0;
+    std::int64_t twoValences = 0;
     Summary valence;
     Summary effectiveValence;
     Summary geMax;
@@ -100,10 +118,16 @@ struct MonteCarloControl {
     std::function<void()> progress;
 };
 
-// None when the run was cancelled.
+// None when the run was cancelled. Throws when fewer than two draws had a
+// valence. Under a model not linear in z the draws take its answers worked
+// out ahead for their range (preparedFor), once per run.
 std::optional<MonteCarloResult> monteCarlo(const Measurement& m, const Uncertainties& u,
                                            const MonteCarloOptions& options,
                                            MonteCarloControl* control = nullptr);
+
+// What a run under a model not linear in z must say of its draws'
+// valences, in a sentence; empty when every draw had one.
+std::string valenceNote(const MonteCarloResult& r);
 
 // The value rounded to that many significant digits, in the program's
 // general number text ("0.253412", "1.5E-10").

@@ -414,15 +414,10 @@ BatchSummary runBatch(std::istream& in, const BatchOutput& out) {
         if (!outcome.notice.empty() && out.notice)
             out.notice("row " + std::to_string(summary.rows) + ": " + outcome.notice);
         UncertaintyOutcome uncertainty;
-        // The uncertainty under a model not linear in z is not propagated yet:
-        // refused rather than given by the wrong model.
-        if (layout.uncertainty && outcome.ok() && outcome.state &&
-            !model::electrokineticModelInfo(outcome.state->Electrokinetic).henry)
-            outcome.error =
-                "the uncertainty is not available under the " +
-                std::string(model::electrokineticModelInfo(outcome.state->Electrokinetic).caption);
         if (layout.uncertainty && outcome.ok()) {
             uncertainty = analyseSample(*outcome.row, sample, out.monteCarlo);
+            if (!uncertainty.notice.empty() && out.notice)
+                out.notice("row " + std::to_string(summary.rows) + ": " + uncertainty.notice);
             // A refused uncertainty fails the row as a refused value does.
             if (!uncertainty.error.empty())
                 outcome = Outcome{{}, uncertainty.error, {}, {}, {}, {}};

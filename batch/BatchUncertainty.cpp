@@ -35,6 +35,7 @@ UncertaintyOutcome analyseSample(const series::RowResult& row, const Sample& sam
         out.error = r.error;
         return out;
     }
+    out.notice = r.notice;
     const auto put = [&out](std::size_t at, double gumU, const analysis::Summary& s) {
         const double values[] = {gumU, s.mean, s.sd, s.low, s.high};
         for (std::size_t k = 0; k < 5; ++k)

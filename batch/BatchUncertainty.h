@@ -28,6 +28,8 @@ inline constexpr const auto& kUncertaintyColumns = series::kBatchUncertaintyName
 struct UncertaintyOutcome {
     std::array<std::string, kUncertaintyColumns.size()> texts;
     std::string error;
+    // Under a model not linear in z: draws without a valence, or two.
+    std::string notice;
 };
 
 // The uncertainty of z and z* for the state a row's entries left, with the

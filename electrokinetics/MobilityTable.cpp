@@ -3,7 +3,6 @@
 #include "electrokinetics/MobilityTable.h"
 
 #include <cmath>
-#include <functional>
 #include <stdexcept>
 #include <thread>
 
@@ -47,7 +46,26 @@ double clenshaw(const double* c, int n, int stride, double t) {
     return t * b1 - b2 + c[0];
 }
 
-double bisectRoot(const std::function<double(double)>& f, double a, double b) {
+// clenshaw(c + j, rows, columns, t) for every column j, in the same
+// operations, row by row: the memory is read in its order.
+std::vector<double> clenshawRows(const double* c, int rows, int columns, double t) {
+    std::vector<double> b1(columns, 0.0), b2(columns, 0.0);
+    for (int i = rows - 1; i >= 1; --i) {
+        const double* row = c + i * columns;
+        for (int j = 0; j < columns; ++j) {
+            const double b = 2 * t * b1[j] - b2[j] + row[j];
+            b2[j] = b1[j];
+            b1[j] = b;
+        }
+    }
+    for (int j = 0; j < columns; ++j) {
+        b1[j] = t * b1[j] - b2[j] + c[j];
+    }
+    return b1;
+}
+
+template <class F>
+double bisectRoot(const F& f, double a, double b) {
     double fa = f(a);
     for (int it = 0; it < 200 && std::abs(b - a) > 1e-14 * std::max(1.0, std::abs(a)); ++it) {
         const double m = (a + b) / 2, fm = f(m);
@@ -137,12 +155,9 @@ MobilityTable::Slice MobilityTable::slice(double ka, bool negative) const {
     const double t = toUnit(std::log(ka), std::log(kMinKa), std::log(kMaxKa));
     const Half& half = negative ? m_negative : m_positive;
     Slice s;
-    s.mobility.resize(m_zetaNodes);
-    s.charge.resize(m_zetaNodes);
-    for (int j = 0; j < m_zetaNodes; ++j) {
-        s.mobility[j] = clenshaw(half.mobility.data() + j, m_kaNodes, m_zetaNodes, t);
-        s.charge[j] = clenshaw(half.charge.data() + j, m_kaNodes, m_zetaNodes, t);
-    }
+    s.negative = negative;
+    s.mobility = clenshawRows(half.mobility.data(), m_kaNodes, m_zetaNodes, t);
+    s.charge = clenshawRows(half.charge.data(), m_kaNodes, m_zetaNodes, t);
     return s;
 }
 
@@ -150,26 +165,48 @@ double MobilityTable::evaluate(const std::vector<double>& c, double zeta) const 
     return clenshaw(c.data(), m_zetaNodes, 1, toUnit(std::abs(zeta), 0, kMaxZeta));
 }
 
-double MobilityTable::mobility(double ka, double zeta) const {
-    if (!(std::abs(zeta) <= kMaxZeta)) {
+namespace {
+
+void requireZeta(double zeta) {
+    if (!(std::abs(zeta) <= MobilityTable::kMaxZeta)) {
         throw std::invalid_argument("The mobility table holds reduced zeta up to 12 only.");
     }
-    return zeta * evaluate(slice(ka, zeta < 0).mobility, zeta);
+}
+
+}  // namespace
+
+double MobilityTable::mobility(const Slice& s, double zeta) const {
+    requireZeta(zeta);
+    return zeta * evaluate(s.mobility, zeta);
+}
+
+double MobilityTable::charge(const Slice& s, double zeta) const {
+    requireZeta(zeta);
+    return zeta * std::exp(evaluate(s.charge, zeta));
+}
+
+double MobilityTable::mobility(double ka, double zeta) const {
+    requireZeta(zeta);
+    return mobility(slice(ka, zeta < 0), zeta);
 }
 
 double MobilityTable::charge(double ka, double zeta) const {
-    if (!(std::abs(zeta) <= kMaxZeta)) {
-        throw std::invalid_argument("The mobility table holds reduced zeta up to 12 only.");
-    }
-    return zeta * std::exp(evaluate(slice(ka, zeta < 0).charge, zeta));
+    requireZeta(zeta);
+    return charge(slice(ka, zeta < 0), zeta);
 }
 
 double MobilityTable::zetaForCharge(double ka, double charge) const {
     if (charge == 0) {
         return 0;
     }
+    return zetaForCharge(slice(ka, charge < 0), charge);
+}
+
+double MobilityTable::zetaForCharge(const Slice& s, double charge) const {
+    if (charge == 0) {
+        return 0;
+    }
     const double sign = charge > 0 ? 1 : -1;
-    const Slice s = slice(ka, charge < 0);
     auto f = [&](double z) {
         return z * std::exp(evaluate(s.charge, sign * z)) - std::abs(charge);
     };
@@ -183,8 +220,14 @@ std::vector<double> MobilityTable::zetasForMobility(double ka, double mobility) 
     if (mobility == 0) {
         return {0};
     }
+    return zetasForMobility(slice(ka, mobility < 0), mobility);
+}
+
+std::vector<double> MobilityTable::zetasForMobility(const Slice& s, double mobility) const {
+    if (mobility == 0) {
+        return {0};
+    }
     const double sign = mobility > 0 ? 1 : -1;
-    const Slice s = slice(ka, mobility < 0);
     auto g = [&](double z) { return z * evaluate(s.mobility, sign * z) - std::abs(mobility); };
     // Sampled finely enough to see the one maximum the model has.
     constexpr int kSteps = 96;

@@ -41,15 +41,26 @@ class MobilityTable {
     // maximum inside it.
     std::vector<double> zetasForMobility(double ka, double mobility) const;
 
+    // The series in zeta at one Ka on one side of zeta = 0: the
+    // coefficients of E/zeta and ln(sigma/zeta). A weighted sum of the
+    // slices of tables for other drags is the slice of an interpolant
+    // between them, which the functions below answer from alike.
+    struct Slice {
+        std::vector<double> mobility, charge;
+        bool negative = false;
+    };
+    // Throws for Ka outside the table.
+    Slice slice(double ka, bool negative) const;
+    double mobility(const Slice& s, double zeta) const;
+    double charge(const Slice& s, double zeta) const;
+    // For the slice on the side of the charge's or the mobility's sign.
+    double zetaForCharge(const Slice& s, double charge) const;
+    std::vector<double> zetasForMobility(const Slice& s, double mobility) const;
+
   private:
     struct Half {
         std::vector<double> mobility, charge;  // coefficients [ka][zeta]
     };
-    // The zeta series at one Ka: coefficients of E/zeta and ln(sigma/zeta).
-    struct Slice {
-        std::vector<double> mobility, charge;
-    };
-    Slice slice(double ka, bool negative) const;
     double evaluate(const std::vector<double>& c, double zeta) const;
 
     int m_kaNodes, m_zetaNodes;

@@ -27,7 +27,10 @@ struct TSeriesFrm::Run {
     std::int64_t draws = 0;
     std::atomic<std::size_t> finished{0};  // rows with their result
     std::vector<std::optional<analysis::MonteCarloResult>> results;
+    // The first row's that failed, or that left draws out or took the lower
+    // of two valences (a model not linear in z), with its number.
     std::string error;
+    std::string note;
     // Last, so that it ends before the rest goes.
     BackgroundRun background;
     explicit Run(TSeriesFrm* window) : background(window) {}
@@ -84,16 +87,24 @@ void TSeriesFrm::startRun() {
     Run* raw = run.get();
     raw->control.progress = [raw, this] { raw->background.report([this] { runProgressed(); }); };
     raw->background.start(1, [raw, options = m_runOptions, this](unsigned) {
-        try {
-            for (std::size_t i = 0; i < raw->rows.size() && !raw->control.cancelled; ++i) {
-                raw->control.done = 0;
+        for (std::size_t i = 0; i < raw->rows.size() && !raw->control.cancelled; ++i) {
+            raw->control.done = 0;
+            const std::string row = "row " + std::to_string(raw->rows[i].row + 1) + ": ";
+            // A row whose draws fail leaves its interval empty; the others go on.
+            try {
                 raw->results[i] = series::rowMonteCarlo(raw->rows[i].draws, options, &raw->control);
-                if (!raw->results[i])
-                    break;
+            } catch (const std::exception& e) {
+                if (raw->error.empty())
+                    raw->error = row + e.what();
                 raw->finished = i + 1;
+                continue;
             }
-        } catch (const std::exception& e) {
-            raw->error = e.what();
+            if (!raw->results[i])
+                break;
+            if (const std::string note = analysis::valenceNote(*raw->results[i]);
+                !note.empty() && raw->note.empty())
+                raw->note = "Monte Carlo, " + row + note;
+            raw->finished = i + 1;
         }
         raw->background.report([this] { runFinished(); });
     });
@@ -136,6 +147,8 @@ void TSeriesFrm::runFinished() {
     }
     if (!run->error.empty())
         StatusLbl->setText("The Monte Carlo run failed: " + run->error);
+    else if (!run->note.empty())
+        StatusLbl->setText(run->note);
 }
 
 void TSeriesFrm::CancelBtnClick(platform::Control&) {

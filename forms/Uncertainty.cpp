@@ -32,6 +32,9 @@ constexpr int kChartLeft = 424;
 constexpr int kClientWidth = 820;
 constexpr int kClientHeight = 640;  // room for the largest budget
 constexpr double kPi = 3.14159265358979323846;
+constexpr const char* kCoverageText =
+    "U = k u with k = 2: an interval of about 95 % coverage when the result is normally "
+    "distributed.";
 
 platform::Font boldFont() {
     platform::Font f;
@@ -151,9 +154,8 @@ void TUncertaintyFrm::buildInputs() {
             txts[g][k] = txt;
         }
     }
-    CoverageLbl = add<Label>("CoverageLbl",
-                             "U = k u with k = 2: an interval of about 95 % coverage when the "
-                             "result is normally distributed.");
+    // Or what the budget says of its valences under a model not linear in z.
+    CoverageLbl = add<Label>("CoverageLbl", kCoverageText);
     CoverageLbl->setBounds(8, 2 * kRowPitch + 2, kClientWidth - 16, kRowLabelHeight);
     for (std::size_t i = first; i < children().size(); ++i)
         m_gumSection.push_back({children()[i].get(), children()[i]->bounds().top});
@@ -236,6 +238,9 @@ void TUncertaintyFrm::buildMonteCarlo() {
     RejectedLbl->setBounds(8, top + 174, 410, kRowLabelHeight);
     StatusLbl = add<Label>("StatusLbl");
     StatusLbl->setBounds(8, top + 194, 410, kRowLabelHeight);
+    ValenceNoteLbl = add<Label>("ValenceNoteLbl");
+    ValenceNoteLbl->setWordWrap(true);
+    ValenceNoteLbl->setBounds(8, top + 214, 410, 2 * kRowLabelHeight);
     for (std::size_t i = first; i < children().size(); ++i)
         m_monteCarloSection.push_back({children()[i].get(), children()[i]->bounds().top});
 
@@ -325,6 +330,8 @@ TUncertaintyFrm::RunKey TUncertaintyFrm::currentKey() const {
         key.fieldFromCurrent = m_measurement->model.fieldFromCurrent;
         key.fromMobility = m_measurement->model.fromMobility;
         key.water = m_measurement->model.water;
+        key.electrokinetic = m_measurement->model.electrokinetic;
+        key.salt = m_measurement->model.salt;
         for (Input input : m_measurement->model.inputs())
             key.u[static_cast<int>(input)] = m_u[static_cast<int>(input)];
     }
@@ -337,11 +344,21 @@ bool TUncertaintyFrm::resultCurrent() const {
 }
 
 void TUncertaintyFrm::update() {
+    m_gum.reset();
+    std::string gumNote;
+    if (m_measurement) {
+        try {
+            m_gum = analysis::gumBudget(*m_measurement, m_u);
+            gumNote = analysis::valenceNote(*m_gum);
+        } catch (const std::invalid_argument& e) {
+            // A model not linear in z that does not hold for the conditions.
+            StateLbl->setText(std::string("The model cannot give z here: ") + e.what());
+            m_measurement.reset();
+        }
+    }
+    CoverageLbl->setText(gumNote.empty() ? kCoverageText : gumNote);
     const std::vector<Input> inputs =
         m_measurement ? m_measurement->model.inputs() : std::vector<Input>{};
-    m_gum.reset();
-    if (m_measurement)
-        m_gum = analysis::gumBudget(*m_measurement, m_u);
     if (m_rowsShown != static_cast<int>(inputs.size())) {
         m_rowsShown = static_cast<int>(inputs.size());
         layOut();
@@ -407,6 +424,7 @@ void TUncertaintyFrm::clearResult(const std::string& status) {
         for (StaticText* cell : row.cells)
             cell->setText("");
     RejectedLbl->setText("");
+    ValenceNoteLbl->setText("");
     StatusLbl->setText(status);
     Chart1->setSeries({});
     RunBtn->setEnabled(!m_run && anyUncertainty());
@@ -427,6 +445,7 @@ void TUncertaintyFrm::showResult() {
                          std::to_string(m_result->rejected) + " values");
     StatusLbl->setText(std::to_string(m_result->draws) + " draws, seed " +
                        std::to_string(m_resultKey.options.seed) + ".");
+    ValenceNoteLbl->setText(analysis::valenceNote(*m_result));
     showChart();
     RunBtn->setEnabled(false);
     AddToLogBtn->setEnabled(true);

@@ -92,6 +92,8 @@ class TUncertaintyFrm : public platform::Form {
     ResultRow ResultRows[3];  // z, z*, Ge(max)
     platform::Label* RejectedLbl;
     platform::Label* StatusLbl;
+    // Under a model not linear in z: draws without a valence, or two.
+    platform::Label* ValenceNoteLbl;
     platform::Label* KeyLbl;  // the colours of entered and calculated values
     platform::LineChart* Chart1;
     std::unique_ptr<GraphExport> Chart1Export;
@@ -116,6 +118,8 @@ class TUncertaintyFrm : public platform::Form {
         bool fieldFromCurrent = false;
         bool fromMobility = false;
         bool water = false;
+        model::ElectrokineticModel electrokinetic{};
+        std::string salt;
         analysis::Uncertainties u{};
         analysis::MonteCarloOptions options;
         bool operator==(const RunKey&) const = default;

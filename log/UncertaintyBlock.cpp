@@ -50,6 +50,10 @@ void WriteUncertaintyBlock(const analysis::Measurement& m, const analysis::Uncer
     if (monteCarlo.rejected > 0)
         sink.AddLogLine("    " + std::to_string(monteCarlo.rejected) +
                         " values drawn outside their limits were drawn again");
+    // Under a model not linear in z: which valences the budget and the draws had.
+    for (const std::string& note : {analysis::valenceNote(gum), analysis::valenceNote(monteCarlo)})
+        if (!note.empty())
+            sink.AddLogLine("    " + note);
 }
 
 }  // namespace calclog

@@ -2,6 +2,7 @@
 
 #pragma once
 
+#include <memory>
 #include <optional>
 #include <string_view>
 #include <vector>
@@ -34,6 +35,16 @@ struct ElectrokineticModelInfo {
 
 const ElectrokineticModelInfo& electrokineticModelInfo(ElectrokineticModel m);
 
+// A model's answers for many conditions alike but for their temperature and
+// dielectric constant (the draws of a Monte Carlo run), worked out ahead
+// once for their range and then asked from any thread.
+class NonlinearAnswers {
+  public:
+    virtual ~NonlinearAnswers() = default;
+    virtual double effectiveValence(const Conditions& c, double valence) const = 0;
+    virtual std::vector<double> valences(const Conditions& c, double effectiveValence) const = 0;
+};
+
 // The valence chain of a model not linear in z. Its solver lives in a
 // library above this one, which registers it at start-up; until then the
 // model is not offered (see README.md).
@@ -46,6 +57,12 @@ struct NonlinearModel {
     // The zeta potential (mV) of the sphere carrying z: its surface potential
     // by the nonlinear Poisson-Boltzmann equation.
     double (*zeta)(const Conditions& c, double valence);
+    // Optional: answers for conditions like c with the temperature and the
+    // dielectric constant anywhere within the ranges (low, high); the same
+    // as the functions above to 1e-6, and exactly the same at c itself.
+    std::shared_ptr<const NonlinearAnswers> (*prepare)(const Conditions& c, double temperatureLow,
+                                                       double temperatureHigh, double dielectricLow,
+                                                       double dielectricHigh) = nullptr;
 };
 void registerNonlinearModel(ElectrokineticModel m, NonlinearModel functions);
 // The registered functions; nullptr for a linear or unregistered model.

@@ -22,7 +22,8 @@ double asShown(Quantity q, double value) {
 
 // The valence of z* under a model not linear in z, with how many there are.
 void solveValence(const NonlinearModel& f, const Conditions& c, Derived& d) {
-    const std::vector<double> valences = f.valences(c, d.effectiveValence);
+    const std::vector<double> valences =
+        c.answers ? c.answers->valences(c, d.effectiveValence) : f.valences(c, d.effectiveValence);
     d.solutions = valences.empty()       ? Solutions::None
                   : valences.size() == 1 ? Solutions::One
                                          : Solutions::TwoLowerTaken;
@@ -46,7 +47,8 @@ void nonlinearChain(const Conditions& c, Derived& d) {
         solveValence(*f, c, d);
         d.sigma = sigmaFromValence(d.effectiveValence, c.temperature, c.eField, 1.0, k);
     } else if (c.modes.fromZ) {
-        d.effectiveValence = f->effectiveValence(c, d.valence);
+        d.effectiveValence = c.answers ? c.answers->effectiveValence(c, d.valence)
+                                       : f->effectiveValence(c, d.valence);
         d.sigma = sigmaFromValence(d.effectiveValence, c.temperature, c.eField, 1.0, k);
     }
 }

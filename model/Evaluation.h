@@ -40,6 +40,9 @@ struct Conditions {
     // Carlo draws) leave it out, and it is NaN.
     bool withZeta = true;
     PhysicalConstants constants;
+    // The model's answers worked out ahead for these conditions' range
+    // (NonlinearModel::prepare); nullptr: its own functions answer.
+    const NonlinearAnswers* answers = nullptr;
 };
 
 // The conditions as the main window's state holds them.

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cmath>
 #include <iterator>
 #include <stdexcept>
 
@@ -253,12 +254,28 @@ RowUncertainty rowUncertainty(const RowResult& row, const analysis::Uncertaintie
             "Valence or EffectiveValence";
         return out;
     }
-    const analysis::GumResult gum = analysis::gumBudget(*m, u);
-    out.uValence = gum.uValence;
-    out.uEffectiveValence = gum.uEffectiveValence;
-    out.draws = RowDraws{*m, u, row.sign};
-    if (options)
-        out.monteCarlo = rowMonteCarlo(*out.draws, *options);
+    try {
+        const analysis::GumResult gum = analysis::gumBudget(*m, u);
+        // The row's evaluation says itself which of two valences it took.
+        out.notice = analysis::valenceNote(gum, false);
+        if (!std::isfinite(gum.uValence)) {
+            out.error = out.notice.empty() ? "u(z) is not a number" : out.notice;
+            out.notice.clear();
+            return out;
+        }
+        out.uValence = gum.uValence;
+        out.uEffectiveValence = gum.uEffectiveValence;
+        out.draws = RowDraws{*m, u, row.sign};
+        if (options) {
+            out.monteCarlo = rowMonteCarlo(*out.draws, *options);
+            if (const std::string note = analysis::valenceNote(*out.monteCarlo); !note.empty())
+                out.notice += (out.notice.empty() ? "" : " ") + note;
+        }
+    } catch (const std::invalid_argument& e) {
+        // A model not linear in z that refuses the conditions or every draw.
+        out = RowUncertainty{};
+        out.error = e.what();
+    }
     return out;
 }
 

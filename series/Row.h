@@ -100,13 +100,17 @@ std::optional<analysis::MonteCarloResult> rowMonteCarlo(const RowDraws& row,
 
 // The uncertainty of z and z* of an evaluated row: the GUM's u and, with
 // options, the Monte Carlo summaries, all with the measurement's sign; an
-// error when the row measured nothing (it entered z or z*).
+// error when the row measured nothing (it entered z or z*), or, under a
+// model not linear in z, when the budget or the draws lack a valence.
 struct RowUncertainty {
     double uValence = 0;
     double uEffectiveValence = 0;
     std::optional<analysis::MonteCarloResult> monteCarlo;
     std::optional<RowDraws> draws;  // without an error
     std::string error;
+    // What the budget and the draws said of their valences (two, the lower
+    // taken; draws without one left out), to be shown with the results.
+    std::string notice;
 };
 RowUncertainty rowUncertainty(const RowResult& row, const analysis::Uncertainties& u,
                               const analysis::MonteCarloOptions* options);

@@ -4,12 +4,14 @@
 // computation, and the rows it refuses.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include "batch/Batch.h"
+#include "electrokinetics/ModelChoice.h"
 #include "platform/base/Csv.h"
 #include "tests/support/UncertaintyReference.h"
 
@@ -118,6 +120,53 @@ TEST(BatchUncertainty, RefusedRowsAndTheSeed) {
     const Table again = runBatch(input, 2);
     EXPECT_EQ(again[0].at("ValenceGumU"), out[0].at("ValenceGumU"));
     EXPECT_NE(again[0].at("ValenceMean"), out[0].at("ValenceMean"));
+}
+
+// Under the models not linear in z the columns are given too, the draws
+// without a valence named on standard error row by row, and a row whose z*
+// no valence gives stays the row's error.
+TEST(BatchUncertainty, NonlinearModelsGiveTheirColumnsAndSayTheDrawsLeftOut) {
+    electrokinetics::registerModels();
+    std::istringstream in(
+        "Sample,Model,StokesRadius,IonicStrength,Sigma,SigmaSD\n"
+        "small,standard,2.0,0.01,22,0.4\n"
+        "near the maximum,standard,10,0.1,197,17\n"
+        "beyond,standard,10,0.1,260,1\n");
+    std::string output;
+    std::vector<std::string> notices;
+    batch::BatchOutput out;
+    out.write = [&output](std::string_view data) { output += data; };
+    out.notice = [&notices](const std::string& n) { notices.push_back(n); };
+    out.monteCarlo.draws = 10000;
+    batch::runBatch(in, out);
+    std::istringstream result(output);
+    platform::CsvReader reader(result);
+    platform::CsvRecord header;
+    platform::CsvRecord row;
+    reader.next(header);
+    const auto column = [&header](const std::string& name) {
+        return static_cast<std::size_t>(
+            std::find(header.fields.begin(), header.fields.end(), name) - header.fields.begin());
+    };
+    std::vector<std::string> errors;
+    std::vector<std::string> u;
+    while (reader.next(row)) {
+        errors.push_back(row.fields.at(column("Error")));
+        u.push_back(row.fields.at(column("ValenceU")));
+    }
+    ASSERT_EQ(errors.size(), 3u);
+    EXPECT_EQ(errors[0], "");
+    EXPECT_FALSE(u[0].empty());
+    EXPECT_EQ(errors[1], "");
+    EXPECT_FALSE(u[1].empty());
+    EXPECT_EQ(errors[2].rfind("no valence gives z* = ", 0), 0u) << errors[2];
+    const auto said = [&notices](const std::string& part) {
+        return std::any_of(notices.begin(), notices.end(), [&part](const std::string& n) {
+            return n.find(part) != std::string::npos;
+        });
+    };
+    EXPECT_FALSE(said("row 1: "));
+    EXPECT_TRUE(said(" of 10000 draws had no valence and are left out of the results."));
 }
 
 }  // namespace

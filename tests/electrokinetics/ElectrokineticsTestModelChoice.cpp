@@ -148,4 +148,30 @@ TEST_F(ModelChoice, StandardModelAgreesWithTheIndependentReference) {
     EXPECT_GE(rows, 20);
 }
 
+// The standard model's answers for a Monte Carlo run whose draws take the
+// dielectric constant (and so the ions' drags) 6 % and 20 % either way:
+// within 1e-6 of the solver across the range, and at the conditions
+// themselves exactly what their own evaluation gives.
+TEST_F(ModelChoice, AnswersForTheDrawsOfARunAgreeWithTheSolver) {
+    const model::Conditions c = sphere(2.0, 0.01, model::ElectrokineticModel::Standard);
+    const model::NonlinearModel& f = *model::nonlinearModel(c.model);
+    for (const double width : {0.06, 0.2}) {
+        const auto answers = f.prepare(c, c.temperature, c.temperature, c.dielectric * (1 - width),
+                                       c.dielectric * (1 + width));
+        for (const double t : {-1.0, -0.4, 0.7, 1.0}) {
+            model::Conditions d = c;
+            d.dielectric = c.dielectric * (1 + t * width);
+            for (const double z : {5.0, 20.0}) {
+                const double zstar = effectiveValence(d, z, Method::Standard);
+                EXPECT_LE(relative(answers->effectiveValence(d, z), zstar), 1e-6)
+                    << width << " " << t << " " << z;
+                EXPECT_LE(relative(answers->valences(d, zstar).at(0), z), 1e-6)
+                    << width << " " << t << " " << z;
+            }
+        }
+        EXPECT_EQ(answers->valences(c, 3.0), f.valences(c, 3.0));
+        EXPECT_EQ(answers->effectiveValence(c, 12.0), f.effectiveValence(c, 12.0));
+    }
+}
+
 }  // namespace
