@@ -11,6 +11,7 @@
 #include <cstdint>
 
 #include "electrokinetics/MobilityTable.h"
+#include "electrokinetics/ModelChoice.h"
 #include "electrokinetics/Salts.h"
 #include "electrokinetics/Sphere.h"
 
@@ -101,5 +102,28 @@ void BM_TableValence(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_TableValence);
+
+// One evaluation of a row under the standard model from its z*, with its
+// zeta potential (a Poisson-Boltzmann surface solve) and without it, as the
+// Monte Carlo draws take it.
+void BM_EvaluationZeta(benchmark::State& state) {
+    static const bool registered = (registerModels(), true);
+    benchmark::DoNotOptimize(registered);
+    model::Conditions c;
+    c.temperature = 25;
+    c.ionicStrength = 0.05;
+    c.dielectric = 78.3;
+    c.stokesRadius = 2.5;
+    c.eField = 1;
+    c.model = model::ElectrokineticModel::Standard;
+    c.modes.fromZstar = true;
+    c.withZeta = state.range(0) != 0;
+    std::uint64_t draw = 0;
+    for (auto _ : state) {
+        c.effectiveValence = 3 + static_cast<double>(draw++ % 1000) * 1e-4;
+        benchmark::DoNotOptimize(model::evaluateConditions(c).zeta);
+    }
+}
+BENCHMARK(BM_EvaluationZeta)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
 
 }  // namespace
