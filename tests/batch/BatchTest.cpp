@@ -650,12 +650,12 @@ TEST_F(BatchProgram, ModelOptionAndColumnChooseTheElectrokineticModel) {
 // Zeta beside Sigma and an uncertainty of Zeta are refused with their place.
 TEST_F(BatchProgram, ZetaModelOptionAndColumnConvertTheZeta) {
     const fs::path in = file("in.csv", "Zeta (mV);ZetaModel\n-25,5;\n-25,5;smoluchowski\n");
-    // Each row's results after its two inputs, and the exit status.
+    // The exit status, and each row's results after Sample and its inputs.
     const auto rows = [&](const std::string& options) {
         std::vector<std::string> r{std::to_string(
             run(options + " '" + in.string() + "' -o '" + (dir() / "out.csv").string() + "'"))};
         for (const std::string& row : records(read("out.csv")))
-            r.push_back(row.substr(row.find(';', row.find(';') + 1) + 1));
+            r.push_back(row.substr(row.find(';', row.find(';', row.find(';') + 1) + 1) + 1));
         return r;
     };
     const std::vector<std::string> none = rows(""),

@@ -206,11 +206,12 @@ TEST(SeriesRow, ZetaByEachConversionGivesTheMobilitysValence) {
         {"1", "2.3"}, {"20", "-1.05"}, {"150", "0.74"}};
     for (const auto m :
          {model::ZetaModel::Smoluchowski, model::ZetaModel::Huckel, model::ZetaModel::Henry}) {
-        std::string measured = "Temperature;Ionic strength (mM);Solvent;Mobility\n";
+        const std::string header = "Temperature;Ionic strength (mM);Solvent;Mobility\n";
+        std::string measured = header;
         std::string reported = "Temperature;Ionic strength (mM);Solvent;Zeta (mV);ZetaModel\n";
         for (const auto& [mM, mobility] : rows) {
             const std::string conditions = "37;" + mM + ";water;";
-            const Series one = seriesOf(commas(measured + conditions + mobility));
+            const Series one = seriesOf(commas(header + conditions + mobility));
             const double perMillivolt = model::mobilityFromZeta(
                 *series::evaluateRow(one.rowEntries(0).entries, true).measured, 1, m);
             char zeta[32];
