@@ -96,7 +96,15 @@ TSeriesFrm* TOpeningForm::OpenFile(const std::string& path) {
         platform::app().ShowMessage("Cannot open \"" + path + "\": " + e.what());
         return nullptr;
     }
-    if (file.rowCount() == 1) {
+    // A Zeta has no field of the main window: its sample opens as a series,
+    // which converts it.
+    const auto zeta = [&file] {
+        for (const model::Entry& e : file.rowEntries(0).entries)
+            if (e.quantity == model::Quantity::Zeta)
+                return true;
+        return false;
+    };
+    if (file.rowCount() == 1 && !zeta()) {
         const series::Series::RowEntries row = file.rowEntries(0);
         std::optional<std::string> why;
         for (std::size_t c = 0; c < file.columnCount() && !why; ++c)

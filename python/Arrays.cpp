@@ -127,9 +127,16 @@ std::vector<py::array_t<double>> estimate(const std::map<std::string, Array>& gi
     std::vector<Argument> args(analysis::kInputCount);
     std::vector<double> startValues(analysis::kInputCount);
     std::vector<LimitCheck> checks;
-    for (const auto& [name, array] : given)
-        if (!model::quantityByName(name))
+    for (const auto& [name, array] : given) {
+        const std::optional<model::Quantity> q = model::quantityByName(name);
+        if (!q)
             throw py::value_error("no input is called " + name);
+        // Never dropped: its conversion is a column's (quorvin.evaluate).
+        if (*q == model::Quantity::Zeta)
+            throw py::value_error(
+                "Zeta is converted by a table's Zeta and ZetaModel columns (evaluate); here give "
+                "the Mobility");
+    }
     for (int i = 0; i < analysis::kInputCount; ++i) {
         const auto input = static_cast<analysis::Input>(i);
         const model::QuantityInfo& info = analysis::inputInfo(input);

@@ -327,8 +327,9 @@ HeaderReading readHeader(std::string_view text) {
             if (!q)
                 continue;
             if (*q == Quantity::Zeta) {
-                out.refusal = "Zeta's uncertainty is not propagated through its conversion; "
-                              "give the Mobility with a MobilitySD instead";
+                out.refusal =
+                    "Zeta's uncertainty is not propagated through its conversion; "
+                    "give the Mobility with a MobilitySD instead";
                 return out;
             }
             if (!analysis::inputOf(*q)) {

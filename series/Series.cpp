@@ -591,15 +591,6 @@ void Series::evaluate(Row& row) const {
         row.results.push_back(t);
     if (!withUncertainty)
         return;
-    // Not propagated under a model not linear in z yet: refused, as
-    // quorvin-batch refuses it, rather than given by another model.
-    if (!model::electrokineticModelInfo(ek).henry) {
-        row.results.clear();
-        row.notice.clear();
-        row.error = std::string("the uncertainty is not available under the ") +
-                    model::electrokineticModelInfo(ek).caption;
-        return;
-    }
     const RowUncertainty ru = rowUncertainty(result, u, m_monteCarlo ? &*m_monteCarlo : nullptr);
     if (!ru.error.empty()) {
         row.results.clear();

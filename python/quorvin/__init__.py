@@ -193,7 +193,7 @@ def evaluate(table, *, model="dhh", salt="NaCl", texts=False, draws=200000, seed
     and other column as it came, ClosestApproach, InverseDebyeLength, Ka,
     HenryFunction, DhhSlope, EFieldResult, SigmaResult, MobilityResult,
     EffectiveValenceResult, ValenceResult, GeMax, ViscosityResult,
-    DielectricResult, the uncertainty columns if any, and Error. The
+    DielectricResult, ZetaResult, the uncertainty columns if any, and Error. The
     results are the window's values as floats (the mobility and a Sigma
     derived from it rounded as the window rounds them); a refused row gives
     NaN and its reason in Error, never an exception. The copied inputs and

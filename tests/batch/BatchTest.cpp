@@ -645,58 +645,39 @@ TEST_F(BatchProgram, ModelOptionAndColumnChooseTheElectrokineticModel) {
               std::string::npos);
 }
 
-// --zeta-model converts the Zeta of the rows without a ZetaModel; without
-// either a Zeta is the row's error; an unknown name, a Zeta beside Sigma
-// and an uncertainty of Zeta are refused with their place.
+// --zeta-model converts the Zeta of the rows without a ZetaModel (a cell
+// goes first); without either a Zeta is the row's error; an unknown name, a
+// Zeta beside Sigma and an uncertainty of Zeta are refused with their place.
 TEST_F(BatchProgram, ZetaModelOptionAndColumnConvertTheZeta) {
-    const fs::path in = file("in.csv",
-                             "Sample;Zeta (mV);ZetaModel;Ionic strength (mM)\n"
-                             "a;-25,5;;50\n"
-                             "b;-25,5;smoluchowski;50\n"
-                             "c;-25,5;Henry;50\n");
-    const auto output = [&](const std::string& options) {
-        const int status =
-            run(options + " '" + in.string() + "' -o '" + (dir() / "out.csv").string() + "'");
-        std::vector<std::string> rows = records(read("out.csv"));
-        rows.push_back(std::to_string(status));
-        return rows;
+    const fs::path in = file("in.csv", "Zeta (mV);ZetaModel\n-25,5;\n-25,5;smoluchowski\n");
+    // The exit status, and each row's results after Sample and its inputs.
+    const auto rows = [&](const std::string& options) {
+        std::vector<std::string> r{std::to_string(
+            run(options + " '" + in.string() + "' -o '" + (dir() / "out.csv").string() + "'"))};
+        for (const std::string& row : records(read("out.csv")))
+            r.push_back(row.substr(row.find(';', row.find(';', row.find(';') + 1) + 1) + 1));
+        return r;
     };
-    const std::vector<std::string> none = output("");
-    EXPECT_EQ(none.back(), "1");
-    EXPECT_NE(none[1].find("Zeta = -25.5 needs the conversion the instrument made"),
-              std::string::npos)
-        << none[1];
-    const std::vector<std::string> henry = output("--zeta-model henry");
-    EXPECT_EQ(henry.back(), "0") << read("stderr");
-    // The results, after Sample, Zeta, ZetaModel and the ionic strength.
-    const auto results = [](const std::string& row) {
-        std::size_t at = 0;
-        for (int i = 0; i < 4; ++i)
-            at = row.find(';', at) + 1;
-        return row.substr(at);
+    const std::vector<std::string> none = rows(""),
+                                   smoluchowski = rows("--zeta-model smoluchowski");
+    EXPECT_EQ(none[0], "1");
+    EXPECT_NE(none[2].find("Zeta = -25.5 needs the conversion the instrument made"),
+              std::string::npos);
+    EXPECT_EQ(smoluchowski[0], "0");
+    EXPECT_EQ(smoluchowski[2], smoluchowski[3]);
+    EXPECT_EQ(rows("--zeta-model henry")[3], smoluchowski[3]);
+    EXPECT_NE(rows("--zeta-model henry")[2], smoluchowski[2]);
+    const std::pair<std::string, std::string> refused[] = {
+        {"--zeta-model hueckel", "--zeta-model hueckel is not one of smoluchowski, huckel, henry"},
+        {"Zeta,Sigma\n1,2\n", "line 1: the columns Zeta and Sigma cannot both be given"},
+        {"Zeta,ZetaSD\n1,2\n", "line 1, column 2: the column Zeta's uncertainty is not propagated"},
+        {"Zeta (uV)\n1\n", "line 1, column 1: the column Zeta is in mV, not \"uV\""},
     };
-    EXPECT_EQ(results(henry[1]), results(henry[3])) << "the option converts as the cell does";
-    EXPECT_NE(results(henry[1]), results(henry[2]));
-    EXPECT_EQ(results(output("--zeta-model smoluchowski")[1]), results(henry[2]));
-    EXPECT_EQ(results(output("--zeta-model smoluchowski")[3]), results(henry[3]))
-        << "a cell goes before the option";
-    const struct {
-        std::string options, input, message;
-    } refused[] = {
-        {"--zeta-model hueckel", "",
-         "--zeta-model hueckel is not one of smoluchowski, huckel, henry"},
-        {"", "Zeta,Sigma\n1,2\n",
-         "line 1: the columns Zeta and Sigma cannot both be given: use one of Sigma, Mobility, "
-         "Valence, EffectiveValence and Zeta"},
-        {"", "Zeta,ZetaSD\n1,2\n",
-         "line 1, column 2: the column Zeta's uncertainty is not propagated"},
-        {"", "Zeta (uV)\n1\n", "line 1, column 1: the column Zeta is in mV, not \"uV\""},
-        {"", "ZetaModel (mV),Zeta\nhenry,1\n", "the column ZetaModel has no unit"},
-    };
-    for (const auto& r : refused) {
-        const fs::path bad = file("bad.csv", r.input);
-        EXPECT_EQ(run(r.options + " '" + bad.string() + "'"), 2) << r.message;
-        EXPECT_NE(read("stderr").find(r.message), std::string::npos) << read("stderr");
+    for (const auto& [input, message] : refused) {
+        const bool option = input.starts_with("--");
+        const fs::path bad = file("bad.csv", option ? "Zeta\n1\n" : input);
+        EXPECT_EQ(run((option ? input + " '" : "'") + bad.string() + "'"), 2) << message;
+        EXPECT_NE(read("stderr").find(message), std::string::npos) << read("stderr");
     }
 }
 

@@ -702,11 +702,11 @@ TEST_F(EndToEnd, SolventDialogChoosesWaterAtTheTemperature) {
 TEST_F(EndToEnd, KeyboardReachesAndOpensEveryField) {
     runProgram([&] {
         EXPECT_EQ(focusName(), "SigTxt");
-        EXPECT_EQ(tabCycle(),
-                  (std::vector<std::string>{
-                      "SigTxt",  "MuTxt",   "RsTxt",  "RiTxt", "ITxt",     "TTxt", "DTxt", "VTxt",
-                      "CurrTxt", "CondTxt", "XTxt",   "ETxt",  "ZstarTxt", "ZTxt", "ATxt", "KTxt",
-                      "KaTxt",   "HTxt",    "DHHTxt", "WTxt",  "ModelTxt", "plot"}));
+        EXPECT_EQ(tabCycle(), (std::vector<std::string>{
+                                  "SigTxt",   "MuTxt", "RsTxt",   "RiTxt",    "ITxt",  "TTxt",
+                                  "DTxt",     "VTxt",  "CurrTxt", "CondTxt",  "XTxt",  "ETxt",
+                                  "ZstarTxt", "ZTxt",  "ATxt",    "KTxt",     "KaTxt", "HTxt",
+                                  "DHHTxt",   "WTxt",  "ZetaTxt", "ModelTxt", "plot"}));
         // Space steps through the electrokinetic models and back.
         tabTo("ModelTxt");
         for (const char* model :
@@ -828,6 +828,7 @@ TEST_F(EndToEnd, ValueFieldsTellTheirNameAndValue) {
         {"HTxt", "Henry's function H(Ka)", false},
         {"DHHTxt", "DHH slope", false},
         {"WTxt", "Ge(max)", false},
+        {"ZetaTxt", "Zeta potential", false},
     };
     runProgram([&] {
         for (const Named& n : fields) {

@@ -131,7 +131,7 @@ TEST_F(ModelChoice, SampleAndSeriesFilesCarryTheSalt) {
     EXPECT_NE(s.text().find(";kcl;"), std::string::npos);
     std::istringstream withSd("Sigma,SigmaSD,Model\n22,0.5,standard\n");
     s.read(withSd);
-    EXPECT_EQ(s.rowError(0), "the uncertainty is not available under the Standard model");
+    EXPECT_EQ(s.rowError(0), "") << "the uncertainty follows the model and its salt";
 }
 
 }  // namespace

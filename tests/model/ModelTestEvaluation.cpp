@@ -64,90 +64,58 @@ TEST(Evaluation, ValenceAndSigmaRoundTripUnderEveryModel) {
     }
 }
 
-// Zeta of the linear models against the Debye-Hueckel potential worked out
-// in SI units (CODATA constants; the model's own are older, hence 0.3 %),
-// with and without a salt ion radius, and its sign following z.
+// Zeta of the linear models against the Debye-Hueckel potential in SI units
+// (CODATA constants; the model's are older: 0.3 %). With the ions as points
+// the Henry mobility of zeta, eps zeta f(Ka) / (6 pi eta), is the mobility
+// the model gives z* (D by Stokes and Einstein): one relation.
 TEST(Evaluation, LinearModelsGiveTheDebyeHuckelZeta) {
-    const double e = 1.602176634e-19, eps0 = 8.8541878128e-12, kB = 1.380649e-23,
-                 na = 6.02214076e23;
+    const double e = 1.602176634e-19, eps0 = 8.8541878128e-12, kB = 1.380649e-23;
     const struct {
-        double stokesRadius, saltIonRadius, ionicStrength, valence;
-    } cases[] = {
-        {2.5, 0.0, 0.01, 10}, {2.5, 0.127, 0.1, 10}, {1.0, 0.3, 0.5, -4}, {6.0, 0.127, 0.001, 40}};
+        double rs, ri, ionicStrength, valence;
+    } cases[] = {{2.5, 0, 0.01, 10}, {2.5, 0.127, 0.1, 10}, {1, 0, 0.5, -4}, {6, 0.127, 0.001, 40}};
     for (int m = 0; m < kLinearModelCount; ++m)
         for (const auto& k : cases) {
             Conditions c = startUpConditions(static_cast<ElectrokineticModel>(m));
-            c.stokesRadius = k.stokesRadius;
-            c.saltIonRadius = k.saltIonRadius;
-            c.ionicStrength = k.ionicStrength;
-            c.modes = {false, true, false};
+            c = {c.temperature, k.ionicStrength, c.dielectric, k.rs, k.ri, c.eField};
+            c.diffusion = calcDiffusionFromStokesRadius(c.temperature, 0.89, k.rs,
+                                                        c.constants.Boltzmann, c.constants.Pi);
+            c.modes.fromZ = c.mobilityFromSigma = true;
             c.valence = k.valence;
-            const double epsilon = eps0 * c.dielectric, t = 273 + c.temperature;
-            const double kappa =
-                std::sqrt(2 * na * 1000 * k.ionicStrength * e * e / (epsilon * kB * t));
-            const double rs = k.stokesRadius * 1e-9, a = rs + k.saltIonRadius * 1e-9;
+            c.model = static_cast<ElectrokineticModel>(m);
+            const double eps = eps0 * c.dielectric, rs = k.rs * 1e-9, a = rs + k.ri * 1e-9;
+            const double kappa = std::sqrt(2 * 6.02214076e26 * k.ionicStrength * e * e /
+                                           (eps * kB * (273 + c.temperature)));
             const double zeta =
-                k.valence * e / (4 * M_PI * epsilon) * (1 / rs - kappa / (1 + kappa * a)) * 1000;
-            EXPECT_NEAR(evaluateConditions(c).zeta, zeta, 3e-3 * std::fabs(zeta))
-                << electrokineticModelInfo(c.model).name << " Rs " << k.stokesRadius << " Ri "
-                << k.saltIonRadius << " I " << k.ionicStrength;
+                k.valence * e / (4 * M_PI * eps) * (1 / rs - kappa / (1 + kappa * a));
+            const Derived d = evaluateConditions(c);
+            const char* name = electrokineticModelInfo(c.model).name;
+            EXPECT_NEAR(d.zeta, zeta * 1000, 3e-3 * std::fabs(zeta * 1000)) << name << " " << k.rs;
+            const double statvoltPerVolt = c.constants.ElectronVolt / c.constants.ElementaryCharge;
+            const double henry = c.dielectric * d.zeta / 1000 * statvoltPerVolt *
+                                 d.screening.henry / (6 * c.constants.Pi * 0.89 * 0.01);
+            if (k.ri == 0)
+                EXPECT_NEAR(henry * statvoltPerVolt * 1e4, d.mobility, 1e-9 * std::fabs(d.mobility))
+                    << name << " " << k.rs;
         }
 }
 
-// With the ions as points, the Hueckel-Henry mobility of zeta, eps zeta
-// f(Ka) / (6 pi eta), is the mobility each linear model gives z* (the
-// diffusion coefficient by Stokes and Einstein): the two are one relation.
-TEST(Evaluation, HenryMobilityOfZetaIsTheModelsMobility) {
-    for (int m = 0; m < kLinearModelCount; ++m)
-        for (const double ionicStrength : {0.001, 0.05, 1.0})
-            for (const double valence : {-7.0, 25.0}) {
-                Conditions c = startUpConditions(static_cast<ElectrokineticModel>(m));
-                c.saltIonRadius = 0;
-                c.ionicStrength = ionicStrength;
-                c.modes = {false, true, false};
-                c.valence = valence;
-                const double viscosity = 0.89;  // cP
-                const PhysicalConstants& k = c.constants;
-                c.diffusion = calcDiffusionFromStokesRadius(c.temperature, viscosity,
-                                                            c.stokesRadius, k.Boltzmann, k.Pi);
-                c.mobilityFromSigma = true;
-                c.roundAsShown = false;
-                const Derived d = evaluateConditions(c);
-                const double zetaStatvolt = d.zeta / 1000 * k.ElectronVolt / k.ElementaryCharge;
-                const double perStatvolt =
-                    c.dielectric * zetaStatvolt * d.screening.henry / (6 * k.Pi * viscosity * 0.01);
-                const double mobility = perStatvolt * k.ElectronVolt / k.ElementaryCharge * 1e4;
-                EXPECT_NEAR(mobility, d.mobility, 1e-9 * std::fabs(d.mobility))
-                    << electrokineticModelInfo(c.model).name << " I " << ionicStrength << " z "
-                    << valence;
-            }
-}
-
-// An instrument's zeta turned back into its mobility, against the SI forms
-// (Smoluchowski eps zeta / eta, Hueckel two thirds of it, Henry f(Ka) times
-// Hueckel's) with CODATA's eps0 (the model's constants are older: 0.3 %).
+// An instrument's zeta back to its mobility against the SI forms eps zeta /
+// eta times 1 (Smoluchowski), 2/3 (Hueckel) or f(Ka) / 1.5 (Henry).
 TEST(ZetaConversion, MobilityOfEachInstrumentsConversion) {
-    const double eps0 = 8.8541878128e-12;
     const struct {
         ZetaModel model;
         const char* name;
-        double ka, factor;  // SI mobility over eps zeta / eta
+        double ka, factor;
     } cases[] = {{ZetaModel::Smoluchowski, "Smoluchowski", 3, 1.0},
                  {ZetaModel::Huckel, "HUCKEL", 3, 2.0 / 3},
                  {ZetaModel::Henry, "henry", 0.5, henryExact(0.5) / 1.5},
                  {ZetaModel::Henry, "Henry", 40, henryExact(40) / 1.5}};
-    for (const auto& c : cases)
-        for (const double zeta : {-35.0, 12.5}) {
-            const double dielectric = 74.2, viscosity = 0.69;  // water at 37 C
-            const double si = c.factor * eps0 * dielectric * zeta / 1000 / (viscosity / 1000);
-            const double mobility =
-                mobilityFromZeta(zeta, dielectric, viscosity, c.ka, c.model, PhysicalConstants{});
-            EXPECT_NEAR(mobility, si * 1e8, 3e-3 * std::fabs(si * 1e8)) << c.name << " " << zeta;
-            EXPECT_EQ(zetaModelByName(c.name), c.model);
-            EXPECT_EQ(zetaModelByName(zetaModelName(c.model)), c.model);
-        }
-    EXPECT_FALSE(zetaModelByName("hückel"));
-    EXPECT_FALSE(zetaModelByName(""));
+    for (const auto& c : cases) {
+        const double si = c.factor * 8.8541878128e-12 * 74.2 * -0.035 / 0.69e-3 * 1e8;
+        EXPECT_NEAR(mobilityFromZeta(-35, 74.2, 0.69, c.ka, c.model, {}), si, 3e-3 * -si) << c.name;
+        EXPECT_EQ(zetaModelByName(c.name), c.model);
+    }
+    EXPECT_FALSE(zetaModelByName("hueckel"));
 }
 
 TEST(Evaluation, ModelsAreNamedAndFoundByName) {
