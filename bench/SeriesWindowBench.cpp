@@ -209,7 +209,7 @@ void BM_RecoveryCompact(benchmark::State& state) {
     std::ifstream in(file, std::ios::binary);
     copy.csv.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
     for (std::size_t k = 0; k < 100; ++k)
-        copy.edits.push_back({k, 4, "1,5"});
+        copy.edits.push_back(journal::CellEdit{k, 4, "1,5"});
     for (auto _ : state)
         benchmark::DoNotOptimize(forms::TSeriesFrm::replayCopy(copy, 0).text(
             series::Series::PendingRows::WithoutResults));

@@ -231,6 +231,8 @@ class TSeriesFrm : public platform::Form {
     // removed otherwise.
     void updateCopy();
     void removeCopy();
+    std::vector<journal::SeriesEdit> copyEdits(const series::Series::Change& change,
+                                               const std::optional<journal::CellEdit>& typed) const;
     void updateMenu();
     // Cut, Delete and Select all, enabled when they would change something.
     void updateEditCommands();

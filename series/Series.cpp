@@ -689,11 +689,15 @@ Series::Edit Series::apply(Edit edit) {
         m_numbers.clear();
         m_resultNumbers.clear();
     }
+    if (std::holds_alternative<InsertColumn>(edit) || std::holds_alternative<DeleteColumn>(edit) ||
+        std::holds_alternative<MoveColumn>(edit) || std::holds_alternative<RenameColumn>(edit))
+        m_changedWhole = true;
     return std::visit(
         [this](auto& e) -> Edit {
             using T = std::decay_t<decltype(e)>;
             if constexpr (std::is_same_v<T, SetCell>) {
                 Row& row = m_rows.at(e.row);
+                touched(e.row, m_rows.size() - e.row - 1);
                 const bool wasBlank = blank(row);
                 count(row, -1);
                 std::string old = std::exchange(row.cells.at(e.column).text, e.text);
@@ -717,6 +721,7 @@ Series::Edit Series::apply(Edit edit) {
                 count(row, 1);
                 return SetCell{e.row, e.column, std::move(old)};
             } else if constexpr (std::is_same_v<T, InsertRow>) {
+                touched(e.at, m_rows.size() - std::min(e.at, m_rows.size()));
                 ++m_revision;  // the rows after it move
                 count(e.row, 1);
                 m_pending.value += e.row.pending.value.load();
@@ -725,6 +730,7 @@ Series::Edit Series::apply(Edit edit) {
             } else if constexpr (std::is_same_v<T, DeleteRow>) {
                 ++m_revision;
                 Row row = std::move(m_rows.at(e.at));
+                touched(e.at, m_rows.size() - e.at - 1);
                 m_rows.erase(m_rows.begin() + static_cast<std::ptrdiff_t>(e.at));
                 count(row, -1);
                 m_pending.value -= row.pending.value.load();
@@ -732,6 +738,7 @@ Series::Edit Series::apply(Edit edit) {
             } else if constexpr (std::is_same_v<T, MoveRow>) {
                 ++m_revision;
                 Row row = std::move(m_rows.at(e.from));
+                touched(std::min(e.from, e.to), m_rows.size() - std::max(e.from, e.to) - 1);
                 m_rows.erase(m_rows.begin() + static_cast<std::ptrdiff_t>(e.from));
                 m_rows.insert(m_rows.begin() + static_cast<std::ptrdiff_t>(e.to), std::move(row));
                 return MoveRow{e.to, e.from};
@@ -765,6 +772,7 @@ Series::Edit Series::apply(Edit edit) {
                     move(row.cells);
                 return MoveColumn{e.to, e.from};
             } else if constexpr (std::is_same_v<T, ReplaceSettings>) {
+                m_changedSettings = true;
                 return ReplaceSettings{std::exchange(m_settings, std::move(e.settings))};
             } else {
                 SeriesColumn& col = m_columns.at(e.column);
@@ -803,6 +811,26 @@ void Series::replay(std::vector<Command>& from, std::vector<Command>& to) {
     from.pop_back();
     std::reverse(inverses.begin(), inverses.end());
     to.push_back(std::move(inverses));
+}
+
+void Series::touched(std::size_t from, std::size_t unchangedAfter) {
+    m_unchangedHead = std::min(m_unchangedHead, from);
+    m_unchangedTail = std::min(m_unchangedTail, unchangedAfter);
+}
+
+Series::Change Series::takeChange() {
+    Change change{m_changedWhole, m_changedSettings};
+    if (!m_changedWhole && m_unchangedHead != kAllKept) {
+        // Each edit keeps head and tail within the rows before and after
+        // it, so that they never overlap.
+        change.at = m_unchangedHead;
+        change.removed = m_changeBase - m_unchangedHead - m_unchangedTail;
+        change.inserted = m_rows.size() - m_unchangedHead - m_unchangedTail;
+    }
+    m_changedWhole = m_changedSettings = false;
+    m_changeBase = m_rows.size();
+    m_unchangedHead = m_unchangedTail = kAllKept;
+    return change;
 }
 
 void Series::undo() {
@@ -861,6 +889,28 @@ void Series::renameColumn(std::size_t c, const std::string& header) {
 void Series::setSettings(const Settings& settings) {
     if (settings != m_settings)
         run({ReplaceSettings{settings}});
+}
+
+void Series::replaceRows(std::size_t at, std::size_t removed,
+                         const std::vector<std::vector<std::string>>& rows) {
+    if (at > m_rows.size() || removed > m_rows.size() - at)
+        throw platform::Exception("rows " + std::to_string(at + 1) + " to " +
+                                  std::to_string(at + removed) + " are not in the series");
+    for (const auto& cells : rows)
+        if (cells.size() != m_columns.size())
+            throw platform::Exception("a row of " + std::to_string(cells.size()) +
+                                      " cells in a series of " + std::to_string(m_columns.size()) +
+                                      " columns");
+    Command edits;
+    for (std::size_t i = 0; i < removed; ++i)
+        edits.push_back(DeleteRow{at});
+    for (std::size_t i = 0; i < rows.size(); ++i)
+        edits.push_back(InsertRow{at + i, emptyRow()});
+    for (std::size_t i = 0; i < rows.size(); ++i)
+        for (std::size_t c = 0; c < rows[i].size(); ++c)
+            if (!rows[i][c].empty())
+                edits.push_back(SetCell{at + i, c, rows[i][c]});
+    run(std::move(edits));
 }
 
 void Series::paste(std::size_t row, std::size_t c, const std::string& block) {
@@ -962,6 +1012,7 @@ void Series::read(std::istream& in) {
     read.m_dialect = reader.dialect();
     read.m_revision = m_revision;
     read.evaluateAll();
+    read.m_changedWhole = true;
     *this = std::move(read);
 }
 

@@ -10,6 +10,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <memory>
 #include <random>
 #include <sstream>
@@ -60,12 +61,7 @@ struct Program {
 
 // The series a copy holds: its snapshot read, its edits replayed.
 std::string replayed(const journal::SeriesCopyContent& copy) {
-    series::Series s;
-    std::istringstream in(copy.csv);
-    s.read(in);
-    for (const journal::CellEdit& e : copy.edits)
-        s.setCell(e.row, e.column, e.text);
-    return s.text();
+    return TSeriesFrm::replayCopy(copy).text();
 }
 
 class SeriesCopy : public ::testing::Test {
@@ -209,11 +205,12 @@ std::vector<std::string> editFiles(const fs::path& folder) {
 
 }  // namespace
 
-// State: a series with unsaved changes. Action: cells typed, then a row
-// inserted, then a program ending with typed cells. Expected: each typed
-// cell adds one small file beside the snapshot, which stays as it was; a
-// change of the rows writes a new snapshot and the edits go; the next
-// start recovers the snapshot with its edits replayed.
+// State: a series with unsaved changes. Action: cells typed, a row
+// inserted, a column deleted, then a program ending with typed cells.
+// Expected: each typed cell and the row add one small file beside the
+// snapshot, which stays as it was; a change of the columns writes a new
+// snapshot and the edits go; the next start recovers the snapshot with its
+// edits replayed.
 TEST_F(SeriesCopy, TypedCellsFollowTheSnapshotAndAreReplayed) {
     std::string left;
     {
@@ -227,15 +224,25 @@ TEST_F(SeriesCopy, TypedCellsFollowTheSnapshotAndAreReplayed) {
         ASSERT_TRUE(w.flushCopy());
         journal::SeriesCopyContent copy = journal::readSeriesCopy(copies()[0]);
         EXPECT_EQ(copy.csv, snapshot);
-        const std::vector<journal::CellEdit> typed{
-            {0, 0, "first"}, {1, 0, "second"}, {1, 4, "1.4"}};
+        const std::vector<journal::SeriesEdit> typed{journal::CellEdit{0, 0, "first"},
+                                                     journal::CellEdit{1, 0, "second"},
+                                                     journal::CellEdit{1, 4, "1.4"}};
         EXPECT_EQ(copy.edits, typed);
         EXPECT_EQ(editFiles(copies()[0]).size(), 3u);
 
+        w.Grid1->setCurrent(1, 2);
         w.InsertRow1->userClick(&w);
         ASSERT_TRUE(w.flushCopy());
         copy = journal::readSeriesCopy(copies()[0]);
-        EXPECT_EQ(copy.csv, w.document().text());
+        EXPECT_EQ(copy.csv, snapshot);
+        ASSERT_EQ(copy.edits.size(), 4u);
+        EXPECT_EQ(copy.edits[3],
+                  journal::SeriesEdit(journal::RowsEdit{1, 0, {std::vector<std::string>(5)}}));
+
+        w.DeleteColumn1->userClick(&w);
+        ASSERT_TRUE(w.flushCopy());
+        copy = journal::readSeriesCopy(copies()[0]);
+        EXPECT_EQ(copy.csv, w.document().text(series::Series::PendingRows::WithoutResults));
         EXPECT_TRUE(copy.edits.empty());
         EXPECT_TRUE(editFiles(copies()[0]).empty());
         w.Grid1->userEdit(2, 0, "third");
@@ -359,5 +366,118 @@ TEST_F(SeriesCopy, EditsPastATenthOfTheSnapshotAreFoldedIntoANewOne) {
         }
         used.remove();
         used.sync();
+    }
+}
+
+namespace {
+
+constexpr const char* kSix =
+    "Sample,IonicStrength,Temperature,StokesRadius,Mobility\n"
+    "A,0.010,25,3.5,1.80\nB,0.050,25,3.5,1.31\nC,0.100,25,3.5,1.12\n"
+    "D,0.010,30,3.5,2.10\nE,0.050,30,3.5,1.52\nF,0.100,30,3.5,1.30\n";
+
+using platform::StandardKey;
+
+// Each kind of change a user makes, as a list of steps, and whether the
+// copy keeps the file's bytes as its snapshot (false: a new snapshot).
+struct ChangeCase {
+    const char* what;
+    std::function<void(Program&, TSeriesFrm&)> step;
+    bool journalled = true;
+};
+
+const std::vector<ChangeCase>& changeCases() {
+    const auto select = [](TSeriesFrm& w, platform::GridRange r) { w.Grid1->userSelect(r); };
+    static const std::vector<ChangeCase> cases{
+        {"typed cell", [](Program&, TSeriesFrm& w) { w.Grid1->userEdit(2, 4, "1.5"); }},
+        {"row inserted",
+         [](Program&, TSeriesFrm& w) {
+             w.Grid1->setCurrent(2, 0);
+             w.InsertRow1->userClick(&w);
+         }},
+        {"rows deleted",
+         [select](Program&, TSeriesFrm& w) {
+             select(w, {1, 0, 3, 2});
+             w.DeleteRow1->userClick(&w);
+         }},
+        {"row moved up",
+         [](Program&, TSeriesFrm& w) {
+             w.Grid1->setCurrent(4, 1);
+             w.MoveRowUp1->userClick(&w);
+         }},
+        {"row moved down",
+         [](Program&, TSeriesFrm& w) {
+             w.Grid1->setCurrent(0, 1);
+             w.MoveRowDown1->userClick(&w);
+         }},
+        {"block pasted past the last row",
+         [](Program& p, TSeriesFrm& w) {
+             p.backend.setClipboard({"G\t0.2\nH\t0.3\nI\t0.4\n", {}});
+             w.Grid1->setCurrent(4, 0);
+             w.userStandardKey(StandardKey::Paste);
+         }},
+        {"selection cut",
+         [select](Program&, TSeriesFrm& w) {
+             select(w, {1, 1, 2, 3});
+             w.userStandardKey(StandardKey::Cut);
+         }},
+        {"selection deleted",
+         [select](Program&, TSeriesFrm& w) {
+             select(w, {3, 0, 5, 4});
+             w.userStandardKey(StandardKey::Delete);
+         }},
+        {"rows deleted, undone, redone, undone",
+         [select](Program&, TSeriesFrm& w) {
+             select(w, {2, 0, 4, 0});
+             w.DeleteRow1->userClick(&w);
+             w.flushCopy();
+             for (const StandardKey key :
+                  {StandardKey::Undo, StandardKey::Redo, StandardKey::Undo}) {
+                 w.userStandardKey(key);
+                 w.flushCopy();
+             }
+         }},
+        {"plot's scale", [](Program&, TSeriesFrm& w) { w.ScaleTxt->userClick(); }},
+        {"sequence attached",
+         [](Program& p, TSeriesFrm& w) {
+             p.backend.expect<forms::TSequenceOptions>(
+                 "TSequenceOptions", [](forms::TSequenceOptions& d) { d.OkBtn->userPress(); });
+             w.attachSequence(">hel\nKVFGRCELAAAMKRHGLDNYRGYSLGNWVCAAKFESNFNTQATNRNTDGSTDYGIL\n");
+         }},
+        {"column deleted",
+         [](Program&, TSeriesFrm& w) {
+             w.Grid1->setCurrent(0, 2);
+             w.DeleteColumn1->userClick(&w);
+         },
+         false},
+    };
+    return cases;
+}
+
+}  // namespace
+
+// State: a file opened and a cell typed, so that its bytes are the copy's
+// snapshot. Action: each kind of change, then a second change after it.
+// Expected: the copy holds edits the size of the change after the same
+// snapshot (a new one only where the columns change), and replayed gives
+// the window's series whole: inputs, results and settings.
+TEST_F(SeriesCopy, EachKindOfChangeIsAnEditReplayedToTheWindowsSeries) {
+    std::ofstream(m_file, std::ios::binary) << kSix;
+    for (const ChangeCase& c : changeCases()) {
+        SCOPED_TRACE(c.what);
+        fs::remove_all(m_state);
+        Program p(m_state);
+        TSeriesFrm& w = *OpeningForm->OpenFile(m_file.string());
+        w.Grid1->userEdit(0, 0, "first");
+        c.step(p, w);
+        ASSERT_TRUE(w.flushCopy());
+        journal::SeriesCopyContent copy = journal::readSeriesCopy(copies().at(0));
+        EXPECT_EQ(copy.csv == kSix, c.journalled);
+        EXPECT_EQ(replayed(copy), w.document().text());
+        w.Grid1->userEdit(1, 0, "second");
+        ASSERT_TRUE(w.flushCopy());
+        copy = journal::readSeriesCopy(copies().at(0));
+        EXPECT_EQ(replayed(copy), w.document().text());
+        w.closeWithoutAsking();
     }
 }
