@@ -15,6 +15,7 @@
 #include "platform/Form.h"
 #include "platform/Grid.h"
 #include "platform/LineChart.h"
+#include "platform/Timer.h"
 #include "series/Series.h"
 
 #include "journal/SeriesCopy.h"
@@ -71,6 +72,11 @@ class TSeriesFrm : public platform::Form {
     // after it opens, so that its table is in the user's hands at once; its
     // rows show "pending" until their results are in.
     static constexpr std::size_t kBackgroundRows = 20000;
+    // The plot of a series this long follows an edit once the user pauses
+    // this long: its rebuild costs every row, the edit only its own.
+    static constexpr int kPlotDelayMs = 300;
+    // The plot waits for the pause.
+    bool plotPending() const { return m_plotTimer.active(); }
     // The rows of a long series are being evaluated.
     bool evaluating() const { return m_evaluation != nullptr; }
     // The threads that evaluate them: one per core unless given; none
@@ -326,6 +332,8 @@ class TSeriesFrm : public platform::Form {
     // The cell a typed edit changed, for the copy to take alone.
     std::optional<journal::CellEdit> m_typed;
     std::optional<std::uint64_t> m_cancelledAt;  // the revision a Cancel left
+    platform::Timer m_plotTimer;
+    bool m_plotAfterPause = false;  // the next refresh arms m_plotTimer
 };
 
 }  // namespace forms

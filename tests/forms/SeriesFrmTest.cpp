@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <fstream>
 #include <random>
+#include <set>
 #include <sstream>
 #include <string>
 
@@ -562,9 +563,9 @@ TEST_F(SeriesWindow, PlotGroupsByConditionWithCurvesAtEachGroupsConditions) {
 namespace {
 
 // A series long enough to be evaluated behind its table, with a refused row.
-std::string longSeries() {
+std::string longSeries(std::size_t rows = TSeriesFrm::kBackgroundRows) {
     std::string csv = "Sample,IonicStrength,Temperature,StokesRadius,Mobility\n";
-    for (std::size_t i = 0; i < TSeriesFrm::kBackgroundRows; ++i)
+    for (std::size_t i = 0; i < rows; ++i)
         csv += "s" + std::to_string(i) + (i == 9 ? ",-0.05" : ",0.0" + std::to_string(1 + i % 9)) +
                ",25,3.5,1." + std::to_string(i % 97) + "\n";
     return csv;
@@ -631,4 +632,45 @@ TEST_F(SeriesWindow, CancelledEvaluationSaysSoAndSavesEveryResult) {
     EXPECT_TRUE(w.evaluating());
     ASSERT_TRUE(backend.runPostedUntil([&] { return !w.evaluating(); }));
     EXPECT_EQ(text(w, 1, "ValenceResult"), referenceValence(reference, 1));
+}
+
+// State: a long series, evaluated. Action: a cell typed, then a pause.
+// Expected: the typed row's results at once, the plot after the pause with
+// the new point; of the markers on one spot one is drawn, every spot
+// keeps one, and the plot says how many of the points are drawn.
+TEST_F(SeriesWindow, LongSeriesPlotFollowsAPauseAndSaysWhatItDraws) {
+    TSeriesFrm& w = newSeries();
+    ASSERT_TRUE(w.openFile(write("long.csv", longSeries(TSeriesFrm::kBackgroundRows + 1000))));
+    ASSERT_TRUE(backend.runPostedUntil([&] { return !w.evaluating(); }));
+    const auto drawnPoints = [&w] {
+        std::set<std::pair<double, double>> spots;
+        std::size_t count = 0;
+        for (const platform::LineSeries& g : w.Chart1->series())
+            for (const platform::ChartPoint& p : g.points) {
+                spots.emplace(p.x, p.y);
+                ++count;
+            }
+        return std::pair{spots, count};
+    };
+    const std::size_t before = drawnPoints().second;
+    w.Grid1->userEdit(3, column(w, "Mobility"), "4.5");
+    EXPECT_FALSE(text(w, 3, "ValenceResult").empty());
+    EXPECT_TRUE(w.plotPending());
+    EXPECT_EQ(drawnPoints().second, before) << "not yet";
+    backend.fireTimers();
+    const auto [spots, count] = drawnPoints();
+    std::set<std::pair<double, double>> expected;
+    const series::Series& s = w.document();
+    const auto x = s.xValues(1);
+    const auto y = s.yValues("ValenceResult");
+    for (std::size_t r = 0; r < s.rowCount(); ++r)
+        if ((*x)[r] && (*y)[r])
+            expected.emplace(*(*x)[r], *(*y)[r]);
+    EXPECT_EQ(spots, expected);
+    EXPECT_EQ(count, spots.size());
+    EXPECT_EQ(w.Chart1->caption.rfind(std::to_string(count) + " of 20999 points drawn: the others "
+                                                              "lie under them. ",
+                                      0),
+              0u)
+        << w.Chart1->caption;
 }
