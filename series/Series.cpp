@@ -266,6 +266,33 @@ double Series::resultNumber(const Row& row, std::size_t result) {
     return std::numeric_limits<double>::quiet_NaN();
 }
 
+bool Series::isWord(const std::string& text) const {
+    return std::isnan(numberOf(text)) && !trimmed(text).empty();
+}
+
+void Series::insertNumbers(std::size_t at, const Row& row) {
+    for (std::size_t c = 0; c < m_numbers.size(); ++c)
+        if (std::optional<Numbers>& n = m_numbers[c]) {
+            n->values.insert(n->values.begin() + static_cast<std::ptrdiff_t>(at),
+                             numberOf(row.cells[c].text));
+            n->words += isWord(row.cells[c].text);
+        }
+    for (std::size_t i = 0; i < m_resultNumbers.size(); ++i)
+        if (std::optional<std::vector<double>>& kept = m_resultNumbers[i])
+            kept->insert(kept->begin() + static_cast<std::ptrdiff_t>(at), resultNumber(row, i));
+}
+
+void Series::eraseNumbers(std::size_t at, const Row& row) {
+    for (std::size_t c = 0; c < m_numbers.size(); ++c)
+        if (std::optional<Numbers>& n = m_numbers[c]) {
+            n->values.erase(n->values.begin() + static_cast<std::ptrdiff_t>(at));
+            n->words -= isWord(row.cells[c].text);
+        }
+    for (std::optional<std::vector<double>>& kept : m_resultNumbers)
+        if (kept)
+            kept->erase(kept->begin() + static_cast<std::ptrdiff_t>(at));
+}
+
 void Series::renumber(std::size_t row) {
     for (std::size_t i = 0; i < m_resultNumbers.size(); ++i)
         if (m_resultNumbers[i])
@@ -684,14 +711,14 @@ Series::Row Series::emptyRow() const {
 // ------------------------------------------------------------ commands
 
 Series::Edit Series::apply(Edit edit) {
-    // The rows or columns move: the numbers are read again when asked.
-    if (!std::holds_alternative<SetCell>(edit) && !std::holds_alternative<ReplaceSettings>(edit)) {
+    // The columns change: the numbers are read again when asked. Rows
+    // inserted, deleted or moved take theirs along.
+    if (std::holds_alternative<InsertColumn>(edit) || std::holds_alternative<DeleteColumn>(edit) ||
+        std::holds_alternative<MoveColumn>(edit) || std::holds_alternative<RenameColumn>(edit)) {
         m_numbers.clear();
         m_resultNumbers.clear();
-    }
-    if (std::holds_alternative<InsertColumn>(edit) || std::holds_alternative<DeleteColumn>(edit) ||
-        std::holds_alternative<MoveColumn>(edit) || std::holds_alternative<RenameColumn>(edit))
         m_changedWhole = true;
+    }
     return std::visit(
         [this](auto& e) -> Edit {
             using T = std::decay_t<decltype(e)>;
@@ -703,10 +730,7 @@ Series::Edit Series::apply(Edit edit) {
                 std::string old = std::exchange(row.cells.at(e.column).text, e.text);
                 if (e.column < m_numbers.size() && m_numbers[e.column]) {
                     Numbers& n = *m_numbers[e.column];
-                    const auto word = [this](const std::string& text) {
-                        return std::isnan(numberOf(text)) && !trimmed(text).empty();
-                    };
-                    n.words = n.words - word(old) + word(e.text);
+                    n.words = n.words - isWord(old) + isWord(e.text);
                     n.values[e.row] = numberOf(e.text);
                 }
                 // A text cell counts only for whether the row is blank.
@@ -725,12 +749,14 @@ Series::Edit Series::apply(Edit edit) {
                 ++m_revision;  // the rows after it move
                 count(e.row, 1);
                 m_pending.value += e.row.pending.value.load();
+                insertNumbers(e.at, e.row);
                 m_rows.insert(m_rows.begin() + static_cast<std::ptrdiff_t>(e.at), std::move(e.row));
                 return DeleteRow{e.at};
             } else if constexpr (std::is_same_v<T, DeleteRow>) {
                 ++m_revision;
                 Row row = std::move(m_rows.at(e.at));
                 touched(e.at, m_rows.size() - e.at - 1);
+                eraseNumbers(e.at, row);
                 m_rows.erase(m_rows.begin() + static_cast<std::ptrdiff_t>(e.at));
                 count(row, -1);
                 m_pending.value -= row.pending.value.load();
@@ -739,7 +765,9 @@ Series::Edit Series::apply(Edit edit) {
                 ++m_revision;
                 Row row = std::move(m_rows.at(e.from));
                 touched(std::min(e.from, e.to), m_rows.size() - std::max(e.from, e.to) - 1);
+                eraseNumbers(e.from, row);
                 m_rows.erase(m_rows.begin() + static_cast<std::ptrdiff_t>(e.from));
+                insertNumbers(e.to, row);
                 m_rows.insert(m_rows.begin() + static_cast<std::ptrdiff_t>(e.to), std::move(row));
                 return MoveRow{e.to, e.from};
             } else if constexpr (std::is_same_v<T, InsertColumn>) {

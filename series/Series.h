@@ -391,6 +391,11 @@ class Series {
     std::size_t m_unchangedTail = kAllKept;  // and from the end
     // After the row's results changed.
     void renumber(std::size_t row);
+    // A cell neither empty nor a number.
+    bool isWord(const std::string& text) const;
+    // The numbers kept, as the row goes in at at or out of it.
+    void insertNumbers(std::size_t at, const Row& row);
+    void eraseNumbers(std::size_t at, const Row& row);
 };
 
 }  // namespace series

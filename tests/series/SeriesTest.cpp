@@ -232,7 +232,7 @@ TEST(SeriesCommands, EveryCommandIsUndoneAndRedone) {
 // State: a series and a copy of it. Action: random commands on rows and
 // cells, undone and redone now and then, each change taken and replayed on
 // the copy as the rows it names. Expected: the copy is the series after
-// every step.
+// every step, and the series' numbers for a plot are those of its text.
 TEST(SeriesCommands, TakenChangesReplayedGiveTheSameSeries) {
     Series s = seriesOf(kSaltSeries);
     Series mirror = seriesOf(kSaltSeries);
@@ -281,6 +281,12 @@ TEST(SeriesCommands, TakenChangesReplayedGiveTheSameSeries) {
                 rows[r].push_back(s.cellText(change.at + r, c));
         mirror.replaceRows(change.at, change.removed, rows);
         ASSERT_EQ(mirror.text(), s.text()) << "step " << step;
+        // The numbers a plot takes follow the rows as a series read anew
+        // has them.
+        const Series fresh = seriesOf(s.text());
+        for (std::size_t c = 0; c < s.columnCount(); ++c)
+            ASSERT_EQ(s.xValues(c), fresh.xValues(c)) << "step " << step << ", column " << c;
+        ASSERT_EQ(s.yValues("ValenceResult"), fresh.yValues("ValenceResult")) << "step " << step;
     }
     EXPECT_THROW(mirror.replaceRows(mirror.rowCount(), 1, {}), platform::Exception);
     EXPECT_THROW(mirror.replaceRows(0, 0, {{"too few"}}), platform::Exception);
