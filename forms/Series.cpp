@@ -283,6 +283,9 @@ void TSeriesFrm::updateStatus() {
                     (m_evaluation ? " being calculated" : " not calculated (cancelled)");
         if (refused)
             text += ", " + std::to_string(refused) + " without results";
+        if (const auto [shown, points] = m_plotDrawn; shown < points)
+            text += "; the plot draws " + std::to_string(shown) + " of " + std::to_string(points) +
+                    " points, the others lie under them";
         if (const std::size_t d = m_series.resultDifferences())
             text += ", " + std::to_string(d) + (d == 1 ? " result differs" : " results differ") +
                     " from the file's";

@@ -6,6 +6,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "charge/Titration.h"
@@ -334,6 +335,8 @@ class TSeriesFrm : public platform::Form {
     std::optional<std::uint64_t> m_cancelledAt;  // the revision a Cancel left
     platform::Timer m_plotTimer;
     bool m_plotAfterPause = false;  // the next refresh arms m_plotTimer
+    // The markers the plot draws, of its points.
+    std::pair<std::size_t, std::size_t> m_plotDrawn;
 };
 
 }  // namespace forms

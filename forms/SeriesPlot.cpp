@@ -10,6 +10,7 @@
 #include <functional>
 #include <map>
 #include <unordered_set>
+#include <utility>
 
 #include "forms/Series.h"
 #include "forms/SeriesDialogs.h"
@@ -507,6 +508,9 @@ void TSeriesFrm::updatePlot() {
     if (shown < points)
         Chart1->caption = std::to_string(shown) + " of " + std::to_string(points) +
                           " points drawn: the others lie under them. " + Chart1->caption;
+    const std::pair<std::size_t, std::size_t> drawnNow{shown, points};
+    if (std::exchange(m_plotDrawn, drawnNow) != drawnNow)
+        updateStatus();
     for (platform::LineSeries& g : groups)
         if (!g.points.empty() || !grouped)
             drawn.push_back(std::move(g));

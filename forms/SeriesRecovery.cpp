@@ -213,7 +213,8 @@ void offerSeriesRecovery(TOpeningForm& owner, const std::filesystem::path& state
         std::filesystem::path original;
         try {
             journal::SeriesCopyContent copy = journal::readSeriesCopy(found->folder());
-            recovered = TSeriesFrm::replayCopy(copy);
+            // A long series is evaluated behind the window that takes it.
+            recovered = TSeriesFrm::replayCopy(copy, TSeriesFrm::kBackgroundRows);
             TSeriesFrm::checkSettings(recovered);
             original = std::move(copy.original);
         } catch (const std::exception& e) {

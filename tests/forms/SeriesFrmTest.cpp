@@ -673,4 +673,8 @@ TEST_F(SeriesWindow, LongSeriesPlotFollowsAPauseAndSaysWhatItDraws) {
                                       0),
               0u)
         << w.Chart1->caption;
+    EXPECT_NE(w.StatusLbl->text().find("; the plot draws " + std::to_string(count) +
+                                       " of 20999 points, the others lie under them"),
+              std::string::npos)
+        << w.StatusLbl->text();
 }
