@@ -27,6 +27,7 @@
 #include "journal/Journal.h"
 #include "journal/SeriesCopy.h"
 #include "platform/Application.h"
+#include "platform/base/Exception.h"
 #include "platform/headless/Headless.h"
 #include "tests/support/Files.h"
 
@@ -479,5 +480,44 @@ TEST_F(SeriesCopy, EachKindOfChangeIsAnEditReplayedToTheWindowsSeries) {
         copy = journal::readSeriesCopy(copies().at(0));
         EXPECT_EQ(replayed(copy), w.document().text());
         w.closeWithoutAsking();
+    }
+}
+
+// State: a snapshot. Action: edits of each kind written, with texts that
+// hold line breaks and digits, then edit files cut short or with counts
+// past their bytes. Expected: the first read back as written; each damaged
+// one refused, naming its file.
+TEST_F(SeriesCopy, EditsReadBackAsWrittenAndDamagedOnesAreRefused) {
+    const std::vector<journal::SeriesEdit> edits{
+        journal::CellEdit{3, 1, "a\n2\n"},
+        journal::RowsEdit{1, 2, {{"x\n1", "", "0.5"}, {"", "7\n", ""}}},
+        journal::RowsEdit{0, 4, {}},
+        journal::SettingsEdit{{{"PkaSet", "EMBOSS"}, {"Sequence", ">s\nKKD\n"}}},
+    };
+    {
+        journal::SeriesCopy copy(m_state);
+        copy.write(m_file, std::string("a\n"));
+        for (const journal::SeriesEdit& e : edits)
+            ASSERT_TRUE(copy.writeEdit(e));
+        copy.sync();
+        EXPECT_EQ(journal::readSeriesCopy(copies().at(0)).edits, edits);
+    }
+    const char* damaged[] = {
+        "quorvin series rows 1\n0\n1\n2\n1\n1\nx",
+        "quorvin series rows 1\n0\n1\n99999999999\n1\n",
+        "quorvin series rows 1\n0\n1\n1\n2\n1\nx1\ny\n",
+        "quorvin series settings 1\n2\n1\na1\nb",
+        "quorvin series settings 1\n1\n1\na1\nbextra",
+        "quorvin series cells 9\n",
+    };
+    for (const char* bytes : damaged) {
+        SCOPED_TRACE(bytes);
+        std::ofstream(copies().at(0) / "edit-1-1.qs", std::ios::binary) << bytes;
+        try {
+            journal::readSeriesCopy(copies().at(0));
+            ADD_FAILURE() << "read";
+        } catch (const platform::Exception& e) {
+            EXPECT_STREQ(e.what(), "\"edit-1-1.qs\" is damaged");
+        }
     }
 }
