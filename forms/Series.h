@@ -76,8 +76,6 @@ class TSeriesFrm : public platform::Form {
     // The plot of a series this long follows an edit once the user pauses
     // this long: its rebuild costs every row, the edit only its own.
     static constexpr int kPlotDelayMs = 300;
-    // The plot waits for the pause.
-    bool plotPending() const { return m_plotTimer.active(); }
     // The rows of a long series are being evaluated.
     bool evaluating() const { return m_evaluation != nullptr; }
     // The threads that evaluate them: one per core unless given; none

@@ -241,35 +241,20 @@ TEST(SeriesCommands, TakenChangesReplayedGiveTheSameSeries) {
     const auto pick = [&random](std::size_t n) {
         return std::uniform_int_distribution<std::size_t>(0, n == 0 ? 0 : n - 1)(random);
     };
+    const std::function<void(std::size_t rows)> commands[] = {
+        [&](std::size_t rows) { s.setCell(pick(rows), pick(s.columnCount()), "9"); },
+        [&](std::size_t rows) { s.insertRows(pick(rows + 1), 1 + pick(3)); },
+        [&](std::size_t rows) { s.deleteRows(pick(rows), 1 + pick(2)); },
+        [&](std::size_t rows) { s.moveRow(pick(rows), pick(rows)); },
+        [&](std::size_t rows) { s.paste(pick(rows + 1), 0, "p\t0.02\nq\t0.03\n"); },
+        [&](std::size_t) { s.canUndo() ? s.undo() : void(); },
+        [&](std::size_t) { s.canRedo() ? s.redo() : void(); },
+    };
     for (int step = 0; step < 400; ++step) {
         // Several commands at times before a change is taken.
         for (int k = 0, n = 1 + int(pick(3)); k < n; ++k) {
             const std::size_t rows = s.rowCount();
-            switch (pick(7)) {
-                case 0:
-                    s.setCell(pick(rows), pick(s.columnCount()), std::to_string(step));
-                    break;
-                case 1:
-                    s.insertRows(pick(rows + 1), 1 + pick(3));
-                    break;
-                case 2:
-                    s.deleteRows(pick(rows), 1 + pick(2));
-                    break;
-                case 3:
-                    s.moveRow(pick(rows), pick(rows));
-                    break;
-                case 4:
-                    s.paste(pick(rows + 1), 0, "p\t0.02\nq\t0.03\n");
-                    break;
-                case 5:
-                    if (s.canUndo())
-                        s.undo();
-                    break;
-                default:
-                    if (s.canRedo())
-                        s.redo();
-                    break;
-            }
+            commands[pick(std::size(commands))](rows);
             if (s.rowCount() == 0)
                 s.insertRows(0, 2);
         }
