@@ -816,9 +816,24 @@ Series::Edit Series::apply(Edit edit) {
         edit);
 }
 
+void Series::forgetNumbersFor(const Command& edits) {
+    // Each row taken along moves every column's numbers: past a few rows,
+    // reading them again once costs less.
+    constexpr std::ptrdiff_t kRowsTakenAlong = 8;
+    const auto moving = std::count_if(edits.begin(), edits.end(), [](const Edit& e) {
+        return std::holds_alternative<InsertRow>(e) || std::holds_alternative<DeleteRow>(e) ||
+               std::holds_alternative<MoveRow>(e);
+    });
+    if (moving > kRowsTakenAlong) {
+        m_numbers.clear();
+        m_resultNumbers.clear();
+    }
+}
+
 void Series::run(Command edits) {
     if (edits.empty())
         return;
+    forgetNumbersFor(edits);
     Command inverses;
     for (Edit& e : edits)
         inverses.push_back(apply(std::move(e)));
@@ -833,6 +848,7 @@ void Series::run(Command edits) {
 void Series::replay(std::vector<Command>& from, std::vector<Command>& to) {
     if (from.empty())
         return;
+    forgetNumbersFor(from.back());
     Command inverses;
     for (Edit& e : from.back())
         inverses.push_back(apply(std::move(e)));

@@ -396,6 +396,7 @@ class Series {
     // The numbers kept, as the row goes in at at or out of it.
     void insertNumbers(std::size_t at, const Row& row);
     void eraseNumbers(std::size_t at, const Row& row);
+    void forgetNumbersFor(const Command& edits);
 };
 
 }  // namespace series
