@@ -4,13 +4,14 @@
 // of 1,000 and of 1,000,000 rows opened in a window, timed until its table
 // is in the user's hands (table_s, with the process's CPU time until then,
 // table_cpu_s) and until every row's results and the plot are in (the
-// iteration, cpu_s over the whole), and the peak resident size; beside it the bare evaluation of
-// the same file by the series library alone. Then a typed cell's whole cost in the window (the row
-// evaluated again, the table, status line, plot and recovery copy brought up to date) at either
-// length, and that cost with the recovery copy written and waited for, the first cell typed after
-// opening and a later one.
-// Targets: the table of 10^6 rows in 5 s and the window in 1 GB; a typed
-// cell's copy, the first or a later one, costs the same at either length.
+// iteration, cpu_s over the whole), and the peak resident size; beside it
+// the bare evaluation of the same file by the series library alone. Then
+// each kind of change (a typed cell, a row inserted or deleted, 100 rows
+// pasted, an undo) whole in the window at either length, without the
+// recovery copy and with it written and waited for, and the first cell
+// typed after opening with its copy.
+// Targets: the table of 10^6 rows in 5 s and the window in 1 GB; a change's
+// copy costs the same at either length.
 #include <benchmark/benchmark.h>
 #include <sys/resource.h>
 
@@ -128,75 +129,120 @@ BENCHMARK(BM_BareEvaluation)
     ->Iterations(1)
     ->UseRealTime();
 
-// A cell typed in the window: the row evaluated again, the table, the
-// status line, the plot and the recovery copy brought up to date.
-void BM_WindowEdit(benchmark::State& state) {
-    const auto rows = static_cast<int>(state.range(0));
-    const std::filesystem::path file = seriesFile(rows);
-    Program p;
-    forms::TSeriesFrm* w = forms::OpeningForm->OpenFile(file.string());
-    p.settle(w);
-    const int mobility = w->viewColumnOf("Mobility");
-    int n = 0;
-    for (auto _ : state) {
-        ++n;
-        w->Grid1->userEdit(n % 100, mobility, n % 2 ? "1,5" : "1,6");
-    }
-}
-BENCHMARK(BM_WindowEdit)
-    ->Arg(1000)
-    ->Arg(kMillion)
-    ->ArgName("rows")
-    ->Unit(benchmark::kMillisecond)
-    ->Iterations(5)
-    ->UseRealTime();
+// What a user does to the series, timed whole in the window: the rows
+// changed and evaluated, the table, status line, plot and recovery copy
+// brought up to date.
+enum Change { Typed, Inserted, Deleted, Pasted, Undone };
 
-// A typed cell's recovery copy in the window, written and waited for: the
-// first cell typed after the file was opened (edit:0), which takes the
-// copy's first snapshot, or a later one (edit:1), whose share of the
-// snapshots its edits ask for is in the mean. Each is the whole typed cell
-// (BM_WindowEdit) and its copy.
-void BM_RecoveryEdit(benchmark::State& state) {
-    const auto rows = static_cast<int>(state.range(0));
-    const bool later = state.range(1) != 0;
-    const std::filesystem::path file = seriesFile(rows);
-    Program p;
-    forms::LogJournal journal(*forms::ReportFrm, bench_support::scratch("state"));
-    forms::TSeriesFrm* w = forms::OpeningForm->OpenFile(file.string());
+// The state folder without the copies of earlier runs.
+std::filesystem::path freshState() {
+    const std::filesystem::path state = bench_support::scratch("state");
+    std::filesystem::remove_all(state);
+    return state;
+}
+
+// The window opened on rows rows, its rows evaluated.
+forms::TSeriesFrm* openSettled(Program& p, int rows) {
+    forms::TSeriesFrm* w = forms::OpeningForm->OpenFile(seriesFile(rows).string());
     p.settle(w);
+    return w;
+}
+
+// Change n of its kind, near the top of the table; an undo undoes a typed
+// cell made untimed before it.
+void makeChange(benchmark::State& state, Program& p, forms::TSeriesFrm* w, Change kind, int n) {
     const int mobility = w->viewColumnOf("Mobility");
-    int n = 0;
-    if (later) {
-        w->Grid1->userEdit(0, mobility, "1,7");
-        w->flushCopy();
-    }
-    for (auto _ : state) {
-        if (!later) {
+    const int row = n % 100;
+    // Never a mobility of the file: each typed cell is a change.
+    const std::string typed = n % 2 ? "2,05" : "2,07";
+    switch (kind) {
+        case Typed:
+            w->Grid1->userEdit(row, mobility, typed);
+            return;
+        case Inserted:
+            w->Grid1->setCurrent(row, 0);
+            w->InsertRow1->userClick(w);
+            return;
+        case Deleted:
+            w->Grid1->userSelect({row, 0, row, 0});
+            w->DeleteRow1->userClick(w);
+            return;
+        case Pasted: {
+            std::string block;
+            for (int r = 0; r < 100; ++r)
+                block += "p" + std::to_string(r) + "\t0,0" + std::to_string(1 + (n + r) % 9) + "\n";
+            p.backend.setClipboard({block, {}});
+            w->Grid1->setCurrent(row, 0);
+            w->userStandardKey(platform::StandardKey::Paste);
+            return;
+        }
+        case Undone:
             state.PauseTiming();
-            w->openFile(file);
-            p.settle(w);
+            w->Grid1->userEdit(row, mobility, typed);
             w->flushCopy();
             state.ResumeTiming();
-        }
+            w->userStandardKey(platform::StandardKey::Undo);
+            return;
+    }
+}
+
+// Each change without the recovery copy (copy:0) and with it, written and
+// waited for (copy:1), after the first change that took the file's bytes as
+// its snapshot: the copy's cost is the difference. A later change's share of
+// the snapshots its edits ask for is in the mean.
+void BM_WindowChange(benchmark::State& state) {
+    const auto rows = static_cast<int>(state.range(0));
+    const auto kind = static_cast<Change>(state.range(1));
+    const bool copied = state.range(2) != 0;
+    Program p;
+    std::unique_ptr<forms::LogJournal> journal;
+    if (copied)
+        journal = std::make_unique<forms::LogJournal>(*forms::ReportFrm, freshState());
+    forms::TSeriesFrm* w = openSettled(p, rows);
+    w->Grid1->userEdit(0, 0, "first");
+    w->flushCopy();
+    int n = 0;
+    for (auto _ : state) {
+        makeChange(state, p, w, kind, ++n);
+        if (copied && !w->flushCopy())
+            state.SkipWithError("the copy was not written");
+    }
+    w->closeWithoutAsking();
+}
+BENCHMARK(BM_WindowChange)
+    ->ArgsProduct({{1000, kMillion}, {Typed, Inserted, Deleted, Pasted, Undone}, {0, 1}})
+    ->ArgNames({"rows", "change", "copy"})
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(20)
+    ->UseRealTime();
+
+// The first cell typed after the file was opened, with its copy written and
+// waited for: the copy's first snapshot is the file's bytes as read.
+void BM_RecoveryFirstEdit(benchmark::State& state) {
+    const auto rows = static_cast<int>(state.range(0));
+    Program p;
+    forms::LogJournal journal(*forms::ReportFrm, freshState());
+    forms::TSeriesFrm* w = openSettled(p, rows);
+    const int mobility = w->viewColumnOf("Mobility");
+    int n = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        w->openFile(seriesFile(rows));
+        p.settle(w);
+        w->flushCopy();
+        state.ResumeTiming();
         ++n;
         w->Grid1->userEdit(n % 100, mobility, n % 2 ? "1,5" : "1,6");
         if (!w->flushCopy())
             state.SkipWithError("the copy was not written");
     }
 }
-BENCHMARK(BM_RecoveryEdit)
-    ->Args({1000, 0})
-    ->Args({kMillion, 0})
-    ->ArgNames({"rows", "edit"})
+BENCHMARK(BM_RecoveryFirstEdit)
+    ->Arg(1000)
+    ->Arg(kMillion)
+    ->ArgName("rows")
     ->Unit(benchmark::kMillisecond)
     ->Iterations(3)
-    ->UseRealTime();
-BENCHMARK(BM_RecoveryEdit)
-    ->Args({1000, 1})
-    ->Args({kMillion, 1})
-    ->ArgNames({"rows", "edit"})
-    ->Unit(benchmark::kMillisecond)
-    ->Iterations(1000)
     ->UseRealTime();
 
 // The snapshot a copy's thread makes when one is due: the copy read back,
@@ -209,7 +255,7 @@ void BM_RecoveryCompact(benchmark::State& state) {
     std::ifstream in(file, std::ios::binary);
     copy.csv.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
     for (std::size_t k = 0; k < 100; ++k)
-        copy.edits.push_back({k, 4, "1,5"});
+        copy.edits.push_back(journal::CellEdit{k, 4, "1,5"});
     for (auto _ : state)
         benchmark::DoNotOptimize(forms::TSeriesFrm::replayCopy(copy, 0).text(
             series::Series::PendingRows::WithoutResults));

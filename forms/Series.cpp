@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <sstream>
+#include <utility>
 
 #include "forms/ChargeSequence.h"
 #include "forms/SeriesDialogs.h"
@@ -46,6 +47,7 @@ TSeriesFrm::TSeriesFrm(platform::Form* owner, SeriesLinks links)
     setClientSize(1000, 520);
     setMinClientSize(640, 360);
     buildMenu();
+    m_plotTimer.OnTimer = [this] { updatePlot(); };
 
     StatusLbl = add<platform::Label>("StatusLbl");
     StatusLbl->setBounds(0, clientHeight() - kStatusHeight, clientWidth(), kStatusHeight);
@@ -94,8 +96,14 @@ void TSeriesFrm::buildMenu() {
     Save1 = File1->add("Save1", "&Save", [this](MenuItem&) { save(); })
                 ->setShortcut(platform::StandardKey::Save);
     SaveAs1 = File1->add("SaveAs1", "Save &as...", [this](MenuItem&) { saveAs(); });
-    SaveGraphAs1 = File1->add("SaveGraphAs1", "Save &graph as...",
-                              [this](MenuItem&) { Chart1Export->SaveImageAs(); });
+    SaveGraphAs1 = File1->add("SaveGraphAs1", "Save &graph as...", [this](MenuItem&) {
+        // The graph saved is the series as it is now.
+        if (m_plotTimer.active()) {
+            m_plotTimer.stop();
+            updatePlot();
+        }
+        Chart1Export->SaveImageAs();
+    });
     File1->addSeparator();
     OpenInMain1 = File1->add("OpenInMain1", "Open in &main window",
                              [this](MenuItem& m) { OpenInMain1Click(m); });
@@ -195,6 +203,7 @@ void TSeriesFrm::change(const std::function<void()>& command) {
         throw;
     }
     ++m_changes;
+    m_plotAfterPause = m_series.rowCount() >= kBackgroundRows;
     refresh();
 }
 
@@ -226,7 +235,12 @@ void TSeriesFrm::refresh() {
     setCaption((m_path.empty() ? std::string("Untitled") : fileName()) +
                (m_series.dirty() ? " *" : "") + " - Series");
     updateStatus();
-    updatePlot();
+    if (std::exchange(m_plotAfterPause, false)) {
+        m_plotTimer.start(kPlotDelayMs);
+    } else {
+        m_plotTimer.stop();
+        updatePlot();
+    }
     updateMenu();
     updateCopy();
     followEvaluation();
@@ -269,6 +283,9 @@ void TSeriesFrm::updateStatus() {
                     (m_evaluation ? " being calculated" : " not calculated (cancelled)");
         if (refused)
             text += ", " + std::to_string(refused) + " without results";
+        if (const auto [shown, points] = m_plotDrawn; shown < points)
+            text += "; the plot draws " + std::to_string(shown) + " of " + std::to_string(points) +
+                    " points, the others lie under them";
         if (const std::size_t d = m_series.resultDifferences())
             text += ", " + std::to_string(d) + (d == 1 ? " result differs" : " results differ") +
                     " from the file's";

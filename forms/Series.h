@@ -7,6 +7,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "charge/Titration.h"
@@ -16,6 +17,7 @@
 #include "platform/Form.h"
 #include "platform/Grid.h"
 #include "platform/LineChart.h"
+#include "platform/Timer.h"
 #include "series/Series.h"
 
 #include "journal/SeriesCopy.h"
@@ -81,6 +83,9 @@ class TSeriesFrm : public platform::Form {
     // after it opens, so that its table is in the user's hands at once; its
     // rows show "pending" until their results are in.
     static constexpr std::size_t kBackgroundRows = 20000;
+    // The plot of a series this long follows an edit once the user pauses
+    // this long: its rebuild costs every row, the edit only its own.
+    static constexpr int kPlotDelayMs = 300;
     // The rows of a long series are being evaluated.
     bool evaluating() const { return m_evaluation != nullptr; }
     // The threads that evaluate them: one per core unless given; none
@@ -241,6 +246,8 @@ class TSeriesFrm : public platform::Form {
     // removed otherwise.
     void updateCopy();
     void removeCopy();
+    std::vector<journal::SeriesEdit> copyEdits(const series::Series::Change& change,
+                                               const std::optional<journal::CellEdit>& typed) const;
     void updateMenu();
     // Cut, Delete and Select all, enabled when they would change something.
     void updateEditCommands();
@@ -335,6 +342,10 @@ class TSeriesFrm : public platform::Form {
     // The cell a typed edit changed, for the copy to take alone.
     std::optional<journal::CellEdit> m_typed;
     std::optional<std::uint64_t> m_cancelledAt;  // the revision a Cancel left
+    platform::Timer m_plotTimer;
+    bool m_plotAfterPause = false;  // the next refresh arms m_plotTimer
+    // The markers the plot draws, of its points.
+    std::pair<std::size_t, std::size_t> m_plotDrawn;
 };
 
 }  // namespace forms

@@ -5,9 +5,12 @@
 // the points grouped by a condition, each group with its own symbol and
 // colour, and the sequence's curves at each group's conditions.
 #include <algorithm>
+#include <array>
 #include <cmath>
-
+#include <functional>
 #include <map>
+#include <unordered_set>
+#include <utility>
 
 #include "forms/Series.h"
 #include "forms/SeriesDialogs.h"
@@ -46,6 +49,52 @@ constexpr std::size_t kStyles = std::size(kGroupColors);
 // Beyond this many points the plot leaves out the names shown under the
 // pointer, which would cost more than the points themselves.
 constexpr std::size_t kLabelledPoints = 20000;
+
+// The spots across each axis where a long series' markers are told apart:
+// finer than a screen's pixels, so that a marker left out lies under one
+// drawn.
+constexpr double kSpots = 4096;
+
+long spotOf(double v, const platform::AxisRange& axis) {
+    const auto at = [&axis](double a) { return axis.logarithmic ? std::log10(a) : a; };
+    const double span = at(axis.max) - at(axis.min);
+    return span > 0 ? std::lround((at(v) - at(axis.min)) / span * kSpots) : 0;
+}
+
+struct SpotHash {
+    std::size_t operator()(const std::array<long, 4>& k) const {
+        std::size_t h = 0;
+        for (const long v : k)
+            h = h * 1000003u ^ std::hash<long>()(v);
+        return h;
+    }
+};
+
+// Leaves out a group's markers that fall on the spot of one drawn, with
+// the same error bar; along a line through them, only those on the spot
+// of the one before, so that the line keeps every turn. A long series
+// draws what every marker would show at the cost of what it shows.
+void thinOut(platform::LineSeries& g, const platform::AxisRange& x, const platform::AxisRange& y) {
+    std::unordered_set<std::array<long, 4>, SpotHash> taken;
+    std::array<long, 4> last{};
+    std::vector<platform::ChartPoint> points;
+    std::vector<platform::ErrorBar> errors;
+    for (std::size_t i = 0; i < g.points.size(); ++i) {
+        const platform::ChartPoint& p = g.points[i];
+        const platform::ErrorBar bar = g.errors.empty() ? platform::ErrorBar{} : g.errors[i];
+        const std::array<long, 4> spot{spotOf(p.x, x), spotOf(p.y, y), spotOf(p.y - bar.below, y),
+                                       spotOf(p.y + bar.above, y)};
+        const bool drawn = g.joined ? i > 0 && spot == last : !taken.insert(spot).second;
+        last = spot;
+        if (drawn)
+            continue;
+        points.push_back(p);
+        if (!g.errors.empty())
+            errors.push_back(bar);
+    }
+    g.points = std::move(points);
+    g.errors = std::move(errors);
+}
 
 // The measured quantities: they differ from row to row by nature and
 // would make a group of every row.
@@ -448,6 +497,21 @@ void TSeriesFrm::updatePlot() {
             groups.front().name = "Measured z";
     }
     Chart1->leftAxis = rangeOf(ys, false);
+    // Beyond the labelled points, the markers on one spot are drawn once,
+    // and the plot says how many are.
+    std::size_t points = 0, shown = 0;
+    for (platform::LineSeries& g : groups) {
+        points += g.points.size();
+        if (!labelled)
+            thinOut(g, Chart1->bottomAxis, Chart1->leftAxis);
+        shown += g.points.size();
+    }
+    if (shown < points)
+        Chart1->caption = std::to_string(shown) + " of " + std::to_string(points) +
+                          " points drawn: the others lie under them. " + Chart1->caption;
+    const std::pair<std::size_t, std::size_t> drawnNow{shown, points};
+    if (std::exchange(m_plotDrawn, drawnNow) != drawnNow)
+        updateStatus();
     for (platform::LineSeries& g : groups)
         if (!g.points.empty() || !grouped)
             drawn.push_back(std::move(g));

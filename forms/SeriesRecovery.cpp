@@ -12,6 +12,8 @@
 #include <memory>
 #include <streambuf>
 #include <utility>
+#include <variant>
+#include <vector>
 
 #include "forms/Mainfrm.h"
 #include "forms/Recover.h"
@@ -86,17 +88,52 @@ series::Series TSeriesFrm::replayCopy(const journal::SeriesCopyContent& copy,
     BytesBuffer buffer(copy.csv);
     std::istream in(&buffer);
     s.read(in);
-    // The cells typed after the snapshot, each one undoable again.
-    for (const journal::CellEdit& e : copy.edits) {
-        if (e.row >= s.rowCount() || e.column >= s.columnCount())
-            throw platform::Exception("an edit after the snapshot names no cell of it");
-        s.setCell(e.row, e.column, e.text);
+    // The edits after the snapshot, each one undoable again.
+    for (const journal::SeriesEdit& edit : copy.edits) {
+        if (const auto* e = std::get_if<journal::CellEdit>(&edit)) {
+            if (e->row >= s.rowCount() || e->column >= s.columnCount())
+                throw platform::Exception("an edit after the snapshot names no cell of it");
+            s.setCell(e->row, e->column, e->text);
+        } else if (const auto* rows = std::get_if<journal::RowsEdit>(&edit)) {
+            s.replaceRows(rows->at, rows->removed, rows->rows);
+        } else {
+            series::Settings settings;
+            for (const auto& [key, value] : std::get<journal::SettingsEdit>(edit).entries)
+                settings.set(key, value);
+            s.setSettings(settings);
+        }
     }
     return s;
 }
 
+// The change as the copy's edits, the typed cell alone where it is the
+// change.
+std::vector<journal::SeriesEdit> TSeriesFrm::copyEdits(
+    const series::Series::Change& change, const std::optional<journal::CellEdit>& typed) const {
+    std::vector<journal::SeriesEdit> edits;
+    if (typed && change.at == typed->row && change.removed == 1 && change.inserted == 1) {
+        edits.emplace_back(*typed);
+    } else if (change.rows()) {
+        journal::RowsEdit rows{change.at, change.removed, {}};
+        rows.rows.reserve(change.inserted);
+        for (std::size_t r = change.at; r < change.at + change.inserted; ++r) {
+            std::vector<std::string>& cells = rows.rows.emplace_back();
+            for (std::size_t c = 0; c < m_series.columnCount(); ++c)
+                cells.push_back(m_series.cellText(r, c));
+        }
+        edits.emplace_back(std::move(rows));
+    }
+    if (change.settings) {
+        const auto& entries = m_series.settings().entries();
+        edits.emplace_back(journal::SettingsEdit{{entries.begin(), entries.end()}});
+    }
+    return edits;
+}
+
 void TSeriesFrm::updateCopy() {
     const std::optional<journal::CellEdit> typed = std::exchange(m_typed, std::nullopt);
+    // Taken at every call, so that it holds what changed since the last.
+    const series::Series::Change change = m_series.takeChange();
     if (!m_copy)
         return;
     if (!m_series.dirty()) {
@@ -104,24 +141,34 @@ void TSeriesFrm::updateCopy() {
         return;
     }
     const CopyState now{m_changes, m_path};
-    if (m_copied && *m_copied == now)
+    const bool changed = change.whole || change.settings || change.rows();
+    if (m_copied && *m_copied == now && !changed)
         return;
     if (const auto error = m_copy->takeError())
         platform::app().ShowMessage("The recovery copy of the series cannot be written: " + *error);
-    // One cell typed since the copy was last written: that cell alone.
+    // One command since the copy was last written: what it changed alone,
+    // rows or settings; a change of the columns takes a new snapshot.
     const bool follows = m_copied && m_copied->path == m_path && m_copied->changes + 1 == m_changes;
-    // The first cell typed into a file as it was read: the file's bytes are
-    // the snapshot, and the cell follows it.
+    const auto writeEdits = [&] {
+        for (const journal::SeriesEdit& e : copyEdits(change, typed))
+            if (!m_copy->writeEdit(e))
+                return false;
+        return true;
+    };
+    // The first change of a file as it was read: the file's bytes are the
+    // snapshot, and the change follows it.
     const std::shared_ptr<const std::string> opened = std::exchange(m_openedBytes, nullptr);
-    if (typed && !m_copied && opened && m_openedAt + 1 == m_changes) {
+    bool written = false;
+    if (!change.whole && !m_copied && opened && m_openedAt + 1 == m_changes) {
         m_copy->write(m_path, opened);
-        if (!m_copy->writeEdit(*typed))
-            m_copy->write(m_path, m_series.text(series::Series::PendingRows::WithoutResults));
-    } else if (!typed || !follows || !m_copy->writeEdit(*typed)) {
-        // Rows still pending go without results: reading the copy
-        // calculates every row again.
-        m_copy->write(m_path, m_series.text(series::Series::PendingRows::WithoutResults));
+        written = writeEdits();
+    } else if (!change.whole && follows) {
+        written = writeEdits();
     }
+    // Rows still pending go without results: reading the copy calculates
+    // every row again.
+    if (!written)
+        m_copy->write(m_path, m_series.text(series::Series::PendingRows::WithoutResults));
     m_copied = now;
 }
 
@@ -166,7 +213,8 @@ void offerSeriesRecovery(TOpeningForm& owner, const std::filesystem::path& state
         std::filesystem::path original;
         try {
             journal::SeriesCopyContent copy = journal::readSeriesCopy(found->folder());
-            recovered = TSeriesFrm::replayCopy(copy);
+            // A long series is evaluated behind the window that takes it.
+            recovered = TSeriesFrm::replayCopy(copy, TSeriesFrm::kBackgroundRows);
             TSeriesFrm::checkSettings(recovered);
             original = std::move(copy.original);
         } catch (const std::exception& e) {

@@ -25,14 +25,49 @@ constexpr const char* kFileName = "series.qs";
 // An edit "edit-N-K.qs", the K-th after snapshot N: the magic line, the
 // row, the column and the text's length, each with a line break, the text.
 constexpr std::string_view kEditMagic = "quorvin series edit 1\n";
+// Rows replaced: the magic line, the first row, the rows removed, the rows
+// given and their cells each, then each cell as its length, a line break
+// and its text.
+constexpr std::string_view kRowsMagic = "quorvin series rows 1\n";
+// The settings: the magic line, their number, then each key and value as
+// the cells are.
+constexpr std::string_view kSettingsMagic = "quorvin series settings 1\n";
 constexpr std::string_view kEditPrefix = "edit-";
 // The weight of edits a snapshot takes in any case: a small series keeps
 // 256 typed cells beside it.
 constexpr std::size_t kEditsBeforeSnapshot = 256 * SeriesCopy::kEditWeight;
 
-std::string editOf(const CellEdit& e) {
-    return std::string(kEditMagic) + std::to_string(e.row) + "\n" + std::to_string(e.column) +
-           "\n" + std::to_string(e.text.size()) + "\n" + e.text;
+void appendText(std::string& to, const std::string& text) {
+    to.append(std::to_string(text.size())).append("\n").append(text);
+}
+
+std::string editOf(const SeriesEdit& edit) {
+    std::string out;
+    const auto number = [&out](std::size_t n) { out.append(std::to_string(n)).append("\n"); };
+    if (const auto* e = std::get_if<CellEdit>(&edit)) {
+        out.append(kEditMagic);
+        number(e->row);
+        number(e->column);
+        appendText(out, e->text);
+    } else if (const auto* r = std::get_if<RowsEdit>(&edit)) {
+        out.append(kRowsMagic);
+        number(r->at);
+        number(r->removed);
+        number(r->rows.size());
+        number(r->rows.empty() ? 0 : r->rows.front().size());
+        for (const auto& cells : r->rows)
+            for (const std::string& text : cells)
+                appendText(out, text);
+    } else {
+        const auto& entries = std::get<SettingsEdit>(edit).entries;
+        out.append(kSettingsMagic);
+        number(entries.size());
+        for (const auto& [key, value] : entries) {
+            appendText(out, key);
+            appendText(out, value);
+        }
+    }
+    return out;
 }
 
 // "edit-N-": the start of the names of snapshot N's edits.
@@ -54,6 +89,64 @@ bool readNumber(const std::string& bytes, std::size_t& at, T& out) {
         return false;
     at = static_cast<std::size_t>(p + 1 - bytes.data());
     return true;
+}
+
+// Reads a text written by appendText at at, moving on.
+bool readText(const std::string& bytes, std::size_t& at, std::string& out) {
+    std::size_t length = 0;
+    if (!readNumber(bytes, at, length) || length > bytes.size() - at)
+        return false;
+    out.assign(bytes, at, length);
+    at += length;
+    return true;
+}
+
+// An edit file's content; none when it is damaged.
+std::optional<SeriesEdit> parseEdit(const std::string& edit) {
+    const auto starts = [&edit](std::string_view magic) {
+        return edit.compare(0, magic.size(), magic) == 0;
+    };
+    if (starts(kEditMagic)) {
+        CellEdit e;
+        std::size_t at = kEditMagic.size();
+        if (!readNumber(edit, at, e.row) || !readNumber(edit, at, e.column) ||
+            !readText(edit, at, e.text) || at != edit.size())
+            return std::nullopt;
+        return e;
+    }
+    if (starts(kRowsMagic)) {
+        RowsEdit e;
+        std::size_t at = kRowsMagic.size(), count = 0, cells = 0;
+        if (!readNumber(edit, at, e.at) || !readNumber(edit, at, e.removed) ||
+            !readNumber(edit, at, count) || !readNumber(edit, at, cells))
+            return std::nullopt;
+        // Each cell takes two bytes at least: a damaged count asks no room.
+        if (count > (edit.size() - at) / (2 * std::max<std::size_t>(cells, 1)) + 1)
+            return std::nullopt;
+        e.rows.assign(count, std::vector<std::string>(cells));
+        for (auto& row : e.rows)
+            for (std::string& text : row)
+                if (!readText(edit, at, text))
+                    return std::nullopt;
+        if (at != edit.size())
+            return std::nullopt;
+        return e;
+    }
+    if (starts(kSettingsMagic)) {
+        SettingsEdit e;
+        std::size_t at = kSettingsMagic.size(), count = 0;
+        if (!readNumber(edit, at, count) || count > edit.size() - at)
+            return std::nullopt;
+        for (std::size_t k = 0; k < count; ++k) {
+            auto& [key, value] = e.entries.emplace_back();
+            if (!readText(edit, at, key) || !readText(edit, at, value))
+                return std::nullopt;
+        }
+        if (at != edit.size())
+            return std::nullopt;
+        return e;
+    }
+    return std::nullopt;
 }
 
 }  // namespace
@@ -121,7 +214,7 @@ void SeriesCopy::write(const fs::path& original, std::string csv) {
     write(original, std::make_shared<const std::string>(std::move(csv)));
 }
 
-bool SeriesCopy::writeEdit(CellEdit edit) {
+bool SeriesCopy::writeEdit(const SeriesEdit& edit) {
     std::string content = editOf(edit);
     const std::size_t weight = std::max(content.size(), kEditWeight);
     return m_writer.post([&](Writer::Queue& queued) {
@@ -219,15 +312,10 @@ SeriesCopyContent readSeriesCopy(const fs::path& folder) {
         std::error_code ec;
         if (!fs::exists(file, ec))
             break;
-        const std::string edit = readWhole(file);
-        CellEdit e;
-        std::size_t from = kEditMagic.size();
-        if (edit.compare(0, kEditMagic.size(), kEditMagic) != 0 || !readNumber(edit, from, e.row) ||
-            !readNumber(edit, from, e.column) || !readNumber(edit, from, length) ||
-            length != edit.size() - from)
+        std::optional<SeriesEdit> e = parseEdit(readWhole(file));
+        if (!e)
             throw damaged(file);
-        e.text = edit.substr(from);
-        content.edits.push_back(std::move(e));
+        content.edits.push_back(std::move(*e));
     }
     return content;
 }

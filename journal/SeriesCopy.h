@@ -9,6 +9,8 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
+#include <variant>
 #include <vector>
 
 #include "journal/CopyWriter.h"
@@ -23,25 +25,45 @@ struct CellEdit {
     friend bool operator==(const CellEdit&, const CellEdit&) = default;
 };
 
-// What a series' copy holds: the snapshot, and the cells typed after it
-// in order.
+// Rows replaced: from row at on, removed rows give way to rows, each its
+// cells' texts (rows inserted, deleted, moved or pasted, a block cleared,
+// any of these undone or redone).
+struct RowsEdit {
+    std::size_t at = 0;
+    std::size_t removed = 0;
+    std::vector<std::vector<std::string>> rows;
+    friend bool operator==(const RowsEdit&, const RowsEdit&) = default;
+};
+
+// What the series keeps beside its table, whole: key and value.
+struct SettingsEdit {
+    std::vector<std::pair<std::string, std::string>> entries;
+    friend bool operator==(const SettingsEdit&, const SettingsEdit&) = default;
+};
+
+using SeriesEdit = std::variant<CellEdit, RowsEdit, SettingsEdit>;
+
+// What a series' copy holds: the snapshot, and the edits after it in
+// order.
 struct SeriesCopyContent {
     std::filesystem::path original;
     std::string csv;
-    std::vector<CellEdit> edits;
+    std::vector<SeriesEdit> edits;
 };
 
 // The recovery copy of one series window's unsaved series: a locked folder
 // "series-ID" under the state folder, beside the logs' copies, holding a
-// snapshot of the whole series and, after it, one small file per cell typed
+// snapshot of the whole series and, after it, one small file per edit
 // since, so that an edit costs what the edit holds, not what the series
 // does. A new snapshot is due only once the edits after the last one weigh
 // a tenth of it, so that its cost spread over them is a constant per edit;
 // the thread makes it itself from the copy on disk when given how
-// (compact), or writeEdit asks the caller for one. Each file is replaced atomically and flushed, so
-// that a kill leaves the last completed write: a new snapshot carries a number that its edits'
-// names repeat, and edits of an older snapshot are never read. Written by a thread of its own
-// (CopyWriter); a snapshot asked for while earlier writes wait makes them unnecessary.
+// (compact), or writeEdit asks the caller for one. Each file is replaced
+// atomically and flushed, so that a kill leaves the last completed write: a
+// new snapshot carries a number that its edits' names repeat, and edits of
+// an older snapshot are never read. Written by a thread of its own
+// (CopyWriter); a snapshot asked for while earlier writes wait makes them
+// unnecessary.
 class SeriesCopy {
   public:
     // The CSV text of a snapshot with its edits replayed; throws when they
@@ -60,13 +82,14 @@ class SeriesCopy {
     // writes without the series serialised again.
     void write(const std::filesystem::path& original, std::shared_ptr<const std::string> csv);
     void write(const std::filesystem::path& original, std::string csv);
-    // One cell typed after the last write(); false (and nothing asked)
+    // One edit after the last write(); false (and nothing asked)
     // before there is a snapshot to follow. Once the edits after it weigh a
     // tenth of it and 256 edits at least (each counted as at least
     // kEditWeight bytes, the room a small file takes), a new snapshot is
     // due: the thread compacts the copy after this edit, or without compact
     // this returns false.
-    bool writeEdit(CellEdit edit);
+    bool writeEdit(const SeriesEdit& edit);
+    bool writeEdit(const CellEdit& edit) { return writeEdit(SeriesEdit(edit)); }
     static constexpr std::size_t kEditWeight = 256;
     // Removes the copy from disk; a later write starts a new one.
     void remove();

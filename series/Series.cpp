@@ -277,6 +277,33 @@ double Series::resultNumber(const Row& row, std::size_t result) {
     return std::numeric_limits<double>::quiet_NaN();
 }
 
+bool Series::isWord(const std::string& text) const {
+    return std::isnan(numberOf(text)) && !trimmed(text).empty();
+}
+
+void Series::insertNumbers(std::size_t at, const Row& row) {
+    for (std::size_t c = 0; c < m_numbers.size(); ++c)
+        if (std::optional<Numbers>& n = m_numbers[c]) {
+            n->values.insert(n->values.begin() + static_cast<std::ptrdiff_t>(at),
+                             numberOf(row.cells[c].text));
+            n->words += isWord(row.cells[c].text);
+        }
+    for (std::size_t i = 0; i < m_resultNumbers.size(); ++i)
+        if (std::optional<std::vector<double>>& kept = m_resultNumbers[i])
+            kept->insert(kept->begin() + static_cast<std::ptrdiff_t>(at), resultNumber(row, i));
+}
+
+void Series::eraseNumbers(std::size_t at, const Row& row) {
+    for (std::size_t c = 0; c < m_numbers.size(); ++c)
+        if (std::optional<Numbers>& n = m_numbers[c]) {
+            n->values.erase(n->values.begin() + static_cast<std::ptrdiff_t>(at));
+            n->words -= isWord(row.cells[c].text);
+        }
+    for (std::optional<std::vector<double>>& kept : m_resultNumbers)
+        if (kept)
+            kept->erase(kept->begin() + static_cast<std::ptrdiff_t>(at));
+}
+
 void Series::renumber(std::size_t row) {
     for (std::size_t i = 0; i < m_resultNumbers.size(); ++i)
         if (m_resultNumbers[i])
@@ -735,25 +762,26 @@ Series::Row Series::emptyRow() const {
 // ------------------------------------------------------------ commands
 
 Series::Edit Series::apply(Edit edit) {
-    // The rows or columns move: the numbers are read again when asked.
-    if (!std::holds_alternative<SetCell>(edit) && !std::holds_alternative<ReplaceSettings>(edit)) {
+    // The columns change: the numbers are read again when asked. Rows
+    // inserted, deleted or moved take theirs along.
+    if (std::holds_alternative<InsertColumn>(edit) || std::holds_alternative<DeleteColumn>(edit) ||
+        std::holds_alternative<MoveColumn>(edit) || std::holds_alternative<RenameColumn>(edit)) {
         m_numbers.clear();
         m_resultNumbers.clear();
+        m_changedWhole = true;
     }
     return std::visit(
         [this](auto& e) -> Edit {
             using T = std::decay_t<decltype(e)>;
             if constexpr (std::is_same_v<T, SetCell>) {
                 Row& row = m_rows.at(e.row);
+                touched(e.row, m_rows.size() - e.row - 1);
                 const bool wasBlank = blank(row);
                 count(row, -1);
                 std::string old = std::exchange(row.cells.at(e.column).text, e.text);
                 if (e.column < m_numbers.size() && m_numbers[e.column]) {
                     Numbers& n = *m_numbers[e.column];
-                    const auto word = [this](const std::string& text) {
-                        return std::isnan(numberOf(text)) && !trimmed(text).empty();
-                    };
-                    n.words = n.words - word(old) + word(e.text);
+                    n.words = n.words - isWord(old) + isWord(e.text);
                     n.values[e.row] = numberOf(e.text);
                 }
                 // A text cell counts only for whether the row is blank.
@@ -768,14 +796,18 @@ Series::Edit Series::apply(Edit edit) {
                 count(row, 1);
                 return SetCell{e.row, e.column, std::move(old)};
             } else if constexpr (std::is_same_v<T, InsertRow>) {
+                touched(e.at, m_rows.size() - std::min(e.at, m_rows.size()));
                 ++m_revision;  // the rows after it move
                 count(e.row, 1);
                 m_pending.value += e.row.pending.value.load();
+                insertNumbers(e.at, e.row);
                 m_rows.insert(m_rows.begin() + static_cast<std::ptrdiff_t>(e.at), std::move(e.row));
                 return DeleteRow{e.at};
             } else if constexpr (std::is_same_v<T, DeleteRow>) {
                 ++m_revision;
                 Row row = std::move(m_rows.at(e.at));
+                touched(e.at, m_rows.size() - e.at - 1);
+                eraseNumbers(e.at, row);
                 m_rows.erase(m_rows.begin() + static_cast<std::ptrdiff_t>(e.at));
                 count(row, -1);
                 m_pending.value -= row.pending.value.load();
@@ -783,7 +815,10 @@ Series::Edit Series::apply(Edit edit) {
             } else if constexpr (std::is_same_v<T, MoveRow>) {
                 ++m_revision;
                 Row row = std::move(m_rows.at(e.from));
+                touched(std::min(e.from, e.to), m_rows.size() - std::max(e.from, e.to) - 1);
+                eraseNumbers(e.from, row);
                 m_rows.erase(m_rows.begin() + static_cast<std::ptrdiff_t>(e.from));
+                insertNumbers(e.to, row);
                 m_rows.insert(m_rows.begin() + static_cast<std::ptrdiff_t>(e.to), std::move(row));
                 return MoveRow{e.to, e.from};
             } else if constexpr (std::is_same_v<T, InsertColumn>) {
@@ -816,6 +851,7 @@ Series::Edit Series::apply(Edit edit) {
                     move(row.cells);
                 return MoveColumn{e.to, e.from};
             } else if constexpr (std::is_same_v<T, ReplaceSettings>) {
+                m_changedSettings = true;
                 return ReplaceSettings{std::exchange(m_settings, std::move(e.settings))};
             } else {
                 SeriesColumn& col = m_columns.at(e.column);
@@ -831,9 +867,24 @@ Series::Edit Series::apply(Edit edit) {
         edit);
 }
 
+void Series::forgetNumbersFor(const Command& edits) {
+    // Each row taken along moves every column's numbers: past a few rows,
+    // reading them again once costs less.
+    constexpr std::ptrdiff_t kRowsTakenAlong = 8;
+    const auto moving = std::count_if(edits.begin(), edits.end(), [](const Edit& e) {
+        return std::holds_alternative<InsertRow>(e) || std::holds_alternative<DeleteRow>(e) ||
+               std::holds_alternative<MoveRow>(e);
+    });
+    if (moving > kRowsTakenAlong) {
+        m_numbers.clear();
+        m_resultNumbers.clear();
+    }
+}
+
 void Series::run(Command edits) {
     if (edits.empty())
         return;
+    forgetNumbersFor(edits);
     Command inverses;
     for (Edit& e : edits)
         inverses.push_back(apply(std::move(e)));
@@ -848,12 +899,33 @@ void Series::run(Command edits) {
 void Series::replay(std::vector<Command>& from, std::vector<Command>& to) {
     if (from.empty())
         return;
+    forgetNumbersFor(from.back());
     Command inverses;
     for (Edit& e : from.back())
         inverses.push_back(apply(std::move(e)));
     from.pop_back();
     std::reverse(inverses.begin(), inverses.end());
     to.push_back(std::move(inverses));
+}
+
+void Series::touched(std::size_t from, std::size_t unchangedAfter) {
+    m_unchangedHead = std::min(m_unchangedHead, from);
+    m_unchangedTail = std::min(m_unchangedTail, unchangedAfter);
+}
+
+Series::Change Series::takeChange() {
+    Change change{m_changedWhole, m_changedSettings};
+    if (!m_changedWhole && m_unchangedHead != kAllKept) {
+        // Each edit keeps head and tail within the rows before and after
+        // it, so that they never overlap.
+        change.at = m_unchangedHead;
+        change.removed = m_changeBase - m_unchangedHead - m_unchangedTail;
+        change.inserted = m_rows.size() - m_unchangedHead - m_unchangedTail;
+    }
+    m_changedWhole = m_changedSettings = false;
+    m_changeBase = m_rows.size();
+    m_unchangedHead = m_unchangedTail = kAllKept;
+    return change;
 }
 
 void Series::undo() {
@@ -912,6 +984,28 @@ void Series::renameColumn(std::size_t c, const std::string& header) {
 void Series::setSettings(const Settings& settings) {
     if (settings != m_settings)
         run({ReplaceSettings{settings}});
+}
+
+void Series::replaceRows(std::size_t at, std::size_t removed,
+                         const std::vector<std::vector<std::string>>& rows) {
+    if (at > m_rows.size() || removed > m_rows.size() - at)
+        throw platform::Exception("rows " + std::to_string(at + 1) + " to " +
+                                  std::to_string(at + removed) + " are not in the series");
+    for (const auto& cells : rows)
+        if (cells.size() != m_columns.size())
+            throw platform::Exception("a row of " + std::to_string(cells.size()) +
+                                      " cells in a series of " + std::to_string(m_columns.size()) +
+                                      " columns");
+    Command edits;
+    for (std::size_t i = 0; i < removed; ++i)
+        edits.push_back(DeleteRow{at});
+    for (std::size_t i = 0; i < rows.size(); ++i)
+        edits.push_back(InsertRow{at + i, emptyRow()});
+    for (std::size_t i = 0; i < rows.size(); ++i)
+        for (std::size_t c = 0; c < rows[i].size(); ++c)
+            if (!rows[i][c].empty())
+                edits.push_back(SetCell{at + i, c, rows[i][c]});
+    run(std::move(edits));
 }
 
 void Series::paste(std::size_t row, std::size_t c, const std::string& block) {
@@ -1013,6 +1107,7 @@ void Series::read(std::istream& in) {
     read.m_dialect = reader.dialect();
     read.m_revision = m_revision;
     read.evaluateAll();
+    read.m_changedWhole = true;
     *this = std::move(read);
 }
 

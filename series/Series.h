@@ -174,6 +174,26 @@ class Series {
     void undo();
     void redo();
 
+    // What the commands (undo and redo too) changed since the last call,
+    // for a copy that follows the series edit by edit: the rows from at
+    // on, removed of them as they were, are now inserted rows; the
+    // settings; or the whole series (its columns changed, or it was read),
+    // which no range of rows describes.
+    struct Change {
+        bool whole = false;
+        bool settings = false;
+        std::size_t at = 0;
+        std::size_t removed = 0;
+        std::size_t inserted = 0;
+        bool rows() const { return removed + inserted > 0; }
+    };
+    Change takeChange();
+    // One command: the rows from at on, removed of them, give way to rows,
+    // each its cells' texts, one per column. Throws platform::Exception,
+    // changing nothing, where they name no row or cell of the series.
+    void replaceRows(std::size_t at, std::size_t removed,
+                     const std::vector<std::vector<std::string>>& rows);
+
     // --- files
     // Unsaved changes since the last open or save.
     bool dirty() const { return m_undo.size() != m_clean; }
@@ -367,8 +387,23 @@ class Series {
     // The same for the results, by index, while no row is pending.
     mutable std::vector<std::optional<std::vector<double>>> m_resultNumbers;
     static double resultNumber(const Row& row, std::size_t result);
+    // The rows an edit changes, from row from on, with unchangedAfter rows
+    // after it kept as they were (takeChange).
+    void touched(std::size_t from, std::size_t unchangedAfter);
+    static constexpr std::size_t kAllKept = static_cast<std::size_t>(-1);
+    bool m_changedWhole = true;
+    bool m_changedSettings = false;
+    std::size_t m_changeBase = 0;            // the rows at the last takeChange
+    std::size_t m_unchangedHead = kAllKept;  // rows kept from the start
+    std::size_t m_unchangedTail = kAllKept;  // and from the end
     // After the row's results changed.
     void renumber(std::size_t row);
+    // A cell neither empty nor a number.
+    bool isWord(const std::string& text) const;
+    // The numbers kept, as the row goes in at at or out of it.
+    void insertNumbers(std::size_t at, const Row& row);
+    void eraseNumbers(std::size_t at, const Row& row);
+    void forgetNumbersFor(const Command& edits);
 };
 
 }  // namespace series

@@ -2,6 +2,10 @@
 
 #include <qcustomplot.h>
 
+#include <algorithm>
+#include <numeric>
+#include <vector>
+
 #include <QMouseEvent>
 #include <QPointer>
 #include <QToolTip>
@@ -137,10 +141,18 @@ class LineChartWidget : public QWidget, public GraphPeer {
         for (const LineSeries& s : chart.series()) {
             QCPGraph* graph = m_plot->addGraph();
             graph->setName(qs(s.name));
+            // The graph finds what it shows by searching its points along
+            // x: in any other order some would be left out. The error bars
+            // follow the points by index, so they take the same order.
+            std::vector<std::size_t> order(s.points.size());
+            std::iota(order.begin(), order.end(), std::size_t{0});
+            std::stable_sort(order.begin(), order.end(), [&s](std::size_t a, std::size_t b) {
+                return s.points[a].x < s.points[b].x;
+            });
             QVector<QCPGraphData> data;
             data.reserve(static_cast<int>(s.points.size()));
-            for (const ChartPoint& p : s.points)
-                data.append(QCPGraphData(p.x, p.y));
+            for (const std::size_t i : order)
+                data.append(QCPGraphData(s.points[i].x, s.points[i].y));
             graph->data()->set(data, true);
             const QColor colour = toQColor(s.color);
             QPen pen(colour, s.markers ? 1.5 : 2);
@@ -161,8 +173,8 @@ class LineChartWidget : public QWidget, public GraphPeer {
                 auto* bars = new QCPErrorBars(m_plot->xAxis, m_plot->yAxis);
                 bars->setDataPlottable(graph);
                 QVector<QCPErrorBarsData> reach;
-                for (const ErrorBar& e : s.errors)
-                    reach.append(QCPErrorBarsData(e.below, e.above));
+                for (const std::size_t i : order)
+                    reach.append(QCPErrorBarsData(s.errors[i].below, s.errors[i].above));
                 bars->setData(QSharedPointer<QCPErrorBarsDataContainer>(
                     new QCPErrorBarsDataContainer(reach)));
                 bars->setPen(QPen(colour, 1));

@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <fstream>
 #include <random>
+#include <set>
 #include <sstream>
 #include <string>
 
@@ -562,9 +563,9 @@ TEST_F(SeriesWindow, PlotGroupsByConditionWithCurvesAtEachGroupsConditions) {
 namespace {
 
 // A series long enough to be evaluated behind its table, with a refused row.
-std::string longSeries() {
+std::string longSeries(std::size_t rows = TSeriesFrm::kBackgroundRows) {
     std::string csv = "Sample,IonicStrength,Temperature,StokesRadius,Mobility\n";
-    for (std::size_t i = 0; i < TSeriesFrm::kBackgroundRows; ++i)
+    for (std::size_t i = 0; i < rows; ++i)
         csv += "s" + std::to_string(i) + (i == 9 ? ",-0.05" : ",0.0" + std::to_string(1 + i % 9)) +
                ",25,3.5,1." + std::to_string(i % 97) + "\n";
     return csv;
@@ -631,4 +632,39 @@ TEST_F(SeriesWindow, CancelledEvaluationSaysSoAndSavesEveryResult) {
     EXPECT_TRUE(w.evaluating());
     ASSERT_TRUE(backend.runPostedUntil([&] { return !w.evaluating(); }));
     EXPECT_EQ(text(w, 1, "ValenceResult"), referenceValence(reference, 1));
+}
+
+// State: a long series, evaluated. Action: a cell typed, then a pause.
+// Expected: the typed row's results at once, the plot after the pause with
+// the new point; of the markers on one spot one is drawn, every spot
+// keeps one, and the plot says how many of the points are drawn.
+TEST_F(SeriesWindow, LongSeriesPlotFollowsAPauseAndSaysWhatItDraws) {
+    TSeriesFrm& w = newSeries();
+    ASSERT_TRUE(w.openFile(write("long.csv", longSeries(TSeriesFrm::kBackgroundRows + 1000))));
+    ASSERT_TRUE(backend.runPostedUntil([&] { return !w.evaluating(); }));
+    const auto drawn = [&w] {
+        std::vector<std::pair<double, double>> points;
+        for (const platform::LineSeries& g : w.Chart1->series())
+            for (const platform::ChartPoint& p : g.points)
+                points.emplace_back(p.x, p.y);
+        return points;
+    };
+    const auto before = drawn();
+    w.Grid1->userEdit(3, column(w, "Mobility"), "4.5");
+    EXPECT_FALSE(text(w, 3, "ValenceResult").empty());
+    EXPECT_EQ(drawn(), before) << "after the pause";
+    backend.fireTimers();
+    const auto points = drawn();
+    std::set<std::pair<double, double>> expected;
+    const auto x = w.document().xValues(1);
+    const auto y = w.document().yValues("ValenceResult");
+    for (std::size_t r = 0; r < x->size(); ++r)
+        if ((*x)[r] && (*y)[r])
+            expected.emplace(*(*x)[r], *(*y)[r]);
+    EXPECT_EQ(std::set(points.begin(), points.end()), expected);
+    EXPECT_EQ(points.size(), expected.size());
+    const std::string n = std::to_string(points.size()) + " of 20999 points";
+    EXPECT_EQ(w.Chart1->caption.rfind(n + " drawn: the others lie under them. ", 0), 0u);
+    EXPECT_NE(w.StatusLbl->text().find("; the plot draws " + n + ", the others lie under them"),
+              std::string::npos);
 }

@@ -26,6 +26,7 @@
 #include "journal/Journal.h"
 #include "journal/SeriesCopy.h"
 #include "platform/Application.h"
+#include "platform/base/Exception.h"
 #include "platform/headless/Headless.h"
 #include "tests/support/Files.h"
 
@@ -60,12 +61,7 @@ struct Program {
 
 // The series a copy holds: its snapshot read, its edits replayed.
 std::string replayed(const journal::SeriesCopyContent& copy) {
-    series::Series s;
-    std::istringstream in(copy.csv);
-    s.read(in);
-    for (const journal::CellEdit& e : copy.edits)
-        s.setCell(e.row, e.column, e.text);
-    return s.text();
+    return TSeriesFrm::replayCopy(copy).text();
 }
 
 class SeriesCopy : public ::testing::Test {
@@ -209,10 +205,10 @@ std::vector<std::string> editFiles(const fs::path& folder) {
 
 }  // namespace
 
-// State: a series with unsaved changes. Action: cells typed, then a row
-// inserted, then a program ending with typed cells. Expected: each typed
+// State: a series with unsaved changes. Action: cells typed, a column
+// deleted, then a program ending with typed cells. Expected: each typed
 // cell adds one small file beside the snapshot, which stays as it was; a
-// change of the rows writes a new snapshot and the edits go; the next
+// change of the columns writes a new snapshot and the edits go; the next
 // start recovers the snapshot with its edits replayed.
 TEST_F(SeriesCopy, TypedCellsFollowTheSnapshotAndAreReplayed) {
     std::string left;
@@ -227,15 +223,17 @@ TEST_F(SeriesCopy, TypedCellsFollowTheSnapshotAndAreReplayed) {
         ASSERT_TRUE(w.flushCopy());
         journal::SeriesCopyContent copy = journal::readSeriesCopy(copies()[0]);
         EXPECT_EQ(copy.csv, snapshot);
-        const std::vector<journal::CellEdit> typed{
-            {0, 0, "first"}, {1, 0, "second"}, {1, 4, "1.4"}};
+        const std::vector<journal::SeriesEdit> typed{journal::CellEdit{0, 0, "first"},
+                                                     journal::CellEdit{1, 0, "second"},
+                                                     journal::CellEdit{1, 4, "1.4"}};
         EXPECT_EQ(copy.edits, typed);
         EXPECT_EQ(editFiles(copies()[0]).size(), 3u);
 
-        w.InsertRow1->userClick(&w);
+        w.Grid1->setCurrent(1, 2);
+        w.DeleteColumn1->userClick(&w);
         ASSERT_TRUE(w.flushCopy());
         copy = journal::readSeriesCopy(copies()[0]);
-        EXPECT_EQ(copy.csv, w.document().text());
+        EXPECT_EQ(copy.csv, w.document().text(series::Series::PendingRows::WithoutResults));
         EXPECT_TRUE(copy.edits.empty());
         EXPECT_TRUE(editFiles(copies()[0]).empty());
         w.Grid1->userEdit(2, 0, "third");
@@ -261,11 +259,15 @@ TEST_F(SeriesCopy, TypedCellsFollowTheSnapshotAndAreReplayed) {
 
 namespace {
 
-// Step n of a scientist's work on the series: a cell typed, and now and then
-// a row inserted, which takes a new snapshot. The first cell typed stays.
+// Step n of a scientist's work on the series, one command: a cell typed,
+// now and then a row inserted, and twice a column deleted, which takes a new
+// snapshot. The first cell typed stays.
 void typeStep(TSeriesFrm& w, int n) {
+    w.Grid1->setCurrent(0, 3);
     if (n % 40 == 39)
         w.InsertRow1->userClick(&w);
+    else if (n == 19 || n == 59)
+        w.DeleteColumn1->userClick(&w);
     else
         w.Grid1->userEdit(n == 0 ? 0 : 1, 0, "s" + std::to_string(n));
 }
@@ -359,5 +361,106 @@ TEST_F(SeriesCopy, EditsPastATenthOfTheSnapshotAreFoldedIntoANewOne) {
         }
         used.remove();
         used.sync();
+    }
+}
+
+namespace {
+
+constexpr const char* kSix =
+    "Sample,IonicStrength,Temperature,StokesRadius,Mobility\n"
+    "A,0.010,25,3.5,1.80\nB,0.050,25,3.5,1.31\nC,0.100,25,3.5,1.12\n"
+    "D,0.010,30,3.5,2.10\nE,0.050,30,3.5,1.52\nF,0.100,30,3.5,1.30\n";
+
+// A change a user makes: the cells selected, the command, what it pastes.
+struct ChangeCase {
+    const char* what;
+    platform::GridRange at;
+    platform::MenuItem* TSeriesFrm::*command;
+    const char* clipboard = nullptr;
+};
+
+}  // namespace
+
+// State: a file opened and a cell typed, so that its bytes are the copy's
+// snapshot. Action: each kind of change in turn, then the plot's scale, a
+// sequence attached and a column deleted. Expected: after each, the copy
+// replayed gives the window's series whole (inputs, results, settings),
+// and the snapshot stays the file's bytes until the columns change.
+TEST_F(SeriesCopy, EachKindOfChangeIsAnEditReplayedToTheWindowsSeries) {
+    std::ofstream(m_file, std::ios::binary) << kSix;
+    const ChangeCase cases[] = {
+        {"row inserted", {2, 0, 2, 0}, &TSeriesFrm::InsertRow1},
+        {"rows deleted", {1, 0, 3, 2}, &TSeriesFrm::DeleteRow1},
+        {"undone", {0, 0, 0, 0}, &TSeriesFrm::Undo1},
+        {"redone", {0, 0, 0, 0}, &TSeriesFrm::Redo1},
+        {"row moved up", {2, 1, 2, 1}, &TSeriesFrm::MoveRowUp1},
+        {"row moved down", {0, 1, 0, 1}, &TSeriesFrm::MoveRowDown1},
+        {"pasted past the end", {2, 0, 2, 0}, &TSeriesFrm::Paste1, "G\t0.2\nH\t0.3\nI\t0.4\n"},
+        {"cut", {1, 1, 2, 3}, &TSeriesFrm::Cut1},
+        {"cleared", {3, 0, 4, 4}, &TSeriesFrm::Delete1},
+    };
+    Program p(m_state);
+    TSeriesFrm& w = *OpeningForm->OpenFile(m_file.string());
+    const auto check = [&](const char* what, bool journalled) {
+        SCOPED_TRACE(what);
+        ASSERT_TRUE(w.flushCopy());
+        const journal::SeriesCopyContent copy = journal::readSeriesCopy(copies().at(0));
+        EXPECT_EQ(copy.csv == kSix, journalled);
+        EXPECT_EQ(replayed(copy), w.document().text());
+    };
+    w.Grid1->userEdit(0, 0, "first");
+    for (const ChangeCase& c : cases) {
+        const std::string before = w.document().text();
+        w.Grid1->userSelect(c.at);
+        if (c.clipboard)
+            p.backend.setClipboard({c.clipboard, {}});
+        (w.*c.command)->userClick(&w);
+        EXPECT_NE(w.document().text(), before) << c.what;
+        check(c.what, true);
+    }
+    w.ScaleTxt->userClick();
+    check("plot's scale", true);
+    p.backend.expect<forms::TSequenceOptions>(
+        "TSequenceOptions", [](forms::TSequenceOptions& d) { d.OkBtn->userPress(); });
+    w.attachSequence(">hel\nKVFGRCELAAAMKRHGLDNYRGYSLGNWVCAAKFESNFNTQATNRNTDGSTDYGIL\n");
+    check("sequence attached", true);
+    w.Grid1->setCurrent(0, 2);
+    w.DeleteColumn1->userClick(&w);
+    check("column deleted", false);
+}
+
+// State: a snapshot. Action: edits of each kind written, with texts that
+// hold line breaks and digits, then edit files cut short or with counts
+// past their bytes. Expected: the first read back as written; each damaged
+// one refused, naming its file.
+TEST_F(SeriesCopy, EditsReadBackAsWrittenAndDamagedOnesAreRefused) {
+    const std::vector<journal::SeriesEdit> edits{
+        journal::CellEdit{3, 1, "a\n2\n"},
+        journal::RowsEdit{1, 2, {{"x\n1", "", "0.5"}, {"", "7\n", ""}}},
+        journal::RowsEdit{0, 4, {}},
+        journal::SettingsEdit{{{"PkaSet", "EMBOSS"}, {"Sequence", ">s\nKKD\n"}}},
+    };
+    {
+        journal::SeriesCopy copy(m_state);
+        copy.write(m_file, std::string("a\n"));
+        for (const journal::SeriesEdit& e : edits)
+            ASSERT_TRUE(copy.writeEdit(e));
+        copy.sync();
+        EXPECT_EQ(journal::readSeriesCopy(copies().at(0)).edits, edits);
+    }
+    const char* damaged[] = {
+        "quorvin series rows 1\n0\n1\n2\n1\n1\nx",
+        "quorvin series rows 1\n0\n1\n99999999999\n1\n",
+        "quorvin series settings 1\n1\n1\na1\nbextra",
+    };
+    for (const char* bytes : damaged) {
+        SCOPED_TRACE(bytes);
+        std::ofstream(copies().at(0) / "edit-1-1.qs", std::ios::binary) << bytes;
+        try {
+            journal::readSeriesCopy(copies().at(0));
+            ADD_FAILURE() << "read";
+        } catch (const platform::Exception& e) {
+            EXPECT_STREQ(e.what(), "\"edit-1-1.qs\" is damaged");
+        }
     }
 }

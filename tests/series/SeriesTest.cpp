@@ -14,10 +14,12 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <random>
 #include <sstream>
 #include <string>
 #include <thread>
 
+#include "platform/base/Exception.h"
 #include "platform/base/NumberText.h"
 #include "series/Row.h"
 #include "series/Series.h"
@@ -276,6 +278,54 @@ TEST(SeriesCommands, EveryCommandIsUndoneAndRedone) {
             s.redo();
         EXPECT_EQ(s.text(), after) << name;
     }
+}
+
+// State: a series and a copy of it. Action: random commands on rows and
+// cells, undone and redone now and then, each change taken and replayed on
+// the copy as the rows it names. Expected: the copy is the series after
+// every step, and the series' numbers for a plot are those of its text.
+TEST(SeriesCommands, TakenChangesReplayedGiveTheSameSeries) {
+    Series s = seriesOf(kSaltSeries);
+    Series mirror = seriesOf(kSaltSeries);
+    EXPECT_TRUE(s.takeChange().whole) << "read";
+    std::mt19937 random(3);
+    const auto pick = [&random](std::size_t n) {
+        return std::uniform_int_distribution<std::size_t>(0, n == 0 ? 0 : n - 1)(random);
+    };
+    const std::function<void(std::size_t rows)> commands[] = {
+        [&](std::size_t rows) { s.setCell(pick(rows), pick(s.columnCount()), "9"); },
+        [&](std::size_t rows) { s.insertRows(pick(rows + 1), 1 + pick(3)); },
+        [&](std::size_t rows) { s.deleteRows(pick(rows), 1 + pick(2)); },
+        [&](std::size_t rows) { s.moveRow(pick(rows), pick(rows)); },
+        [&](std::size_t rows) { s.paste(pick(rows + 1), 0, "p\t0.02\nq\t0.03\n"); },
+        [&](std::size_t) { s.canUndo() ? s.undo() : void(); },
+        [&](std::size_t) { s.canRedo() ? s.redo() : void(); },
+    };
+    for (int step = 0; step < 400; ++step) {
+        // Several commands at times before a change is taken.
+        for (int k = 0, n = 1 + int(pick(3)); k < n; ++k) {
+            const std::size_t rows = s.rowCount();
+            commands[pick(std::size(commands))](rows);
+            if (s.rowCount() == 0)
+                s.insertRows(0, 2);
+        }
+        const Series::Change change = s.takeChange();
+        ASSERT_FALSE(change.whole);
+        std::vector<std::vector<std::string>> rows(change.inserted);
+        for (std::size_t r = 0; r < change.inserted; ++r)
+            for (std::size_t c = 0; c < s.columnCount(); ++c)
+                rows[r].push_back(s.cellText(change.at + r, c));
+        mirror.replaceRows(change.at, change.removed, rows);
+        ASSERT_EQ(mirror.text(), s.text()) << "step " << step;
+        // The numbers a plot takes follow the rows as a series read anew
+        // has them.
+        const Series fresh = seriesOf(s.text());
+        for (std::size_t c = 0; c < s.columnCount(); ++c)
+            ASSERT_EQ(s.xValues(c), fresh.xValues(c)) << "step " << step << ", column " << c;
+        ASSERT_EQ(s.yValues("ValenceResult"), fresh.yValues("ValenceResult")) << "step " << step;
+    }
+    EXPECT_THROW(mirror.replaceRows(mirror.rowCount(), 1, {}), platform::Exception);
+    EXPECT_THROW(mirror.replaceRows(0, 0, {{"too few"}}), platform::Exception);
 }
 
 TEST(SeriesCommands, APastedBlockGrowsTheTable) {
