@@ -209,6 +209,10 @@ void TSeriesFrm::recover(series::Series recovered, const std::filesystem::path& 
 
 void offerSeriesRecovery(TOpeningForm& owner, const std::filesystem::path& stateFolder) {
     for (const auto& found : journal::findAbandoned(stateFolder, journal::kSeriesPrefix)) {
+        if (!journal::holdsSeriesCopy(found->folder())) {
+            found->discard();  // stopped before its first snapshot: nothing in it
+            continue;
+        }
         series::Series recovered;
         std::filesystem::path original;
         try {

@@ -290,6 +290,11 @@ void SeriesCopy::supersede(CopyFolder& folder, std::string_view header, const st
     m_edits = 0;
 }
 
+bool holdsSeriesCopy(const fs::path& folder) {
+    std::error_code ec;
+    return fs::exists(folder / kFileName, ec) || ec;
+}
+
 SeriesCopyContent readSeriesCopy(const fs::path& folder) {
     const fs::path path = folder / kFileName;
     const std::string bytes = readWhole(path);

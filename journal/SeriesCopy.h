@@ -121,5 +121,8 @@ class SeriesCopy {
 // The copy in a series' folder that a program left; throws
 // platform::Exception with the reason when it cannot be read.
 SeriesCopyContent readSeriesCopy(const std::filesystem::path& folder);
+// Whether the folder holds a snapshot: a program stopped between making its
+// folder and writing the first one leaves it empty, with nothing to recover.
+bool holdsSeriesCopy(const std::filesystem::path& folder);
 
 }  // namespace journal

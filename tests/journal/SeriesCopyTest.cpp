@@ -176,11 +176,15 @@ TEST_F(SeriesCopy, SequenceOptionsAndPlotChoicesAreRecovered) {
     EXPECT_EQ(w.ScaleTxt->text(), "logarithmic");
 }
 
-// A copy that cannot be read is kept aside and reported, never offered.
+// A copy that cannot be read is kept aside and reported, never offered; a
+// folder left before its first snapshot holds nothing and goes unsaid.
 TEST_F(SeriesCopy, UnreadableCopyIsKeptAside) {
     const journal::LockedFolder made = journal::createLockedFolder(m_state, journal::kSeriesPrefix);
     std::ofstream(made.dir / "series.qs") << "not a copy";
     ::close(made.lockFd);
+    const journal::LockedFolder empty =
+        journal::createLockedFolder(m_state, journal::kSeriesPrefix);
+    ::close(empty.lockFd);
     Program p(m_state);
     forms::offerSeriesRecovery(*OpeningForm, m_state);
     const std::vector<std::string> messages = p.backend.takeMessages();
@@ -318,7 +322,8 @@ TEST_F(SeriesCopy, AKillBetweenASnapshotAndItsEditsLosesNoCell) {
             last = n;
         ::close(fds[0]);
         const std::vector<fs::path> left = copies();
-        if (left.empty()) {
+        if (left.empty() || !journal::holdsSeriesCopy(left[0])) {
+            EXPECT_LE(left.size(), 1u);
             EXPECT_EQ(last, -1) << "trial " << trial;
         } else {
             ASSERT_EQ(left.size(), 1u);
