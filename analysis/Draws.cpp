@@ -28,8 +28,9 @@ Ziggurat::Ziggurat() {
     }
 }
 
-[[gnu::target_clones("arch=x86-64-v4", "arch=x86-64-v3", "default")]] void DrawStream::wordsAhead(
-    std::uint64_t mixedSeed, std::uint64_t first, int draws, int count, std::uint64_t* words) {
+QUORVIN_TARGET_CLONES("arch=x86-64-v4", "arch=x86-64-v3", "default")
+void DrawStream::wordsAhead(std::uint64_t mixedSeed, std::uint64_t first, int draws, int count,
+                            std::uint64_t* words) {
     constexpr int kLanes = 64;
     for (int from = 0; from < draws; from += kLanes) {
         const int lanes = std::min(kLanes, draws - from);

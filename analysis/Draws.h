@@ -6,6 +6,15 @@
 #include <cstdint>
 #include <functional>
 
+// Clones of a hot loop for newer x86-64 processors, one picked at run time
+// (GCC's function multiversioning); other compilers and processors build
+// the one plain version.
+#if defined(__GNUC__) && !defined(__clang__) && defined(__x86_64__)
+#define QUORVIN_TARGET_CLONES(...) [[gnu::target_clones(__VA_ARGS__)]]
+#else
+#define QUORVIN_TARGET_CLONES(...)
+#endif
+
 namespace analysis {
 
 struct MonteCarloControl;

@@ -96,11 +96,9 @@ std::vector<Drawn> drawnInputs(const Measurement& m, const Uncertainties& u) {
 // Every input normal and within its limits on the one-word path, the
 // common case, which needs no checks: made input by input across the
 // batch, lane by lane where the processor has the instructions for it.
-[[gnu::target_clones("arch=x86-64-v4", "default")]] void plainBatch(const std::uint64_t* words,
-                                                                    int draws, const Drawn* drawn,
-                                                                    int inputs, InputValues* x,
-                                                                    unsigned* failed,
-                                                                    const Ziggurat& normal) {
+QUORVIN_TARGET_CLONES("arch=x86-64-v4", "default")
+void plainBatch(const std::uint64_t* words, int draws, const Drawn* drawn, int inputs,
+                InputValues* x, unsigned* failed, const Ziggurat& normal) {
     for (int k = 0; k < inputs; ++k) {
         const Drawn& d = drawn[k];
         const std::uint64_t* row = words + static_cast<std::ptrdiff_t>(k) * draws;
