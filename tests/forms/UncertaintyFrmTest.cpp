@@ -168,6 +168,7 @@ TEST_F(UncertaintyWindow, AddsToTheLogItWasGiven) {
         TUncertaintyFrm w(OpeningForm,
                           [&]() -> model::LogSink* { return haveLog ? &sink : nullptr; });
         w.showFor(*OpeningForm, OpeningForm->ZTxt->text(), OpeningForm->Chart1->caption);
+        w.Show();
         enter(w.Rows[0].u, "0.5");
         waitForRun(w);
         ASSERT_TRUE(w.resultCurrent());
