@@ -17,8 +17,6 @@ using electrokinetics::Compared;
 using electrokinetics::ModelRow;
 using platform::StaticText;
 
-THenryModelsFrm* HenryModelsFrm = nullptr;
-
 // The reduced zeta potentials of the mobility graph and each ready row's
 // curve over them.
 struct MobilityPlot {
@@ -211,10 +209,7 @@ void THenryModelsFrm::showGraph(bool henry) {
     realign();
 }
 
-THenryModelsFrm::~THenryModelsFrm() {
-    if (HenryModelsFrm == this)
-        HenryModelsFrm = nullptr;
-}
+THenryModelsFrm::~THenryModelsFrm() = default;
 
 void THenryModelsFrm::buildTable() {
     StateLbl = Panel1->add<platform::Label>("StateLbl");

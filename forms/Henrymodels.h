@@ -83,6 +83,4 @@ class THenryModelsFrm : public platform::Form {
     bool m_stale = false;  // the sample changed while the run went on
 };
 
-extern THenryModelsFrm* HenryModelsFrm;
-
 }  // namespace forms

@@ -529,22 +529,23 @@ void TOpeningForm::About1Click(platform::MenuItem&) {
 void TOpeningForm::HenryModels1Click(platform::MenuItem&) {
     if (!m_henryModels) {
         m_henryModels = std::make_unique<THenryModelsFrm>(this);
-        HenryModelsFrm = m_henryModels.get();
     }
     m_henryModels->showFor(*this, KaTxt->text(), SigTxt->text(), Chart1->caption);
     m_henryModels->Show();
 }
 
-TUncertaintyFrm& TOpeningForm::uncertaintyWindow() {
+TUncertaintyFrm& TOpeningForm::uncertaintyMade() {
     if (!m_uncertainty) {
-        m_uncertainty = std::make_unique<TUncertaintyFrm>(this);
-        UncertaintyFrm = m_uncertainty.get();
+        // The log window may come and go; the block goes to the one there
+        // is when the user adds it.
+        m_uncertainty =
+            std::make_unique<TUncertaintyFrm>(this, []() -> model::LogSink* { return ReportFrm; });
     }
     return *m_uncertainty;
 }
 
 void TOpeningForm::Uncertainty1Click(platform::MenuItem&) {
-    uncertaintyWindow().showFor(*this, ZTxt->text(), Chart1->caption);
+    uncertaintyMade().showFor(*this, ZTxt->text(), Chart1->caption);
     m_uncertainty->Show();
 }
 
@@ -582,7 +583,7 @@ std::optional<std::string> TOpeningForm::EnterSigma(const std::string& text) {
 }
 
 void TOpeningForm::setInputUncertainty(analysis::Input input, double u) {
-    uncertaintyWindow().setUncertainty(input, u);
+    uncertaintyMade().setUncertainty(input, u);
 }
 
 StaticText* TOpeningForm::field(FieldId id) const {

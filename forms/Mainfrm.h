@@ -200,6 +200,8 @@ class TOpeningForm : public platform::Form, public model::ModelState {
     // The analysis windows, once opened (none before).
     TSigmaProfileFrm* sigmaProfileWindow() const { return m_sigmaProfile.get(); }
     TChargeFrm* chargeWindow() const { return m_charge.get(); }
+    THenryModelsFrm* henryModelsWindow() const { return m_henryModels.get(); }
+    TUncertaintyFrm* uncertaintyWindow() const { return m_uncertainty.get(); }
     const std::vector<std::unique_ptr<TSeriesFrm>>& seriesWindows() const {
         return m_seriesWindows;
     }
@@ -260,7 +262,8 @@ class TOpeningForm : public platform::Form, public model::ModelState {
     // The charge window's view of the state, z and its u.
     void showCharge();
     std::vector<std::unique_ptr<TSeriesFrm>> m_seriesWindows;
-    TUncertaintyFrm& uncertaintyWindow();
+    // The uncertainty window, made the first time it is needed.
+    TUncertaintyFrm& uncertaintyMade();
     WidgetFields m_fields;
     int m_panelWidth = 0;  // the results panel's width the chart was fitted to
     Series m_series{*this};

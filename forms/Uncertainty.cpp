@@ -20,8 +20,6 @@ using analysis::Input;
 using platform::Label;
 using platform::StaticText;
 
-TUncertaintyFrm* UncertaintyFrm = nullptr;
-
 namespace {
 
 constexpr int kRowPitch = 22;
@@ -54,7 +52,8 @@ std::string captionOf(Input input) {
 
 }  // namespace
 
-TUncertaintyFrm::TUncertaintyFrm(platform::Form* owner) : Form(owner, "UncertaintyFrm") {
+TUncertaintyFrm::TUncertaintyFrm(platform::Form* owner, LogTarget log)
+    : Form(owner, "UncertaintyFrm"), m_log(std::move(log)) {
     setCaption("Uncertainty of z");
     setClientSize(kClientWidth, kClientHeight);
     setMinClientSize(kClientWidth, kClientHeight);
@@ -67,8 +66,6 @@ TUncertaintyFrm::TUncertaintyFrm(platform::Form* owner) : Form(owner, "Uncertain
 
 TUncertaintyFrm::~TUncertaintyFrm() {
     stopRun();
-    if (UncertaintyFrm == this)
-        UncertaintyFrm = nullptr;
 }
 
 void TUncertaintyFrm::buildInputs() {
@@ -565,21 +562,20 @@ void TUncertaintyFrm::CancelBtnClick(platform::Control&) {
 }
 
 void TUncertaintyFrm::AddToLogBtnClick(platform::Control&) {
-    if (!resultCurrent() || ReportFrm == nullptr)
+    model::LogSink* sink = m_log ? m_log() : nullptr;
+    if (!resultCurrent() || sink == nullptr)
         return;
     if (m_loggedKey == m_resultKey) {
-        platform::DialogRef<TAddAgain> ask(AddAgain, this);
-        if (ask->ShowModal() != platform::ModalResult::Yes)
+        TAddAgain ask(this);
+        if (ask.ShowModal() != platform::ModalResult::Yes)
             return;
     }
-    calclog::WriteUncertaintyBlock(*m_measurement, m_u, m_options, *m_gum, *m_result, *ReportFrm);
+    calclog::WriteUncertaintyBlock(*m_measurement, m_u, m_options, *m_gum, *m_result, *sink);
     m_loggedKey = m_resultKey;
     StatusLbl->setText(std::to_string(m_result->draws) + " draws, seed " +
                        std::to_string(m_resultKey.options.seed) +
                        ". Added to the log: the budget and both results.");
 }
-
-TAddAgain* AddAgain = nullptr;
 
 TAddAgain::TAddAgain(platform::Form* owner) : Form(owner, "AddAgain") {
     setCaption("Add to log");

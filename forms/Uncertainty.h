@@ -3,6 +3,7 @@
 #pragma once
 
 #include <array>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -11,6 +12,7 @@
 #include "analysis/Uncertainty.h"
 #include "forms/GraphExport.h"
 #include "model/ModelState.h"
+#include "model/Outputs.h"
 #include "platform/Form.h"
 #include "platform/LineChart.h"
 
@@ -22,7 +24,12 @@ namespace forms {
 // the main window while it is shown.
 class TUncertaintyFrm : public platform::Form {
   public:
-    explicit TUncertaintyFrm(platform::Form* owner);
+    // Where "Add to log" writes the budget and both results: the calculation
+    // log, or none when there is no log to write to. Given by whoever opens
+    // the window.
+    using LogTarget = std::function<model::LogSink*()>;
+
+    TUncertaintyFrm(platform::Form* owner, LogTarget log);
     // Stops a run that is going on and waits for it.
     ~TUncertaintyFrm() override;
     std::string className() const override { return "TUncertaintyFrm"; }
@@ -157,6 +164,7 @@ class TUncertaintyFrm : public platform::Form {
     std::optional<analysis::MonteCarloResult> m_result;
     RunKey m_resultKey;
     // The result last appended to the log, so that a second press asks.
+    LogTarget m_log;
     std::optional<RunKey> m_loggedKey;
     std::shared_ptr<Run> m_run;
     bool m_allDigits = false;
@@ -171,8 +179,6 @@ class TUncertaintyFrm : public platform::Form {
     std::vector<Placed> m_monteCarloSection;
 };
 
-extern TUncertaintyFrm* UncertaintyFrm;
-
 // The question before the same result is appended to the log a second time:
 // Yes appends it again, No leaves the log as it is.
 class TAddAgain : public platform::Form {
@@ -184,7 +190,5 @@ class TAddAgain : public platform::Form {
     platform::Button* BitBtn1;  // Yes
     platform::Button* BitBtn2;  // No
 };
-
-extern TAddAgain* AddAgain;
 
 }  // namespace forms

@@ -897,10 +897,11 @@ TEST_F(EndToEnd, ValueFieldsTellTheirNameAndValue) {
 TEST_F(EndToEnd, HenryModelsWindowReadsOutItsTable) {
     runProgram([&] {
         menu(main, "HenryModels1");
-        QWidget* w = windowOf(forms::HenryModelsFrm);
+        QWidget* w = windowOf(forms::OpeningForm->henryModelsWindow());
         ASSERT_TRUE(w && w->isVisible());
         expectNothingClipped(w);
-        EXPECT_TRUE(e2e::waitFor([] { return !forms::HenryModelsFrm->working(); }, 20000));
+        EXPECT_TRUE(e2e::waitFor([] { return !forms::OpeningForm->henryModelsWindow()->working(); },
+                                 20000));
         screenshot(w, "henry-models");
         const std::pair<const char*, const char*> cells[] = {
             {"HenryTxt0", "1.10258"}, {"ZTxt0", "17.13"},    {"ZetaTxt0", "29.52"},
@@ -928,7 +929,7 @@ TEST_F(EndToEnd, HenryModelsWindowReadsOutItsTable) {
 TEST_F(EndToEnd, UncertaintyWindowRunsAndAddsItsBlockToTheLog) {
     runProgram([&] {
         menu(main, "Uncertainty1");
-        QWidget* w = windowOf(forms::UncertaintyFrm);
+        QWidget* w = windowOf(forms::OpeningForm->uncertaintyWindow());
         ASSERT_TRUE(w && w->isVisible());
         expectDialog("NumberEntry", typeNumber("0.5"));
         e2e::click(e2e::find<QWidget>(w, "UTxt0"));
@@ -936,8 +937,10 @@ TEST_F(EndToEnd, UncertaintyWindowRunsAndAddsItsBlockToTheLog) {
         w->activateWindow();
         sigmaDist->setFocus();
         key(Qt::Key_Space);
-        EXPECT_EQ(forms::UncertaintyFrm->Rows[6].distribution->text(), "rectangular");
-        ASSERT_TRUE(e2e::waitFor([] { return forms::UncertaintyFrm->resultCurrent(); }, 30000));
+        EXPECT_EQ(forms::OpeningForm->uncertaintyWindow()->Rows[6].distribution->text(),
+                  "rectangular");
+        ASSERT_TRUE(e2e::waitFor(
+            [] { return forms::OpeningForm->uncertaintyWindow()->resultCurrent(); }, 30000));
         expectNothingClipped(w);
         screenshot(w, "uncertainty");
         QAccessibleInterface* u =
@@ -1026,11 +1029,12 @@ TEST_F(EndToEnd, SigmaFromAProfileIsFittedAndUsed) {
         e2e::click(e2e::find<QWidget>(w, "UseBtn"));
         const forms::TSigmaProfileFrm& fit = *forms::OpeningForm->sigmaProfileWindow();
         EXPECT_EQ(forms::OpeningForm->Sigma, platform::StrToFloat(fit.sigmaText()));
-        EXPECT_EQ(forms::UncertaintyFrm->Rows[6].u->text(),
+        EXPECT_EQ(forms::OpeningForm->uncertaintyWindow()->Rows[6].u->text(),
                   analysis::quotedText(fit.result()->sigmaSE, fit.result()->sigmaSE));
         forms::ReportFrm->LogUnsaved = false;
         e2e::click(e2e::find<QWidget>(w, "CloseBtn"));
-        e2e::click(e2e::find<QWidget>(windowOf(forms::UncertaintyFrm), "CloseBtn"));
+        e2e::click(
+            e2e::find<QWidget>(windowOf(forms::OpeningForm->uncertaintyWindow()), "CloseBtn"));
     });
 }
 
@@ -1057,7 +1061,7 @@ TEST_F(EndToEnd, UsedSigmaRenamesTheUncertaintyRowsForAssistiveTechnology) {
             [] { return forms::OpeningForm->sigmaProfileWindow()->result().has_value(); }));
         e2e::click(e2e::find<QWidget>(w, "UseBtn"));
         std::string names;
-        for (const auto& row : forms::UncertaintyFrm->Rows)
+        for (const auto& row : forms::OpeningForm->uncertaintyWindow()->Rows)
             if (row.u->visible())
                 names +=
                     QAccessible::queryAccessibleInterface(dynamic_cast<QWidget*>(row.u->peer()))

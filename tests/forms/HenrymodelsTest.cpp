@@ -19,7 +19,6 @@
 #include "platform/base/NumberText.h"
 #include "tests/support/MainWindowSession.h"
 
-using forms::HenryModelsFrm;
 using forms::OpeningForm;
 using forms::THenryModelsFrm;
 using forms::TNumberEntry;
@@ -33,7 +32,7 @@ class HenryModels : public testing_support::MainWindowSession {
 
     THenryModelsFrm& open() {
         OpeningForm->HenryModels1->userClick(OpeningForm);
-        return *HenryModelsFrm;
+        return *OpeningForm->henryModelsWindow();
     }
     // The rows of the models not linear in z come from a thread.
     void settle(const THenryModelsFrm& w) {

@@ -105,10 +105,10 @@ TEST_F(SigmaProfileWindow, FitsScansTogetherAndHandsSigmaOn) {
     // u(Sigma) to two significant digits like the results, in its own row;
     // the log says where Sigma came from.
     const std::string u = analysis::quotedText(w.result()->sigmaSE, w.result()->sigmaSE);
-    EXPECT_EQ(forms::UncertaintyFrm->Rows[6].u->text(), u);
-    EXPECT_EQ(forms::UncertaintyFrm->Rows[6].u->accessibleName(),
-              forms::UncertaintyFrm->Rows[6].name->text() + ", standard uncertainty");
-    EXPECT_EQ(forms::UncertaintyFrm->Rows[6].name->text().rfind("Sigma", 0), 0u);
+    EXPECT_EQ(OpeningForm->uncertaintyWindow()->Rows[6].u->text(), u);
+    EXPECT_EQ(OpeningForm->uncertaintyWindow()->Rows[6].u->accessibleName(),
+              OpeningForm->uncertaintyWindow()->Rows[6].name->text() + ", standard uncertainty");
+    EXPECT_EQ(OpeningForm->uncertaintyWindow()->Rows[6].name->text().rfind("Sigma", 0), 0u);
     EXPECT_NE(forms::ReportFrm->RichEdit1->Text().find("Sigma from a fit of " +
                                                        std::to_string(w.result()->scans.size())),
               std::string::npos);

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "forms/Enternumber.h"
 #include "forms/Mainfrm.h"
@@ -24,7 +25,7 @@ class UncertaintyWindow : public testing_support::MainWindowSession {
   protected:
     TUncertaintyFrm& open() {
         OpeningForm->Uncertainty1->userClick(OpeningForm);
-        return *forms::UncertaintyFrm;
+        return *OpeningForm->uncertaintyWindow();
     }
     void waitForRun(const TUncertaintyFrm& w) {
         ASSERT_TRUE(backend.runPostedUntil([&w] { return !w.running(); }));
@@ -153,6 +154,30 @@ TEST_F(UncertaintyWindow, LongRunCancelsAndEnteredZHasNothingToAnalyse) {
     EXPECT_FALSE(w.Rows[0].name->visible());
     EXPECT_FALSE(w.running());
     EXPECT_FALSE(w.AddToLogBtn->enabled());
+}
+
+// A window opened elsewhere writes its block to the log it was given, and
+// with no log to write to "Add to log" appends nothing anywhere.
+TEST_F(UncertaintyWindow, AddsToTheLogItWasGiven) {
+    struct Lines : model::LogSink {
+        std::vector<std::string> lines;
+        void AddLogLine(std::string line) override { lines.push_back(std::move(line)); }
+    };
+    for (const bool haveLog : {true, false}) {
+        Lines sink;
+        TUncertaintyFrm w(OpeningForm,
+                          [&]() -> model::LogSink* { return haveLog ? &sink : nullptr; });
+        w.showFor(*OpeningForm, OpeningForm->ZTxt->text(), OpeningForm->Chart1->caption);
+        w.Show();
+        enter(w.Rows[0].u, "0.5");
+        waitForRun(w);
+        ASSERT_TRUE(w.resultCurrent());
+        const std::string before = forms::ReportFrm->RichEdit1->Text();
+        w.AddToLogBtn->userPress();
+        EXPECT_EQ(forms::ReportFrm->RichEdit1->Text(), before);
+        EXPECT_EQ(!sink.lines.empty(), haveLog);
+        EXPECT_EQ(w.StatusLbl->text().find("Added to the log") != std::string::npos, haveLog);
+    }
 }
 
 }  // namespace

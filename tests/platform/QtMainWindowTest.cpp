@@ -159,9 +159,9 @@ TEST_F(QtMainWindow, EveryGraphIsSavedInEachFormatWithItsCaption) {
     testing_support::TempFolder temp("quorvin-images");
     const std::pair<const char*, platform::Graph*> graphs[] = {
         {"main", f.Chart1},
-        {"henry", forms::HenryModelsFrm->Chart1},
-        {"mobility", forms::HenryModelsFrm->Chart2},
-        {"uncertainty", forms::UncertaintyFrm->Chart1}};
+        {"henry", forms::OpeningForm->henryModelsWindow()->Chart1},
+        {"mobility", forms::OpeningForm->henryModelsWindow()->Chart2},
+        {"uncertainty", forms::OpeningForm->uncertaintyWindow()->Chart1}};
     for (const auto& [name, graph] : graphs) {
         SCOPED_TRACE(name);
         ASSERT_EQ(graph->caption, f.Chart1->caption);
@@ -182,8 +182,8 @@ TEST_F(QtMainWindow, EveryGraphIsSavedInEachFormatWithItsCaption) {
         EXPECT_NE(text.find("Rs = 2.90 nm"), std::string::npos) << text;
         EXPECT_NE(text.find("Quorvin " QUORVIN_VERSION), std::string::npos) << text;
     }
-    forms::UncertaintyFrm->Hide();
-    forms::HenryModelsFrm->Hide();
+    forms::OpeningForm->uncertaintyWindow()->Hide();
+    forms::OpeningForm->henryModelsWindow()->Hide();
     if (HasFailure() || std::getenv("KEEPPDF"))
         temp.keep();
 }
