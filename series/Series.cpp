@@ -255,7 +255,11 @@ double Series::resultNumber(const Row& row, std::size_t result) {
 }
 
 bool Series::isWord(const std::string& text) const {
-    return std::isnan(numberOf(text)) && !trimmed(text).empty();
+    return isWord(text, numberOf(text));
+}
+
+bool Series::isWord(const std::string& text, double number) {
+    return std::isnan(number) && !trimmed(text).empty();
 }
 
 void Series::insertNumbers(std::size_t at, const Row* rows, std::size_t count) {
@@ -264,8 +268,9 @@ void Series::insertNumbers(std::size_t at, const Row* rows, std::size_t count) {
     for (std::size_t c = 0; c < m_numbers.size(); ++c)
         if (std::optional<Numbers>& n = m_numbers[c]) {
             for (std::size_t r = 0; r < count; ++r) {
-                block[r] = numberOf(rows[r].cells[c].text);
-                n->words += isWord(rows[r].cells[c].text);
+                const std::string& text = rows[r].cells[c].text;
+                block[r] = numberOf(text);
+                n->words += isWord(text, block[r]);
             }
             n->values.insert(n->values.begin() + where, block.begin(), block.end());
         }
@@ -282,9 +287,9 @@ void Series::eraseNumbers(std::size_t at, const Row* rows, std::size_t count) {
     const auto to = static_cast<std::ptrdiff_t>(at + count);
     for (std::size_t c = 0; c < m_numbers.size(); ++c)
         if (std::optional<Numbers>& n = m_numbers[c]) {
-            n->values.erase(n->values.begin() + from, n->values.begin() + to);
             for (std::size_t r = 0; r < count; ++r)
-                n->words -= isWord(rows[r].cells[c].text);
+                n->words -= isWord(rows[r].cells[c].text, n->values[at + r]);
+            n->values.erase(n->values.begin() + from, n->values.begin() + to);
         }
     for (std::optional<std::vector<double>>& kept : m_resultNumbers)
         if (kept)

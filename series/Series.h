@@ -401,6 +401,8 @@ class Series {
     void renumber(std::size_t row);
     // A cell neither empty nor a number.
     bool isWord(const std::string& text) const;
+    // The same for a text whose number is known, without reading it again.
+    static bool isWord(const std::string& text, double number);
     // The numbers kept, as the row goes in at at or out of it.
     void insertNumbers(std::size_t at, const Row* rows, std::size_t count);
     void eraseNumbers(std::size_t at, const Row* rows, std::size_t count);

@@ -49,8 +49,9 @@ Series::Edit Series::apply(Edit edit) {
                 std::string old = std::exchange(row.cells.at(e.column).text, e.text);
                 if (e.column < m_numbers.size() && m_numbers[e.column]) {
                     Numbers& n = *m_numbers[e.column];
-                    n.words = n.words - isWord(old) + isWord(e.text);
-                    n.values[e.row] = numberOf(e.text);
+                    const double value = numberOf(e.text);
+                    n.words = n.words - isWord(old, n.values[e.row]) + isWord(e.text, value);
+                    n.values[e.row] = value;
                 }
                 // A text cell counts only for whether the row is blank.
                 if (m_columns[e.column].kind != ColumnKind::Text || wasBlank != blank(row)) {
