@@ -132,7 +132,11 @@ BENCHMARK(BM_BareEvaluation)
 // What a user does to the series, timed whole in the window: the rows
 // changed and evaluated, the table, status line, plot and recovery copy
 // brought up to date.
-enum Change { Typed, Inserted, Deleted, Pasted, Undone };
+// The block changes take 1,000 rows at once: deleted from near the top,
+// pasted past the end, and a deletion undone (inserted near the top); each
+// is undone or made untimed so that the table keeps its length.
+enum Change { Typed, Inserted, Deleted, Pasted, Undone, BlockDeleted, BlockPasted, BlockUndone };
+constexpr int kBlock = 1000;
 
 // The state folder without the copies of earlier runs.
 std::filesystem::path freshState() {
@@ -176,6 +180,34 @@ void makeChange(benchmark::State& state, Program& p, forms::TSeriesFrm* w, Chang
             w->userStandardKey(platform::StandardKey::Paste);
             return;
         }
+        case BlockDeleted:
+        case BlockPasted: {
+            state.PauseTiming();
+            if (n > 1)
+                w->userStandardKey(platform::StandardKey::Undo);
+            w->flushCopy();
+            std::string block;
+            for (int r = 0; r < kBlock; ++r)
+                block += "b" + std::to_string(r) + "\t0,0" + std::to_string(1 + r % 9) + "\n";
+            p.backend.setClipboard({block, {}});
+            state.ResumeTiming();
+            if (kind == BlockDeleted) {
+                w->Grid1->userSelect({row, 0, row + kBlock - 1, 0});
+                w->DeleteRow1->userClick(w);
+            } else {
+                w->Grid1->setCurrent(w->Grid1->rowCount() - 1, 0);
+                w->userStandardKey(platform::StandardKey::Paste);
+            }
+            return;
+        }
+        case BlockUndone:
+            state.PauseTiming();
+            w->Grid1->userSelect({row, 0, row + kBlock - 1, 0});
+            w->DeleteRow1->userClick(w);
+            w->flushCopy();
+            state.ResumeTiming();
+            w->userStandardKey(platform::StandardKey::Undo);
+            return;
         case Undone:
             state.PauseTiming();
             w->Grid1->userEdit(row, mobility, typed);
@@ -210,7 +242,10 @@ void BM_WindowChange(benchmark::State& state) {
     w->closeWithoutAsking();
 }
 BENCHMARK(BM_WindowChange)
-    ->ArgsProduct({{1000, kMillion}, {Typed, Inserted, Deleted, Pasted, Undone}, {0, 1}})
+    ->ArgsProduct({{1000, kMillion},
+                   {Typed, Inserted, Deleted, Pasted, Undone, BlockDeleted, BlockPasted,
+                    BlockUndone},
+                   {0, 1}})
     ->ArgNames({"rows", "change", "copy"})
     ->Unit(benchmark::kMillisecond)
     ->Iterations(20)

@@ -255,30 +255,45 @@ double Series::resultNumber(const Row& row, std::size_t result) {
 }
 
 bool Series::isWord(const std::string& text) const {
-    return std::isnan(numberOf(text)) && !trimmed(text).empty();
+    return isWord(text, numberOf(text));
 }
 
-void Series::insertNumbers(std::size_t at, const Row& row) {
+bool Series::isWord(const std::string& text, double number) {
+    return std::isnan(number) && !trimmed(text).empty();
+}
+
+void Series::insertNumbers(std::size_t at, const Row* rows, std::size_t count) {
+    const auto where = static_cast<std::ptrdiff_t>(at);
+    std::vector<double> block(count);
     for (std::size_t c = 0; c < m_numbers.size(); ++c)
         if (std::optional<Numbers>& n = m_numbers[c]) {
-            n->values.insert(n->values.begin() + static_cast<std::ptrdiff_t>(at),
-                             numberOf(row.cells[c].text));
-            n->words += isWord(row.cells[c].text);
+            for (std::size_t r = 0; r < count; ++r) {
+                const std::string& text = rows[r].cells[c].text;
+                block[r] = numberOf(text);
+                n->words += isWord(text, block[r]);
+            }
+            n->values.insert(n->values.begin() + where, block.begin(), block.end());
         }
     for (std::size_t i = 0; i < m_resultNumbers.size(); ++i)
-        if (std::optional<std::vector<double>>& kept = m_resultNumbers[i])
-            kept->insert(kept->begin() + static_cast<std::ptrdiff_t>(at), resultNumber(row, i));
+        if (std::optional<std::vector<double>>& kept = m_resultNumbers[i]) {
+            for (std::size_t r = 0; r < count; ++r)
+                block[r] = resultNumber(rows[r], i);
+            kept->insert(kept->begin() + where, block.begin(), block.end());
+        }
 }
 
-void Series::eraseNumbers(std::size_t at, const Row& row) {
+void Series::eraseNumbers(std::size_t at, const Row* rows, std::size_t count) {
+    const auto from = static_cast<std::ptrdiff_t>(at);
+    const auto to = static_cast<std::ptrdiff_t>(at + count);
     for (std::size_t c = 0; c < m_numbers.size(); ++c)
         if (std::optional<Numbers>& n = m_numbers[c]) {
-            n->values.erase(n->values.begin() + static_cast<std::ptrdiff_t>(at));
-            n->words -= isWord(row.cells[c].text);
+            for (std::size_t r = 0; r < count; ++r)
+                n->words -= isWord(rows[r].cells[c].text, n->values[at + r]);
+            n->values.erase(n->values.begin() + from, n->values.begin() + to);
         }
     for (std::optional<std::vector<double>>& kept : m_resultNumbers)
         if (kept)
-            kept->erase(kept->begin() + static_cast<std::ptrdiff_t>(at));
+            kept->erase(kept->begin() + from, kept->begin() + to);
 }
 
 void Series::renumber(std::size_t row) {

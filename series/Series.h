@@ -300,12 +300,13 @@ class Series {
         std::size_t row, column;
         std::string text;
     };
-    struct InsertRow {
+    // A block of rows is one edit: the rows after it move once.
+    struct InsertRows {
         std::size_t at;
-        Row row;
+        std::vector<Row> rows;
     };
-    struct DeleteRow {
-        std::size_t at;
+    struct DeleteRows {
+        std::size_t at, count;
     };
     struct MoveRow {
         std::size_t from, to;
@@ -328,7 +329,7 @@ class Series {
     struct ReplaceSettings {
         Settings settings;
     };
-    using Edit = std::variant<SetCell, InsertRow, DeleteRow, MoveRow, InsertColumn, DeleteColumn,
+    using Edit = std::variant<SetCell, InsertRows, DeleteRows, MoveRow, InsertColumn, DeleteColumn,
                               MoveColumn, RenameColumn, ReplaceSettings>;
     using Command = std::vector<Edit>;  // the inverses of what a command did
 
@@ -400,9 +401,11 @@ class Series {
     void renumber(std::size_t row);
     // A cell neither empty nor a number.
     bool isWord(const std::string& text) const;
+    // The same for a text whose number is known, without reading it again.
+    static bool isWord(const std::string& text, double number);
     // The numbers kept, as the row goes in at at or out of it.
-    void insertNumbers(std::size_t at, const Row& row);
-    void eraseNumbers(std::size_t at, const Row& row);
+    void insertNumbers(std::size_t at, const Row* rows, std::size_t count);
+    void eraseNumbers(std::size_t at, const Row* rows, std::size_t count);
     void forgetNumbersFor(const Command& edits);
 };
 

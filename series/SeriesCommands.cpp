@@ -49,8 +49,9 @@ Series::Edit Series::apply(Edit edit) {
                 std::string old = std::exchange(row.cells.at(e.column).text, e.text);
                 if (e.column < m_numbers.size() && m_numbers[e.column]) {
                     Numbers& n = *m_numbers[e.column];
-                    n.words = n.words - isWord(old) + isWord(e.text);
-                    n.values[e.row] = numberOf(e.text);
+                    const double value = numberOf(e.text);
+                    n.words = n.words - isWord(old, n.values[e.row]) + isWord(e.text, value);
+                    n.values[e.row] = value;
                 }
                 // A text cell counts only for whether the row is blank.
                 if (m_columns[e.column].kind != ColumnKind::Text || wasBlank != blank(row)) {
@@ -63,30 +64,39 @@ Series::Edit Series::apply(Edit edit) {
                 }
                 count(row, 1);
                 return SetCell{e.row, e.column, std::move(old)};
-            } else if constexpr (std::is_same_v<T, InsertRow>) {
+            } else if constexpr (std::is_same_v<T, InsertRows>) {
+                const std::size_t n = e.rows.size();
                 touched(e.at, m_rows.size() - std::min(e.at, m_rows.size()));
-                ++m_revision;  // the rows after it move
-                count(e.row, 1);
-                m_pending.value += e.row.pending.value.load();
-                insertNumbers(e.at, e.row);
-                m_rows.insert(m_rows.begin() + static_cast<std::ptrdiff_t>(e.at), std::move(e.row));
-                return DeleteRow{e.at};
-            } else if constexpr (std::is_same_v<T, DeleteRow>) {
+                ++m_revision;  // the rows after them move
+                for (const Row& row : e.rows) {
+                    count(row, 1);
+                    m_pending.value += row.pending.value.load();
+                }
+                insertNumbers(e.at, e.rows.data(), n);
+                m_rows.insert(m_rows.begin() + static_cast<std::ptrdiff_t>(e.at),
+                              std::make_move_iterator(e.rows.begin()),
+                              std::make_move_iterator(e.rows.end()));
+                return DeleteRows{e.at, n};
+            } else if constexpr (std::is_same_v<T, DeleteRows>) {
                 ++m_revision;
-                Row row = std::move(m_rows.at(e.at));
-                touched(e.at, m_rows.size() - e.at - 1);
-                eraseNumbers(e.at, row);
-                m_rows.erase(m_rows.begin() + static_cast<std::ptrdiff_t>(e.at));
-                count(row, -1);
-                m_pending.value -= row.pending.value.load();
-                return InsertRow{e.at, std::move(row)};
+                const auto from = m_rows.begin() + static_cast<std::ptrdiff_t>(e.at);
+                const auto to = from + static_cast<std::ptrdiff_t>(e.count);
+                touched(e.at, m_rows.size() - e.at - e.count);
+                std::vector<Row> rows(std::make_move_iterator(from), std::make_move_iterator(to));
+                eraseNumbers(e.at, rows.data(), rows.size());
+                m_rows.erase(from, to);
+                for (const Row& row : rows) {
+                    count(row, -1);
+                    m_pending.value -= row.pending.value.load();
+                }
+                return InsertRows{e.at, std::move(rows)};
             } else if constexpr (std::is_same_v<T, MoveRow>) {
                 ++m_revision;
                 Row row = std::move(m_rows.at(e.from));
                 touched(std::min(e.from, e.to), m_rows.size() - std::max(e.from, e.to) - 1);
-                eraseNumbers(e.from, row);
+                eraseNumbers(e.from, &row, 1);
                 m_rows.erase(m_rows.begin() + static_cast<std::ptrdiff_t>(e.from));
-                insertNumbers(e.to, row);
+                insertNumbers(e.to, &row, 1);
                 m_rows.insert(m_rows.begin() + static_cast<std::ptrdiff_t>(e.to), std::move(row));
                 return MoveRow{e.to, e.from};
             } else if constexpr (std::is_same_v<T, InsertColumn>) {
@@ -140,7 +150,7 @@ void Series::forgetNumbersFor(const Command& edits) {
     // reading them again once costs less.
     constexpr std::ptrdiff_t kRowsTakenAlong = 8;
     const auto moving = std::count_if(edits.begin(), edits.end(), [](const Edit& e) {
-        return std::holds_alternative<InsertRow>(e) || std::holds_alternative<DeleteRow>(e) ||
+        return std::holds_alternative<InsertRows>(e) || std::holds_alternative<DeleteRows>(e) ||
                std::holds_alternative<MoveRow>(e);
     });
     if (moving > kRowsTakenAlong) {
@@ -210,17 +220,13 @@ void Series::setCell(std::size_t row, std::size_t c, const std::string& text) {
 }
 
 void Series::insertRows(std::size_t at, std::size_t count) {
-    Command edits;
-    for (std::size_t i = 0; i < count; ++i)
-        edits.push_back(InsertRow{std::min(at, m_rows.size()) + i, emptyRow()});
-    run(std::move(edits));
+    if (count > 0)
+        run({InsertRows{std::min(at, m_rows.size()), std::vector<Row>(count, emptyRow())}});
 }
 
 void Series::deleteRows(std::size_t at, std::size_t count) {
-    Command edits;
-    for (std::size_t i = 0; i < count && at + i < m_rows.size(); ++i)
-        edits.push_back(DeleteRow{at});
-    run(std::move(edits));
+    if (at < m_rows.size() && count > 0)
+        run({DeleteRows{at, std::min(count, m_rows.size() - at)}});
 }
 
 void Series::moveRow(std::size_t from, std::size_t to) {
@@ -264,15 +270,22 @@ void Series::replaceRows(std::size_t at, std::size_t removed,
             throw platform::Exception("a row of " + std::to_string(cells.size()) +
                                       " cells in a series of " + std::to_string(m_columns.size()) +
                                       " columns");
+    // The rows come evaluated, as each cell set into an empty row would
+    // leave them: one block in, one block out.
+    std::vector<Row> block;
+    block.reserve(rows.size());
+    for (const auto& cells : rows) {
+        Row& row = block.emplace_back(emptyRow());
+        for (std::size_t c = 0; c < cells.size(); ++c)
+            row.cells[c].text = cells[c];
+        if (!blank(row))
+            evaluate(row);
+    }
     Command edits;
-    for (std::size_t i = 0; i < removed; ++i)
-        edits.push_back(DeleteRow{at});
-    for (std::size_t i = 0; i < rows.size(); ++i)
-        edits.push_back(InsertRow{at + i, emptyRow()});
-    for (std::size_t i = 0; i < rows.size(); ++i)
-        for (std::size_t c = 0; c < rows[i].size(); ++c)
-            if (!rows[i][c].empty())
-                edits.push_back(SetCell{at + i, c, rows[i][c]});
+    if (removed > 0)
+        edits.push_back(DeleteRows{at, removed});
+    if (!block.empty())
+        edits.push_back(InsertRows{at, std::move(block)});
     run(std::move(edits));
 }
 
@@ -299,10 +312,11 @@ void Series::paste(std::size_t row, std::size_t c, const std::string& block) {
     Command edits;
     for (std::size_t k = m_columns.size(); k < c + width; ++k)
         edits.push_back(InsertColumn{k, SeriesColumn{}, {}});
-    for (std::size_t r = m_rows.size(); r < row + cells.size(); ++r) {
+    if (m_rows.size() < row + cells.size()) {
         Row empty;
         empty.cells.resize(std::max(m_columns.size(), c + width));
-        edits.push_back(InsertRow{r, std::move(empty)});
+        edits.push_back(
+            InsertRows{m_rows.size(), std::vector<Row>(row + cells.size() - m_rows.size(), empty)});
     }
     for (std::size_t i = 0; i < cells.size(); ++i)
         for (std::size_t k = 0; k < cells[i].size(); ++k)

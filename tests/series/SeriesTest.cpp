@@ -294,10 +294,21 @@ TEST(SeriesCommands, TakenChangesReplayedGiveTheSameSeries) {
     };
     const std::function<void(std::size_t rows)> commands[] = {
         [&](std::size_t rows) { s.setCell(pick(rows), pick(s.columnCount()), "9"); },
-        [&](std::size_t rows) { s.insertRows(pick(rows + 1), 1 + pick(3)); },
-        [&](std::size_t rows) { s.deleteRows(pick(rows), 1 + pick(2)); },
+        [&](std::size_t rows) { s.insertRows(pick(rows + 1), 1 + pick(12)); },
+        [&](std::size_t rows) { s.deleteRows(pick(rows), 1 + pick(9)); },
+        // A block deleted, undone and redone is the block deleted.
+        [&](std::size_t rows) {
+            const std::string before = s.text();
+            s.deleteRows(pick(rows), 1 + pick(rows));
+            const std::string after = s.text();
+            s.undo();
+            ASSERT_EQ(s.text(), before);
+            s.redo();
+            ASSERT_EQ(s.text(), after);
+        },
         [&](std::size_t rows) { s.moveRow(pick(rows), pick(rows)); },
         [&](std::size_t rows) { s.paste(pick(rows + 1), 0, "p\t0.02\nq\t0.03\n"); },
+        [&](std::size_t rows) { s.paste(pick(rows + 1), 1, "0.02\n\n0.04\nx\n0.05\n"); },
         [&](std::size_t) { s.canUndo() ? s.undo() : void(); },
         [&](std::size_t) { s.canRedo() ? s.redo() : void(); },
     };
