@@ -25,6 +25,8 @@ constexpr ElectrokineticModelInfo kModels[kElectrokineticModelCount] = {
 
 NonlinearModel g_nonlinear[kElectrokineticModelCount] = {};
 
+}  // namespace
+
 bool sameIgnoringCase(std::string_view a, std::string_view b) {
     if (a.size() != b.size())
         return false;
@@ -34,8 +36,6 @@ bool sameIgnoringCase(std::string_view a, std::string_view b) {
             return false;
     return true;
 }
-
-}  // namespace
 
 const ElectrokineticModelInfo& electrokineticModelInfo(ElectrokineticModel m) {
     return kModels[static_cast<int>(m)];

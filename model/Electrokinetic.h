@@ -72,6 +72,10 @@ bool electrokineticModelAvailable(ElectrokineticModel m);
 // The next available model after m, round the table.
 ElectrokineticModel nextElectrokineticModel(ElectrokineticModel m);
 
+// Whether two names are the same but for the case of their letters, as
+// model and conversion names are read from files and command lines.
+bool sameIgnoringCase(std::string_view a, std::string_view b);
+
 // An available model; case is ignored: "Ohshima" names Ohshima.
 std::optional<ElectrokineticModel> electrokineticModelByName(std::string_view name);
 // "dhh, henry, ohshima": the available models' names in the order of the

@@ -2,8 +2,6 @@
 
 #include "model/ZetaConversion.h"
 
-#include <cctype>
-
 #include "model/Evaluation.h"
 #include "model/HenryExact.h"
 
@@ -12,16 +10,6 @@ namespace model {
 namespace {
 
 constexpr ZetaModel kZetaModels[] = {ZetaModel::Smoluchowski, ZetaModel::Huckel, ZetaModel::Henry};
-
-bool sameName(std::string_view a, std::string_view b) {
-    if (a.size() != b.size())
-        return false;
-    for (std::size_t i = 0; i < a.size(); ++i)
-        if (std::tolower(static_cast<unsigned char>(a[i])) !=
-            std::tolower(static_cast<unsigned char>(b[i])))
-            return false;
-    return true;
-}
 
 }  // namespace
 
@@ -39,7 +27,7 @@ const char* zetaModelName(ZetaModel m) {
 
 std::optional<ZetaModel> zetaModelByName(std::string_view name) {
     for (ZetaModel m : kZetaModels)
-        if (sameName(name, zetaModelName(m)))
+        if (sameIgnoringCase(name, zetaModelName(m)))
             return m;
     return std::nullopt;
 }
