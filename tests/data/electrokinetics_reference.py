@@ -114,6 +114,10 @@ def main():
             potentials = [0.5, 2.0, 4.0] if name != "KCl" else [1.0, 3.0]
             for y0, charge, mobility in solve(ka, potentials, ions):
                 rows.append((name, ka, y0, charge, mobility))
+        # A thin double layer, where the thin-layer expression is checked.
+        if name == "NaCl":
+            for y0, charge, mobility in solve(100.0, [2.0, 4.0, 6.0], ions):
+                rows.append((name, 100.0, y0, charge, mobility))
     here = os.path.dirname(os.path.abspath(__file__))
     with open(os.path.join(here, "electrokinetics_reference.csv"), "w", newline="") as f:
         out = csv.writer(f, lineterminator="\n")
