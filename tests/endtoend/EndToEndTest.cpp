@@ -923,6 +923,69 @@ TEST_F(EndToEnd, HenryModelsWindowReadsOutItsTable) {
     });
 }
 
+// The standard model chosen by clicks and a mobility typed as measured: z,
+// z* and zeta as quorvin-batch gives them for the start-up sample, the
+// models window's row for the model marked chosen with the same z, and its
+// mobility graph with the measured point on the standard model's curve.
+TEST_F(EndToEnd, StandardModelGivesTheValenceOfATypedMobility) {
+    runProgram([&] {
+        for (int k = 0; k < 4; ++k)
+            click(field("ModelTxt"));
+        expectField("ModelTxt", "Standard model", kLime);
+        expectDialog("MuCalculator", [&](Dialog& d) {
+            expectDialog("NumberEntry", typeNumber("2"));
+            d.click("MuTxt");
+            d.click("BitBtn2");
+        });
+        click(field("MuTxt"));
+        expectField("MuTxt", "2.0", kLime);
+        expectField("ZTxt", "29.17", kYellow);
+        expectField("ZstarTxt", "6.82", kYellow);
+        expectField("ZetaTxt", "42.40", kYellow);
+
+        menu(main, "HenryModels1");
+        QWidget* w = windowOf(forms::OpeningForm->henryModelsWindow());
+        ASSERT_TRUE(w && w->isVisible());
+        EXPECT_TRUE(e2e::waitFor([] { return !forms::OpeningForm->henryModelsWindow()->working(); },
+                                 20000));
+        const auto value = [&](const char* name) {
+            QAccessibleInterface* a =
+                QAccessible::queryAccessibleInterface(e2e::find<QWidget>(w, name));
+            return a ? a->text(QAccessible::Value).toStdString() : std::string();
+        };
+        EXPECT_EQ(value("ZTxt4"), "29.17");
+        EXPECT_EQ(value("ZetaTxt4"), "42.40");
+        EXPECT_EQ(value("DiffTxt4"), "chosen");
+        EXPECT_NE(value("DiffTxt0"), "chosen");
+
+        auto* plot = e2e::find<QWidget>(w, "Chart2")->findChild<QCustomPlot*>("plot");
+        ASSERT_NE(plot, nullptr);
+        QCoreApplication::sendPostedEvents();
+        QApplication::processEvents();
+        const QCPGraph* curve = nullptr;
+        const QCPGraph* measured = nullptr;
+        for (int g = 0; g < plot->graphCount(); ++g) {
+            if (plot->graph(g)->name() == "Standard model")
+                curve = plot->graph(g);
+            if (plot->graph(g)->name() == "Measured (Standard model)")
+                measured = plot->graph(g);
+        }
+        ASSERT_TRUE(curve && measured);
+        ASSERT_EQ(measured->data()->size(), 1);
+        const QCPGraphData point = *measured->data()->constBegin();
+        // kT/e at 20 C with the program's constants: the point's zeta in mV.
+        EXPECT_NEAR(point.key * 1.38054e-16 * 293 / 1.6021e-12 * 1000, 42.40, 0.01);
+        auto after = curve->data()->findBegin(point.key, false);
+        ASSERT_NE(after, curve->data()->constEnd());
+        ASSERT_NE(after, curve->data()->constBegin());
+        auto before = after - 1;
+        const double t = (point.key - before->key) / (after->key - before->key);
+        EXPECT_NEAR(before->value + t * (after->value - before->value), point.value,
+                    1e-3 * point.value);
+        screenshot(w, "henry-models-standard");
+    });
+}
+
 // The uncertainty window from the Analysis menu: a u typed through the
 // number entry, a distribution changed from the keyboard, the run in the
 // background, and its block added to the log.
