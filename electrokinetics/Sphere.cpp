@@ -199,13 +199,34 @@ ValenceSolutions valenceFromMobility(const Conditions& c, double measured, Metho
     out.peakMobility = sign * peak * r.mobilityUnit;
     out.peakValence = valenceAtZeta(r, sign * peakZeta);
     auto f = [&](double zeta) { return g(zeta) - target; };
+    // The root between a and b (f(a), f(b) of opposite signs on one side of
+    // the peak), its bracket first narrowed to the samples about it. A
+    // sample's coarse value decides its side only where it is clearly off
+    // the target: the grids differ by about 1e-6.
+    auto rootBetween = [&](double a, double fa, double b, double fb) {
+        for (int k = 1; k < kSamples; ++k) {
+            const double d = gs[k] - target;
+            if (zs[k] <= a || zs[k] >= b || std::abs(d) < 1e-5 * target) {
+                continue;
+            }
+            if ((d < 0) == (fa < 0)) {
+                a = zs[k];
+                fa = d;
+            } else {
+                b = zs[k];
+                fb = d;
+                break;
+            }
+        }
+        return bracketedRoot(f, a, fa, b, fb);
+    };
     std::vector<double> roots;
     if (target <= peak) {
-        roots.push_back(peakZeta == 0 ? 0 : bracketedRoot(f, 0, -target, peakZeta, peak - target));
+        roots.push_back(peakZeta == 0 ? 0 : rootBetween(0, -target, peakZeta, peak - target));
         // The falling side: below the peak down to the end of the range.
         if (out.peakInside && target >= gs[kSamples] && target < peak) {
             roots.push_back(
-                bracketedRoot(f, peakZeta, peak - target, zs[kSamples], gs[kSamples] - target));
+                rootBetween(peakZeta, peak - target, zs[kSamples], gs[kSamples] - target));
         }
     }
     out.beyondRange = out.peakInside && target < gs[kSamples];

@@ -87,6 +87,28 @@ TEST(Sphere, ReportsBothValencesOrNoneAroundTheMaximum) {
     EXPECT_NEAR(negative.valences[0], -800, 1e-6);
 }
 
+// A mobility that falls on one of the search's samples (reduced zeta 1.5,
+// 3, ... 10.5) or just beside one, on either side of the maximum, gives back
+// its own valence among those found.
+TEST(Sphere, FindsTheValenceOfAMobilityAtItsSearchSamples) {
+    for (const Conditions& c : {water(2.0, 0.01), water(10.0, 0.1)}) {
+        const double kT = reduce(c).thermalVoltage;
+        for (int k = 1; k < 8; ++k) {
+            for (double shift : {-1e-6, 0.0, 1e-6}) {
+                const double zeta = (1.5 * k + shift) * kT;
+                const ValenceSolutions s = valenceFromMobility(
+                    c, mobilityForZeta(c, zeta, Method::Standard), Method::Standard);
+                const double z = valenceForZeta(c, zeta);
+                ASSERT_FALSE(s.valences.empty()) << k;
+                const double found = std::abs(s.valences[0] - z) < std::abs(s.valences.back() - z)
+                                         ? s.valences[0]
+                                         : s.valences.back();
+                EXPECT_NEAR(found, z, 1e-8 * z) << "Ka " << reduce(c).ka << " sample " << k;
+            }
+        }
+    }
+}
+
 TEST(Sphere, UndoesTheInstrumentsZetaConversion) {
     const Conditions c = water(100, 0.1);
     // Hueckel in SI units: eps eps0 zeta / (1.5 eta), 25.7 mV in water.
