@@ -36,24 +36,33 @@ class ModelChoice : public testing_support::MainWindowSession {
     }
 };
 
-// For each model (clicked to) and each way of entering the chain (typed),
-// the window's z and its note of two valences are quorvin-batch's.
+// For each model (clicked to) and each way of entering the chain (typed;
+// the mobility, whose field opens a calculator, entered as a row), the
+// window's z and its note of two valences are quorvin-batch's.
 TEST_F(ModelChoice, WindowValenceAgreesWithBatchUnderEveryModel) {
-    const std::pair<platform::StaticText * forms::TOpeningForm::*, const char*> entries[] = {
-        {nullptr, "22"}, {&forms::TOpeningForm::ZTxt, "10"}, {&forms::TOpeningForm::ZstarTxt, "3"}};
-    const Quantity quantities[] = {Quantity::Sigma, Quantity::Valence, Quantity::EffectiveValence};
+    const struct {
+        Quantity quantity;
+        platform::StaticText* forms::TOpeningForm::*field;  // none: as it stands, or as a row
+        const char* text;
+    } entries[] = {{Quantity::Sigma, nullptr, "22"},  // the start-up value
+                   {Quantity::Mobility, nullptr, "1.2"},
+                   {Quantity::Valence, &forms::TOpeningForm::ZTxt, "10"},
+                   {Quantity::EffectiveValence, &forms::TOpeningForm::ZstarTxt, "3"}};
     for (int m = 0; m < model::kElectrokineticModelCount; ++m) {
-        const auto& info =
-            model::electrokineticModelInfo(static_cast<model::ElectrokineticModel>(m));
-        for (std::size_t e = 0; e < std::size(entries); ++e) {
+        const auto ek = static_cast<model::ElectrokineticModel>(m);
+        const auto& info = model::electrokineticModelInfo(ek);
+        for (const auto& e : entries) {
             ASSERT_FALSE(OpeningForm->EnterRow({}, false));
             while (OpeningForm->ModelTxt->text() != info.caption)
                 OpeningForm->ModelTxt->userClick();
-            if (entries[e].first)
-                enter(OpeningForm->*entries[e].first, entries[e].second);
-            const batch::Outcome b = batchRow({{quantities[e], entries[e].second}}, info.name);
+            if (e.field) {
+                enter(OpeningForm->*e.field, e.text);
+            } else if (e.quantity == Quantity::Mobility) {
+                ASSERT_FALSE(OpeningForm->EnterRow({{e.quantity, e.text}}, false, ek));
+            }
+            const batch::Outcome b = batchRow({{e.quantity, e.text}}, info.name);
             ASSERT_TRUE(b.ok()) << b.error;
-            EXPECT_EQ(b.texts[zColumn], OpeningForm->ZTxt->text()) << info.name << " " << e;
+            EXPECT_EQ(b.texts[zColumn], OpeningForm->ZTxt->text()) << info.name << " " << e.text;
             EXPECT_EQ(b.notice.empty(), OpeningForm->SolutionsLbl->text().empty()) << info.name;
         }
     }
